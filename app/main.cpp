@@ -1,0 +1,34 @@
+#include <QApplication>
+
+#include "mainwin/form1.h"
+#include "platform/drive.h"
+#include "platform/drive_lock.h"
+#include "platform/file_system.h"
+#include "platform/qt_ui.h"
+#include "store/store.h"
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Velunor2.0"));
+
+  platform::QtUi ui;
+  platform::DataDrive drive(platform::DataDrive::ResolveRoot(argc, argv));
+  platform::DriveLock lock;
+  if (platform::Status s = lock.Acquire(drive.Root()); !s.ok()) {
+    ui.MsgBox(s.error == platform::kPermissionDenied
+                  ? "このデータドライブでは既にVelunor2.0が起動しています。\n"
+                    "先に起動しているVelunor2.0を終了してください。"
+                  : "データドライブを開けません。",
+              platform::kExclamation);
+    return 1;
+  }
+
+  platform::PosixFileSystem fs(drive);
+  store::Store store(fs);
+  if (platform::Status s = store.StartUp(); !s.ok()) ui.ShowErrorNumber(s.error);
+
+  Form1 form(store, ui);
+  ui.SetParent(&form);
+  form.show();
+  return QApplication::exec();
+}

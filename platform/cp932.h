@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// The one place where text meets the Japanese ANSI code page of the files.
+// Program text is UTF-8; file bytes are cp932 (the Windows variant, with the
+// NEC and IBM extensions: "～", "Ⅰ", "①", "㈱" are the Windows bytes).
+
+// UTF-8 -> cp932. A character cp932 cannot hold becomes "?", as a Windows
+// ANSI conversion does; so does a malformed UTF-8 sequence.
+std::string ToCp932(std::string_view utf8);
+
+// cp932 -> UTF-8. A byte sequence that is not cp932 becomes U+FFFD.
+std::string FromCp932(std::string_view bytes);
+
+// True for a byte that starts a double-byte character.
+constexpr bool IsCp932LeadByte(unsigned char b) {
+  return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+
+// The longest prefix of `bytes` of at most `width` bytes that does not end
+// in the middle of a double-byte character.
+std::size_t Cp932CutPoint(std::string_view bytes, std::size_t width);
+
+// Number of characters of a cp932 byte string (a double-byte character is one).
+std::size_t Cp932CharCount(std::string_view bytes);
+
+}  // namespace platform

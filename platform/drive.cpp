@@ -1,0 +1,90 @@
+#include "platform/drive.h"
+
+#include <cstdlib>
+#include <system_error>
+
+namespace platform {
+namespace {
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    unsigned char x = static_cast<unsigned char>(a[i]);
+    unsigned char y = static_cast<unsigned char>(b[i]);
+    if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x - 'A' + 'a');
+    if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y - 'A' + 'a');
+    if (x != y) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+DataDrive::DataDrive(std::filesystem::path root) : root_(std::move(root)) {}
+
+bool DataDrive::IsDrivePath(std::string_view path) {
+  return path.size() >= 2 && (path[0] == 'C' || path[0] == 'c') && path[1] == ':';
+}
+
+std::filesystem::path DataDrive::ToHost(std::string_view path) const {
+  if (!IsDrivePath(path)) return std::filesystem::path(std::string(path));
+  std::filesystem::path host = root_;
+  std::string_view rest = path.substr(2);
+  bool parentExists = true;
+  while (!rest.empty()) {
+    std::size_t cut = rest.find_first_of("\\/");
+    std::string_view part = rest.substr(0, cut);
+    rest = cut == std::string_view::npos ? std::string_view() : rest.substr(cut + 1);
+    if (part.empty() || part == ".") continue;
+    if (part == "..") {
+      if (host != root_) host = host.parent_path();
+      continue;
+    }
+    std::string stored;
+    if (parentExists) stored = FindNameIgnoringCase(host, part);
+    if (stored.empty()) {
+      parentExists = false;
+      host /= std::string(part);
+    } else {
+      host /= stored;
+    }
+  }
+  return host;
+}
+
+std::filesystem::path DataDrive::ResolveRoot(int argc, const char* const* argv) {
+  if (const char* env = std::getenv("VELUNOR_DRIVE_C"); env != nullptr && *env != '\0') {
+    return env;
+  }
+  for (int i = 1; i + 1 < argc; ++i) {
+    if (std::string_view(argv[i]) == "--drive-c") return argv[i + 1];
+  }
+  for (int i = 1; i < argc; ++i) {
+    std::string_view arg(argv[i]);
+    if (arg.starts_with("--drive-c=")) return std::string(arg.substr(10));
+  }
+  std::filesystem::path base;
+  if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg != nullptr && *xdg == '/') {
+    base = xdg;
+  } else if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') {
+    base = std::filesystem::path(home) / ".local" / "share";
+  } else {
+    base = "/tmp";
+  }
+  return base / "velunor2" / "C";
+}
+
+std::string FindNameIgnoringCase(const std::filesystem::path& dir, std::string_view name) {
+  std::error_code ec;
+  if (std::filesystem::exists(dir / std::string(name), ec)) {
+    // The exact name exists; still prefer it over a case variant.
+    return std::string(name);
+  }
+  for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+    std::string stored = it->path().filename().string();
+    if (EqualsIgnoringCase(stored, name)) return stored;
+  }
+  return {};
+}
+
+}  // namespace platform

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// The data drive: the host directory that stands for drive C:. Paths are
+// written everywhere as the system writes them ("C:\VLN2\VLN2.ekg") and
+// translated only here.
+class DataDrive {
+ public:
+  explicit DataDrive(std::filesystem::path root);
+
+  const std::filesystem::path& Root() const { return root_; }
+
+  // "C:\VLN2\GAZOU\a.jpg" -> <root>/VLN2/GAZOU/a.jpg. Each component that
+  // already exists under another letter case is found ignoring case and
+  // returned with its stored name, as Windows does. A path that is already a
+  // host path ("/home/...") is returned unchanged.
+  std::filesystem::path ToHost(std::string_view path) const;
+
+  // True for a path written with the drive letter ("C:\..." or "c:/...").
+  static bool IsDrivePath(std::string_view path);
+
+  // The root: VELUNOR_DRIVE_C if set, else "--drive-c DIR" of the command
+  // line, else $XDG_DATA_HOME/velunor2/C (~/.local/share/velunor2/C).
+  static std::filesystem::path ResolveRoot(int argc, const char* const* argv);
+
+ private:
+  std::filesystem::path root_;
+};
+
+// Finds `name` in `dir` ignoring ASCII letter case. Returns the stored name,
+// or an empty string when no entry matches.
+std::string FindNameIgnoringCase(const std::filesystem::path& dir, std::string_view name);
+
+}  // namespace platform

@@ -1,0 +1,190 @@
+#include "platform/file_system.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <system_error>
+
+namespace platform {
+
+int ErrorFromErrno(int e) {
+  switch (e) {
+    case 0:
+      return kNoError;
+    case ENOENT:
+      return kFileNotFound;
+    case ENOTDIR:
+      return kPathNotFound;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case ETXTBSY:
+      return kPermissionDenied;
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+      return kDiskFull;
+    case EIO:
+      return kDeviceIoError;
+    case EEXIST:
+      return kFileAlreadyExists;
+    case EBADF:
+      return kBadFileNameOrNumber;
+    default:
+      return kPathFileAccessError;
+  }
+}
+
+int WindowsAttributes(bool isDirectory, bool ownerWritable, std::string_view name) {
+  int value = isDirectory ? kAttrDirectory : kAttrArchive;
+  if (!ownerWritable) value += kAttrReadOnly;
+  if (name.starts_with('.')) value += kAttrHidden;
+  return value;
+}
+
+namespace {
+
+class PosixRandomFile : public RandomFile {
+ public:
+  explicit PosixRandomFile(int fd) : fd_(fd) {}
+  ~PosixRandomFile() override { ::close(fd_); }
+
+  Status ReadAt(std::uint64_t offset, std::span<char> out, std::size_t& got) override {
+    got = 0;
+    while (got < out.size()) {
+      ssize_t n = ::pread(fd_, out.data() + got, out.size() - got, static_cast<off_t>(offset + got));
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        return Status::Error(ErrorFromErrno(errno));
+      }
+      if (n == 0) break;
+      got += static_cast<std::size_t>(n);
+    }
+    return Status::Ok();
+  }
+
+  Status WriteAt(std::uint64_t offset, std::span<const char> bytes) override {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+      ssize_t n =
+          ::pwrite(fd_, bytes.data() + done, bytes.size() - done, static_cast<off_t>(offset + done));
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        return Status::Error(ErrorFromErrno(errno));
+      }
+      done += static_cast<std::size_t>(n);
+    }
+    return Status::Ok();
+  }
+
+  Status Length(std::uint64_t& length) override {
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0) return Status::Error(ErrorFromErrno(errno));
+    length = static_cast<std::uint64_t>(st.st_size);
+    return Status::Ok();
+  }
+
+  Status Sync() override {
+    if (::fsync(fd_) != 0) return Status::Error(ErrorFromErrno(errno));
+    return Status::Ok();
+  }
+
+ private:
+  int fd_;
+};
+
+Status FromErrorCode(const std::error_code& ec) {
+  return ec ? Status::Error(ErrorFromErrno(ec.value())) : Status::Ok();
+}
+
+}  // namespace
+
+Status PosixFileSystem::OpenRandom(std::string_view path, std::unique_ptr<RandomFile>& out) {
+  std::string host = HostPath(path).string();
+  int fd = ::open(host.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+  if (fd < 0) return Status::Error(ErrorFromErrno(errno));
+  out = std::make_unique<PosixRandomFile>(fd);
+  return Status::Ok();
+}
+
+std::string PosixFileSystem::Dir(std::string_view path) {
+  std::filesystem::path host = HostPath(path);
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(host, ec)) return {};
+  return host.filename().string();
+}
+
+bool PosixFileSystem::Exists(std::string_view path) {
+  std::error_code ec;
+  return std::filesystem::exists(HostPath(path), ec);
+}
+
+bool PosixFileSystem::IsDirectory(std::string_view path) {
+  std::error_code ec;
+  return std::filesystem::is_directory(HostPath(path), ec);
+}
+
+Status PosixFileSystem::Facts(std::string_view path, FileFacts& out) {
+  std::filesystem::path host = HostPath(path);
+  struct stat st {};
+  if (::stat(host.c_str(), &st) != 0) return Status::Error(ErrorFromErrno(errno));
+  out.length = static_cast<std::uint64_t>(st.st_size);
+  out.modified = st.st_mtime;
+  out.attributes =
+      WindowsAttributes(S_ISDIR(st.st_mode), (st.st_mode & S_IWUSR) != 0, host.filename().string());
+  return Status::Ok();
+}
+
+Status PosixFileSystem::CreateDirectory(std::string_view path) {
+  std::error_code ec;
+  std::filesystem::path host = HostPath(path);
+  if (std::filesystem::is_directory(host, ec)) return Status::Error(kPathFileAccessError);
+  std::filesystem::create_directories(host, ec);
+  return FromErrorCode(ec);
+}
+
+Status PosixFileSystem::Delete(std::string_view path) {
+  std::filesystem::path host = HostPath(path);
+  if (::unlink(host.c_str()) != 0) return Status::Error(ErrorFromErrno(errno));
+  return Status::Ok();
+}
+
+Status PosixFileSystem::Copy(std::string_view from, std::string_view to) {
+  std::error_code ec;
+  std::filesystem::copy_file(HostPath(from), HostPath(to),
+                             std::filesystem::copy_options::overwrite_existing, ec);
+  return FromErrorCode(ec);
+}
+
+Status PosixFileSystem::Rename(std::string_view from, std::string_view to) {
+  std::filesystem::path source = HostPath(from);
+  std::filesystem::path target = HostPath(to);
+  if (::rename(source.c_str(), target.c_str()) != 0) return Status::Error(ErrorFromErrno(errno));
+  return Status::Ok();
+}
+
+Status PosixFileSystem::SyncDirectory(std::string_view dir) {
+  std::filesystem::path host = HostPath(dir);
+  int fd = ::open(host.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return Status::Error(ErrorFromErrno(errno));
+  int rc = ::fsync(fd);
+  int saved = errno;
+  ::close(fd);
+  if (rc != 0) return Status::Error(ErrorFromErrno(saved));
+  return Status::Ok();
+}
+
+Status PosixFileSystem::ListFiles(std::string_view dir, std::vector<std::string>& names) {
+  names.clear();
+  std::error_code ec;
+  for (std::filesystem::directory_iterator it(HostPath(dir), ec), end; !ec && it != end;
+       it.increment(ec)) {
+    std::error_code typeEc;
+    if (it->is_regular_file(typeEc)) names.push_back(it->path().filename().string());
+  }
+  return FromErrorCode(ec);
+}
+
+}  // namespace platform

@@ -1,0 +1,99 @@
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+#include <filesystem>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/drive.h"
+#include "platform/status.h"
+
+namespace platform {
+
+// Windows file attribute bits, derived from the host file (see README).
+enum Attribute : int {
+  kAttrReadOnly = 1,
+  kAttrHidden = 2,
+  kAttrSystem = 4,
+  kAttrDirectory = 16,
+  kAttrArchive = 32,
+};
+
+struct FileFacts {
+  std::uint64_t length = 0;
+  std::time_t modified = 0;
+  int attributes = 0;
+};
+
+// An open file for random access, read and write.
+class RandomFile {
+ public:
+  virtual ~RandomFile() = default;
+  // Reads up to out.size() bytes at offset; `got` receives the count read.
+  virtual Status ReadAt(std::uint64_t offset, std::span<char> out, std::size_t& got) = 0;
+  // Writes every byte, handing them to the operating system before returning.
+  virtual Status WriteAt(std::uint64_t offset, std::span<const char> bytes) = 0;
+  virtual Status Length(std::uint64_t& length) = 0;
+  // Forces the written bytes to the disk.
+  virtual Status Sync() = 0;
+};
+
+// The file facilities the system needs. Every path may be written as the
+// system writes it ("C:\VLN2\VLN2.ekg") or as a host path; the drive maps it.
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+
+  virtual const DataDrive& Drive() const = 0;
+  std::filesystem::path HostPath(std::string_view path) const { return Drive().ToHost(path); }
+
+  // Opens for read and write, creating the file when missing.
+  virtual Status OpenRandom(std::string_view path, std::unique_ptr<RandomFile>& out) = 0;
+
+  // Directory lookup: the stored name of the file (ignoring case), or "".
+  virtual std::string Dir(std::string_view path) = 0;
+  virtual bool Exists(std::string_view path) = 0;
+  virtual bool IsDirectory(std::string_view path) = 0;
+  virtual Status Facts(std::string_view path, FileFacts& out) = 0;
+  virtual Status CreateDirectory(std::string_view path) = 0;
+  virtual Status Delete(std::string_view path) = 0;
+  virtual Status Copy(std::string_view from, std::string_view to) = 0;
+  // Moves `from` over `to` in one atomic step when both are on one disk.
+  virtual Status Rename(std::string_view from, std::string_view to) = 0;
+  // Makes a completed rename in `dir` durable.
+  virtual Status SyncDirectory(std::string_view dir) = 0;
+  // Names of the plain files in a directory.
+  virtual Status ListFiles(std::string_view dir, std::vector<std::string>& names) = 0;
+};
+
+class PosixFileSystem : public FileSystem {
+ public:
+  explicit PosixFileSystem(DataDrive drive) : drive_(std::move(drive)) {}
+
+  const DataDrive& Drive() const override { return drive_; }
+  Status OpenRandom(std::string_view path, std::unique_ptr<RandomFile>& out) override;
+  std::string Dir(std::string_view path) override;
+  bool Exists(std::string_view path) override;
+  bool IsDirectory(std::string_view path) override;
+  Status Facts(std::string_view path, FileFacts& out) override;
+  Status CreateDirectory(std::string_view path) override;
+  Status Delete(std::string_view path) override;
+  Status Copy(std::string_view from, std::string_view to) override;
+  Status Rename(std::string_view from, std::string_view to) override;
+  Status SyncDirectory(std::string_view dir) override;
+  Status ListFiles(std::string_view dir, std::vector<std::string>& names) override;
+
+ private:
+  DataDrive drive_;
+};
+
+// The Windows attribute value of a host file: a directory 16, a plain file 32
+// (Windows marks every file it writes for archiving), +1 when the owner may
+// not write it, +2 when its name starts with a dot.
+int WindowsAttributes(bool isDirectory, bool ownerWritable, std::string_view name);
+
+}  // namespace platform

@@ -1,0 +1,81 @@
+#include "platform/qt_ui.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace platform {
+
+int QtUi::MsgBox(std::string_view prompt, int style, std::string_view title) {
+  QMessageBox box(parent_.data());
+  box.setWindowTitle(Q(title));
+  box.setText(Q(prompt));
+  switch (style & 0x70) {
+    case kCritical:
+      box.setIcon(QMessageBox::Critical);
+      break;
+    case kQuestion:
+      box.setIcon(QMessageBox::Question);
+      break;
+    case kExclamation:
+      box.setIcon(QMessageBox::Warning);
+      break;
+    case kInformation:
+      box.setIcon(QMessageBox::Information);
+      break;
+    default:
+      box.setIcon(QMessageBox::NoIcon);
+      break;
+  }
+  struct Button {
+    const char* label;
+    int answer;
+    QMessageBox::ButtonRole role;
+  };
+  std::vector<Button> buttons;
+  switch (style & 0x7) {
+    case kOkCancel:
+      buttons = {{"OK", kAnswerOk, QMessageBox::AcceptRole},
+                 {"キャンセル", kAnswerCancel, QMessageBox::RejectRole}};
+      break;
+    case kYesNoCancel:
+      buttons = {{"はい", kAnswerYes, QMessageBox::YesRole},
+                 {"いいえ", kAnswerNo, QMessageBox::NoRole},
+                 {"キャンセル", kAnswerCancel, QMessageBox::RejectRole}};
+      break;
+    case kYesNo:
+      buttons = {{"はい", kAnswerYes, QMessageBox::YesRole},
+                 {"いいえ", kAnswerNo, QMessageBox::NoRole}};
+      break;
+    default:
+      buttons = {{"OK", kAnswerOk, QMessageBox::AcceptRole}};
+      break;
+  }
+  std::vector<std::pair<QAbstractButton*, int>> answers;
+  for (const Button& b : buttons) {
+    QPushButton* button = box.addButton(QString::fromUtf8(b.label), b.role);
+    answers.emplace_back(button, b.answer);
+  }
+  box.setDefaultButton(static_cast<QPushButton*>(answers.front().first));
+  // Esc: Cancel where there is one, else No, else (an OK box) OK.
+  QAbstractButton* escape = answers.back().first;
+  box.setEscapeButton(escape);
+  box.exec();
+  QAbstractButton* clicked = box.clickedButton();
+  for (const auto& [button, answer] : answers) {
+    if (button == clicked) return answer;
+  }
+  return answers.back().second;
+}
+
+void QtUi::DoEvents() { QApplication::processEvents(); }
+
+void QtUi::SetBusyCursor(bool busy) {
+  if (busy) {
+    if (busyDepth_++ == 0) QApplication::setOverrideCursor(Qt::WaitCursor);
+  } else if (busyDepth_ > 0 && --busyDepth_ == 0) {
+    QApplication::restoreOverrideCursor();
+  }
+}
+
+}  // namespace platform

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+#include "platform/ui.h"
+
+namespace platform {
+
+// Message boxes as Windows shows them: Japanese button labels, the first
+// button the default (Enter), Esc answering Cancel or No where the box has one.
+class QtUi : public Ui {
+ public:
+  explicit QtUi(QWidget* parent = nullptr) : parent_(parent) {}
+  void SetParent(QWidget* parent) { parent_ = parent; }
+
+  int MsgBox(std::string_view prompt, int style = kOkOnly,
+             std::string_view title = kAppTitle) override;
+  void DoEvents() override;
+  void SetBusyCursor(bool busy) override;
+
+ private:
+  QPointer<QWidget> parent_;
+  int busyDepth_ = 0;
+};
+
+// Qt text from the UTF-8 strings of the Qt-free layers, and back.
+inline QString Q(std::string_view utf8) {
+  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+inline std::string S(const QString& text) { return text.toStdString(); }
+
+}  // namespace platform

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// Message-box style values and answer codes, as Windows numbers them.
+enum MsgBoxStyle : int {
+  kOkOnly = 0,
+  kOkCancel = 1,
+  kYesNoCancel = 3,
+  kYesNo = 4,
+  kCritical = 16,
+  kQuestion = 32,
+  kExclamation = 48,
+  kInformation = 64,
+};
+
+enum MsgBoxAnswer : int {
+  kAnswerOk = 1,
+  kAnswerCancel = 2,
+  kAnswerYes = 6,
+  kAnswerNo = 7,
+};
+
+inline constexpr std::string_view kAppTitle = "Velunor2.0";
+
+// What the windows need of the host's user interface that is not a window of
+// their own: message boxes, letting pending events run, the busy cursor.
+class Ui {
+ public:
+  virtual ~Ui() = default;
+
+  // Shows `prompt` with the buttons and icon of `style`; returns the answer code.
+  virtual int MsgBox(std::string_view prompt, int style = kOkOnly,
+                     std::string_view title = kAppTitle) = 0;
+
+  // Lets pending window events run (DoEvents).
+  virtual void DoEvents() = 0;
+
+  // The hourglass while a long operation runs.
+  virtual void SetBusyCursor(bool busy) = 0;
+
+  // Shows a failure's run-time error number in a warning box.
+  void ShowErrorNumber(int errorNumber) { MsgBox(std::to_string(errorNumber), kExclamation); }
+};
+
+}  // namespace platform

@@ -1,0 +1,74 @@
+#include "store/record_file.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace store {
+namespace {
+constexpr std::size_t kReadAheadBytes = 64 * 1024;
+}
+
+RecordFile::RecordFile(std::unique_ptr<platform::RandomFile> file, std::string path,
+                       std::size_t length, std::uint64_t bytes)
+    : file_(std::move(file)), path_(std::move(path)), recordLength_(length), length_(bytes) {}
+
+Status RecordFile::Open(platform::FileSystem& fs, const std::string& path,
+                        std::size_t recordLength, std::unique_ptr<RecordFile>& out) {
+  std::unique_ptr<platform::RandomFile> file;
+  if (Status s = fs.OpenRandom(path, file); !s.ok()) return s;
+  std::uint64_t bytes = 0;
+  if (Status s = file->Length(bytes); !s.ok()) return s;
+  out.reset(new RecordFile(std::move(file), path, recordLength, bytes));
+  return Status::Ok();
+}
+
+Status RecordFile::Read(std::int32_t n, std::span<char> out) {
+  if (n < 1) return Status::Error(platform::kBadRecordNumber);
+  if (n > Count()) {
+    std::memset(out.data(), ' ', recordLength_);
+    return Status::Ok();
+  }
+  if (cacheFirst_ == 0 || n < cacheFirst_ || n >= cacheFirst_ + cacheCount_) {
+    std::int32_t perChunk = static_cast<std::int32_t>(std::max<std::size_t>(1, kReadAheadBytes / recordLength_));
+    std::int32_t count = std::min(perChunk, Count() - n + 1);
+    cache_.resize(static_cast<std::size_t>(count) * recordLength_);
+    std::size_t got = 0;
+    cacheFirst_ = 0;
+    if (Status s = file_->ReadAt(static_cast<std::uint64_t>(n - 1) * recordLength_, cache_, got);
+        !s.ok()) {
+      return s;
+    }
+    cacheFirst_ = n;
+    cacheCount_ = static_cast<std::int32_t>(got / recordLength_);
+    if (cacheCount_ == 0) {
+      cacheFirst_ = 0;
+      std::memset(out.data(), ' ', recordLength_);
+      return Status::Ok();
+    }
+  }
+  std::memcpy(out.data(),
+              cache_.data() + static_cast<std::size_t>(n - cacheFirst_) * recordLength_,
+              recordLength_);
+  return Status::Ok();
+}
+
+Status RecordFile::Write(std::int32_t n, std::span<const char> record) {
+  if (n < 1 || n > Count() + 1) return Status::Error(platform::kBadRecordNumber);
+  std::uint64_t offset = static_cast<std::uint64_t>(n - 1) * recordLength_;
+  if (Status s = file_->WriteAt(offset, record.first(recordLength_)); !s.ok()) {
+    cacheFirst_ = 0;
+    std::uint64_t actual = 0;
+    if (file_->Length(actual).ok()) length_ = actual;
+    return s;
+  }
+  length_ = std::max<std::uint64_t>(length_, offset + recordLength_);
+  if (cacheFirst_ != 0 && n >= cacheFirst_ && n < cacheFirst_ + cacheCount_) {
+    std::memcpy(cache_.data() + static_cast<std::size_t>(n - cacheFirst_) * recordLength_,
+                record.data(), recordLength_);
+  }
+  return Status::Ok();
+}
+
+Status RecordFile::Flush() { return file_->Sync(); }
+
+}  // namespace store

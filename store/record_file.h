@@ -1,0 +1,63 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "platform/file_system.h"
+
+namespace store {
+
+using platform::Status;
+
+// A file of fixed-length records addressed by 1-based record number, opened
+// for read and write. The count is the integer part of length / record
+// length; a trailing partial record is ignored and never read.
+class RecordFile {
+ public:
+  // Opens (creating when missing) `path` with records of `recordLength` bytes.
+  [[nodiscard]] static Status Open(platform::FileSystem& fs, const std::string& path,
+                                   std::size_t recordLength, std::unique_ptr<RecordFile>& out);
+
+  const std::string& Path() const { return path_; }
+  std::size_t RecordLength() const { return recordLength_; }
+  std::int32_t Count() const { return static_cast<std::int32_t>(length_ / recordLength_); }
+
+  // Reads record n into `out` (RecordLength() bytes). A record beyond the end
+  // reads as all blanks and is not an error.
+  [[nodiscard]] Status Read(std::int32_t n, std::span<char> out);
+
+  // Writes record n: an existing position or Count() + 1. A write further out
+  // would leave a hole and is refused with "bad record number". The bytes have
+  // reached the operating system when this returns.
+  [[nodiscard]] Status Write(std::int32_t n, std::span<const char> record);
+
+  // Forces every written byte to the disk.
+  [[nodiscard]] Status Flush();
+
+  template <typename Record>
+  [[nodiscard]] Status Read(std::int32_t n, Record& record) {
+    return Read(n, std::span<char>(record.data(), Record::kLength));
+  }
+  template <typename Record>
+  [[nodiscard]] Status Write(std::int32_t n, const Record& record) {
+    return Write(n, std::span<const char>(record.data(), Record::kLength));
+  }
+
+ private:
+  RecordFile(std::unique_ptr<platform::RandomFile> file, std::string path, std::size_t length,
+             std::uint64_t bytes);
+
+  std::unique_ptr<platform::RandomFile> file_;
+  std::string path_;
+  std::size_t recordLength_;
+  std::uint64_t length_;
+  // Read-ahead of whole records for sequential reading.
+  std::vector<char> cache_;
+  std::int32_t cacheFirst_ = 0;  // record number of cache_[0]; 0 = empty
+  std::int32_t cacheCount_ = 0;
+};
+
+}  // namespace store

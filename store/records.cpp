@@ -1,0 +1,22 @@
+#include "store/records.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/cp932.h"
+#include "store/text_format.h"
+
+namespace store {
+
+void StoreField(char* field, std::size_t width, std::string_view utf8) {
+  std::string bytes = platform::ToCp932(utf8);
+  std::size_t keep = platform::Cp932CutPoint(bytes, width);
+  std::memcpy(field, bytes.data(), keep);
+  std::memset(field + keep, ' ', width - keep);
+}
+
+std::string ReadField(const char* field, std::size_t width) {
+  return platform::FromCp932(TrimBlanks(std::string_view(field, width)));
+}
+
+}  // namespace store

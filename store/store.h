@@ -1,0 +1,155 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/file_system.h"
+#include "store/record_file.h"
+#include "store/records.h"
+
+namespace store {
+
+// Fixed paths, written as the system writes them.
+inline constexpr const char* kDataDir = "C:\\VLN2\\";
+inline constexpr const char* kImageDir = "C:\\VLN2\\GAZOU\\";
+inline constexpr const char* kKariDir = "C:\\VLN2\\KARI\\";
+inline constexpr const char* kMasterDir = "C:\\MASTA\\";
+inline constexpr const char* kDataFile = "C:\\VLN2\\VLN2.ekg";
+inline constexpr const char* kWorkFile = "C:\\VLN2\\TEMP.DATA";
+inline constexpr const char* kDepartmentFile = "C:\\VLN2\\SYOZOKU.DATA";
+inline constexpr const char* kLeadSiteFile = "C:\\VLN2\\YUDO.DATA";
+inline constexpr const char* kFindingFile = "C:\\VLN2\\IJYOU.DATA";
+inline constexpr const char* kArrhythmiaFile = "C:\\VLN2\\FUSEI.DATA";
+inline constexpr const char* kSortExchangeFile = "C:\\VLN2\\TESTOUT.TXT";
+inline constexpr const char* kMasterFile = "C:\\MASTA\\KANJYA.MASTA";
+inline constexpr const char* kScratchFile = "C:\\MASTA\\KARIKAN.DATA";
+
+// Entries of each lookup list.
+inline constexpr int kDepartmentEntries = 45;
+inline constexpr int kLeadSiteEntries = 30;
+inline constexpr int kFindingEntries = 45;
+inline constexpr int kArrhythmiaEntries = 45;
+
+// The staging file a rebuild writes before it replaces the live file.
+enum class Staging {
+  WorkFile,     // "TEMP.DATA" replaces "VLN2.ekg"
+  ScratchFile,  // "KARIKAN.DATA" replaces "KANJYA.MASTA"
+};
+
+// What the patient lookup for the windows found.
+enum class LookupOutcome {
+  Done,          // FoundPatientNo holds the record number, or 0
+  EmptyMaster,   // the master holds no data; FoundPatientNo unchanged
+  ReadFailed,    // the scan stopped on a read error (LastError)
+};
+
+// The record store: the open record files and the module state that every
+// window shares. One Store is the module state of the whole program; the
+// windows read and write its members directly, under the system's names.
+class Store {
+ public:
+  explicit Store(platform::FileSystem& fs) : fs_(fs) {}
+  Store(const Store&) = delete;
+  Store& operator=(const Store&) = delete;
+
+  platform::FileSystem& Files() { return fs_; }
+
+  // Program start: "C:\MASTA\" is created when missing, a left-over
+  // "KARIKAN.DATA" is deleted, then OpenAllFiles.
+  [[nodiscard]] Status StartUp();
+
+  // Opens the data file (OpenDataFile), the master, the four lists and the
+  // scratch file in that order, creating missing files, then CountRecords.
+  // Every file is opened even when one fails; the first failure is returned.
+  [[nodiscard]] Status OpenAllFiles();
+  // Creates "C:\VLN2", "C:\VLN2\GAZOU", "C:\VLN2\KARI" (an existing directory
+  // is no error) and opens "VLN2.ekg".
+  [[nodiscard]] Status OpenDataFile();
+  void CountRecords();
+  // Opens "TEMP.DATA" (creating it empty when missing).
+  [[nodiscard]] Status OpenWorkFile();
+  void CountWorkRecords();
+  // When "TEMP.DATA" exists: closes every file, deletes it, OpenAllFiles.
+  [[nodiscard]] Status RemoveWorkFile();
+  void CloseAllFiles();
+  // The file part of ShutDown: every file closed, "TEMP.DATA" deleted.
+  [[nodiscard]] Status ShutDownFiles();
+
+  // Close-replace-reopen: closes every file, runs `replace`, reopens every
+  // file (and the working file when `reopenWorkFile`). All files are
+  // reopened whatever `replace` answers; its failure is returned.
+  [[nodiscard]] Status CloseReplaceReopen(const std::function<Status()>& replace,
+                                          bool reopenWorkFile = false);
+
+  // A rebuild through a staging file. The staging file is started empty and
+  // open (WorkFileNo or ScratchFileNo), `produce` writes the new records into
+  // it while the live file is still open for reading; then the staging file
+  // is flushed to disk, every file closed, the staging file renamed over the
+  // live file in one atomic step and every file reopened. When any step fails
+  // the live file is left whole, the staging file is removed, every file is
+  // reopened and the failure returned.
+  [[nodiscard]] Status Rebuild(Staging staging, const std::function<Status()>& produce);
+
+  // Reads record n of the data file into CurrentRecord.
+  [[nodiscard]] Status ReadCurrentRecord(std::int32_t n);
+
+  // CopyToWorkRecord: every field of CurrentRecord but RecordNo into WorkRecord.
+  void CopyToWorkRecord();
+  // CopyToScratchBuffer: every field of PatientBuffer but RecordNo into ScratchBuffer.
+  void CopyToScratchBuffer();
+
+  // The bisection over the master (ascending numeric PatientId): sets
+  // FoundPatientNo to the record whose ID has the value `id`, or 0.
+  void FindPatientById(float id);
+  // The lookup of the patient windows: the scan for fewer than 11 patients,
+  // else the bisection. An empty master is reported and leaves FoundPatientNo.
+  LookupOutcome LookupPatientById(float id);
+  // Linear scan of the master; stops at the first match.
+  [[nodiscard]] Status ScanPatientsById(float id);
+
+  // --- Module state -----------------------------------------------------
+  std::unique_ptr<RecordFile> DataFileNo;
+  std::unique_ptr<RecordFile> MasterFileNo;
+  std::unique_ptr<RecordFile> ScratchFileNo;
+  std::unique_ptr<RecordFile> DepartmentFileNo;
+  std::unique_ptr<RecordFile> LeadSiteFileNo;
+  std::unique_ptr<RecordFile> FindingFileNo;
+  std::unique_ptr<RecordFile> ArrhythmiaFileNo;
+  std::unique_ptr<RecordFile> WorkFileNo;
+
+  std::int32_t RecordCount = 0;
+  std::int32_t PatientCount = 0;
+  std::int16_t DepartmentCount = 0;
+  std::int32_t ListCount = 0;
+
+  ExamRecord CurrentRecord;
+  ExamRecord WorkRecord;
+  PatientRecord PatientBuffer;
+  PatientRecord ScratchBuffer;
+  ListEntryRecord DepartmentEntry;
+  ListEntryRecord LeadSiteEntry;
+  ListEntryRecord FindingEntry;
+  ListEntryRecord ArrhythmiaEntry;
+
+  std::int16_t ItemIndex = 0;
+  std::string ImageSourcePath;
+  std::string FoundImageFile;
+  std::string Answer;
+  std::int16_t JpegResult = 0;
+  float FoundPatientNo = 0;
+
+  // When set, every patient record the lookups read is appended here.
+  std::vector<std::int32_t>* PatientProbeLog = nullptr;
+
+ private:
+  // Reads patient record p into PatientBuffer; the numeric value of its ID.
+  Status ProbePatient(std::int32_t p, double& value);
+  void Bisect(float id);
+
+  platform::FileSystem& fs_;
+};
+
+}  // namespace store

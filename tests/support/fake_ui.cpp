@@ -1,0 +1,30 @@
+#include "tests/support/fake_ui.h"
+
+namespace testing_support {
+
+int FakeUi::MsgBox(std::string_view prompt, int style, std::string_view title) {
+  boxes.push_back({std::string(prompt), style, std::string(title)});
+  if (queue.empty()) {
+    unexpected.push_back("unexpected box: " + std::string(prompt));
+    bool yesNo = (style & 0x7) == platform::kYesNo || (style & 0x7) == platform::kYesNoCancel;
+    return yesNo ? platform::kAnswerNo : platform::kAnswerOk;
+  }
+  Answer next = queue.front();
+  queue.pop_front();
+  if (!next.prompt.empty() && next.prompt != prompt) {
+    unexpected.push_back("expected box \"" + next.prompt + "\" but got \"" + std::string(prompt) +
+                         "\"");
+  }
+  return next.answer;
+}
+
+void FakeUi::Expect(std::string prompt, int answer) { queue.push_back({std::move(prompt), answer}); }
+
+void FakeUi::Reset() {
+  boxes.clear();
+  unexpected.clear();
+  queue.clear();
+  doEventsCalls = 0;
+}
+
+}  // namespace testing_support

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "platform/ui.h"
+
+namespace testing_support {
+
+// A Ui that records every message box and answers from a queue. A box that
+// finds the queue empty is recorded as unexpected; tests check Unexpected().
+class FakeUi : public platform::Ui {
+ public:
+  struct Box {
+    std::string prompt;
+    int style;
+    std::string title;
+  };
+
+  int MsgBox(std::string_view prompt, int style = platform::kOkOnly,
+             std::string_view title = platform::kAppTitle) override;
+  void DoEvents() override { ++doEventsCalls; }
+  void SetBusyCursor(bool busy) override { busyCursor = busy; }
+
+  // Queues the answer of the next box (expected with `prompt` when not empty).
+  void Expect(std::string prompt, int answer = platform::kAnswerOk);
+  // Boxes shown so far.
+  const std::vector<Box>& Boxes() const { return boxes; }
+  // Descriptions of boxes nobody expected, or that differed from what was.
+  const std::vector<std::string>& Unexpected() const { return unexpected; }
+  bool AllAnswered() const { return queue.empty(); }
+  void Reset();
+
+  std::vector<Box> boxes;
+  std::vector<std::string> unexpected;
+  int doEventsCalls = 0;
+  bool busyCursor = false;
+
+ private:
+  struct Answer {
+    std::string prompt;
+    int answer;
+  };
+  std::deque<Answer> queue;
+};
+
+}  // namespace testing_support

@@ -83,8 +83,12 @@ std::string ToCp932(std::string_view utf8) {
     utf8.remove_prefix(used);
     if (utf8.empty()) break;
     out.push_back('?');
+    // One unknown character: the offending byte and the continuation bytes
+    // that follow it within its sequence, never the next character.
     std::size_t skip = Utf8SequenceLength(static_cast<unsigned char>(utf8.front()));
-    utf8.remove_prefix(std::min(skip, utf8.size()));
+    std::size_t n = 1;
+    while (n < skip && n < utf8.size() && (static_cast<unsigned char>(utf8[n]) & 0xC0) == 0x80) ++n;
+    utf8.remove_prefix(n);
   }
   return out;
 }
@@ -100,8 +104,8 @@ std::string FromCp932(std::string_view bytes) {
     bytes.remove_prefix(used);
     if (bytes.empty()) break;
     out.append("\xEF\xBF\xBD");
-    // A lead byte followed by a byte that cannot trail it is one bad
-    // character; otherwise skip the single offending byte.
+    // Skip the single offending byte: a lead byte whose trail byte is not
+    // valid loses only itself, so the next character is still read.
     bytes.remove_prefix(1);
   }
   return out;

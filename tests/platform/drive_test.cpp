@@ -1,0 +1,108 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "platform/drive.h"
+#include "platform/drive_lock.h"
+#include "platform/file_system.h"
+#include "tests/support/temp_drive.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using platform::DataDrive;
+using platform::PosixFileSystem;
+using testing_support::TempDrive;
+
+TEST(DataDrive, TranslatesSystemPathsUnderTheRoot) {
+  DataDrive drive("/srv/c");
+  EXPECT_EQ(drive.ToHost("C:\\VLN2\\VLN2.ekg"), fs::path("/srv/c/VLN2/VLN2.ekg"));
+  EXPECT_EQ(drive.ToHost("c:/MASTA/KANJYA.MASTA"), fs::path("/srv/c/MASTA/KANJYA.MASTA"));
+  EXPECT_EQ(drive.ToHost("C:\\VLN2\\GAZOU\\"), fs::path("/srv/c/VLN2/GAZOU"));
+  EXPECT_EQ(drive.ToHost("/home/user/pic.bmp"), fs::path("/home/user/pic.bmp"));
+  EXPECT_TRUE(DataDrive::IsDrivePath("C:\\VLN2"));
+  EXPECT_FALSE(DataDrive::IsDrivePath("/tmp"));
+}
+
+TEST(DataDrive, FindsExistingNamesIgnoringCase) {
+  TempDrive t;
+  fs::create_directories(t.Root() / "vln2" / "Gazou");
+  std::ofstream(t.Root() / "vln2" / "Gazou" / "Abc.JPG") << "x";
+  PosixFileSystem files(t.Drive());
+  EXPECT_EQ(files.HostPath("C:\\VLN2\\GAZOU\\abc.jpg"), t.Root() / "vln2" / "Gazou" / "Abc.JPG");
+  EXPECT_EQ(files.Dir("C:\\VLN2\\GAZOU\\ABC.jpg"), "Abc.JPG");
+  EXPECT_EQ(files.Dir("C:\\VLN2\\GAZOU\\missing.jpg"), "");
+  EXPECT_TRUE(files.Exists("c:\\Vln2\\gazou\\abc.jpg"));
+  EXPECT_TRUE(files.IsDirectory("C:\\VLN2\\GAZOU\\"));
+  // A new name keeps the case it was written with, under the stored parents.
+  EXPECT_EQ(files.HostPath("C:\\VLN2\\GAZOU\\New.jpg"), t.Root() / "vln2" / "Gazou" / "New.jpg");
+}
+
+TEST(DataDrive, RootComesFromEnvironmentThenOptionThenXdg) {
+  const char* argv[] = {"Velunor2.0", "--drive-c", "/opt/drive"};
+  setenv("VELUNOR_DRIVE_C", "/env/drive", 1);
+  EXPECT_EQ(DataDrive::ResolveRoot(3, argv), fs::path("/env/drive"));
+  unsetenv("VELUNOR_DRIVE_C");
+  EXPECT_EQ(DataDrive::ResolveRoot(3, argv), fs::path("/opt/drive"));
+  setenv("XDG_DATA_HOME", "/xdg", 1);
+  EXPECT_EQ(DataDrive::ResolveRoot(1, argv), fs::path("/xdg/velunor2/C"));
+  unsetenv("XDG_DATA_HOME");
+}
+
+TEST(FileFacts, LengthTimeAndWindowsAttributes) {
+  TempDrive t;
+  PosixFileSystem files(t.Drive());
+  t.WriteBytes("C:\\VLN2\\GAZOU\\a.jpg", std::string(1234, 'x'));
+  t.WriteBytes("C:\\VLN2\\GAZOU\\.hidden", "h");
+  platform::FileFacts facts;
+  ASSERT_TRUE(files.Facts("C:\\VLN2\\GAZOU\\a.jpg", facts).ok());
+  EXPECT_EQ(facts.length, 1234u);
+  EXPECT_EQ(facts.attributes, 32);
+  EXPECT_GT(facts.modified, 0);
+  ::chmod(t.Host("C:\\VLN2\\GAZOU\\a.jpg").c_str(), 0444);
+  ASSERT_TRUE(files.Facts("C:\\VLN2\\GAZOU\\a.jpg", facts).ok());
+  EXPECT_EQ(facts.attributes, 33);
+  ASSERT_TRUE(files.Facts("C:\\VLN2\\GAZOU\\.hidden", facts).ok());
+  EXPECT_EQ(facts.attributes, 34);
+  ASSERT_TRUE(files.Facts("C:\\VLN2\\GAZOU", facts).ok());
+  EXPECT_EQ(facts.attributes, 16);
+  EXPECT_EQ(files.Facts("C:\\VLN2\\none.jpg", facts).error, platform::kFileNotFound);
+}
+
+TEST(FileOperations, CopyRenameDeleteReportWindowsNumbers) {
+  TempDrive t;
+  PosixFileSystem files(t.Drive());
+  t.WriteBytes("C:\\VLN2\\a.txt", "alpha");
+  ASSERT_TRUE(files.Copy("C:\\VLN2\\a.txt", "C:\\VLN2\\b.txt").ok());
+  EXPECT_EQ(t.ReadBytes("C:\\VLN2\\b.txt"), "alpha");
+  t.WriteBytes("C:\\VLN2\\c.txt", "gamma");
+  ASSERT_TRUE(files.Rename("C:\\VLN2\\c.txt", "C:\\VLN2\\b.txt").ok());
+  EXPECT_EQ(t.ReadBytes("C:\\VLN2\\b.txt"), "gamma");
+  EXPECT_FALSE(files.Exists("C:\\VLN2\\c.txt"));
+  ASSERT_TRUE(files.Delete("C:\\VLN2\\B.TXT").ok());
+  EXPECT_FALSE(files.Exists("C:\\VLN2\\b.txt"));
+  EXPECT_EQ(files.Delete("C:\\VLN2\\b.txt").error, platform::kFileNotFound);
+  EXPECT_EQ(files.Copy("C:\\VLN2\\none", "C:\\VLN2\\x").error, platform::kFileNotFound);
+  ASSERT_TRUE(files.CreateDirectory("C:\\VLN2\\KARI").ok());
+  EXPECT_TRUE(files.IsDirectory("C:\\VLN2\\KARI"));
+  std::vector<std::string> names;
+  ASSERT_TRUE(files.ListFiles("C:\\VLN2", names).ok());
+  EXPECT_EQ(names, std::vector<std::string>{"a.txt"});
+}
+
+TEST(DriveLock, SecondHolderIsRefusedUntilReleased) {
+  TempDrive t;
+  platform::DriveLock first;
+  platform::DriveLock second;
+  ASSERT_TRUE(first.Acquire(t.Root()).ok());
+  EXPECT_EQ(second.Acquire(t.Root()).error, platform::kPermissionDenied);
+  EXPECT_FALSE(second.Held());
+  first.Release();
+  // A lock file left behind by an ended run does not block the next start.
+  EXPECT_TRUE(second.Acquire(t.Root()).ok());
+}
+
+}  // namespace

@@ -1,0 +1,125 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "store/store.h"
+#include "store/text_format.h"
+#include "tests/support/temp_drive.h"
+
+namespace {
+
+using namespace store;
+using testing_support::TempDrive;
+
+class PatientLookupTest : public ::testing::Test {
+ protected:
+  void WriteMaster(const std::vector<int>& ids) {
+    std::string bytes;
+    for (std::size_t i = 0; i < ids.size(); ++i) {
+      PatientRecord p;
+      p.Set(PatientField::RecordNo, FormatNumber(static_cast<double>(i + 1), "0000000000"));
+      p.Set(PatientField::PatientId, FormatNumber(ids[i], "000000"));
+      p.Set(PatientField::Name, "患者");
+      bytes += p.Bytes();
+    }
+    t.WriteBytes(kMasterFile, bytes);
+    ASSERT_TRUE(s.StartUp().ok());
+    s.PatientProbeLog = &probes;
+  }
+  std::vector<std::int32_t> Find(float id) {
+    probes.clear();
+    s.FindPatientById(id);
+    return probes;
+  }
+  TempDrive t;
+  platform::PosixFileSystem files{t.Drive()};
+  Store s{files};
+  std::vector<std::int32_t> probes;
+};
+
+using Probes = std::vector<std::int32_t>;
+
+TEST_F(PatientLookupTest, ProbeSequencesOnThreePatients) {
+  WriteMaster({10, 20, 30});
+  EXPECT_EQ(Find(30), (Probes{1, 2, 3}));
+  EXPECT_EQ(s.FoundPatientNo, 3);
+  EXPECT_EQ(Find(5), (Probes{1}));
+  EXPECT_EQ(s.FoundPatientNo, 0);
+  EXPECT_EQ(Find(25), (Probes{1, 2, 3, 4}));
+  EXPECT_EQ(s.FoundPatientNo, 0);
+  EXPECT_EQ(Find(10), (Probes{1}));
+  EXPECT_EQ(s.FoundPatientNo, 1);
+  EXPECT_EQ(Find(20), (Probes{1, 2}));
+  EXPECT_EQ(s.FoundPatientNo, 2);
+}
+
+TEST_F(PatientLookupTest, OneAndNoPatient) {
+  WriteMaster({45});
+  s.FindPatientById(45);
+  EXPECT_EQ(s.FoundPatientNo, 1);
+  s.FindPatientById(44);
+  EXPECT_EQ(s.FoundPatientNo, 0);
+  s.FindPatientById(46);
+  EXPECT_EQ(s.FoundPatientNo, 0);
+}
+
+TEST_F(PatientLookupTest, EmptyMasterIsReportedAndLeavesTheLastFind) {
+  WriteMaster({});
+  s.FoundPatientNo = 7;
+  EXPECT_EQ(s.LookupPatientById(1), LookupOutcome::EmptyMaster);
+  EXPECT_EQ(s.FoundPatientNo, 7);
+  s.FindPatientById(1);
+  EXPECT_EQ(s.FoundPatientNo, 0);
+}
+
+TEST_F(PatientLookupTest, TenPatientsAreScannedElevenBisected) {
+  std::vector<int> ids;
+  for (int i = 1; i <= 10; ++i) ids.push_back(i * 10);
+  WriteMaster(ids);
+  probes.clear();
+  EXPECT_EQ(s.LookupPatientById(100), LookupOutcome::Done);
+  EXPECT_EQ(s.FoundPatientNo, 10);
+  EXPECT_EQ(probes, (Probes{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
+
+  ids.push_back(110);
+  WriteMaster(ids);
+  probes.clear();
+  EXPECT_EQ(s.LookupPatientById(110), LookupOutcome::Done);
+  EXPECT_EQ(s.FoundPatientNo, 11);
+  EXPECT_LT(probes.size(), 6u);
+}
+
+// On random ascending masters the bisection agrees with a linear scan for
+// every present ID and for IDs in the gaps. The downward step halves the
+// position, so a search costs up to about log2(n) squared probes, never a scan.
+TEST_F(PatientLookupTest, BisectionAgreesWithALinearScan) {
+  std::mt19937 random(20061);
+  for (int round = 0; round < 30; ++round) {
+    const int count = 1 + static_cast<int>(random() % (round < 20 ? 40 : 3000));
+    std::set<int> unique;
+    while (static_cast<int>(unique.size()) < count) unique.insert(1 + random() % 999998);
+    std::vector<int> ids(unique.begin(), unique.end());
+    WriteMaster(ids);
+    std::vector<int> queries = ids;
+    for (int q = 0; q < 50; ++q) queries.push_back(static_cast<int>(random() % 1000000));
+    for (int id : queries) {
+      auto found = std::find(ids.begin(), ids.end(), id);
+      const float expected =
+          found == ids.end() ? 0.0f : static_cast<float>(found - ids.begin() + 1);
+      const Probes seen = Find(static_cast<float>(id));
+      ASSERT_EQ(s.FoundPatientNo, expected) << "count " << count << " id " << id;
+      const auto depth = static_cast<std::size_t>(std::ceil(std::log2(count + 1)));
+      EXPECT_LE(seen.size(), depth * depth + 2u);  // never a scan of the master
+      for (std::int32_t p : seen) ASSERT_TRUE(p >= 1 && p <= count + 1) << p;
+    }
+    ASSERT_TRUE(s.ScanPatientsById(static_cast<float>(ids.back())).ok());
+    EXPECT_EQ(s.FoundPatientNo, static_cast<float>(ids.size()));
+  }
+}
+
+}  // namespace

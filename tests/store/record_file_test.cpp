@@ -1,0 +1,98 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "platform/file_system.h"
+#include "store/record_file.h"
+#include "store/records.h"
+#include "tests/support/faulty_file_system.h"
+#include "tests/support/temp_drive.h"
+
+namespace {
+
+using namespace store;
+using testing_support::TempDrive;
+
+constexpr const char* kPath = "C:\\VLN2\\VLN2.ekg";
+
+ExamRecord Numbered(int n) {
+  ExamRecord r;
+  r.Set(ExamField::RecordNo, std::to_string(n));
+  r.Set(ExamField::Name, "検査" + std::to_string(n));
+  return r;
+}
+
+class RecordFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override { t.WriteBytes(kPath, ""); }
+  std::unique_ptr<RecordFile> Open() {
+    std::unique_ptr<RecordFile> f;
+    EXPECT_TRUE(RecordFile::Open(files, kPath, kExamRecordLength, f).ok());
+    return f;
+  }
+  TempDrive t;
+  platform::PosixFileSystem files{t.Drive()};
+};
+
+TEST_F(RecordFileTest, CountIsWholeRecordsAndAPartialTailIsIgnored) {
+  EXPECT_EQ(Open()->Count(), 0);
+  t.WriteBytes(kPath, std::string(1158, 'x'));
+  EXPECT_EQ(Open()->Count(), 2);
+  t.WriteBytes(kPath, std::string(1160, 'x'));
+  auto f = Open();
+  EXPECT_EQ(f->Count(), 2);
+  ExamRecord r;
+  ASSERT_TRUE(f->Read(3, r).ok());
+  EXPECT_EQ(r.Bytes(), std::string(579, ' '));  // the two stray bytes are never read
+}
+
+TEST_F(RecordFileTest, ReadingPastTheEndGivesABlankRecord) {
+  auto f = Open();
+  ExamRecord r = Numbered(9);
+  ASSERT_TRUE(f->Read(1, r).ok());
+  EXPECT_EQ(r, ExamRecord());
+  ASSERT_TRUE(f->Write(1, Numbered(1)).ok());
+  ASSERT_TRUE(f->Read(2, r).ok());
+  EXPECT_EQ(r, ExamRecord());
+}
+
+TEST_F(RecordFileTest, WritesAppendOrOverwriteButNeverLeaveAHole) {
+  auto f = Open();
+  for (int n = 1; n <= 3; ++n) ASSERT_TRUE(f->Write(n, Numbered(n)).ok());
+  EXPECT_EQ(f->Write(5, Numbered(5)).error, platform::kBadRecordNumber);
+  EXPECT_EQ(f->Write(0, Numbered(0)).error, platform::kBadRecordNumber);
+  ASSERT_TRUE(f->Write(2, Numbered(20)).ok());
+  EXPECT_EQ(f->Count(), 3);
+  // The bytes are in the file before anything is closed.
+  const std::string bytes = t.ReadBytes(kPath);
+  ASSERT_EQ(bytes.size(), 3 * 579u);
+  EXPECT_EQ(bytes.substr(579, 579), Numbered(20).Bytes());
+  EXPECT_EQ(bytes.substr(1158, 579), Numbered(3).Bytes());
+}
+
+TEST_F(RecordFileTest, SequentialReadsSeeEarlierWrites) {
+  auto f = Open();
+  for (int n = 1; n <= 300; ++n) ASSERT_TRUE(f->Write(n, Numbered(n)).ok());
+  ExamRecord r;
+  ASSERT_TRUE(f->Read(1, r).ok());  // fills the read-ahead
+  ASSERT_TRUE(f->Write(57, Numbered(5700)).ok());
+  ASSERT_TRUE(f->Write(301, Numbered(301)).ok());
+  for (int n = 1; n <= 301; ++n) {
+    ASSERT_TRUE(f->Read(n, r).ok());
+    EXPECT_EQ(r, Numbered(n == 57 ? 5700 : n)) << n;
+  }
+}
+
+TEST_F(RecordFileTest, AFailedWriteIsReportedAndChangesNothing) {
+  testing_support::FaultyFileSystem faulty(t.Drive());
+  std::unique_ptr<RecordFile> f;
+  ASSERT_TRUE(RecordFile::Open(faulty, kPath, kExamRecordLength, f).ok());
+  ASSERT_TRUE(f->Write(1, Numbered(1)).ok());
+  faulty.FailNthWrite(1, platform::kDiskFull);
+  EXPECT_EQ(f->Write(2, Numbered(2)).error, platform::kDiskFull);
+  EXPECT_EQ(f->Count(), 1);
+  EXPECT_EQ(t.ReadBytes(kPath), Numbered(1).Bytes());
+}
+
+}  // namespace

@@ -1,0 +1,182 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "store/store.h"
+#include "store/text_format.h"
+#include "tests/support/faulty_file_system.h"
+#include "tests/support/temp_drive.h"
+
+namespace {
+
+using namespace store;
+using testing_support::FaultyFileSystem;
+using testing_support::TempDrive;
+
+ExamRecord Exam(int n) {
+  ExamRecord r;
+  r.Set(ExamField::RecordNo, FormatNumber(n, "000000"));
+  r.Set(ExamField::PatientId, FormatNumber(100 + n, "000000"));
+  r.Set(ExamField::Name, "患者" + std::to_string(n));
+  r.Set(FindingField(n % 5), "所見" + std::to_string(n));
+  r.Set(ExamField::ImageName, "IMG" + std::to_string(n));
+  return r;
+}
+
+std::string ExamFileBytes(int count) {
+  std::string bytes;
+  for (int n = 1; n <= count; ++n) bytes += Exam(n).Bytes();
+  return bytes;
+}
+
+// Rebuild that keeps every record but `drop`, renumbered in six digits.
+Status DropRecord(Store& s, int drop) {
+  return s.Rebuild(Staging::WorkFile, [&s, drop]() -> Status {
+    std::int32_t out = 0;
+    for (std::int32_t n = 1; n <= s.RecordCount; ++n) {
+      if (n == drop) continue;
+      if (Status st = s.ReadCurrentRecord(n); !st.ok()) return st;
+      s.CopyToWorkRecord();
+      s.WorkRecord.Set(ExamField::RecordNo, FormatNumber(++out, "000000"));
+      if (Status st = s.WorkFileNo->Write(out, s.WorkRecord); !st.ok()) return st;
+    }
+    return Status::Ok();
+  });
+}
+
+class StoreTest : public ::testing::Test {
+ protected:
+  TempDrive t;
+  FaultyFileSystem files{t.Drive()};
+  Store s{files};
+};
+
+TEST_F(StoreTest, FirstStartOnAnEmptyDriveCreatesEveryFileEmpty) {
+  ASSERT_TRUE(s.StartUp().ok());
+  for (const char* path : {kDataFile, kMasterFile, kDepartmentFile, kLeadSiteFile, kFindingFile,
+                           kArrhythmiaFile, kScratchFile}) {
+    EXPECT_TRUE(files.Exists(path)) << path;
+    EXPECT_EQ(t.ReadBytes(path).size(), 0u) << path;
+  }
+  for (const char* dir : {kImageDir, kKariDir, kMasterDir}) EXPECT_TRUE(files.IsDirectory(dir));
+  EXPECT_EQ(s.RecordCount, 0);
+  EXPECT_EQ(s.PatientCount, 0);
+  EXPECT_EQ(s.DepartmentCount, 0);
+  ASSERT_TRUE(s.ReadCurrentRecord(1).ok());
+  EXPECT_EQ(s.CurrentRecord, ExamRecord());
+}
+
+TEST_F(StoreTest, StartUpCountsExistingFilesAndDropsTheOldScratchFile) {
+  t.WriteBytes(kDataFile, ExamFileBytes(3));
+  t.WriteBytes(kMasterFile, std::string(127 * 4, ' '));
+  t.WriteBytes(kDepartmentFile, std::string(900, ' '));
+  t.WriteBytes(kScratchFile, std::string(127 * 2, 'x'));
+  ASSERT_TRUE(s.StartUp().ok());
+  EXPECT_EQ(s.RecordCount, 3);
+  EXPECT_EQ(s.PatientCount, 4);
+  EXPECT_EQ(s.DepartmentCount, 45);
+  EXPECT_EQ(t.ReadBytes(kScratchFile), "");
+  ASSERT_TRUE(s.ReadCurrentRecord(2).ok());
+  EXPECT_EQ(s.CurrentRecord, Exam(2));
+}
+
+TEST_F(StoreTest, WorkFileIsOpenedCountedAndRemovedAtShutDown) {
+  ASSERT_TRUE(s.StartUp().ok());
+  ASSERT_TRUE(s.OpenWorkFile().ok());
+  s.WorkRecord = Exam(5);
+  s.WorkRecord.Set(ExamField::RecordNo, "000005");  // a search hit keeps its data-file number
+  ASSERT_TRUE(s.WorkFileNo->Write(1, s.WorkRecord).ok());
+  s.CountWorkRecords();
+  EXPECT_EQ(s.ListCount, 1);
+  ASSERT_TRUE(s.RemoveWorkFile().ok());
+  EXPECT_FALSE(files.Exists(kWorkFile));
+  EXPECT_TRUE(s.DataFileNo != nullptr);
+  ASSERT_TRUE(s.OpenWorkFile().ok());
+  ASSERT_TRUE(s.ShutDownFiles().ok());
+  EXPECT_FALSE(files.Exists(kWorkFile));
+  EXPECT_EQ(s.DataFileNo, nullptr);
+}
+
+TEST_F(StoreTest, RebuildRenumbersAndRecountsFromTheNewFile) {
+  t.WriteBytes(kDataFile, ExamFileBytes(3));
+  ASSERT_TRUE(s.StartUp().ok());
+  ASSERT_TRUE(DropRecord(s, 2).ok());
+  EXPECT_EQ(s.RecordCount, 2);
+  const std::string bytes = t.ReadBytes(kDataFile);
+  ASSERT_EQ(bytes.size(), 2 * 579u);
+  ExamRecord third = Exam(3);
+  third.Set(ExamField::RecordNo, "000002");
+  EXPECT_EQ(bytes.substr(0, 579), Exam(1).Bytes());
+  EXPECT_EQ(bytes.substr(579), third.Bytes());
+  EXPECT_FALSE(files.Exists(kWorkFile));
+  // The files are open again and usable.
+  ASSERT_TRUE(s.ReadCurrentRecord(2).ok());
+  EXPECT_EQ(s.CurrentRecord.Get(ExamField::Name), "患者3");
+}
+
+TEST_F(StoreTest, RebuildKeepsEveryFieldOfEveryRecord) {
+  t.WriteBytes(kDataFile, ExamFileBytes(40));
+  ASSERT_TRUE(s.StartUp().ok());
+  ASSERT_TRUE(DropRecord(s, 0).ok());
+  EXPECT_EQ(t.ReadBytes(kDataFile), ExamFileBytes(40));
+}
+
+// Whatever step of a rebuild fails, the live file is still there whole, the
+// failure is reported and every file is open again.
+TEST_F(StoreTest, FailedRebuildLosesNothing) {
+  const std::string original = ExamFileBytes(6);
+  for (int failAt = 1; failAt <= 5; ++failAt) {
+    t.WriteBytes(kDataFile, original);
+    ASSERT_TRUE(s.StartUp().ok());
+    files.FailNthWrite(failAt, platform::kDiskFull);
+    EXPECT_EQ(DropRecord(s, 1).error, platform::kDiskFull) << failAt;
+    files.Heal();
+    EXPECT_EQ(t.ReadBytes(kDataFile), original) << failAt;
+    EXPECT_EQ(s.RecordCount, 6);
+    EXPECT_TRUE(s.DataFileNo && s.MasterFileNo && s.ArrhythmiaFileNo);
+    EXPECT_FALSE(files.Exists(kWorkFile));
+  }
+  files.FailRenames(platform::kPermissionDenied);
+  EXPECT_EQ(DropRecord(s, 1).error, platform::kPermissionDenied);
+  files.Heal();
+  EXPECT_EQ(t.ReadBytes(kDataFile), original);
+  EXPECT_EQ(s.RecordCount, 6);
+  ASSERT_TRUE(s.ReadCurrentRecord(6).ok());
+  EXPECT_EQ(s.CurrentRecord, Exam(6));
+  // And the next attempt succeeds.
+  ASSERT_TRUE(DropRecord(s, 1).ok());
+  EXPECT_EQ(s.RecordCount, 5);
+}
+
+TEST_F(StoreTest, AProducerFailureIsReturnedAndTheLiveFileStays) {
+  t.WriteBytes(kDataFile, ExamFileBytes(2));
+  ASSERT_TRUE(s.StartUp().ok());
+  Status st = s.Rebuild(Staging::WorkFile, [] { return Status::Error(platform::kDeviceIoError); });
+  EXPECT_EQ(st.error, platform::kDeviceIoError);
+  EXPECT_EQ(t.ReadBytes(kDataFile), ExamFileBytes(2));
+}
+
+TEST_F(StoreTest, MasterRebuildGoesThroughTheScratchFile) {
+  PatientRecord p;
+  p.Set(PatientField::PatientId, "000010");
+  t.WriteBytes(kMasterFile, std::string(p.Bytes()));
+  ASSERT_TRUE(s.StartUp().ok());
+  Status st = s.Rebuild(Staging::ScratchFile, [this]() -> Status {
+    for (std::int32_t n = 1; n <= s.PatientCount; ++n) {
+      if (Status r = s.MasterFileNo->Read(n, s.PatientBuffer); !r.ok()) return r;
+      s.CopyToScratchBuffer();
+      s.ScratchBuffer.Set(PatientField::RecordNo, FormatNumber(n, "0000000000"));
+      if (Status w = s.ScratchFileNo->Write(n, s.ScratchBuffer); !w.ok()) return w;
+    }
+    s.ScratchBuffer.Clear();
+    s.ScratchBuffer.Set(PatientField::PatientId, "000020");
+    s.ScratchBuffer.Set(PatientField::RecordNo, FormatNumber(2, "0000000000"));
+    return s.ScratchFileNo->Write(2, s.ScratchBuffer);
+  });
+  ASSERT_TRUE(st.ok());
+  EXPECT_EQ(s.PatientCount, 2);
+  EXPECT_EQ(t.ReadBytes(kMasterFile).substr(0, 16), "0000000001000010");
+  EXPECT_EQ(t.ReadBytes(kScratchFile), "");
+}
+
+}  // namespace

@@ -1,0 +1,92 @@
+#pragma once
+
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string_view>
+#include <vector>
+
+#include "platform/ui.h"
+#include "store/store.h"
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+// What distinguishes one vocabulary window from another.
+struct LookupListDef {
+  std::string_view formName;  // object name of the window ("Form3")
+  std::string_view caption;
+  int entryCount;  // text boxes Text1(0) .. Text1(entryCount - 1)
+  std::unique_ptr<store::RecordFile> store::Store::*file;
+  store::ListEntryRecord store::Store::*buffer;
+  // Loaded by Command4; a window without a built-in vocabulary has no Command4.
+  std::span<const std::string_view> initialValues;
+};
+
+// The registration window of one lookup list: one text box per entry
+// (box i is record i + 1 of the list file), 登録 writing the whole list back,
+// クリア, 閉じる and, where the list has one, 初期値読み込み.
+//
+// The window is created once and then shown and hidden; Open() reloads the
+// boxes from the file every time, so edits that were not registered are lost.
+// After a registration `refresh` is called so that the owner can refill the
+// drop-down lists that show this vocabulary.
+class LookupListWindow : public QWidget {
+  Q_OBJECT
+
+ public:
+  LookupListWindow(const LookupListDef& def, store::Store& store, platform::Ui& ui,
+                   std::function<void()> refresh, QWidget* parent = nullptr);
+
+  const LookupListDef& Def() const { return def_; }
+
+  // The opening from the main window's menu: every box emptied, entries
+  // 1 .. entryCount read from the list file into the boxes (trimmed), the
+  // window shown modeless (maximised the first time) with the focus in Text1(0).
+  void Open();
+
+  // Empties every text box.
+  void ClearBoxes();
+
+  // 登録: box i stored in the list buffer (cut to 20 bytes without splitting a
+  // double-byte character, blanks padded) and written as record i + 1, for every
+  // box, so the file holds exactly entryCount records; then the refresh and
+  // "登録終了。". A failed write stops the registration, refreshes what the file
+  // now holds and shows the failure's number instead of the success message.
+  void Command1_Click();
+  // クリア: every box emptied, focus to Text1(0).
+  void Command2_Click();
+  // 閉じる: hidden, the boxes keep their text.
+  void Command3_Click();
+  // 初期値読み込み: every box emptied, then the built-in vocabulary into
+  // boxes 0, 1, ... in order.
+  void Command4_Click();
+
+  // Controls, under the window's names. Command4 is null where the list has
+  // no built-in vocabulary.
+  std::vector<QLineEdit*> Text1;
+  QPushButton* Command1 = nullptr;
+  QPushButton* Command2 = nullptr;
+  QPushButton* Command3 = nullptr;
+  QPushButton* Command4 = nullptr;
+
+  // The mark beside box i: empty while the text fits, otherwise the byte count
+  // against the 20 bytes of an entry, with the kept part in its tool tip.
+  QLabel* CutMark(int i) const { return cutMarks_[static_cast<std::size_t>(i)]; }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void UpdateCutMark(int i);
+  void Form_Load();
+
+  LookupListDef def_;
+  store::Store& store_;
+  platform::Ui& ui_;
+  std::function<void()> refresh_;
+  std::vector<QLabel*> cutMarks_;
+  bool loaded_ = false;
+};

@@ -12,8 +12,8 @@ RecordFile::RecordFile(std::unique_ptr<platform::RandomFile> file, std::string p
                        std::size_t length, std::uint64_t bytes)
     : file_(std::move(file)), path_(std::move(path)), recordLength_(length), length_(bytes) {}
 
-Status RecordFile::Open(platform::FileSystem& fs, const std::string& path,
-                        std::size_t recordLength, std::unique_ptr<RecordFile>& out) {
+Status RecordFile::Open(platform::FileSystem& fs, const std::string& path, std::size_t recordLength,
+                        std::unique_ptr<RecordFile>& out) {
   std::unique_ptr<platform::RandomFile> file;
   if (Status s = fs.OpenRandom(path, file); !s.ok()) return s;
   std::uint64_t bytes = 0;
@@ -29,7 +29,13 @@ Status RecordFile::Read(std::int32_t n, std::span<char> out) {
     return Status::Ok();
   }
   if (cacheFirst_ == 0 || n < cacheFirst_ || n >= cacheFirst_ + cacheCount_) {
-    std::int32_t perChunk = static_cast<std::int32_t>(std::max<std::size_t>(1, kReadAheadBytes / recordLength_));
+    // Read ahead only when the reads go forward record by record; a probe
+    // (a bisection, a jump of the slider) reads just its record.
+    const bool sequential = n == lastRead_ + 1;
+    std::int32_t perChunk =
+        sequential
+            ? static_cast<std::int32_t>(std::max<std::size_t>(1, kReadAheadBytes / recordLength_))
+            : 1;
     std::int32_t count = std::min(perChunk, Count() - n + 1);
     cache_.resize(static_cast<std::size_t>(count) * recordLength_);
     std::size_t got = 0;
@@ -46,9 +52,9 @@ Status RecordFile::Read(std::int32_t n, std::span<char> out) {
       return Status::Ok();
     }
   }
-  std::memcpy(out.data(),
-              cache_.data() + static_cast<std::size_t>(n - cacheFirst_) * recordLength_,
+  std::memcpy(out.data(), cache_.data() + static_cast<std::size_t>(n - cacheFirst_) * recordLength_,
               recordLength_);
+  lastRead_ = n;
   return Status::Ok();
 }
 

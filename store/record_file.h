@@ -58,6 +58,7 @@ class RecordFile {
   std::vector<char> cache_;
   std::int32_t cacheFirst_ = 0;  // record number of cache_[0]; 0 = empty
   std::int32_t cacheCount_ = 0;
+  std::int32_t lastRead_ = 0;  // the record read last
 };
 
 }  // namespace store

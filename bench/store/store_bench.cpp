@@ -1,0 +1,173 @@
+// Times the record store on generated drives of 1,000 / 10,000 / 100,000
+// examinations against floors measured in the same run, and prints ratios.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "bench/generator/generator.h"
+#include "store/store.h"
+#include "store/text_format.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+// Best of `runs` wall times, in seconds.
+double Best(int runs, const std::function<void()>& body) {
+  double best = 1e30;
+  for (int i = 0; i < runs; ++i) {
+    const auto start = Clock::now();
+    body();
+    best = std::min(best, std::chrono::duration<double>(Clock::now() - start).count());
+  }
+  return best;
+}
+
+void Check(bool ok, const char* what) {
+  if (!ok) {
+    std::fprintf(stderr, "failed: %s\n", what);
+    std::exit(1);
+  }
+}
+
+// The floor of a sequential read: the file in 64 KiB reads, nothing else.
+std::size_t RawRead(const fs::path& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY);
+  Check(fd >= 0, "open");
+  std::vector<char> buffer(64 * 1024);
+  std::size_t total = 0;
+  for (ssize_t got; (got = ::read(fd, buffer.data(), buffer.size())) > 0;) total += got;
+  ::close(fd);
+  return total;
+}
+
+// The floor of a rebuild: a plain copy, flushed to disk like the rebuild.
+void RawCopy(const fs::path& from, const fs::path& to) {
+  const int in = ::open(from.c_str(), O_RDONLY);
+  const int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  Check(in >= 0 && out >= 0, "open for copy");
+  std::vector<char> buffer(64 * 1024);
+  for (ssize_t got; (got = ::read(in, buffer.data(), buffer.size())) > 0;) {
+    Check(::write(out, buffer.data(), static_cast<std::size_t>(got)) == got, "write");
+  }
+  Check(::fsync(out) == 0, "fsync");
+  ::close(in);
+  ::close(out);
+}
+
+// Opening and sizing the seven files without the store.
+void RawOpenAndCount(const platform::DataDrive& drive) {
+  for (const char* path :
+       {store::kDataFile, store::kMasterFile, store::kDepartmentFile, store::kArrhythmiaFile,
+        store::kFindingFile, store::kLeadSiteFile, store::kScratchFile}) {
+    const int fd = ::open(drive.ToHost(path).c_str(), O_RDWR | O_CREAT, 0644);
+    Check(fd >= 0, "open");
+    Check(::lseek(fd, 0, SEEK_END) >= 0, "lseek");
+    ::close(fd);
+  }
+}
+
+void BenchDrive(int exams, const fs::path& root) {
+  fs::remove_all(root);
+  bench::GenerateDrive(root, {exams, exams, 2006u + static_cast<unsigned>(exams)});
+  platform::PosixFileSystem files{platform::DataDrive(root)};
+  const fs::path dataFile = files.HostPath(store::kDataFile);
+  const int runs = exams >= 100000 ? 5 : 20;
+  std::printf("\n== %d examinations, %d patients (%.1f MB data file)\n", exams, exams,
+              static_cast<double>(fs::file_size(dataFile)) / 1e6);
+
+  store::Store s(files);
+  const double openFloor = Best(runs, [&] { RawOpenAndCount(files.Drive()); });
+  const double open = Best(runs, [&] {
+    Check(s.OpenAllFiles().ok(), "OpenAllFiles");
+    Check(s.RecordCount == exams, "count");
+  });
+  std::printf("OpenAllFiles + count  %9.1f us   floor %9.1f us   ratio %5.2f\n", open * 1e6,
+              openFloor * 1e6, open / openFloor);
+
+  const double readFloor = Best(runs, [&] { RawRead(dataFile); });
+  std::size_t checksum = 0;
+  const double read = Best(runs, [&] {
+    for (std::int32_t n = 1; n <= s.RecordCount; ++n) {
+      Check(s.ReadCurrentRecord(n).ok(), "read");
+      checksum += static_cast<unsigned char>(s.CurrentRecord.data()[16]);
+    }
+  });
+  std::printf("read every record     %9.2f ms   floor %9.2f ms   ratio %5.2f   (goal <= 2)\n",
+              read * 1e3, readFloor * 1e3, read / readFloor);
+
+  if (exams == 100000) {
+    std::mt19937 random(7);
+    std::vector<float> ids;
+    for (int i = 0; i < 2000; ++i) {
+      Check(s.MasterFileNo
+                ->Read(1 + static_cast<std::int32_t>(random() % s.PatientCount), s.PatientBuffer)
+                .ok(),
+            "master read");
+      ids.push_back(std::stof(s.PatientBuffer.Get(store::PatientField::PatientId)));
+    }
+    std::vector<std::int32_t> probes;
+    s.PatientProbeLog = &probes;
+    for (float id : ids) s.FindPatientById(id);
+    s.PatientProbeLog = nullptr;
+    std::size_t found = 0;
+    const double find = Best(3, [&] {
+      found = 0;
+      for (float id : ids) {
+        s.FindPatientById(id);
+        found += s.FoundPatientNo > 0;
+      }
+    });
+    Check(found == ids.size(), "every ID found");
+    std::printf(
+        "FindPatientById       %9.2f us per search, %.1f probes on average (%zu searches)\n",
+        find * 1e6 / static_cast<double>(ids.size()),
+        static_cast<double>(probes.size()) / static_cast<double>(ids.size()), ids.size());
+
+    const fs::path copy = root / "copy.ekg";
+    const double copyFloor = Best(3, [&] { RawCopy(dataFile, copy); });
+    fs::remove(copy);
+    const double rebuild = Best(1, [&] {
+      Check(s.Rebuild(store::Staging::WorkFile,
+                      [&s]() -> platform::Status {
+                        for (std::int32_t n = 2; n <= s.RecordCount; ++n) {
+                          if (platform::Status st = s.ReadCurrentRecord(n); !st.ok()) return st;
+                          s.CopyToWorkRecord();
+                          s.WorkRecord.Set(store::ExamField::RecordNo,
+                                           store::FormatNumber(n - 1, "000000"));
+                          if (platform::Status st = s.WorkFileNo->Write(n - 1, s.WorkRecord);
+                              !st.ok()) {
+                            return st;
+                          }
+                        }
+                        return platform::Status::Ok();
+                      })
+                .ok(),
+            "rebuild");
+    });
+    Check(s.RecordCount == exams - 1, "rebuild count");
+    std::printf("rebuild dropping #1   %9.2f ms   copy  %9.2f ms   ratio %5.2f   (goal <= 3)\n",
+                rebuild * 1e3, copyFloor * 1e3, rebuild / copyFloor);
+  }
+  s.CloseAllFiles();
+  if (checksum == 0) std::printf("(empty)\n");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const fs::path base = argc > 1 ? fs::path(argv[1]) : fs::temp_directory_path() / "velunor-bench";
+  for (int exams : {1000, 10000, 100000}) BenchDrive(exams, base / std::to_string(exams));
+  fs::remove_all(base);
+  return 0;
+}

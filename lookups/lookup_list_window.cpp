@@ -40,7 +40,7 @@ LookupListWindow::LookupListWindow(const LookupListDef& def, store::Store& store
   auto* grid = new QGridLayout;
   grid->setHorizontalSpacing(6);
   grid->setVerticalSpacing(4);
-  const int boxWidth = fontMetrics().horizontalAdvance(QString(12, QChar(0x3000)));
+  const int boxWidth = fontMetrics().horizontalAdvance(QString(11, QChar(0x3000)));
   const int markWidth = fontMetrics().horizontalAdvance(QStringLiteral("000/20"));
   for (int i = 0; i < def_.entryCount; ++i) {
     const int row = i % kRowsPerColumn;

@@ -124,35 +124,6 @@ class LookupWindowsTest : public QObject {
     drive_.reset();
   }
 
-  void theFourWindowsFromOneTable() {
-    Form3 form3(*store_, ui_, {});
-    Form4 form4(*store_, ui_, {});
-    Form6 form6(*store_, ui_, {});
-    Form7 form7(*store_, ui_, {});
-    struct Expected {
-      LookupListWindow* window;
-      const char* name;
-      const char* caption;
-      std::size_t boxes;
-      bool hasInitialValues;
-    };
-    for (const Expected& e : {Expected{&form3, "Form3", "所属登録", 45, false},
-                              Expected{&form4, "Form4", "誘導部位登録", 30, true},
-                              Expected{&form6, "Form6", "不整脈登録", 45, true},
-                              Expected{&form7, "Form7", "異常所見登録", 45, true}}) {
-      QCOMPARE(e.window->objectName(), QString::fromUtf8(e.name));
-      QCOMPARE(e.window->windowTitle(), QString::fromUtf8(e.caption));
-      QCOMPARE(e.window->Text1.size(), e.boxes);
-      QCOMPARE(e.window->Command1->text(), QStringLiteral("登録(&S)"));
-      QCOMPARE(e.window->Command2->text(), QStringLiteral("クリア(&C)"));
-      QCOMPARE(e.window->Command3->text(), QStringLiteral("閉じる(&E)"));
-      QCOMPARE(e.window->Command4 != nullptr, e.hasInitialValues);
-      if (e.window->Command4 != nullptr) {
-        QCOMPARE(e.window->Command4->text(), QStringLiteral("初期値読み込み(&Y)"));
-      }
-    }
-  }
-
   // First start: every list opens empty and registers as a file of blanks,
   // written before the refresh runs and before the success message.
   void firstStartRegistersBlankFiles() {
@@ -396,24 +367,6 @@ class LookupWindowsTest : public QObject {
     QCOMPARE(file.size(), std::size_t{900});
     QCOMPARE(platform::FromCp932(store::TrimBlanks(RecordAt(file, 27))), kArrhythmias[26]);
     QCOMPARE(refreshes, 2);
-    CheckNoStrayBoxes();
-  }
-
-  // Registering twice rewrites the same 45 records; it never appends.
-  void registeringTwiceKeepsTheLength() {
-    Form7 window(*store_, ui_, Recorder(store::kFindingFile));
-    window.Open();
-    window.Command4->click();
-    ui_.Expect("登録終了。");
-    window.Command1->click();
-    Type(window.Text1[12], "追加");
-    ui_.Expect("登録終了。");
-    window.Command1->click();
-    const std::string file = drive_->ReadBytes(store::kFindingFile);
-    QCOMPARE(file.size(), std::size_t{900});
-    QCOMPARE(platform::FromCp932(store::TrimBlanks(RecordAt(file, 13))), std::string("追加"));
-    QCOMPARE(store_->FindingFileNo->Count(), 45);
-    QCOMPARE(refreshes_, 2);
     CheckNoStrayBoxes();
   }
 };

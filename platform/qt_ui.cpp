@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QWindow>
 
 namespace platform {
 
@@ -76,6 +77,22 @@ void QtUi::SetBusyCursor(bool busy) {
   } else if (busyDepth_ > 0 && --busyDepth_ == 0) {
     QApplication::restoreOverrideCursor();
   }
+}
+
+void QtUi::SetStayOnTop(bool onTop) {
+  if (!parent_) return;
+  QWidget* window = parent_->window();
+  // Through the native window, so that the window is neither hidden nor
+  // recreated (QWidget::setWindowFlags would hide it and lose the focus).
+  if (QWindow* handle = window->windowHandle()) handle->setFlag(Qt::WindowStaysOnTopHint, onTop);
+  if (onTop) window->raise();
+}
+
+void QtUi::Lower() {
+  if (!parent_) return;
+  QWidget* window = parent_->window();
+  if (QWindow* handle = window->windowHandle()) handle->setFlag(Qt::WindowStaysOnTopHint, false);
+  window->lower();
 }
 
 }  // namespace platform

@@ -18,6 +18,8 @@ class QtUi : public Ui {
              std::string_view title = kAppTitle) override;
   void DoEvents() override;
   void SetBusyCursor(bool busy) override;
+  void SetStayOnTop(bool onTop) override;
+  void Lower() override;
 
  private:
   QPointer<QWidget> parent_;

@@ -42,6 +42,13 @@ class Ui {
   // The hourglass while a long operation runs.
   virtual void SetBusyCursor(bool busy) = 0;
 
+  // Window order of the main window (the window the boxes belong to), as
+  // SetWindowPos sets it without moving or sizing: kept above every other
+  // window, or moved to the bottom so that a newly opened window shows above
+  // it (which also ends the stay-on-top state).
+  virtual void SetStayOnTop(bool /*onTop*/) {}
+  virtual void Lower() {}
+
   // Shows a failure's run-time error number in a warning box.
   void ShowErrorNumber(int errorNumber) { MsgBox(std::to_string(errorNumber), kExclamation); }
 };

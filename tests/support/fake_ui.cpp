@@ -18,13 +18,18 @@ int FakeUi::MsgBox(std::string_view prompt, int style, std::string_view title) {
   return next.answer;
 }
 
-void FakeUi::Expect(std::string prompt, int answer) { queue.push_back({std::move(prompt), answer}); }
+void FakeUi::Expect(std::string prompt, int answer) {
+  queue.push_back({std::move(prompt), answer});
+}
 
 void FakeUi::Reset() {
   boxes.clear();
   unexpected.clear();
   queue.clear();
   doEventsCalls = 0;
+  stayOnTop = false;
+  stayOnTopCalls = 0;
+  lowerCalls = 0;
 }
 
 }  // namespace testing_support

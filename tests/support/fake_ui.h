@@ -22,6 +22,14 @@ class FakeUi : public platform::Ui {
              std::string_view title = platform::kAppTitle) override;
   void DoEvents() override { ++doEventsCalls; }
   void SetBusyCursor(bool busy) override { busyCursor = busy; }
+  void SetStayOnTop(bool onTop) override {
+    stayOnTop = onTop;
+    ++stayOnTopCalls;
+  }
+  void Lower() override {
+    stayOnTop = false;
+    ++lowerCalls;
+  }
 
   // Queues the answer of the next box (expected with `prompt` when not empty).
   void Expect(std::string prompt, int answer = platform::kAnswerOk);
@@ -36,6 +44,9 @@ class FakeUi : public platform::Ui {
   std::vector<std::string> unexpected;
   int doEventsCalls = 0;
   bool busyCursor = false;
+  bool stayOnTop = false;  // the main window is kept above the others
+  int stayOnTopCalls = 0;
+  int lowerCalls = 0;
 
  private:
   struct Answer {

@@ -1,0 +1,358 @@
+#include "platform/component.h"
+
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <fstream>
+#include <mutex>
+#include <sstream>
+#include <vector>
+
+namespace platform {
+namespace {
+
+using namespace com;
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// ---- registry file ----------------------------------------------------------
+
+struct Section {
+  std::string name;                // "{GUID}" as written
+  std::vector<std::string> lines;  // key=value lines and comments, as read
+};
+
+struct RegistryFile {
+  std::vector<std::string> preamble;
+  std::vector<Section> sections;
+};
+
+std::string TrimmedLine(std::string line) {
+  while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t')) {
+    line.pop_back();
+  }
+  std::size_t first = line.find_first_not_of(" \t");
+  return first == std::string::npos ? std::string() : line.substr(first);
+}
+
+RegistryFile ReadRegistry(const std::filesystem::path& path) {
+  RegistryFile file;
+  std::ifstream in(path);
+  std::string line;
+  while (std::getline(in, line)) {
+    line = TrimmedLine(line);
+    if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
+      file.sections.push_back({line.substr(1, line.size() - 2), {}});
+    } else if (file.sections.empty()) {
+      file.preamble.push_back(line);
+    } else {
+      file.sections.back().lines.push_back(line);
+    }
+  }
+  return file;
+}
+
+Section* FindSection(RegistryFile& file, const CLSID& clsid) {
+  for (Section& s : file.sections) {
+    if (std::optional<GUID> g = GuidFromString(s.name); g && *g == clsid) return &s;
+  }
+  return nullptr;
+}
+
+std::string Value(const Section& section, std::string_view key) {
+  for (const std::string& line : section.lines) {
+    std::size_t eq = line.find('=');
+    if (eq == std::string::npos) continue;
+    if (TrimmedLine(line.substr(0, eq)) == key) return TrimmedLine(line.substr(eq + 1));
+  }
+  return {};
+}
+
+Status WriteRegistry(const std::filesystem::path& path, const RegistryFile& file) {
+  std::error_code ec;
+  if (path.has_parent_path()) std::filesystem::create_directories(path.parent_path(), ec);
+  std::filesystem::path temp = path;
+  temp += ".tmp" + std::to_string(::getpid());
+  std::FILE* out = std::fopen(temp.c_str(), "w");
+  if (out == nullptr) return Status::Error(ErrorFromErrno(errno));
+  std::ostringstream text;
+  for (const std::string& line : file.preamble) text << line << '\n';
+  for (const Section& s : file.sections) {
+    text << '[' << s.name << "]\n";
+    for (const std::string& line : s.lines) {
+      if (!line.empty()) text << line << '\n';
+    }
+  }
+  const std::string bytes = text.str();
+  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
+  const int writeErrno = errno;
+  if (std::fclose(out) != 0 || !written) {
+    std::filesystem::remove(temp, ec);
+    return Status::Error(ErrorFromErrno(written ? errno : writeErrno));
+  }
+  if (std::rename(temp.c_str(), path.c_str()) != 0) {
+    const int e = errno;
+    std::filesystem::remove(temp, ec);
+    return Status::Error(ErrorFromErrno(e));
+  }
+  return Status::Ok();
+}
+
+// ---- loaded libraries -------------------------------------------------------
+
+struct LoadedLibrary {
+  std::string path;
+  void* handle;
+  DllGetClassObjectFn getClassObject;
+  DllCanUnloadNowFn canUnloadNow;
+};
+
+std::mutex& LibrariesMutex() {
+  static std::mutex m;
+  return m;
+}
+std::vector<LoadedLibrary>& Libraries() {
+  static std::vector<LoadedLibrary> libraries;
+  return libraries;
+}
+
+void FreeUnusedLocked() {
+  auto& libraries = Libraries();
+  for (auto it = libraries.begin(); it != libraries.end();) {
+    if (it->canUnloadNow() == S_OK) {
+      ::dlclose(it->handle);
+      it = libraries.erase(it);
+    } else {
+      ++it;
+    }
+  }
+}
+
+CreateResult Failure(HRESULT hr, std::string detail) {
+  return {Status::Error(kCannotCreateObject), hr, std::move(detail)};
+}
+
+}  // namespace
+
+std::string com::GuidToString(const GUID& g) {
+  char text[39];
+  std::snprintf(text, sizeof text, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
+                static_cast<unsigned>(g.Data1), g.Data2, g.Data3, g.Data4[0], g.Data4[1],
+                g.Data4[2], g.Data4[3], g.Data4[4], g.Data4[5], g.Data4[6], g.Data4[7]);
+  return text;
+}
+
+std::optional<GUID> com::GuidFromString(std::string_view text) {
+  if (text.size() == 38 && text.front() == '{' && text.back() == '}') {
+    text = text.substr(1, 36);
+  }
+  if (text.size() != 36) return std::nullopt;
+  std::uint8_t bytes[16];
+  std::size_t b = 0;
+  for (std::size_t i = 0; i < text.size();) {
+    if (i == 8 || i == 13 || i == 18 || i == 23) {
+      if (text[i] != '-') return std::nullopt;
+      ++i;
+      continue;
+    }
+    const int hi = HexValue(text[i]);
+    const int lo = HexValue(text[i + 1]);
+    if (hi < 0 || lo < 0) return std::nullopt;
+    bytes[b++] = static_cast<std::uint8_t>(hi * 16 + lo);
+    i += 2;
+  }
+  GUID g{};
+  g.Data1 = (std::uint32_t{bytes[0]} << 24) | (std::uint32_t{bytes[1]} << 16) |
+            (std::uint32_t{bytes[2]} << 8) | bytes[3];
+  g.Data2 = static_cast<std::uint16_t>((bytes[4] << 8) | bytes[5]);
+  g.Data3 = static_cast<std::uint16_t>((bytes[6] << 8) | bytes[7]);
+  for (int i = 0; i < 8; ++i) g.Data4[i] = bytes[8 + i];
+  return g;
+}
+
+std::u16string Utf16FromUtf8(std::string_view s) {
+  std::u16string out;
+  out.reserve(s.size());
+  std::size_t i = 0;
+  while (i < s.size()) {
+    const auto lead = static_cast<unsigned char>(s[i]);
+    std::size_t need = 0;
+    char32_t cp = lead;
+    char32_t min = 0;
+    if (lead >= 0xF0 && lead <= 0xF4) {
+      need = 3, cp = lead & 0x07, min = 0x10000;
+    } else if (lead >= 0xE0 && lead < 0xF0) {
+      need = 2, cp = lead & 0x0F, min = 0x800;
+    } else if (lead >= 0xC2 && lead < 0xE0) {
+      need = 1, cp = lead & 0x1F, min = 0x80;
+    } else if (lead >= 0x80) {
+      cp = 0xFFFD;
+    }
+    ++i;
+    for (std::size_t k = 0; k < need; ++k, ++i) {
+      if (i >= s.size() || (static_cast<unsigned char>(s[i]) & 0xC0) != 0x80) {
+        cp = 0xFFFD;
+        need = 0;
+        break;
+      }
+      cp = (cp << 6) | (static_cast<unsigned char>(s[i]) & 0x3F);
+    }
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = 0xFFFD;
+    if (cp >= 0x10000) {
+      cp -= 0x10000;
+      out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+      out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+    } else {
+      out.push_back(static_cast<char16_t>(cp));
+    }
+  }
+  return out;
+}
+
+std::string Utf8FromUtf16(std::u16string_view s) {
+  std::string out;
+  out.reserve(s.size());
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    char32_t cp = s[i];
+    if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 &&
+        s[i + 1] <= 0xDFFF) {
+      cp = 0x10000 + ((cp - 0xD800) << 10) + (s[i + 1] - 0xDC00);
+      ++i;
+    } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+      cp = 0xFFFD;
+    }
+    if (cp < 0x80) {
+      out.push_back(static_cast<char>(cp));
+    } else if (cp < 0x800) {
+      out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else if (cp < 0x10000) {
+      out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else {
+      out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+      out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    }
+  }
+  return out;
+}
+
+std::filesystem::path ComponentRegistryPath() {
+  if (const char* file = std::getenv("VELUNOR_COMPONENT_REGISTRY"); file && *file) return file;
+  std::filesystem::path config;
+  if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg == '/') {
+    config = xdg;
+  } else if (const char* home = std::getenv("HOME"); home && *home) {
+    config = std::filesystem::path(home) / ".config";
+  } else {
+    config = std::filesystem::temp_directory_path();
+  }
+  return config / "velunor2" / "components.ini";
+}
+
+Status RegisterComponent(const CLSID& clsid, const ComponentEntry& entry) {
+  const std::filesystem::path path = ComponentRegistryPath();
+  RegistryFile file = ReadRegistry(path);
+  if (file.preamble.empty() && file.sections.empty()) {
+    file.preamble.push_back("; Velunor2.0 component registry: class identity -> library");
+  }
+  Section fresh{
+      GuidToString(clsid),
+      {"ProgID=" + entry.progId, "InprocServer=" + entry.library, "TypeLib=" + entry.typeLibrary}};
+  if (Section* s = FindSection(file, clsid)) {
+    *s = std::move(fresh);
+  } else {
+    file.sections.push_back(std::move(fresh));
+  }
+  return WriteRegistry(path, file);
+}
+
+Status UnregisterComponent(const CLSID& clsid) {
+  const std::filesystem::path path = ComponentRegistryPath();
+  RegistryFile file = ReadRegistry(path);
+  Section* s = FindSection(file, clsid);
+  if (s == nullptr) return Status::Ok();
+  file.sections.erase(file.sections.begin() + (s - file.sections.data()));
+  return WriteRegistry(path, file);
+}
+
+std::optional<ComponentEntry> LookUpComponent(const CLSID& clsid) {
+  RegistryFile file = ReadRegistry(ComponentRegistryPath());
+  const Section* s = FindSection(file, clsid);
+  if (s == nullptr) return std::nullopt;
+  ComponentEntry entry{Value(*s, "ProgID"), Value(*s, "InprocServer"), Value(*s, "TypeLib")};
+  if (entry.library.empty()) return std::nullopt;
+  return entry;
+}
+
+CreateResult CreateInstance(const CLSID& clsid, const IID& iid, void** object) {
+  if (object == nullptr) return Failure(E_POINTER, "no place for the object");
+  *object = nullptr;
+  const std::optional<ComponentEntry> entry = LookUpComponent(clsid);
+  if (!entry) {
+    return Failure(REGDB_E_CLASSNOTREG, "class " + GuidToString(clsid) + " is not registered in " +
+                                            ComponentRegistryPath().string());
+  }
+
+  std::lock_guard lock(LibrariesMutex());
+  auto& libraries = Libraries();
+  LoadedLibrary* library = nullptr;
+  for (LoadedLibrary& l : libraries) {
+    if (l.path == entry->library) library = &l;
+  }
+  if (library == nullptr) {
+    void* handle = ::dlopen(entry->library.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (handle == nullptr) {
+      const char* why = ::dlerror();
+      return Failure(CO_E_DLLNOTFOUND, why ? why : entry->library);
+    }
+    auto get = reinterpret_cast<DllGetClassObjectFn>(::dlsym(handle, "DllGetClassObject"));
+    auto can = reinterpret_cast<DllCanUnloadNowFn>(::dlsym(handle, "DllCanUnloadNow"));
+    if (get == nullptr || can == nullptr) {
+      ::dlclose(handle);
+      return Failure(CO_E_ERRORINDLL, entry->library + " lacks the component entry points");
+    }
+    libraries.push_back({entry->library, handle, get, can});
+    library = &libraries.back();
+  }
+
+  void* factoryPointer = nullptr;
+  HRESULT hr = library->getClassObject(&clsid, &IClassFactory::kIid, &factoryPointer);
+  if (!Succeeded(hr) || factoryPointer == nullptr) {
+    FreeUnusedLocked();
+    return Failure(Succeeded(hr) ? E_POINTER : hr,
+                   entry->library + " has no class " + GuidToString(clsid));
+  }
+  auto* factory = static_cast<IClassFactory*>(factoryPointer);
+  hr = factory->CreateInstance(nullptr, iid, object);
+  factory->Release();
+  if (!Succeeded(hr) || *object == nullptr) {
+    *object = nullptr;
+    FreeUnusedLocked();
+    return Failure(Succeeded(hr) ? E_POINTER : hr,
+                   "the class factory refused interface " + GuidToString(iid));
+  }
+  return {};
+}
+
+void FreeUnusedLibraries() {
+  std::lock_guard lock(LibrariesMutex());
+  FreeUnusedLocked();
+}
+
+std::size_t LoadedComponentLibraries() {
+  std::lock_guard lock(LibrariesMutex());
+  return Libraries().size();
+}
+
+}  // namespace platform

@@ -1,0 +1,236 @@
+#pragma once
+
+// The interface of the sort component ZUVASORTMEM2 (class ZUVASORTMEM,
+// interface _ZUVASORTMEM, type library ZUVASORTMEMCLASS2). Callers include
+// this header and link velunor_component only; the library is loaded when an
+// object is created (see platform/component.h).
+//
+// One job per object:
+//   1. create the object       5. ZUVASORTMEM_MAIN
+//   2. put ZUVASORTMEM_PARAM   6. ZUVASORTMEM_GET until 99, reading
+//   3. ZUVASORTMEM_OPEN           ZUVASORTMEM_DATA after every 0
+//   4. per record: put         7. ZUVASORTMEM_CLOSE
+//      ZUVASORTMEM_DATA, then  8. release the object
+//      ZUVASORTMEM_PUT
+// Every method returns a status (below) as its result; a status is never an
+// automation error. A non-zero status other than 99 from GET is sticky: every
+// later call returns it again, and the object is only good for releasing.
+//
+// Key specification (ZUVASORTMEM_PARAM): keys "start,length[,order]"
+// separated by ":" or ";", at most 25; start and length 1-based characters,
+// order "A" ascending, any other character descending (only its first
+// character counts). "1,6,A", "1,10", "1,6,A:7,4,D". OPEN computes
+// MAX_KEY_AREA, the shortest record that covers every key.
+//
+// Ordering: by key 1, then key 2, ...; within a key character by character,
+// each UTF-16 code unit compared with its two bytes exchanged (U+4E00 sorts
+// before "0"); records equal in every key keep their PUT order.
+//
+// While a job is open and the process has a Qt application on the calling
+// thread, the library shows its progress window ZUVASORTMEMFORM with a stop
+// button; the button is noticed by the next PUT, MAIN or GET (status 90).
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform/component.h"
+#include "platform/ui.h"
+
+namespace zuvasort {
+
+using platform::com::BSTR;
+using platform::com::HRESULT;
+using platform::com::IID;
+using platform::com::VARIANT;
+
+inline constexpr platform::com::CLSID kZuvaSortMemClassId{
+    0x05d53e3b, 0xd103, 0x4962, {0x9e, 0x45, 0x97, 0x30, 0x9c, 0x18, 0x9f, 0x9a}};
+inline constexpr IID kZuvaSortMemInterfaceId{
+    0x8b70cee3, 0x6ccb, 0x4225, {0x91, 0xed, 0xcd, 0x04, 0xbd, 0xfe, 0xd9, 0xdd}};
+inline constexpr IID kZuvaSortMemHostInterfaceId{
+    0xd67a14d0, 0x4f43, 0x4bd3, {0x85, 0x54, 0x0a, 0x0a, 0xa6, 0x1a, 0x8e, 0x2b}};
+
+inline constexpr std::string_view kProgId = "ZUVASORTMEM2.ZUVASORTMEM";
+inline constexpr std::string_view kTypeLibraryName = "ZUVASORTMEMCLASS2";
+
+// Status codes returned by the methods.
+enum SortStatus : std::int32_t {
+  kSortOk = 0,
+  kEmptyData = 20,         // PUT of an empty record (only when MAX_KEY_AREA <= 0)
+  kBadKeySpec = 21,        // OPEN rejected ZUVASORTMEM_PARAM
+  kShortRecord = 22,       // PUT of a record shorter than the keys reach (no message)
+  kTooManyRecords = 30,    // PUT of record 100,001
+  kPutBeforeOpen = 31,     // PUT on an object not open
+  kGetBeforeOpen = 32,     // GET on an object not open
+  kCloseBeforeOpen = 33,   // CLOSE on an object not open
+  kMainBeforeOpen = 34,    // MAIN on an object not open
+  kGetBeforeMain = 40,     // GET before MAIN
+  kPutAfterMain = 41,      // PUT after MAIN
+  kMainTwice = 42,         // a second MAIN
+  kMainWithoutData = 43,   // MAIN with no record put
+  kStopped = 90,           // the stop button of the progress window
+  kEndOfData = 99,         // GET past the last record (not sticky)
+  kOutOfMemory = 7,        // SortJob only: the library could not allocate
+  kAutomationError = 440,  // SortJob only: a call failed as an automation error
+};
+
+inline constexpr std::int32_t kMaxRecords = 100000;
+inline constexpr std::int32_t kMaxKeys = 25;
+
+// Member identities for IDispatch (GetIDsOfNames answers these, ignoring case).
+enum DispId : platform::com::DISPID {
+  kDispData = 1,        // ZUVASORTMEM_DATA      property, string
+  kDispParam = 2,       // ZUVASORTMEM_PARAM     property, string
+  kDispMaxKeyArea = 3,  // MAX_KEY_AREA          property, 32-bit integer
+  kDispGet = 4,         // ZUVASORTMEM_GET       method -> VT_I4
+  kDispPut = 5,         // ZUVASORTMEM_PUT       method -> variant (VT_I4)
+  kDispMain = 6,        // ZUVASORTMEM_MAIN      method -> VT_I4
+  kDispOpen = 7,        // ZUVASORTMEM_OPEN      method -> VT_I4
+  kDispClose = 8,       // ZUVASORTMEM_CLOSE     method -> VT_I4
+};
+
+// The dual interface: after IDispatch, the members in this order. Property
+// gets hand over a new BSTR the caller frees; property puts copy their value.
+// GetTypeInfoCount answers 0 and GetTypeInfo DISP_E_BADINDEX: there is no
+// loadable type information.
+struct _ZUVASORTMEM : platform::com::IDispatch {
+  static constexpr IID kIid = kZuvaSortMemInterfaceId;
+  virtual HRESULT get_ZUVASORTMEM_DATA(BSTR* value) = 0;
+  virtual HRESULT put_ZUVASORTMEM_DATA(BSTR value) = 0;
+  virtual HRESULT get_ZUVASORTMEM_PARAM(BSTR* value) = 0;
+  virtual HRESULT put_ZUVASORTMEM_PARAM(BSTR value) = 0;
+  virtual HRESULT get_MAX_KEY_AREA(std::int32_t* value) = 0;
+  virtual HRESULT put_MAX_KEY_AREA(std::int32_t value) = 0;
+  virtual HRESULT ZUVASORTMEM_GET(std::int32_t* status) = 0;
+  virtual HRESULT ZUVASORTMEM_PUT(VARIANT* status) = 0;
+  virtual HRESULT ZUVASORTMEM_MAIN(std::int32_t* status) = 0;
+  virtual HRESULT ZUVASORTMEM_OPEN(std::int32_t* status) = 0;
+  virtual HRESULT ZUVASORTMEM_CLOSE(std::int32_t* status) = 0;
+
+ protected:
+  ~_ZUVASORTMEM() = default;
+};
+
+// Where the library's message boxes go instead of its own Qt boxes. `prompt`
+// and `title` are zero-terminated UTF-16; `style` is 0 (OK, no icon). The
+// answer is ignored.
+using MessageSink = std::int32_t (*)(void* context, const char16_t* prompt, const char16_t* title,
+                                     std::int32_t style);
+
+// A second interface of the same object (QueryInterface) for the host.
+// Without a sink the library shows its own boxes when a Qt application runs
+// on the calling thread, and writes "title: message" to standard error
+// otherwise.
+struct IZuvaSortMemHost : platform::com::IUnknown {
+  static constexpr IID kIid = kZuvaSortMemHostInterfaceId;
+  // A null sink restores the library's own boxes.
+  virtual HRESULT SetMessageSink(MessageSink sink, void* context) = 0;
+  // Bytes the last MAIN allocated for its ordering arrays (0 before MAIN).
+  virtual HRESULT get_OrderingBytes(std::int64_t* bytes) = 0;
+
+ protected:
+  ~IZuvaSortMemHost() = default;
+};
+
+// A job on one ZUVASORTMEM object, with UTF-8 strings. Every call returns the
+// component's status; a call on an object that was not created returns
+// kAutomationError. Link velunor_component.
+class SortJob {
+ public:
+  SortJob() = default;
+
+  // Creates the object by class identity. The status is Ok or
+  // platform::kCannotCreateObject (429); hresult and detail say why.
+  platform::CreateResult Create() {
+    host_.Reset();
+    platform::CreateResult r = platform::CreateObject(kZuvaSortMemClassId, object_);
+    if (r.status.ok()) object_.As(host_);
+    return r;
+  }
+  bool IsCreated() const { return static_cast<bool>(object_); }
+
+  // The library's message boxes (title and text unchanged) go through `ui`,
+  // which must outlive the job.
+  void RouteMessagesTo(platform::Ui& ui) {
+    if (host_) host_->SetMessageSink(&SinkToUi, &ui);
+  }
+  // Low-level access for callers that need their own sink.
+  IZuvaSortMemHost* Host() const { return host_.get(); }
+  _ZUVASORTMEM* Object() const { return object_.get(); }
+
+  std::int32_t SetParam(std::string_view utf8) {
+    if (!object_) return kAutomationError;
+    platform::com::Bstr value(platform::Utf16FromUtf8(utf8));
+    return FromHr(object_->put_ZUVASORTMEM_PARAM(value.get()));
+  }
+  std::int32_t SetData(std::string_view utf8) {
+    if (!object_) return kAutomationError;
+    platform::com::Bstr value(platform::Utf16FromUtf8(utf8));
+    return FromHr(object_->put_ZUVASORTMEM_DATA(value.get()));
+  }
+  std::string Data() const {
+    if (!object_) return {};
+    platform::com::Bstr value;
+    if (!platform::com::Succeeded(object_->get_ZUVASORTMEM_DATA(value.out()))) return {};
+    return platform::Utf8FromUtf16(value.view());
+  }
+  std::int32_t MaxKeyArea() const {
+    std::int32_t area = 0;
+    if (object_) object_->get_MAX_KEY_AREA(&area);
+    return area;
+  }
+
+  std::int32_t Open() { return Call(&_ZUVASORTMEM::ZUVASORTMEM_OPEN); }
+  std::int32_t Main() { return Call(&_ZUVASORTMEM::ZUVASORTMEM_MAIN); }
+  std::int32_t Close() { return Call(&_ZUVASORTMEM::ZUVASORTMEM_CLOSE); }
+  std::int32_t Get() { return Call(&_ZUVASORTMEM::ZUVASORTMEM_GET); }
+  std::int32_t Put() {
+    if (!object_) return kAutomationError;
+    VARIANT result;
+    platform::com::VariantInit(&result);
+    const HRESULT hr = object_->ZUVASORTMEM_PUT(&result);
+    std::int32_t status = result.vt == platform::com::VT_I4 ? result.lVal : kAutomationError;
+    platform::com::VariantClear(&result);
+    return platform::com::Succeeded(hr) ? status : FromHr(hr);
+  }
+  // ZUVASORTMEM_DATA = record, then PUT.
+  std::int32_t Put(std::string_view record) {
+    const std::int32_t s = SetData(record);
+    return s != kSortOk ? s : Put();
+  }
+  // GET; on 0 `record` receives ZUVASORTMEM_DATA.
+  std::int32_t Get(std::string& record) {
+    const std::int32_t s = Get();
+    if (s == kSortOk) record = Data();
+    return s;
+  }
+
+  // Releases the object; the library unloads when nothing else holds it.
+  void Release() {
+    host_.Reset();
+    object_.Reset();
+  }
+
+ private:
+  static std::int32_t SinkToUi(void* context, const char16_t* prompt, const char16_t* title,
+                               std::int32_t style) {
+    return static_cast<platform::Ui*>(context)->MsgBox(platform::Utf8FromUtf16(prompt), style,
+                                                       platform::Utf8FromUtf16(title));
+  }
+  static std::int32_t FromHr(HRESULT hr) {
+    if (platform::com::Succeeded(hr)) return kSortOk;
+    return hr == platform::com::E_OUTOFMEMORY ? kOutOfMemory : kAutomationError;
+  }
+  std::int32_t Call(HRESULT (_ZUVASORTMEM::*method)(std::int32_t*)) {
+    if (!object_) return kAutomationError;
+    std::int32_t status = kAutomationError;
+    const HRESULT hr = (object_.get()->*method)(&status);
+    return platform::com::Succeeded(hr) ? status : FromHr(hr);
+  }
+
+  platform::ComPtr<_ZUVASORTMEM> object_;
+  platform::ComPtr<IZuvaSortMemHost> host_;
+};
+
+}  // namespace zuvasort

@@ -1,0 +1,225 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QProgressBar>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "mainwin/dialog2.h"
+#include "mainwin/sort_data_file.h"
+#include "platform/component.h"
+#include "sortlib/zuvasortmem.h"
+#include "store/store.h"
+#include "store/text_format.h"
+#include "tests/support/fake_ui.h"
+#include "tests/support/faulty_file_system.h"
+#include "tests/support/temp_drive.h"
+
+namespace {
+
+using namespace store;
+using mainwin::SortDataFile;
+using mainwin::SortOrder;
+using mainwin::SortOutcome;
+using testing_support::FakeUi;
+using testing_support::TempDrive;
+
+ExamRecord Exam(int position, const std::string& id, const std::string& date) {
+  ExamRecord r;
+  r.Set(ExamField::RecordNo, FormatNumber(position, "000000"));
+  r.Set(ExamField::PatientId, id);
+  r.Set(ExamField::ExamDate, date);
+  r.Set(ExamField::Name, "患者" + std::to_string(position));
+  r.Set(ArrhythmiaField(4), "心房細動" + std::to_string(position));
+  r.Set(ExamField::ImageName, "E" + std::to_string(position));
+  return r;
+}
+
+class SortTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    setenv("VELUNOR_COMPONENT_REGISTRY", (t.Root() / "components.ini").c_str(), 1);
+    unsetenv("VELUNOR_TEST_SORT_FAIL");
+  }
+  void TearDown() override {
+    store.CloseAllFiles();
+    platform::FreeUnusedLibraries();
+    unsetenv("VELUNOR_TEST_SORT_FAIL");
+    EXPECT_TRUE(ui.Unexpected().empty()) << ui.Unexpected().front();
+  }
+  void Register(const char* library) {
+    ASSERT_TRUE(platform::RegisterComponent(zuvasort::kZuvaSortMemClassId,
+                                            {std::string(zuvasort::kProgId), library,
+                                             std::string(zuvasort::kTypeLibraryName)})
+                    .ok());
+  }
+  void WriteData(const std::vector<ExamRecord>& records) {
+    std::string bytes;
+    for (const ExamRecord& r : records) bytes += r.Bytes();
+    t.WriteBytes(kDataFile, bytes);
+    ASSERT_TRUE(store.StartUp().ok());
+  }
+  std::vector<std::string> Column(ExamField field) {
+    std::vector<std::string> values;
+    const std::string bytes = t.ReadBytes(kDataFile);
+    for (std::size_t at = 0; at + kExamRecordLength <= bytes.size(); at += kExamRecordLength) {
+      ExamRecord r;
+      std::copy_n(bytes.data() + at, kExamRecordLength, r.data());
+      values.push_back(r.Get(field));
+    }
+    return values;
+  }
+
+  TempDrive t;
+  testing_support::FaultyFileSystem files{t.Drive()};
+  Store store{files};
+  FakeUi ui;
+  mainwin::Dialog2 progress;
+};
+
+using Values = std::vector<std::string>;
+
+TEST_F(SortTest, ByIdThroughTheRealComponent) {
+  Register(VELUNOR_SORT_LIBRARY);
+  WriteData({Exam(1, "000300", "2006/01/03"), Exam(2, "000100", "2006/01/01"),
+             Exam(3, "000200", "2006/01/02")});
+  ui.Expect("データをＩＤ順に並べ替えます。", platform::kAnswerYes);
+  ui.Expect("終了。");
+  EXPECT_EQ(SortDataFile(store, ui, progress, SortOrder::ById), SortOutcome::Sorted);
+  EXPECT_EQ(Column(ExamField::PatientId), (Values{"000100", "000200", "000300"}));
+  EXPECT_EQ(Column(ExamField::RecordNo), (Values{"000001", "000002", "000003"}));
+  EXPECT_EQ(Column(ExamField::Name), (Values{"患者2", "患者3", "患者1"}));
+  EXPECT_EQ(Column(ArrhythmiaField(4)), (Values{"心房細動2", "心房細動3", "心房細動1"}));
+  EXPECT_EQ(ui.Boxes().back().style, platform::kOkOnly);
+  EXPECT_EQ(store.RecordCount, 3);
+  EXPECT_FALSE(files.Exists(kSortExchangeFile));
+  EXPECT_FALSE(files.Exists(kWorkFile));
+  EXPECT_FALSE(progress.isVisible());
+  EXPECT_EQ(progress.ProgressBar1->value(), 3);
+}
+
+TEST_F(SortTest, ByDateKeepsTheOrderOfEqualDates) {
+  Register(VELUNOR_SORT_LIBRARY);
+  WriteData({Exam(1, "000005", "2006/02/01"), Exam(2, "000004", "2006/01/15"),
+             Exam(3, "000003", "2006/02/01"), Exam(4, "000002", "2006/01/15"),
+             Exam(5, "000001", "2005/12/31")});
+  ui.Expect("データを検査日順に並べ替えます。", platform::kAnswerYes);
+  ui.Expect("終了。");
+  EXPECT_EQ(SortDataFile(store, ui, progress, SortOrder::ByDate), SortOutcome::Sorted);
+  EXPECT_EQ(Column(ExamField::PatientId),
+            (Values{"000001", "000004", "000002", "000005", "000003"}));
+  EXPECT_EQ(Column(ExamField::RecordNo),
+            (Values{"000001", "000002", "000003", "000004", "000005"}));
+}
+
+TEST_F(SortTest, RefusalsAndNoLeaveEveryFile) {
+  Register(VELUNOR_SORT_LIBRARY);
+  WriteData({});
+  ui.Expect("データがありません。");
+  EXPECT_EQ(SortDataFile(store, ui, progress, SortOrder::ById), SortOutcome::Refused);
+  EXPECT_EQ(ui.Boxes().back().style, platform::kExclamation);
+
+  WriteData({Exam(1, "000300", "2006/01/03")});
+  ui.Expect("データが１件なので並べ替えできません。");
+  EXPECT_EQ(SortDataFile(store, ui, progress, SortOrder::ByDate), SortOutcome::Refused);
+
+  const std::vector<ExamRecord> two = {Exam(1, "000300", "2006/01/03"),
+                                       Exam(2, "000100", "2006/01/01")};
+  WriteData(two);
+  const std::string before = t.ReadBytes(kDataFile);
+  ui.Expect("データをＩＤ順に並べ替えます。", platform::kAnswerNo);
+  EXPECT_EQ(SortDataFile(store, ui, progress, SortOrder::ById), SortOutcome::Refused);
+  EXPECT_EQ(t.ReadBytes(kDataFile), before);
+  EXPECT_FALSE(files.Exists(kSortExchangeFile));
+  EXPECT_FALSE(files.Exists(kWorkFile));
+}
+
+TEST_F(SortTest, AMissingOrUnregisteredComponentTouchesNothing) {
+  WriteData({Exam(1, "000300", "2006/01/03"), Exam(2, "000100", "2006/01/01")});
+  const std::string before = t.ReadBytes(kDataFile);
+  ui.Expect("データをＩＤ順に並べ替えます。", platform::kAnswerYes);
+  ui.Expect(std::string(mainwin::kSortLibraryMissing));
+  EXPECT_EQ(SortDataFile(store, ui, progress, SortOrder::ById), SortOutcome::Failed);
+  Register("/nonexistent/ZUVASORTMEM2.so");
+  ui.Expect("データをＩＤ順に並べ替えます。", platform::kAnswerYes);
+  ui.Expect(std::string(mainwin::kSortLibraryMissing));
+  EXPECT_EQ(SortDataFile(store, ui, progress, SortOrder::ById), SortOutcome::Failed);
+  EXPECT_EQ(ui.Boxes().back().style, platform::kCritical);
+  EXPECT_EQ(t.ReadBytes(kDataFile), before);
+}
+
+// The sort lines as they pass through the exchange file: a GET that fails
+// after the third line leaves the lines written so far.
+TEST_F(SortTest, TheExchangeLinesAreKeyAsStoredAndPosition) {
+  Register(VELUNOR_SCRIPTED_LIBRARY);
+  setenv("VELUNOR_TEST_SORT_FAIL", "GET:44:4", 1);
+  WriteData({Exam(1, "000300", "2006/01/03"), Exam(2, "000100", "2006/01/01"),
+             Exam(3, "000200", "2006/01/02")});
+  const std::string before = t.ReadBytes(kDataFile);
+  ui.Expect("データをＩＤ順に並べ替えます。", platform::kAnswerYes);
+  ui.Expect("SORT GET RTN NOT = 0 (44)");
+  EXPECT_EQ(SortDataFile(store, ui, progress, SortOrder::ById), SortOutcome::Failed);
+  EXPECT_EQ(t.ReadBytes(kSortExchangeFile), "000100000002\r\n000200000003\r\n000300000001\r\n");
+  EXPECT_EQ(t.ReadBytes(kDataFile), before);
+}
+
+// Whatever call of the component fails, its message names the call and the
+// status, the progress window is gone and the data file is byte-identical.
+TEST_F(SortTest, EveryFailingCallLeavesTheDataFileAsItWas) {
+  Register(VELUNOR_SCRIPTED_LIBRARY);
+  WriteData({Exam(1, "000300", "2006/01/03"), Exam(2, "000100", "2006/01/01"),
+             Exam(3, "000200", "2006/01/02")});
+  const std::string before = t.ReadBytes(kDataFile);
+  t.WriteBytes(kSortExchangeFile, "left over\r\n");
+  struct Case {
+    const char* script;
+    const char* message;
+  };
+  for (const Case& c :
+       {Case{"OPEN:21", "SORT OPEN RTN NOT = 0 (21)"}, Case{"PUT:30", "SORT PUT RTN NOT = 0 (30)"},
+        Case{"PUT:90:2", "SORT PUT RTN NOT = 0 (90)"},
+        Case{"MAIN:43", "SORT MAIN RTN NOT = 0 (43)"}, Case{"GET:40", "SORT GET RTN NOT = 0 (40)"},
+        Case{"CLOSE:33", "SORT CLOSE RTN NOT = 0 (33)"}}) {
+    setenv("VELUNOR_TEST_SORT_FAIL", c.script, 1);
+    ui.Expect("データをＩＤ順に並べ替えます。", platform::kAnswerYes);
+    ui.Expect(c.message);
+    EXPECT_EQ(SortDataFile(store, ui, progress, SortOrder::ById), SortOutcome::Failed) << c.script;
+    EXPECT_EQ(ui.Boxes().back().style, platform::kOkOnly);
+    EXPECT_EQ(t.ReadBytes(kDataFile), before) << c.script;
+    EXPECT_FALSE(progress.isVisible()) << c.script;
+    EXPECT_EQ(store.RecordCount, 3);
+    platform::FreeUnusedLibraries();
+  }
+  // The same component sorting without a failure.
+  unsetenv("VELUNOR_TEST_SORT_FAIL");
+  ui.Expect("データをＩＤ順に並べ替えます。", platform::kAnswerYes);
+  ui.Expect("終了。");
+  EXPECT_EQ(SortDataFile(store, ui, progress, SortOrder::ById), SortOutcome::Sorted);
+  EXPECT_EQ(Column(ExamField::PatientId), (Values{"000100", "000200", "000300"}));
+}
+
+TEST_F(SortTest, AFailedWritePhaseLeavesTheDataFileWhole) {
+  Register(VELUNOR_SORT_LIBRARY);
+  WriteData({Exam(1, "000300", "2006/01/03"), Exam(2, "000100", "2006/01/01"),
+             Exam(3, "000200", "2006/01/02")});
+  const std::string before = t.ReadBytes(kDataFile);
+  // The first write is the exchange file, the next ones go to TEMP.DATA.
+  files.FailNthWrite(3, platform::kDiskFull);
+  ui.Expect("データをＩＤ順に並べ替えます。", platform::kAnswerYes);
+  ui.Expect("61");
+  EXPECT_EQ(SortDataFile(store, ui, progress, SortOrder::ById), SortOutcome::Failed);
+  files.Heal();
+  EXPECT_EQ(t.ReadBytes(kDataFile), before);
+  EXPECT_FALSE(files.Exists(kWorkFile));
+  EXPECT_EQ(store.RecordCount, 3);
+  EXPECT_FALSE(progress.isVisible());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}

@@ -25,10 +25,9 @@ int main(int argc, char** argv) {
 
   platform::PosixFileSystem fs(drive);
   store::Store store(fs);
-  if (platform::Status s = store.StartUp(); !s.ok()) ui.ShowErrorNumber(s.error);
-
   Form1 form(store, ui);
   ui.SetParent(&form);
-  form.show();
+  // Starts the store and shows the window; closing it ends the program.
+  form.Form_Load();
   return QApplication::exec();
 }

@@ -1,16 +1,499 @@
 #include "mainwin/form1.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QCalendarWidget>
 #include <QCloseEvent>
+#include <QComboBox>
+#include <QFocusEvent>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSlider>
+#include <QStyle>
+
+#include "mainwin/printers.h"
+#include "platform/qt_ui.h"
+#include "store/forms/entry_rules.h"
+#include "store/forms/record_transfer.h"
+#include "store/text_format.h"
+
+using platform::Q;
+using platform::S;
+
+namespace {
+
+// Positions are given in twips: 15 twips are one pixel at 96 dpi.
+constexpr int Px(int twips) { return (twips + 7) / 15; }
+QRect Twips(int left, int top, int width, int height) {
+  return QRect(Px(left), Px(top), Px(width), Px(height));
+}
+constexpr int kComboHeight = 330;  // the height the font gives a drop-down combo
+
+const QString kFormFont = QStringLiteral("ＭＳ ゴシック");
+
+void RegisterFontSubstitution() {
+  static bool done = false;
+  if (done) return;
+  done = true;
+  QFont::insertSubstitutions(kFormFont,
+                             {QStringLiteral("IPAGothic"), QStringLiteral("IPAゴシック"),
+                              QStringLiteral("Noto Sans CJK JP"), QStringLiteral("TakaoGothic"),
+                              QStringLiteral("VL Gothic")});
+}
+
+QLabel* Caption(QWidget* parent, const char* text, QRect where, const char* name) {
+  auto* label = new QLabel(QString::fromUtf8(text), parent);
+  label->setObjectName(QString::fromUtf8(name));
+  label->setGeometry(where);
+  return label;
+}
+
+void SetBackground(QWidget* w, const QColor& colour) {
+  QPalette p = w->palette();
+  p.setColor(QPalette::Base, colour);
+  w->setPalette(p);
+}
+
+void DisableInputMethod(QWidget* w) {
+  w->setAttribute(Qt::WA_InputMethodEnabled, false);
+  w->setInputMethodHints(Qt::ImhPreferLatin | Qt::ImhNoPredictiveText);
+}
+
+QComboBox* EditableCombo(QWidget* parent, QRect where, const QString& name) {
+  auto* combo = new QComboBox(parent);
+  combo->setObjectName(name);
+  combo->setEditable(true);
+  // Typed text never becomes a list item: the lists hold their files' entries.
+  combo->setInsertPolicy(QComboBox::NoInsert);
+  combo->setMaxVisibleItems(15);
+  combo->setGeometry(where);
+  return combo;
+}
+
+}  // namespace
 
 Form1::Form1(store::Store& store, platform::Ui& ui, QWidget* parent)
     : QMainWindow(parent), store_(store), ui_(ui) {
+  RegisterFontSubstitution();
+  setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QStringLiteral("Velunor2.0"));
-  resize(1024, 768);
+  setFont(QFont(kFormFont, 9));
+  BuildControls();
+  BuildMenus();
+  SetTabOrder();
+  for (QWidget* w : findChildren<QWidget*>()) w->installEventFilter(this);
 }
 
+void Form1::BuildControls() {
+  auto* client = new QWidget(this);
+  client->setObjectName(QStringLiteral("client"));
+  client->setMinimumSize(Px(15240), Px(10710));
+  setCentralWidget(client);
+
+  // --- Frame1: the record fields --------------------------------------
+  Frame1 = new QGroupBox(client);
+  Frame1->setObjectName(QStringLiteral("Frame1"));
+  Frame1->setGeometry(Twips(60, 0, 15120, 3690));
+
+  Caption(Frame1, "検査日", Twips(120, 240, 1150, 300), "Label1");
+  Caption(Frame1, "ID", Twips(120, 765, 1150, 300), "Label2");
+  Caption(Frame1, "氏名", Twips(120, 1380, 1150, 300), "Label3");
+  Caption(Frame1, "性別", Twips(120, 1995, 1150, 300), "Label4");
+  Caption(Frame1, "年齢", Twips(120, 2655, 1150, 300), "Label5");
+  Caption(Frame1, "所属", Twips(120, 3225, 1150, 300), "Label6");
+  Caption(Frame1, "心拍数", Twips(3840, 270, 900, 300), "Label11")
+      ->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  Caption(Frame1, "コメント", Twips(3240, 690, 1500, 270), "Label7");
+  Caption(Frame1, "誘導部位", Twips(6360, 570, 1695, 270), "Label8");
+  Caption(Frame1, "異常所見", Twips(8400, 570, 2895, 270), "Label9");
+  Caption(Frame1, "不整脈", Twips(11880, 570, 2775, 270), "Label10");
+
+  const QRect text1At[5] = {Twips(1320, 195, 1335, 360), Twips(1320, 705, 1335, 420),
+                            Twips(1320, 1320, 1815, 420), Twips(1320, 2595, 615, 420),
+                            Twips(4800, 240, 855, 345)};
+  for (int i = 0; i < 5; ++i) {
+    Text1[i] = new QLineEdit(Frame1);
+    Text1[i]->setObjectName(QStringLiteral("Text1_%1").arg(i));
+    Text1[i]->setGeometry(text1At[i]);
+  }
+  for (int i : {0, 1, 3, 4}) DisableInputMethod(Text1[i]);
+
+  Combo1 = EditableCombo(Frame1, Twips(1320, 1950, 615, kComboHeight), QStringLiteral("Combo1"));
+  DisableInputMethod(Combo1);
+  DisableInputMethod(Combo1->lineEdit());
+  Combo2 = EditableCombo(Frame1, Twips(1320, 3180, 1455, kComboHeight), QStringLiteral("Combo2"));
+
+  Text3 = new QPlainTextEdit(Frame1);
+  Text3->setObjectName(QStringLiteral("Text3"));
+  Text3->setGeometry(Twips(3240, 960, 3015, 2655));
+  Text3->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  Text3->setTabChangesFocus(true);
+
+  for (int i = 0; i < 5; ++i) {
+    const int top = 840 + 570 * i;
+    Combo3[i] = EditableCombo(Frame1, Twips(6360, top, 1695, kComboHeight),
+                              QStringLiteral("Combo3_%1").arg(i));
+    Combo4[i] = EditableCombo(Frame1, Twips(8400, top, 2895, kComboHeight),
+                              QStringLiteral("Combo4_%1").arg(i));
+    Combo5[i] = EditableCombo(Frame1, Twips(11880, top, 2775, kComboHeight),
+                              QStringLiteral("Combo5_%1").arg(i));
+  }
+
+  Command3 = new QPushButton(QStringLiteral("(+)"), Frame1);
+  Command3->setObjectName(QStringLiteral("Command3"));
+  Command3->setGeometry(Twips(2760, 120, 735, 300));
+  Command4 = new QPushButton(QStringLiteral("(-)"), Frame1);
+  Command4->setObjectName(QStringLiteral("Command4"));
+  Command4->setGeometry(Twips(2760, 480, 735, 300));
+
+  // --- Outside the frame ------------------------------------------------
+  Image1 = new QLabel(client);
+  Image1->setObjectName(QStringLiteral("Image1"));
+  Image1->setGeometry(Twips(120, 3720, 10005, 6855));
+  Image1->setScaledContents(true);
+  Image1->setFrameShape(QFrame::Box);
+  Image1->setToolTip(QStringLiteral("クリックして拡大表示"));
+
+  Command2 = new QPushButton(style()->standardIcon(QStyle::SP_ArrowLeft), QString(), client);
+  Command2->setObjectName(QStringLiteral("Command2"));
+  Command2->setGeometry(Twips(10320, 3720, 1215, 615));
+  Command2->setIconSize(QSize(24, 24));
+  Command2->setToolTip(QStringLiteral("前のデータ"));
+  Command1 = new QPushButton(style()->standardIcon(QStyle::SP_ArrowRight), QString(), client);
+  Command1->setObjectName(QStringLiteral("Command1"));
+  Command1->setGeometry(Twips(11520, 3720, 1215, 615));
+  Command1->setIconSize(QSize(24, 24));
+  Command1->setToolTip(QStringLiteral("次のデータ"));
+
+  Slider1 = new QSlider(Qt::Horizontal, client);
+  Slider1->setObjectName(QStringLiteral("Slider1"));
+  Slider1->setGeometry(Twips(10320, 4320, 2415, 615));
+  Slider1->setFocusPolicy(Qt::StrongFocus);
+  Slider1->setTickPosition(QSlider::TicksBelow);
+  Slider1->setRange(0, 1);
+
+  Label12 = Caption(client, "ファイルＮＯ", Twips(10320, 5070, 1500, 300), "Label12");
+  Label14 = Caption(client, "", Twips(11880, 5010, 2400, 360), "Label14");
+  {
+    QFont bold(kFormFont, 12);
+    bold.setBold(true);
+    Label14->setFont(bold);
+    QPalette p = Label14->palette();
+    p.setColor(QPalette::WindowText, Qt::red);
+    Label14->setPalette(p);
+  }
+
+  Frame2 = new QGroupBox(QStringLiteral("画像情報"), client);
+  Frame2->setObjectName(QStringLiteral("Frame2"));
+  Frame2->setGeometry(Twips(10080, 5400, 5175, 3015));
+  const char* factCaptions[5] = {"更新日時", "属性", "ファイル名", "ﾌｧｲﾙｻｲｽﾞ", "ﾌｧｲﾙﾀｲﾌﾟ"};
+  for (int i = 0; i < 5; ++i) {
+    const int top = 420 + 500 * i;
+    Caption(Frame2, factCaptions[i], Twips(150, top, 1350, 300),
+            QStringLiteral("Label19Caption_%1").arg(i).toUtf8().constData());
+    Label19[i] = new QLabel(Frame2);
+    Label19[i]->setObjectName(QStringLiteral("Label19_%1").arg(i));
+    Label19[i]->setGeometry(Twips(1560, top, 3450, 300));
+    Label19[i]->setFrameShape(QFrame::Panel);
+    Label19[i]->setFrameShadow(QFrame::Sunken);
+  }
+
+  Caption(client, "(使用プリンター)", Twips(10200, 8700, 3000, 270), "Label24");
+  Combo6 = new QComboBox(client);
+  Combo6->setObjectName(QStringLiteral("Combo6"));
+  Combo6->setGeometry(Twips(10200, 9000, 4815, kComboHeight));
+
+  Caption(client, "保存用画像名", Twips(10320, 9600, 2400, 270), "Label20");
+  Caption(client, "(半角英数字10文字)", Twips(10320, 9900, 3000, 270), "Label21");
+  Text2 = new QLineEdit(client);
+  Text2->setObjectName(QStringLiteral("Text2"));
+  Text2->setGeometry(Twips(10320, 10200, 1695, 345));
+  Text2->setMaxLength(10);
+  DisableInputMethod(Text2);
+  Caption(client, ".jpg", Twips(12090, 10245, 600, 270), "Label22");
+
+  MonthView1 = new QCalendarWidget(client);
+  MonthView1->setObjectName(QStringLiteral("MonthView1"));
+  MonthView1->setGeometry(Twips(4920, 4080, 3840, 4020));
+  MonthView1->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+  MonthView1->hide();
+
+  connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
+  connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
+  connect(Command3, &QPushButton::clicked, this, &Form1::Command3_Click);
+  connect(Command4, &QPushButton::clicked, this, &Form1::Command4_Click);
+  connect(MonthView1, &QCalendarWidget::clicked, this, &Form1::MonthView1_DateClick);
+  connect(Combo6, &QComboBox::activated, this, &Form1::Combo6_Click);
+}
+
+void Form1::BuildMenus() {
+  QMenuBar* bar = menuBar();
+  bar->setFont(font());
+  auto item = [this](QMenu* menu, const char* caption, const char* name, QKeySequence key) {
+    QAction* a = menu->addAction(QString::fromUtf8(caption));
+    a->setObjectName(QString::fromUtf8(name));
+    a->setShortcut(key);
+    a->setEnabled(false);
+    menuActions_.push_back(a);
+    return a;
+  };
+  auto menu = [bar](const char* caption, const char* name) {
+    QMenu* m = bar->addMenu(QString::fromUtf8(caption));
+    m->setObjectName(QString::fromUtf8(name));
+    return m;
+  };
+  auto topLevel = [this, bar](const char* caption, const char* name) {
+    QAction* a = bar->addAction(QString::fromUtf8(caption));
+    a->setObjectName(QString::fromUtf8(name));
+    a->setEnabled(false);
+    menuActions_.push_back(a);
+    return a;
+  };
+  auto ctrl = [](Qt::Key k) { return QKeySequence(Qt::CTRL | k); };
+
+  QMenu* fail = menu("ファイル(&F)", "fail");
+  F_end = item(fail, "終了", "F_end", ctrl(Qt::Key_E));
+
+  QMenu* data = menu("データ(&D)", "data");
+  D_sinki = item(data, "新規入力", "D_sinki", ctrl(Qt::Key_N));
+  kensaku = item(data, "検索", "kensaku", QKeySequence(Qt::Key_F7));
+  D_touroku = item(data, "登録", "D_touroku", ctrl(Qt::Key_S));
+  itiran = item(data, "一覧", "itiran", QKeySequence(Qt::Key_F8));
+  D_sort = data->addMenu(QStringLiteral("並べ替え(&D)"));
+  D_sort->setObjectName(QStringLiteral("D_sort"));
+  D_kensabi = item(D_sort, "検査日順", "D_kensabi", ctrl(Qt::Key_G));
+  D_id = item(D_sort, "ID順", "D_id", ctrl(Qt::Key_H));
+  sakujyo = item(data, "削除", "sakujyo", ctrl(Qt::Key_X));
+  ALL_sakujyo = item(data, "全削除", "ALL_sakujyo", ctrl(Qt::Key_K));
+
+  QMenu* syoki = menu("初期設定(&A)", "syoki");
+  syozoku = item(syoki, "所属登録", "syozoku", ctrl(Qt::Key_A));
+  yudou = item(syoki, "誘導部位登録", "yudou", ctrl(Qt::Key_U));
+  ijyousyoken = item(syoki, "異常所見登録", "ijyousyoken", ctrl(Qt::Key_I));
+  fuseimyaku = item(syoki, "不整脈登録", "fuseimyaku", ctrl(Qt::Key_F));
+
+  QMenu* gazou = menu("画像(&G)", "gazou");
+  G_yomokomi = item(gazou, "読み込み", "G_yomokomi", QKeySequence(Qt::Key_F3));
+  G_kakudai = item(gazou, "拡大", "G_kakudai", ctrl(Qt::Key_D));
+  G_itiran = item(gazou, "一覧", "G_itiran", ctrl(Qt::Key_R));
+  G_kria = item(gazou, "クリア", "G_kria", ctrl(Qt::Key_J));
+
+  QMenu* kanjya = menu("患者マスタ(&M)", "M_kanjya");
+  M_touroku = item(kanjya, "新規登録", "M_touroku", ctrl(Qt::Key_O));
+  M_ikkatu = item(kanjya, "一括登録", "M_ikkatu", ctrl(Qt::Key_L));
+  M_itiran = item(kanjya, "一覧", "M_itiran", ctrl(Qt::Key_B));
+  M_kensaku = item(kanjya, "検索", "M_kensaku", ctrl(Qt::Key_C));
+  M_sakujyo = item(kanjya, "全削除", "M_sakujyo", ctrl(Qt::Key_M));
+
+  maedata = topLevel("前のデータ(&B)", "maedata");
+  nextdata = topLevel("次のデータ(&N)", "nextdata");
+  D_insatu = topLevel("印刷(&P)", "D_insatu");
+
+  QMenu* op = menu("オプション(&O)", "OP");
+  Carender = item(op, "カレンダー", "Carender", QKeySequence(Qt::Key_F12));
+
+  QMenu* crt = menu("画面(&R)", "CRT");
+  C_ITIRAN = item(crt, "一覧表示切替え", "C_ITIRAN", QKeySequence(Qt::Key_F11));
+
+  // The commands of this window; the others stay disabled until the windows
+  // they open are connected.
+  auto enable = [this](QAction* a, void (Form1::*handler)()) {
+    a->setEnabled(true);
+    connect(a, &QAction::triggered, this, handler);
+  };
+  enable(F_end, &Form1::F_end_Click);
+  enable(G_kria, &Form1::G_kria_Click);
+  enable(maedata, &Form1::maedata_Click);
+  enable(nextdata, &Form1::nextdata_Click);
+  enable(Carender, &Form1::Carender_Click);
+}
+
+void Form1::SetTabOrder() {
+  // The tab order of the form: Text1(0)..Text2 (0-17), the record buttons and
+  // the slider (18-20), the date buttons, then Combo6 (51) and the elements
+  // whose order the form has always had at its end (52-57).
+  const std::vector<QWidget*> order = {
+      Text1[0],  Text1[1],  Text1[2],  Combo1,    Text1[3],  Combo2,    Text1[4],  Text3,
+      Combo3[0], Combo4[0], Combo3[1], Combo3[2], Combo3[3], Combo4[3], Combo3[4], Combo4[4],
+      Combo5[0], Text2,     Command2,  Command1,  Slider1,   Command3,  Command4,  MonthView1,
+      Combo6,    Combo4[2], Combo4[1], Combo5[4], Combo5[3], Combo5[2], Combo5[1]};
+  for (std::size_t i = 0; i + 1 < order.size(); ++i) setTabOrder(order[i], order[i + 1]);
+}
+
+void Form1::Form_Load() {
+  const mainwin::PrinterList printers = mainwin::SystemPrinters();
+  printers_ = printers.names;
+  Combo6->clear();
+  Combo6->addItems(printers_);
+  Combo6->setCurrentIndex(static_cast<int>(printers_.indexOf(printers.defaultName)));
+  currentPrinter_ = printers.defaultName;
+
+  setWindowState(windowState() | Qt::WindowMaximized);
+
+  if (platform::Status s = store_.StartUp(); !s.ok()) ui_.ShowErrorNumber(s.error);
+
+  store::ClearRecordForm(store_, *this);
+  store::FillLookupLists(store_, *this);
+
+  if (store_.RecordCount > 0) {
+    if (platform::Status s = store_.ReadCurrentRecord(store_.RecordCount); !s.ok()) {
+      ui_.ShowErrorNumber(s.error);
+    }
+    store::ShowCurrentRecord(store_, ui_, *this);
+    Label14->setText(QString::number(store_.RecordCount));
+    MonthView1->hide();
+    Slider1->setValue(store_.RecordCount);
+    show();
+    Text1[0]->setFocus();
+  } else {
+    Label14->setText(QStringLiteral("1"));
+    Text1[0]->setText(store::DateText(Today()));
+    show();
+    Text1[1]->setFocus();
+  }
+}
+
+int Form1::ShownRecordNumber() const {
+  return static_cast<int>(store::NumericValue(S(Label14->text())));
+}
+
+void Form1::ShowSecondaryWindow(QWidget* window) {
+  ui_.Lower();
+  window->show();
+  window->raise();
+  window->activateWindow();
+}
+
+void Form1::F_end_Click() { close(); }
+
 void Form1::closeEvent(QCloseEvent* event) {
-  if (platform::Status s = store_.ShutDownFiles(); !s.ok()) ui_.ShowErrorNumber(s.error);
+  // ShutDown: every file closed, the working file deleted, every window
+  // closed, the program ends. Closing is never cancelled.
   event->accept();
+  if (shutDown_) return;
+  shutDown_ = true;
+  if (platform::Status s = store_.ShutDownFiles(); !s.ok()) ui_.ShowErrorNumber(s.error);
+  // The other windows go without their own close handling, which could
+  // reopen the files just closed.
+  for (QWidget* w : QApplication::topLevelWidgets()) {
+    if (w != this) w->hide();
+  }
   QApplication::quit();
+}
+
+void Form1::Combo6_Click(int index) {
+  if (index < 0 || index >= Combo6->count()) return;
+  const QString chosen = Combo6->itemText(index);
+  if (printers_.contains(chosen)) currentPrinter_ = chosen;
+}
+
+// --- Keyboard and focus ---------------------------------------------------
+
+QAction* Form1::MenuShortcutFor(const QKeyEvent* key) const {
+  if (key->key() == Qt::Key_unknown || key->modifiers() == Qt::NoModifier) {
+    // Plain keys are the fields' own; only the function keys are shortcuts.
+    if (key->key() < Qt::Key_F1 || key->key() > Qt::Key_F35) return nullptr;
+  }
+  const QKeySequence pressed(key->keyCombination());
+  for (QAction* a : menuActions_) {
+    if (a->isEnabled() && !a->shortcut().isEmpty() && a->shortcut() == pressed) return a;
+  }
+  return nullptr;
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event) {
+  auto* w = qobject_cast<QWidget*>(watched);
+  if (w == nullptr) return QMainWindow::eventFilter(watched, event);
+  switch (event->type()) {
+    case QEvent::ShortcutOverride:
+      // The menu's shortcuts win over the fields' editing keys (Ctrl+X,
+      // Ctrl+C, Ctrl+A, ...), as they do on Windows.
+      if (MenuShortcutFor(static_cast<QKeyEvent*>(event)) != nullptr) {
+        event->ignore();
+        return true;
+      }
+      break;
+    case QEvent::KeyPress: {
+      auto* key = static_cast<QKeyEvent*>(event);
+      const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+      const bool movesOn = w == Text1[0] || w == Text1[1] || w == Text1[2] || w == Text1[3] ||
+                           w == Text1[4] || w == Combo1 || w == Combo2 || w == Text2 ||
+                           std::find(Combo3.begin(), Combo3.end(), w) != Combo3.end() ||
+                           std::find(Combo4.begin(), Combo4.end(), w) != Combo4.end() ||
+                           std::find(Combo5.begin(), Combo5.end(), w) != Combo5.end();
+      if (enter && movesOn && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        focusNextChild();
+        return true;
+      }
+      break;
+    }
+    case QEvent::KeyRelease:
+      if (w == Slider1 && !static_cast<QKeyEvent*>(event)->isAutoRepeat()) {
+        QMetaObject::invokeMethod(this, &Form1::Slider1_Click, Qt::QueuedConnection);
+      }
+      break;
+    case QEvent::MouseButtonRelease:
+      if (w == Slider1) {
+        QMetaObject::invokeMethod(this, &Form1::Slider1_Click, Qt::QueuedConnection);
+      } else if (w == Image1) {
+        Q_EMIT Image1Clicked();
+      }
+      break;
+    case QEvent::FocusIn:
+      OnFocusIn(w);
+      break;
+    case QEvent::FocusOut:
+      OnFocusOut(w, static_cast<QFocusEvent*>(event)->reason());
+      break;
+    default:
+      break;
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void Form1::OnFocusIn(QWidget* w) {
+  const bool coloured = std::find(Text1.begin(), Text1.end(), w) != Text1.end() || w == Combo1 ||
+                        w == Combo2 || std::find(Combo3.begin(), Combo3.end(), w) != Combo3.end() ||
+                        std::find(Combo4.begin(), Combo4.end(), w) != Combo4.end() ||
+                        std::find(Combo5.begin(), Combo5.end(), w) != Combo5.end();
+  if (coloured) SetBackground(w, Qt::yellow);
+}
+
+void Form1::OnFocusOut(QWidget* w, Qt::FocusReason reason) {
+  // Another window (a message box, a list) taking the activation, or a
+  // drop-down list opening, is no move to another control: the field keeps
+  // the window's focus and its leave check waits until the user moves on.
+  if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) return;
+  const bool coloured = std::find(Text1.begin(), Text1.end(), w) != Text1.end() || w == Combo1 ||
+                        w == Combo2 || std::find(Combo3.begin(), Combo3.end(), w) != Combo3.end() ||
+                        std::find(Combo4.begin(), Combo4.end(), w) != Combo4.end() ||
+                        std::find(Combo5.begin(), Combo5.end(), w) != Combo5.end();
+  if (coloured) SetBackground(w, Qt::white);
+  int check = -1;
+  if (w == Text1[0]) check = 0;
+  if (w == Text1[1]) check = 1;
+  if (w == Text2) check = 2;
+  if (check < 0 || shutDown_) return;
+  // The check runs once the focus has arrived at the next control, so that
+  // it may move the focus itself.
+  pendingLeave_.push_back(check);
+  QMetaObject::invokeMethod(this, &Form1::RunPendingLeaveCheck, Qt::QueuedConnection);
+}
+
+void Form1::RunPendingLeaveCheck() {
+  while (!pendingLeave_.empty()) {
+    const int check = pendingLeave_.front();
+    pendingLeave_.erase(pendingLeave_.begin());
+    if (check == 2) {
+      Text2_LostFocus();
+    } else {
+      Text1_LostFocus(check);
+    }
+  }
 }

@@ -1,21 +1,155 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <vector>
 
 #include "platform/ui.h"
+#include "store/forms/main_form.h"
 #include "store/store.h"
 
-// The main window: the examination form that is open for the whole run.
-class Form1 : public QMainWindow {
+class QAction;
+class QKeyEvent;
+class QGroupBox;
+class QMenu;
+class QPushButton;
+
+// The main window: the examination form that is open for the whole run. It
+// shows the record whose number is in Label14 (RecordCount + 1 there means a
+// blank new record), and every other window is reached from its menu bar.
+//
+// The controls carry the window's control names (MainForm holds those the
+// record-store routines write); each menu item is a QAction member under its
+// item name, each command a member `Item_Click()`. Menu items whose windows
+// are built elsewhere exist from the start and stay disabled until the code
+// that opens the window enables and connects them.
+class Form1 : public QMainWindow, public store::MainForm {
   Q_OBJECT
 
  public:
   Form1(store::Store& store, platform::Ui& ui, QWidget* parent = nullptr);
 
+  // Start-up: printer list, window maximised, the store started (left-over
+  // "KARIKAN.DATA" deleted, every file opened), the form cleared and filled,
+  // the last record shown; the window is shown with the focus in the date
+  // field, or in the ID field when there are no records.
+  void Form_Load();
+
+  // Shows a secondary window above this one: the main window is first moved
+  // to the bottom of the window order (ending a stay-on-top state), then the
+  // window is shown modeless and activated.
+  void ShowSecondaryWindow(QWidget* window);
+
+  // The printers of Combo6 and the current printer every printout uses.
+  const QString& CurrentPrinter() const { return currentPrinter_; }
+
+  // The number in Label14, read back as every command reads it.
+  int ShownRecordNumber() const;
+
+  // --- Menu items -------------------------------------------------------
+  // ファイル(&F)
+  QAction* F_end = nullptr;  // 終了 Ctrl+E
+  // データ(&D)
+  QAction* D_sinki = nullptr;      // 新規入力 Ctrl+N
+  QAction* kensaku = nullptr;      // 検索 F7
+  QAction* D_touroku = nullptr;    // 登録 Ctrl+S
+  QAction* itiran = nullptr;       // 一覧 F8
+  QMenu* D_sort = nullptr;         // 並べ替え(&D)
+  QAction* D_kensabi = nullptr;    // 検査日順 Ctrl+G
+  QAction* D_id = nullptr;         // ID順 Ctrl+H
+  QAction* sakujyo = nullptr;      // 削除 Ctrl+X
+  QAction* ALL_sakujyo = nullptr;  // 全削除 Ctrl+K
+  // 初期設定(&A)
+  QAction* syozoku = nullptr;      // 所属登録 Ctrl+A
+  QAction* yudou = nullptr;        // 誘導部位登録 Ctrl+U
+  QAction* ijyousyoken = nullptr;  // 異常所見登録 Ctrl+I
+  QAction* fuseimyaku = nullptr;   // 不整脈登録 Ctrl+F
+  // 画像(&G)
+  QAction* G_yomokomi = nullptr;  // 読み込み F3
+  QAction* G_kakudai = nullptr;   // 拡大 Ctrl+D
+  QAction* G_itiran = nullptr;    // 一覧 Ctrl+R
+  QAction* G_kria = nullptr;      // クリア Ctrl+J
+  // 患者マスタ(&M)
+  QAction* M_touroku = nullptr;  // 新規登録 Ctrl+O
+  QAction* M_ikkatu = nullptr;   // 一括登録 Ctrl+L
+  QAction* M_itiran = nullptr;   // 一覧 Ctrl+B
+  QAction* M_kensaku = nullptr;  // 検索 Ctrl+C
+  QAction* M_sakujyo = nullptr;  // 全削除 Ctrl+M
+  // top-level items
+  QAction* maedata = nullptr;   // 前のデータ(&B)
+  QAction* nextdata = nullptr;  // 次のデータ(&N)
+  QAction* D_insatu = nullptr;  // 印刷(&P)
+  // オプション(&O)
+  QAction* Carender = nullptr;  // カレンダー F12
+  // 画面(&R)
+  QAction* C_ITIRAN = nullptr;  // 一覧表示切替え F11
+
+  // --- Controls besides those of MainForm -------------------------------
+  QGroupBox* Frame1 = nullptr;      // the record fields
+  QGroupBox* Frame2 = nullptr;      // 画像情報
+  QPushButton* Command1 = nullptr;  // next record
+  QPushButton* Command2 = nullptr;  // previous record
+  QPushButton* Command3 = nullptr;  // (+)
+  QPushButton* Command4 = nullptr;  // (-)
+  QComboBox* Combo6 = nullptr;      // printer in use
+  QLabel* Label12 = nullptr;        // ファイルＮＯ
+
+  // --- Commands and events ----------------------------------------------
+  void F_end_Click();
+  void Command1_Click();  // ShowNextRecord
+  void Command2_Click();  // ShowPreviousRecord
+  void nextdata_Click();  // focus to Command1, then ShowNextRecord
+  void maedata_Click();   // focus to Command2, then ShowPreviousRecord
+  void Slider1_Click();
+  void G_kria_Click();
+  void Command3_Click();  // (+)
+  void Command4_Click();  // (-)
+  void Carender_Click();
+  void MonthView1_DateClick(const QDate& date);
+  void Combo6_Click(int index);
+
+  void ShowNextRecord();
+  void ShowPreviousRecord();
+
+  // Leave checks, run when the focus has moved on from the field.
+  void Text1_LostFocus(int index);  // 0: date check, 1: ID lookup
+  void Text2_LostFocus();           // image name trimmed
+
+  // Runs the leave check of the field the focus has just left, if it has not
+  // run yet. Commands that first move the focus call it so that the check
+  // runs before they change the record, as a focus change does on Windows.
+  void RunPendingLeaveCheck();
+
+ Q_SIGNALS:
+  // Image1 was clicked (enlargement when a picture is shown, image loading
+  // when it is empty).
+  void Image1Clicked();
+
  protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  void BuildControls();
+  void BuildMenus();
+  void SetTabOrder();
+  // Reads record x into CurrentRecord and reloads the whole form from it.
+  bool ShowRecord(int x);
+  // The enabled menu item whose shortcut is this key, if any.
+  QAction* MenuShortcutFor(const QKeyEvent* key) const;
+  void OnFocusIn(QWidget* w);
+  void OnFocusOut(QWidget* w, Qt::FocusReason reason);
+  void ShiftDate(int days);
+
   store::Store& store_;
   platform::Ui& ui_;
+  QStringList printers_;
+  QString currentPrinter_;
+  std::vector<QAction*> menuActions_;
+  // Fields whose leave check is due, in the order they were left:
+  // 0 = Text1(0), 1 = Text1(1), 2 = Text2.
+  std::vector<int> pendingLeave_;
+  bool shutDown_ = false;
 };

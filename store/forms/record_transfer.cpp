@@ -1,0 +1,193 @@
+#include "store/forms/record_transfer.h"
+
+#include <QCalendarWidget>
+#include <QComboBox>
+#include <QImage>
+#include <QImageReader>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QPlainTextEdit>
+#include <QSlider>
+#include <QStringList>
+
+#include "platform/qt_ui.h"
+#include "store/forms/entry_rules.h"
+#include "store/forms/image_facts.h"
+#include "store/text_format.h"
+
+namespace store {
+
+using platform::Q;
+using platform::S;
+
+namespace {
+
+// The trimmed entries of a lookup list file, every entry, blank ones included.
+QStringList ReadList(std::unique_ptr<RecordFile>& file, ListEntryRecord& entry, int entries,
+                     std::int16_t& itemIndex) {
+  QStringList items;
+  items.reserve(entries);
+  for (itemIndex = 1; itemIndex <= entries; ++itemIndex) {
+    entry.Clear();
+    // A list that cannot be read shows its entries as blanks.
+    if (file) (void)file->Read(itemIndex, entry);
+    items.append(Q(entry.Get(ListEntryField::EntryText)));
+  }
+  return items;
+}
+
+// Replaces a combo's items, keeping the text it shows.
+void Refill(QComboBox* combo, const QStringList& items) {
+  if (combo == nullptr) return;
+  const QString text = combo->currentText();
+  combo->clear();
+  combo->addItems(items);
+  combo->setCurrentIndex(-1);
+  combo->setEditText(text);
+}
+
+// An image name that stays a plain file name inside the image directory.
+bool SafeImageName(std::string_view name) {
+  if (name.find_first_of("\\/:*?\"<>|") != std::string_view::npos) return false;
+  for (unsigned char c : name) {
+    if (c < 0x20) return false;
+  }
+  return name != "." && name != "..";
+}
+
+bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
+    if (lower(a[i]) != lower(b[i])) return false;
+  }
+  return true;
+}
+
+// Empties a combo's list and its text, as clearing a combo does on Windows.
+void ClearCombo(QComboBox* combo) {
+  combo->clear();
+  combo->setEditText(QString());
+}
+
+}  // namespace
+
+void ClearRecordForm(Store& store, MainForm& form) {
+  for (int i = 0; i < 5; ++i) {
+    form.Text1[i]->clear();
+    form.Label19[i]->clear();
+    ClearCombo(form.Combo3[i]);
+    ClearCombo(form.Combo4[i]);
+    ClearCombo(form.Combo5[i]);
+  }
+  form.Text3->clear();
+  form.Text2->clear();
+  ClearCombo(form.Combo1);
+  form.Combo1->addItems({QStringLiteral("M"), QStringLiteral("F")});
+  form.Combo1->setCurrentIndex(-1);
+  form.Combo1->setEditText(QString());
+  ClearCombo(form.Combo2);
+  form.Image1->clear();
+  form.Label14->clear();
+  form.Text1[0]->setText(DateText(form.Today()));
+  form.MonthView1->hide();
+  if (store.RecordCount > 0) {
+    form.Slider1->setMaximum(store.RecordCount);
+    form.Slider1->setMinimum(1);
+  } else {
+    form.Slider1->setMaximum(1);
+  }
+}
+
+void ShowCurrentRecord(Store& store, platform::Ui& ui, MainForm& form) {
+  const ExamRecord& r = store.CurrentRecord;
+  auto setCombo = [&r](QComboBox* combo, ExamField f) {
+    combo->setCurrentIndex(-1);
+    combo->setEditText(Q(r.Get(f)));
+  };
+  form.Text1[0]->setText(Q(r.Get(ExamField::ExamDate)));
+  form.Text1[1]->setText(Q(r.Get(ExamField::PatientId)));
+  form.Text1[2]->setText(Q(r.Get(ExamField::Name)));
+  form.Text1[3]->setText(Q(r.Get(ExamField::Age)));
+  form.Text1[4]->setText(Q(r.Get(ExamField::HeartRate)));
+  form.Text3->setPlainText(Q(r.Get(ExamField::Comment)));
+  setCombo(form.Combo1, ExamField::Sex);
+  setCombo(form.Combo2, ExamField::Department);
+  for (int i = 0; i < 5; ++i) setCombo(form.Combo3[i], LeadSiteField(i));
+  for (int i = 0; i < 5; ++i) setCombo(form.Combo5[i], ArrhythmiaField(i));
+  for (int i = 0; i < 5; ++i) setCombo(form.Combo4[i], FindingField(i));
+  const std::string imageName = r.Get(ExamField::ImageName);
+  form.Text2->setText(Q(imageName));
+
+  const std::string fileName = imageName + ".jpg";
+  const std::string path = std::string(kImageDir) + fileName;
+  store.FoundImageFile = SafeImageName(imageName) ? store.Files().Dir(path) : std::string();
+  if (!EqualIgnoringAsciiCase(store.FoundImageFile, fileName)) {
+    ui.MsgBox("画像：" + fileName + "はありません。");
+    return;
+  }
+
+  form.Image1->clear();
+  QImageReader reader(QString::fromStdString(
+      store.Files().HostPath(std::string(kImageDir) + store.FoundImageFile).string()));
+  QImage picture = reader.read();
+  if (picture.isNull()) {
+    ui.ShowErrorNumber(platform::kInvalidPicture);
+    return;
+  }
+  form.Image1->setPixmap(QPixmap::fromImage(std::move(picture)));
+  store.ImageSourcePath = path;
+  ShowImageFileFacts(store, form);
+}
+
+void StoreFormInRecord(Store& store, const MainForm& form) {
+  ExamRecord& r = store.CurrentRecord;
+  r.Set(ExamField::RecordNo, S(form.Label14->text()));
+  r.Set(ExamField::ExamDate, S(form.Text1[0]->text()));
+  r.Set(ExamField::PatientId, S(form.Text1[1]->text()));
+  r.Set(ExamField::Name, S(form.Text1[2]->text()));
+  r.Set(ExamField::Age, S(form.Text1[3]->text()));
+  r.Set(ExamField::HeartRate, S(form.Text1[4]->text()));
+  r.Set(ExamField::Comment, S(form.Text3->toPlainText()));
+  r.Set(ExamField::Sex, S(form.Combo1->currentText()));
+  r.Set(ExamField::Department, S(form.Combo2->currentText()));
+  for (int i = 0; i < 5; ++i) {
+    r.Set(LeadSiteField(i), S(form.Combo3[i]->currentText()));
+    r.Set(FindingField(i), S(form.Combo4[i]->currentText()));
+    r.Set(ArrhythmiaField(i), S(form.Combo5[i]->currentText()));
+  }
+}
+
+void FillLookupLists(Store& store, MainForm& form) {
+  FillDepartmentList(store, form);
+  FillLeadSiteLists(store, form);
+  FillFindingLists(store, form);
+  FillArrhythmiaLists(store, form);
+}
+
+void FillDepartmentList(Store& store, MainForm& form) {
+  Refill(form.Combo2, ReadList(store.DepartmentFileNo, store.DepartmentEntry, kDepartmentEntries,
+                               store.ItemIndex));
+}
+
+void FillLeadSiteLists(Store& store, MainForm& form) {
+  const QStringList items =
+      ReadList(store.LeadSiteFileNo, store.LeadSiteEntry, kLeadSiteEntries, store.ItemIndex);
+  for (QComboBox* combo : form.Combo3) Refill(combo, items);
+}
+
+void FillFindingLists(Store& store, MainForm& form) {
+  const QStringList items =
+      ReadList(store.FindingFileNo, store.FindingEntry, kFindingEntries, store.ItemIndex);
+  for (QComboBox* combo : form.Combo4) Refill(combo, items);
+}
+
+void FillArrhythmiaLists(Store& store, MainForm& form) {
+  const QStringList items =
+      ReadList(store.ArrhythmiaFileNo, store.ArrhythmiaEntry, kArrhythmiaEntries, store.ItemIndex);
+  for (QComboBox* combo : form.Combo5) Refill(combo, items);
+  Refill(form.SearchCombo3, items);
+}
+
+}  // namespace store

@@ -1,0 +1,13 @@
+#include <QApplication>
+#include <QTest>
+
+int RunForm1Tests(int argc, char** argv);
+int RunRecordFormTests(int argc, char** argv);
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  int failures = 0;
+  failures += RunRecordFormTests(argc, argv);
+  failures += RunForm1Tests(argc, argv);
+  return failures == 0 ? 0 : 1;
+}

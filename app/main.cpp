@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QLocale>
 
 #include "mainwin/form1.h"
 #include "platform/drive.h"
@@ -10,6 +11,7 @@
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Velunor2.0"));
+  QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
 
   platform::QtUi ui;
   platform::DataDrive drive(platform::DataDrive::ResolveRoot(argc, argv));

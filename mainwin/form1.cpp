@@ -14,6 +14,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QSlider>
 #include <QStyle>
 
@@ -109,7 +110,7 @@ void Form1::BuildControls() {
   Caption(Frame1, "所属", Twips(120, 3225, 1150, 300), "Label6");
   Caption(Frame1, "心拍数", Twips(3840, 270, 900, 300), "Label11")
       ->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  Caption(Frame1, "コメント", Twips(3240, 690, 1500, 270), "Label7");
+  Caption(Frame1, "コメント", Twips(3555, 690, 1500, 270), "Label7");
   Caption(Frame1, "誘導部位", Twips(6360, 570, 1695, 270), "Label8");
   Caption(Frame1, "異常所見", Twips(8400, 570, 2895, 270), "Label9");
   Caption(Frame1, "不整脈", Twips(11880, 570, 2775, 270), "Label10");
@@ -222,6 +223,8 @@ void Form1::BuildControls() {
   MonthView1->setObjectName(QStringLiteral("MonthView1"));
   MonthView1->setGeometry(Twips(4920, 4080, 3840, 4020));
   MonthView1->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+  MonthView1->setLocale(QLocale(QLocale::Japanese, QLocale::Japan));
+  MonthView1->setFirstDayOfWeek(Qt::Sunday);
   MonthView1->hide();
 
   connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
@@ -334,6 +337,8 @@ void Form1::Form_Load() {
   Combo6->setCurrentIndex(static_cast<int>(printers_.indexOf(printers.defaultName)));
   currentPrinter_ = printers.defaultName;
 
+  // Maximised; the geometry too, for a display without a window manager.
+  if (QScreen* screen = this->screen()) setGeometry(screen->availableGeometry());
   setWindowState(windowState() | Qt::WindowMaximized);
 
   if (platform::Status s = store_.StartUp(); !s.ok()) ui_.ShowErrorNumber(s.error);

@@ -25,6 +25,11 @@ class QPushButton;
 // item name, each command a member `Item_Click()`. Menu items whose windows
 // are built elsewhere exist from the start and stay disabled until the code
 // that opens the window enables and connects them.
+//
+// The window filters the events of every control it builds (Enter moving on,
+// the menu's shortcuts winning over the fields' editing keys, focus colours,
+// leave checks); a control added later that should behave so installs the
+// window as its event filter.
 class Form1 : public QMainWindow, public store::MainForm {
   Q_OBJECT
 

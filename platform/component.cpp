@@ -177,14 +177,18 @@ std::optional<GUID> com::GuidFromString(std::string_view text) {
   return g;
 }
 
-std::u16string Utf16FromUtf8(std::string_view s) {
-  std::u16string out;
-  out.reserve(s.size());
+std::size_t Utf16FromUtf8(std::string_view s, char16_t* out) {
+  char16_t* const first = out;
   std::size_t i = 0;
   while (i < s.size()) {
     const auto lead = static_cast<unsigned char>(s[i]);
+    if (lead < 0x80) {
+      *out++ = lead;
+      ++i;
+      continue;
+    }
     std::size_t need = 0;
-    char32_t cp = lead;
+    char32_t cp = 0xFFFD;
     char32_t min = 0;
     if (lead >= 0xF0 && lead <= 0xF4) {
       need = 3, cp = lead & 0x07, min = 0x10000;
@@ -192,35 +196,44 @@ std::u16string Utf16FromUtf8(std::string_view s) {
       need = 2, cp = lead & 0x0F, min = 0x800;
     } else if (lead >= 0xC2 && lead < 0xE0) {
       need = 1, cp = lead & 0x1F, min = 0x80;
-    } else if (lead >= 0x80) {
-      cp = 0xFFFD;
     }
     ++i;
     for (std::size_t k = 0; k < need; ++k, ++i) {
       if (i >= s.size() || (static_cast<unsigned char>(s[i]) & 0xC0) != 0x80) {
         cp = 0xFFFD;
-        need = 0;
         break;
       }
       cp = (cp << 6) | (static_cast<unsigned char>(s[i]) & 0x3F);
     }
     if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = 0xFFFD;
-    if (cp >= 0x10000) {
+    if (cp >= 0x10000) {  // four bytes in, two units out
       cp -= 0x10000;
-      out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-      out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+      *out++ = static_cast<char16_t>(0xD800 + (cp >> 10));
+      *out++ = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
     } else {
-      out.push_back(static_cast<char16_t>(cp));
+      *out++ = static_cast<char16_t>(cp);
     }
   }
+  return static_cast<std::size_t>(out - first);
+}
+
+std::u16string Utf16FromUtf8(std::string_view s) {
+  std::u16string out(s.size(), u'\0');
+  out.resize(Utf16FromUtf8(s, out.data()));
   return out;
 }
 
-std::string Utf8FromUtf16(std::u16string_view s) {
-  std::string out;
-  out.reserve(s.size());
-  for (std::size_t i = 0; i < s.size(); ++i) {
+void Utf8FromUtf16(std::u16string_view s, std::string& out) {
+  std::size_t ascii = 0;
+  while (ascii < s.size() && s[ascii] < 0x80) ++ascii;
+  out.resize(ascii);
+  for (std::size_t i = 0; i < ascii; ++i) out[i] = static_cast<char>(s[i]);
+  for (std::size_t i = ascii; i < s.size(); ++i) {
     char32_t cp = s[i];
+    if (cp < 0x80) {
+      out.push_back(static_cast<char>(cp));
+      continue;
+    }
     if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 &&
         s[i + 1] <= 0xDFFF) {
       cp = 0x10000 + ((cp - 0xD800) << 10) + (s[i + 1] - 0xDC00);
@@ -228,9 +241,7 @@ std::string Utf8FromUtf16(std::u16string_view s) {
     } else if (cp >= 0xD800 && cp <= 0xDFFF) {
       cp = 0xFFFD;
     }
-    if (cp < 0x80) {
-      out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
+    if (cp < 0x800) {
       out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
       out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
     } else if (cp < 0x10000) {
@@ -244,7 +255,28 @@ std::string Utf8FromUtf16(std::u16string_view s) {
       out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
     }
   }
+}
+
+std::string Utf8FromUtf16(std::u16string_view s) {
+  std::string out;
+  out.reserve(s.size());
+  Utf8FromUtf16(s, out);
   return out;
+}
+
+bool com::Bstr::AssignUtf8(std::string_view utf8) {
+  if (utf8.size() > (UINT32_MAX - 8) / 2) return false;
+  if (value_ == nullptr || capacity_ < utf8.size()) {
+    BSTR fresh = SysAllocStringLen(nullptr, static_cast<std::uint32_t>(utf8.size()));
+    if (fresh == nullptr) return false;
+    SysFreeString(std::exchange(value_, fresh));
+    capacity_ = utf8.size();
+  }
+  const auto length = static_cast<std::uint32_t>(Utf16FromUtf8(utf8, value_));
+  value_[length] = u'\0';
+  const std::uint32_t bytes = 2 * length;
+  std::memcpy(reinterpret_cast<unsigned char*>(value_) - 4, &bytes, 4);
+  return true;
 }
 
 std::filesystem::path ComponentRegistryPath() {

@@ -143,25 +143,35 @@ inline std::u16string_view BstrView(const char16_t* bstr) { return {bstr, SysStr
 class Bstr {
  public:
   Bstr() = default;
-  explicit Bstr(std::u16string_view text) : value_(SysAllocString(text)) {}
+  explicit Bstr(std::u16string_view text)
+      : value_(SysAllocString(text)), capacity_(value_ != nullptr ? text.size() : 0) {}
   ~Bstr() { SysFreeString(value_); }
   Bstr(const Bstr&) = delete;
   Bstr& operator=(const Bstr&) = delete;
-  Bstr(Bstr&& other) noexcept : value_(std::exchange(other.value_, nullptr)) {}
+  Bstr(Bstr&& other) noexcept
+      : value_(std::exchange(other.value_, nullptr)),
+        capacity_(std::exchange(other.capacity_, 0)) {}
   Bstr& operator=(Bstr&& other) noexcept {
     std::swap(value_, other.value_);
+    std::swap(capacity_, other.capacity_);
     return *this;
   }
   BSTR get() const { return value_; }
   // For an out parameter: frees the current value first.
   BSTR* out() {
     SysFreeString(std::exchange(value_, nullptr));
+    capacity_ = 0;
     return &value_;
   }
   std::u16string_view view() const { return BstrView(value_); }
 
+  // Replaces the value with `utf8` converted, reusing the allocation when it
+  // is large enough (a caller putting many strings allocates once).
+  bool AssignUtf8(std::string_view utf8);
+
  private:
   BSTR value_ = nullptr;
+  std::size_t capacity_ = 0;  // code units the allocation holds, 0 when not ours
 };
 
 // A small automation VARIANT: the types these components exchange.
@@ -272,6 +282,10 @@ namespace platform {
 // UTF-8 <-> UTF-16. Ill-formed input becomes U+FFFD.
 std::u16string Utf16FromUtf8(std::string_view utf8);
 std::string Utf8FromUtf16(std::u16string_view utf16);
+// Into a buffer of at least utf8.size() code units; returns the units written.
+std::size_t Utf16FromUtf8(std::string_view utf8, char16_t* out);
+// Replaces `out` (reusing its capacity).
+void Utf8FromUtf16(std::u16string_view utf16, std::string& out);
 
 // ---- the component registry -------------------------------------------------
 

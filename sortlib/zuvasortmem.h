@@ -166,14 +166,22 @@ class SortJob {
   }
   std::int32_t SetData(std::string_view utf8) {
     if (!object_) return kAutomationError;
-    platform::com::Bstr value(platform::Utf16FromUtf8(utf8));
-    return FromHr(object_->put_ZUVASORTMEM_DATA(value.get()));
+    if (!scratch_.AssignUtf8(utf8)) return kOutOfMemory;
+    return FromHr(object_->put_ZUVASORTMEM_DATA(scratch_.get()));
   }
   std::string Data() const {
-    if (!object_) return {};
-    platform::com::Bstr value;
-    if (!platform::com::Succeeded(object_->get_ZUVASORTMEM_DATA(value.out()))) return {};
-    return platform::Utf8FromUtf16(value.view());
+    std::string out;
+    Data(out);
+    return out;
+  }
+  // ZUVASORTMEM_DATA into `out` (reusing its capacity).
+  void Data(std::string& out) const {
+    out.clear();
+    if (!object_) return;
+    BSTR value = nullptr;
+    if (!platform::com::Succeeded(object_->get_ZUVASORTMEM_DATA(&value))) return;
+    platform::Utf8FromUtf16(platform::com::BstrView(value), out);
+    platform::com::SysFreeString(value);
   }
   std::int32_t MaxKeyArea() const {
     std::int32_t area = 0;
@@ -202,7 +210,7 @@ class SortJob {
   // GET; on 0 `record` receives ZUVASORTMEM_DATA.
   std::int32_t Get(std::string& record) {
     const std::int32_t s = Get();
-    if (s == kSortOk) record = Data();
+    if (s == kSortOk) Data(record);
     return s;
   }
 
@@ -231,6 +239,7 @@ class SortJob {
 
   platform::ComPtr<_ZUVASORTMEM> object_;
   platform::ComPtr<IZuvaSortMemHost> host_;
+  platform::com::Bstr scratch_;  // reused by SetData
 };
 
 }  // namespace zuvasort

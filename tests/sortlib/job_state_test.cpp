@@ -11,9 +11,15 @@ enum class State { kCreated, kOpen, kSorted, kFailed, kClosed };
 enum class Call { kPut, kMain, kGet, kClose };
 
 void Enter(RecordedJob& j, State state) {
-  if (state != State::kCreated) ASSERT_EQ(j.Load("1,1", {"B", "A"}), 0);
-  if (state == State::kFailed) ASSERT_EQ(j.job.Put(""), zuvasort::kShortRecord);
-  if (state == State::kSorted || state == State::kClosed) ASSERT_EQ(j.job.Main(), 0);
+  if (state != State::kCreated) {
+    ASSERT_EQ(j.Load("1,1", {"B", "A"}), 0);
+  }
+  if (state == State::kFailed) {
+    ASSERT_EQ(j.job.Put(""), zuvasort::kShortRecord);
+  }
+  if (state == State::kSorted || state == State::kClosed) {
+    ASSERT_EQ(j.job.Main(), 0);
+  }
   if (state == State::kClosed) {
     j.GetAll();
     ASSERT_EQ(j.job.Close(), 0);

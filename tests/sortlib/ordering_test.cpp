@@ -81,6 +81,32 @@ TEST(Ordering, MatchesStableSortOnRandomRecordsAndKeys) {
   }
 }
 
+TEST(Ordering, ManyDistinctCharactersPerPosition) {
+  // Thousands of different code units at each position, high and low bytes
+  // both varying: no two neighbouring characters fit one bucket range.
+  std::mt19937 random(99);
+  const std::vector<Key> keys = {{1, 3, false}, {4, 2, true}};
+  std::vector<std::u16string> records;
+  for (int i = 0; i < 5000; ++i) {
+    std::u16string r;
+    for (int c = 0; c < 5; ++c) {
+      char16_t ch = static_cast<char16_t>(0x20 + random() % 0xD000);
+      if (random() % 4 == 0) ch = u'0';  // and some ties
+      r += ch;
+    }
+    for (char ch : std::to_string(100000 + i)) r += static_cast<char16_t>(ch);
+    records.push_back(r);
+  }
+  std::vector<std::u16string> expected = records;
+  std::stable_sort(expected.begin(), expected.end(),
+                   [&](const auto& a, const auto& b) { return KeyLess(a, b, keys); });
+  std::vector<std::string> utf8, expectedUtf8;
+  for (const auto& r : records) utf8.push_back(platform::Utf8FromUtf16(r));
+  for (const auto& r : expected) expectedUtf8.push_back(platform::Utf8FromUtf16(r));
+  RecordedJob j;
+  EXPECT_EQ(Sorted(j, "1,3,D:4,2,A", utf8), expectedUtf8);
+}
+
 TEST(Ordering, TiesKeepPutOrderAscendingAndDescending) {
   const std::vector<std::string> records = {"B1", "A2", "B0", "A1"};
   RecordedJob up;

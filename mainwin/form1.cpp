@@ -89,6 +89,7 @@ Form1::Form1(store::Store& store, platform::Ui& ui, QWidget* parent)
   BuildMenus();
   SetTabOrder();
   for (QWidget* w : findChildren<QWidget*>()) w->installEventFilter(this);
+  ConnectRegistrationCommands();
 }
 
 void Form1::BuildControls() {

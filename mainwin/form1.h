@@ -4,12 +4,15 @@
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/ui.h"
 #include "store/forms/main_form.h"
 #include "store/store.h"
 
+class Dialog;
 class QAction;
 class QKeyEvent;
 class QGroupBox;
@@ -118,6 +121,24 @@ class Form1 : public QMainWindow, public store::MainForm {
   void ShowNextRecord();
   void ShowPreviousRecord();
 
+  // データ: 新規入力, 登録, 削除, 全削除 (registration.cpp). Registering
+  // appends or overwrites the record in Label14 and stores its picture as
+  // "C:\VLN2\GAZOU\" + image name + ".jpg"; deleting rebuilds the data file.
+  void D_sinki_Click();
+  void D_touroku_Click();
+  void sakujyo_Click();
+  void ALL_sakujyo_Click();
+  // 読み込み, a click on the empty picture, 拡大 while the picture is empty:
+  // the image-load dialog, with its facts emptied.
+  void G_yomokomi_Click();
+  void G_kakudai_Click();
+  void Image1_Click();
+  // The image-load dialog, created on first use.
+  Dialog* ImageLoadDialog();
+  // An image name the image directory can hold as a file of its own: no
+  // path separator, "..", ":", * ? " < > |, control character or device name.
+  static bool IsStorableImageName(std::string_view name);
+
   // Leave checks, run when the focus has moved on from the field.
   void Text1_LostFocus(int index);  // 0: date check, 1: ID lookup
   void Text2_LostFocus();           // image name trimmed
@@ -147,6 +168,17 @@ class Form1 : public QMainWindow, public store::MainForm {
   void OnFocusIn(QWidget* w);
   void OnFocusOut(QWidget* w, Qt::FocusReason reason);
   void ShiftDate(int days);
+  void ConnectRegistrationCommands();
+  bool PictureShown() const;
+  bool RegistrationFieldsComplete();
+  // Warns, empties a line edit when `empty`, enables and focuses the field.
+  bool RefuseField(QWidget* field, std::string_view message, bool empty);
+  // Text2 trimmed and cut as the record's 10-byte field holds it.
+  std::string StoredImageName() const;
+  // The picture on screen into the image directory as `imageName`.jpg;
+  // true when the JPEG is there.
+  bool StorePicture(const std::string& imageName);
+  void OpenImageLoadDialog(bool lowerMainWindow);
 
   store::Store& store_;
   platform::Ui& ui_;
@@ -157,4 +189,5 @@ class Form1 : public QMainWindow, public store::MainForm {
   // 0 = Text1(0), 1 = Text1(1), 2 = Text2.
   std::vector<int> pendingLeave_;
   bool shutDown_ = false;
+  Dialog* dialog_ = nullptr;  // the image-load dialog, once created
 };

@@ -1,0 +1,388 @@
+// The commands that change the examination data file: 新規入力, 登録, 削除,
+// 全削除, and the three ways of opening the image-load dialog.
+
+#include <QAction>
+#include <QComboBox>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QSlider>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "mainwin/form1.h"
+#include "platform/jpeg_converter.h"
+#include "platform/qt_ui.h"
+#include "store/forms/entry_rules.h"
+#include "store/forms/image_facts.h"
+#include "store/forms/record_transfer.h"
+#include "store/text_format.h"
+#include "views/dialog.h"
+
+using platform::Q;
+using platform::S;
+using store::ExamField;
+
+namespace {
+
+constexpr std::uint8_t kJpegQuality = 50;
+constexpr std::int16_t kJpegFlag = -1;
+constexpr const char* kTempBitmap = "C:\\VLN2\\GAZOU\\Temp.bmp";
+
+std::string ImagePath(std::string_view imageName) {
+  return std::string(store::kImageDir) + std::string(imageName) + ".jpg";
+}
+
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    if (lower(a[i]) != lower(b[i])) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool Form1::IsStorableImageName(std::string_view name) {
+  if (name.empty() || name.find("..") != std::string_view::npos) return false;
+  for (unsigned char c : name) {
+    if (c < 0x20 || c == 0x7f) return false;
+    if (std::string_view("\\/:*?\"<>|").find(static_cast<char>(c)) != std::string_view::npos) {
+      return false;
+    }
+  }
+  static constexpr std::string_view kDeviceNames[] = {
+      "CON",  "PRN",  "AUX",  "NUL",  "COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7",
+      "COM8", "COM9", "LPT1", "LPT2", "LPT3", "LPT4", "LPT5", "LPT6", "LPT7", "LPT8", "LPT9"};
+  for (std::string_view device : kDeviceNames) {
+    if (EqualsIgnoringAsciiCase(name, device)) return false;
+  }
+  return true;
+}
+
+void Form1::ConnectRegistrationCommands() {
+  auto enable = [this](QAction* a, void (Form1::*handler)()) {
+    a->setEnabled(true);
+    connect(a, &QAction::triggered, this, handler);
+  };
+  enable(D_sinki, &Form1::D_sinki_Click);
+  enable(D_touroku, &Form1::D_touroku_Click);
+  enable(sakujyo, &Form1::sakujyo_Click);
+  enable(ALL_sakujyo, &Form1::ALL_sakujyo_Click);
+  enable(G_yomokomi, &Form1::G_yomokomi_Click);
+  enable(G_kakudai, &Form1::G_kakudai_Click);
+  connect(this, &Form1::Image1Clicked, this, &Form1::Image1_Click);
+}
+
+bool Form1::PictureShown() const { return !Image1->pixmap().isNull(); }
+
+// --- 新規入力 ----------------------------------------------------------------
+
+void Form1::D_sinki_Click() {
+  RunPendingLeaveCheck();
+  store::ClearRecordForm(store_, *this);
+  store::FillLookupLists(store_, *this);
+  Text1[0]->setText(store::DateText(Today()));
+  Label14->setText(QString::number(store_.RecordCount + 1));
+  Text2->setEnabled(true);
+  Text1[1]->setFocus();
+}
+
+// --- 登録 ------------------------------------------------------------------
+
+bool Form1::RefuseField(QWidget* field, std::string_view message, bool empty) {
+  ui_.MsgBox(message, platform::kExclamation);
+  if (empty) {
+    if (auto* edit = qobject_cast<QLineEdit*>(field)) edit->clear();
+  }
+  field->setEnabled(true);
+  field->setFocus();
+  return false;
+}
+
+bool Form1::RegistrationFieldsComplete() {
+  if (Text1[0]->text().isEmpty()) return RefuseField(Text1[0], "日付データが不正です。", true);
+  if (Text1[1]->text().isEmpty()) return RefuseField(Text1[1], "ＩＤデータが不正です。", true);
+  if (Text1[2]->text().isEmpty()) return RefuseField(Text1[2], "氏名が不正です。", true);
+  if (Combo1->currentText().isEmpty()) return RefuseField(Combo1, "性別が未入力です。", false);
+  const std::string name = S(Text2->text().trimmed());
+  if (name.empty()) return RefuseField(Text2, "登録画像名が入力されていません。", false);
+  if (!IsStorableImageName(name)) {
+    return RefuseField(Text2, "登録画像名が不正です。", true);
+  }
+  return true;
+}
+
+std::string Form1::StoredImageName() const {
+  // The name as the record's 10-byte field holds it, so that the file name
+  // and the record always agree.
+  store::ExamRecord probe;
+  probe.Set(ExamField::ImageName, S(Text2->text().trimmed()));
+  return probe.Get(ExamField::ImageName);
+}
+
+void Form1::D_touroku_Click() {
+  RunPendingLeaveCheck();
+  if (!RegistrationFieldsComplete()) return;
+  const std::string imageName = StoredImageName();
+  const int n = ShownRecordNumber();
+
+  if (n > store_.RecordCount) {
+    store::StoreFormInRecord(store_, *this);
+    if (!store_.Files().Dir(ImagePath(imageName)).empty()) {
+      RefuseField(Text2, "登録済みの画像名です。変更して下さい。", true);
+      return;
+    }
+    store_.CurrentRecord.Set(ExamField::RecordNo, store::SignedNumber(store_.RecordCount + 1));
+    store_.CurrentRecord.Set(ExamField::ImageName, imageName);
+    if (platform::Status s =
+            store_.DataFileNo
+                ? store_.DataFileNo->Write(store_.RecordCount + 1, store_.CurrentRecord)
+                : platform::Status::Error(platform::kBadFileNameOrNumber);
+        !s.ok()) {
+      ui_.ShowErrorNumber(s.error);
+      return;
+    }
+    store_.RecordCount += 1;
+
+    const bool stored = StorePicture(imageName);
+    // The source is offered for deletion only once its picture is safely in
+    // the image directory; otherwise it is the only copy.
+    if (stored) {
+      const int answer = ui_.MsgBox("元の画像を削除しますか？", platform::kYesNo);
+      store_.Answer = std::to_string(answer);
+      if (answer == platform::kAnswerYes && PictureShown()) {
+        if (platform::Status s = store_.Files().Delete(store_.ImageSourcePath); !s.ok()) {
+          ui_.ShowErrorNumber(s.error);
+        }
+        if (dialog_ != nullptr) dialog_->RefreshFileList();
+      }
+    }
+
+    store_.CountRecords();
+    store::ClearRecordForm(store_, *this);
+    store::FillLookupLists(store_, *this);
+    Label14->setText(QString::number(store_.RecordCount + 1));
+    Text2->setEnabled(true);
+    Text1[1]->setFocus();
+    Slider1->setMaximum(std::max(store_.RecordCount, 1));
+    return;
+  }
+
+  // An existing record. A changed image name must not take over the
+  // picture of another record.
+  store::ExamRecord stored;
+  if (store_.DataFileNo && store_.DataFileNo->Read(n, stored).ok() &&
+      !EqualsIgnoringAsciiCase(stored.Get(ExamField::ImageName), imageName) &&
+      !store_.Files().Dir(ImagePath(imageName)).empty()) {
+    RefuseField(Text2, "登録済みの画像名です。変更して下さい。", true);
+    return;
+  }
+  const int answer = ui_.MsgBox("このデータを上書きしますか？", platform::kYesNo);
+  store_.Answer = std::to_string(answer);
+  if (answer == platform::kAnswerNo) return;
+
+  store::StoreFormInRecord(store_, *this);
+  store_.CurrentRecord.Set(ExamField::RecordNo, store::SignedNumber(n));
+  store_.CurrentRecord.Set(ExamField::ImageName, imageName);
+  if (platform::Status s = store_.DataFileNo->Write(n, store_.CurrentRecord); !s.ok()) {
+    ui_.ShowErrorNumber(s.error);
+    return;
+  }
+  (void)StorePicture(imageName);
+
+  store::ClearRecordForm(store_, *this);
+  store::FillLookupLists(store_, *this);
+  Label14->setText(QString::number(store_.RecordCount + 1));
+  Text2->setEnabled(true);
+  Text1[1]->setFocus();
+}
+
+bool Form1::StorePicture(const std::string& imageName) {
+  const std::string destination = ImagePath(imageName);
+  platform::FileSystem& files = store_.Files();
+  if (!PictureShown()) {
+    // No picture was loaded for this examination: the path left from an
+    // earlier record must not be converted under this record's name.
+    store_.JpegResult = platform::kJpegCannotOpen;
+    store::ReportJpegResult(store_, ui_);
+    return false;
+  }
+  store_.JpegResult =
+      platform::SavetoJPEG(files, store_.ImageSourcePath, destination, kJpegQuality, kJpegFlag);
+  store::ReportJpegResult(store_, ui_);
+  if (store_.JpegResult != platform::kJpegNotBmp) return store_.JpegResult == platform::kJpegOk;
+
+  // Not a bitmap (the JPEG of a stored record, say): the picture on screen
+  // goes through a bitmap file.
+  const QString bitmap = Q(files.HostPath(kTempBitmap).string());
+  if (Image1->pixmap().toImage().save(bitmap, "BMP")) {
+    store_.JpegResult =
+        platform::SavetoJPEG(files, kTempBitmap, destination, kJpegQuality, kJpegFlag);
+  } else {
+    store_.JpegResult = platform::kJpegCannotWrite;
+  }
+  if (files.Exists(kTempBitmap)) (void)files.Delete(kTempBitmap);
+  // A failure here would otherwise pass unnoticed after the message above.
+  store::ReportJpegResult(store_, ui_);
+  return store_.JpegResult == platform::kJpegOk;
+}
+
+// --- 削除 ------------------------------------------------------------------
+
+void Form1::sakujyo_Click() {
+  RunPendingLeaveCheck();
+  if (store_.RecordCount == 0) {
+    ui_.MsgBox("保存データは０件です。", platform::kExclamation);
+    return;
+  }
+  if (Text1[1]->text().isEmpty()) return;
+  const int answer = ui_.MsgBox("このデータを削除しますか？", platform::kYesNo);
+  store_.Answer = std::to_string(answer);
+  if (answer == platform::kAnswerNo) return;
+  const int n = ShownRecordNumber();
+  if (n < 1 || n > store_.RecordCount) {
+    ui_.MsgBox("削除できません。", platform::kExclamation);
+    return;
+  }
+
+  // The picture of record n, by the name the record holds (the field on
+  // screen may have been changed by an ID typed since).
+  store::ExamRecord doomed;
+  if (platform::Status s = store_.DataFileNo->Read(n, doomed); !s.ok()) {
+    ui_.ShowErrorNumber(s.error);
+    return;
+  }
+  const std::string picture = doomed.Get(ExamField::ImageName);
+
+  const std::int32_t count = store_.RecordCount;
+  platform::Status rebuilt = store_.Rebuild(store::Staging::WorkFile, [&]() -> platform::Status {
+    std::int32_t j = 0;
+    for (std::int32_t i = 1; i <= count; ++i) {
+      if (i == n) continue;
+      if (platform::Status s = store_.ReadCurrentRecord(i); !s.ok()) return s;
+      ++j;
+      store_.CopyToWorkRecord();
+      store_.WorkRecord.Set(ExamField::RecordNo, store::FormatNumber(j, "000000"));
+      if (platform::Status s = store_.WorkFileNo->Write(j, store_.WorkRecord); !s.ok()) return s;
+    }
+    return platform::Status::Ok();
+  });
+  if (!rebuilt.ok()) {
+    // The data file is as it was, picture included.
+    ui_.ShowErrorNumber(rebuilt.error);
+    return;
+  }
+  // Only once the record is gone does its picture go.
+  if (IsStorableImageName(picture)) {
+    const std::string found = store_.Files().Dir(ImagePath(picture));
+    if (!found.empty()) (void)store_.Files().Delete(std::string(store::kImageDir) + found);
+  }
+
+  ui_.MsgBox("削除終了。", platform::kOkOnly);
+  if (store_.RecordCount > 0) {
+    if (!ShowRecord(store_.RecordCount)) return;
+    Slider1->setValue(store_.RecordCount);
+    Text2->setEnabled(false);
+  } else {
+    store::ClearRecordForm(store_, *this);
+    store::FillLookupLists(store_, *this);
+    Label14->setText(QStringLiteral("1"));
+    Slider1->setValue(1);
+    Text2->setEnabled(true);
+  }
+  Text1[0]->setFocus();
+}
+
+// --- 全削除 ----------------------------------------------------------------
+
+void Form1::ALL_sakujyo_Click() {
+  RunPendingLeaveCheck();
+  if (store_.RecordCount == 0) {
+    ui_.MsgBox("保存データは０件です。", platform::kExclamation);
+    return;
+  }
+  const int answer = ui_.MsgBox("保存されているデータを全て削除しますか？", platform::kYesNo);
+  store_.Answer = std::to_string(answer);
+  if (answer == platform::kAnswerNo) return;
+
+  platform::FileSystem& files = store_.Files();
+  platform::Status firstFailure = platform::Status::Ok();
+  (void)store_.CloseReplaceReopen([&]() -> platform::Status {
+    // The pictures go only with the data file: records that stay must keep
+    // them.
+    firstFailure = files.Delete(store::kDataFile);
+    if (!firstFailure.ok()) return firstFailure;
+    std::vector<std::string> names;
+    platform::Status listed = files.ListFiles(store::kImageDir, names);
+    if (!listed.ok()) firstFailure = listed;
+    for (const std::string& name : names) {
+      platform::Status s = files.Delete(std::string(store::kImageDir) + name);
+      if (!s.ok() && firstFailure.ok()) firstFailure = s;
+    }
+    return firstFailure;
+  });
+
+  if (firstFailure.ok()) {
+    ui_.MsgBox("削除終了。", platform::kOkOnly);
+  } else {
+    ui_.ShowErrorNumber(firstFailure.error);
+  }
+  store::ClearRecordForm(store_, *this);
+  store::FillLookupLists(store_, *this);
+  if (store_.RecordCount > 0) {
+    // The data file could not be removed: it is still the file on screen.
+    if (ShowRecord(store_.RecordCount)) {
+      Slider1->setValue(store_.RecordCount);
+      Text2->setEnabled(false);
+    }
+    return;
+  }
+  Label14->setText(QStringLiteral("1"));
+  Text1[0]->setText(store::DateText(Today()));
+  Text2->setEnabled(true);
+  if (dialog_ != nullptr) dialog_->RefreshFileList();
+  Text1[1]->setFocus();
+}
+
+// --- The image-load dialog -------------------------------------------------
+
+Dialog* Form1::ImageLoadDialog() {
+  if (dialog_ == nullptr) {
+    dialog_ = new Dialog(
+        store_, ui_,
+        [this](const QImage& picture) {
+          Image1->setPixmap(QPixmap::fromImage(picture));
+          Image1->setVisible(true);
+          store::ShowImageFileFacts(store_, *this);
+        },
+        this);
+  }
+  return dialog_;
+}
+
+void Form1::OpenImageLoadDialog(bool lowerMainWindow) {
+  Dialog* dialog = ImageLoadDialog();
+  dialog->ClearFileFacts();
+  if (lowerMainWindow) {
+    ShowSecondaryWindow(dialog);
+  } else {
+    dialog->show();
+    dialog->raise();
+    dialog->activateWindow();
+  }
+}
+
+void Form1::G_yomokomi_Click() { OpenImageLoadDialog(false); }
+
+void Form1::Image1_Click() {
+  if (!PictureShown()) OpenImageLoadDialog(true);
+}
+
+void Form1::G_kakudai_Click() {
+  // With a picture shown, enlarging is the zoom window's.
+  if (!PictureShown()) OpenImageLoadDialog(true);
+}

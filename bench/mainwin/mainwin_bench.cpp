@@ -1,0 +1,187 @@
+// Start-up of the main window on a 100,000-examination drive against the
+// same start-up on an empty drive, and one next-record step against its
+// floor (reading the record and decoding its picture, without a window).
+//
+//   mainwin_bench [EXAMS]      (default 100000; runs under any Qt platform,
+//                               offscreen when none is set)
+#include <unistd.h>
+#include <QApplication>
+#include <QImage>
+#include <QImageReader>
+#include <QLabel>
+#include <QLineEdit>
+#include <QWindow>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <vector>
+
+#include "bench/ecg/ecg_picture.h"
+#include "bench/generator/generator.h"
+#include "mainwin/form1.h"
+#include "platform/file_system.h"
+#include "store/forms/record_transfer.h"
+#include "store/store.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+
+double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v[v.size() / 2];
+}
+
+// A Ui that answers every box with OK and counts them: the runs expect none.
+class CountingUi : public platform::Ui {
+ public:
+  int MsgBox(std::string_view prompt, int, std::string_view) override {
+    ++boxes;
+    std::fprintf(stderr, "unexpected box: %.*s\n", static_cast<int>(prompt.size()), prompt.data());
+    return platform::kAnswerOk;
+  }
+  void DoEvents() override { QApplication::processEvents(); }
+  void SetBusyCursor(bool) override {}
+  int boxes = 0;
+};
+
+std::filesystem::path TempRoot(const char* tag) {
+  std::string pattern =
+      (std::filesystem::temp_directory_path() / (std::string("velunor-bench-") + tag + "-XXXXXX"))
+          .string();
+  if (::mkdtemp(pattern.data()) == nullptr) std::exit(1);
+  return pattern;
+}
+
+// Start-up to the first shown form: the window built, Form_Load (store
+// start, form cleared and filled, last record and its picture shown) and the
+// window exposed on the screen.
+double StartUpMs(const std::filesystem::path& root, CountingUi& ui) {
+  platform::PosixFileSystem fs{platform::DataDrive(root)};
+  store::Store store(fs);
+  const Clock::time_point start = Clock::now();
+  Form1 form(store, ui);
+  form.Form_Load();
+  while (!(form.windowHandle() && form.windowHandle()->isExposed())) {
+    QApplication::processEvents(QEventLoop::AllEvents, 5);
+  }
+  QApplication::processEvents();
+  const double ms = Ms(Clock::now() - start);
+  store.CloseAllFiles();
+  return ms;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  // The offscreen platform's notes about window hints are no figures.
+  qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type != QtDebugMsg && type != QtInfoMsg &&
+        !message.contains(QStringLiteral("plugin does not support"))) {
+      std::fprintf(stderr, "%s\n", qPrintable(message));
+    }
+  });
+  QApplication app(argc, argv);
+  const int exams = argc > 1 ? std::atoi(argv[1]) : 100000;
+  constexpr int kPictures = 64;  // the last examinations have their pictures
+
+  const std::filesystem::path emptyRoot = TempRoot("empty");
+  const std::filesystem::path fullRoot = TempRoot("full");
+  bench::DriveSize size;
+  size.exams = exams;
+  size.patients = std::min(exams, 20000);
+  const std::vector<std::string> names = bench::GenerateDrive(fullRoot, size);
+  std::filesystem::create_directories(fullRoot / "VLN2" / "GAZOU");
+  for (int n = std::max(0, exams - kPictures); n < exams; ++n) {
+    const std::filesystem::path file =
+        fullRoot / "VLN2" / "GAZOU" / (names[static_cast<std::size_t>(n)] + ".jpg");
+    bench::WriteEcgJpeg(QString::fromStdString(file.string()), static_cast<std::uint32_t>(n + 1),
+                        QString::fromStdString(names[static_cast<std::size_t>(n)]));
+  }
+  std::printf("main window, %d examinations (%.1f MB data file), pictures %dx%d\n", exams,
+              static_cast<double>(std::filesystem::file_size(fullRoot / "VLN2" / "VLN2.ekg")) / 1e6,
+              800, 548);
+
+  CountingUi ui;
+  // Start-up, empty and full alternating, after one warm-up run of each.
+  (void)StartUpMs(emptyRoot, ui);
+  (void)StartUpMs(fullRoot, ui);
+  std::vector<double> empty, full;
+  for (int i = 0; i < 9; ++i) {
+    empty.push_back(StartUpMs(emptyRoot, ui));
+    full.push_back(StartUpMs(fullRoot, ui));
+  }
+  const double emptyMs = Median(empty), fullMs = Median(full);
+  std::printf("start-up to the shown form: empty drive %.1f ms (floor), full drive %.1f ms\n",
+              emptyMs, fullMs);
+  std::printf("  full / empty = %.2f; full drive costs %+.1f ms over the empty one (goal < 100)\n",
+              fullMs / emptyMs, fullMs - emptyMs);
+
+  // One next-record step over the last examinations.
+  platform::PosixFileSystem fs{platform::DataDrive(fullRoot)};
+  store::Store store(fs);
+  Form1 form(store, ui);
+  form.Form_Load();
+  QApplication::processEvents();
+  const int first = std::max(1, exams - kPictures + 1);
+  std::vector<double> steps;
+  for (int round = 0; round < 3; ++round) {
+    form.Label14->setText(QString::number(first));
+    for (int x = first; x < exams; ++x) {
+      const Clock::time_point t = Clock::now();
+      form.ShowNextRecord();
+      QApplication::processEvents();  // the form repainted
+      steps.push_back(Ms(Clock::now() - t));
+    }
+  }
+  // Floor: the same records read and their pictures decoded, no window.
+  std::vector<double> floors;
+  for (int round = 0; round < 3; ++round) {
+    for (int x = first + 1; x <= exams; ++x) {
+      const Clock::time_point t = Clock::now();
+      if (!store.ReadCurrentRecord(x).ok()) return 1;
+      const std::string name = store.CurrentRecord.Get(store::ExamField::ImageName);
+      QImageReader reader(QString::fromStdString(
+          fs.HostPath(std::string(store::kImageDir) + name + ".jpg").string()));
+      const QImage picture = reader.read();
+      if (picture.isNull()) return 1;
+      floors.push_back(Ms(Clock::now() - t));
+    }
+  }
+  const double stepMs = Median(steps), floorMs = Median(floors);
+  {
+    std::vector<double> a, b, c;
+    for (int x = first; x < exams; ++x) {
+      Clock::time_point t = Clock::now();
+      (void)store.ReadCurrentRecord(x);
+      store::ClearRecordForm(store, form);
+      store::FillLookupLists(store, form);
+      a.push_back(Ms(Clock::now() - t));
+      t = Clock::now();
+      store::ShowCurrentRecord(store, ui, form);
+      b.push_back(Ms(Clock::now() - t));
+      t = Clock::now();
+      QApplication::processEvents();
+      c.push_back(Ms(Clock::now() - t));
+    }
+    std::printf(
+        "  of a step: clear + fill the lists %.2f ms, show the record %.2f ms, repaint %.2f ms\n",
+        Median(a), Median(b), Median(c));
+  }
+  std::printf(
+      "next-record step: %.2f ms (goal < 10); floor (read + decode the picture) %.2f ms;"
+      " step / floor = %.2f\n",
+      stepMs, floorMs, stepMs / floorMs);
+  std::printf("message boxes: %d (expected 0)\n", ui.boxes);
+
+  store.CloseAllFiles();
+  std::error_code ec;
+  std::filesystem::remove_all(emptyRoot, ec);
+  std::filesystem::remove_all(fullRoot, ec);
+  return ui.boxes == 0 ? 0 : 1;
+}

@@ -87,6 +87,7 @@ Form1::Form1(store::Store& store, platform::Ui& ui, QWidget* parent)
   setFont(QFont(kFormFont, 9));
   BuildControls();
   BuildMenus();
+  ConnectLookupMenus();
   SetTabOrder();
   for (QWidget* w : findChildren<QWidget*>()) w->installEventFilter(this);
   ConnectRegistrationCommands();

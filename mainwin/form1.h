@@ -13,6 +13,7 @@
 #include "store/store.h"
 
 class Dialog;
+class LookupListWindow;
 class QAction;
 class QKeyEvent;
 class QGroupBox;
@@ -121,6 +122,15 @@ class Form1 : public QMainWindow, public store::MainForm {
   void ShowNextRecord();
   void ShowPreviousRecord();
 
+  // 初期設定: the vocabulary windows Form3, Form4, Form7, Form6, each created
+  // on first use, reloaded from its file and shown above this window (which
+  // is lowered first). Registering in one refills this window's lists of
+  // that vocabulary.
+  void syozoku_Click();
+  void yudou_Click();
+  void ijyousyoken_Click();
+  void fuseimyaku_Click();
+
   // データ: 新規入力, 登録, 削除, 全削除 (registration.cpp). Registering
   // appends or overwrites the record in Label14 and stores its picture as
   // "C:\VLN2\GAZOU\" + image name + ".jpg"; deleting rebuilds the data file.
@@ -179,6 +189,8 @@ class Form1 : public QMainWindow, public store::MainForm {
   // true when the JPEG is there.
   bool StorePicture(const std::string& imageName);
   void OpenImageLoadDialog(bool lowerMainWindow);
+  void ConnectLookupMenus();
+  void OpenLookupWindow(LookupListWindow*& window, LookupListWindow* (*make)(Form1&));
 
   store::Store& store_;
   platform::Ui& ui_;
@@ -190,4 +202,9 @@ class Form1 : public QMainWindow, public store::MainForm {
   std::vector<int> pendingLeave_;
   bool shutDown_ = false;
   Dialog* dialog_ = nullptr;  // the image-load dialog, once created
+  // The vocabulary windows, children of this window once created.
+  LookupListWindow* form3_ = nullptr;
+  LookupListWindow* form4_ = nullptr;
+  LookupListWindow* form6_ = nullptr;
+  LookupListWindow* form7_ = nullptr;
 };

@@ -7,7 +7,10 @@
 #include <string>
 #include <vector>
 
+#include <QComboBox>
+
 #include "lookups/lookup_forms.h"
+#include "mainwin/form1.h"
 #include "platform/cp932.h"
 #include "platform/qt_ui.h"
 #include "store/text_format.h"
@@ -367,6 +370,74 @@ class LookupWindowsTest : public QObject {
     QCOMPARE(file.size(), std::size_t{900});
     QCOMPARE(platform::FromCp932(store::TrimBlanks(RecordAt(file, 27))), kArrhythmias[26]);
     QCOMPARE(refreshes, 2);
+    CheckNoStrayBoxes();
+  }
+
+  // The menu of the main window opens the windows (lowering the main window)
+  // and every registration refills the main window's lists in place.
+  void mainWindowListsAfterRegistering() {
+    Form1 form(*store_, ui_);
+    form.Form_Load();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    QCOMPARE(form.Combo4[0]->count(), 45);
+
+    // Ctrl+I in a field of the form is the menu's 異常所見登録.
+    QTest::keyClick(form.Text1[1], Qt::Key_I, Qt::ControlModifier);
+    auto* findings = form.findChild<LookupListWindow*>(QStringLiteral("Form7"));
+    QVERIFY(findings != nullptr);
+    QVERIFY(findings->isVisible());
+    QCOMPARE(ui_.lowerCalls, 1);
+    findings->Command4->click();
+    for (int round = 0; round < 2; ++round) {
+      ui_.Expect("登録終了。");
+      findings->Command1->click();
+    }
+    for (QComboBox* combo : form.Combo4) {
+      QCOMPARE(combo->count(), 45);
+      QCOMPARE(combo->itemText(0), QStringLiteral("ＳＴ低下"));
+      QCOMPARE(combo->itemText(11), QStringLiteral("僧帽性Ｐ"));
+      QCOMPARE(combo->itemText(12), QString());
+    }
+    findings->Command3->click();
+    form.ijyousyoken->trigger();
+    QCOMPARE(form.findChildren<LookupListWindow*>().size(), 1);
+    QCOMPARE(findings->Text1[0]->text(), QStringLiteral("ＳＴ低下"));
+    QCOMPARE(ui_.lowerCalls, 2);
+
+    form.fuseimyaku->trigger();
+    auto* arrhythmias = form.findChild<LookupListWindow*>(QStringLiteral("Form6"));
+    QVERIFY(arrhythmias != nullptr);
+    arrhythmias->Command4->click();
+    ui_.Expect("登録終了。");
+    arrhythmias->Command1->click();
+    for (QComboBox* combo : form.Combo5) {
+      QCOMPARE(combo->count(), 45);
+      QCOMPARE(combo->itemText(26), QStringLiteral("多発性心室性期外収縮"));
+      for (int i = 27; i < 45; ++i) QVERIFY(combo->itemText(i).isEmpty());
+    }
+
+    form.yudou->trigger();
+    auto* leads = form.findChild<LookupListWindow*>(QStringLiteral("Form4"));
+    QVERIFY(leads != nullptr);
+    leads->Command4->click();
+    ui_.Expect("登録終了。");
+    leads->Command1->click();
+    for (QComboBox* combo : form.Combo3) {
+      QCOMPARE(combo->count(), 30);
+      QCOMPARE(combo->itemText(3), QStringLiteral("Ⅰ,Ⅱ,Ⅲ"));
+    }
+
+    form.syozoku->trigger();
+    auto* departments = form.findChild<LookupListWindow*>(QStringLiteral("Form3"));
+    QVERIFY(departments != nullptr);
+    Type(departments->Text1[0], "内科");
+    for (int round = 0; round < 2; ++round) {
+      ui_.Expect("登録終了。");
+      departments->Command1->click();
+    }
+    QCOMPARE(form.Combo2->count(), 45);
+    QCOMPARE(form.Combo2->itemText(0), QStringLiteral("内科"));
+    QCOMPARE(ui_.lowerCalls, 5);
     CheckNoStrayBoxes();
   }
 };

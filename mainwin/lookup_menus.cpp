@@ -1,0 +1,51 @@
+#include <QAction>
+
+#include "lookups/lookup_forms.h"
+#include "mainwin/form1.h"
+#include "store/forms/record_transfer.h"
+
+// The windows are children of the main window (so they go with it) but
+// windows of their own; each refill replaces the items of its lists, so
+// registering again never doubles them.
+
+void Form1::ConnectLookupMenus() {
+  for (QAction* item : {syozoku, yudou, ijyousyoken, fuseimyaku}) item->setEnabled(true);
+  connect(syozoku, &QAction::triggered, this, &Form1::syozoku_Click);
+  connect(yudou, &QAction::triggered, this, &Form1::yudou_Click);
+  connect(ijyousyoken, &QAction::triggered, this, &Form1::ijyousyoken_Click);
+  connect(fuseimyaku, &QAction::triggered, this, &Form1::fuseimyaku_Click);
+}
+
+void Form1::OpenLookupWindow(LookupListWindow*& window, LookupListWindow* (*make)(Form1&)) {
+  ui_.Lower();
+  if (window == nullptr) window = make(*this);
+  window->Open();
+}
+
+void Form1::syozoku_Click() {
+  OpenLookupWindow(form3_, [](Form1& f) -> LookupListWindow* {
+    return new Form3(
+        f.store_, f.ui_, [&f] { store::FillDepartmentList(f.store_, f); }, &f);
+  });
+}
+
+void Form1::yudou_Click() {
+  OpenLookupWindow(form4_, [](Form1& f) -> LookupListWindow* {
+    return new Form4(
+        f.store_, f.ui_, [&f] { store::FillLeadSiteLists(f.store_, f); }, &f);
+  });
+}
+
+void Form1::ijyousyoken_Click() {
+  OpenLookupWindow(form7_, [](Form1& f) -> LookupListWindow* {
+    return new Form7(
+        f.store_, f.ui_, [&f] { store::FillFindingLists(f.store_, f); }, &f);
+  });
+}
+
+void Form1::fuseimyaku_Click() {
+  OpenLookupWindow(form6_, [](Form1& f) -> LookupListWindow* {
+    return new Form6(
+        f.store_, f.ui_, [&f] { store::FillArrhythmiaLists(f.store_, f); }, &f);
+  });
+}

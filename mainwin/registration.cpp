@@ -8,8 +8,10 @@
 #include <QLineEdit>
 #include <QPixmap>
 #include <QSlider>
+#include <filesystem>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 #include "mainwin/form1.h"
@@ -42,6 +44,15 @@ bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
     if (lower(a[i]) != lower(b[i])) return false;
   }
   return true;
+}
+
+bool InImageDirectory(platform::FileSystem& files, const std::string& path) {
+  std::error_code ec;
+  const std::filesystem::path dir =
+      std::filesystem::weakly_canonical(files.HostPath(store::kImageDir), ec);
+  const std::filesystem::path parent =
+      std::filesystem::weakly_canonical(files.HostPath(path), ec).parent_path();
+  return !ec && parent == dir;
 }
 
 }  // namespace
@@ -154,7 +165,10 @@ void Form1::D_touroku_Click() {
     if (stored) {
       const int answer = ui_.MsgBox("元の画像を削除しますか？", platform::kYesNo);
       store_.Answer = std::to_string(answer);
-      if (answer == platform::kAnswerYes && PictureShown()) {
+      // A source inside the image directory is the picture of another
+      // record (or the one just written) and is never deleted from here.
+      if (answer == platform::kAnswerYes && PictureShown() &&
+          !InImageDirectory(store_.Files(), store_.ImageSourcePath)) {
         if (platform::Status s = store_.Files().Delete(store_.ImageSourcePath); !s.ok()) {
           ui_.ShowErrorNumber(s.error);
         }

@@ -197,6 +197,18 @@ TEST_F(RegistrationTest, AnsweringYesDeletesTheSourcePicture) {
                   .isEmpty());
 }
 
+TEST_F(RegistrationTest, APictureOfTheImageDirectoryIsNeverDeletedAsTheSource) {
+  Seed(1);
+  Start();
+  form->D_sinki_Click();
+  LoadPicture(fs::weakly_canonical(drive.Host("C:\\VLN2\\GAZOU\\img1.jpg")));
+  FillForm(QStringLiteral("000007"), QStringLiteral("小林"), QStringLiteral("copy1"));
+  ui.Expect("ファイルのフォーマットがBMP形式ではありません。");
+  ui.Expect("元の画像を削除しますか？", kAnswerYes);
+  form->D_touroku_Click();
+  EXPECT_EQ(ImageDirectory(), (std::set<std::string>{"img1.jpg", "copy1.jpg"}));
+}
+
 TEST_F(RegistrationTest, JpegSourceGoesThroughTempBmp) {
   Start();
   const fs::path scan = Source("photo.jpg", Bitmap(64, 40, Qt::yellow, "JPEG"));

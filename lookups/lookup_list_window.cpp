@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
 
 #include "platform/cp932.h"
@@ -125,6 +126,8 @@ void LookupListWindow::Open() {
 void LookupListWindow::Form_Load() {
   if (loaded_) return;
   loaded_ = true;
+  // Maximised; the geometry too, for a display without a window manager.
+  if (QScreen* screen = this->screen()) setGeometry(screen->availableGeometry());
   setWindowState(windowState() | Qt::WindowMaximized);
 }
 

@@ -284,6 +284,11 @@ class ZuvaSortMemObject final : public _ZUVASORTMEM, public IZuvaSortMemHost {
                    std::uint32_t* argumentError) {
     static DISPPARAMS none{nullptr, nullptr, 0, 0};
     if (params == nullptr) params = &none;
+    if ((params->cArgs > 0 && params->rgvarg == nullptr) ||
+        (params->cNamedArgs > 0 && params->rgdispidNamedArgs == nullptr) ||
+        params->cNamedArgs > params->cArgs) {
+      return E_INVALIDARG;
+    }
     const bool put = (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) != 0;
     const bool get = (flags & (DISPATCH_METHOD | DISPATCH_PROPERTYGET)) != 0;
 

@@ -1,6 +1,7 @@
 #include "sortlib/sort_job.h"
 
 #include <ctime>
+#include <new>
 
 #include "sortlib/texts.h"
 #include "sortlib/zuvasortmem.h"
@@ -101,6 +102,22 @@ std::int32_t ZuvaSortJob::ZUVASORTMEM_OPEN() {
 }
 
 std::int32_t ZuvaSortJob::ZUVASORTMEM_PUT() {
+  try {
+    return Put();
+  } catch (const std::bad_alloc&) {
+    return SORT_STATUS = kOutOfMemory;
+  }
+}
+
+std::int32_t ZuvaSortJob::ZUVASORTMEM_MAIN() {
+  try {
+    return Main();
+  } catch (const std::bad_alloc&) {
+    return SORT_STATUS = kOutOfMemory;
+  }
+}
+
+std::int32_t ZuvaSortJob::Put() {
   if (STOP_FLAG == kStopped) {
     SORT_STATUS = kStopped;
     view_.MsgBox(texts::kStopping, texts::kLibraryTitle);
@@ -134,7 +151,7 @@ std::int32_t ZuvaSortJob::ZUVASORTMEM_PUT() {
   return kSortOk;
 }
 
-std::int32_t ZuvaSortJob::ZUVASORTMEM_MAIN() {
+std::int32_t ZuvaSortJob::Main() {
   if (STOP_FLAG == kStopped) SORT_STATUS = kStopped;
   if (SORT_STATUS != 0) return SORT_STATUS;
   if (OPEN_MARK.empty()) return Fail(kMainBeforeOpen, texts::kMainBeforeOpen, texts::kLibraryTitle);

@@ -54,7 +54,8 @@ std::u16string CreditsText(std::u16string_view dateLine);
 //     cleared) unless the object has failed;
 //   - a record shorter than the key table's own area is refused with 22 even
 //     where the caller lowered MAX_KEY_AREA after OPEN, so the ordering never
-//     reads past a record.
+//     reads past a record;
+//   - a PUT or MAIN that runs out of memory fails the job with 7.
 class ZuvaSortJob {
  public:
   explicit ZuvaSortJob(JobView& view);  // Class_Initialize
@@ -75,6 +76,8 @@ class ZuvaSortJob {
   std::size_t OrderingBytes() const { return orderingBytes_; }
 
  private:
+  std::int32_t Put();
+  std::int32_t Main();
   void ZUVASORTPARAM_SUB();
   std::int32_t Fail(std::int32_t status, std::u16string_view message, std::u16string_view title);
   void ShowCount(std::int32_t count) { view_.ShowCount(CountDisplay(count)); }

@@ -71,7 +71,7 @@ enum SortStatus : std::int32_t {
   kMainWithoutData = 43,   // MAIN with no record put
   kStopped = 90,           // the stop button of the progress window
   kEndOfData = 99,         // GET past the last record (not sticky)
-  kOutOfMemory = 7,        // SortJob only: the library could not allocate
+  kOutOfMemory = 7,        // PUT or MAIN could not allocate (sticky, no message)
   kAutomationError = 440,  // SortJob only: a call failed as an automation error
 };
 

@@ -149,38 +149,12 @@ int main() {
   };
   const int runs = 5;
   bool allSame = true;
-  std::printf("%-24s %7s %9s %10s %10s %9s %11s %8s %16s\n", "shape", "n", "create ms", "job ms",
-              "stable ms", "GNU ms", "job/stable", "GNU/job", "order KiB/limit");
+  std::printf("%-24s %7s %9s %8s %8s %9s %8s %10s %8s %9s %16s\n", "shape", "n", "create ms",
+              "job ms", "MAIN ms", "stable ms", "GNU ms", "job/stable", "GNU/job", "GNU/MAIN",
+              "order KiB/limit");
   for (int n : {10000, 100000}) {
     for (const Shape& shape : shapes) {
       const std::vector<std::string> lines = Lines(shape.dates, n, 1234u + n);
-
-      // The component: the whole job as the program runs it.
-      std::vector<std::string> jobOut;
-      std::int64_t orderingBytes = 0;
-      double createTime = 1e9;
-      double jobTime = 1e9;
-      for (int run = 0; run < runs; ++run) {
-        zuvasort::SortJob job;
-        const auto t0 = std::chrono::steady_clock::now();
-        if (!job.Create().status.ok()) std::abort();
-        const auto t1 = std::chrono::steady_clock::now();
-        job.SetParam(shape.spec);
-        if (job.Open() != 0) std::abort();
-        for (const std::string& l : lines) {
-          if (job.Put(l) != 0) std::abort();
-        }
-        if (job.Main() != 0) std::abort();
-        jobOut.clear();
-        jobOut.reserve(lines.size());
-        std::string line;
-        while (job.Get(line) == 0) jobOut.push_back(line);
-        if (job.Close() != 0) std::abort();
-        const auto t2 = std::chrono::steady_clock::now();
-        job.Host()->get_OrderingBytes(&orderingBytes);
-        createTime = std::min(createTime, Seconds(t1 - t0));
-        jobTime = std::min(jobTime, Seconds(t2 - t1));
-      }
 
       // std::stable_sort of the same lines with the byte-exchanged comparison.
       std::vector<std::u16string> wide;
@@ -193,6 +167,43 @@ int main() {
       std::vector<std::u16string> copyOnly;
       const double copyTime = Best(runs, [&] { copyOnly = wide; });
 
+      std::vector<std::string> stableOut;
+      for (const auto& w : sorted) stableOut.push_back(platform::Utf8FromUtf16(w));
+
+      // The component: the whole job as the program runs it.
+      std::size_t jobMismatches = 0;
+      std::int64_t orderingBytes = 0;
+      double createTime = 1e9;
+      double jobTime = 1e9;
+      double mainTime = 1e9;
+      for (int run = 0; run < runs; ++run) {
+        zuvasort::SortJob job;
+        const auto t0 = std::chrono::steady_clock::now();
+        if (!job.Create().status.ok()) std::abort();
+        const auto t1 = std::chrono::steady_clock::now();
+        job.SetParam(shape.spec);
+        if (job.Open() != 0) std::abort();
+        for (const std::string& l : lines) {
+          if (job.Put(l) != 0) std::abort();
+        }
+        const auto m0 = std::chrono::steady_clock::now();
+        if (job.Main() != 0) std::abort();
+        mainTime = std::min(mainTime, Seconds(std::chrono::steady_clock::now() - m0));
+        // Each line is checked against the reference as it comes.
+        std::string line;
+        std::size_t k = 0;
+        while (job.Get(line) == 0) {
+          jobMismatches += k >= stableOut.size() || line != stableOut[k];
+          ++k;
+        }
+        jobMismatches += k != stableOut.size();
+        if (job.Close() != 0) std::abort();
+        const auto t2 = std::chrono::steady_clock::now();
+        job.Host()->get_OrderingBytes(&orderingBytes);
+        createTime = std::min(createTime, Seconds(t1 - t0));
+        jobTime = std::min(jobTime, Seconds(t2 - t1));
+      }
+
       // GNU sort on the same lines in a file.
       const std::string in = (work / "in.txt").string();
       const std::string out = (work / "out.txt").string();
@@ -204,22 +215,21 @@ int main() {
         if (RunGnuSort(shape.gnuKeys, in, out) != 0) std::abort();
       });
 
-      std::vector<std::string> stableOut;
-      for (const auto& w : sorted) stableOut.push_back(platform::Utf8FromUtf16(w));
-      const bool same = jobOut == stableOut && jobOut == ReadLines(out);
+      const bool same = jobMismatches == 0 && stableOut == ReadLines(out);
       allSame = allSame && same;
 
       const double limit = 4.0 * (3.0 * n + 4.0 * 65536);
-      std::printf("%-24s %7d %9.2f %10.2f %10.2f %9.2f %11.2f %8.1f %8.0f/%-7.0f%s\n", shape.name,
-                  n, createTime * 1e3, jobTime * 1e3, (stableTime - copyTime) * 1e3, gnuTime * 1e3,
-                  jobTime / (stableTime - copyTime), gnuTime / jobTime,
-                  static_cast<double>(orderingBytes) / 1024, limit / 1024,
-                  same ? "" : "  ORDER DIFFERS");
+      std::printf("%-24s %7d %9.2f %8.2f %8.2f %9.2f %8.2f %10.2f %8.1f %9.1f %8.0f/%-7.0f%s\n",
+                  shape.name, n, createTime * 1e3, jobTime * 1e3, mainTime * 1e3,
+                  (stableTime - copyTime) * 1e3, gnuTime * 1e3, jobTime / (stableTime - copyTime),
+                  gnuTime / jobTime, gnuTime / mainTime, static_cast<double>(orderingBytes) / 1024,
+                  limit / 1024, same ? "" : "  ORDER DIFFERS");
     }
   }
   std::printf(
       "\ncreate = creating the object by class identity (loading the library)\n"
-      "job = OPEN, PUT and DATA per line, MAIN, GET and DATA per line, CLOSE (UTF-8 lines)\n"
+      "job = OPEN, PUT and DATA per line, MAIN, GET and DATA per line, CLOSE (UTF-8 lines); "
+      "MAIN = the ordering alone\n"
       "stable = std::stable_sort of the UTF-16 lines (copy time subtracted); "
       "GNU = LC_ALL=C sort -s with the same keys, file to file\n"
       "best of %d runs; job/stable below 1 and GNU/job above 5 meet the goals\n",

@@ -180,6 +180,9 @@ std::optional<GUID> com::GuidFromString(std::string_view text) {
 std::size_t Utf16FromUtf8(std::string_view s, char16_t* out) {
   char16_t* const first = out;
   std::size_t i = 0;
+  for (; i < s.size() && static_cast<unsigned char>(s[i]) < 0x80; ++i) {
+    *out++ = static_cast<unsigned char>(s[i]);
+  }
   while (i < s.size()) {
     const auto lead = static_cast<unsigned char>(s[i]);
     if (lead < 0x80) {
@@ -224,10 +227,11 @@ std::u16string Utf16FromUtf8(std::string_view s) {
 }
 
 void Utf8FromUtf16(std::u16string_view s, std::string& out) {
+  out.resize(s.size());
+  char* p = out.data();
   std::size_t ascii = 0;
-  while (ascii < s.size() && s[ascii] < 0x80) ++ascii;
+  for (; ascii < s.size() && s[ascii] < 0x80; ++ascii) p[ascii] = static_cast<char>(s[ascii]);
   out.resize(ascii);
-  for (std::size_t i = 0; i < ascii; ++i) out[i] = static_cast<char>(s[i]);
   for (std::size_t i = ascii; i < s.size(); ++i) {
     char32_t cp = s[i];
     if (cp < 0x80) {

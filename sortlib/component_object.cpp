@@ -211,7 +211,7 @@ class ZuvaSortMemObject final : public _ZUVASORTMEM, public IZuvaSortMemHost {
   }
   HRESULT put_ZUVASORTMEM_DATA(BSTR value) override {
     return Guarded([&] {
-      job_.ZUVASORTMEM_DATA.assign(BstrView(value));
+      AssignText(job_.ZUVASORTMEM_DATA, BstrView(value));
       return S_OK;
     });
   }

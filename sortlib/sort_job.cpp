@@ -125,7 +125,7 @@ std::int32_t ZuvaSortJob::Put() {
   if (SORT_STATUS != 0) return SORT_STATUS;
   if (OPEN_MARK.empty()) return Fail(kPutBeforeOpen, texts::kPutBeforeOpen, texts::kLibraryTitle);
   if (!MAIN_MARK.empty()) return Fail(kPutAfterMain, texts::kPutAfterMain, texts::kLibraryTitle);
-  PUT_MARK = u"PUT";
+  if (PUT_MARK.empty()) PUT_MARK = u"PUT";
 
   const auto length = static_cast<std::int64_t>(ZUVASORTMEM_DATA.size());
   if (length < MAX_KEY_AREA) return SORT_STATUS = kShortRecord;
@@ -179,7 +179,7 @@ std::int32_t ZuvaSortJob::ZUVASORTMEM_GET() {
     if (OPEN_MARK.empty()) return Fail(kGetBeforeOpen, texts::kGetBeforeOpen, texts::kLibraryTitle);
     if (MAIN_MARK.empty()) return Fail(kGetBeforeMain, texts::kGetBeforeMain, texts::kLibraryTitle);
   }
-  GET_MARK = u"GET";
+  if (GET_MARK.empty()) GET_MARK = u"GET";
   if (STOP_FLAG == kStopped) {
     SORT_STATUS = kStopped;
     view_.MsgBox(texts::kStopping, texts::kLibraryTitle);
@@ -207,7 +207,8 @@ std::int32_t ZuvaSortJob::ZUVASORTMEM_GET() {
       RECORDS.Prefetch(static_cast<std::size_t>(SORT_INDEX[GET_POSITION + 15]), 1);
       RECORDS.Prefetch(static_cast<std::size_t>(SORT_INDEX[GET_POSITION + 7]), 0);
     }
-    ZUVASORTMEM_DATA = RECORDS.Record(static_cast<std::size_t>(SORT_INDEX[GET_POSITION - 1]));
+    AssignText(ZUVASORTMEM_DATA,
+               RECORDS.Record(static_cast<std::size_t>(SORT_INDEX[GET_POSITION - 1])));
     return kSortOk;
   }
   ShowCount(RECORD_COUNT);

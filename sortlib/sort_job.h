@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -35,6 +36,12 @@ class JobView {
   // The bar filled to `fraction` (0..1) of its outline, repainted.
   virtual void FillBar(double fraction) = 0;
 };
+
+// Replaces `text` by `value`, reusing its allocation.
+inline void AssignText(std::u16string& text, std::u16string_view value) {
+  text.resize(value.size());
+  std::copy(value.begin(), value.end(), text.begin());
+}
 
 // "#,##0" + " 件".
 std::u16string CountDisplay(std::int32_t count);

@@ -88,6 +88,7 @@ Form1::Form1(store::Store& store, platform::Ui& ui, QWidget* parent)
   BuildControls();
   BuildMenus();
   ConnectLookupMenus();
+  ConnectSortCommands();
   SetTabOrder();
   for (QWidget* w : findChildren<QWidget*>()) w->installEventFilter(this);
   ConnectRegistrationCommands();

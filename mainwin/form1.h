@@ -10,6 +10,7 @@
 
 #include "platform/ui.h"
 #include "store/forms/main_form.h"
+#include "mainwin/sort_data_file.h"
 #include "store/store.h"
 
 class Dialog;
@@ -143,6 +144,12 @@ class Form1 : public QMainWindow, public store::MainForm {
   void G_yomokomi_Click();
   void G_kakudai_Click();
   void Image1_Click();
+  // 並べ替え: 検査日順 and ID順 (sort_commands.cpp). After a sort the form is
+  // reloaded from the record now at the shown position.
+  void D_kensabi_Click();
+  void D_id_Click();
+  // The progress window of the long steps, created on first use.
+  mainwin::Dialog2& ProgressDialog();
   // The image-load dialog, created on first use.
   Dialog* ImageLoadDialog();
   // An image name the image directory can hold as a file of its own: no
@@ -190,6 +197,8 @@ class Form1 : public QMainWindow, public store::MainForm {
   bool StorePicture(const std::string& imageName);
   void OpenImageLoadDialog(bool lowerMainWindow);
   void ConnectLookupMenus();
+  void ConnectSortCommands();
+  void RunSort(mainwin::SortOrder order);
   void OpenLookupWindow(LookupListWindow*& window, LookupListWindow* (*make)(Form1&));
 
   store::Store& store_;
@@ -202,6 +211,7 @@ class Form1 : public QMainWindow, public store::MainForm {
   std::vector<int> pendingLeave_;
   bool shutDown_ = false;
   Dialog* dialog_ = nullptr;  // the image-load dialog, once created
+  mainwin::Dialog2* dialog2_ = nullptr;  // the progress window, once created
   // The vocabulary windows, children of this window once created.
   LookupListWindow* form3_ = nullptr;
   LookupListWindow* form4_ = nullptr;

@@ -34,7 +34,10 @@ ZUVASORTMEMFORM::ZUVASORTMEMFORM(std::function<void()> showCredits)
   setWindowTitle(Q16(texts::kFormCaption));
   setFixedSize(Px(5565), Px(2400));
   QFont font;
-  font.setFamilies({QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic")});
+  // Qt's font cache keeps the family names for the life of the process, so
+  // they must not point into this library's static data: the library may be
+  // unloaded while the program goes on.
+  font.setFamilies({QString::fromUtf8("ＭＳ ゴシック"), QString::fromUtf8("IPAGothic")});
   font.setPointSize(9);
   setFont(font);
 

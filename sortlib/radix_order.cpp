@@ -7,17 +7,13 @@
 namespace zuvasort {
 
 void RecordStore::Clear() {
-  std::vector<char16_t>().swap(chars_);
-  std::vector<std::size_t>{0}.swap(start_);
+  chars_.Clear();
+  start_.Clear();
+  start_.Push(0);
 }
 
 void RecordStore::ReserveRecords(std::size_t records) {
-  if (records + 1 > start_.capacity()) start_.reserve(std::max(records + 1, 2 * start_.capacity()));
-}
-
-void RecordStore::Append(std::u16string_view record) {
-  chars_.insert(chars_.end(), record.begin(), record.end());
-  start_.push_back(chars_.size());
+  if (records + 1 > start_.capacity()) start_.Reserve(std::max(records + 1, 2 * start_.capacity()));
 }
 
 Ordering OrderRecords(const RecordStore& records, const std::vector<SortKey>& keys,

@@ -1,32 +1,82 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
+#include <cstring>
 #include <functional>
+#include <new>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "sortlib/key_spec.h"
 
 namespace zuvasort {
 
+// A growable array of trivially copyable values on malloc and realloc, so
+// that growing a large block can remap its pages instead of copying them.
+template <class T>
+class Block {
+ public:
+  Block() = default;
+  ~Block() { std::free(data_); }
+  Block(const Block&) = delete;
+  Block& operator=(const Block&) = delete;
+
+  T* data() { return data_; }
+  const T* data() const { return data_; }
+  std::size_t size() const { return size_; }
+  std::size_t capacity() const { return capacity_; }
+
+  void Clear() {
+    std::free(std::exchange(data_, nullptr));
+    size_ = capacity_ = 0;
+  }
+  void Reserve(std::size_t n) {
+    if (n <= capacity_) return;
+    if (n > SIZE_MAX / sizeof(T)) throw std::bad_alloc();
+    void* grown = std::realloc(data_, n * sizeof(T));
+    if (grown == nullptr) throw std::bad_alloc();
+    data_ = static_cast<T*>(grown);
+    capacity_ = n;
+  }
+  void Append(const T* values, std::size_t n) {
+    if (n > capacity_ - size_) Reserve(std::max({size_ + n, 2 * capacity_, std::size_t{1024}}));
+    if (n > 0) std::memcpy(data_ + size_, values, n * sizeof(T));
+    size_ += n;
+  }
+  void Push(T value) { Append(&value, 1); }
+
+ private:
+  T* data_ = nullptr;
+  std::size_t size_ = 0;
+  std::size_t capacity_ = 0;
+};
+
 // The records of one job in PUT order, kept in one block of UTF-16 text.
 class RecordStore {
  public:
+  RecordStore() { start_.Push(0); }
   void Clear();
   // Room for at least `records` records; the table grows geometrically.
   void ReserveRecords(std::size_t records);
-  void Append(std::u16string_view record);
+  void Append(std::u16string_view record) {
+    chars_.Append(record.data(), record.size());
+    start_.Push(chars_.size());
+  }
   std::size_t Count() const { return start_.size() - 1; }
   // Record i, 0-based.
   std::u16string_view Record(std::size_t i) const {
-    return {chars_.data() + start_[i], start_[i + 1] - start_[i]};
+    const std::size_t* s = start_.data();
+    return {chars_.data() + s[i], s[i + 1] - s[i]};
   }
   // Hints that record i will be read soon: its text (level 0) or only its
   // place in the record table (level 1).
   void Prefetch(std::size_t i, int level) const {
     if (level == 0) {
-      __builtin_prefetch(chars_.data() + start_[i]);
+      __builtin_prefetch(chars_.data() + start_.data()[i]);
     } else {
       __builtin_prefetch(start_.data() + i);
     }
@@ -35,8 +85,8 @@ class RecordStore {
   const std::size_t* Starts() const { return start_.data(); }
 
  private:
-  std::vector<char16_t> chars_;
-  std::vector<std::size_t> start_{0};
+  Block<char16_t> chars_;
+  Block<std::size_t> start_;  // Count() + 1 entries: where each record starts, then the end
 };
 
 // The character digit of a code unit: its two bytes exchanged.

@@ -20,6 +20,9 @@ constexpr int kIdTop = 30;          // twips
 constexpr int kButtonsLeft = 3960;  // twips
 const QColor kBarBlue(0, 0, 255);
 
+// Every string handed to Qt is a heap copy (never QStringLiteral): Qt may
+// keep one beyond this library's life (the font cache keeps family names for
+// the whole process), and the library is unloaded while the program goes on.
 QString Q16(std::u16string_view text) {
   return QString(reinterpret_cast<const QChar*>(text.data()), static_cast<qsizetype>(text.size()));
 }
@@ -30,22 +33,19 @@ ZUVASORTMEMFORM::ZUVASORTMEMFORM(std::function<void()> showCredits)
     : QWidget(nullptr, Qt::Window | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint |
                            Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       showCredits_(std::move(showCredits)) {
-  setObjectName(QStringLiteral("ZUVASORTMEMFORM"));
+  setObjectName(QString::fromLatin1("ZUVASORTMEMFORM"));
   setWindowTitle(Q16(texts::kFormCaption));
   setFixedSize(Px(5565), Px(2400));
   QFont font;
-  // Qt's font cache keeps the family names for the life of the process, so
-  // they must not point into this library's static data: the library may be
-  // unloaded while the program goes on.
   font.setFamilies({QString::fromUtf8("ＭＳ ゴシック"), QString::fromUtf8("IPAGothic")});
   font.setPointSize(9);
   setFont(font);
 
   Command2 = new QPushButton(Q16(texts::kStopButton), this);
-  Command2->setObjectName(QStringLiteral("Command2"));
+  Command2->setObjectName(QString::fromLatin1("Command2"));
   Command2->setGeometry(Px(kButtonsLeft), Px(0), Px(1575), Px(375));
   Command1 = new QPushButton(Q16(texts::kVersionButton), this);
-  Command1->setObjectName(QStringLiteral("Command1"));
+  Command1->setObjectName(QString::fromLatin1("Command1"));
   Command1->setGeometry(Px(kButtonsLeft), Px(480), Px(1575), Px(435));
   connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
   connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
@@ -120,7 +120,7 @@ void QtJobView::MsgBox(std::u16string_view prompt, std::u16string_view title) {
   if (GuiOnThisThread()) {
     QMessageBox box(QMessageBox::NoIcon, Q16(title), Q16(prompt), QMessageBox::NoButton,
                     form_.get());
-    box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+    box.addButton(QString::fromLatin1("OK"), QMessageBox::AcceptRole);
     box.exec();
     return;
   }
@@ -142,7 +142,7 @@ std::int32_t QtJobView::OpenWindow() {
       [this] { MsgBox(CreditsText(texts::kCreditsDateButton), texts::kLibraryTitle); });
   const auto id = static_cast<std::int32_t>(form_->winId());
   form_->Cls();
-  form_->PrintLine(kTextLeft, Px(kIdTop), QStringLiteral("ID=") + QString::number(id));
+  form_->PrintLine(kTextLeft, Px(kIdTop), QString::fromLatin1("ID=") + QString::number(id));
   form_->PrintLine(kTextLeft, static_cast<int>(0.4 * form_->OuterHeight()), Q16(texts::kPhasePut));
   form_->show();
   form_->repaint();

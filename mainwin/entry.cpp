@@ -22,7 +22,7 @@ void Form1::Text1_LostFocus(int index) {
     } else {
       ui_.MsgBox("日付入力データが不正です。", platform::kExclamation);
       Text1[0]->clear();
-      Text1[0]->setFocus();
+      Refocus(Text1[0]);
     }
     return;
   }

@@ -465,12 +465,20 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
   return QMainWindow::eventFilter(watched, event);
 }
 
+bool Form1::FocusColoured(const QWidget* w) const {
+  auto in = [w](const auto& controls) {
+    return std::find(controls.begin(), controls.end(), w) != controls.end();
+  };
+  return in(Text1) || w == Combo1 || w == Combo2 || in(Combo3) || in(Combo4) || in(Combo5);
+}
+
 void Form1::OnFocusIn(QWidget* w) {
-  const bool coloured = std::find(Text1.begin(), Text1.end(), w) != Text1.end() || w == Combo1 ||
-                        w == Combo2 || std::find(Combo3.begin(), Combo3.end(), w) != Combo3.end() ||
-                        std::find(Combo4.begin(), Combo4.end(), w) != Combo4.end() ||
-                        std::find(Combo5.begin(), Combo5.end(), w) != Combo5.end();
-  if (coloured) SetBackground(w, Qt::yellow);
+  // The control that had the focus when another window took the activation
+  // is left now, if the focus comes back to another control.
+  if (focused_ && focused_ != w) Leave(focused_);
+  notLeft_ = nullptr;
+  focused_ = w;
+  if (FocusColoured(w)) SetBackground(w, Qt::yellow);
 }
 
 void Form1::OnFocusOut(QWidget* w, Qt::FocusReason reason) {
@@ -478,11 +486,16 @@ void Form1::OnFocusOut(QWidget* w, Qt::FocusReason reason) {
   // drop-down list opening, is no move to another control: the field keeps
   // the window's focus and its leave check waits until the user moves on.
   if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) return;
-  const bool coloured = std::find(Text1.begin(), Text1.end(), w) != Text1.end() || w == Combo1 ||
-                        w == Combo2 || std::find(Combo3.begin(), Combo3.end(), w) != Combo3.end() ||
-                        std::find(Combo4.begin(), Combo4.end(), w) != Combo4.end() ||
-                        std::find(Combo5.begin(), Combo5.end(), w) != Combo5.end();
-  if (coloured) SetBackground(w, Qt::white);
+  if (focused_ == w) focused_ = nullptr;
+  Leave(w);
+}
+
+void Form1::Leave(QWidget* w) {
+  if (FocusColoured(w)) SetBackground(w, Qt::white);
+  if (w == notLeft_) {
+    notLeft_ = nullptr;
+    return;
+  }
   int check = -1;
   if (w == Text1[0]) check = 0;
   if (w == Text1[1]) check = 1;
@@ -492,6 +505,13 @@ void Form1::OnFocusOut(QWidget* w, Qt::FocusReason reason) {
   // it may move the focus itself.
   pendingLeave_.push_back(check);
   QMetaObject::invokeMethod(this, &Form1::RunPendingLeaveCheck, Qt::QueuedConnection);
+}
+
+void Form1::Refocus(QWidget* field) {
+  // The control the focus had just reached was not left by the user.
+  QWidget* reached = focused_ ? focused_.data() : QApplication::focusWidget();
+  notLeft_ = reached != field ? reached : nullptr;
+  field->setFocus();
 }
 
 void Form1::RunPendingLeaveCheck() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <array>
@@ -182,8 +183,14 @@ class Form1 : public QMainWindow, public store::MainForm {
   bool ShowRecord(int x);
   // The enabled menu item whose shortcut is this key, if any.
   QAction* MenuShortcutFor(const QKeyEvent* key) const;
+  bool FocusColoured(const QWidget* w) const;
   void OnFocusIn(QWidget* w);
   void OnFocusOut(QWidget* w, Qt::FocusReason reason);
+  // The focus has moved on from `w`: white again, its leave check queued.
+  void Leave(QWidget* w);
+  // A refused field takes the focus back; the control the focus had reached
+  // is not thereby left (its own check does not run).
+  void Refocus(QWidget* field);
   void ShiftDate(int days);
   void ConnectRegistrationCommands();
   bool PictureShown() const;
@@ -210,6 +217,8 @@ class Form1 : public QMainWindow, public store::MainForm {
   // 0 = Text1(0), 1 = Text1(1), 2 = Text2.
   std::vector<int> pendingLeave_;
   bool shutDown_ = false;
+  QPointer<QWidget> focused_;  // the control that has (or last had) the focus
+  QWidget* notLeft_ = nullptr;
   Dialog* dialog_ = nullptr;  // the image-load dialog, once created
   mainwin::Dialog2* dialog2_ = nullptr;  // the progress window, once created
   // The vocabulary windows, children of this window once created.

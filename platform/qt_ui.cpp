@@ -62,6 +62,8 @@ int QtUi::MsgBox(std::string_view prompt, int style, std::string_view title) {
   QAbstractButton* escape = answers.back().first;
   box.setEscapeButton(escape);
   box.exec();
+  // The owner window is active again once its box is gone, as on Windows.
+  if (parent_ && parent_->isVisible()) parent_->window()->activateWindow();
   QAbstractButton* clicked = box.clickedButton();
   for (const auto& [button, answer] : answers) {
     if (button == clicked) return answer;

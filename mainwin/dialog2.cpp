@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QLabel>
 #include <QProgressBar>
+#include <algorithm>
 
 #include "platform/qt_ui.h"
 
@@ -41,11 +42,21 @@ Dialog2::Dialog2(QWidget* parent) : QDialog(parent) {
 void Dialog2::BeginPhase(std::string_view caption, int maximum) {
   ProgressBar1->setRange(0, maximum > 0 ? maximum : 1);
   ProgressBar1->setValue(0);
+  sinceDrawn_.invalidate();
   Label1->setText(platform::Q(caption));
   show();
   repaint();
 }
 
-void Dialog2::Advance(int value) { ProgressBar1->setValue(value); }
+void Dialog2::Advance(int value) {
+  // The bar is redrawn at most every 20 ms (and at the end of a phase):
+  // redrawing it for every one of 100,000 records would cost more than the
+  // records themselves, and the eye sees no difference.
+  const int maximum = ProgressBar1->maximum();
+  if (value >= maximum || !sinceDrawn_.isValid() || sinceDrawn_.elapsed() >= 20) {
+    ProgressBar1->setValue(value);
+    sinceDrawn_.start();
+  }
+}
 
 }  // namespace mainwin

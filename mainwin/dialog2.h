@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <string_view>
 
 class QLabel;
@@ -20,11 +21,14 @@ class Dialog2 : public QDialog {
   // Starts a phase: the bar emptied with `maximum` steps, the caption of
   // Label1, the window shown and repainted once.
   void BeginPhase(std::string_view caption, int maximum);
-  // Advances the bar to `value`.
+  // Advances the bar to `value` (redrawn at most every 20 ms, and at the end).
   void Advance(int value);
 
   QProgressBar* ProgressBar1;
   QLabel* Label1;
+
+ private:
+  QElapsedTimer sinceDrawn_;
 };
 
 }  // namespace mainwin

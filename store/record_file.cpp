@@ -6,7 +6,8 @@
 namespace store {
 namespace {
 constexpr std::size_t kReadAheadBytes = 64 * 1024;
-}
+constexpr std::size_t kWriteBehindBytes = 1024 * 1024;
+}  // namespace
 
 RecordFile::RecordFile(std::unique_ptr<platform::RandomFile> file, std::string path,
                        std::size_t length, std::uint64_t bytes)
@@ -22,8 +23,11 @@ Status RecordFile::Open(platform::FileSystem& fs, const std::string& path, std::
   return Status::Ok();
 }
 
+RecordFile::~RecordFile() { (void)DrainPending(); }
+
 Status RecordFile::Read(std::int32_t n, std::span<char> out) {
   if (n < 1) return Status::Error(platform::kBadRecordNumber);
+  if (Status s = DrainPending(); !s.ok()) return s;
   if (n > Count()) {
     std::memset(out.data(), ' ', recordLength_);
     return Status::Ok();
@@ -61,6 +65,13 @@ Status RecordFile::Read(std::int32_t n, std::span<char> out) {
 Status RecordFile::Write(std::int32_t n, std::span<const char> record) {
   if (n < 1 || n > Count() + 1) return Status::Error(platform::kBadRecordNumber);
   std::uint64_t offset = static_cast<std::uint64_t>(n - 1) * recordLength_;
+  if (writeBehind_ && n == Count() + 1) {
+    if (pending_.empty()) pendingOffset_ = offset;
+    pending_.insert(pending_.end(), record.data(), record.data() + recordLength_);
+    length_ = offset + recordLength_;
+    return pending_.size() >= kWriteBehindBytes ? DrainPending() : Status::Ok();
+  }
+  if (Status s = DrainPending(); !s.ok()) return s;
   if (Status s = file_->WriteAt(offset, record.first(recordLength_)); !s.ok()) {
     cacheFirst_ = 0;
     std::uint64_t actual = 0;
@@ -75,6 +86,26 @@ Status RecordFile::Write(std::int32_t n, std::span<const char> record) {
   return Status::Ok();
 }
 
-Status RecordFile::Flush() { return file_->Sync(); }
+Status RecordFile::Flush() {
+  if (Status s = DrainPending(); !s.ok()) return s;
+  return file_->Sync();
+}
+
+Status RecordFile::SetWriteBehind(bool on) {
+  Status s = DrainPending();
+  writeBehind_ = on;
+  return s;
+}
+
+Status RecordFile::DrainPending() {
+  if (pending_.empty()) return Status::Ok();
+  Status s = file_->WriteAt(pendingOffset_, pending_);
+  pending_.clear();
+  if (!s.ok()) {
+    std::uint64_t actual = 0;
+    length_ = file_->Length(actual).ok() ? actual : pendingOffset_;
+  }
+  return s;
+}
 
 }  // namespace store

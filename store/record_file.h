@@ -37,6 +37,15 @@ class RecordFile {
   // Forces every written byte to the disk.
   [[nodiscard]] Status Flush();
 
+  // For a staging file that means nothing until it is complete: records
+  // appended at Count() + 1 are collected and handed to the operating system
+  // in large writes, at the latest by Flush(). A read, an overwrite or
+  // switching it off hands them over first; a failure of that hand-over is
+  // returned there, and the count is what the file really holds.
+  [[nodiscard]] Status SetWriteBehind(bool on);
+
+  ~RecordFile();
+
   template <typename Record>
   [[nodiscard]] Status Read(std::int32_t n, Record& record) {
     return Read(n, std::span<char>(record.data(), Record::kLength));
@@ -59,6 +68,11 @@ class RecordFile {
   std::int32_t cacheFirst_ = 0;  // record number of cache_[0]; 0 = empty
   std::int32_t cacheCount_ = 0;
   std::int32_t lastRead_ = 0;  // the record read last
+  // Appended records not yet handed to the operating system.
+  [[nodiscard]] Status DrainPending();
+  bool writeBehind_ = false;
+  std::vector<char> pending_;
+  std::uint64_t pendingOffset_ = 0;
 };
 
 }  // namespace store

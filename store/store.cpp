@@ -104,9 +104,8 @@ Status Store::Rebuild(Staging staging, const std::function<Status()>& produce) {
     return work ? WorkFileNo : ScratchFileNo;
   };
   auto discardStaging = [&] {
-    return CloseReplaceReopen([&] {
-      return fs_.Exists(stagingPath) ? fs_.Delete(stagingPath) : Status::Ok();
-    });
+    return CloseReplaceReopen(
+        [&] { return fs_.Exists(stagingPath) ? fs_.Delete(stagingPath) : Status::Ok(); });
   };
 
   // Start from an empty staging file.
@@ -122,6 +121,10 @@ Status Store::Rebuild(Staging staging, const std::function<Status()>& produce) {
     return Status::Error(platform::kBadFileNameOrNumber);
   }
 
+  if (Status s = stagingFile()->SetWriteBehind(true); !s.ok()) {
+    (void)discardStaging();
+    return s;
+  }
   Status produced = produce();
   if (produced.ok()) produced = stagingFile()->Flush();
   if (!produced.ok()) {

@@ -204,8 +204,8 @@ TEST_F(SortTest, AFailedWritePhaseLeavesTheDataFileWhole) {
   WriteData({Exam(1, "000300", "2006/01/03"), Exam(2, "000100", "2006/01/01"),
              Exam(3, "000200", "2006/01/02")});
   const std::string before = t.ReadBytes(kDataFile);
-  // The first write is the exchange file, the next ones go to TEMP.DATA.
-  files.FailNthWrite(3, platform::kDiskFull);
+  // The first write is the exchange file, the second hands TEMP.DATA over.
+  files.FailNthWrite(2, platform::kDiskFull);
   ui.Expect("データをＩＤ順に並べ替えます。", platform::kAnswerYes);
   ui.Expect("61");
   EXPECT_EQ(SortDataFile(store, ui, progress, SortOrder::ById), SortOutcome::Failed);

@@ -95,4 +95,28 @@ TEST_F(RecordFileTest, AFailedWriteIsReportedAndChangesNothing) {
   EXPECT_EQ(t.ReadBytes(kPath), Numbered(1).Bytes());
 }
 
+TEST_F(RecordFileTest, WriteBehindHandsRecordsOverByFlushAndOnRead) {
+  testing_support::FaultyFileSystem faulty(t.Drive());
+  std::unique_ptr<RecordFile> f;
+  ASSERT_TRUE(RecordFile::Open(faulty, kPath, kExamRecordLength, f).ok());
+  ASSERT_TRUE(f->SetWriteBehind(true).ok());
+  for (int n = 1; n <= 10; ++n) ASSERT_TRUE(f->Write(n, Numbered(n)).ok());
+  EXPECT_EQ(f->Count(), 10);
+  EXPECT_EQ(faulty.WritesSeen(), 0);
+  ExamRecord r;
+  ASSERT_TRUE(f->Read(4, r).ok());
+  EXPECT_EQ(r, Numbered(4));
+  EXPECT_EQ(t.ReadBytes(kPath).size(), 10 * 579u);
+  ASSERT_TRUE(f->Write(11, Numbered(11)).ok());
+  ASSERT_TRUE(f->Flush().ok());
+  EXPECT_EQ(t.ReadBytes(kPath).size(), 11 * 579u);
+
+  // A failed hand-over is reported, and the count is what the file holds.
+  ASSERT_TRUE(f->Write(12, Numbered(12)).ok());
+  faulty.FailNthWrite(1, platform::kDiskFull);
+  EXPECT_EQ(f->Flush().error, platform::kDiskFull);
+  EXPECT_EQ(f->Count(), 11);
+  EXPECT_EQ(f->Write(13, Numbered(13)).error, platform::kBadRecordNumber);
+}
+
 }  // namespace

@@ -19,8 +19,8 @@
 #include <vector>
 
 #include "platform/qt_ui.h"
+#include "store/file_facts_text.h"
 #include "store/text_format.h"
-#include "views/image_file_facts.h"
 
 namespace {
 
@@ -265,9 +265,9 @@ void Dialog::File1_Click() {
     return;
   }
   Label19[0]->setText(platform::Q(store::FormatDateTime(facts.modified)));
-  Label19[1]->setText(platform::Q(views::AttributeText(facts.attributes)));
+  Label19[1]->setText(platform::Q(store::AttributeText(facts.attributes)));
   Label19[2]->setText(platform::Q(path.filename().string()));
-  Label19[3]->setText(platform::Q(views::KilobyteText(facts.length)));
+  Label19[3]->setText(platform::Q(store::KilobyteText(facts.length)));
 }
 
 void Dialog::LoadChosenImage() {

@@ -9,34 +9,13 @@ namespace store {
 
 using platform::Q;
 
-std::string AttributeText(int attributes) {
-  switch (attributes) {
-    case 0:
-      return "通常ファイル";
-    case platform::kAttrReadOnly:
-      return "読み取り専用ファイル";
-    case platform::kAttrSystem:
-      return "システムファイル";
-    case platform::kAttrDirectory:
-      return "フォルダ";
-    case platform::kAttrArchive:
-      return "アーカイブ";
-    default:
-      return "不明ファイル";
-  }
-}
-
-std::string MainWindowSizeText(std::uint64_t bytes) {
-  return FormatNumber(static_cast<double>(bytes) / 1024.0, "####") + "Kﾊﾞｲﾄ";
-}
-
 void ShowImageFileFacts(Store& store, MainForm& form) {
   platform::FileFacts facts;
   const bool known = store.Files().Facts(store.ImageSourcePath, facts).ok();
   form.Label19[0]->setText(known ? Q(FormatDateTime(facts.modified)) : QString());
   form.Label19[1]->setText(known ? Q(AttributeText(facts.attributes)) : QString());
   form.Label19[2]->setText(Q(store.CurrentRecord.Get(ExamField::ImageName)));
-  form.Label19[3]->setText(known ? Q(MainWindowSizeText(facts.length)) : QString());
+  form.Label19[3]->setText(known ? Q(KilobyteText(facts.length)) : QString());
 }
 
 void ReportJpegResult(Store& store, platform::Ui& ui) {

@@ -99,10 +99,10 @@ class RecordFormTest : public QObject {
   }
 
   void factTexts() {
-    QCOMPARE(store::MainWindowSizeText(500), std::string("Kﾊﾞｲﾄ"));
-    QCOMPARE(store::MainWindowSizeText(1023), std::string("1Kﾊﾞｲﾄ"));
-    QCOMPARE(store::MainWindowSizeText(2048), std::string("2Kﾊﾞｲﾄ"));
-    QCOMPARE(store::MainWindowSizeText(1536000), std::string("1500Kﾊﾞｲﾄ"));
+    QCOMPARE(store::KilobyteText(500), std::string("Kﾊﾞｲﾄ"));
+    QCOMPARE(store::KilobyteText(1023), std::string("1Kﾊﾞｲﾄ"));
+    QCOMPARE(store::KilobyteText(2048), std::string("2Kﾊﾞｲﾄ"));
+    QCOMPARE(store::KilobyteText(1536000), std::string("1500Kﾊﾞｲﾄ"));
     QCOMPARE(store::AttributeText(0), std::string("通常ファイル"));
     QCOMPARE(store::AttributeText(1), std::string("読み取り専用ファイル"));
     QCOMPARE(store::AttributeText(4), std::string("システムファイル"));

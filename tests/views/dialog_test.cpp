@@ -16,7 +16,7 @@
 #include "store/text_format.h"
 #include "tests/support/fake_ui.h"
 #include "tests/support/temp_drive.h"
-#include "views/image_file_facts.h"
+#include "store/file_facts_text.h"
 
 namespace {
 
@@ -60,13 +60,13 @@ class DialogTest : public ::testing::Test {
 };
 
 TEST(ImageFileFactsText, KilobytesRoundedAndEmptyBelowHalf) {
-  EXPECT_EQ(views::KilobyteText(0), "Kﾊﾞｲﾄ");
-  EXPECT_EQ(views::KilobyteText(300), "Kﾊﾞｲﾄ");
-  EXPECT_EQ(views::KilobyteText(511), "Kﾊﾞｲﾄ");
-  EXPECT_EQ(views::KilobyteText(512), "1Kﾊﾞｲﾄ");
-  EXPECT_EQ(views::KilobyteText(1023), "1Kﾊﾞｲﾄ");
-  EXPECT_EQ(views::KilobyteText(2048), "2Kﾊﾞｲﾄ");
-  EXPECT_EQ(views::KilobyteText(1536000), "1500Kﾊﾞｲﾄ");
+  EXPECT_EQ(store::KilobyteText(0), "Kﾊﾞｲﾄ");
+  EXPECT_EQ(store::KilobyteText(300), "Kﾊﾞｲﾄ");
+  EXPECT_EQ(store::KilobyteText(511), "Kﾊﾞｲﾄ");
+  EXPECT_EQ(store::KilobyteText(512), "1Kﾊﾞｲﾄ");
+  EXPECT_EQ(store::KilobyteText(1023), "1Kﾊﾞｲﾄ");
+  EXPECT_EQ(store::KilobyteText(2048), "2Kﾊﾞｲﾄ");
+  EXPECT_EQ(store::KilobyteText(1536000), "1500Kﾊﾞｲﾄ");
 }
 
 TEST_F(DialogTest, ListsPicturesOfTheFolderIgnoringCase) {

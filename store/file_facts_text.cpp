@@ -1,9 +1,9 @@
-#include "views/image_file_facts.h"
+#include "store/file_facts_text.h"
 
 #include "platform/file_system.h"
 #include "store/text_format.h"
 
-namespace views {
+namespace store {
 
 std::string AttributeText(int attributes) {
   switch (attributes) {
@@ -23,7 +23,7 @@ std::string AttributeText(int attributes) {
 }
 
 std::string KilobyteText(std::uint64_t length) {
-  return store::FormatNumber(static_cast<double>(length) / 1024.0, "####") + "Kﾊﾞｲﾄ";
+  return FormatNumber(static_cast<double>(length) / 1024.0, "####") + "Kﾊﾞｲﾄ";
 }
 
-}  // namespace views
+}  // namespace store

@@ -20,7 +20,7 @@ using store::ExamField;
 constexpr const char* kLineEnd = "\r\n";
 
 struct SortKey {
-  const char* spec;
+  const char* param;
   ExamField field;
   const char* question;
 };
@@ -127,7 +127,7 @@ SortOutcome SortDataFile(store::Store& store, platform::Ui& ui, Dialog2& progres
     return SortOutcome::Failed;
   };
 
-  std::int32_t s = job.SetParam(key.spec);
+  std::int32_t s = job.SetParam(key.param);
   if (s == zuvasort::kSortOk) s = job.Open();
   if (s != zuvasort::kSortOk) return fail(RtnMessage("OPEN", s));
 

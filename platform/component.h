@@ -35,8 +35,8 @@
 //     // supported. created.hresult and created.detail say which.
 //   }
 //   job.RouteMessagesTo(ui);            // the library's boxes go through `ui`
-//   int32_t s = job.SetParam("1,6,A");  // the key specification
-//   s = job.Open();                     // 0, or 21 for a rejected specification
+//   int32_t s = job.SetParam("1,6,A");  // the key parameter
+//   s = job.Open();                     // 0, or 21 for a rejected parameter
 //   s = job.Put(line);                  // per record: sets DATA, then PUT
 //   s = job.Main();                     // orders the records
 //   std::string out;

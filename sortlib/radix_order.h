@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "sortlib/key_spec.h"
+#include "sortlib/key_param.h"
 
 namespace zuvasort {
 

@@ -66,12 +66,12 @@ std::int32_t ZuvaSortJob::Fail(std::int32_t status, std::u16string_view message,
 
 void ZuvaSortJob::ZUVASORTPARAM_SUB() {
   KEY_TABLE.clear();
-  std::optional<KeyTable> table = ParseKeySpec(ZUVASORTMEM_PARAM);
+  std::optional<KeyTable> table = ParseKeyParam(ZUVASORTMEM_PARAM);
   if (!table) {
-    std::u16string message(texts::kBadKeySpecBefore);
+    std::u16string message(texts::kBadKeyParamBefore);
     message += ZUVASORTMEM_PARAM;
-    message += texts::kBadKeySpecAfter;
-    Fail(kBadKeySpec, message, texts::kParamTitle);
+    message += texts::kBadKeyParamAfter;
+    Fail(kBadKeyParam, message, texts::kParamTitle);
     return;
   }
   KEY_TABLE = std::move(table->keys);

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "sortlib/key_spec.h"
+#include "sortlib/key_param.h"
 #include "sortlib/radix_order.h"
 
 namespace zuvasort {

@@ -11,8 +11,8 @@ inline constexpr std::u16string_view kPutTitle = u"ZUVASORTMEM_PUT";
 inline constexpr std::u16string_view kParamTitle = u"ZUVASORTPARAM_SUB";
 
 inline constexpr std::u16string_view kEmptyData = u"ZUVASORTMEM_DATA の長さがゼロです";
-inline constexpr std::u16string_view kBadKeySpecBefore = u"区切り文字に誤りがあります (";
-inline constexpr std::u16string_view kBadKeySpecAfter = u")";
+inline constexpr std::u16string_view kBadKeyParamBefore = u"区切り文字に誤りがあります (";
+inline constexpr std::u16string_view kBadKeyParamAfter = u")";
 inline constexpr std::u16string_view kTooManyRecords = u"データ件数が100,000件を超えました";
 inline constexpr std::u16string_view kPutBeforeOpen =
     u"31=ＯＰＥＮされていないのにＰＵＴ呼出された";

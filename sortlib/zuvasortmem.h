@@ -16,7 +16,7 @@
 // automation error. A non-zero status other than 99 from GET is sticky: every
 // later call returns it again, and the object is only good for releasing.
 //
-// Key specification (ZUVASORTMEM_PARAM): keys "start,length[,order]"
+// Key parameter (ZUVASORTMEM_PARAM): keys "start,length[,order]"
 // separated by ":" or ";", at most 25; start and length 1-based characters,
 // order "A" ascending, any other character descending (only its first
 // character counts). "1,6,A", "1,10", "1,6,A:7,4,D". OPEN computes
@@ -58,7 +58,7 @@ inline constexpr std::string_view kTypeLibraryName = "ZUVASORTMEMCLASS2";
 enum SortStatus : std::int32_t {
   kSortOk = 0,
   kEmptyData = 20,         // PUT of an empty record (only when MAX_KEY_AREA <= 0)
-  kBadKeySpec = 21,        // OPEN rejected ZUVASORTMEM_PARAM
+  kBadKeyParam = 21,       // OPEN rejected ZUVASORTMEM_PARAM
   kShortRecord = 22,       // PUT of a record shorter than the keys reach (no message)
   kTooManyRecords = 30,    // PUT of record 100,001
   kPutBeforeOpen = 31,     // PUT on an object not open

@@ -32,7 +32,7 @@ struct Key {
 
 struct Shape {
   const char* name;
-  const char* spec;
+  const char* param;
   std::vector<Key> keys;
   std::vector<std::string> gnuKeys;
   bool dates;
@@ -181,7 +181,7 @@ int main() {
         const auto t0 = std::chrono::steady_clock::now();
         if (!job.Create().status.ok()) std::abort();
         const auto t1 = std::chrono::steady_clock::now();
-        job.SetParam(shape.spec);
+        job.SetParam(shape.param);
         if (job.Open() != 0) std::abort();
         for (const std::string& l : lines) {
           if (job.Put(l) != 0) std::abort();

@@ -34,9 +34,9 @@ class RecordedJob {
   // Boxes since the last call.
   std::vector<Box> TakeBoxes() { return std::exchange(boxes, {}); }
 
-  // Opens with `spec` and puts every record; returns the first non-zero status.
-  std::int32_t Load(const std::string& spec, const std::vector<std::string>& records) {
-    std::int32_t s = job.SetParam(spec);
+  // Opens with `param` and puts every record; returns the first non-zero status.
+  std::int32_t Load(const std::string& param, const std::vector<std::string>& records) {
+    std::int32_t s = job.SetParam(param);
     if (s == 0) s = job.Open();
     for (const std::string& r : records) {
       if (s != 0) break;

@@ -28,9 +28,9 @@ bool KeyLess(const std::u16string& a, const std::u16string& b, const std::vector
   return false;
 }
 
-std::vector<std::string> Sorted(RecordedJob& j, const std::string& spec,
+std::vector<std::string> Sorted(RecordedJob& j, const std::string& param,
                                 const std::vector<std::string>& records) {
-  EXPECT_EQ(j.Load(spec, records), 0);
+  EXPECT_EQ(j.Load(param, records), 0);
   EXPECT_EQ(j.job.Main(), 0);
   std::int32_t last = 0;
   std::vector<std::string> out = j.GetAll(&last);
@@ -48,14 +48,14 @@ TEST(Ordering, MatchesStableSortOnRandomRecordsAndKeys) {
   for (int round = 0; round < 40; ++round) {
     const int width = 4 + static_cast<int>(random() % 10);
     std::vector<Key> keys(1 + random() % 4);
-    std::string spec;
+    std::string param;
     for (Key& k : keys) {
       k.start = 1 + static_cast<int>(random() % width);
       k.length = 1 + static_cast<int>(random() % (width - k.start + 1));
       k.ascending = random() % 2 == 0;
-      if (!spec.empty()) spec += random() % 2 ? ":" : ";";
-      spec += std::to_string(k.start) + "," + std::to_string(k.length) +
-              (k.ascending ? (random() % 2 ? ",A" : "") : ",D");
+      if (!param.empty()) param += random() % 2 ? ":" : ";";
+      param += std::to_string(k.start) + "," + std::to_string(k.length) +
+               (k.ascending ? (random() % 2 ? ",A" : "") : ",D");
     }
     const int count = 1 + static_cast<int>(random() % 3000);
     const int letters = 2 + static_cast<int>(random() % alphabet.size());
@@ -77,7 +77,7 @@ TEST(Ordering, MatchesStableSortOnRandomRecordsAndKeys) {
     for (const auto& r : expected) expectedUtf8.push_back(platform::Utf8FromUtf16(r));
 
     RecordedJob j;
-    ASSERT_EQ(Sorted(j, spec, utf8), expectedUtf8) << "specification " << spec;
+    ASSERT_EQ(Sorted(j, param, utf8), expectedUtf8) << "parameter " << param;
   }
 }
 

@@ -20,15 +20,15 @@ struct KeyTable {
   std::int32_t maxKeyArea;    // the largest start + length - 1
 };
 
-// Parses a key specification: keys of two or three fields separated by ",",
+// Parses a key parameter: keys of two or three fields separated by ",",
 // keys separated by ":" or ";", trailing blanks ignored, at most 100
 // delimiters read and 25 keys kept. Start and length are the leading decimal
 // numbers of their fields (leading blanks skipped, rounded to the nearest
 // integer); the order is the first character of the third field ("A" when it
-// is absent or empty). Returns nothing for every rejected specification: an
+// is absent or empty). Returns nothing for every rejected parameter: an
 // empty field, zero, a negative or out-of-range number, a key of one or more
 // than three fields, a key with no closing delimiter among the ones read, a
-// key area beyond 32 bits, and the empty specification.
-std::optional<KeyTable> ParseKeySpec(std::u16string_view spec);
+// key area beyond 32 bits, and the empty parameter.
+std::optional<KeyTable> ParseKeyParam(std::u16string_view param);
 
 }  // namespace zuvasort

@@ -1,4 +1,4 @@
-#include "sortlib/key_spec.h"
+#include "sortlib/key_param.h"
 
 #include <charconv>
 #include <cmath>
@@ -52,10 +52,10 @@ std::optional<std::int32_t> LeadingNumber(std::u16string_view field) {
 
 }  // namespace
 
-std::optional<KeyTable> ParseKeySpec(std::u16string_view spec) {
-  std::size_t end = spec.size();
-  while (end > 0 && spec[end - 1] == u' ') --end;
-  std::u16string s(spec.substr(0, end));
+std::optional<KeyTable> ParseKeyParam(std::u16string_view param) {
+  std::size_t end = param.size();
+  while (end > 0 && param[end - 1] == u' ') --end;
+  std::u16string s(param.substr(0, end));
   s += u"::";
 
   std::vector<std::size_t> delimiter;  // positions in s, in order

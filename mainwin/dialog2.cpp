@@ -5,15 +5,10 @@
 #include <QProgressBar>
 #include <algorithm>
 
+#include "mainwin/twips.h"
 #include "platform/qt_ui.h"
 
 namespace mainwin {
-namespace {
-
-constexpr int Px(int twips) { return (twips + 7) / 15; }
-
-}  // namespace
-
 Dialog2::Dialog2(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("Dialog2"));
   setWindowTitle(QStringLiteral("Velunor2.0"));

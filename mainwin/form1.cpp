@@ -19,6 +19,7 @@
 #include <QStyle>
 
 #include "mainwin/printers.h"
+#include "mainwin/twips.h"
 #include "platform/qt_ui.h"
 #include "store/forms/entry_rules.h"
 #include "store/forms/record_transfer.h"
@@ -29,11 +30,8 @@ using platform::S;
 
 namespace {
 
-// Positions are given in twips: 15 twips are one pixel at 96 dpi.
-constexpr int Px(int twips) { return (twips + 7) / 15; }
-QRect Twips(int left, int top, int width, int height) {
-  return QRect(Px(left), Px(top), Px(width), Px(height));
-}
+using mainwin::Px;
+using mainwin::Twips;
 constexpr int kComboHeight = 330;  // the height the font gives a drop-down combo
 
 const QString kFormFont = QStringLiteral("ＭＳ ゴシック");

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QRect>
+
+namespace mainwin {
+
+// Positions of the forms are given in twips: 15 twips are one pixel at 96 dpi
+// (Qt scales pixels on high-DPI screens).
+constexpr int Px(int twips) { return (twips + 7) / 15; }
+inline QRect Twips(int left, int top, int width, int height) {
+  return QRect(Px(left), Px(top), Px(width), Px(height));
+}
+
+}  // namespace mainwin

@@ -109,8 +109,8 @@ SortOutcome SortDataFile(store::Store& store, platform::Ui& ui, Dialog2& progres
   }
 
   zuvasort::SortJob job;
-  if (!job.Create().status.ok()) {
-    ui.MsgBox(kSortLibraryMissing, platform::kCritical);
+  if (const platform::CreateResult created = job.Create(); !created.status.ok()) {
+    ui.MsgBox(zuvasort::LibraryMissingMessage(created), platform::kCritical);
     return SortOutcome::Failed;
   }
   job.RouteMessagesTo(ui);

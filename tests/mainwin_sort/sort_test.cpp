@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "mainwin/dialog2.h"
+#include "widgets/dialog2.h"
 #include "mainwin/sort_data_file.h"
 #include "platform/component.h"
 #include "sortlib/zuvasortmem.h"
@@ -76,7 +76,7 @@ class SortTest : public ::testing::Test {
   testing_support::FaultyFileSystem files{t.Drive()};
   Store store{files};
   FakeUi ui;
-  mainwin::Dialog2 progress;
+  Dialog2 progress;
 };
 
 using Values = std::vector<std::string>;

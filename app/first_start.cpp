@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDate>
+#include <QDir>
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -119,8 +120,11 @@ bool VocabulariesEmpty(store::Store& store) {
 void ShowStartHints(QMainWindow& window, store::Store& store,
                     const std::filesystem::path& demoRoot) {
   if (!demoRoot.empty()) {
-    AddHint(window, QString::fromUtf8(kDemoHint) + QString::fromStdString(demoRoot.string()),
-            "demoHint");
+    QString where = QString::fromStdString(demoRoot.string());
+    if (const QString home = QDir::homePath() + QLatin1Char('/'); where.startsWith(home)) {
+      where = QStringLiteral("~/") + where.mid(home.size());
+    }
+    AddHint(window, QString::fromUtf8(kDemoHint) + where, "demoHint");
   }
   if (VocabulariesEmpty(store)) {
     QWidget* hint = AddHint(window, QString::fromUtf8(kVocabularyHint), "vocabularyHint");

@@ -27,7 +27,7 @@ bool VocabulariesEmpty(store::Store& store);
 //    登録); this hint goes by itself once a vocabulary holds an entry (checked
 //    when the main window is activated again);
 //  - on the demonstration drive (`demoRoot` not empty), that it is one and
-//    where it lies.
+//    where it lies (a path in the home folder written from "~/").
 // Without anything to say no status bar is added.
 void ShowStartHints(QMainWindow& window, store::Store& store,
                     const std::filesystem::path& demoRoot = {});

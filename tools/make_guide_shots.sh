@@ -31,6 +31,8 @@ SHOTS=(main calendar image_dialog department lead_site finding arrhythmia first_
 display=:${VELUNOR_DISPLAY:-98}
 size=${VELUNOR_SHOT_SIZE:-1366x768}
 home=$(mktemp -d /tmp/velunor-shots-XXXXXX)
+# A server on the display that is still going away would answer for a moment.
+for _ in $(seq 50); do [ -e "/tmp/.X${display#:}-lock" ] || break; sleep 0.1; done
 Xvfb "$display" -screen 0 "${size}x24" -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 app=""
@@ -42,7 +44,10 @@ cleanup() {
 trap cleanup EXIT
 export DISPLAY=$display
 for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-xdpyinfo >/dev/null 2>&1 || { echo "Xvfb $display did not start (display in use?)" >&2; exit 1; }
+if ! xdpyinfo >/dev/null 2>&1 || ! kill -0 "$xvfb" 2>/dev/null; then
+  echo "Xvfb $display did not start (display in use?)" >&2
+  exit 1
+fi
 # A home of its own: the program's data and settings go there, and the
 # pictures show the usual ~/.local/share/velunor2/... paths.
 export HOME="$home" XDG_RUNTIME_DIR="$home/run"

@@ -15,6 +15,7 @@
 #include "store/store.h"
 
 class Dialog;
+class Dialog2;
 class LookupListWindow;
 class QAction;
 class QKeyEvent;
@@ -150,7 +151,7 @@ class Form1 : public QMainWindow, public store::MainForm {
   void D_kensabi_Click();
   void D_id_Click();
   // The progress window of the long steps, created on first use.
-  mainwin::Dialog2& ProgressDialog();
+  Dialog2& ProgressDialog();
   // The image-load dialog, created on first use.
   Dialog* ImageLoadDialog();
   // An image name the image directory can hold as a file of its own: no
@@ -220,7 +221,7 @@ class Form1 : public QMainWindow, public store::MainForm {
   QPointer<QWidget> focused_;  // the control that has (or last had) the focus
   QWidget* notLeft_ = nullptr;
   Dialog* dialog_ = nullptr;  // the image-load dialog, once created
-  mainwin::Dialog2* dialog2_ = nullptr;  // the progress window, once created
+  Dialog2* dialog2_ = nullptr;  // the progress window, once created
   // The vocabulary windows, children of this window once created.
   LookupListWindow* form3_ = nullptr;
   LookupListWindow* form4_ = nullptr;

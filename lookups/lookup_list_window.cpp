@@ -105,7 +105,13 @@ void LookupListWindow::Open() {
   store::RecordFile* file = (store_.*def_.file).get();
   store::ListEntryRecord& entry = store_.*def_.buffer;
   if (file == nullptr) {
-    ui_.ShowErrorNumber(platform::kBadFileNameOrNumber);
+    // A list that was never made reads as empty in a run that may not write;
+    // one that could not be opened was named at start-up and is said again.
+    if (!store_.ReadOnlySession) {
+      ui_.MsgBox("「" + std::string(store::Store::ListPath(def_.list)) +
+                     "」を読み込めないため、空の一覧を表示します。",
+                 platform::kExclamation);
+    }
   } else {
     for (int i = 1; i <= def_.entryCount; ++i) {
       if (platform::Status s = file->Read(i, entry); !s.ok()) {

@@ -47,6 +47,8 @@ class LookupListWindow : public QWidget {
   // The opening from the main window's menu: every box emptied, entries
   // 1 .. entryCount read from the list file into the boxes (trimmed), the
   // window shown modeless (maximised the first time) with the focus in Text1(0).
+  // A list file that could not be opened shows empty boxes and a warning
+  // naming it (none in a read-only run, where a list never made reads empty).
   void Open();
 
   // Empties every text box.

@@ -19,7 +19,10 @@ std::unique_ptr<RecordFile>& Store::ListFile(LookupList which) {
 
 Status Store::ReplaceListFile(LookupList which, const std::vector<std::string>& entries) {
   std::unique_ptr<RecordFile>& live = ListFile(which);
-  if (!live || live->ReadOnly()) return Status::Error(platform::kPermissionDenied);
+  // One that could not be opened is not replaced: it may be what was meant
+  // to be kept (a folder, a file the user may not read).
+  if (!live) return Status::Error(platform::kPathFileAccessError);
+  if (live->ReadOnly()) return Status::Error(platform::kPermissionDenied);
   const std::string livePath = ListPath(which);
   const std::string stagingPath = ListStagingPath(which);
   ListEntryRecord& entry = which == LookupList::Department ? DepartmentEntry

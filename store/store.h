@@ -155,7 +155,8 @@ class Store {
   // list is then reopened and counted. The file is always either the old list
   // or the new one: on any failure it is left as it was, the staging file is
   // removed and the failure returned. A list file that is open for reading
-  // only is refused with "permission denied".
+  // only is refused with "permission denied", one that could not be opened
+  // at all with "path/file access error".
   [[nodiscard]] Status ReplaceListFile(LookupList which, const std::vector<std::string>& entries);
   // "C:\VLN2\.SYOZOKU.DATA.new" and the like: the staging file of a list.
   static std::string ListStagingPath(LookupList which);

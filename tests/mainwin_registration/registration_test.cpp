@@ -411,9 +411,10 @@ TEST_F(RegistrationTest, DeleteRefusals) {
 
 TEST_F(RegistrationTest, DeleteAllEmptiesDataFileAndImageDirectory) {
   Seed(3);
-  drive.WriteBytes("C:\\VLN2\\GAZOU\\Temp.bmp", Bitmap(4, 4, Qt::red));
   drive.WriteBytes("C:\\VLN2\\GAZOU\\notes.txt", "stray");
   Start();
+  // Left by a conversion of this run (start-up removes one from a run that died).
+  drive.WriteBytes("C:\\VLN2\\GAZOU\\Temp.bmp", Bitmap(4, 4, Qt::red));
   ui.Expect("保存されているデータを全て削除しますか？", kAnswerNo);
   form->ALL_sakujyo_Click();
   EXPECT_EQ(Data().size(), 3 * kLength);

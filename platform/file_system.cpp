@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -54,7 +55,8 @@ class PosixRandomFile : public RandomFile {
   Status ReadAt(std::uint64_t offset, std::span<char> out, std::size_t& got) override {
     got = 0;
     while (got < out.size()) {
-      ssize_t n = ::pread(fd_, out.data() + got, out.size() - got, static_cast<off_t>(offset + got));
+      ssize_t n =
+          ::pread(fd_, out.data() + got, out.size() - got, static_cast<off_t>(offset + got));
       if (n < 0) {
         if (errno == EINTR) continue;
         return Status::Error(ErrorFromErrno(errno));
@@ -68,8 +70,8 @@ class PosixRandomFile : public RandomFile {
   Status WriteAt(std::uint64_t offset, std::span<const char> bytes) override {
     std::size_t done = 0;
     while (done < bytes.size()) {
-      ssize_t n =
-          ::pwrite(fd_, bytes.data() + done, bytes.size() - done, static_cast<off_t>(offset + done));
+      ssize_t n = ::pwrite(fd_, bytes.data() + done, bytes.size() - done,
+                           static_cast<off_t>(offset + done));
       if (n < 0) {
         if (errno == EINTR) continue;
         return Status::Error(ErrorFromErrno(errno));
@@ -107,6 +109,42 @@ Status PosixFileSystem::OpenRandom(std::string_view path, std::unique_ptr<Random
   if (fd < 0) return Status::Error(ErrorFromErrno(errno));
   out = std::make_unique<PosixRandomFile>(fd);
   return Status::Ok();
+}
+
+Status PosixFileSystem::OpenRandomReadOnly(std::string_view path,
+                                           std::unique_ptr<RandomFile>& out) {
+  std::string host = HostPath(path).string();
+  int fd = ::open(host.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return Status::Error(ErrorFromErrno(errno));
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return Status::Error(kPathFileAccessError);
+  }
+  out = std::make_unique<PosixRandomFile>(fd);
+  return Status::Ok();
+}
+
+PathState PosixFileSystem::Probe(std::string_view path) {
+  std::filesystem::path host = HostPath(path);
+  PathState state;
+  struct stat st {};
+  if (::stat(host.c_str(), &st) == 0) {
+    state.kind = S_ISREG(st.st_mode)   ? PathState::kFile
+                 : S_ISDIR(st.st_mode) ? PathState::kDirectory
+                                       : PathState::kOther;
+  }
+  // The nearest folder that exists tells which file system the path is on.
+  std::filesystem::path existing = state.kind == PathState::kMissing ? host.parent_path() : host;
+  while (!existing.empty() && ::stat(existing.c_str(), &st) != 0) {
+    if (existing == existing.parent_path()) break;
+    existing = existing.parent_path();
+  }
+  struct statvfs vfs {};
+  if (!existing.empty() && ::statvfs(existing.c_str(), &vfs) == 0) {
+    state.readOnlyDrive = (vfs.f_flag & ST_RDONLY) != 0;
+  }
+  return state;
 }
 
 std::string PosixFileSystem::Dir(std::string_view path) {
@@ -185,6 +223,38 @@ Status PosixFileSystem::ListFiles(std::string_view dir, std::vector<std::string>
     if (it->is_regular_file(typeEc)) names.push_back(it->path().filename().string());
   }
   return FromErrorCode(ec);
+}
+
+Status PosixFileSystem::ListDirectories(std::string_view dir, std::vector<std::string>& names) {
+  names.clear();
+  std::error_code ec;
+  for (std::filesystem::directory_iterator it(HostPath(dir), ec), end; !ec && it != end;
+       it.increment(ec)) {
+    std::error_code typeEc;
+    if (it->is_directory(typeEc)) names.push_back(it->path().filename().string());
+  }
+  return FromErrorCode(ec);
+}
+
+Status PosixFileSystem::ReadFile(std::string_view path, std::string& bytes) {
+  bytes.clear();
+  const std::string host = HostPath(path).string();
+  const int fd = ::open(host.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return Status::Error(ErrorFromErrno(errno));
+  char buffer[64 * 1024];
+  for (;;) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      const int saved = errno;
+      ::close(fd);
+      return Status::Error(ErrorFromErrno(saved));
+    }
+    if (n == 0) break;
+    bytes.append(buffer, static_cast<std::size_t>(n));
+  }
+  ::close(fd);
+  return Status::Ok();
 }
 
 }  // namespace platform

@@ -29,6 +29,16 @@ struct FileFacts {
   int attributes = 0;
 };
 
+// What stands at a path on the host, for telling the user why it cannot be
+// used.
+struct PathState {
+  enum Kind { kMissing, kFile, kDirectory, kOther };
+  Kind kind = kMissing;
+  // The file system holding the path (or its nearest existing folder) is
+  // mounted read-only.
+  bool readOnlyDrive = false;
+};
+
 // An open file for random access, read and write.
 class RandomFile {
  public:
@@ -49,10 +59,31 @@ class FileSystem {
   virtual ~FileSystem() = default;
 
   virtual const DataDrive& Drive() const = 0;
+  // The host path of `path` on the data drive. Everything else in the
+  // program reads and writes files through this interface; the few places
+  // that must hand a path to a library that opens the file itself (Qt
+  // writing a picture, see platform/pictures.h) use this, and what they do
+  // is not seen by a file system that wraps or replaces the disk.
   std::filesystem::path HostPath(std::string_view path) const { return Drive().ToHost(path); }
 
   // Opens for read and write, creating the file when missing.
   virtual Status OpenRandom(std::string_view path, std::unique_ptr<RandomFile>& out) = 0;
+  // Opens an existing file for reading only; its writes fail. A file system
+  // that cannot do this refuses with "permission denied".
+  virtual Status OpenRandomReadOnly(std::string_view /*path*/,
+                                    std::unique_ptr<RandomFile>& /*out*/) {
+    return Status::Error(kPermissionDenied);
+  }
+  // What stands at `path`. The default knows folders and files only.
+  virtual PathState Probe(std::string_view path) {
+    PathState state;
+    if (IsDirectory(path)) {
+      state.kind = PathState::kDirectory;
+    } else if (Exists(path)) {
+      state.kind = PathState::kFile;
+    }
+    return state;
+  }
 
   // Directory lookup: the stored name of the file (ignoring case), or "".
   virtual std::string Dir(std::string_view path) = 0;
@@ -68,6 +99,11 @@ class FileSystem {
   virtual Status SyncDirectory(std::string_view dir) = 0;
   // Names of the plain files in a directory.
   virtual Status ListFiles(std::string_view dir, std::vector<std::string>& names) = 0;
+  // Names of the directories in a directory.
+  virtual Status ListDirectories(std::string_view dir, std::vector<std::string>& names) = 0;
+  // The whole content of an existing file, opened for reading only (a
+  // read-only file can be read); a missing file is "file not found".
+  virtual Status ReadFile(std::string_view path, std::string& bytes) = 0;
 };
 
 class PosixFileSystem : public FileSystem {
@@ -76,6 +112,8 @@ class PosixFileSystem : public FileSystem {
 
   const DataDrive& Drive() const override { return drive_; }
   Status OpenRandom(std::string_view path, std::unique_ptr<RandomFile>& out) override;
+  Status OpenRandomReadOnly(std::string_view path, std::unique_ptr<RandomFile>& out) override;
+  PathState Probe(std::string_view path) override;
   std::string Dir(std::string_view path) override;
   bool Exists(std::string_view path) override;
   bool IsDirectory(std::string_view path) override;
@@ -86,6 +124,8 @@ class PosixFileSystem : public FileSystem {
   Status Rename(std::string_view from, std::string_view to) override;
   Status SyncDirectory(std::string_view dir) override;
   Status ListFiles(std::string_view dir, std::vector<std::string>& names) override;
+  Status ListDirectories(std::string_view dir, std::vector<std::string>& names) override;
+  Status ReadFile(std::string_view path, std::string& bytes) override;
 
  private:
   DataDrive drive_;

@@ -3,17 +3,21 @@
 #include <QCalendarWidget>
 #include <QComboBox>
 #include <QImage>
-#include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QSlider>
 #include <QStringList>
+#include <functional>
+#include <vector>
 
+#include "platform/pictures.h"
 #include "platform/qt_ui.h"
 #include "store/forms/entry_rules.h"
 #include "store/forms/image_facts.h"
+#include "store/image_files.h"
+#include "store/shown_record.h"
 #include "store/text_format.h"
 
 namespace store {
@@ -47,28 +51,46 @@ void Refill(QComboBox* combo, const QStringList& items) {
   combo->setEditText(text);
 }
 
-// An image name that stays a plain file name inside the image directory.
-bool SafeImageName(std::string_view name) {
-  if (name.find_first_of("\\/:*?\"<>|") != std::string_view::npos) return false;
-  for (unsigned char c : name) {
-    if (c < 0x20) return false;
-  }
-  return name != "." && name != "..";
-}
-
-bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
-}
-
 // Empties a combo's list and its text, as clearing a combo does on Windows.
 void ClearCombo(QComboBox* combo) {
   combo->clear();
   combo->setEditText(QString());
+}
+
+// A one-line field of the form and the control that holds it.
+struct FieldControl {
+  ExamField field;
+  std::function<QString()> text;
+};
+
+std::vector<FieldControl> FieldControls(const MainForm& form) {
+  std::vector<FieldControl> controls;
+  auto line = [&](ExamField f, QLineEdit* edit) {
+    controls.push_back({f, [edit] { return edit->text(); }});
+  };
+  auto combo = [&](ExamField f, QComboBox* box) {
+    controls.push_back({f, [box] { return box->currentText(); }});
+  };
+  line(ExamField::ExamDate, form.Text1[0]);
+  line(ExamField::PatientId, form.Text1[1]);
+  line(ExamField::Name, form.Text1[2]);
+  line(ExamField::Age, form.Text1[3]);
+  line(ExamField::HeartRate, form.Text1[4]);
+  combo(ExamField::Sex, form.Combo1);
+  combo(ExamField::Department, form.Combo2);
+  for (int i = 0; i < 5; ++i) {
+    combo(LeadSiteField(i), form.Combo3[i]);
+    combo(FindingField(i), form.Combo4[i]);
+    combo(ArrhythmiaField(i), form.Combo5[i]);
+  }
+  return controls;
+}
+
+// Remembers the record and the text each control holds now that it is shown.
+void RememberShownRecord(const ExamRecord& record, MainForm& form) {
+  form.Shown.Remember(record);
+  for (const FieldControl& c : FieldControls(form)) form.Shown.Shown(c.field, S(c.text()));
+  form.Shown.Shown(ExamField::Comment, S(form.Text3->toPlainText()));
 }
 
 }  // namespace
@@ -90,6 +112,7 @@ void ClearRecordForm(Store& store, MainForm& form) {
   ClearCombo(form.Combo2);
   form.Image1->clear();
   form.Label14->clear();
+  form.Shown.Forget();
   form.Text1[0]->setText(DateText(form.Today()));
   form.MonthView1->hide();
   if (store.RecordCount > 0) {
@@ -111,7 +134,7 @@ void ShowCurrentRecord(Store& store, platform::Ui& ui, MainForm& form) {
   form.Text1[2]->setText(Q(r.Get(ExamField::Name)));
   form.Text1[3]->setText(Q(r.Get(ExamField::Age)));
   form.Text1[4]->setText(Q(r.Get(ExamField::HeartRate)));
-  form.Text3->setPlainText(Q(r.Get(ExamField::Comment)));
+  form.Text3->setPlainText(Q(CommentForScreen(r.Get(ExamField::Comment))));
   setCombo(form.Combo1, ExamField::Sex);
   setCombo(form.Combo2, ExamField::Department);
   for (int i = 0; i < 5; ++i) setCombo(form.Combo3[i], LeadSiteField(i));
@@ -119,44 +142,33 @@ void ShowCurrentRecord(Store& store, platform::Ui& ui, MainForm& form) {
   for (int i = 0; i < 5; ++i) setCombo(form.Combo4[i], FindingField(i));
   const std::string imageName = r.Get(ExamField::ImageName);
   form.Text2->setText(Q(imageName));
+  RememberShownRecord(r, form);
 
-  const std::string fileName = imageName + ".jpg";
-  const std::string path = std::string(kImageDir) + fileName;
-  store.FoundImageFile = SafeImageName(imageName) ? store.Files().Dir(path) : std::string();
-  if (!EqualIgnoringAsciiCase(store.FoundImageFile, fileName)) {
-    ui.MsgBox("画像：" + fileName + "はありません。");
+  store.FoundImageFile = FindImageFile(store.Files(), imageName);
+  if (store.FoundImageFile.empty()) {
+    ui.MsgBox("画像：" + imageName + ".jpgはありません。");
     return;
   }
 
   form.Image1->clear();
-  QImageReader reader(QString::fromStdString(
-      store.Files().HostPath(std::string(kImageDir) + store.FoundImageFile).string()));
-  QImage picture = reader.read();
+  int error = platform::kNoError;
+  QImage picture =
+      platform::ReadPicture(store.Files(), std::string(kImageDir) + store.FoundImageFile, &error);
   if (picture.isNull()) {
-    ui.ShowErrorNumber(platform::kInvalidPicture);
+    ui.ShowErrorNumber(error);
     return;
   }
   form.Image1->setPixmap(QPixmap::fromImage(std::move(picture)));
-  store.ImageSourcePath = path;
+  store.ImageSourcePath = ImagePath(imageName);
   ShowImageFileFacts(store, form);
 }
 
 void StoreFormInRecord(Store& store, const MainForm& form) {
   ExamRecord& r = store.CurrentRecord;
+  const ShownRecord& shown = form.Shown;
   r.Set(ExamField::RecordNo, S(form.Label14->text()));
-  r.Set(ExamField::ExamDate, S(form.Text1[0]->text()));
-  r.Set(ExamField::PatientId, S(form.Text1[1]->text()));
-  r.Set(ExamField::Name, S(form.Text1[2]->text()));
-  r.Set(ExamField::Age, S(form.Text1[3]->text()));
-  r.Set(ExamField::HeartRate, S(form.Text1[4]->text()));
-  r.Set(ExamField::Comment, S(form.Text3->toPlainText()));
-  r.Set(ExamField::Sex, S(form.Combo1->currentText()));
-  r.Set(ExamField::Department, S(form.Combo2->currentText()));
-  for (int i = 0; i < 5; ++i) {
-    r.Set(LeadSiteField(i), S(form.Combo3[i]->currentText()));
-    r.Set(FindingField(i), S(form.Combo4[i]->currentText()));
-    r.Set(ArrhythmiaField(i), S(form.Combo5[i]->currentText()));
-  }
+  for (const FieldControl& c : FieldControls(form)) shown.StoreText(r, c.field, S(c.text()));
+  shown.StoreCommentText(r, S(form.Text3->toPlainText()));
 }
 
 void FillLookupLists(Store& store, MainForm& form) {

@@ -24,13 +24,14 @@ for tool in "$program" "$generate"; do
 done
 mkdir -p "$out"
 
-SHOTS=(main calendar image_dialog department lead_site finding arrhythmia first_start sort_progress)
+SHOTS=(main calendar image_dialog department lead_site finding arrhythmia first_start sort_progress
+       sort_missing)
 # VELUNOR_SHOTS="main calendar" takes only those.
 [ -n "${VELUNOR_SHOTS:-}" ] && read -r -a SHOTS <<<"$VELUNOR_SHOTS"
 
 display=:${VELUNOR_DISPLAY:-98}
 size=${VELUNOR_SHOT_SIZE:-1366x768}
-home=$(mktemp -d /tmp/velunor-shots-XXXXXX)
+home=$(mktemp -d /tmp/vg.XXXX)  # short: its paths appear in a picture
 # A server on the display that is still going away would answer for a moment.
 for _ in $(seq 50); do [ -e "/tmp/.X${display#:}-lock" ] || break; sleep 0.1; done
 Xvfb "$display" -screen 0 "${size}x24" -nolisten tcp >/dev/null 2>&1 &
@@ -201,6 +202,31 @@ shot_sort_progress() {
     [ -n "$id" ] && [ "$id" != "$main" ] && break
     sleep 0.1
   done
+  stop
+}
+
+# A copy of the program with no sort component beside it and a registry entry
+# left by a deleted build tree: the message of a sort.
+shot_sort_missing() {
+  stop
+  mkdir -p "$home/velunor2/bin"
+  cp "$program" "$home/velunor2/bin/"
+  printf '[{05D53E3B-D103-4962-9E45-97309C189F9A}]\nInprocServer=%s\n' \
+    "$home/old-build/lib/ZUVASORTMEM2.so" >"$home/registry.ini"
+  local saved=$program
+  program="$home/velunor2/bin/Velunor2.0"
+  VELUNOR_COMPONENT_REGISTRY="$home/registry.ini" start --demo
+  program=$saved
+  xdotool key ctrl+h
+  local box
+  box=$(window 'Velunor2\.0')
+  focus "$box"
+  xdotool key Return
+  sleep 1
+  box=$(window 'Velunor2\.0')
+  shot sort_missing "$box"
+  focus "$box"
+  xdotool key Return
   stop
 }
 

@@ -89,6 +89,8 @@ std::optional<std::filesystem::path> PrepareDemoDrive(platform::Ui& ui) {
           progress = std::make_unique<QProgressDialog>(
               QStringLiteral("デモ用データを作成しています..."), QString(), 0, total);
           progress->setWindowTitle(QStringLiteral("Velunor2.0"));
+          // Modal, so that setValue lets it repaint: no other window is open yet.
+          progress->setWindowModality(Qt::ApplicationModal);
           progress->setMinimumDuration(0);
           progress->setCancelButton(nullptr);
         }

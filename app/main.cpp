@@ -5,6 +5,7 @@
 #include "platform/drive.h"
 #include "platform/drive_lock.h"
 #include "platform/file_system.h"
+#include "platform/qt_printer.h"
 #include "platform/qt_ui.h"
 #include "store/store.h"
 
@@ -27,7 +28,8 @@ int main(int argc, char** argv) {
 
   platform::PosixFileSystem fs(drive);
   store::Store store(fs);
-  Form1 form(store, ui);
+  platform::QtPrinter printer;
+  Form1 form(store, ui, &printer);
   ui.SetParent(&form);
   // Starts the store and shows the window; closing it ends the program.
   form.Form_Load();

@@ -77,8 +77,8 @@ QComboBox* EditableCombo(QWidget* parent, QRect where, const QString& name) {
 
 }  // namespace
 
-Form1::Form1(store::Store& store, platform::Ui& ui, QWidget* parent)
-    : QMainWindow(parent), store_(store), ui_(ui) {
+Form1::Form1(store::Store& store, platform::Ui& ui, platform::Printer* printer, QWidget* parent)
+    : QMainWindow(parent), store_(store), ui_(ui), printer_(printer) {
   RegisterFontSubstitution();
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QStringLiteral("Velunor2.0"));
@@ -316,6 +316,7 @@ void Form1::BuildMenus() {
   enable(maedata, &Form1::maedata_Click);
   enable(nextdata, &Form1::nextdata_Click);
   enable(Carender, &Form1::Carender_Click);
+  if (printer_ != nullptr) enable(D_insatu, &Form1::D_insatu_Click);
 }
 
 void Form1::SetTabOrder() {

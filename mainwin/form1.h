@@ -9,13 +9,16 @@
 #include <string_view>
 #include <vector>
 
+#include "mainwin/sort_data_file.h"
 #include "platform/ui.h"
 #include "store/forms/main_form.h"
-#include "mainwin/sort_data_file.h"
 #include "store/store.h"
 
 class Dialog;
 class LookupListWindow;
+namespace platform {
+class Printer;
+}
 class QAction;
 class QKeyEvent;
 class QGroupBox;
@@ -40,7 +43,9 @@ class Form1 : public QMainWindow, public store::MainForm {
   Q_OBJECT
 
  public:
-  Form1(store::Store& store, platform::Ui& ui, QWidget* parent = nullptr);
+  // Without a printer, 印刷 stays disabled.
+  Form1(store::Store& store, platform::Ui& ui, platform::Printer* printer = nullptr,
+        QWidget* parent = nullptr);
 
   // Start-up: printer list, window maximised, the store started (left-over
   // "KARIKAN.DATA" deleted, every file opened), the form cleared and filled,
@@ -149,6 +154,8 @@ class Form1 : public QMainWindow, public store::MainForm {
   // reloaded from the record now at the shown position.
   void D_kensabi_Click();
   void D_id_Click();
+  // 印刷: the examination on screen on one page (record_print.cpp).
+  void D_insatu_Click();
   // The progress window of the long steps, created on first use.
   mainwin::Dialog2& ProgressDialog();
   // The image-load dialog, created on first use.
@@ -210,6 +217,7 @@ class Form1 : public QMainWindow, public store::MainForm {
 
   store::Store& store_;
   platform::Ui& ui_;
+  platform::Printer* printer_;
   QStringList printers_;
   QString currentPrinter_;
   std::vector<QAction*> menuActions_;
@@ -219,7 +227,7 @@ class Form1 : public QMainWindow, public store::MainForm {
   bool shutDown_ = false;
   QPointer<QWidget> focused_;  // the control that has (or last had) the focus
   QWidget* notLeft_ = nullptr;
-  Dialog* dialog_ = nullptr;  // the image-load dialog, once created
+  Dialog* dialog_ = nullptr;             // the image-load dialog, once created
   mainwin::Dialog2* dialog2_ = nullptr;  // the progress window, once created
   // The vocabulary windows, children of this window once created.
   LookupListWindow* form3_ = nullptr;

@@ -19,7 +19,7 @@
 #include <QStyle>
 
 #include "mainwin/printers.h"
-#include "mainwin/twips.h"
+#include "widgets/twips.h"
 #include "platform/qt_ui.h"
 #include "store/forms/entry_rules.h"
 #include "store/forms/record_transfer.h"
@@ -30,8 +30,8 @@ using platform::S;
 
 namespace {
 
-using mainwin::Px;
-using mainwin::Twips;
+using widgets::Px;
+using widgets::Twips;
 constexpr int kComboHeight = 330;  // the height the font gives a drop-down combo
 
 const QString kFormFont = QStringLiteral("ＭＳ ゴシック");

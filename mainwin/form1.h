@@ -15,6 +15,7 @@
 #include "store/store.h"
 
 class Dialog;
+class Dialog2;
 class LookupListWindow;
 namespace platform {
 class Printer;
@@ -157,7 +158,7 @@ class Form1 : public QMainWindow, public store::MainForm {
   // 印刷: the examination on screen on one page (record_print.cpp).
   void D_insatu_Click();
   // The progress window of the long steps, created on first use.
-  mainwin::Dialog2& ProgressDialog();
+  Dialog2& ProgressDialog();
   // The image-load dialog, created on first use.
   Dialog* ImageLoadDialog();
   // An image name the image directory can hold as a file of its own: no
@@ -227,8 +228,8 @@ class Form1 : public QMainWindow, public store::MainForm {
   bool shutDown_ = false;
   QPointer<QWidget> focused_;  // the control that has (or last had) the focus
   QWidget* notLeft_ = nullptr;
-  Dialog* dialog_ = nullptr;             // the image-load dialog, once created
-  mainwin::Dialog2* dialog2_ = nullptr;  // the progress window, once created
+  Dialog* dialog_ = nullptr;  // the image-load dialog, once created
+  Dialog2* dialog2_ = nullptr;  // the progress window, once created
   // The vocabulary windows, children of this window once created.
   LookupListWindow* form3_ = nullptr;
   LookupListWindow* form4_ = nullptr;

@@ -2,7 +2,7 @@
 #include <QLineEdit>
 #include <QSlider>
 
-#include "mainwin/dialog2.h"
+#include "widgets/dialog2.h"
 #include "mainwin/form1.h"
 
 // 並べ替え: the data file in the order of the examination date or of the
@@ -18,8 +18,8 @@ void Form1::D_kensabi_Click() { RunSort(mainwin::SortOrder::ByDate); }
 
 void Form1::D_id_Click() { RunSort(mainwin::SortOrder::ById); }
 
-mainwin::Dialog2& Form1::ProgressDialog() {
-  if (dialog2_ == nullptr) dialog2_ = new mainwin::Dialog2(this);
+Dialog2& Form1::ProgressDialog() {
+  if (dialog2_ == nullptr) dialog2_ = new Dialog2(this);
   return *dialog2_;
 }
 

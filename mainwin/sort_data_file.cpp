@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "mainwin/dialog2.h"
 #include "platform/cp932.h"
 #include "sortlib/zuvasortmem.h"
 #include "store/text_format.h"
@@ -86,7 +85,7 @@ Status PositionsOf(const std::string& exchange, std::int32_t count,
 
 }  // namespace
 
-SortOutcome SortDataFile(store::Store& store, platform::Ui& ui, Dialog2& progress,
+SortOutcome SortDataFile(store::Store& store, platform::Ui& ui, platform::Progress& progress,
                          SortOrder order) {
   const SortKey key = KeyOf(order);
   platform::FileSystem& fs = store.Files();
@@ -115,13 +114,13 @@ SortOutcome SortDataFile(store::Store& store, platform::Ui& ui, Dialog2& progres
   }
   job.RouteMessagesTo(ui);
   auto fail = [&](std::string_view message) {
-    progress.hide();
+    progress.Hide();
     ui.MsgBox(message, platform::kOkOnly);
     job.Release();
     return SortOutcome::Failed;
   };
   auto failNumber = [&](Status s) {
-    progress.hide();
+    progress.Hide();
     ui.ShowErrorNumber(s.error);
     job.Release();
     return SortOutcome::Failed;
@@ -145,7 +144,7 @@ SortOutcome SortDataFile(store::Store& store, platform::Ui& ui, Dialog2& progres
   }
 
   s = job.Main();
-  progress.hide();
+  progress.Hide();
   if (s != zuvasort::kSortOk) return fail(RtnMessage("MAIN", s));
 
   std::string exchange;
@@ -192,7 +191,7 @@ SortOutcome SortDataFile(store::Store& store, platform::Ui& ui, Dialog2& progres
     }
     return Status::Ok();
   });
-  progress.hide();
+  progress.Hide();
   if (!rebuilt.ok()) {
     ui.ShowErrorNumber(rebuilt.error);
     return SortOutcome::Failed;

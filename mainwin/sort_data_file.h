@@ -2,14 +2,13 @@
 
 #include <string_view>
 
+#include "platform/progress.h"
 #include "platform/status.h"
 #include "platform/ui.h"
 #include "store/records.h"
 #include "store/store.h"
 
 namespace mainwin {
-
-class Dialog2;
 
 // The two orders of the examination file.
 enum class SortOrder {
@@ -36,7 +35,7 @@ enum class SortOutcome {
 // file byte for byte as it was; the progress window is hidden on every path.
 // The caller (the main window) runs RemoveWorkFile first and decides what the
 // form shows afterwards.
-SortOutcome SortDataFile(store::Store& store, platform::Ui& ui, Dialog2& progress, SortOrder order);
+SortOutcome SortDataFile(store::Store& store, platform::Ui& ui, platform::Progress& progress, SortOrder order);
 
 // The message shown when the sort component cannot be created.
 inline constexpr std::string_view kSortLibraryMissing =

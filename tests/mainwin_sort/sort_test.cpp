@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "mainwin/dialog2.h"
+#include "widgets/dialog2.h"
 #include "mainwin/sort_data_file.h"
 #include "platform/component.h"
 #include "sortlib/zuvasortmem.h"
@@ -75,7 +75,7 @@ class SortTest : public ::testing::Test {
   testing_support::FaultyFileSystem files{t.Drive()};
   Store store{files};
   FakeUi ui;
-  mainwin::Dialog2 progress;
+  Dialog2 progress;
 };
 
 using Values = std::vector<std::string>;

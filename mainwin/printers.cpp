@@ -3,7 +3,7 @@
 #include <QPrinterInfo>
 
 #include "platform/printer.h"
-#include "platform/qt_ui.h"
+#include "platform/qt_text.h"
 
 namespace mainwin {
 

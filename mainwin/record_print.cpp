@@ -4,7 +4,7 @@
 
 #include "mainwin/form1.h"
 #include "platform/qt_printer.h"
-#include "platform/qt_ui.h"
+#include "platform/qt_text.h"
 #include "store/record_page.h"
 
 using platform::S;
@@ -33,7 +33,7 @@ store::RecordPage PageOf(const Form1& form) {
 }  // namespace
 
 void Form1::D_insatu_Click() {
-  if (printer_ == nullptr) return;
+  if (printer_ == nullptr || store_.LongOperationRunning()) return;
   store::RecordPrintRequest request;
   request.recordNumber = ShownRecordNumber();
   request.printerName = S(CurrentPrinter());

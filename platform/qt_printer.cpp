@@ -17,7 +17,7 @@
 #include <cmath>
 #include <system_error>
 
-#include "platform/qt_ui.h"
+#include "platform/qt_text.h"
 
 namespace platform {
 

@@ -1,24 +1,24 @@
 #include "views/dialog4.h"
 
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <cmath>
 
-#include "platform/qt_ui.h"
+#include "platform/qt_text.h"
+#include "store/long_operation.h"
 #include "store/text_format.h"
 #include "views/list_print.h"
+#include "widgets/dialog2.h"
+#include "widgets/enter_moves_on.h"
+#include "widgets/form_setup.h"
+#include "widgets/twips.h"
 
 using platform::S;
+using widgets::Twips;
 
 namespace {
-
-// Positions in twips: 15 twips are one pixel at 96 dpi.
-QRect Twips(int left, int top, int width, int height) {
-  return QRect((left + 7) / 15, (top + 7) / 15, (width + 7) / 15, (height + 7) / 15);
-}
 
 // A range box's value rounded to the nearest whole number, halves to even.
 double RangeValue(const QLineEdit* box) {
@@ -36,7 +36,7 @@ Dialog4::Dialog4(store::Store& store, platform::Ui& ui, platform::Printer& print
       currentPrinter_(std::move(currentPrinter)) {
   setObjectName(QStringLiteral("Dialog4"));
   setWindowTitle(QStringLiteral("印刷範囲指定"));
-  setFont(QFont(QStringLiteral("ＭＳ ゴシック"), 9));
+  setFont(widgets::FormFont(9));
   setFixedSize(Twips(0, 0, 5400, 2520).size());
 
   Option1 = new QRadioButton(QStringLiteral("範囲指定"), this);
@@ -57,8 +57,9 @@ Dialog4::Dialog4(store::Store& store, platform::Ui& ui, platform::Printer& print
     Text1[i]->setObjectName(QStringLiteral("Text1_%1").arg(i));
     Text1[i]->setGeometry(Twips(480 + 1560 * i, 900, 1095, 345));
     Text1[i]->setAttribute(Qt::WA_InputMethodEnabled, false);
-    Text1[i]->installEventFilter(this);
   }
+  auto* enter = new widgets::EnterMovesOn(this);
+  for (QLineEdit* box : Text1) enter->Add(box);
   Label2 = new QLabel(QStringLiteral("～"), this);
   Label2->setObjectName(QStringLiteral("Label2"));
   Label2->setGeometry(Twips(1650, 930, 300, 300));
@@ -118,20 +119,16 @@ void Dialog4::Option2_Click() {
 
 void Dialog4::CancelButton_Click() { hide(); }
 
-void Dialog4::reject() { CancelButton_Click(); }
-
-bool Dialog4::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::KeyPress && (watched == Text1[0] || watched == Text1[1])) {
-    const int key = static_cast<QKeyEvent*>(event)->key();
-    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-      focusNextChild();
-      return true;
-    }
-  }
-  return QDialog::eventFilter(watched, event);
+platform::Progress& Dialog4::Progress() {
+  if (progress_ != nullptr) return *progress_;
+  if (dialog2_ == nullptr) dialog2_ = new Dialog2(this);
+  return *dialog2_;
 }
 
+void Dialog4::reject() { CancelButton_Click(); }
+
 void Dialog4::OKButton_Click() {
+  if (store_.LongOperationRunning()) return;
   double a = 0;
   double b = 0;
   if (Option1->isChecked()) {
@@ -152,12 +149,22 @@ void Dialog4::OKButton_Click() {
   const int first = static_cast<int>(a);
   const int last = static_cast<int>(b);
 
-  ui_.SetBusyCursor(true);
-  (void)printer_.SetCurrentPrinter(currentPrinter_ ? currentPrinter_() : printer_.DeviceName());
-  printer_.BeginJob(views::ListPrintTitle(first, last));
-  const platform::Status printed = views::PrintRecordList(store_, printer_, first, last);
-  const platform::JobResult result = printer_.EndJob();
-  ui_.SetBusyCursor(false);
+  platform::JobResult result;
+  platform::Status printed;
+  {
+    store::LongOperation operation(store_);
+    if (!operation) return;
+    platform::Progress& progress = Progress();
+    ui_.SetBusyCursor(true);
+    progress.BeginPhase("印刷中・・・", views::ListPageCount(last - first + 1));
+    (void)printer_.SetCurrentPrinter(currentPrinter_ ? currentPrinter_() : printer_.DeviceName());
+    printer_.BeginJob(views::ListPrintTitle(first, last));
+    printed = views::PrintRecordList(store_, printer_, first, last,
+                                     [&progress](int page) { progress.Advance(page); });
+    result = printer_.EndJob();
+    progress.Hide();
+    ui_.SetBusyCursor(false);
+  }
   if (!printed.ok()) {
     ui_.ShowErrorNumber(printed.error);
     return;

@@ -6,9 +6,11 @@
 #include <string>
 
 #include "platform/printer.h"
+#include "platform/progress.h"
 #include "platform/ui.h"
 #include "store/store.h"
 
+class Dialog2;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -32,6 +34,10 @@ class Dialog4 : public QDialog {
   // focus in Text1(0)).
   void Open();
 
+  // The progress of a printout, shown a page at a time; the dialog's own
+  // progress window unless set.
+  void SetProgress(platform::Progress* progress) { progress_ = progress; }
+
   // Controls, under the form's names.
   QRadioButton* Option1 = nullptr;  // 範囲指定
   QRadioButton* Option2 = nullptr;  // 全て
@@ -45,19 +51,24 @@ class Dialog4 : public QDialog {
   void Option2_Click();  // the range boxes hidden
   // Checks the range and prints it. A range that is not 1 <= a <= b <=
   // ListCount is refused with "入力が不正です。" and the focus in Text1(0);
-  // the boxes keep their text. After printing the dialog hides; a failure
-  // of the printer or of the working file is shown by its error number, and
-  // the dialog stays.
+  // the boxes keep their text. Printing is a long operation (nothing else
+  // that touches the store starts meanwhile; nothing happens while another
+  // runs) with its progress a page at a time. After printing the dialog
+  // hides; a failure of the printer or of the working file is shown by its
+  // error number, and the dialog stays.
   void OKButton_Click();
   void CancelButton_Click();  // hides the dialog
 
  protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
   void reject() override;
 
  private:
+  platform::Progress& Progress();
+
   store::Store& store_;
   platform::Ui& ui_;
   platform::Printer& printer_;
   std::function<std::string()> currentPrinter_;
+  platform::Progress* progress_ = nullptr;
+  Dialog2* dialog2_ = nullptr;  // the progress window, once created
 };

@@ -8,6 +8,7 @@
 #include <QTest>
 #include <optional>
 
+#include "store/long_operation.h"
 #include "tests/print/print_fixture.h"
 #include "views/dialog4.h"
 #include "views/list_print.h"
@@ -216,6 +217,46 @@ TEST_F(Dialog4Test, APrinterErrorStopsThePrintoutAndIsShown) {
   EXPECT_EQ(fx.printer.ItemsOf(Kind::KillDoc).size(), 1u);
   EXPECT_EQ(fx.printer.drawingCalls, 120);  // nothing attempted after the failure
   EXPECT_TRUE(fx.printer.jobs.back().ended);
+  EXPECT_TRUE(dialog->isVisible());
+}
+
+// Progress that records its calls and whether the guard held at each.
+class RecordingProgress : public platform::Progress {
+ public:
+  explicit RecordingProgress(const store::Store& store) : store_(store) {}
+  void BeginPhase(std::string_view caption, int maximum) override {
+    Note("begin " + std::string(caption) + " " + std::to_string(maximum));
+  }
+  void Advance(int value) override { Note("advance " + std::to_string(value)); }
+  void Hide() override { Note("hide"); }
+  std::vector<std::string> calls;
+
+ private:
+  void Note(std::string call) {
+    calls.push_back(std::move(call) + (store_.LongOperationRunning() ? "" : " (unguarded)"));
+  }
+  const store::Store& store_;
+};
+
+TEST_F(Dialog4Test, PrintingIsALongOperationShowingItsProgressAPage) {
+  List(60);
+  RecordingProgress progress(fx.store);
+  dialog->SetProgress(&progress);
+  dialog->Option2->click();
+  dialog->OKButton->click();
+  EXPECT_EQ(progress.calls, (std::vector<std::string>{"begin 印刷中・・・ 3", "advance 1",
+                                                      "advance 2", "advance 3", "hide"}));
+  EXPECT_FALSE(fx.store.LongOperationRunning());
+  EXPECT_EQ(fx.printer.EndedDocuments(), 3);
+
+  // While another long operation runs the command does nothing.
+  dialog->Open();
+  dialog->Option2->click();
+  {
+    store::LongOperation other(fx.store);
+    dialog->OKButton->click();
+  }
+  EXPECT_EQ(fx.printer.jobs.size(), 1u);
   EXPECT_TRUE(dialog->isVisible());
 }
 

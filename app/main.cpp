@@ -1,5 +1,7 @@
 #include <QApplication>
+#include <QLibraryInfo>
 #include <QLocale>
+#include <QTranslator>
 
 #include "mainwin/form1.h"
 #include "platform/drive.h"
@@ -13,6 +15,12 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Velunor2.0"));
   QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+  // Qt's own dialogs (the printer's page setup) in Japanese.
+  QTranslator qtTexts;
+  if (qtTexts.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
+                   QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    QApplication::installTranslator(&qtTexts);
+  }
 
   platform::QtUi ui;
   platform::DataDrive drive(platform::DataDrive::ResolveRoot(argc, argv));

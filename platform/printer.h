@@ -115,10 +115,8 @@ class Printer {
 };
 
 // After a print command to the PDF printer: tells the user where the file
-// is. Nothing for a real printer or when no file was written.
-inline void ShowPdfFile(Ui& ui, const JobResult& result) {
-  if (result.outputFile.empty()) return;
-  ui.MsgBox("PDFファイルに保存しました。\n" + result.outputFile, kInformation);
-}
+// is ("PDFファイルに保存しました。", the folder, the file name). Nothing for
+// a real printer or when no file was written.
+void ShowPdfFile(Ui& ui, const JobResult& result);
 
 }  // namespace platform

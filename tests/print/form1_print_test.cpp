@@ -134,7 +134,9 @@ TEST_F(Form1PrintTest, TheExaminationInThePdfPrinterReadsBack) {
   std::vector<fs::path> files;
   for (const auto& entry : fs::directory_iterator(folder)) files.push_back(entry.path());
   ASSERT_EQ(files.size(), 1u);
-  EXPECT_EQ(fx.ui.Boxes().back().prompt, "PDFファイルに保存しました。\n" + files[0].string());
+  EXPECT_EQ(fx.ui.Boxes().back().prompt,
+            "PDFファイルに保存しました。\nフォルダ: " + folder.string() +
+                "\nファイル: " + files[0].filename().string());
   EXPECT_EQ(fx.ui.Boxes().back().style, platform::kInformation);
   EXPECT_EQ(files[0].filename().string().rfind("心電図_2006-01-03_ID100003_No3_", 0), 0u)
       << files[0];

@@ -256,7 +256,9 @@ TEST_F(QtPrinterTest, AListPrintedToThePdfPrinterReadsBack) {
   ASSERT_TRUE(fx.ui.Unexpected().empty()) << fx.Unexpected();
   const std::vector<fs::path> files = Files(folder);
   ASSERT_EQ(files.size(), 1u);
-  EXPECT_EQ(fx.ui.Boxes().back().prompt, "PDFファイルに保存しました。\n" + files[0].string());
+  EXPECT_EQ(fx.ui.Boxes().back().prompt,
+            "PDFファイルに保存しました。\nフォルダ: " + folder.string() +
+                "\nファイル: " + files[0].filename().string());
   EXPECT_EQ(PdfPages(files[0]), 2);
 
   const std::string text = PdfText(files[0]);

@@ -227,7 +227,8 @@ TEST_F(RecordPrintTest, ThePdfPrintersFileIsNamedToTheUser) {
   fx.printer.outputFile = "/home/user/Documents/Velunor2.0/a.pdf";
   fx.ui.Expect(kPaperQuestion, platform::kAnswerYes);
   fx.ui.Expect("印刷します", platform::kAnswerYes);
-  fx.ui.Expect("PDFファイルに保存しました。\n/home/user/Documents/Velunor2.0/a.pdf");
+  fx.ui.Expect(
+      "PDFファイルに保存しました。\nフォルダ: /home/user/Documents/Velunor2.0\nファイル: a.pdf");
   Print();
   EXPECT_EQ(fx.ui.Boxes().back().style, platform::kInformation);
 }

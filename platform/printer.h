@@ -25,11 +25,13 @@ inline constexpr int kColumnTwips = 120;
 inline constexpr int kLineTwips = 240;
 
 // A picture to print: either decoded pixels (`width` x `height`, rows top to
-// bottom, each pixel 0xAARRGGBB) or a picture file on the host.
+// bottom, each pixel 0xAARRGGBB; the alpha is 0xFF throughout unless
+// `hasAlpha`) or a picture file on the host.
 struct PrintPicture {
   int width = 0;
   int height = 0;
   std::vector<std::uint32_t> pixels;
+  bool hasAlpha = false;
   std::string hostPath;
 
   bool Empty() const { return hostPath.empty() && (width <= 0 || height <= 0 || pixels.empty()); }
@@ -96,7 +98,9 @@ class Printer {
   virtual Status NewPage() = 0;
   // Ends the document: a real printer prints it now.
   virtual Status EndDoc() = 0;
-  // Abandons the document being drawn: a real printer prints nothing of it.
+  // Abandons the document being drawn: a real printer prints nothing of it;
+  // the PDF printer writes no file for the command once anything of the
+  // document is drawn (a PDF page cannot be taken back).
   virtual void KillDoc() = 0;
 
   // Moves the print position to column x, line y.

@@ -23,9 +23,10 @@ namespace platform {
 
 namespace {
 
-// Pictures are handed to the printer at no more than this resolution of
-// the rectangle they fill: enough for any printer, and a large scan does
-// not make the document large or slow.
+// A picture of more than twice this resolution in the rectangle it fills is
+// handed to the printer at this resolution: enough for any printer, and a
+// very large scan does not make the document large or slow. Smaller ones go
+// as they are (scaling would cost more than it saves).
 constexpr double kPictureDpi = 300;
 
 void RegisterGothicSubstitution() {
@@ -55,12 +56,16 @@ QString FileNamePart(std::string_view title) {
 PrintPicture PictureFromImage(const QImage& image) {
   PrintPicture picture;
   if (image.isNull()) return picture;
-  const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
-  picture.width = argb.width();
-  picture.height = argb.height();
+  // A photograph or a scan (no alpha) stays in the 0xFFRRGGBB form it was
+  // decoded in.
+  picture.hasAlpha = image.hasAlphaChannel();
+  const QImage pixels =
+      image.convertToFormat(picture.hasAlpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+  picture.width = pixels.width();
+  picture.height = pixels.height();
   picture.pixels.resize(static_cast<std::size_t>(picture.width) * picture.height);
   for (int row = 0; row < picture.height; ++row) {
-    const auto* line = reinterpret_cast<const std::uint32_t*>(argb.constScanLine(row));
+    const auto* line = reinterpret_cast<const std::uint32_t*>(pixels.constScanLine(row));
     std::copy_n(line, picture.width,
                 picture.pixels.data() + static_cast<std::size_t>(row) * picture.width);
   }
@@ -245,8 +250,9 @@ Status QtPrinter::PaintPicture(const PrintPicture& picture, double x, double y, 
              picture.pixels.size() >= static_cast<std::size_t>(picture.width) *
                                           static_cast<std::size_t>(picture.height)) {
     // The caller's pixels, not copied.
-    image = QImage(reinterpret_cast<const uchar*>(picture.pixels.data()), picture.width,
-                   picture.height, picture.width * 4, QImage::Format_ARGB32);
+    image =
+        QImage(reinterpret_cast<const uchar*>(picture.pixels.data()), picture.width, picture.height,
+               picture.width * 4, picture.hasAlpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
   }
   if (image.isNull()) return Status::Error(kInvalidPicture);
   if (Status s = EnsurePage(); !s.ok()) return s;
@@ -254,7 +260,7 @@ Status QtPrinter::PaintPicture(const PrintPicture& picture, double x, double y, 
   const QSize most(
       static_cast<int>(std::ceil(std::abs(width) * kColumnTwips / 1440.0 * kPictureDpi)),
       static_cast<int>(std::ceil(std::abs(height) * kLineTwips / 1440.0 * kPictureDpi)));
-  if (image.width() > most.width() || image.height() > most.height()) {
+  if (image.width() > 2 * most.width() || image.height() > 2 * most.height()) {
     image = image.scaled(most.boundedTo(image.size()).expandedTo(QSize(1, 1)),
                          Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
   }
@@ -299,6 +305,9 @@ Status QtPrinter::EndDoc() {
 void QtPrinter::KillDoc() {
   CurrentX = 0;
   CurrentY = 0;
+  // Nothing of a new document of the PDF printer is drawn yet: the pages
+  // of the documents ended before stay.
+  if (IsPdf() && breakPending_) return;
   if (IsPdf() && jobOpen_) jobFailed_ = true;
   CloseDocument(true);
 }

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,6 +17,9 @@
 
 class Dialog;
 class Dialog2;
+namespace widgets {
+class EnterMovesOn;
+}
 class LookupListWindow;
 namespace platform {
 class Printer;
@@ -62,8 +66,22 @@ class Form1 : public QMainWindow, public store::MainForm {
   // The printers of Combo6 and the current printer every printout uses.
   const QString& CurrentPrinter() const { return currentPrinter_; }
 
-  // The number in Label14, read back as every command reads it.
-  int ShownRecordNumber() const;
+  // --- The record on screen ----------------------------------------------
+  // These two are the only writers of Label14 and Slider1; other windows that
+  // open an examination here get them as callbacks.
+  //
+  // Reads examination n of the data file into CurrentRecord and shows it:
+  // the form emptied, its lists filled, the record's fields and picture,
+  // Label14 = n, Slider1 at n, the image name locked (a stored examination
+  // keeps the picture it names). False, with the error shown and the form
+  // unchanged, when record n cannot be read.
+  bool ShowExamination(int n);
+  // A blank new examination: the form emptied and its lists filled, today's
+  // date, Label14 = RecordCount + 1, Slider1 ranging over the stored records,
+  // the image name open, the focus in the ID field.
+  void StartNewExamination();
+  // The number of the examination the form edits (RecordCount + 1: a new one).
+  int ShownRecordNumber() const { return shownRecord_; }
 
   // --- Menu items -------------------------------------------------------
   // ファイル(&F)
@@ -168,6 +186,17 @@ class Form1 : public QMainWindow, public store::MainForm {
   // Leave checks, run when the focus has moved on from the field.
   void Text1_LostFocus(int index);  // 0: date check, 1: ID lookup
   void Text2_LostFocus();           // image name trimmed
+  // The date check: the date normalised, or refused (false: the field is
+  // emptied and takes the focus back).
+  bool CheckDateField();
+  // The ID check and lookup: the ID padded to six digits and looked up in
+  // the master, or refused when it does not fit six digits (false).
+  bool LookUpPatientId();
+  // The leave check of the field that has the focus, run now (登録 runs it
+  // before its own checks, since pressing Ctrl+S leaves no field). False
+  // when the field was refused. The field's own leave check later does not
+  // run again for the same text.
+  bool CheckFocusedField();
 
   // Runs the leave check of the field the focus has just left, if it has not
   // run yet. Commands that first move the focus call it so that the check
@@ -187,8 +216,14 @@ class Form1 : public QMainWindow, public store::MainForm {
   void BuildControls();
   void BuildMenus();
   void SetTabOrder();
-  // Reads record x into CurrentRecord and reloads the whole form from it.
-  bool ShowRecord(int x);
+  // ShowExamination without locking the image name: the slider and the
+  // start-up leave its state as it is.
+  bool ShowStoredRecord(int n);
+  // Enables a menu item and connects it to a command that does nothing while
+  // a long operation runs.
+  void ConnectCommand(QAction* item, void (Form1::*command)());
+  // The slider was moved by the user (a click, a drag, a key that moved it).
+  void OnSliderAction(int action);
   // The enabled menu item whose shortcut is this key, if any.
   QAction* MenuShortcutFor(const QKeyEvent* key) const;
   bool FocusColoured(const QWidget* w) const;
@@ -219,6 +254,19 @@ class Form1 : public QMainWindow, public store::MainForm {
   store::Store& store_;
   platform::Ui& ui_;
   platform::Printer* printer_;
+  int shownRecord_ = 0;  // the number Label14 shows
+  // The picture on screen is the stored JPEG of this record, as loaded (0:
+  // it is not): an overwrite then leaves that file as it is.
+  int storedPictureOf_ = 0;
+  // What the last successful ID lookup filled in (name, sex, age,
+  // department), so that a failed lookup can take it back on a new record.
+  struct LookupFill {
+    QString name, sex, age, department;
+  };
+  std::optional<LookupFill> lookupFill_;
+  // The text a leave check already ran on (登録 ran it), per field 0-2.
+  std::array<std::optional<QString>, 3> checkedText_;
+  widgets::EnterMovesOn* enterMovesOn_ = nullptr;
   QStringList printers_;
   QString currentPrinter_;
   std::vector<QAction*> menuActions_;
@@ -228,7 +276,7 @@ class Form1 : public QMainWindow, public store::MainForm {
   bool shutDown_ = false;
   QPointer<QWidget> focused_;  // the control that has (or last had) the focus
   QWidget* notLeft_ = nullptr;
-  Dialog* dialog_ = nullptr;  // the image-load dialog, once created
+  Dialog* dialog_ = nullptr;    // the image-load dialog, once created
   Dialog2* dialog2_ = nullptr;  // the progress window, once created
   // The vocabulary windows, children of this window once created.
   LookupListWindow* form3_ = nullptr;

@@ -33,7 +33,7 @@ store::RecordPage PageOf(const Form1& form) {
 }  // namespace
 
 void Form1::D_insatu_Click() {
-  if (printer_ == nullptr || store_.LongOperationRunning()) return;
+  if (printer_ == nullptr) return;
   store::RecordPrintRequest request;
   request.recordNumber = ShownRecordNumber();
   request.printerName = S(CurrentPrinter());

@@ -1,29 +1,43 @@
 #include <QApplication>
-#include <QLibraryInfo>
-#include <QLocale>
-#include <QTranslator>
+#include <QIcon>
+#include <cstdio>
 
+#include "app/first_start.h"
+#include "app/options.h"
 #include "mainwin/form1.h"
 #include "platform/drive.h"
 #include "platform/drive_lock.h"
 #include "platform/file_system.h"
+#include "platform/japanese.h"
 #include "platform/qt_printer.h"
 #include "platform/qt_ui.h"
 #include "store/store.h"
 
 int main(int argc, char** argv) {
-  QApplication app(argc, argv);
-  QApplication::setApplicationName(QStringLiteral("Velunor2.0"));
-  QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
-  // Qt's own dialogs (the printer's page setup) in Japanese.
-  QTranslator qtTexts;
-  if (qtTexts.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
-                   QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-    QApplication::installTranslator(&qtTexts);
+  // --help and --version answer without a display.
+  const app::Options options = app::ParseOptions(argc, argv);
+  if (options.action != app::Options::Action::kRun) {
+    const bool error = options.action == app::Options::Action::kError;
+    const std::string text = options.action == app::Options::Action::kVersion
+                                 ? app::VersionText()
+                                 : (error ? options.error + "\n\n" : "") + app::HelpText();
+    std::fprintf(error ? stderr : stdout, "%s\n", text.c_str());
+    return error ? 2 : 0;
   }
 
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Velunor2.0"));
+  QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/velunor2-256.png")));
+  // Qt's own texts (context menus, the printer's dialogs) and the calendar
+  // in Japanese.
+  platform::InstallJapanese(app);
+
   platform::QtUi ui;
-  platform::DataDrive drive(platform::DataDrive::ResolveRoot(argc, argv));
+  // --demo: a drive of its own, never the user's.
+  const std::optional<std::filesystem::path> demoRoot =
+      options.demo ? app::PrepareDemoDrive(ui) : std::nullopt;
+  if (options.demo && !demoRoot) return 1;
+  platform::DataDrive drive(demoRoot ? *demoRoot : platform::DataDrive::ResolveRoot(argc, argv));
   platform::PosixFileSystem fs(drive);
   store::Store store(fs);
   platform::DriveLock lock;
@@ -48,5 +62,6 @@ int main(int argc, char** argv) {
   ui.SetParent(&form);
   // Starts the store and shows the window; closing it ends the program.
   form.Form_Load();
+  app::ShowStartHints(form, store, demoRoot.value_or(std::filesystem::path()));
   return QApplication::exec();
 }

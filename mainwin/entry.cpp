@@ -141,6 +141,8 @@ void Form1::Command4_Click() { ShiftDate(-1); }
 
 void Form1::Carender_Click() {
   if (MonthView1->isHidden()) {
+    // Opens on the date in the date field (today when it holds no date).
+    MonthView1->setSelectedDate(store::ParseExamDate(Text1[0]->text(), Today()).value_or(Today()));
     MonthView1->show();
     MonthView1->raise();
   } else {

@@ -19,7 +19,9 @@
 #include <QStyle>
 
 #include "mainwin/printers.h"
+#include "platform/japanese.h"
 #include "platform/qt_text.h"
+#include "platform/scaled_form.h"
 #include "store/forms/entry_rules.h"
 #include "store/forms/record_transfer.h"
 #include "store/text_format.h"
@@ -103,7 +105,7 @@ void Form1::BuildControls() {
   auto* client = new QWidget(this);
   client->setObjectName(QStringLiteral("client"));
   client->setMinimumSize(Px(15240), Px(10710));
-  setCentralWidget(client);
+  setCentralWidget(platform::ScaledForm::Wrap(client));  // fits any screen
 
   // --- Frame1: the record fields --------------------------------------
   Frame1 = new QGroupBox(client);
@@ -229,8 +231,7 @@ void Form1::BuildControls() {
   MonthView1->setObjectName(QStringLiteral("MonthView1"));
   MonthView1->setGeometry(Twips(4920, 4080, 3840, 4020));
   MonthView1->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
-  MonthView1->setLocale(QLocale(QLocale::Japanese, QLocale::Japan));
-  MonthView1->setFirstDayOfWeek(Qt::Sunday);
+  platform::MakeJapaneseCalendar(MonthView1);
   MonthView1->hide();
 
   auto guarded = [this](void (Form1::*command)()) {

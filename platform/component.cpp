@@ -3,6 +3,7 @@
 #include <dlfcn.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <fstream>
@@ -136,7 +137,67 @@ void FreeUnusedLocked() {
 }
 
 CreateResult Failure(HRESULT hr, std::string detail) {
-  return {Status::Error(kCannotCreateObject), hr, std::move(detail)};
+  CreateResult r;
+  r.status = Status::Error(kCannotCreateObject);
+  r.hresult = hr;
+  r.detail = std::move(detail);
+  return r;
+}
+
+std::optional<std::vector<std::filesystem::path>>& FallbackOverride() {
+  static std::optional<std::vector<std::filesystem::path>> directories;
+  return directories;
+}
+
+// A path as the loaded-library list keeps it: absolute paths normalised
+// (symbolic links resolved where the file exists), bare names as given.
+std::string LibraryKey(const std::string& path) {
+  if (path.find('/') == std::string::npos) return path;
+  std::error_code ec;
+  std::filesystem::path canonical = std::filesystem::weakly_canonical(path, ec);
+  return ec ? path : canonical.string();
+}
+
+// The loaded library at `path`, loading it when needed; on failure `tried`
+// says why.
+LoadedLibrary* LoadLocked(const std::string& path, TriedLibrary& tried) {
+  const std::string key = LibraryKey(path);
+  for (LoadedLibrary& l : Libraries()) {
+    if (l.path == key) return &l;
+  }
+  std::error_code ec;
+  if (key.find('/') != std::string::npos && !std::filesystem::exists(key, ec)) {
+    tried.problem = TriedLibrary::kMissing;
+    return nullptr;
+  }
+  void* handle = ::dlopen(key.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (handle == nullptr) {
+    const char* why = ::dlerror();
+    tried.problem = TriedLibrary::kNotLoadable;
+    tried.why = why ? why : key;
+    return nullptr;
+  }
+  auto get = reinterpret_cast<DllGetClassObjectFn>(::dlsym(handle, "DllGetClassObject"));
+  auto can = reinterpret_cast<DllCanUnloadNowFn>(::dlsym(handle, "DllCanUnloadNow"));
+  if (get == nullptr || can == nullptr) {
+    ::dlclose(handle);
+    tried.problem = TriedLibrary::kNoEntryPoints;
+    return nullptr;
+  }
+  Libraries().push_back({key, handle, get, can});
+  return &Libraries().back();
+}
+
+std::string Describe(const TriedLibrary& t) {
+  switch (t.problem) {
+    case TriedLibrary::kMissing:
+      return t.path + ": no such file";
+    case TriedLibrary::kNotLoadable:
+      return t.why;
+    case TriedLibrary::kNoEntryPoints:
+      return t.path + " lacks the component entry points";
+  }
+  return t.path;
 }
 
 }  // namespace
@@ -331,54 +392,106 @@ std::optional<ComponentEntry> LookUpComponent(const CLSID& clsid) {
   return entry;
 }
 
-CreateResult CreateInstance(const CLSID& clsid, const IID& iid, void** object) {
+std::filesystem::path ExecutableDirectory() {
+  std::error_code ec;
+  std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+  if (ec) return {};
+  return exe.parent_path();
+}
+
+std::vector<std::filesystem::path> ComponentFallbackDirectories() {
+  if (const auto& directories = FallbackOverride()) return *directories;
+  std::vector<std::filesystem::path> directories;
+  const std::filesystem::path here = ExecutableDirectory();
+  if (here.empty()) return directories;
+  for (std::filesystem::path d : {(here / ".." / "lib").lexically_normal(), here}) {
+    if (std::find(directories.begin(), directories.end(), d) == directories.end()) {
+      directories.push_back(std::move(d));
+    }
+  }
+  return directories;
+}
+
+void SetComponentFallbackDirectoriesForTesting(
+    std::optional<std::vector<std::filesystem::path>> directories) {
+  FallbackOverride() = std::move(directories);
+}
+
+CreateResult CreateInstance(const CLSID& clsid, const IID& iid, void** object,
+                            std::string_view fallbackLibrary) {
   if (object == nullptr) return Failure(E_POINTER, "no place for the object");
   *object = nullptr;
   const std::optional<ComponentEntry> entry = LookUpComponent(clsid);
-  if (!entry) {
-    return Failure(REGDB_E_CLASSNOTREG, "class " + GuidToString(clsid) + " is not registered in " +
-                                            ComponentRegistryPath().string());
+
+  std::vector<TriedLibrary> candidates;
+  if (entry) candidates.push_back({entry->library, TriedLibrary::kMissing, true, {}});
+  if (!fallbackLibrary.empty()) {
+    for (const std::filesystem::path& d : ComponentFallbackDirectories()) {
+      candidates.push_back({(d / fallbackLibrary).string(), TriedLibrary::kMissing, false, {}});
+    }
   }
 
   std::lock_guard lock(LibrariesMutex());
-  auto& libraries = Libraries();
+  std::vector<TriedLibrary> tried;
   LoadedLibrary* library = nullptr;
-  for (LoadedLibrary& l : libraries) {
-    if (l.path == entry->library) library = &l;
+  std::string served;
+  for (TriedLibrary& candidate : candidates) {
+    const bool seen = std::any_of(tried.begin(), tried.end(), [&](const TriedLibrary& t) {
+      return LibraryKey(t.path) == LibraryKey(candidate.path);
+    });
+    if (seen) continue;
+    library = LoadLocked(candidate.path, candidate);
+    if (library != nullptr) {
+      served = candidate.path;
+      break;
+    }
+    tried.push_back(candidate);
   }
   if (library == nullptr) {
-    void* handle = ::dlopen(entry->library.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (handle == nullptr) {
-      const char* why = ::dlerror();
-      return Failure(CO_E_DLLNOTFOUND, why ? why : entry->library);
+    CreateResult failure;
+    if (!entry && tried.empty()) {
+      failure =
+          Failure(REGDB_E_CLASSNOTREG, "class " + GuidToString(clsid) + " is not registered in " +
+                                           ComponentRegistryPath().string());
+    } else {
+      std::string detail = entry ? std::string()
+                                 : "class " + GuidToString(clsid) + " is not registered in " +
+                                       ComponentRegistryPath().string();
+      for (const TriedLibrary& t : tried) detail += (detail.empty() ? "" : "; ") + Describe(t);
+      const bool noEntryPoints = entry && tried.front().registered &&
+                                 tried.front().problem == TriedLibrary::kNoEntryPoints;
+      failure = Failure(!entry          ? REGDB_E_CLASSNOTREG
+                        : noEntryPoints ? CO_E_ERRORINDLL
+                                        : CO_E_DLLNOTFOUND,
+                        std::move(detail));
     }
-    auto get = reinterpret_cast<DllGetClassObjectFn>(::dlsym(handle, "DllGetClassObject"));
-    auto can = reinterpret_cast<DllCanUnloadNowFn>(::dlsym(handle, "DllCanUnloadNow"));
-    if (get == nullptr || can == nullptr) {
-      ::dlclose(handle);
-      return Failure(CO_E_ERRORINDLL, entry->library + " lacks the component entry points");
-    }
-    libraries.push_back({entry->library, handle, get, can});
-    library = &libraries.back();
+    failure.tried = std::move(tried);
+    return failure;
   }
 
+  auto fail = [&](HRESULT hr, std::string detail) {
+    FreeUnusedLocked();
+    CreateResult failure = Failure(hr, std::move(detail));
+    failure.tried = tried;
+    return failure;
+  };
   void* factoryPointer = nullptr;
   HRESULT hr = library->getClassObject(&clsid, &IClassFactory::kIid, &factoryPointer);
   if (!Succeeded(hr) || factoryPointer == nullptr) {
-    FreeUnusedLocked();
-    return Failure(Succeeded(hr) ? E_POINTER : hr,
-                   entry->library + " has no class " + GuidToString(clsid));
+    return fail(Succeeded(hr) ? E_POINTER : hr, served + " has no class " + GuidToString(clsid));
   }
   auto* factory = static_cast<IClassFactory*>(factoryPointer);
   hr = factory->CreateInstance(nullptr, iid, object);
   factory->Release();
   if (!Succeeded(hr) || *object == nullptr) {
     *object = nullptr;
-    FreeUnusedLocked();
-    return Failure(Succeeded(hr) ? E_POINTER : hr,
-                   "the class factory refused interface " + GuidToString(iid));
+    return fail(Succeeded(hr) ? E_POINTER : hr,
+                "the class factory refused interface " + GuidToString(iid));
   }
-  return {};
+  CreateResult result;
+  result.tried = std::move(tried);
+  result.library = served;
+  return result;
 }
 
 void FreeUnusedLibraries() {

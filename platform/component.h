@@ -22,6 +22,13 @@
 //   InprocServer=/abs/path/ZUVASORTMEM2.so
 //   TypeLib=ZUVASORTMEMCLASS2
 //
+// When the class is not registered, or its registered library is missing or
+// does not load, creation falls back to the library installed beside the
+// program: the caller names the library file ("ZUVASORTMEM2.so") and it is
+// looked for in ../lib from the executable, then in the executable's own
+// folder. An installed program therefore sorts without any registry entry,
+// and a registry entry left behind by a deleted build does not stop it.
+//
 // Creating an object (the sort component as the example; its interface and
 // the header-only job wrapper are in sortlib/zuvasortmem.h, which needs no
 // link with the library, only with velunor_component):
@@ -58,6 +65,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "platform/status.h"
 
@@ -312,16 +320,50 @@ std::optional<ComponentEntry> LookUpComponent(const com::CLSID& clsid);
 // creation failure carries.
 inline constexpr int kCannotCreateObject = 429;
 
+// One library file that creation tried, and why it could not use it.
+struct TriedLibrary {
+  enum Problem {
+    kMissing,        // no such file
+    kNotLoadable,    // the file is there but does not load (reason in `why`)
+    kNoEntryPoints,  // loaded, but no DllGetClassObject / DllCanUnloadNow
+  };
+  std::string path;
+  Problem problem = kMissing;
+  bool registered = false;  // the registry's entry (else a library beside the program)
+  std::string why;          // the loader's message, for kNotLoadable
+};
+
 struct CreateResult {
   Status status;                     // Ok, or kCannotCreateObject
   com::HRESULT hresult = com::S_OK;  // REGDB_E_CLASSNOTREG, CO_E_DLLNOTFOUND, ...
   std::string detail;                // for a log or a developer, not for the user
+  // The library files tried before the one that served (all of them on a
+  // failure), in the order tried.
+  std::vector<TriedLibrary> tried;
+  std::string library;  // the library that served, on success
 };
+
+// The folder of the running executable (/proc/self/exe), empty if unknown.
+std::filesystem::path ExecutableDirectory();
+
+// Where a library is looked for when the registry does not lead to a usable
+// one: <executable folder>/../lib, then the executable folder itself (paths
+// normalised, without duplicates).
+std::vector<std::filesystem::path> ComponentFallbackDirectories();
+
+// For tests: replaces the folders above (nullopt restores them).
+void SetComponentFallbackDirectoriesForTesting(
+    std::optional<std::vector<std::filesystem::path>> directories);
 
 // Looks the class up in the registry, loads its library (once), asks its
 // DllGetClassObject for the class factory and the factory for interface
-// `iid`. On success *object holds one reference. Never throws.
-CreateResult CreateInstance(const com::CLSID& clsid, const com::IID& iid, void** object);
+// `iid`. When the class is not registered or its library cannot be used and
+// `fallbackLibrary` (a file name such as "ZUVASORTMEM2.so") is given, the
+// library of that name in ComponentFallbackDirectories() is used instead.
+// The registry is only read. On success *object holds one reference. Never
+// throws.
+CreateResult CreateInstance(const com::CLSID& clsid, const com::IID& iid, void** object,
+                            std::string_view fallbackLibrary = {});
 
 // Unloads every loaded component library whose DllCanUnloadNow answers S_OK.
 void FreeUnusedLibraries();
@@ -383,10 +425,11 @@ class ComPtr {
 
 // CreateInstance for interface T (T::kIid); `out` is left empty on failure.
 template <class T>
-CreateResult CreateObject(const com::CLSID& clsid, ComPtr<T>& out) {
+CreateResult CreateObject(const com::CLSID& clsid, ComPtr<T>& out,
+                          std::string_view fallbackLibrary = {}) {
   out.Reset();
   void* object = nullptr;
-  CreateResult result = CreateInstance(clsid, T::kIid, &object);
+  CreateResult result = CreateInstance(clsid, T::kIid, &object, fallbackLibrary);
   if (result.status.ok()) out.Attach(static_cast<T*>(object));
   return result;
 }

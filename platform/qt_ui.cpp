@@ -81,20 +81,48 @@ void QtUi::SetBusyCursor(bool busy) {
   }
 }
 
+namespace {
+
+// The program's own visible top-level windows other than `main`, in their
+// stacking order as far as Qt knows it (the order they were shown or raised).
+QList<QWidget*> SecondaryWindows(const QWidget* main) {
+  QList<QWidget*> windows;
+  for (QWidget* w : QApplication::topLevelWidgets()) {
+    if (w != main && w->isVisible() && !w->isMinimized() && !w->windowFlags().testFlag(Qt::Popup) &&
+        !w->windowFlags().testFlag(Qt::ToolTip)) {
+      windows.push_back(w);
+    }
+  }
+  return windows;
+}
+
+}  // namespace
+
+// "Topmost" and "bottom" order the program's own windows only. The main
+// window never gets the stay-on-top hint, which would keep it above every
+// other program on the desktop.
 void QtUi::SetStayOnTop(bool onTop) {
   if (!parent_) return;
   QWidget* window = parent_->window();
-  // Through the native window, so that the window is neither hidden nor
-  // recreated (QWidget::setWindowFlags would hide it and lose the focus).
-  if (QWindow* handle = window->windowHandle()) handle->setFlag(Qt::WindowStaysOnTopHint, onTop);
-  if (onTop) window->raise();
+  if (QWindow* handle = window->windowHandle();
+      handle != nullptr && handle->flags().testFlag(Qt::WindowStaysOnTopHint)) {
+    handle->setFlag(Qt::WindowStaysOnTopHint, false);
+  }
+  // Raised above the program's other windows while the program is the one
+  // the user works in; a program in the background does not jump forward.
+  if (onTop && QGuiApplication::applicationState() == Qt::ApplicationActive) window->raise();
 }
 
 void QtUi::Lower() {
   if (!parent_) return;
   QWidget* window = parent_->window();
-  if (QWindow* handle = window->windowHandle()) handle->setFlag(Qt::WindowStaysOnTopHint, false);
-  window->lower();
+  if (QWindow* handle = window->windowHandle();
+      handle != nullptr && handle->flags().testFlag(Qt::WindowStaysOnTopHint)) {
+    handle->setFlag(Qt::WindowStaysOnTopHint, false);
+  }
+  // Below the program's own windows, not below other programs: the others
+  // are raised above it instead of sending it to the bottom of the desktop.
+  for (QWidget* w : SecondaryWindows(window)) w->raise();
 }
 
 }  // namespace platform

@@ -42,10 +42,11 @@ class Ui {
   // The hourglass while a long operation runs.
   virtual void SetBusyCursor(bool busy) = 0;
 
-  // Window order of the main window (the window the boxes belong to), as
-  // SetWindowPos sets it without moving or sizing: kept above every other
-  // window, or moved to the bottom so that a newly opened window shows above
-  // it (which also ends the stay-on-top state).
+  // Window order of the main window (the window the boxes belong to) among
+  // the program's own windows, without moving or sizing it: raised above the
+  // program's other windows ("topmost"), or put below them ("bottom") so that
+  // a newly opened window shows above it. Neither keeps it above, or sends it
+  // below, the windows of other programs.
   virtual void SetStayOnTop(bool /*onTop*/) {}
   virtual void Lower() {}
 

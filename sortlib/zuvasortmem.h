@@ -31,8 +31,10 @@
 // button; the button is noticed by the next PUT, MAIN or GET (status 90).
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/component.h"
 #include "platform/ui.h"
@@ -53,6 +55,9 @@ inline constexpr IID kZuvaSortMemHostInterfaceId{
 
 inline constexpr std::string_view kProgId = "ZUVASORTMEM2.ZUVASORTMEM";
 inline constexpr std::string_view kTypeLibraryName = "ZUVASORTMEMCLASS2";
+// The library's file name: installed in ../lib from the program (or beside
+// it), where creation finds it when the registry does not lead to it.
+inline constexpr std::string_view kLibraryFileName = "ZUVASORTMEM2.so";
 
 // Status codes returned by the methods.
 enum SortStatus : std::int32_t {
@@ -140,11 +145,14 @@ class SortJob {
  public:
   SortJob() = default;
 
-  // Creates the object by class identity. The status is Ok or
-  // platform::kCannotCreateObject (429); hresult and detail say why.
+  // Creates the object by class identity: the registered library, else
+  // kLibraryFileName beside the program. The status is Ok or
+  // platform::kCannotCreateObject (429); hresult, detail and tried say why
+  // (LibraryMissingMessage makes the user's message of it).
   platform::CreateResult Create() {
     host_.Reset();
-    platform::CreateResult r = platform::CreateObject(kZuvaSortMemClassId, object_);
+    platform::CreateResult r =
+        platform::CreateObject(kZuvaSortMemClassId, object_, kLibraryFileName);
     if (r.status.ok()) object_.As(host_);
     return r;
   }
@@ -241,5 +249,48 @@ class SortJob {
   platform::ComPtr<IZuvaSortMemHost> host_;
   platform::com::Bstr scratch_;  // reused by SetData
 };
+
+// The first lines of the message shown when the component cannot be created.
+inline constexpr std::string_view kLibraryMissingText =
+    "並べ替えライブラリ ZUVASORTMEM2 を使用できません。\n"
+    "ライブラリが見つからないか、登録されていません。データは変更されていません。";
+
+// The message for a failed Create(): kLibraryMissingText, every library file
+// that was tried and why it could not be used, and the command that registers
+// a library (velunor_regsvr beside the program, with the library path the
+// program looks for first).
+inline std::string LibraryMissingMessage(const platform::CreateResult& created) {
+  std::string text(kLibraryMissingText);
+  if (!created.tried.empty()) {
+    text += "\n\n探したライブラリ:";
+    for (const platform::TriedLibrary& t : created.tried) {
+      text += "\n  " + t.path;
+      switch (t.problem) {
+        case platform::TriedLibrary::kMissing:
+          text += t.registered ? "（登録先にファイルがありません）" : "（ファイルがありません）";
+          break;
+        case platform::TriedLibrary::kNotLoadable:
+          text += "（読み込めません: " + t.why + "）";
+          break;
+        case platform::TriedLibrary::kNoEntryPoints:
+          text += "（並べ替えライブラリではありません）";
+          break;
+      }
+    }
+  } else if (created.hresult == platform::com::REGDB_E_CLASSNOTREG) {
+    text += "\n\n" + platform::ComponentRegistryPath().string() + " に登録がありません。";
+  }
+  const std::filesystem::path here = platform::ExecutableDirectory();
+  const std::vector<std::filesystem::path> beside = platform::ComponentFallbackDirectories();
+  std::string tool = "velunor_regsvr";
+  if (!here.empty() && std::filesystem::exists(here / tool)) tool = (here / tool).string();
+  const std::string library =
+      beside.empty() ? std::string(kLibraryFileName) : (beside.front() / kLibraryFileName).string();
+  text +=
+      "\n\n登録するには、端末で次のコマンドを実行してください"
+      "（パスは ZUVASORTMEM2.so の置き場所に合わせてください）:\n  " +
+      tool + " " + library;
+  return text;
+}
 
 }  // namespace zuvasort

@@ -20,7 +20,11 @@ constexpr std::string_view kLineEnd = "\r\n";
 class ComponentSortJob final : public SortJob {
  public:
   bool Create(platform::Ui& ui) {
-    if (!job_.Create().status.ok()) return false;
+    if (const platform::CreateResult created = job_.Create(); !created.status.ok()) {
+      // The library that was tried and the command that registers one.
+      ui.MsgBox(zuvasort::LibraryMissingMessage(created), platform::kCritical);
+      return false;
+    }
     job_.RouteMessagesTo(ui);
     return true;
   }
@@ -132,10 +136,7 @@ SortOutcome SortFile(Store& store, platform::Ui& ui, platform::Progress& progres
   }
 
   std::unique_ptr<SortJob> job = createJob ? createJob(ui) : nullptr;
-  if (!job) {
-    ui.MsgBox(kSortLibraryMissing, platform::kCritical);
-    return SortOutcome::Failed;
-  }
+  if (!job) return SortOutcome::Failed;  // the factory said why
   // Every failure: the progress hidden, the message, then the job released.
   auto fail = [&](std::string_view message) {
     progress.Hide();

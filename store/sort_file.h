@@ -9,6 +9,7 @@
 
 #include "platform/progress.h"
 #include "platform/ui.h"
+#include "sortlib/zuvasortmem.h"
 #include "store/records.h"
 #include "store/store.h"
 
@@ -33,6 +34,8 @@ class SortJob {
 
 // Creates a job whose component shows its messages through `ui`; nullptr
 // when the component cannot be created.
+// A factory that cannot create the job tells the user why (through `ui`) and
+// returns null.
 using SortJobFactory = std::function<std::unique_ptr<SortJob>(platform::Ui& ui)>;
 
 // The sort component ZUVASORTMEM of the library ZUVASORTMEM2, created by its
@@ -73,9 +76,7 @@ enum class SortOutcome {
 };
 
 // The message shown when the sort component cannot be created.
-inline constexpr std::string_view kSortLibraryMissing =
-    "並べ替えライブラリ ZUVASORTMEM2 を使用できません。\n"
-    "ライブラリが見つからないか、登録されていません。データは変更されていません。";
+inline constexpr std::string_view kSortLibraryMissing = zuvasort::kLibraryMissingText;
 
 // Sorts the file of `key` through a job of `createJob`: a left-over
 // "C:\VLN2\TESTOUT.TXT" is deleted; every record's sort line is handed to the

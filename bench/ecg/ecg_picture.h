@@ -1,18 +1,10 @@
 #pragma once
 
-#include <QImage>
-#include <QString>
-#include <cstdint>
+// The ECG pictures live in demo/ (the program's demonstration drive uses
+// them too); the benchmarks keep their names.
+#include "demo/ecg_picture.h"
 
 namespace bench {
-
-// An ECG-like picture as a scanned recording looks: four leads of PQRST
-// complexes over the pink millimetre grid (25 mm/s, 10 mm/mV), the heart rate
-// and the amplitudes varied by `seed`, `caption` printed in the corner.
-// Needs a QGuiApplication (for the caption's font).
-QImage EcgPicture(std::uint32_t seed, const QString& caption, int width = 800, int height = 548);
-
-// Writes EcgPicture as a JPEG of quality 50, as the system stores its images.
-bool WriteEcgJpeg(const QString& path, std::uint32_t seed, const QString& caption);
-
+using demo::EcgPicture;
+using demo::WriteEcgJpeg;
 }  // namespace bench

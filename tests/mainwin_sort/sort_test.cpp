@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QProgressBar>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -133,18 +134,47 @@ TEST_F(SortTest, RefusalsAndNoLeaveEveryFile) {
   EXPECT_FALSE(files.Exists(kWorkFile));
 }
 
+// No library registered and none beside the program: the message names every
+// file tried and the command that registers one; the data stays as it was.
 TEST_F(SortTest, AMissingOrUnregisteredComponentTouchesNothing) {
+  const std::filesystem::path empty = t.Root() / "no-library-here";
+  std::filesystem::create_directories(empty);
+  platform::SetComponentFallbackDirectoriesForTesting(std::vector{empty});
   WriteData({Exam(1, "000300", "2006/01/03"), Exam(2, "000100", "2006/01/01")});
   const std::string before = t.ReadBytes(kDataFile);
   ui.Expect("データをＩＤ順に並べ替えます。", platform::kAnswerYes);
-  ui.Expect(std::string(mainwin::kSortLibraryMissing));
+  ui.Expect("");
   EXPECT_EQ(SortDataFile(store, ui, progress, SortOrder::ById), SortOutcome::Failed);
   Register("/nonexistent/ZUVASORTMEM2.so");
   ui.Expect("データをＩＤ順に並べ替えます。", platform::kAnswerYes);
-  ui.Expect(std::string(mainwin::kSortLibraryMissing));
+  ui.Expect("");
   EXPECT_EQ(SortDataFile(store, ui, progress, SortOrder::ById), SortOutcome::Failed);
+  platform::SetComponentFallbackDirectoriesForTesting(std::nullopt);
+
+  const std::string unregistered = ui.Boxes()[1].prompt;
+  const std::string missing = ui.Boxes()[3].prompt;
+  for (const std::string& message : {unregistered, missing}) {
+    EXPECT_TRUE(message.starts_with(mainwin::kSortLibraryMissing)) << message;
+    EXPECT_NE(message.find((empty / "ZUVASORTMEM2.so").string()), std::string::npos) << message;
+    EXPECT_NE(message.find("velunor_regsvr"), std::string::npos) << message;
+  }
+  EXPECT_NE(missing.find("/nonexistent/ZUVASORTMEM2.so"), std::string::npos) << missing;
   EXPECT_EQ(ui.Boxes().back().style, platform::kCritical);
   EXPECT_EQ(t.ReadBytes(kDataFile), before);
+}
+
+// A registry entry left by a build tree that has since been deleted: the
+// library beside the program sorts.
+TEST_F(SortTest, ARegistryEntryOfADeletedBuildFallsBackToTheLibraryBesideTheProgram) {
+  const std::filesystem::path library = VELUNOR_SORT_LIBRARY;
+  platform::SetComponentFallbackDirectoriesForTesting(std::vector{library.parent_path()});
+  Register((t.Root() / "deleted-build" / "lib" / "ZUVASORTMEM2.so").c_str());
+  WriteData({Exam(1, "000300", "2006/01/03"), Exam(2, "000100", "2006/01/01")});
+  ui.Expect("データをＩＤ順に並べ替えます。", platform::kAnswerYes);
+  ui.Expect("終了。");
+  EXPECT_EQ(SortDataFile(store, ui, progress, SortOrder::ById), SortOutcome::Sorted);
+  platform::SetComponentFallbackDirectoriesForTesting(std::nullopt);
+  EXPECT_EQ(Column(ExamField::PatientId), (Values{"000100", "000300"}));
 }
 
 // The sort lines as they pass through the exchange file: a GET that fails

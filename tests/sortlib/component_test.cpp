@@ -2,6 +2,7 @@
 
 #include <dlfcn.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -31,7 +32,10 @@ class Component : public testing::Test {
     UseTestRegistry();
     ASSERT_FALSE(LibraryLoaded());
   }
-  void TearDown() override { UseTestRegistry(); }
+  void TearDown() override {
+    platform::SetComponentFallbackDirectoriesForTesting(std::nullopt);
+    UseTestRegistry();
+  }
 };
 
 TEST_F(Component, SelfRegistrationWritesAndRemovesItsEntry) {
@@ -56,12 +60,101 @@ TEST_F(Component, SelfRegistrationWritesAndRemovesItsEntry) {
   EXPECT_FALSE(platform::LookUpComponent(zuvasort::kZuvaSortMemClassId).has_value());
   EXPECT_TRUE(platform::LookUpComponent({1, 2, 3, {4, 5, 6, 7, 8, 9, 10, 11}}).has_value());
 
+  // Unregistered, and no library beside the program either.
+  platform::SetComponentFallbackDirectoriesForTesting(std::vector<std::filesystem::path>{});
   zuvasort::SortJob job;
   platform::CreateResult r = job.Create();
   EXPECT_EQ(r.status.error, platform::kCannotCreateObject);
   EXPECT_EQ(r.hresult, REGDB_E_CLASSNOTREG);
   EXPECT_FALSE(job.IsCreated());
   EXPECT_EQ(job.Open(), zuvasort::kAutomationError);
+}
+
+// The program's folder is build/bin or <prefix>/bin; its library is in
+// ../lib, found there when nothing is registered.
+TEST_F(Component, UnregisteredTheLibraryBesideTheProgramServes) {
+  ASSERT_TRUE(platform::UnregisterComponent(zuvasort::kZuvaSortMemClassId).ok());
+  const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe");
+  EXPECT_EQ(platform::ExecutableDirectory(), exe.parent_path());
+  EXPECT_EQ(
+      platform::ComponentFallbackDirectories(),
+      (std::vector{(exe.parent_path() / ".." / "lib").lexically_normal(), exe.parent_path()}));
+  const std::string registryBefore = RegistryText();
+
+  zuvasort::SortJob job;
+  platform::CreateResult r = job.Create();
+  ASSERT_TRUE(r.status.ok()) << r.detail;
+  EXPECT_TRUE(r.tried.empty());
+  EXPECT_EQ(std::filesystem::canonical(r.library), std::filesystem::canonical(kLibraryPath));
+  EXPECT_EQ(job.SetParam("1,1"), 0);
+  EXPECT_EQ(job.Open(), 0);
+  EXPECT_EQ(job.Close(), 0);
+  EXPECT_EQ(RegistryText(), registryBefore);  // creation only reads the registry
+}
+
+// A registry entry whose library is gone (a deleted build tree) or is no
+// library at all: creation falls back and says what it passed over.
+TEST_F(Component, AnUnusableRegisteredLibraryFallsBack) {
+  const std::filesystem::path dir =
+      std::filesystem::path(platform::ComponentRegistryPath()).parent_path();
+  const std::filesystem::path gone = dir / "deleted-build" / "lib" / "ZUVASORTMEM2.so";
+  const std::filesystem::path junk = dir / "junk" / "ZUVASORTMEM2.so";
+  std::filesystem::create_directories(junk.parent_path());
+  std::ofstream(junk) << "not a library";
+  platform::SetComponentFallbackDirectoriesForTesting(
+      std::vector{std::filesystem::path(kLibraryPath).parent_path()});
+
+  for (const std::filesystem::path& registered : {gone, junk}) {
+    ASSERT_TRUE(platform::RegisterComponent(zuvasort::kZuvaSortMemClassId,
+                                            {std::string(zuvasort::kProgId), registered.string(),
+                                             std::string(zuvasort::kTypeLibraryName)})
+                    .ok());
+    const std::string registryBefore = RegistryText();
+    zuvasort::SortJob job;
+    platform::CreateResult r = job.Create();
+    ASSERT_TRUE(r.status.ok()) << r.detail;
+    ASSERT_EQ(r.tried.size(), 1u);
+    EXPECT_EQ(r.tried[0].path, registered.string());
+    EXPECT_TRUE(r.tried[0].registered);
+    EXPECT_EQ(r.tried[0].problem, registered == gone ? platform::TriedLibrary::kMissing
+                                                     : platform::TriedLibrary::kNotLoadable);
+    EXPECT_EQ(job.SetParam("1,1"), 0);
+    EXPECT_EQ(job.Open(), 0);
+    EXPECT_EQ(RegistryText(), registryBefore);
+  }
+  platform::SetComponentFallbackDirectoriesForTesting(std::nullopt);
+}
+
+// Nothing usable anywhere: every file tried is named, and the command that
+// registers a library.
+TEST_F(Component, TheMessageNamesEveryFileTriedAndTheRegistration) {
+  const std::filesystem::path dir =
+      std::filesystem::path(platform::ComponentRegistryPath()).parent_path();
+  const std::filesystem::path gone = dir / "deleted-build" / "lib" / "ZUVASORTMEM2.so";
+  ASSERT_TRUE(platform::RegisterComponent(zuvasort::kZuvaSortMemClassId,
+                                          {std::string(zuvasort::kProgId), gone.string(),
+                                           std::string(zuvasort::kTypeLibraryName)})
+                  .ok());
+  platform::SetComponentFallbackDirectoriesForTesting(std::vector{dir / "a", dir / "b"});
+  zuvasort::SortJob job;
+  platform::CreateResult r = job.Create();
+  EXPECT_EQ(r.status.error, platform::kCannotCreateObject);
+  EXPECT_EQ(r.hresult, CO_E_DLLNOTFOUND);
+  ASSERT_EQ(r.tried.size(), 3u);
+  EXPECT_EQ(r.tried[1].path, (dir / "a" / "ZUVASORTMEM2.so").string());
+  EXPECT_FALSE(r.tried[1].registered);
+
+  const std::string message = zuvasort::LibraryMissingMessage(r);
+  platform::SetComponentFallbackDirectoriesForTesting(std::nullopt);
+  EXPECT_TRUE(message.starts_with(zuvasort::kLibraryMissingText)) << message;
+  for (const std::filesystem::path& p :
+       {gone, dir / "a" / "ZUVASORTMEM2.so", dir / "b" / "ZUVASORTMEM2.so"}) {
+    EXPECT_NE(message.find(p.string()), std::string::npos) << message;
+  }
+  EXPECT_NE(message.find("登録先にファイルがありません"), std::string::npos) << message;
+  EXPECT_NE(message.find("velunor_regsvr " + (dir / "a" / "ZUVASORTMEM2.so").string()),
+            std::string::npos)
+      << message;
 }
 
 TEST_F(Component, LoadedWhileAnObjectLivesAndUnloadedAfterTheLast) {

@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 #include <functional>
 
 #include "platform/qt_ui.h"
@@ -57,6 +58,73 @@ TEST(QtUi, EscapeAnswersCancelOrNo) {
   EXPECT_EQ(Answer(kOkCancel, Qt::Key_Escape, seen), kAnswerCancel);
   EXPECT_EQ(Answer(kOkOnly + kCritical, Qt::Key_Escape, seen), kAnswerOk);
   EXPECT_EQ(seen.buttons, QStringList{QStringLiteral("OK")});
+}
+
+// Raise and lower requests per window (Qt sends ZOrderChange for both).
+class ZOrderLog : public QObject {
+ public:
+  explicit ZOrderLog(std::initializer_list<QWidget*> windows) {
+    for (QWidget* w : windows) w->installEventFilter(this);
+  }
+  int Changes(QObject* w) const { return changes_.value(w); }
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::ZOrderChange) changes_[watched] += 1;
+    return false;
+  }
+
+ private:
+  QHash<QObject*, int> changes_;
+};
+
+bool StaysOnTop(QWidget& w) {
+  return w.windowFlags().testFlag(Qt::WindowStaysOnTopHint) ||
+         (w.windowHandle() != nullptr &&
+          w.windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
+}
+
+// "Topmost" after an ID lookup or a sort, "bottom" before another window
+// opens: both order the program's own windows; the main window never gets
+// the hint that would keep it above other programs.
+TEST(QtUiWindowOrder, TopmostAndBottomOrderOnlyTheProgramsOwnWindows) {
+  QWidget main;
+  main.setWindowTitle(QStringLiteral("Velunor2.0"));
+  main.resize(300, 200);
+  main.show();
+  QWidget list(&main, Qt::Window);
+  list.show();
+  QWidget hidden(&main, Qt::Window);
+  main.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
+  ASSERT_EQ(QGuiApplication::applicationState(), Qt::ApplicationActive);
+  QtUi ui(&main);
+  ZOrderLog log{&main, &list, &hidden};
+
+  ui.SetStayOnTop(true);
+  EXPECT_FALSE(StaysOnTop(main));
+  EXPECT_EQ(log.Changes(&main), 1);  // raised above the list
+  EXPECT_EQ(log.Changes(&list), 0);
+
+  ui.Lower();
+  EXPECT_FALSE(StaysOnTop(main));
+  EXPECT_EQ(log.Changes(&main), 1);  // not sent below other programs' windows
+  EXPECT_EQ(log.Changes(&list), 1);  // the program's own window goes above it
+  EXPECT_EQ(log.Changes(&hidden), 0);
+
+  ui.SetStayOnTop(false);
+  EXPECT_EQ(log.Changes(&main), 1);
+  EXPECT_FALSE(StaysOnTop(main));
+}
+
+TEST(QtUiWindowOrder, AStayOnTopHintLeftOnTheWindowIsTakenAway) {
+  QWidget main;
+  main.show();
+  main.windowHandle()->setFlag(Qt::WindowStaysOnTopHint, true);
+  QtUi ui(&main);
+  ui.SetStayOnTop(true);
+  EXPECT_FALSE(StaysOnTop(main));
+  main.windowHandle()->setFlag(Qt::WindowStaysOnTopHint, true);
+  ui.Lower();
+  EXPECT_FALSE(StaysOnTop(main));
 }
 
 }  // namespace

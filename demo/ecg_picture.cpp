@@ -1,11 +1,11 @@
-#include "bench/ecg/ecg_picture.h"
+#include "demo/ecg_picture.h"
 
 #include <QPainter>
 #include <QPainterPath>
 #include <cmath>
 #include <random>
 
-namespace bench {
+namespace demo {
 namespace {
 
 constexpr double kPxPerMm = 5.0;
@@ -31,7 +31,8 @@ double Beat(double t, const Wave (&waves)[5]) {
 
 }  // namespace
 
-QImage EcgPicture(std::uint32_t seed, const QString& caption, int width, int height) {
+QImage EcgPicture(std::uint32_t seed, const QString& caption, int width, int height,
+                  double heartRate) {
   std::mt19937 random(seed);
   std::uniform_real_distribution<double> unit(0.0, 1.0);
   QImage image(width, height, QImage::Format_RGB32);
@@ -47,7 +48,8 @@ QImage EcgPicture(std::uint32_t seed, const QString& caption, int width, int hei
     if (at < height) p.drawLine(QPointF(0, at), QPointF(width, at));
   }
 
-  const double heartRate = 55 + unit(random) * 50;  // beats a minute
+  const double chosenRate = 55 + unit(random) * 50;
+  if (heartRate <= 0) heartRate = chosenRate;
   const double rr = 60.0 / heartRate;
   const char* leads[4] = {"I", "II", "V1", "V5"};
   const double rowHeight = static_cast<double>(height) / 4;
@@ -90,8 +92,9 @@ QImage EcgPicture(std::uint32_t seed, const QString& caption, int width, int hei
   return image;
 }
 
-bool WriteEcgJpeg(const QString& path, std::uint32_t seed, const QString& caption) {
-  return EcgPicture(seed, caption).save(path, "JPG", 50);
+bool WriteEcgJpeg(const QString& path, std::uint32_t seed, const QString& caption,
+                  double heartRate) {
+  return EcgPicture(seed, caption, 800, 548, heartRate).save(path, "JPG", 50);
 }
 
-}  // namespace bench
+}  // namespace demo

@@ -1,4 +1,4 @@
-#include "bench/generator/generator.h"
+#include "demo/sample_drive.h"
 
 #include <array>
 #include <fstream>
@@ -10,7 +10,7 @@
 #include "store/store.h"
 #include "store/text_format.h"
 
-namespace bench {
+namespace demo {
 namespace {
 
 using namespace store;
@@ -143,4 +143,4 @@ std::vector<std::string> GenerateDrive(const std::filesystem::path& root, const 
   return images;
 }
 
-}  // namespace bench
+}  // namespace demo

@@ -1,0 +1,217 @@
+#!/usr/bin/env bash
+# Takes the screenshots of the user guide (docs/guide-ja.md) and the README
+# from the program itself, under Xvfb, on its demonstration drive, so that
+# the pictures stay what the program shows.
+#
+#   bash tools/make_guide_shots.sh [build-dir] [output-dir]
+#
+# build-dir defaults to build, output-dir to docs/images. Needs the program
+# and make_ecg_drive built, and xvfb, xdotool, imagemagick and x11-utils
+# (VELUNOR_DEV_TOOLS=1 bash tools/setup.sh). Nothing of the user's is read or
+# written: the data home and the configuration are temporary folders.
+#
+# One function per picture (shot_<name>), run in the order of SHOTS. To add a
+# window: write a function that opens it from the main window, takes the shot
+# with `shot NAME [WINDOW]`, and closes it again; then add its name to SHOTS.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=$(realpath "${1:-build}")
+out=$(realpath -m "${2:-docs/images}")
+program="$build/bin/Velunor2.0"
+generate="$build/bin/make_ecg_drive"
+for tool in "$program" "$generate"; do
+  [ -x "$tool" ] || { echo "no $tool: build it first" >&2; exit 1; }
+done
+mkdir -p "$out"
+
+SHOTS=(main calendar image_dialog department lead_site finding arrhythmia first_start sort_progress)
+# VELUNOR_SHOTS="main calendar" takes only those.
+[ -n "${VELUNOR_SHOTS:-}" ] && read -r -a SHOTS <<<"$VELUNOR_SHOTS"
+
+display=:${VELUNOR_DISPLAY:-98}
+size=${VELUNOR_SHOT_SIZE:-1366x768}
+home=$(mktemp -d /tmp/velunor-shots-XXXXXX)
+# A server on the display that is still going away would answer for a moment.
+for _ in $(seq 50); do [ -e "/tmp/.X${display#:}-lock" ] || break; sleep 0.1; done
+Xvfb "$display" -screen 0 "${size}x24" -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+app=""
+cleanup() {
+  [ -n "$app" ] && kill "$app" 2>/dev/null && wait "$app" 2>/dev/null || true
+  kill "$xvfb" 2>/dev/null || true
+  rm -rf "$home"
+}
+trap cleanup EXIT
+export DISPLAY=$display
+for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+if ! xdpyinfo >/dev/null 2>&1 || ! kill -0 "$xvfb" 2>/dev/null; then
+  echo "Xvfb $display did not start (display in use?)" >&2
+  exit 1
+fi
+# A home of its own: the program's data and settings go there, and the
+# pictures show the usual ~/.local/share/velunor2/... paths.
+export HOME="$home" XDG_RUNTIME_DIR="$home/run"
+mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+unset XDG_DATA_HOME XDG_CONFIG_HOME VELUNOR_DRIVE_C VELUNOR_COMPONENT_REGISTRY
+
+# The newest visible window whose title is exactly $1 (a pattern).
+window() {
+  local id=""
+  for _ in $(seq 100); do
+    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | tail -n 1 || true)
+    [ -n "$id" ] && break
+    sleep 0.1
+  done
+  [ -n "$id" ] || { echo "no window \"$1\"" >&2; exit 1; }
+  echo "$id"
+}
+focus() { xdotool windowfocus --sync "$1"; sleep 0.3; }
+taken=()
+# shot NAME [WINDOW]: the whole screen, or one window, as NAME.png.
+shot() {
+  taken+=("$1")
+  sleep 0.8
+  if [ -n "${2:-}" ]; then
+    import -window "$2" "$out/$1.png"
+  else
+    import -window root "$out/$1.png"
+  fi
+  echo "$out/$1.png"
+}
+# Starts the program with the given options and waits for its main window:
+# the window "Velunor2.0" that fills the screen (the progress window of a
+# first --demo start and the message boxes have the same title).
+start() {
+  kill -0 "$xvfb" 2>/dev/null || { echo "Xvfb $display has ended" >&2; exit 1; }
+  "$program" "$@" >>"$home/program.log" 2>&1 &
+  app=$!
+  main=""
+  local screen_width id width
+  screen_width=$(xdpyinfo | awk '/dimensions:/ {split($2, d, "x"); print d[1]}')
+  local deadline=$((SECONDS + 120))  # a first --demo start draws 200 pictures
+  while [ $SECONDS -lt $deadline ]; do
+    for id in $(xdotool search --onlyvisible --name '^Velunor2\.0$' 2>/dev/null || true); do
+      width=$(xdotool getwindowgeometry "$id" 2>/dev/null | awk '/Geometry:/ {split($2, g, "x"); print g[1]}')
+      [ "${width:-0}" -ge "$screen_width" ] && main=$id
+    done
+    [ -n "$main" ] && break
+    sleep 0.1
+  done
+  if [ -z "$main" ]; then
+    import -window root "$out/failed-start.png"
+    echo "the main window did not appear (screen: $out/failed-start.png)" >&2
+    cat "$home/program.log" >&2
+    exit 1
+  fi
+  focus "$main"
+}
+stop() {
+  kill "$app" 2>/dev/null || true
+  wait "$app" 2>/dev/null || true
+  app=""
+}
+# Opens a vocabulary window with its shortcut, takes it, closes it (閉じる).
+vocabulary() {
+  focus "$main"
+  xdotool key "$2"
+  local id
+  id=$(window "$3")
+  focus "$id"
+  shot "$1"
+  xdotool key alt+e
+  sleep 0.3
+}
+
+shot_main() { focus "$main"; shot main; }
+shot_calendar() {
+  focus "$main"
+  xdotool key F12
+  shot calendar
+  xdotool key F12
+}
+shot_image_dialog() {
+  focus "$main"
+  xdotool key F3
+  local id
+  id=$(window '画像読み込み')
+  focus "$id"
+  # The new recordings: the folder tree is the second control, SCAN the
+  # second folder under the root, the file list the third control.
+  xdotool key Tab Down Down
+  sleep 0.3
+  xdotool key Tab Home
+  shot image_dialog "$id"
+  xdotool key Escape
+  sleep 0.3
+}
+shot_department() { vocabulary vocabulary_department ctrl+a '所属登録'; }
+shot_lead_site() { vocabulary vocabulary_lead_site ctrl+u '誘導部位登録'; }
+shot_finding() { vocabulary vocabulary_finding ctrl+i '異常所見登録'; }
+shot_arrhythmia() { vocabulary vocabulary_arrhythmia ctrl+f '不整脈登録'; }
+# A fresh, empty drive: the hint about the built-in vocabularies.
+shot_first_start() {
+  stop
+  VELUNOR_DRIVE_C="$home/fresh" start
+  shot first_start
+  stop
+}
+# 100,000 examinations sorted by ID: the progress while the data file is read
+# and written again.
+shot_sort_progress() {
+  stop
+  "$generate" "$home/large" 100000 1 >/dev/null  # the picture of the last one
+  VELUNOR_DRIVE_C="$home/large" start
+  xdotool key ctrl+h
+  local box
+  box=$(window 'Velunor2\.0')  # the question, above the main window
+  focus "$box"
+  xdotool key Return
+  # Taken while the progress window is up: the window "Velunor2.0" 659
+  # pixels wide (9885 twips).
+  progress_shown() {
+    local id width
+    for id in $(xdotool search --onlyvisible --name '^Velunor2\.0$' 2>/dev/null || true); do
+      [ "$id" = "$main" ] && continue
+      width=$(xdotool getwindowgeometry "$id" 2>/dev/null | awk '/Geometry:/ {split($2, g, "x"); print g[1]}')
+      [ "${width:-0}" -eq 659 ] && return 0
+    done
+    return 1
+  }
+  for _ in $(seq 400); do
+    if progress_shown; then
+      # 100,000 records take well under a second: the program is held still
+      # (SIGSTOP) for each picture; the last one with the window up is kept.
+      for _ in $(seq 12); do
+        kill -STOP "$app"
+        progress_shown || { kill -CONT "$app"; break; }
+        import -window root "$home/sort.png"
+        kill -CONT "$app"
+        sleep 0.02
+      done
+      break
+    fi
+  done
+  [ -f "$home/sort.png" ] || import -window root "$home/sort.png"
+  mv "$home/sort.png" "$out/sort_progress.png"
+  taken+=(sort_progress)
+  echo "$out/sort_progress.png"
+  # "終了。" when it is done.
+  for _ in $(seq 300); do
+    id=$(xdotool search --onlyvisible --name '^Velunor2\.0$' 2>/dev/null | tail -n 1 || true)
+    [ -n "$id" ] && [ "$id" != "$main" ] && break
+    sleep 0.1
+  done
+  stop
+}
+
+start --demo
+for name in "${SHOTS[@]}"; do
+  [ -n "$app" ] || start --demo
+  "shot_$name"
+done
+stop
+# 256 colours: a third of the size, no visible difference.
+for name in "${taken[@]}"; do
+  convert "$out/$name.png" -dither None -colors 256 "PNG8:$out/$name.png"
+done
+echo "screenshots in $out"

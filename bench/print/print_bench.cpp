@@ -101,7 +101,7 @@ int FloorChild(const fs::path& root, int records) {
     writer.setPageSize(QPageSize(QPageSize::A4));
     QPainter painter(&writer);
     QFont font(QStringLiteral("IPAGothic"));
-    font.setPointSizeF(10);
+    font.setPointSizeF(views::kListFontSize);
     painter.setFont(font);
     const double column = 100, line = 200, ascent = QFontMetricsF(font, &writer).ascent();
     const int offsets[] = {0, 10, 20, 30, 43, 53, 63, 73};

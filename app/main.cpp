@@ -4,12 +4,12 @@
 
 #include "app/first_start.h"
 #include "app/options.h"
-
 #include "mainwin/form1.h"
 #include "platform/drive.h"
 #include "platform/drive_lock.h"
 #include "platform/file_system.h"
 #include "platform/japanese.h"
+#include "platform/qt_printer.h"
 #include "platform/qt_ui.h"
 #include "store/store.h"
 
@@ -28,6 +28,8 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Velunor2.0"));
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/velunor2-256.png")));
+  // Qt's own texts (context menus, the printer's dialogs) and the calendar
+  // in Japanese.
   platform::InstallJapanese(app);
 
   platform::QtUi ui;
@@ -55,7 +57,8 @@ int main(int argc, char** argv) {
       return 1;
   }
 
-  Form1 form(store, ui);
+  platform::QtPrinter printer;
+  Form1 form(store, ui, &printer);
   ui.SetParent(&form);
   // Starts the store and shows the window; closing it ends the program.
   form.Form_Load();

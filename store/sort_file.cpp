@@ -1,7 +1,6 @@
 #include "store/sort_file.h"
 
 #include <cmath>
-#include <optional>
 #include <span>
 #include <vector>
 
@@ -18,18 +17,12 @@ using platform::Status;
 
 constexpr std::string_view kLineEnd = "\r\n";
 
-// Why the last CreateComponentSortJob could not create the component (files
-// tried, the command that registers one), for the message of SortFile.
-std::optional<platform::CreateResult>& LastCreationFailure() {
-  static std::optional<platform::CreateResult> failure;
-  return failure;
-}
-
 class ComponentSortJob final : public SortJob {
  public:
   bool Create(platform::Ui& ui) {
-    if (platform::CreateResult created = job_.Create(); !created.status.ok()) {
-      LastCreationFailure() = std::move(created);
+    if (const platform::CreateResult created = job_.Create(); !created.status.ok()) {
+      // The library that was tried and the command that registers one.
+      ui.MsgBox(zuvasort::LibraryMissingMessage(created), platform::kCritical);
       return false;
     }
     job_.RouteMessagesTo(ui);
@@ -142,15 +135,8 @@ SortOutcome SortFile(Store& store, platform::Ui& ui, platform::Progress& progres
     }
   }
 
-  LastCreationFailure().reset();
   std::unique_ptr<SortJob> job = createJob ? createJob(ui) : nullptr;
-  if (!job) {
-    const std::optional<platform::CreateResult>& failure = LastCreationFailure();
-    ui.MsgBox(
-        failure ? zuvasort::LibraryMissingMessage(*failure) : std::string(kSortLibraryMissing),
-        platform::kCritical);
-    return SortOutcome::Failed;
-  }
+  if (!job) return SortOutcome::Failed;  // the factory said why
   // Every failure: the progress hidden, the message, then the job released.
   auto fail = [&](std::string_view message) {
     progress.Hide();

@@ -34,6 +34,8 @@ class SortJob {
 
 // Creates a job whose component shows its messages through `ui`; nullptr
 // when the component cannot be created.
+// A factory that cannot create the job tells the user why (through `ui`) and
+// returns null.
 using SortJobFactory = std::function<std::unique_ptr<SortJob>(platform::Ui& ui)>;
 
 // The sort component ZUVASORTMEM of the library ZUVASORTMEM2, created by its
@@ -88,9 +90,7 @@ inline constexpr std::string_view kSortLibraryMissing = zuvasort::kLibraryMissin
 // A status other than 0 (and 99 from GET) shows "SORT OPEN RTN NOT = 0 (21)"
 // (OPEN, PUT, MAIN, GET, CLOSE; OK, no icon), releases the job and leaves the
 // file as it was; a job that cannot be created shows kSortLibraryMissing
-// (critical; through CreateComponentSortJob followed by the files tried and
-// the command that registers a library, zuvasort::LibraryMissingMessage); a
-// file failure shows its error number. The progress is hidden
+// (critical); a file failure shows its error number. The progress is hidden
 // on every path. The records pass through CurrentRecord (examinations) or
 // PatientBuffer (patients) in the read phase.
 SortOutcome SortFile(Store& store, platform::Ui& ui, platform::Progress& progress,

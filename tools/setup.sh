@@ -6,10 +6,10 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6printsupport6 libqt6widgets6 libqt6gui6
   libgtest-dev googletest libjpeg-dev file dpkg-dev
-  fonts-ipafont-gothic qt6-translations-l10n
+  fonts-ipafont-gothic qt6-translations-l10n poppler-utils
 )
 if [ "${VELUNOR_DEV_TOOLS:-0}" = 1 ]; then
-  packages+=(xvfb xdotool imagemagick poppler-utils x11-utils desktop-file-utils librsvg2-bin)
+  packages+=(xvfb xdotool imagemagick x11-utils desktop-file-utils librsvg2-bin)
 fi
 missing=()
 for p in "${packages[@]}"; do

@@ -60,8 +60,11 @@ class ScriptedSortJob final : public store::SortJob {
 };
 
 store::SortJobFactory ScriptedSort::Factory() {
-  return [this](platform::Ui&) -> std::unique_ptr<store::SortJob> {
-    if (missing_) return nullptr;
+  return [this](platform::Ui& ui) -> std::unique_ptr<store::SortJob> {
+    if (missing_) {
+      ui.MsgBox(store::kSortLibraryMissing, platform::kCritical);
+      return nullptr;
+    }
     return std::make_unique<ScriptedSortJob>(*this);
   };
 }

@@ -41,9 +41,9 @@ enum class Staging {
 
 // What the patient lookup for the windows found.
 enum class LookupOutcome {
-  Done,         // FoundPatientNo holds the record number, or 0
-  EmptyMaster,  // the master holds no data; FoundPatientNo unchanged
-  ReadFailed,   // the scan stopped on a read error (LastError)
+  Done,          // FoundPatientNo holds the record number, or 0
+  EmptyMaster,   // the master holds no data; FoundPatientNo unchanged
+  ReadFailed,    // the scan stopped on a read error (LastError)
 };
 
 // The record store: the open record files and the module state that every

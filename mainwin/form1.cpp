@@ -86,6 +86,7 @@ Form1::Form1(store::Store& store, platform::Ui& ui, QWidget* parent)
   BuildControls();
   BuildMenus();
   ConnectLookupMenus();
+  ConnectListMenus();
   ConnectSortCommands();
   SetTabOrder();
   for (QWidget* w : findChildren<QWidget*>()) w->installEventFilter(this);

@@ -1,0 +1,201 @@
+#include "views/list_views.h"
+
+#include <QSlider>
+#include <QWidget>
+
+#include "platform/qt_text.h"
+#include "store/forms/list_pages.h"
+#include "store/list_pages.h"
+#include "store/text_format.h"
+#include "views/form13.h"
+#include "views/form5.h"
+
+using platform::S;
+using store::ExamField;
+
+namespace {
+
+constexpr const char* kCarriageReturn = "\r";
+
+// An image name that stays a plain file name inside the image directory.
+bool SafeImageName(std::string_view name) {
+  if (name.find_first_of("\\/:*?\"<>|") != std::string_view::npos) return false;
+  for (unsigned char c : name) {
+    if (c < 0x20) return false;
+  }
+  return name != "." && name != "..";
+}
+
+bool SameIgnoringAsciiCase(std::string_view a, std::string_view b) {
+  auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (lower(a[i]) != lower(b[i])) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+ListViews::ListViews(store::Store& store, platform::Ui& ui, QWidget* owner)
+    : QObject(owner), store_(store), ui_(ui) {
+  setObjectName(QStringLiteral("ListViews"));
+  form5_ = new Form5(*this, owner);
+  form13_ = new Form13(*this, owner);
+  store::ClearListRows1(*form5_);
+  store::ClearListRows2(*form13_);
+}
+
+void ListViews::SetPrintRange(std::function<void()> openPrintRange) {
+  openPrintRange_ = std::move(openPrintRange);
+  form5_->EnablePrint(static_cast<bool>(openPrintRange_));
+  form13_->EnablePrint(static_cast<bool>(openPrintRange_));
+}
+
+bool ListViews::ListOpen() const { return drawn_ && store_.WorkFileNo != nullptr; }
+
+void ListViews::Redraw() {
+  store::ClearListRows1(*form5_);
+  store::ClearListRows2(*form13_);
+  if (platform::Status s = store::ShowListPage(store_, form5_, form13_); !s.ok()) {
+    ui_.ShowErrorNumber(s.error);
+  }
+  drawn_ = true;
+}
+
+void ListViews::ShowFirstPage() {
+  store::FirstListPage(store_);
+  Redraw();
+  form13_->hide();
+  Show(form5_);
+}
+
+void ListViews::ShowAgain() { Show(form5_); }
+
+platform::Status ListViews::DiscardList() {
+  drawn_ = false;
+  form5_->hide();
+  form13_->hide();
+  return store::DiscardWorkFile(store_);
+}
+
+void ListViews::Show(QWidget* view) {
+  if (showWindow) {
+    showWindow(view);
+    return;
+  }
+  view->show();
+  view->raise();
+  view->activateWindow();
+}
+
+bool ListViews::ListStillOpen() {
+  if (store_.WorkFileNo) return true;
+  drawn_ = false;
+  form5_->hide();
+  form13_->hide();
+  ui_.MsgBox("表示するデータがありません。", platform::kExclamation);
+  return false;
+}
+
+void ListViews::PreviousPage() {
+  if (store_.LongOperationRunning() || !ListStillOpen()) return;
+  if (!store::PreviousListPage(store_)) {
+    ui_.MsgBox("データは以上です。", platform::kCritical);
+    return;
+  }
+  Redraw();
+}
+
+void ListViews::NextPage() {
+  if (store_.LongOperationRunning() || !ListStillOpen()) return;
+  if (!store::NextListPage(store_)) {
+    ui_.MsgBox("データは以上です。", platform::kCritical);
+    return;
+  }
+  Redraw();
+}
+
+void ListViews::SliderPage(QSlider* own) {
+  if (store_.LongOperationRunning() || store_.RecordCount < 2) return;
+  if (!ListStillOpen()) return;
+  store::GoToListPage(store_, own->value());
+  Redraw();
+}
+
+void ListViews::OpenRowRecord(QWidget* view, const QString& fileNumber) {
+  if (store_.LongOperationRunning() || !ListStillOpen()) return;
+  const int n = store::RowRecordNumber(store_, S(fileNumber));
+  if (n == 0 || !showExamination) return;
+  if (!showExamination(n)) return;
+  view->hide();
+  if (QWidget* owner = qobject_cast<QWidget*>(parent())) owner->window()->activateWindow();
+}
+
+int ListViews::ReadRowRecord(const QString& fileNumber) {
+  if (store_.LongOperationRunning() || !ListStillOpen()) return 0;
+  const int n = store::RowRecordNumber(store_, S(fileNumber));
+  if (n == 0) return 0;
+  if (platform::Status s = store_.ReadCurrentRecord(n); !s.ok()) {
+    ui_.ShowErrorNumber(s.error);
+    return 0;
+  }
+  return n;
+}
+
+void ListViews::ShowRowImage(const QString& fileNumber) {
+  if (ReadRowRecord(fileNumber) == 0) return;
+  const std::string name = store_.CurrentRecord.Get(ExamField::ImageName);
+  const std::string fileName = name + ".jpg";
+  const std::string found =
+      SafeImageName(name) ? store_.Files().Dir(std::string(store::kImageDir) + fileName) : "";
+  if (!SameIgnoringAsciiCase(found, fileName)) {
+    ui_.MsgBox("画像：" + fileName + "はありません。");
+    return;
+  }
+  if (showZoom) showZoom(std::string(store::kImageDir) + found);
+}
+
+void ListViews::ShowRowComment(const QString& fileNumber) {
+  if (ReadRowRecord(fileNumber) == 0) return;
+  const std::string comment = store_.CurrentRecord.Get(ExamField::Comment);
+  ui_.MsgBox(comment.empty() ? "コメントはありません。" : comment);
+}
+
+void ListViews::ShowRowFindings(const QString& fileNumber) {
+  if (ReadRowRecord(fileNumber) == 0) return;
+  std::string text;
+  for (int i = 0; i < 5; ++i) {
+    if (i > 0) text += kCarriageReturn;
+    text += store_.CurrentRecord.Get(store::LeadSiteField(i)) + "/" +
+            store_.CurrentRecord.Get(store::FindingField(i));
+  }
+  ui_.MsgBox(text);
+}
+
+void ListViews::ShowRowArrhythmias(const QString& fileNumber) {
+  if (ReadRowRecord(fileNumber) == 0) return;
+  std::string text;
+  for (int i = 0; i < 5; ++i) {
+    if (i > 0) text += kCarriageReturn;
+    text += store_.CurrentRecord.Get(store::ArrhythmiaField(i));
+  }
+  ui_.MsgBox(text);
+}
+
+void ListViews::Close() {
+  if (store_.LongOperationRunning()) return;
+  if (platform::Status s = DiscardList(); !s.ok()) ui_.ShowErrorNumber(s.error);
+}
+
+void ListViews::ShowView1() {
+  if (store_.LongOperationRunning()) return;
+  Show(form5_);
+  form13_->hide();
+}
+
+void ListViews::ShowView2() {
+  if (store_.LongOperationRunning()) return;
+  Show(form13_);
+  form5_->hide();
+}

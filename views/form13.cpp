@@ -86,6 +86,7 @@ Form13::Form13(ListViews& list, QWidget* parent) : QMainWindow(parent, Qt::Windo
       l->setFont(boxFont);
       l->setSelectionMode(QAbstractItemView::NoSelection);
       l->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+      l->setTextElideMode(Qt::ElideNone);
     }
     Tag(Text1[r]->viewport(), r, kComment);
     Tag(List1[r]->viewport(), r, kFindings);

@@ -100,6 +100,9 @@ Form5::Form5(ListViews& list, QWidget* parent) : QMainWindow(parent, Qt::Window)
     Image1[r]->setToolTip(QStringLiteral("画像を表示"));
     Image1[r]->setProperty("row", r);
     Image1[r]->installEventFilter(this);
+    QSizePolicy keep = Image1[r]->sizePolicy();
+    keep.setRetainSizeWhenHidden(true);
+    Image1[r]->setSizePolicy(keep);
     grid->addWidget(Image1[r], r + 1, 9);
     grid->setRowStretch(r + 1, 1);
   }

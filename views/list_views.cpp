@@ -57,10 +57,13 @@ bool ListViews::ListOpen() const { return drawn_ && store_.WorkFileNo != nullptr
 void ListViews::Redraw() {
   store::ClearListRows1(*form5_);
   store::ClearListRows2(*form13_);
-  if (platform::Status s = store::ShowListPage(store_, form5_, form13_); !s.ok()) {
-    ui_.ShowErrorNumber(s.error);
+  const platform::Status s = store::ShowListPage(store_, form5_, form13_);
+  // The picture cell only where a row holds a record.
+  for (int r = 0; r < store::kRowsPerPage; ++r) {
+    form5_->Image1[r]->setVisible(!form5_->Label2[r]->text().isEmpty());
   }
   drawn_ = true;
+  if (!s.ok()) ui_.ShowErrorNumber(s.error);
 }
 
 void ListViews::ShowFirstPage() {

@@ -35,7 +35,8 @@ enum class SortOutcome {
 // file byte for byte as it was; the progress window is hidden on every path.
 // The caller (the main window) runs RemoveWorkFile first and decides what the
 // form shows afterwards.
-SortOutcome SortDataFile(store::Store& store, platform::Ui& ui, platform::Progress& progress, SortOrder order);
+SortOutcome SortDataFile(store::Store& store, platform::Ui& ui, platform::Progress& progress,
+                         SortOrder order);
 
 // The message shown when the sort component cannot be created.
 inline constexpr std::string_view kSortLibraryMissing =

@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QPointer>
 #include <functional>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -15,12 +16,17 @@ namespace widgets {
 // A command of a window that reads or writes the store: it does nothing while
 // a long operation runs (the sort component and the progress window let
 // pending events run, so a shortcut or a click could otherwise start a second
-// command inside the first).
+// command inside the first). The signal's arguments are passed on when the
+// command takes them (QAction::triggered's `checked` is dropped otherwise).
 template <typename F>
 auto Guarded(store::Store& store, F command) {
   return [&store, command = std::move(command)](auto&&... args) {
     if (store.LongOperationRunning()) return;
-    command(std::forward<decltype(args)>(args)...);
+    if constexpr (std::is_invocable_v<F&, decltype(args)...>) {
+      command(std::forward<decltype(args)>(args)...);
+    } else {
+      command();
+    }
   };
 }
 

@@ -2,7 +2,6 @@
 // created on first use as a window of its own above the main window.
 #include <QAction>
 #include <QLineEdit>
-#include <QSlider>
 
 #include "mainwin/form1.h"
 #include "store/list_pages.h"
@@ -121,19 +120,13 @@ class ListMenus : public QObject {
 }  // namespace
 
 void Form1::ConnectListMenus() {
-  // A row of a list opens its record here: read into CurrentRecord, the form
-  // reloaded, Label14 and the slider set.
-  auto* menus = new ListMenus(*this, store_, ui_, [this](int n) {
-    if (!ShowRecord(n)) return false;
-    Text2->setEnabled(false);
-    Slider1->setValue(n);
-    return true;
-  });
+  // A row of a list opens its record here, through the record port.
+  auto* menus = new ListMenus(*this, store_, ui_, [this](int n) { return ShowExamination(n); });
   for (QAction* item : {itiran, kensaku, C_ITIRAN}) item->setEnabled(true);
   connect(itiran, &QAction::triggered, menus,
-          widgets::Guarded(store_, [menus](auto&&...) { menus->itiran_Click(); }));
+          widgets::Guarded(store_, [menus] { menus->itiran_Click(); }));
   connect(kensaku, &QAction::triggered, menus,
-          widgets::Guarded(store_, [menus](auto&&...) { menus->kensaku_Click(); }));
+          widgets::Guarded(store_, [menus] { menus->kensaku_Click(); }));
   connect(C_ITIRAN, &QAction::triggered, menus,
-          widgets::Guarded(store_, [menus](auto&&...) { menus->C_ITIRAN_Click(); }));
+          widgets::Guarded(store_, [menus] { menus->C_ITIRAN_Click(); }));
 }

@@ -1,5 +1,6 @@
 #include "views/list_views.h"
 
+#include <QLabel>
 #include <QSlider>
 #include <QWidget>
 

@@ -44,8 +44,8 @@ Form13::Form13(ListViews& list, QWidget* parent) : QMainWindow(parent, Qt::Windo
   setWindowTitle(QStringLiteral("一覧②"));
   const int points = views::ListFontSize(this);
   setFont(widgets::FormFont(points));
-  // The boxes hold more text a row; a size smaller keeps two lines of a list in view.
-  const QFont boxFont = widgets::FormFont(std::max(points - 2, 10));
+  // The boxes hold more text a row; a size smaller keeps more of a list in view.
+  const QFont boxFont = widgets::FormFont(std::max(points - 1, 10));
 
   auto* client = new QWidget(this);
   client->setObjectName(QStringLiteral("client"));

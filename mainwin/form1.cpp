@@ -374,6 +374,8 @@ bool Form1::ShowStoredRecord(int n) {
   store::FillLookupLists(store_, *this);
   store::ShowCurrentRecord(store_, ui_, *this);
   shownRecord_ = n;
+  storedPictureOf_ = PictureShown() ? n : 0;
+  lookupFill_.reset();
   Label14->setText(QString::number(n));
   {
     const QSignalBlocker quiet(Slider1);
@@ -387,6 +389,8 @@ void Form1::StartNewExamination() {
   store::FillLookupLists(store_, *this);
   Text1[0]->setText(store::DateText(Today()));
   shownRecord_ = store_.RecordCount + 1;
+  storedPictureOf_ = 0;
+  lookupFill_.reset();
   Label14->setText(QString::number(shownRecord_));
   Text2->setEnabled(true);
   Text1[1]->setFocus();
@@ -499,6 +503,12 @@ void Form1::Leave(QWidget* w) {
   if (w == Text1[1]) check = 1;
   if (w == Text2) check = 2;
   if (check < 0 || shutDown_) return;
+  // 登録 ran this field's check already, on the text it still holds.
+  std::optional<QString>& checked = checkedText_[static_cast<std::size_t>(check)];
+  const QString text = check == 2 ? Text2->text() : Text1[check]->text();
+  const bool alreadyChecked = checked && *checked == text;
+  checked.reset();
+  if (alreadyChecked) return;
   // The check runs once the focus has arrived at the next control, so that
   // it may move the focus itself.
   pendingLeave_.push_back(check);

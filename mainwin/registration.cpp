@@ -130,6 +130,7 @@ std::string Form1::StoredImageName() const {
 
 void Form1::D_touroku_Click() {
   RunPendingLeaveCheck();
+  if (!CheckFocusedField()) return;
   if (!RegistrationFieldsComplete()) return;
   const std::string imageName = StoredImageName();
   const int n = ShownRecordNumber();
@@ -194,7 +195,12 @@ void Form1::D_touroku_Click() {
     ui_.ShowErrorNumber(s.error);
     return;
   }
-  (void)StorePicture(imageName);
+  // The record's own JPEG, shown as it was loaded, stays byte for byte: only
+  // a picture newly loaded for the record is converted.
+  const bool ownPictureUnchanged =
+      storedPictureOf_ == n && PictureShown() &&
+      EqualsIgnoringAsciiCase(stored.Get(ExamField::ImageName), imageName);
+  if (!ownPictureUnchanged) (void)StorePicture(imageName);
   StartNewExamination();
 }
 
@@ -351,6 +357,7 @@ Dialog* Form1::ImageLoadDialog() {
     dialog_ = new Dialog(
         store_, ui_,
         [this](const QImage& picture) {
+          storedPictureOf_ = 0;
           Image1->setPixmap(QPixmap::fromImage(picture));
           Image1->setVisible(true);
           store::ShowImageFileFacts(store_, *this);

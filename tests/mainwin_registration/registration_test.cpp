@@ -288,17 +288,21 @@ TEST_F(RegistrationTest, RegisteringWithoutALoadedPictureStoresNoOtherPicture) {
   EXPECT_EQ(ImageDirectory().count("nopic.jpg"), 0u);
 }
 
-TEST_F(RegistrationTest, OverwriteYesRewritesThePositionAndItsPicture) {
+// A correction leaves the record's own picture byte for byte: it is not
+// converted again (each conversion would lose quality) and no conversion
+// message is shown.
+TEST_F(RegistrationTest, OverwriteYesRewritesThePositionAndKeepsItsPicture) {
   Seed(5);
   Start();
   const std::string before = Data();
+  const std::string jpeg = drive.ReadBytes("C:\\VLN2\\GAZOU\\img5.jpg");
   form->Slider1->setValue(5);
   form->Slider1_Click();
   ASSERT_EQ(form->Label14->text(), QStringLiteral("5"));
   form->Text1[2]->setText(QStringLiteral("訂正後"));
   ui.Expect("このデータを上書きしますか？", kAnswerYes);
-  ui.Expect("ファイルのフォーマットがBMP形式ではありません。");
   form->D_touroku_Click();
+  EXPECT_EQ(drive.ReadBytes("C:\\VLN2\\GAZOU\\img5.jpg"), jpeg);
 
   ASSERT_EQ(Data().size(), 5 * kLength);
   EXPECT_EQ(Data().substr(0, 4 * kLength), before.substr(0, 4 * kLength));

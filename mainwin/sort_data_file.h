@@ -5,7 +5,7 @@
 #include "platform/progress.h"
 #include "platform/status.h"
 #include "platform/ui.h"
-#include "store/records.h"
+#include "store/sort_file.h"
 #include "store/store.h"
 
 namespace mainwin {
@@ -18,29 +18,22 @@ enum class SortOrder {
 
 // What a sort of the data file came to.
 enum class SortOutcome {
-  Sorted,   // the data file is in the new order, "終了。" was shown
+  Sorted,   // the data file is in the new order (a failure after the
+            // replacement has been shown by its error number)
   Refused,  // no data, one record, or the user answered No
   Failed,   // a message was shown; the data file is exactly as it was
 };
 
-// Sorts "VLN2.ekg" through the sort component ZUVASORTMEM2, created by class
-// identity: every record's key field as stored plus its position "000000" is
-// handed to the component, the sorted lines pass through "TESTOUT.TXT"
-// (cp932, CRLF), and the records are copied in the new order into
-// "TEMP.DATA", renumbered "000000", which then replaces the data file in one
-// atomic step. `progress` shows the read and the write phase.
-//
-// Every failure shows its message ("SORT PUT RTN NOT = 0 (30)", ...; a
-// missing or unregistered component its own message) and leaves the data
-// file byte for byte as it was; the progress window is hidden on every path.
-// The caller (the main window) runs RemoveWorkFile first and decides what the
-// form shows afterwards.
-SortOutcome SortDataFile(store::Store& store, platform::Ui& ui, platform::Progress& progress,
-                         SortOrder order);
+// Sorts "VLN2.ekg" by `order` with store::SortFile (store/sort_file.h),
+// showing the read and the write phase in `progress`. The caller (the main
+// window) runs RemoveWorkFile first and decides what the form shows
+// afterwards. `createJob` is the component's creation (by class identity
+// unless a test hands in another).
+SortOutcome SortDataFile(
+    store::Store& store, platform::Ui& ui, platform::Progress& progress, SortOrder order,
+    const store::SortJobFactory& createJob = store::SortJobFactory(store::CreateComponentSortJob));
 
 // The message shown when the sort component cannot be created.
-inline constexpr std::string_view kSortLibraryMissing =
-    "並べ替えライブラリ ZUVASORTMEM2 を使用できません。\n"
-    "ライブラリが見つからないか、登録されていません。データは変更されていません。";
+inline constexpr std::string_view kSortLibraryMissing = store::kSortLibraryMissing;
 
 }  // namespace mainwin

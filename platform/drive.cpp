@@ -4,9 +4,7 @@
 #include <system_error>
 
 namespace platform {
-namespace {
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
     unsigned char x = static_cast<unsigned char>(a[i]);
@@ -17,8 +15,6 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
   }
   return true;
 }
-
-}  // namespace
 
 DataDrive::DataDrive(std::filesystem::path root) : root_(std::move(root)) {}
 
@@ -82,7 +78,7 @@ std::string FindNameIgnoringCase(const std::filesystem::path& dir, std::string_v
   }
   for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
     std::string stored = it->path().filename().string();
-    if (EqualsIgnoringCase(stored, name)) return stored;
+    if (EqualsIgnoringAsciiCase(stored, name)) return stored;
   }
   return {};
 }

@@ -32,6 +32,10 @@ class DataDrive {
   std::filesystem::path root_;
 };
 
+// True when `a` and `b` are equal but for the letter case of ASCII letters,
+// as Windows compares file names.
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
+
 // Finds `name` in `dir` ignoring ASCII letter case. Returns the stored name,
 // or an empty string when no entry matches.
 std::string FindNameIgnoringCase(const std::filesystem::path& dir, std::string_view name);

@@ -54,7 +54,8 @@ class PosixRandomFile : public RandomFile {
   Status ReadAt(std::uint64_t offset, std::span<char> out, std::size_t& got) override {
     got = 0;
     while (got < out.size()) {
-      ssize_t n = ::pread(fd_, out.data() + got, out.size() - got, static_cast<off_t>(offset + got));
+      ssize_t n =
+          ::pread(fd_, out.data() + got, out.size() - got, static_cast<off_t>(offset + got));
       if (n < 0) {
         if (errno == EINTR) continue;
         return Status::Error(ErrorFromErrno(errno));
@@ -68,8 +69,8 @@ class PosixRandomFile : public RandomFile {
   Status WriteAt(std::uint64_t offset, std::span<const char> bytes) override {
     std::size_t done = 0;
     while (done < bytes.size()) {
-      ssize_t n =
-          ::pwrite(fd_, bytes.data() + done, bytes.size() - done, static_cast<off_t>(offset + done));
+      ssize_t n = ::pwrite(fd_, bytes.data() + done, bytes.size() - done,
+                           static_cast<off_t>(offset + done));
       if (n < 0) {
         if (errno == EINTR) continue;
         return Status::Error(ErrorFromErrno(errno));
@@ -185,6 +186,38 @@ Status PosixFileSystem::ListFiles(std::string_view dir, std::vector<std::string>
     if (it->is_regular_file(typeEc)) names.push_back(it->path().filename().string());
   }
   return FromErrorCode(ec);
+}
+
+Status PosixFileSystem::ListDirectories(std::string_view dir, std::vector<std::string>& names) {
+  names.clear();
+  std::error_code ec;
+  for (std::filesystem::directory_iterator it(HostPath(dir), ec), end; !ec && it != end;
+       it.increment(ec)) {
+    std::error_code typeEc;
+    if (it->is_directory(typeEc)) names.push_back(it->path().filename().string());
+  }
+  return FromErrorCode(ec);
+}
+
+Status PosixFileSystem::ReadFile(std::string_view path, std::string& bytes) {
+  bytes.clear();
+  const std::string host = HostPath(path).string();
+  const int fd = ::open(host.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return Status::Error(ErrorFromErrno(errno));
+  char buffer[64 * 1024];
+  for (;;) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      const int saved = errno;
+      ::close(fd);
+      return Status::Error(ErrorFromErrno(saved));
+    }
+    if (n == 0) break;
+    bytes.append(buffer, static_cast<std::size_t>(n));
+  }
+  ::close(fd);
+  return Status::Ok();
 }
 
 }  // namespace platform

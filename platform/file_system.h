@@ -49,6 +49,11 @@ class FileSystem {
   virtual ~FileSystem() = default;
 
   virtual const DataDrive& Drive() const = 0;
+  // The host path of `path` on the data drive. Everything else in the
+  // program reads and writes files through this interface; the few places
+  // that must hand a path to a library that opens the file itself (Qt
+  // writing a picture, see platform/pictures.h) use this, and what they do
+  // is not seen by a file system that wraps or replaces the disk.
   std::filesystem::path HostPath(std::string_view path) const { return Drive().ToHost(path); }
 
   // Opens for read and write, creating the file when missing.
@@ -68,6 +73,11 @@ class FileSystem {
   virtual Status SyncDirectory(std::string_view dir) = 0;
   // Names of the plain files in a directory.
   virtual Status ListFiles(std::string_view dir, std::vector<std::string>& names) = 0;
+  // Names of the directories in a directory.
+  virtual Status ListDirectories(std::string_view dir, std::vector<std::string>& names) = 0;
+  // The whole content of an existing file, opened for reading only (a
+  // read-only file can be read); a missing file is "file not found".
+  virtual Status ReadFile(std::string_view path, std::string& bytes) = 0;
 };
 
 class PosixFileSystem : public FileSystem {
@@ -86,6 +96,8 @@ class PosixFileSystem : public FileSystem {
   Status Rename(std::string_view from, std::string_view to) override;
   Status SyncDirectory(std::string_view dir) override;
   Status ListFiles(std::string_view dir, std::vector<std::string>& names) override;
+  Status ListDirectories(std::string_view dir, std::vector<std::string>& names) override;
+  Status ReadFile(std::string_view path, std::string& bytes) override;
 
  private:
   DataDrive drive_;

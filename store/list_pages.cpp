@@ -1,48 +1,11 @@
 #include "store/list_pages.h"
 
 #include <algorithm>
-#include <memory>
-#include <span>
 
+#include "store/rebuilds.h"
 #include "store/text_format.h"
 
 namespace store {
-namespace {
-
-constexpr const char* kWorkFileCopy = "C:\\VLN2\\TEMP.DATA.new";
-constexpr std::size_t kCopyPiece = 1024 * 1024;
-
-Status CopyInPieces(platform::FileSystem& fs, std::string_view from, std::string_view to,
-                    platform::Progress& progress) {
-  std::unique_ptr<platform::RandomFile> in;
-  std::unique_ptr<platform::RandomFile> out;
-  if (Status s = fs.OpenRandom(from, in); !s.ok()) return s;
-  std::uint64_t length = 0;
-  if (Status s = in->Length(length); !s.ok()) return s;
-  if (fs.Exists(to)) {
-    if (Status s = fs.Delete(to); !s.ok()) return s;
-  }
-  if (Status s = fs.OpenRandom(to, out); !s.ok()) return s;
-  const auto records = static_cast<int>(length / kExamRecordLength);
-  progress.BeginPhase("処理中・・・・", records);
-  std::vector<char> piece(kCopyPiece);
-  for (std::uint64_t offset = 0; offset < length;) {
-    const std::size_t want =
-        static_cast<std::size_t>(std::min<std::uint64_t>(kCopyPiece, length - offset));
-    std::size_t got = 0;
-    if (Status s = in->ReadAt(offset, std::span<char>(piece.data(), want), got); !s.ok()) return s;
-    if (got != want) return Status::Error(platform::kDeviceIoError);
-    if (Status s = out->WriteAt(offset, std::span<const char>(piece.data(), got)); !s.ok()) {
-      return s;
-    }
-    offset += got;
-    progress.Advance(static_cast<int>(offset / kExamRecordLength));
-  }
-  return Status::Ok();
-}
-
-}  // namespace
-
 std::int32_t PagesFor(std::int32_t count) {
   if (count <= 0) return 0;
   return count / kRowsPerPage + (count % kRowsPerPage != 0 ? 1 : 0);
@@ -107,20 +70,10 @@ std::int32_t RowRecordNumber(const Store& store, std::string_view fileNumber) {
 }
 
 Status OpenListOfAllRecords(Store& store, platform::Progress& progress) {
-  platform::FileSystem& fs = store.Files();
-  store.CloseAllFiles();
-  Status copied = CopyInPieces(fs, kDataFile, kWorkFileCopy, progress);
-  if (copied.ok()) copied = fs.Rename(kWorkFileCopy, kWorkFile);
-  progress.Hide();
-  if (!copied.ok() && fs.Exists(kWorkFileCopy)) (void)fs.Delete(kWorkFileCopy);
-  Status result = store.OpenAllFiles();
-  if (!copied.ok()) result = copied;
-  if (copied.ok() || fs.Exists(kWorkFile)) {
-    if (Status s = store.OpenWorkFile(); result.ok()) result = s;
-  }
-  store.CountWorkRecords();
-  if (copied.ok()) FirstListPage(store);
-  return result;
+  const RebuildResult copied = CopyToStaging(store, Staging::WorkFile, &progress);
+  if (!store.WorkFileNo) store.ListCount = 0;
+  if (copied.Changed()) FirstListPage(store);
+  return copied.status;
 }
 
 Status DiscardWorkFile(Store& store) {

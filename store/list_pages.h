@@ -63,15 +63,12 @@ struct ListRow {
 // of the data file (empty, below 1 or beyond RecordCount).
 std::int32_t RowRecordNumber(const Store& store, std::string_view fileNumber);
 
-// 一覧's working file: a byte-for-byte copy of the data file. Every file is
-// closed, the copy is written under a passing name ("TEMP.DATA.new") and,
-// once complete, put in place of any earlier "TEMP.DATA" in one atomic step;
-// every file is reopened, the working file opened and counted (ListCount) and
-// the first page set. The copy is reported to `progress` under "処理中・・・・".
-// When a step fails the passing file is removed and the earlier working file
-// (if any) stays as it was, so a list never shows half a copy; every file is
-// reopened (the working file too when it exists) and the failure returned.
-// Runs as a long operation: the caller holds a store::LongOperation.
+// 一覧's working file: a byte-for-byte copy of the data file, put in place of
+// any earlier "TEMP.DATA" in one atomic step (CopyToStaging), opened and
+// counted (ListCount), and the first page set. The copy is reported to
+// `progress`. A failed copy leaves the earlier working file (if any) as it
+// was and open, so a list never shows half a copy; without one ListCount is
+// 0. Runs as a long operation: the caller holds a store::LongOperation.
 [[nodiscard]] Status OpenListOfAllRecords(Store& store, platform::Progress& progress);
 
 // Ends the list: when "TEMP.DATA" exists the working file is closed and

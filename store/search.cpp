@@ -67,26 +67,6 @@ BoxCheck CheckDayBox(std::string_view day, std::string_view month, std::string_v
   return {BoxCheck::Accepted, FormatNumber(NumericValue(day), "00"), {}};
 }
 
-std::string FormatIdBox(std::string_view id) {
-  if (id.empty()) return {};
-  // Text that reads whole as a number; anything else is kept as typed.
-  std::string_view t = TrimBlanks(id);
-  std::size_t i = 0;
-  if (i < t.size() && (t[i] == '+' || t[i] == '-')) ++i;
-  bool digits = false, point = false;
-  for (; i < t.size(); ++i) {
-    if (t[i] >= '0' && t[i] <= '9') {
-      digits = true;
-    } else if (t[i] == '.' && !point) {
-      point = true;
-    } else {
-      return std::string(id);
-    }
-  }
-  if (!digits) return std::string(id);
-  return FormatNumber(NumericValue(t), "000000");
-}
-
 CriteriaRefusal CheckCriteria(const SearchCriteria& c) {
   if (NumericValue(c.ageTo) < NumericValue(c.ageFrom)) return CriteriaRefusal::AgeRange;
   if (c.year.empty() && c.id.empty() && c.name.empty() && c.sex.empty() && c.ageFrom.empty() &&

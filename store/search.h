@@ -51,9 +51,6 @@ BoxCheck CheckMonthBox(std::string_view month, std::string_view year);
 // a value outside 1-31 is refused; else two digits. A day without month and
 // year passes (and is no criterion).
 BoxCheck CheckDayBox(std::string_view day, std::string_view month, std::string_view year);
-// The ID box: a number becomes six digits (12 -> "000012"); other text and
-// an empty box stay as they are.
-std::string FormatIdBox(std::string_view id);
 
 // --- The checks of OK --------------------------------------------------------
 

@@ -95,7 +95,7 @@ Status Store::CloseReplaceReopen(const std::function<Status()>& replace, bool re
   return result;
 }
 
-Status Store::Rebuild(Staging staging, const std::function<Status()>& produce) {
+RebuildResult Store::Rebuild(Staging staging, const std::function<Status()>& produce) {
   const bool work = staging == Staging::WorkFile;
   const char* stagingPath = work ? kWorkFile : kScratchFile;
   const char* livePath = work ? kDataFile : kMasterFile;
@@ -107,37 +107,34 @@ Status Store::Rebuild(Staging staging, const std::function<Status()>& produce) {
     return CloseReplaceReopen(
         [&] { return fs_.Exists(stagingPath) ? fs_.Delete(stagingPath) : Status::Ok(); });
   };
+  auto unchanged = [&](Status s) {
+    (void)discardStaging();
+    return RebuildResult::Unchanged(s);
+  };
 
   // Start from an empty staging file.
-  if (Status s = discardStaging(); !s.ok()) return s;
+  if (Status s = discardStaging(); !s.ok()) return RebuildResult::Unchanged(s);
   if (work) {
-    if (Status s = OpenWorkFile(); !s.ok()) {
-      (void)discardStaging();
-      return s;
-    }
+    if (Status s = OpenWorkFile(); !s.ok()) return unchanged(s);
   }
-  if (!stagingFile()) {
-    (void)discardStaging();
-    return Status::Error(platform::kBadFileNameOrNumber);
-  }
+  if (!stagingFile()) return unchanged(Status::Error(platform::kBadFileNameOrNumber));
 
-  if (Status s = stagingFile()->SetWriteBehind(true); !s.ok()) {
-    (void)discardStaging();
-    return s;
-  }
+  if (Status s = stagingFile()->SetWriteBehind(true); !s.ok()) return unchanged(s);
   Status produced = produce();
   if (produced.ok()) produced = stagingFile()->Flush();
-  if (!produced.ok()) {
-    (void)discardStaging();
-    return produced;
-  }
+  if (!produced.ok()) return unchanged(produced);
 
+  bool renamed = false;
   Status replaced = CloseReplaceReopen([&] {
     if (Status s = fs_.Rename(stagingPath, livePath); !s.ok()) return s;
+    renamed = true;
     return fs_.SyncDirectory(liveDir);
   });
-  if (!replaced.ok() && fs_.Exists(stagingPath)) (void)discardStaging();
-  return replaced;
+  if (renamed) {
+    return replaced.ok() ? RebuildResult::Done() : RebuildResult::ChangedThenFailed(replaced);
+  }
+  if (fs_.Exists(stagingPath)) (void)discardStaging();
+  return RebuildResult::Unchanged(replaced);
 }
 
 Status Store::ReadCurrentRecord(std::int32_t n) {

@@ -39,11 +39,35 @@ enum class Staging {
   ScratchFile,  // "KARIKAN.DATA" replaces "KANJYA.MASTA"
 };
 
+// What a rebuild came to.
+enum class RebuildOutcome {
+  Replaced,            // the live file holds the new records; every file is open
+  Unchanged,           // a step failed before the replacement: the live file is as it was
+  ReplacedThenFailed,  // the live file holds the new records, but a later step (making
+                       // the rename durable, reopening the files) failed
+};
+
+struct [[nodiscard]] RebuildResult {
+  RebuildOutcome outcome = RebuildOutcome::Replaced;
+  Status status;  // the first failure; Ok when Replaced
+
+  bool ok() const { return outcome == RebuildOutcome::Replaced; }
+  // The live file holds the new records (whether or not a later step failed).
+  bool Changed() const { return outcome != RebuildOutcome::Unchanged; }
+  static RebuildResult Done() { return {}; }
+  static RebuildResult Unchanged(Status s) { return {RebuildOutcome::Unchanged, s}; }
+  static RebuildResult ChangedThenFailed(Status s) {
+    return {RebuildOutcome::ReplacedThenFailed, s};
+  }
+  // The failure as a plain status, for callers that only show it.
+  operator Status() const { return status; }
+};
+
 // What the patient lookup for the windows found.
 enum class LookupOutcome {
-  Done,          // FoundPatientNo holds the record number, or 0
-  EmptyMaster,   // the master holds no data; FoundPatientNo unchanged
-  ReadFailed,    // the scan stopped on a read error (LastError)
+  Done,         // FoundPatientNo holds the record number, or 0
+  EmptyMaster,  // the master holds no data; FoundPatientNo unchanged
+  ReadFailed,   // the scan stopped on a read error (LastError)
 };
 
 // The record store: the open record files and the module state that every
@@ -88,10 +112,14 @@ class Store {
   // open (WorkFileNo or ScratchFileNo), `produce` writes the new records into
   // it while the live file is still open for reading; then the staging file
   // is flushed to disk, every file closed, the staging file renamed over the
-  // live file in one atomic step and every file reopened. When any step fails
-  // the live file is left whole, the staging file is removed, every file is
-  // reopened and the failure returned.
-  [[nodiscard]] Status Rebuild(Staging staging, const std::function<Status()>& produce);
+  // live file in one atomic step, the rename made durable and every file
+  // reopened and counted.
+  // When a step before the rename fails (or `produce` fails), the outcome is
+  // Unchanged: the live file is left whole, the staging file is removed and
+  // every file reopened. When the rename was done but making it durable or
+  // reopening failed, the outcome is ReplacedThenFailed: the live file holds
+  // the new records, and the failure is returned with it.
+  RebuildResult Rebuild(Staging staging, const std::function<Status()>& produce);
 
   // Reads record n of the data file into CurrentRecord.
   [[nodiscard]] Status ReadCurrentRecord(std::int32_t n);

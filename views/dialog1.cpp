@@ -12,6 +12,7 @@
 #include <algorithm>
 
 #include "platform/qt_text.h"
+#include "store/entry_rules.h"
 #include "store/long_operation.h"
 #include "store/text_format.h"
 #include "views/list_views.h"
@@ -270,7 +271,7 @@ bool Dialog1::CheckDateBox(int index) {
 }
 
 void Dialog1::Text2_LostFocus() {
-  const QString formatted = Q(store::FormatIdBox(S(Text2->text())));
+  const QString formatted = Q(store::FormatPatientId(S(Text2->text())));
   if (formatted != Text2->text()) Text2->setText(formatted);
 }
 

@@ -6,6 +6,7 @@
 
 #include "platform/qt_text.h"
 #include "store/forms/list_pages.h"
+#include "store/image_files.h"
 #include "store/list_pages.h"
 #include "store/text_format.h"
 #include "views/form13.h"
@@ -17,24 +18,6 @@ using store::ExamField;
 namespace {
 
 constexpr const char* kCarriageReturn = "\r";
-
-// An image name that stays a plain file name inside the image directory.
-bool SafeImageName(std::string_view name) {
-  if (name.find_first_of("\\/:*?\"<>|") != std::string_view::npos) return false;
-  for (unsigned char c : name) {
-    if (c < 0x20) return false;
-  }
-  return name != "." && name != "..";
-}
-
-bool SameIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
-}
 
 }  // namespace
 
@@ -150,11 +133,9 @@ int ListViews::ReadRowRecord(const QString& fileNumber) {
 void ListViews::ShowRowImage(const QString& fileNumber) {
   if (ReadRowRecord(fileNumber) == 0) return;
   const std::string name = store_.CurrentRecord.Get(ExamField::ImageName);
-  const std::string fileName = name + ".jpg";
-  const std::string found =
-      SafeImageName(name) ? store_.Files().Dir(std::string(store::kImageDir) + fileName) : "";
-  if (!SameIgnoringAsciiCase(found, fileName)) {
-    ui_.MsgBox("画像：" + fileName + "はありません。");
+  const std::string found = store::FindImageFile(store_.Files(), name);
+  if (found.empty()) {
+    ui_.MsgBox("画像：" + name + ".jpgはありません。");
     return;
   }
   if (showZoom) showZoom(std::string(store::kImageDir) + found);

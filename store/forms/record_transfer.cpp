@@ -3,7 +3,6 @@
 #include <QCalendarWidget>
 #include <QComboBox>
 #include <QImage>
-#include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
@@ -11,9 +10,11 @@
 #include <QSlider>
 #include <QStringList>
 
+#include "platform/pictures.h"
 #include "platform/qt_ui.h"
 #include "store/forms/entry_rules.h"
 #include "store/forms/image_facts.h"
+#include "store/image_files.h"
 #include "store/text_format.h"
 
 namespace store {
@@ -45,24 +46,6 @@ void Refill(QComboBox* combo, const QStringList& items) {
   combo->addItems(items);
   combo->setCurrentIndex(-1);
   combo->setEditText(text);
-}
-
-// An image name that stays a plain file name inside the image directory.
-bool SafeImageName(std::string_view name) {
-  if (name.find_first_of("\\/:*?\"<>|") != std::string_view::npos) return false;
-  for (unsigned char c : name) {
-    if (c < 0x20) return false;
-  }
-  return name != "." && name != "..";
-}
-
-bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
 }
 
 // Empties a combo's list and its text, as clearing a combo does on Windows.
@@ -120,24 +103,22 @@ void ShowCurrentRecord(Store& store, platform::Ui& ui, MainForm& form) {
   const std::string imageName = r.Get(ExamField::ImageName);
   form.Text2->setText(Q(imageName));
 
-  const std::string fileName = imageName + ".jpg";
-  const std::string path = std::string(kImageDir) + fileName;
-  store.FoundImageFile = SafeImageName(imageName) ? store.Files().Dir(path) : std::string();
-  if (!EqualIgnoringAsciiCase(store.FoundImageFile, fileName)) {
-    ui.MsgBox("画像：" + fileName + "はありません。");
+  store.FoundImageFile = FindImageFile(store.Files(), imageName);
+  if (store.FoundImageFile.empty()) {
+    ui.MsgBox("画像：" + imageName + ".jpgはありません。");
     return;
   }
 
   form.Image1->clear();
-  QImageReader reader(QString::fromStdString(
-      store.Files().HostPath(std::string(kImageDir) + store.FoundImageFile).string()));
-  QImage picture = reader.read();
+  int error = platform::kNoError;
+  QImage picture =
+      platform::ReadPicture(store.Files(), std::string(kImageDir) + store.FoundImageFile, &error);
   if (picture.isNull()) {
-    ui.ShowErrorNumber(platform::kInvalidPicture);
+    ui.ShowErrorNumber(error);
     return;
   }
   form.Image1->setPixmap(QPixmap::fromImage(std::move(picture)));
-  store.ImageSourcePath = path;
+  store.ImageSourcePath = ImagePath(imageName);
   ShowImageFileFacts(store, form);
 }
 

@@ -21,9 +21,10 @@ void ClearRecordForm(Store& store, MainForm& form);
 // it is missing, "画像：<name>.jpgはありません。" is shown and the previous
 // picture and ImageSourcePath stay; otherwise the picture is shown stretched,
 // ImageSourcePath names the file and its facts are shown. Label14 is left to
-// the caller. An image name that would reach outside the image directory is
-// treated as missing; a file that is no picture empties the picture and shows
-// run-time error 481.
+// the caller. An image name that is no storable name (IsStorableImageName,
+// store/image_files.h) is treated as missing; a file that cannot be read or
+// is no picture empties the picture and shows its error number (481 for no
+// picture).
 void ShowCurrentRecord(Store& store, platform::Ui& ui, MainForm& form);
 
 // The form -> CurrentRecord: RecordNo from Label14 and every field but

@@ -11,6 +11,7 @@
 #include "store/store.h"
 #include "store/text_format.h"
 #include "tests/support/fake_ui.h"
+#include "tests/support/records.h"
 #include "tests/support/temp_drive.h"
 
 namespace {
@@ -26,17 +27,15 @@ TEST(Form1Sort, CtrlHSortsByIdAndReloadsTheShownRecord) {
                                           {std::string(zuvasort::kProgId), VELUNOR_SORT_LIBRARY,
                                            std::string(zuvasort::kTypeLibraryName)})
                   .ok());
-  std::string bytes;
-  int n = 0;
+  std::vector<ExamRecord> records;
   for (const char* id : {"000300", "000100", "000200"}) {
-    ExamRecord r;
-    r.Set(ExamField::RecordNo, FormatNumber(++n, "000000"));
-    r.Set(ExamField::PatientId, id);
-    r.Set(ExamField::ExamDate, "2006/01/0" + std::to_string(n));
-    r.Set(ExamField::Name, std::string("患者") + id);
-    bytes += r.Bytes();
+    const int n = static_cast<int>(records.size()) + 1;
+    records.push_back(testing_support::Exam(n)
+                          .With(ExamField::PatientId, id)
+                          .With(ExamField::Name, std::string("患者") + id)
+                          .With(ExamField::ImageName, ""));
   }
-  t.WriteBytes(kDataFile, bytes);
+  t.WriteBytes(kDataFile, testing_support::FileBytes(records));
 
   platform::PosixFileSystem files{t.Drive()};
   Store store{files};

@@ -14,6 +14,8 @@
 #include "store/text_format.h"
 #include "tests/support/fake_ui.h"
 #include "tests/support/faulty_file_system.h"
+#include "tests/support/records.h"
+#include "tests/support/scripted_sort.h"
 #include "tests/support/temp_drive.h"
 
 namespace {
@@ -26,26 +28,20 @@ using testing_support::FakeUi;
 using testing_support::TempDrive;
 
 ExamRecord Exam(int position, const std::string& id, const std::string& date) {
-  ExamRecord r;
-  r.Set(ExamField::RecordNo, FormatNumber(position, "000000"));
-  r.Set(ExamField::PatientId, id);
-  r.Set(ExamField::ExamDate, date);
-  r.Set(ExamField::Name, "患者" + std::to_string(position));
-  r.Set(ArrhythmiaField(4), "心房細動" + std::to_string(position));
-  r.Set(ExamField::ImageName, "E" + std::to_string(position));
-  return r;
+  return testing_support::Exam(position)
+      .With(ExamField::PatientId, id)
+      .With(ExamField::ExamDate, date);
 }
 
 class SortTest : public ::testing::Test {
  protected:
   void SetUp() override {
     setenv("VELUNOR_COMPONENT_REGISTRY", (t.Root() / "components.ini").c_str(), 1);
-    unsetenv("VELUNOR_TEST_SORT_FAIL");
   }
   void TearDown() override {
     store.CloseAllFiles();
     platform::FreeUnusedLibraries();
-    unsetenv("VELUNOR_TEST_SORT_FAIL");
+    EXPECT_EQ(scripted.Live(), 0);
     EXPECT_TRUE(ui.Unexpected().empty()) << ui.Unexpected().front();
   }
   void Register(const char* library) {
@@ -76,6 +72,8 @@ class SortTest : public ::testing::Test {
   Store store{files};
   FakeUi ui;
   Dialog2 progress;
+  // Jobs in this process, handed to the sort through its job factory.
+  testing_support::ScriptedSort scripted;
 };
 
 using Values = std::vector<std::string>;
@@ -152,14 +150,14 @@ TEST_F(SortTest, AMissingOrUnregisteredComponentTouchesNothing) {
 // The sort lines as they pass through the exchange file: a GET that fails
 // after the third line leaves the lines written so far.
 TEST_F(SortTest, TheExchangeLinesAreKeyAsStoredAndPosition) {
-  Register(VELUNOR_SCRIPTED_LIBRARY);
-  setenv("VELUNOR_TEST_SORT_FAIL", "GET:44:4", 1);
+  scripted.FailAt("GET", 44, 4);
   WriteData({Exam(1, "000300", "2006/01/03"), Exam(2, "000100", "2006/01/01"),
              Exam(3, "000200", "2006/01/02")});
   const std::string before = t.ReadBytes(kDataFile);
   ui.Expect("データをＩＤ順に並べ替えます。", platform::kAnswerYes);
   ui.Expect("SORT GET RTN NOT = 0 (44)");
-  EXPECT_EQ(SortDataFile(store, ui, progress, SortOrder::ById), SortOutcome::Failed);
+  EXPECT_EQ(SortDataFile(store, ui, progress, SortOrder::ById, scripted.Factory()),
+            SortOutcome::Failed);
   EXPECT_EQ(t.ReadBytes(kSortExchangeFile), "000100000002\r\n000200000003\r\n000300000001\r\n");
   EXPECT_EQ(t.ReadBytes(kDataFile), before);
 }
@@ -167,35 +165,40 @@ TEST_F(SortTest, TheExchangeLinesAreKeyAsStoredAndPosition) {
 // Whatever call of the component fails, its message names the call and the
 // status, the progress window is gone and the data file is byte-identical.
 TEST_F(SortTest, EveryFailingCallLeavesTheDataFileAsItWas) {
-  Register(VELUNOR_SCRIPTED_LIBRARY);
   WriteData({Exam(1, "000300", "2006/01/03"), Exam(2, "000100", "2006/01/01"),
              Exam(3, "000200", "2006/01/02")});
   const std::string before = t.ReadBytes(kDataFile);
   t.WriteBytes(kSortExchangeFile, "left over\r\n");
   struct Case {
-    const char* script;
+    const char* call;
+    std::int32_t status;
+    int from;
     const char* message;
   };
-  for (const Case& c :
-       {Case{"OPEN:21", "SORT OPEN RTN NOT = 0 (21)"}, Case{"PUT:30", "SORT PUT RTN NOT = 0 (30)"},
-        Case{"PUT:90:2", "SORT PUT RTN NOT = 0 (90)"},
-        Case{"MAIN:43", "SORT MAIN RTN NOT = 0 (43)"}, Case{"GET:40", "SORT GET RTN NOT = 0 (40)"},
-        Case{"CLOSE:33", "SORT CLOSE RTN NOT = 0 (33)"}}) {
-    setenv("VELUNOR_TEST_SORT_FAIL", c.script, 1);
+  for (const Case& c : {Case{"OPEN", 21, 1, "SORT OPEN RTN NOT = 0 (21)"},
+                        Case{"PUT", 30, 1, "SORT PUT RTN NOT = 0 (30)"},
+                        Case{"PUT", 90, 2, "SORT PUT RTN NOT = 0 (90)"},
+                        Case{"MAIN", 43, 1, "SORT MAIN RTN NOT = 0 (43)"},
+                        Case{"GET", 40, 1, "SORT GET RTN NOT = 0 (40)"},
+                        Case{"CLOSE", 33, 1, "SORT CLOSE RTN NOT = 0 (33)"}}) {
+    scripted.FailAt(c.call, c.status, c.from);
     ui.Expect("データをＩＤ順に並べ替えます。", platform::kAnswerYes);
     ui.Expect(c.message);
-    EXPECT_EQ(SortDataFile(store, ui, progress, SortOrder::ById), SortOutcome::Failed) << c.script;
+    EXPECT_EQ(SortDataFile(store, ui, progress, SortOrder::ById, scripted.Factory()),
+              SortOutcome::Failed)
+        << c.message;
     EXPECT_EQ(ui.Boxes().back().style, platform::kOkOnly);
-    EXPECT_EQ(t.ReadBytes(kDataFile), before) << c.script;
-    EXPECT_FALSE(progress.isVisible()) << c.script;
+    EXPECT_EQ(t.ReadBytes(kDataFile), before) << c.message;
+    EXPECT_FALSE(progress.isVisible()) << c.message;
     EXPECT_EQ(store.RecordCount, 3);
-    platform::FreeUnusedLibraries();
+    EXPECT_EQ(scripted.Live(), 0) << c.message;
   }
-  // The same component sorting without a failure.
-  unsetenv("VELUNOR_TEST_SORT_FAIL");
+  // The same jobs sorting without a failure.
+  scripted.Heal();
   ui.Expect("データをＩＤ順に並べ替えます。", platform::kAnswerYes);
   ui.Expect("終了。");
-  EXPECT_EQ(SortDataFile(store, ui, progress, SortOrder::ById), SortOutcome::Sorted);
+  EXPECT_EQ(SortDataFile(store, ui, progress, SortOrder::ById, scripted.Factory()),
+            SortOutcome::Sorted);
   EXPECT_EQ(Column(ExamField::PatientId), (Values{"000100", "000200", "000300"}));
 }
 

@@ -9,25 +9,22 @@
 
 #include "store/store.h"
 #include "store/text_format.h"
-#include "tests/support/temp_drive.h"
+#include "tests/support/memory_file_system.h"
+#include "tests/support/records.h"
 
 namespace {
 
 using namespace store;
-using testing_support::TempDrive;
 
 class PatientLookupTest : public ::testing::Test {
  protected:
   void WriteMaster(const std::vector<int>& ids) {
-    std::string bytes;
+    std::vector<PatientRecord> master;
     for (std::size_t i = 0; i < ids.size(); ++i) {
-      PatientRecord p;
-      p.Set(PatientField::RecordNo, FormatNumber(static_cast<double>(i + 1), "0000000000"));
-      p.Set(PatientField::PatientId, FormatNumber(ids[i], "000000"));
-      p.Set(PatientField::Name, "患者");
-      bytes += p.Bytes();
+      master.push_back(testing_support::Patient(ids[i]).With(
+          PatientField::RecordNo, FormatNumber(static_cast<double>(i + 1), "0000000000")));
     }
-    t.WriteBytes(kMasterFile, bytes);
+    files.WriteBytes(kMasterFile, testing_support::FileBytes(master));
     ASSERT_TRUE(s.StartUp().ok());
     s.PatientProbeLog = &probes;
   }
@@ -36,8 +33,7 @@ class PatientLookupTest : public ::testing::Test {
     s.FindPatientById(id);
     return probes;
   }
-  TempDrive t;
-  platform::PosixFileSystem files{t.Drive()};
+  testing_support::MemoryFileSystem files;
   Store s{files};
   std::vector<std::int32_t> probes;
 };

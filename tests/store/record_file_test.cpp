@@ -7,6 +7,7 @@
 #include "store/record_file.h"
 #include "store/records.h"
 #include "tests/support/faulty_file_system.h"
+#include "tests/support/records.h"
 #include "tests/support/temp_drive.h"
 
 namespace {
@@ -16,12 +17,7 @@ using testing_support::TempDrive;
 
 constexpr const char* kPath = "C:\\VLN2\\VLN2.ekg";
 
-ExamRecord Numbered(int n) {
-  ExamRecord r;
-  r.Set(ExamField::RecordNo, std::to_string(n));
-  r.Set(ExamField::Name, "検査" + std::to_string(n));
-  return r;
-}
+ExamRecord Numbered(int n) { return testing_support::Exam(n); }
 
 class RecordFileTest : public ::testing::Test {
  protected:

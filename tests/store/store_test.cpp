@@ -5,29 +5,16 @@
 #include "store/store.h"
 #include "store/text_format.h"
 #include "tests/support/faulty_file_system.h"
+#include "tests/support/records.h"
 #include "tests/support/temp_drive.h"
 
 namespace {
 
 using namespace store;
+using testing_support::Exam;
+using testing_support::ExamFileBytes;
 using testing_support::FaultyFileSystem;
 using testing_support::TempDrive;
-
-ExamRecord Exam(int n) {
-  ExamRecord r;
-  r.Set(ExamField::RecordNo, FormatNumber(n, "000000"));
-  r.Set(ExamField::PatientId, FormatNumber(100 + n, "000000"));
-  r.Set(ExamField::Name, "患者" + std::to_string(n));
-  r.Set(FindingField(n % 5), "所見" + std::to_string(n));
-  r.Set(ExamField::ImageName, "IMG" + std::to_string(n));
-  return r;
-}
-
-std::string ExamFileBytes(int count) {
-  std::string bytes;
-  for (int n = 1; n <= count; ++n) bytes += Exam(n).Bytes();
-  return bytes;
-}
 
 // Rebuild that keeps every record but `drop`, renumbered in six digits.
 Status DropRecord(Store& s, int drop) {
@@ -165,9 +152,7 @@ TEST_F(StoreTest, AProducerFailureIsReturnedAndTheLiveFileStays) {
 }
 
 TEST_F(StoreTest, MasterRebuildGoesThroughTheScratchFile) {
-  PatientRecord p;
-  p.Set(PatientField::PatientId, "000010");
-  t.WriteBytes(kMasterFile, std::string(p.Bytes()));
+  t.WriteBytes(kMasterFile, testing_support::Patient(10).Bytes());
   ASSERT_TRUE(s.StartUp().ok());
   Status st = s.Rebuild(Staging::ScratchFile, [this]() -> Status {
     for (std::int32_t n = 1; n <= s.PatientCount; ++n) {

@@ -16,7 +16,10 @@ class FaultyFile : public platform::RandomFile {
     return inner_->WriteAt(offset, bytes);
   }
   platform::Status Length(std::uint64_t& length) override { return inner_->Length(length); }
-  platform::Status Sync() override { return inner_->Sync(); }
+  platform::Status Sync() override {
+    if (platform::Status s = owner_.BeforeSync(); !s.ok()) return s;
+    return inner_->Sync();
+  }
 
  private:
   std::unique_ptr<platform::RandomFile> inner_;
@@ -25,30 +28,41 @@ class FaultyFile : public platform::RandomFile {
 
 }  // namespace
 
+FaultyFileSystem::FaultyFileSystem(platform::DataDrive drive)
+    : owned_(std::make_unique<platform::PosixFileSystem>(std::move(drive))), inner_(*owned_) {}
+
+void FaultyFileSystem::Heal() {
+  writes_.Arm(0, 0);
+  renames_.Arm(0, 0);
+  syncs_.Arm(0, 0);
+  opens_.Arm(0, 0);
+  renameError_ = 0;
+  deleteError_ = 0;
+}
+
 platform::Status FaultyFileSystem::OpenRandom(std::string_view path,
                                               std::unique_ptr<platform::RandomFile>& out) {
+  if (platform::Status s = opens_.Next(); !s.ok()) return s;
   std::unique_ptr<platform::RandomFile> inner;
-  if (platform::Status s = PosixFileSystem::OpenRandom(path, inner); !s.ok()) return s;
+  if (platform::Status s = inner_.OpenRandom(path, inner); !s.ok()) return s;
   out = std::make_unique<FaultyFile>(std::move(inner), *this);
   return platform::Status::Ok();
 }
 
-platform::Status FaultyFileSystem::BeforeWrite() {
-  ++writesSeen_;
-  if (writesUntilFailure_ > 0 && --writesUntilFailure_ == 0) {
-    return platform::Status::Error(writeError_);
-  }
-  return platform::Status::Ok();
-}
-
 platform::Status FaultyFileSystem::Rename(std::string_view from, std::string_view to) {
+  if (platform::Status s = renames_.Next(); !s.ok()) return s;
   if (renameError_ != 0) return platform::Status::Error(renameError_);
-  return PosixFileSystem::Rename(from, to);
+  return inner_.Rename(from, to);
 }
 
 platform::Status FaultyFileSystem::Delete(std::string_view path) {
   if (deleteError_ != 0) return platform::Status::Error(deleteError_);
-  return PosixFileSystem::Delete(path);
+  return inner_.Delete(path);
+}
+
+platform::Status FaultyFileSystem::SyncDirectory(std::string_view dir) {
+  if (platform::Status s = syncs_.Next(); !s.ok()) return s;
+  return inner_.SyncDirectory(dir);
 }
 
 }  // namespace testing_support

@@ -1,45 +1,92 @@
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "platform/file_system.h"
 
 namespace testing_support {
 
-// A real file system that can be told to fail: on the n-th write from now,
-// on every rename, or on every delete, with a chosen run-time error.
-class FaultyFileSystem : public platform::PosixFileSystem {
+// A file system that wraps another and can be told to fail: on the n-th
+// write, rename, sync or open from now, on every rename or every delete,
+// with a chosen run-time error. Everything else goes to the wrapped one.
+class FaultyFileSystem : public platform::FileSystem {
  public:
-  using PosixFileSystem::PosixFileSystem;
+  explicit FaultyFileSystem(platform::FileSystem& inner) : inner_(inner) {}
+  // Wraps a disk file system of its own on `drive`.
+  explicit FaultyFileSystem(platform::DataDrive drive);
 
-  // The `n`-th WriteAt from now (1 = the next) fails with `error`.
-  void FailNthWrite(int n, int error = platform::kDiskFull) {
-    writesUntilFailure_ = n;
-    writeError_ = error;
-  }
+  // The `n`-th RandomFile::WriteAt from now (1 = the next) fails with `error`.
+  void FailNthWrite(int n, int error = platform::kDiskFull) { writes_.Arm(n, error); }
+  // The `n`-th Rename from now fails with `error`, leaving both names as they were.
+  void FailNthRename(int n, int error = platform::kPermissionDenied) { renames_.Arm(n, error); }
+  // The `n`-th sync from now (RandomFile::Sync or SyncDirectory) fails.
+  void FailNthSync(int n, int error = platform::kDeviceIoError) { syncs_.Arm(n, error); }
+  // The `n`-th OpenRandom from now fails, opening (or creating) nothing.
+  void FailNthOpen(int n, int error = platform::kPermissionDenied) { opens_.Arm(n, error); }
   void FailRenames(int error = platform::kPermissionDenied) { renameError_ = error; }
   void FailDeletes(int error = platform::kPermissionDenied) { deleteError_ = error; }
-  void Heal() {
-    writesUntilFailure_ = 0;
-    renameError_ = 0;
-    deleteError_ = 0;
-  }
-  int WritesSeen() const { return writesSeen_; }
+  void Heal();
 
+  int WritesSeen() const { return writes_.seen; }
+  int RenamesSeen() const { return renames_.seen; }
+  int SyncsSeen() const { return syncs_.seen; }
+  int OpensSeen() const { return opens_.seen; }
+
+  const platform::DataDrive& Drive() const override { return inner_.Drive(); }
   platform::Status OpenRandom(std::string_view path,
                               std::unique_ptr<platform::RandomFile>& out) override;
-  platform::Status Rename(std::string_view from, std::string_view to) override;
+  std::string Dir(std::string_view path) override { return inner_.Dir(path); }
+  bool Exists(std::string_view path) override { return inner_.Exists(path); }
+  bool IsDirectory(std::string_view path) override { return inner_.IsDirectory(path); }
+  platform::Status Facts(std::string_view path, platform::FileFacts& out) override {
+    return inner_.Facts(path, out);
+  }
+  platform::Status CreateDirectory(std::string_view path) override {
+    return inner_.CreateDirectory(path);
+  }
   platform::Status Delete(std::string_view path) override;
+  platform::Status Copy(std::string_view from, std::string_view to) override {
+    return inner_.Copy(from, to);
+  }
+  platform::Status Rename(std::string_view from, std::string_view to) override;
+  platform::Status SyncDirectory(std::string_view dir) override;
+  platform::Status ListFiles(std::string_view dir, std::vector<std::string>& names) override {
+    return inner_.ListFiles(dir, names);
+  }
+  platform::Status ListDirectories(std::string_view dir, std::vector<std::string>& names) override {
+    return inner_.ListDirectories(dir, names);
+  }
+  platform::Status ReadFile(std::string_view path, std::string& bytes) override {
+    return inner_.ReadFile(path, bytes);
+  }
 
-  // Called by the wrapped files on every write.
-  platform::Status BeforeWrite();
+  // Called by the wrapped files.
+  platform::Status BeforeWrite() { return writes_.Next(); }
+  platform::Status BeforeSync() { return syncs_.Next(); }
 
  private:
-  int writesUntilFailure_ = 0;
-  int writeError_ = 0;
+  // Counts calls of one kind and fails the armed one.
+  struct Trigger {
+    int until = 0;
+    int error = 0;
+    int seen = 0;
+    void Arm(int n, int e) {
+      until = n;
+      error = e;
+    }
+    platform::Status Next() {
+      ++seen;
+      if (until > 0 && --until == 0) return platform::Status::Error(error);
+      return platform::Status::Ok();
+    }
+  };
+
+  std::unique_ptr<platform::FileSystem> owned_;
+  platform::FileSystem& inner_;
+  Trigger writes_, renames_, syncs_, opens_;
   int renameError_ = 0;
   int deleteError_ = 0;
-  int writesSeen_ = 0;
 };
 
 }  // namespace testing_support

@@ -1,0 +1,241 @@
+#include "store/rebuilds.h"
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "store/text_format.h"
+
+namespace store {
+namespace {
+
+using platform::Status;
+
+// Shows one phase and hides the progress on every path.
+class Phase {
+ public:
+  Phase(platform::Progress* progress, std::string_view caption, int maximum) : progress_(progress) {
+    if (progress_ != nullptr) progress_->BeginPhase(caption, maximum);
+  }
+  ~Phase() {
+    if (progress_ != nullptr) progress_->Hide();
+  }
+  Phase(const Phase&) = delete;
+  Phase& operator=(const Phase&) = delete;
+  void Advance(int value) {
+    if (progress_ != nullptr) progress_->Advance(value);
+  }
+
+ private:
+  platform::Progress* progress_;
+};
+
+bool IsExams(Staging staging) { return staging == Staging::WorkFile; }
+
+std::unique_ptr<RecordFile>& LiveFile(Store& store, Staging staging) {
+  return IsExams(staging) ? store.DataFileNo : store.MasterFileNo;
+}
+
+std::unique_ptr<RecordFile>& StagingFile(Store& store, Staging staging) {
+  return IsExams(staging) ? store.WorkFileNo : store.ScratchFileNo;
+}
+
+std::int32_t LiveCount(const Store& store, Staging staging) {
+  return IsExams(staging) ? store.RecordCount : store.PatientCount;
+}
+
+Status BadRecordNumber() { return Status::Error(platform::kBadRecordNumber); }
+
+double IdValue(const PatientRecord& r) {
+  return NumericValue(TrimBlanks(r.Raw(PatientField::PatientId)));
+}
+
+const std::string kBlankPatientNo(10, ' ');
+
+}  // namespace
+
+RebuildResult DeleteAndRenumber(Store& store, Staging staging, std::int32_t n,
+                                platform::Progress* progress) {
+  const std::int32_t count = LiveCount(store, staging);
+  if (n < 1 || n > count) return RebuildResult::Unchanged(BadRecordNumber());
+  Phase phase(progress, kProcessingCaption, count);
+  return store.Rebuild(staging, [&]() -> Status {
+    std::int32_t j = 0;
+    for (std::int32_t i = 1; i <= count; ++i) {
+      phase.Advance(i);
+      if (i == n) continue;
+      ++j;
+      if (IsExams(staging)) {
+        if (Status s = store.ReadCurrentRecord(i); !s.ok()) return s;
+        store.CopyToWorkRecord();
+        store.WorkRecord.Set(ExamField::RecordNo, FormatNumber(j, "000000"));
+        if (Status s = store.WorkFileNo->Write(j, store.WorkRecord); !s.ok()) return s;
+      } else {
+        if (Status s = store.MasterFileNo->Read(i, store.PatientBuffer); !s.ok()) return s;
+        store.CopyToScratchBuffer();
+        store.ScratchBuffer.Set(PatientField::RecordNo, FormatNumber(j, "0000000000"));
+        if (Status s = store.ScratchFileNo->Write(j, store.ScratchBuffer); !s.ok()) return s;
+      }
+    }
+    return Status::Ok();
+  });
+}
+
+RebuildResult ReorderByPositions(Store& store, Staging staging,
+                                 std::span<const std::int32_t> positions,
+                                 platform::Progress* progress) {
+  const std::int32_t count = LiveCount(store, staging);
+  if (static_cast<std::int64_t>(positions.size()) != count) {
+    return RebuildResult::Unchanged(BadRecordNumber());
+  }
+  std::vector<bool> seen(static_cast<std::size_t>(count) + 1, false);
+  for (std::int32_t p : positions) {
+    if (p < 1 || p > count || seen[static_cast<std::size_t>(p)]) {
+      return RebuildResult::Unchanged(BadRecordNumber());
+    }
+    seen[static_cast<std::size_t>(p)] = true;
+  }
+
+  Phase phase(progress, kWritingCaption, count);
+  return store.Rebuild(staging, [&]() -> Status {
+    // One forward read of the live file (its read-ahead), then the records
+    // in the new order.
+    std::unique_ptr<RecordFile>& live = LiveFile(store, staging);
+    std::unique_ptr<RecordFile>& out = StagingFile(store, staging);
+    const std::size_t length = live->RecordLength();
+    std::unique_ptr<char[]> records(new char[static_cast<std::size_t>(count) * length]);
+    for (std::int32_t i = 1; i <= count; ++i) {
+      std::span<char> slot(records.get() + static_cast<std::size_t>(i - 1) * length, length);
+      if (Status s = live->Read(i, slot); !s.ok()) return s;
+    }
+    for (std::int32_t j = 1; j <= count; ++j) {
+      const auto n = static_cast<std::size_t>(positions[static_cast<std::size_t>(j - 1)]);
+      const char* from = records.get() + (n - 1) * length;
+      Status written;
+      if (IsExams(staging)) {
+        std::copy_n(from, length, store.WorkRecord.data());
+        store.WorkRecord.Set(ExamField::RecordNo, FormatNumber(j, "000000"));
+        written = out->Write(j, store.WorkRecord);
+      } else {
+        std::copy_n(from, length, store.ScratchBuffer.data());
+        written = out->Write(j, store.ScratchBuffer);
+      }
+      if (!written.ok()) return written;
+      phase.Advance(j);
+    }
+    return Status::Ok();
+  });
+}
+
+RebuildResult InsertPatientInIdOrder(Store& store, const PatientRecord& patient,
+                                     platform::Progress* progress, std::int32_t* position) {
+  PatientRecord added = patient;  // the caller may hand over PatientBuffer
+  const double id = IdValue(added);
+  if (store.PatientCount == 0) {
+    if (!store.MasterFileNo) {
+      return RebuildResult::Unchanged(Status::Error(platform::kBadFileNameOrNumber));
+    }
+    added.Set(PatientField::RecordNo, FormatNumber(1, "000000"));
+    if (Status s = store.MasterFileNo->Write(1, added); !s.ok()) {
+      return RebuildResult::Unchanged(s);
+    }
+    store.CountRecords();
+    if (position != nullptr) *position = 1;
+    return RebuildResult::Done();
+  }
+
+  const std::int32_t count = store.PatientCount;
+  std::int32_t placedAt = 0;
+  Phase phase(progress, kProcessingCaption, count);
+  RebuildResult result = store.Rebuild(Staging::ScratchFile, [&]() -> Status {
+    std::int32_t i = 1;
+    for (std::int32_t k = 1; k <= count; ++k) {
+      if (Status s = store.MasterFileNo->Read(k, store.PatientBuffer); !s.ok()) return s;
+      const double value = IdValue(store.PatientBuffer);
+      if (value == id) return Status::Error(platform::kFileAlreadyExists);
+      if (placedAt == 0 && value > id) {
+        added.Set(PatientField::RecordNo, FormatNumber(i, "000000"));
+        if (Status s = store.ScratchFileNo->Write(i, added); !s.ok()) return s;
+        placedAt = i++;
+      }
+      store.CopyToScratchBuffer();
+      store.ScratchBuffer.Set(PatientField::RecordNo, kBlankPatientNo);
+      if (Status s = store.ScratchFileNo->Write(i++, store.ScratchBuffer); !s.ok()) return s;
+      phase.Advance(k);
+    }
+    if (placedAt == 0) {
+      added.Set(PatientField::RecordNo, kBlankPatientNo);
+      if (Status s = store.ScratchFileNo->Write(i, added); !s.ok()) return s;
+      placedAt = i;
+    }
+    return Status::Ok();
+  });
+  if (result.Changed() && position != nullptr) *position = placedAt;
+  return result;
+}
+
+RebuildResult CopyToStaging(Store& store, Staging staging, platform::Progress* progress) {
+  const bool exams = IsExams(staging);
+  const std::string live = exams ? kDataFile : kMasterFile;
+  const std::string target = exams ? kWorkFile : kScratchFile;
+  const std::string part = target + ".PART";
+  const std::string dir = exams ? kDataDir : kMasterDir;
+  const std::size_t recordLength = exams ? kExamRecordLength : kPatientRecordLength;
+  platform::FileSystem& fs = store.Files();
+
+  bool renamed = false;
+  Phase phase(progress, kProcessingCaption, LiveCount(store, staging));
+  auto copy = [&]() -> Status {
+    if (fs.Exists(part)) {
+      if (Status s = fs.Delete(part); !s.ok()) return s;
+    }
+    std::unique_ptr<platform::RandomFile> from;
+    std::unique_ptr<platform::RandomFile> to;
+    if (Status s = fs.OpenRandom(live, from); !s.ok()) return s;
+    if (Status s = fs.OpenRandom(part, to); !s.ok()) return s;
+    std::uint64_t length = 0;
+    if (Status s = from->Length(length); !s.ok()) return s;
+    // Whole records in pieces of about a megabyte; a partial tail is copied too.
+    const std::size_t piece = (1024 * 1024 / recordLength) * recordLength;
+    std::vector<char> buffer(piece);
+    for (std::uint64_t offset = 0; offset < length;) {
+      const std::size_t want =
+          static_cast<std::size_t>(std::min<std::uint64_t>(piece, length - offset));
+      std::size_t got = 0;
+      if (Status s = from->ReadAt(offset, std::span<char>(buffer.data(), want), got); !s.ok()) {
+        return s;
+      }
+      if (got != want) return Status::Error(platform::kDeviceIoError);
+      if (Status s = to->WriteAt(offset, std::span<const char>(buffer.data(), got)); !s.ok()) {
+        return s;
+      }
+      offset += got;
+      phase.Advance(static_cast<int>(offset / recordLength));
+    }
+    if (Status s = to->Sync(); !s.ok()) return s;
+    to.reset();
+    if (Status s = fs.Rename(part, target); !s.ok()) return s;
+    renamed = true;
+    return fs.SyncDirectory(dir);
+  };
+
+  Status result = store.CloseReplaceReopen([&] {
+    Status s = copy();
+    if (!renamed && fs.Exists(part)) (void)fs.Delete(part);
+    return s;
+  });
+  // The working file is open again when there is one; a failed copy does
+  // not create it.
+  if (exams && fs.Exists(target)) {
+    Status opened = store.OpenWorkFile();
+    if (result.ok()) result = opened;
+    store.CountWorkRecords();
+  }
+  if (renamed) {
+    return result.ok() ? RebuildResult::Done() : RebuildResult::ChangedThenFailed(result);
+  }
+  return RebuildResult::Unchanged(result);
+}
+
+}  // namespace store

@@ -1,0 +1,207 @@
+#include "store/sort_file.h"
+
+#include <cmath>
+#include <span>
+#include <vector>
+
+#include "platform/cp932.h"
+#include "sortlib/zuvasortmem.h"
+#include "store/entry_rules.h"
+#include "store/rebuilds.h"
+#include "store/text_format.h"
+
+namespace store {
+namespace {
+
+using platform::Status;
+
+constexpr std::string_view kLineEnd = "\r\n";
+
+class ComponentSortJob final : public SortJob {
+ public:
+  bool Create(platform::Ui& ui) {
+    if (!job_.Create().status.ok()) return false;
+    job_.RouteMessagesTo(ui);
+    return true;
+  }
+  ~ComponentSortJob() override { job_.Release(); }
+
+  std::int32_t SetParam(std::string_view keyParameter) override {
+    return job_.SetParam(keyParameter);
+  }
+  std::int32_t Open() override { return job_.Open(); }
+  std::int32_t Put(std::string_view line) override { return job_.Put(line); }
+  std::int32_t Main() override { return job_.Main(); }
+  std::int32_t Get(std::string& line) override { return job_.Get(line); }
+  std::int32_t Close() override { return job_.Close(); }
+
+ private:
+  zuvasort::SortJob job_;
+};
+
+std::string RtnMessage(std::string_view call, std::int32_t status) {
+  return "SORT " + std::string(call) + " RTN NOT = 0 (" + std::to_string(status) + ")";
+}
+
+Status WriteExchangeFile(platform::FileSystem& fs, const std::string& bytes) {
+  std::unique_ptr<platform::RandomFile> file;
+  if (Status s = fs.OpenRandom(kSortExchangeFile, file); !s.ok()) return s;
+  return file->WriteAt(0, std::span<const char>(bytes.data(), bytes.size()));
+}
+
+// The positions of the sorted lines, each taken from the last `digits`
+// characters of its line. Every record must come back exactly once.
+Status PositionsOf(std::string_view exchange, std::int32_t count, std::size_t digits,
+                   std::vector<std::int32_t>& out) {
+  out.clear();
+  std::vector<bool> seen(static_cast<std::size_t>(count) + 1, false);
+  while (!exchange.empty()) {
+    std::size_t end = exchange.find('\n');
+    std::string_view line = exchange.substr(0, end);
+    exchange.remove_prefix(end == std::string_view::npos ? exchange.size() : end + 1);
+    if (line.ends_with('\r')) line.remove_suffix(1);
+    if (line.size() < digits) return Status::Error(platform::kBadRecordNumber);
+    const double n = NumericValue(line.substr(line.size() - digits));
+    if (n < 1 || n > count || n != std::floor(n) || seen[static_cast<std::size_t>(n)]) {
+      return Status::Error(platform::kBadRecordNumber);
+    }
+    seen[static_cast<std::size_t>(n)] = true;
+    out.push_back(static_cast<std::int32_t>(n));
+  }
+  if (static_cast<std::int64_t>(out.size()) != count) {
+    return Status::Error(platform::kBadRecordNumber);
+  }
+  return Status::Ok();
+}
+
+// The sort line of record i, which the read phase has just read.
+std::string SortLine(const Store& store, const SortKey& key, std::int32_t i) {
+  if (const auto* field = std::get_if<ExamField>(&key.field)) {
+    return platform::FromCp932(store.CurrentRecord.Raw(*field)) + FormatNumber(i, "000000");
+  }
+  std::string id = FormatPatientId(store.PatientBuffer.Get(std::get<PatientField>(key.field)));
+  // Text that is no number keeps the six key characters of the line.
+  if (id.size() < 6) id.append(6 - id.size(), ' ');
+  return id + FormatNumber(i, "0000000000");
+}
+
+}  // namespace
+
+const SortKey kExamsByDate = {ExamField::ExamDate,
+                              "1,10,A",
+                              "データを検査日順に並べ替えます。",
+                              "終了。",
+                              "データがありません。",
+                              "データが１件なので並べ替えできません。"};
+const SortKey kExamsById = {ExamField::PatientId,
+                            "1,6,A",
+                            "データをＩＤ順に並べ替えます。",
+                            "終了。",
+                            "データがありません。",
+                            "データが１件なので並べ替えできません。"};
+const SortKey kPatientsById = {
+    PatientField::PatientId, "1,6,A", "患者マスタを昇順に並べ替えますか？", "", "", ""};
+
+std::unique_ptr<SortJob> CreateComponentSortJob(platform::Ui& ui) {
+  auto job = std::make_unique<ComponentSortJob>();
+  if (!job->Create(ui)) return nullptr;
+  return job;
+}
+
+SortOutcome SortFile(Store& store, platform::Ui& ui, platform::Progress& progress,
+                     const SortKey& key, const SortJobFactory& createJob) {
+  const bool exams = std::holds_alternative<ExamField>(key.field);
+  const Staging staging = exams ? Staging::WorkFile : Staging::ScratchFile;
+  const std::int32_t count = exams ? store.RecordCount : store.PatientCount;
+  const std::size_t positionDigits = exams ? 6 : 10;
+  platform::FileSystem& fs = store.Files();
+
+  if (count < 2) {
+    const std::string_view refusal = count == 0 ? key.noData : key.oneRecord;
+    if (!refusal.empty()) ui.MsgBox(refusal, platform::kExclamation);
+    return SortOutcome::Refused;
+  }
+  if (!key.question.empty() && ui.MsgBox(key.question, platform::kYesNo) != platform::kAnswerYes) {
+    return SortOutcome::Refused;
+  }
+  if (fs.Exists(kSortExchangeFile)) {
+    if (Status s = fs.Delete(kSortExchangeFile); !s.ok()) {
+      ui.ShowErrorNumber(s.error);
+      return SortOutcome::Failed;
+    }
+  }
+
+  std::unique_ptr<SortJob> job = createJob ? createJob(ui) : nullptr;
+  if (!job) {
+    ui.MsgBox(kSortLibraryMissing, platform::kCritical);
+    return SortOutcome::Failed;
+  }
+  // Every failure: the progress hidden, the message, then the job released.
+  auto fail = [&](std::string_view message) {
+    progress.Hide();
+    ui.MsgBox(message, platform::kOkOnly);
+    job.reset();
+    return SortOutcome::Failed;
+  };
+  auto failNumber = [&](Status s) {
+    progress.Hide();
+    ui.ShowErrorNumber(s.error);
+    job.reset();
+    return SortOutcome::Failed;
+  };
+
+  std::int32_t s = job->SetParam(key.parameter);
+  if (s == zuvasort::kSortOk) s = job->Open();
+  if (s != zuvasort::kSortOk) return fail(RtnMessage("OPEN", s));
+
+  progress.BeginPhase(kReadingCaption, count);
+  ui.DoEvents();
+  for (std::int32_t i = 1; i <= count; ++i) {
+    Status read = exams                ? store.ReadCurrentRecord(i)
+                  : store.MasterFileNo ? store.MasterFileNo->Read(i, store.PatientBuffer)
+                                       : Status::Error(platform::kBadFileNameOrNumber);
+    if (!read.ok()) return failNumber(read);
+    s = job->Put(SortLine(store, key, i));
+    if (s != zuvasort::kSortOk) return fail(RtnMessage("PUT", s));
+    progress.Advance(i);
+  }
+
+  s = job->Main();
+  progress.Hide();
+  if (s != zuvasort::kSortOk) return fail(RtnMessage("MAIN", s));
+
+  std::string exchange;
+  exchange.reserve(static_cast<std::size_t>(count) * (positionDigits + 14));
+  std::string line;
+  while ((s = job->Get(line)) == zuvasort::kSortOk) {
+    exchange += platform::ToCp932(line);
+    exchange += kLineEnd;
+  }
+  if (s != zuvasort::kEndOfData) {
+    (void)WriteExchangeFile(fs, exchange);
+    return fail(RtnMessage("GET", s));
+  }
+  if (Status w = WriteExchangeFile(fs, exchange); !w.ok()) return failNumber(w);
+  s = job->Close();
+  if (s != zuvasort::kSortOk) return fail(RtnMessage("CLOSE", s));
+  job.reset();
+
+  std::string sorted;
+  std::vector<std::int32_t> positions;
+  if (Status r = fs.ReadFile(kSortExchangeFile, sorted); !r.ok()) return failNumber(r);
+  if (Status r = PositionsOf(sorted, count, positionDigits, positions); !r.ok()) {
+    return failNumber(r);
+  }
+  const RebuildResult rebuilt = ReorderByPositions(store, staging, positions, &progress);
+  progress.Hide();
+  if (!rebuilt.Changed()) return failNumber(rebuilt.status);
+  (void)fs.Delete(kSortExchangeFile);
+  if (!rebuilt.ok()) {
+    ui.ShowErrorNumber(rebuilt.status.error);
+    return SortOutcome::SortedThenFailed;
+  }
+  if (!key.finished.empty()) ui.MsgBox(key.finished, platform::kOkOnly);
+  return SortOutcome::Sorted;
+}
+
+}  // namespace store

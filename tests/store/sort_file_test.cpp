@@ -1,0 +1,290 @@
+#include "store/sort_file.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "platform/component.h"
+#include "platform/cp932.h"
+#include "sortlib/zuvasortmem.h"
+#include "store/rebuilds.h"
+#include "store/text_format.h"
+#include "tests/support/fake_ui.h"
+#include "tests/support/faulty_file_system.h"
+#include "tests/support/memory_file_system.h"
+#include "tests/support/recording_progress.h"
+#include "tests/support/records.h"
+#include "tests/support/scripted_sort.h"
+#include "tests/support/temp_drive.h"
+
+namespace {
+
+using namespace store;
+using testing_support::Exam;
+using testing_support::FakeUi;
+using testing_support::FileBytes;
+using testing_support::Patient;
+using testing_support::RecordingProgress;
+using testing_support::ScriptedSort;
+using Values = std::vector<std::string>;
+
+class SortFileTest : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    EXPECT_TRUE(ui.Unexpected().empty()) << ui.Unexpected().front();
+    EXPECT_EQ(sort.Live(), 0) << "every job is released";
+  }
+  void WriteExams(const std::vector<ExamRecord>& records) {
+    memory.WriteBytes(kDataFile, FileBytes(records));
+    ASSERT_TRUE(s.StartUp().ok());
+  }
+  void WriteMaster(const std::vector<PatientRecord>& records) {
+    memory.WriteBytes(kMasterFile, FileBytes(records));
+    ASSERT_TRUE(s.StartUp().ok());
+  }
+  Values Column(std::string_view path, ExamField field) {
+    Values values;
+    for (const ExamRecord& r : testing_support::ExamsOf(memory.ReadBytes(path))) {
+      values.push_back(r.Get(field));
+    }
+    return values;
+  }
+  SortOutcome Sort(const SortKey& key) { return SortFile(s, ui, progress, key, sort.Factory()); }
+  // Three examinations out of ID order.
+  void WriteThree() {
+    WriteExams({Exam(1).With(ExamField::PatientId, "000300"),
+                Exam(2).With(ExamField::PatientId, "000100"),
+                Exam(3).With(ExamField::PatientId, "000200")});
+  }
+
+  testing_support::MemoryFileSystem memory;
+  testing_support::FaultyFileSystem files{memory};
+  Store s{files};
+  FakeUi ui;
+  RecordingProgress progress;
+  ScriptedSort sort;
+};
+
+TEST_F(SortFileTest, ExaminationsById) {
+  WriteThree();
+  ui.Expect("データをＩＤ順に並べ替えます。", platform::kAnswerYes);
+  ui.Expect("終了。");
+  EXPECT_EQ(Sort(kExamsById), SortOutcome::Sorted);
+  EXPECT_EQ(sort.Param(), "1,6,A");
+  EXPECT_EQ(sort.Lines(), (Values{"000300000001", "000100000002", "000200000003"}));
+  EXPECT_EQ(Column(kDataFile, ExamField::PatientId), (Values{"000100", "000200", "000300"}));
+  EXPECT_EQ(Column(kDataFile, ExamField::RecordNo), (Values{"000001", "000002", "000003"}));
+  EXPECT_EQ(Column(kDataFile, ExamField::Name), (Values{"患者2", "患者3", "患者1"}));
+  EXPECT_EQ(Column(kDataFile, ArrhythmiaField(4)), (Values{"心房細動2", "心房細動3", "心房細動1"}));
+  EXPECT_EQ(ui.Boxes().back().style, platform::kOkOnly);
+  EXPECT_FALSE(memory.Exists(kSortExchangeFile));
+  EXPECT_FALSE(memory.Exists(kWorkFile));
+  EXPECT_EQ(progress.captions,
+            (Values{std::string(kReadingCaption), std::string(kWritingCaption)}));
+  EXPECT_EQ(progress.value, 3);
+  EXPECT_FALSE(progress.visible);
+  EXPECT_GE(ui.doEventsCalls, 1);
+}
+
+TEST_F(SortFileTest, ExaminationsByDateKeepTheOrderOfEqualDates) {
+  WriteExams({Exam(1).With(ExamField::ExamDate, "2006/02/01"),
+              Exam(2).With(ExamField::ExamDate, "2006/01/15"),
+              Exam(3).With(ExamField::ExamDate, "2006/02/01"),
+              Exam(4).With(ExamField::ExamDate, "2006/01/15"),
+              Exam(5).With(ExamField::ExamDate, "2005/12/31")});
+  ui.Expect("データを検査日順に並べ替えます。", platform::kAnswerYes);
+  ui.Expect("終了。");
+  EXPECT_EQ(Sort(kExamsByDate), SortOutcome::Sorted);
+  EXPECT_EQ(sort.Param(), "1,10,A");
+  EXPECT_EQ(sort.Lines().front(), "2006/02/01000001");
+  EXPECT_EQ(Column(kDataFile, ExamField::Name),
+            (Values{"患者5", "患者2", "患者4", "患者1", "患者3"}));
+}
+
+// The patient master: sixteen-character lines, the ID formatted "000000" and
+// the master record number in ten digits; every field, RecordNo included, as
+// read.
+TEST_F(SortFileTest, ThePatientMasterById) {
+  const std::vector<PatientRecord> master = {
+      Patient(30).With(PatientField::RecordNo, "1"), Patient("20"),
+      Patient(10).With(PatientField::Name, "先"), Patient(10).With(PatientField::Name, "後")};
+  WriteMaster(master);
+  ui.Expect("患者マスタを昇順に並べ替えますか？", platform::kAnswerYes);
+  EXPECT_EQ(Sort(kPatientsById), SortOutcome::Sorted);
+  EXPECT_EQ(sort.Lines(), (Values{"0000300000000001", "0000200000000002", "0000100000000003",
+                                  "0000100000000004"}));
+  EXPECT_EQ(memory.ReadBytes(kMasterFile), FileBytes({master[2], master[3], master[1], master[0]}));
+  EXPECT_EQ(s.PatientCount, 4);
+  EXPECT_FALSE(memory.Exists(kSortExchangeFile));
+  EXPECT_EQ(memory.ReadBytes(kScratchFile), "");
+}
+
+TEST_F(SortFileTest, RefusalsAndNoLeaveEveryFile) {
+  WriteExams({});
+  ui.Expect("データがありません。");
+  EXPECT_EQ(Sort(kExamsById), SortOutcome::Refused);
+  EXPECT_EQ(ui.Boxes().back().style, platform::kExclamation);
+  WriteExams({Exam(1)});
+  ui.Expect("データが１件なので並べ替えできません。");
+  EXPECT_EQ(Sort(kExamsByDate), SortOutcome::Refused);
+  // The master's refusals are the window's: silent here.
+  WriteMaster({Patient(1)});
+  EXPECT_EQ(Sort(kPatientsById), SortOutcome::Refused);
+
+  WriteThree();
+  const std::string before = memory.ReadBytes(kDataFile);
+  ui.Expect("データをＩＤ順に並べ替えます。", platform::kAnswerNo);
+  EXPECT_EQ(Sort(kExamsById), SortOutcome::Refused);
+  EXPECT_EQ(memory.ReadBytes(kDataFile), before);
+  EXPECT_FALSE(memory.Exists(kSortExchangeFile));
+  EXPECT_EQ(sort.Created(), 0);
+
+  // A key without a question sorts at once.
+  SortKey quiet = kPatientsById;
+  quiet.question = {};
+  WriteMaster({Patient(2), Patient(1)});
+  EXPECT_EQ(Sort(quiet), SortOutcome::Sorted);
+}
+
+// Whatever call of the component fails, its message names the call and the
+// status, the job is released, the progress hidden and the file untouched.
+TEST_F(SortFileTest, EveryFailingCallLeavesTheFileAsItWas) {
+  WriteThree();
+  const std::string before = memory.ReadBytes(kDataFile);
+  memory.WriteBytes(kSortExchangeFile, "left over\r\n");
+  struct Case {
+    const char* call;
+    std::int32_t status;
+    int from;
+    const char* message;
+  };
+  for (const Case& c : {Case{"OPEN", 21, 1, "SORT OPEN RTN NOT = 0 (21)"},
+                        Case{"PUT", 30, 1, "SORT PUT RTN NOT = 0 (30)"},
+                        Case{"PUT", 90, 2, "SORT PUT RTN NOT = 0 (90)"},
+                        Case{"MAIN", 43, 1, "SORT MAIN RTN NOT = 0 (43)"},
+                        Case{"GET", 40, 1, "SORT GET RTN NOT = 0 (40)"},
+                        Case{"CLOSE", 33, 1, "SORT CLOSE RTN NOT = 0 (33)"}}) {
+    sort.FailAt(c.call, c.status, c.from);
+    ui.Expect("データをＩＤ順に並べ替えます。", platform::kAnswerYes);
+    ui.Expect(c.message);
+    EXPECT_EQ(Sort(kExamsById), SortOutcome::Failed) << c.message;
+    EXPECT_EQ(ui.Boxes().back().style, platform::kOkOnly);
+    EXPECT_EQ(memory.ReadBytes(kDataFile), before) << c.message;
+    EXPECT_FALSE(progress.visible) << c.message;
+    EXPECT_EQ(sort.Live(), 0) << c.message;
+    EXPECT_EQ(s.RecordCount, 3);
+  }
+}
+
+// The lines as they pass through the exchange file: a GET that fails after
+// the third line leaves the lines written so far, in cp932 with CR LF.
+TEST_F(SortFileTest, TheExchangeFileHoldsTheSortedLines) {
+  WriteExams(
+      {Exam(1).With(ExamField::ExamDate, "平成18"), Exam(2).With(ExamField::ExamDate, "2006")});
+  sort.FailAt("GET", 44, 3);
+  ui.Expect("データを検査日順に並べ替えます。", platform::kAnswerYes);
+  ui.Expect("SORT GET RTN NOT = 0 (44)");
+  EXPECT_EQ(Sort(kExamsByDate), SortOutcome::Failed);
+  EXPECT_EQ(memory.ReadBytes(kSortExchangeFile),
+            "2006      000002\r\n" + platform::ToCp932("平成18") + "    000001\r\n");
+}
+
+TEST_F(SortFileTest, AMissingComponentTouchesNothing) {
+  WriteThree();
+  const std::string before = memory.ReadBytes(kDataFile);
+  sort.Unavailable();
+  ui.Expect("データをＩＤ順に並べ替えます。", platform::kAnswerYes);
+  ui.Expect(std::string(kSortLibraryMissing));
+  EXPECT_EQ(Sort(kExamsById), SortOutcome::Failed);
+  EXPECT_EQ(ui.Boxes().back().style, platform::kCritical);
+  EXPECT_EQ(memory.ReadBytes(kDataFile), before);
+}
+
+// A job that answers lines whose positions do not name every record once.
+class BadLinesJob final : public SortJob {
+ public:
+  explicit BadLinesJob(Values lines) : lines_(std::move(lines)) {}
+  std::int32_t SetParam(std::string_view) override { return 0; }
+  std::int32_t Open() override { return 0; }
+  std::int32_t Put(std::string_view) override { return 0; }
+  std::int32_t Main() override { return 0; }
+  std::int32_t Get(std::string& line) override {
+    if (next_ >= lines_.size()) return 99;
+    line = lines_[next_++];
+    return 0;
+  }
+  std::int32_t Close() override { return 0; }
+
+ private:
+  Values lines_;
+  std::size_t next_ = 0;
+};
+
+TEST_F(SortFileTest, EveryPositionMustComeBackOnce) {
+  WriteThree();
+  const std::string before = memory.ReadBytes(kDataFile);
+  for (const Values& lines : {Values{"000100000002", "000100000002", "000300000001"},
+                              Values{"000100000002", "000300000001"},
+                              Values{"000100000002", "000200000003", "000300000001", "x00004"},
+                              Values{"000100000002", "000200000004", "000300000001"},
+                              Values{"0001000002.5", "000200000003", "000300000001"},
+                              Values{"00001", "000200000003", "000300000001"}}) {
+    ui.Expect("データをＩＤ順に並べ替えます。", platform::kAnswerYes);
+    ui.Expect("63");
+    EXPECT_EQ(SortFile(s, ui, progress, kExamsById,
+                       [&](platform::Ui&) { return std::make_unique<BadLinesJob>(lines); }),
+              SortOutcome::Failed);
+    EXPECT_EQ(memory.ReadBytes(kDataFile), before);
+  }
+}
+
+TEST_F(SortFileTest, AFailedWritePhaseLeavesTheFileWhole) {
+  WriteThree();
+  const std::string before = memory.ReadBytes(kDataFile);
+  // The first write is the exchange file, the second hands TEMP.DATA over.
+  files.FailNthWrite(2, platform::kDiskFull);
+  ui.Expect("データをＩＤ順に並べ替えます。", platform::kAnswerYes);
+  ui.Expect("61");
+  EXPECT_EQ(Sort(kExamsById), SortOutcome::Failed);
+  EXPECT_EQ(memory.ReadBytes(kDataFile), before);
+  EXPECT_FALSE(memory.Exists(kWorkFile));
+  EXPECT_FALSE(progress.visible);
+}
+
+TEST_F(SortFileTest, AFailureAfterTheReplacementIsReportedAsSuch) {
+  WriteThree();
+  // The staging file's flush, then the directory after the rename.
+  files.FailNthSync(2, platform::kDeviceIoError);
+  ui.Expect("データをＩＤ順に並べ替えます。", platform::kAnswerYes);
+  ui.Expect("57");
+  EXPECT_EQ(Sort(kExamsById), SortOutcome::SortedThenFailed);
+  EXPECT_EQ(Column(kDataFile, ExamField::PatientId), (Values{"000100", "000200", "000300"}));
+  EXPECT_FALSE(memory.Exists(kSortExchangeFile));
+}
+
+// The master sort through the real component, created by class identity.
+TEST(SortFileComponent, TheRealComponentSortsTheMaster) {
+  testing_support::TempDrive t;
+  setenv("VELUNOR_COMPONENT_REGISTRY", (t.Root() / "components.ini").c_str(), 1);
+  ASSERT_TRUE(platform::RegisterComponent(zuvasort::kZuvaSortMemClassId,
+                                          {std::string(zuvasort::kProgId), VELUNOR_SORT_LIBRARY,
+                                           std::string(zuvasort::kTypeLibraryName)})
+                  .ok());
+  platform::PosixFileSystem files{t.Drive()};
+  Store s{files};
+  const std::vector<PatientRecord> master = {Patient(300), Patient(100), Patient(200),
+                                             Patient(100).With(PatientField::Name, "二")};
+  t.WriteBytes(kMasterFile, FileBytes(master));
+  ASSERT_TRUE(s.StartUp().ok());
+  FakeUi ui;
+  RecordingProgress progress;
+  ui.Expect("患者マスタを昇順に並べ替えますか？", platform::kAnswerYes);
+  EXPECT_EQ(SortFile(s, ui, progress, kPatientsById), SortOutcome::Sorted);
+  EXPECT_EQ(t.ReadBytes(kMasterFile), FileBytes({master[1], master[3], master[2], master[0]}));
+  EXPECT_TRUE(ui.Unexpected().empty());
+  s.CloseAllFiles();
+  platform::FreeUnusedLibraries();
+  unsetenv("VELUNOR_COMPONENT_REGISTRY");
+}
+
+}  // namespace

@@ -36,25 +36,12 @@ bool Form1::CheckDateField() {
   return true;
 }
 
-namespace {
-
-// One to six digits: what the six-digit ID field of a record can hold.
-bool FitsIdField(const QString& formatted) {
-  if (formatted.isEmpty() || formatted.size() > 6) return false;
-  for (QChar c : formatted) {
-    if (c < QLatin1Char('0') || c > QLatin1Char('9')) return false;
-  }
-  return true;
-}
-
-}  // namespace
-
 bool Form1::LookUpPatientId() {
   QString id = Text1[1]->text();
   if (id.isEmpty()) return true;
   const bool numeric = store::IsNumericText(id);
   id = store::FormatPatientId(id);
-  if (numeric && !FitsIdField(id)) {
+  if (numeric && !store::PatientIdFits(id)) {
     // Cut to the field's six bytes it would be another patient's ID.
     ui_.MsgBox("ＩＤは６桁までの数字で入力して下さい。", platform::kExclamation);
     Text1[1]->clear();
@@ -100,11 +87,8 @@ bool Form1::LookUpPatientId() {
   // The age in the year of the examination (of today when the date field
   // holds no date), in calendar years; a birth date that is no date gives
   // none.
-  const std::optional<QDate> birth =
-      store::ParseExamDate(Q(patient.Get(store::PatientField::BirthDate)), Today());
-  const QDate examined = store::ParseExamDate(Text1[0]->text(), Today()).value_or(Today());
-  Text1[3]->setText(birth ? QString::number(store::AgeInCalendarYears(*birth, examined))
-                          : QString());
+  Text1[3]->setText(store::AgeAtExamination(Q(patient.Get(store::PatientField::BirthDate)),
+                                            Text1[0]->text(), Today()));
   const QString department = Q(patient.Get(store::PatientField::Department));
   Combo2->setCurrentIndex(-1);
   Combo2->setEditText(department);

@@ -347,7 +347,11 @@ void Form1::Form_Load() {
 
   widgets::OpenMaximised(this);
 
-  if (platform::Status s = store_.StartUp(); !s.ok()) ui_.ShowErrorNumber(s.error);
+  // A file or folder that cannot be used is named with the reason; the rest
+  // of the store is open.
+  if (platform::Status s = store_.StartUp(); !s.ok()) {
+    ui_.MsgBox(store_.StartUpMessage(), platform::kExclamation);
+  }
 
   if (store_.RecordCount > 0 && ShowStoredRecord(store_.RecordCount)) {
     show();
@@ -362,6 +366,13 @@ void Form1::Form_Load() {
 bool Form1::ShowExamination(int n) {
   if (!ShowStoredRecord(n)) return false;
   Text2->setEnabled(false);
+  return true;
+}
+
+bool Form1::DataFileRefused(bool forWriting) {
+  const std::string refusal = store_.DataFileRefusal(forWriting);
+  if (refusal.empty()) return false;
+  ui_.MsgBox(refusal, platform::kExclamation);
   return true;
 }
 

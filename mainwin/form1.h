@@ -172,9 +172,9 @@ class Form1 : public QMainWindow, public store::MainForm {
   Dialog2& ProgressDialog();
   // The image-load dialog, created on first use.
   Dialog* ImageLoadDialog();
-  // An image name the image directory can hold as a file of its own: no
-  // path separator, "..", ":", * ? " < > |, control character or device name.
-  static bool IsStorableImageName(std::string_view name);
+  // A picture file of `imageName` exists, or an examination other than
+  // `exceptRecord` names it.
+  bool ImageNameTaken(const std::string& imageName, int exceptRecord);
 
   // Leave checks, run when the focus has moved on from the field.
   void Text1_LostFocus(int index);  // 0: date check, 1: ID lookup
@@ -209,6 +209,9 @@ class Form1 : public QMainWindow, public store::MainForm {
   void BuildControls();
   void BuildMenus();
   void SetTabOrder();
+  // True, with the reason shown, when the data file could not be opened (or
+  // not for writing): a command then does not say "no data".
+  bool DataFileRefused(bool forWriting);
   // ShowExamination without locking the image name: the slider and the
   // start-up leave its state as it is.
   bool ShowStoredRecord(int n);

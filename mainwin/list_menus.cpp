@@ -16,19 +16,22 @@ namespace {
 
 class ListMenus : public QObject {
  public:
+  // `refused` says (and shows) that the lists cannot be made now.
   ListMenus(Form1& form, store::Store& store, platform::Ui& ui,
-            std::function<bool(int)> showExamination)
+            std::function<bool(int)> showExamination, std::function<bool()> refused)
       : QObject(&form),
         form_(form),
         store_(store),
         ui_(ui),
-        showExamination_(std::move(showExamination)) {
+        showExamination_(std::move(showExamination)),
+        refused_(std::move(refused)) {
     setObjectName(QStringLiteral("ListMenus"));
   }
 
   // 一覧 (F8): the working file made a copy of the data file and shown in
   // list view 1 on its first page.
   void itiran_Click() {
+    if (refused_()) return;
     if (store_.RecordCount == 0) {
       ui_.MsgBox("保存データは０件です。", platform::kExclamation);
       return;
@@ -41,6 +44,7 @@ class ListMenus : public QObject {
   // empty, the focus in the year box.
   void kensaku_Click() {
     ui_.Lower();
+    if (refused_()) return;
     if (store_.RecordCount == 0) {
       ui_.MsgBox("保存データは０件です。", platform::kExclamation);
       return;
@@ -57,6 +61,7 @@ class ListMenus : public QObject {
   // closed by an operation on the data file) is not trusted: the list of all
   // records is made afresh instead.
   void C_ITIRAN_Click() {
+    if (refused_()) return;
     if (!store_.Files().Exists(store::kWorkFile)) {
       ui_.MsgBox("表示するデータがありません。", platform::kExclamation);
       return;
@@ -113,6 +118,7 @@ class ListMenus : public QObject {
   store::Store& store_;
   platform::Ui& ui_;
   std::function<bool(int)> showExamination_;
+  std::function<bool()> refused_;
   ListViews* lists_ = nullptr;
   Dialog1* dialog1_ = nullptr;
 };
@@ -120,8 +126,18 @@ class ListMenus : public QObject {
 }  // namespace
 
 void Form1::ConnectListMenus() {
-  // A row of a list opens its record here, through the record port.
-  auto* menus = new ListMenus(*this, store_, ui_, [this](int n) { return ShowExamination(n); });
+  // A row of a list opens its record here, through the record port. The
+  // lists need the data file, and write the working file beside it: a run
+  // that may not write the drive leaves the working file to the run that may.
+  auto* menus = new ListMenus(
+      *this, store_, ui_, [this](int n) { return ShowExamination(n); },
+      [this] {
+        if (DataFileRefused(false)) return true;
+        if (!store_.ReadOnlySession) return false;
+        ui_.MsgBox("このデータドライブには書き込めないため、一覧・検索はできません。",
+                   platform::kExclamation);
+        return true;
+      });
   for (QAction* item : {itiran, kensaku, C_ITIRAN}) item->setEnabled(true);
   connect(itiran, &QAction::triggered, menus,
           widgets::Guarded(store_, [menus] { menus->itiran_Click(); }));

@@ -144,6 +144,26 @@ TEST_F(ListMenusTest, AFailedCopyShowsNoList) {
   EXPECT_FALSE(store.LongOperationRunning());
 }
 
+TEST_F(ListMenusTest, ARunThatMayNotWriteTheDriveMakesNoList) {
+  WriteExams(5);
+  for (int n = 1; n <= 5; ++n) WritePicture("IMG" + std::to_string(n) + ".jpg");
+  ASSERT_TRUE(store.StartUp().ok());  // an earlier run made the files
+  store.CloseAllFiles();
+  platform::PosixFileSystem plain{t.Drive()};
+  Store readOnly{plain};
+  readOnly.ReadOnlySession = true;
+  Form1 window(readOnly, ui);
+  window.Form_Load();
+  for (QAction* command : {window.itiran, window.kensaku, window.C_ITIRAN}) {
+    ui.Expect("このデータドライブには書き込めないため、一覧・検索はできません。");
+    command->trigger();
+  }
+  EXPECT_FALSE(files.Exists(kWorkFile));
+  EXPECT_EQ(window.findChild<Form5*>(QStringLiteral("Form5")), nullptr);
+  EXPECT_EQ(window.findChild<Dialog1*>(QStringLiteral("Dialog1")), nullptr);
+  readOnly.CloseAllFiles();
+}
+
 TEST_F(ListMenusTest, NoListCommandStartsDuringALongOperation) {
   Start(5);
   {

@@ -1,6 +1,8 @@
 #include "store/search.h"
 
+#include <algorithm>
 #include <array>
+#include <charconv>
 
 #include "platform/cp932.h"
 #include "store/list_pages.h"
@@ -128,6 +130,26 @@ std::string HitRecordNo(std::int32_t n) {
   return form.size() <= kExamFields[0].width ? form : FormatNumber(n, "000000");
 }
 
+namespace {
+
+// HitRecordNo(n) into the record's RecordNo field, padded with blanks.
+void PutHitRecordNo(ExamRecord& record, std::int32_t n) {
+  char digits[16];
+  const auto end = std::to_chars(digits, digits + sizeof digits, n).ptr;
+  const auto length = static_cast<std::size_t>(end - digits);
+  char* field = record.data();
+  const std::size_t width = kExamFields[0].width;
+  std::fill_n(field, width, ' ');
+  if (n >= 0 && length + 1 <= width) {
+    std::copy_n(digits, length, field + 1);  // the blank of the sign first
+  } else {
+    const std::string six = HitRecordNo(n);
+    std::copy_n(six.data(), std::min(six.size(), width), field);
+  }
+}
+
+}  // namespace
+
 Status SearchRecords(Store& store, const SearchCriteria& criteria, platform::Progress& progress,
                      std::int32_t& hits) {
   hits = 0;
@@ -146,7 +168,7 @@ Status SearchRecords(Store& store, const SearchCriteria& criteria, platform::Pro
     if (Status s = store.ReadCurrentRecord(i); !s.ok()) return fail(s);
     if (filter.Matches(store.CurrentRecord)) {
       store.CopyToWorkRecord();
-      store.WorkRecord.Set(ExamField::RecordNo, HitRecordNo(i));
+      PutHitRecordNo(store.WorkRecord, i);
       if (Status s = store.WorkFileNo->Write(hits + 1, store.WorkRecord); !s.ok()) return fail(s);
       ++hits;
     }

@@ -4,9 +4,11 @@
 #include <QLineEdit>
 
 #include "mainwin/form1.h"
+#include "platform/qt_text.h"
 #include "store/list_pages.h"
 #include "store/long_operation.h"
 #include "views/dialog1.h"
+#include "views/dialog4.h"
 #include "views/form5.h"
 #include "views/list_views.h"
 #include "widgets/command_guard.h"
@@ -16,13 +18,15 @@ namespace {
 
 class ListMenus : public QObject {
  public:
-  // `refused` says (and shows) that the lists cannot be made now.
-  ListMenus(Form1& form, store::Store& store, platform::Ui& ui,
+  // `refused` says (and shows) that the lists cannot be made now; without
+  // a `printer` the lists' print buttons stay disabled.
+  ListMenus(Form1& form, store::Store& store, platform::Ui& ui, platform::Printer* printer,
             std::function<bool(int)> showExamination, std::function<bool()> refused)
       : QObject(&form),
         form_(form),
         store_(store),
         ui_(ui),
+        printer_(printer),
         showExamination_(std::move(showExamination)),
         refused_(std::move(refused)) {
     setObjectName(QStringLiteral("ListMenus"));
@@ -101,8 +105,18 @@ class ListMenus : public QObject {
       lists_ = new ListViews(store_, ui_, &form_);
       lists_->showExamination = showExamination_;
       lists_->showWindow = [this](QWidget* view) { form_.ShowSecondaryWindow(view); };
+      if (printer_ != nullptr) lists_->SetPrintRange([this] { PrintRangeDialog().Open(); });
     }
     return *lists_;
+  }
+
+  // The print range dialog of the lists, printing to the main window's printer.
+  Dialog4& PrintRangeDialog() {
+    if (dialog4_ == nullptr) {
+      dialog4_ = new Dialog4(
+          store_, ui_, *printer_, [this] { return platform::S(form_.CurrentPrinter()); }, &form_);
+    }
+    return *dialog4_;
   }
 
   Dialog1& SearchDialog() {
@@ -117,10 +131,12 @@ class ListMenus : public QObject {
   Form1& form_;
   store::Store& store_;
   platform::Ui& ui_;
+  platform::Printer* printer_;
   std::function<bool(int)> showExamination_;
   std::function<bool()> refused_;
   ListViews* lists_ = nullptr;
   Dialog1* dialog1_ = nullptr;
+  Dialog4* dialog4_ = nullptr;
 };
 
 }  // namespace
@@ -130,7 +146,7 @@ void Form1::ConnectListMenus() {
   // lists need the data file, and write the working file beside it: a run
   // that may not write the drive leaves the working file to the run that may.
   auto* menus = new ListMenus(
-      *this, store_, ui_, [this](int n) { return ShowExamination(n); },
+      *this, store_, ui_, printer_, [this](int n) { return ShowExamination(n); },
       [this] {
         if (DataFileRefused(false)) return true;
         if (!store_.ReadOnlySession) return false;

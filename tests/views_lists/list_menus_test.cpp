@@ -4,6 +4,8 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QSlider>
 #include <QTest>
 #include <memory>
@@ -11,8 +13,10 @@
 #include "mainwin/form1.h"
 #include "store/forms/record_transfer.h"
 #include "store/long_operation.h"
+#include "tests/support/recording_printer.h"
 #include "tests/views_lists/fixture.h"
 #include "views/dialog1.h"
+#include "views/dialog4.h"
 #include "views/form13.h"
 #include "views/form5.h"
 
@@ -162,6 +166,23 @@ TEST_F(ListMenusTest, ARunThatMayNotWriteTheDriveMakesNoList) {
   EXPECT_EQ(window.findChild<Form5*>(QStringLiteral("Form5")), nullptr);
   EXPECT_EQ(window.findChild<Dialog1*>(QStringLiteral("Dialog1")), nullptr);
   readOnly.CloseAllFiles();
+}
+
+TEST_F(ListMenusTest, ThePrintButtonsOpenThePrintRangeDialog) {
+  WriteExams(3);
+  testing_support::RecordingPrinter printer;
+  form = std::make_unique<Form1>(store, ui, &printer);
+  ui.Expect("画像：IMG3.jpgはありません。");
+  form->Form_Load();
+  form->itiran->trigger();
+  ASSERT_TRUE(View1()->Command4->isEnabled());
+  ASSERT_TRUE(View2()->Command4->isEnabled());
+  View1()->Command4->click();
+  auto* dialog4 = form->findChild<Dialog4*>();
+  ASSERT_NE(dialog4, nullptr);
+  EXPECT_TRUE(dialog4->isVisible());
+  EXPECT_TRUE(dialog4->Option1->isChecked());
+  EXPECT_TRUE(dialog4->Text1[0]->isVisible());
 }
 
 TEST_F(ListMenusTest, NoListCommandStartsDuringALongOperation) {

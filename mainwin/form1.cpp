@@ -78,6 +78,7 @@ Form1::Form1(store::Store& store, platform::Ui& ui, platform::Printer* printer, 
   BuildControls();
   BuildMenus();
   ConnectLookupMenus();
+  ConnectListMenus();
   ConnectSortCommands();
   SetTabOrder();
   for (QWidget* w : findChildren<QWidget*>()) w->installEventFilter(this);

@@ -238,6 +238,13 @@ class Store {
   std::int16_t JpegResult = 0;
   float FoundPatientNo = 0;
 
+  // Page state of the two examination lists (store/list_pages.h).
+  std::int32_t PageFirst = 1, PageIndex = 0, PageNumber = 1, PageCount = 1;
+  // Page state of the patient list, kept apart so that paging one list never moves the other.
+  std::int32_t SearchStart = 1, PatientPageIndex = 0, PatientPageNumber = 1, PatientPageCount = 1;
+  std::int32_t PatientListCount = 0;
+  std::int16_t PatientListMode = 0;  // 1: a copy of the whole master, 0: search hits
+
   // When set, every patient record the lookups read is appended here.
   std::vector<std::int32_t>* PatientProbeLog = nullptr;
 

@@ -1,0 +1,183 @@
+#include "store/search.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+
+#include "platform/cp932.h"
+#include "store/list_pages.h"
+#include "store/text_format.h"
+
+namespace store {
+namespace {
+
+// Number of characters of UTF-8 text.
+std::size_t CharCount(std::string_view utf8) {
+  std::size_t n = 0;
+  for (unsigned char c : utf8) n += (c & 0xC0) != 0x80 ? 1 : 0;
+  return n;
+}
+
+bool InRange(std::string_view text, double low, double high) {
+  const double v = NumericValue(text);
+  return v >= low && v <= high;
+}
+
+// A month or day as the date field holds it: one digit gets its leading 0.
+std::string TwoDigits(std::string_view text) {
+  if (text.size() == 1 && text[0] >= '0' && text[0] <= '9') return "0" + std::string(text);
+  return std::string(text);
+}
+
+// True when `pos` is where a character of the cp932 `bytes` starts.
+bool StartsCharacter(std::string_view bytes, std::size_t pos) {
+  std::size_t i = 0;
+  while (i < pos) i += platform::IsCp932LeadByte(static_cast<unsigned char>(bytes[i])) ? 2 : 1;
+  return i == pos;
+}
+
+bool ContainsAtCharacter(std::string_view field, std::string_view wanted) {
+  for (std::size_t pos = field.find(wanted); pos != std::string_view::npos;
+       pos = field.find(wanted, pos + 1)) {
+    if (StartsCharacter(field, pos)) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+BoxCheck CheckYearBox(std::string_view year) {
+  if (!year.empty() && CharCount(year) != 4) {
+    return {BoxCheck::Refused, std::string(), "不正な入力です。"};
+  }
+  return {BoxCheck::Accepted, std::string(year), {}};
+}
+
+BoxCheck CheckMonthBox(std::string_view month, std::string_view year) {
+  if (month.empty()) return {BoxCheck::Accepted, {}, {}};
+  if (year.empty()) return {BoxCheck::YearMissing, std::string(month), "年を入力してください。"};
+  if (!InRange(month, 1, 12)) return {BoxCheck::Refused, std::string(month), "入力が不正です。"};
+  return {BoxCheck::Accepted, FormatNumber(NumericValue(month), "00"), {}};
+}
+
+BoxCheck CheckDayBox(std::string_view day, std::string_view month, std::string_view year) {
+  if (day.empty()) return {BoxCheck::Accepted, {}, {}};
+  if (!month.empty() && year.empty()) {
+    return {BoxCheck::YearMissing, std::string(day), "年を入力してください。"};
+  }
+  if (!InRange(day, 1, 31)) return {BoxCheck::Refused, std::string(day), "入力が不正です。"};
+  return {BoxCheck::Accepted, FormatNumber(NumericValue(day), "00"), {}};
+}
+
+CriteriaRefusal CheckCriteria(const SearchCriteria& c) {
+  if (NumericValue(c.ageTo) < NumericValue(c.ageFrom)) return CriteriaRefusal::AgeRange;
+  if (c.year.empty() && c.id.empty() && c.name.empty() && c.sex.empty() && c.ageFrom.empty() &&
+      c.ageTo.empty() && c.department.empty() && c.arrhythmia.empty()) {
+    return CriteriaRefusal::NoCriterion;
+  }
+  return CriteriaRefusal::None;
+}
+
+SearchFilter::SearchFilter(const SearchCriteria& c) {
+  hasYear_ = !c.year.empty();
+  hasMonth_ = hasYear_ && !c.month.empty();
+  hasDay_ = hasMonth_ && !c.day.empty();
+  yearPrefix_ = platform::ToCp932(c.year);
+  monthPrefix_ = platform::ToCp932(c.year + "/" + TwoDigits(c.month));
+  date_ = platform::ToCp932(c.year + "/" + TwoDigits(c.month) + "/" + TwoDigits(c.day));
+  hasId_ = !c.id.empty();
+  id_ = NumericValue(c.id);
+  name_ = platform::ToCp932(c.name);
+  hasSex_ = !c.sex.empty();
+  sex_ = platform::ToCp932(TrimBlanks(c.sex));
+  hasAgeFrom_ = !c.ageFrom.empty();
+  hasAgeTo_ = !c.ageTo.empty();
+  ageFrom_ = NumericValue(c.ageFrom);
+  ageTo_ = NumericValue(c.ageTo);
+  department_ = platform::ToCp932(TrimBlanks(c.department));
+  arrhythmia_ = platform::ToCp932(c.arrhythmia);
+}
+
+bool SearchFilter::Matches(const ExamRecord& r) const {
+  if (hasYear_) {
+    const std::string_view date = r.Raw(ExamField::ExamDate);
+    if (!date.starts_with(yearPrefix_)) return false;
+    if (hasMonth_ && !date.starts_with(monthPrefix_)) return false;
+    if (hasDay_ && TrimBlanks(date) != date_) return false;
+  }
+  if (hasId_ && NumericValue(r.Raw(ExamField::PatientId)) != id_) return false;
+  if (!name_.empty() && !r.Raw(ExamField::Name).starts_with(name_)) return false;
+  if (hasSex_ && TrimBlanks(r.Raw(ExamField::Sex)) != sex_) return false;
+  if (hasAgeFrom_ || hasAgeTo_) {
+    const double age = NumericValue(r.Raw(ExamField::Age));
+    if (hasAgeFrom_ && ageFrom_ > age) return false;
+    if (hasAgeTo_ && ageTo_ < age) return false;
+  }
+  if (!department_.empty() && TrimBlanks(r.Raw(ExamField::Department)) != department_) {
+    return false;
+  }
+  if (!arrhythmia_.empty()) {
+    for (int i = 0; i < 5; ++i) {
+      if (ContainsAtCharacter(r.Raw(ArrhythmiaField(i)), arrhythmia_)) return true;
+    }
+    return false;
+  }
+  return true;
+}
+
+std::string HitRecordNo(std::int32_t n) {
+  std::string form = SignedNumber(n);
+  return form.size() <= kExamFields[0].width ? form : FormatNumber(n, "000000");
+}
+
+namespace {
+
+// HitRecordNo(n) into the record's RecordNo field, padded with blanks.
+void PutHitRecordNo(ExamRecord& record, std::int32_t n) {
+  char digits[16];
+  const auto end = std::to_chars(digits, digits + sizeof digits, n).ptr;
+  const auto length = static_cast<std::size_t>(end - digits);
+  char* field = record.data();
+  const std::size_t width = kExamFields[0].width;
+  std::fill_n(field, width, ' ');
+  if (n >= 0 && length + 1 <= width) {
+    std::copy_n(digits, length, field + 1);  // the blank of the sign first
+  } else {
+    const std::string six = HitRecordNo(n);
+    std::copy_n(six.data(), std::min(six.size(), width), field);
+  }
+}
+
+}  // namespace
+
+Status SearchRecords(Store& store, const SearchCriteria& criteria, platform::Progress& progress,
+                     std::int32_t& hits) {
+  hits = 0;
+  const SearchFilter filter(criteria);
+  auto fail = [&](Status failure) {
+    progress.Hide();
+    hits = 0;
+    (void)DiscardWorkFile(store);
+    return failure;
+  };
+  if (Status s = store.OpenWorkFile(); !s.ok()) return fail(s);
+  if (!store.DataFileNo) return fail(Status::Error(platform::kBadFileNameOrNumber));
+  if (Status s = store.WorkFileNo->SetWriteBehind(true); !s.ok()) return fail(s);
+  progress.BeginPhase("処理中・・・・", store.RecordCount);
+  for (std::int32_t i = 1; i <= store.RecordCount; ++i) {
+    if (Status s = store.ReadCurrentRecord(i); !s.ok()) return fail(s);
+    if (filter.Matches(store.CurrentRecord)) {
+      store.CopyToWorkRecord();
+      PutHitRecordNo(store.WorkRecord, i);
+      if (Status s = store.WorkFileNo->Write(hits + 1, store.WorkRecord); !s.ok()) return fail(s);
+      ++hits;
+    }
+    progress.Advance(i);
+  }
+  if (Status s = store.WorkFileNo->SetWriteBehind(false); !s.ok()) return fail(s);
+  progress.Hide();
+  store.CountWorkRecords();
+  return Status::Ok();
+}
+
+}  // namespace store

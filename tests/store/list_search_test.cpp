@@ -1,0 +1,599 @@
+// The page arithmetic of the record lists, the opening of the list of all
+// records, the search dialog's checks and the search filter.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "platform/cp932.h"
+#include "platform/progress.h"
+#include "store/list_pages.h"
+#include "store/search.h"
+#include "store/store.h"
+#include "store/text_format.h"
+#include "tests/support/faulty_file_system.h"
+#include "tests/support/temp_drive.h"
+
+namespace {
+
+using namespace store;
+using testing_support::FaultyFileSystem;
+using testing_support::TempDrive;
+
+struct Exam {
+  std::string date, id, name, sex, age, department;
+  std::vector<std::string> arrhythmias;
+};
+
+ExamRecord Record(int n, const Exam& e) {
+  ExamRecord r;
+  r.Set(ExamField::RecordNo, FormatNumber(n, "000000"));
+  r.Set(ExamField::ExamDate, e.date);
+  r.Set(ExamField::PatientId, e.id);
+  r.Set(ExamField::Name, e.name);
+  r.Set(ExamField::Sex, e.sex);
+  r.Set(ExamField::Age, e.age);
+  r.Set(ExamField::Department, e.department);
+  for (std::size_t i = 0; i < e.arrhythmias.size() && i < 5; ++i) {
+    r.Set(ArrhythmiaField(static_cast<int>(i)), e.arrhythmias[i]);
+  }
+  r.Set(ExamField::ImageName, "IMG" + std::to_string(n));
+  return r;
+}
+
+ExamRecord Numbered(int n) {
+  return Record(n, {"2004/01/01",
+                    FormatNumber(n, "000000"),
+                    "患者" + std::to_string(n),
+                    "M",
+                    "40",
+                    "総務部",
+                    {}});
+}
+
+// Records what the progress window was told, and whether a long operation ran.
+class RecordingProgress : public platform::Progress {
+ public:
+  void BeginPhase(std::string_view caption, int maximum) override {
+    captions.emplace_back(caption);
+    this->maximum = maximum;
+    shown = true;
+  }
+  void Advance(int value) override { last = value; }
+  void Hide() override { shown = false; }
+  std::vector<std::string> captions;
+  int maximum = -1, last = -1;
+  bool shown = false;
+};
+
+class ListTest : public ::testing::Test {
+ protected:
+  void WriteData(const std::vector<ExamRecord>& records) {
+    std::string bytes;
+    for (const ExamRecord& r : records) bytes += r.Bytes();
+    t.WriteBytes(kDataFile, bytes);
+  }
+  void WriteNumbered(int count) {
+    std::vector<ExamRecord> records;
+    for (int n = 1; n <= count; ++n) records.push_back(Numbered(n));
+    WriteData(records);
+  }
+  // The working file as a copy of the data file, on its first page.
+  void OpenList(int count) {
+    WriteNumbered(count);
+    ASSERT_TRUE(s.StartUp().ok());
+    platform::NoProgress none;
+    ASSERT_TRUE(OpenListOfAllRecords(s, none).ok());
+  }
+  // Positions drawn on the current page.
+  std::vector<int> Page() {
+    std::vector<ListRow> rows;
+    EXPECT_TRUE(ReadListPage(s, rows).ok());
+    std::vector<int> positions;
+    for (const ListRow& r : rows) positions.push_back(r.position);
+    return positions;
+  }
+  std::vector<int> Range(int from, int to) {
+    std::vector<int> v;
+    for (int i = from; i <= to; ++i) v.push_back(i);
+    return v;
+  }
+  // The data-file numbers of the hits of a search.
+  std::vector<int> Search(const SearchCriteria& c) {
+    std::int32_t hits = -1;
+    platform::NoProgress none;
+    EXPECT_TRUE(s.RemoveWorkFile().ok());
+    EXPECT_TRUE(SearchRecords(s, c, none, hits).ok());
+    std::vector<int> numbers;
+    for (std::int32_t k = 1; k <= s.ListCount; ++k) {
+      ExamRecord r;
+      EXPECT_TRUE(s.WorkFileNo->Read(k, r).ok());
+      numbers.push_back(static_cast<int>(NumericValue(r.Raw(ExamField::RecordNo))));
+    }
+    EXPECT_EQ(hits, s.ListCount);
+    return numbers;
+  }
+
+  TempDrive t;
+  FaultyFileSystem files{t.Drive()};
+  Store s{files};
+};
+
+// --- Page arithmetic ----------------------------------------------------------
+
+TEST(PageArithmetic, CountsSliderAndIndicator) {
+  EXPECT_EQ(PagesFor(0), 0);
+  EXPECT_EQ(PagesFor(1), 1);
+  EXPECT_EQ(PagesFor(15), 1);
+  EXPECT_EQ(PagesFor(16), 2);
+  EXPECT_EQ(PagesFor(30), 2);
+  EXPECT_EQ(PagesFor(31), 3);
+  EXPECT_EQ(PageSliderMaximum(1), 2);
+  EXPECT_EQ(PageSliderMaximum(3), 3);
+  EXPECT_EQ(PageIndicator(2, 3), "2/3(Page)");
+  EXPECT_EQ(RecordCountText(23), "データ数：23");
+}
+
+TEST_F(ListTest, FifteenRecordsAreOnePageWithNothingAfterIt) {
+  OpenList(15);
+  EXPECT_EQ(s.ListCount, 15);
+  EXPECT_EQ(Page(), Range(1, 15));
+  EXPECT_EQ(s.PageCount, 1);
+  EXPECT_FALSE(NextListPage(s));
+  EXPECT_FALSE(PreviousListPage(s));
+  EXPECT_EQ(s.PageNumber, 1);
+  EXPECT_EQ(s.PageFirst, 1);
+}
+
+TEST_F(ListTest, SixteenRecordsEndOnAPageOfOneRow) {
+  OpenList(16);
+  EXPECT_EQ(Page(), Range(1, 15));
+  EXPECT_EQ(s.PageCount, 2);
+  ASSERT_TRUE(NextListPage(s));
+  EXPECT_EQ(s.PageFirst, 16);
+  EXPECT_EQ(s.PageNumber, 2);
+  EXPECT_EQ(Page(), std::vector<int>{16});
+  EXPECT_FALSE(NextListPage(s));
+  EXPECT_EQ(s.PageNumber, 2);
+  ASSERT_TRUE(PreviousListPage(s));
+  EXPECT_EQ(Page(), Range(1, 15));
+}
+
+TEST_F(ListTest, ThirtyAndThirtyOneRecords) {
+  OpenList(30);
+  Page();
+  EXPECT_EQ(s.PageCount, 2);
+  ASSERT_TRUE(NextListPage(s));
+  EXPECT_EQ(Page(), Range(16, 30));
+  EXPECT_FALSE(NextListPage(s));
+
+  OpenList(31);
+  Page();
+  EXPECT_EQ(s.PageCount, 3);
+  ASSERT_TRUE(NextListPage(s));
+  ASSERT_TRUE(NextListPage(s));
+  EXPECT_EQ(Page(), std::vector<int>{31});
+  EXPECT_EQ(s.PageIndex, 2);
+  EXPECT_FALSE(NextListPage(s));
+}
+
+TEST_F(ListTest, SliderThenNextAndPrevious) {
+  OpenList(61);
+  Page();
+  EXPECT_EQ(GoToListPage(s, 3), 3);
+  EXPECT_EQ(Page(), Range(31, 45));
+  ASSERT_TRUE(NextListPage(s));
+  EXPECT_EQ(Page(), Range(46, 60));
+  EXPECT_EQ(s.PageNumber, 4);
+  ASSERT_TRUE(PreviousListPage(s));
+  EXPECT_EQ(Page(), Range(31, 45));
+  // The slider's page is held to the pages there are.
+  EXPECT_EQ(GoToListPage(s, 9), 5);
+  EXPECT_EQ(Page(), std::vector<int>{61});
+}
+
+TEST_F(ListTest, TheSparePageOfASinglePageSliderShowsThePage) {
+  OpenList(7);
+  Page();
+  EXPECT_EQ(PageSliderMaximum(s.PageCount), 2);
+  EXPECT_EQ(GoToListPage(s, 2), 1);
+  EXPECT_EQ(Page(), Range(1, 7));
+}
+
+TEST_F(ListTest, TheListOfAllRecordsIsAByteCopyAndReplacesAnEarlierList) {
+  t.WriteBytes(kWorkFile, std::string(579 * 3, 'x'));
+  WriteNumbered(4);
+  ASSERT_TRUE(s.StartUp().ok());
+  s.PageFirst = 16;
+  s.PageIndex = 1;
+  s.PageNumber = 2;
+  RecordingProgress progress;
+  ASSERT_TRUE(OpenListOfAllRecords(s, progress).ok());
+  EXPECT_EQ(t.ReadBytes(kWorkFile), t.ReadBytes(kDataFile));
+  EXPECT_EQ(s.ListCount, 4);
+  EXPECT_EQ(s.PageFirst, 1);
+  EXPECT_EQ(s.PageIndex, 0);
+  EXPECT_EQ(s.PageNumber, 1);
+  EXPECT_EQ(progress.captions, std::vector<std::string>{"処理中・・・・"});
+  EXPECT_EQ(progress.maximum, 4);
+  EXPECT_EQ(progress.last, 4);
+  EXPECT_FALSE(progress.shown);
+  EXPECT_FALSE(files.Exists("C:\\VLN2\\TEMP.DATA.PART"));
+}
+
+TEST_F(ListTest, AFailedCopyLeavesTheEarlierListWhole) {
+  WriteNumbered(40);
+  ASSERT_TRUE(s.StartUp().ok());
+  t.WriteBytes(kWorkFile, std::string(Numbered(9).Bytes()));
+  files.FailNthWrite(1);
+  RecordingProgress progress;
+  EXPECT_EQ(OpenListOfAllRecords(s, progress).error, platform::kDiskFull);
+  EXPECT_EQ(t.ReadBytes(kWorkFile), std::string(Numbered(9).Bytes()));
+  EXPECT_FALSE(files.Exists("C:\\VLN2\\TEMP.DATA.PART"));
+  EXPECT_FALSE(progress.shown);
+  EXPECT_EQ(s.ListCount, 1);
+  EXPECT_EQ(s.RecordCount, 40);
+
+  // Without an earlier list there is none afterwards.
+  files.Heal();
+  ASSERT_TRUE(DiscardWorkFile(s).ok());
+  files.FailNthWrite(1);
+  EXPECT_FALSE(OpenListOfAllRecords(s, progress).ok());
+  EXPECT_FALSE(files.Exists(kWorkFile));
+  EXPECT_EQ(s.ListCount, 0);
+  EXPECT_FALSE(s.WorkFileNo);
+}
+
+TEST_F(ListTest, RowNumbersNameRecordsOfTheDataFile) {
+  WriteNumbered(3);
+  ASSERT_TRUE(s.StartUp().ok());
+  EXPECT_EQ(RowRecordNumber(s, " 2    "), 2);
+  EXPECT_EQ(RowRecordNumber(s, "000003"), 3);
+  EXPECT_EQ(RowRecordNumber(s, ""), 0);
+  EXPECT_EQ(RowRecordNumber(s, "4"), 0);
+  EXPECT_EQ(RowRecordNumber(s, "-1"), 0);
+}
+
+// --- The patient list ------------------------------------------------------------
+
+TEST_F(ListTest, PatientPagesHaveTheirOwnState) {
+  OpenList(40);
+  ASSERT_TRUE(NextListPage(s));
+  std::vector<PatientRow> rows;
+  ASSERT_TRUE(ReadPatientPage(s, rows).ok());
+  EXPECT_TRUE(rows.empty());
+  EXPECT_EQ(s.PatientPageCount, 1);
+
+  std::string bytes;
+  for (int n = 1; n <= 30; ++n) {
+    PatientRecord p;
+    p.Set(PatientField::PatientId, FormatNumber(n, "000000"));
+    bytes += p.Bytes();
+  }
+  t.WriteBytes(kScratchFile, bytes);
+  ASSERT_TRUE(s.OpenAllFiles().ok());
+
+  FirstPatientPage(s);
+  ASSERT_TRUE(ReadPatientPage(s, rows).ok());
+  EXPECT_EQ(s.PatientListCount, 30);
+  EXPECT_EQ(s.PatientPageCount, 2);
+  ASSERT_TRUE(NextPatientPage(s));
+  ASSERT_TRUE(ReadPatientPage(s, rows).ok());
+  ASSERT_EQ(rows.size(), 15u);
+  EXPECT_EQ(rows.front().position, 16);
+  EXPECT_EQ(rows.front().record.Get(PatientField::PatientId), "000016");
+  EXPECT_FALSE(NextPatientPage(s));
+  EXPECT_EQ(GoToPatientPage(s, 7), 2);
+  // The examination list stayed on its page.
+  EXPECT_EQ(s.PageNumber, 2);
+  EXPECT_EQ(s.PageFirst, 16);
+}
+
+// --- The boxes of the search dialog ----------------------------------------------
+
+TEST(SearchBoxes, DateBoxes) {
+  EXPECT_EQ(CheckYearBox("").outcome, BoxCheck::Accepted);
+  EXPECT_EQ(CheckYearBox("2004").outcome, BoxCheck::Accepted);
+  EXPECT_EQ(CheckYearBox("２００４").outcome, BoxCheck::Accepted);  // four characters
+  BoxCheck year = CheckYearBox("200");
+  EXPECT_EQ(year.outcome, BoxCheck::Refused);
+  EXPECT_EQ(year.message, "不正な入力です。");
+  EXPECT_EQ(year.text, "");
+  EXPECT_EQ(CheckYearBox("20045").outcome, BoxCheck::Refused);
+
+  BoxCheck month = CheckMonthBox("3", "");
+  EXPECT_EQ(month.outcome, BoxCheck::YearMissing);
+  EXPECT_EQ(month.message, "年を入力してください。");
+  month = CheckMonthBox("13", "2004");
+  EXPECT_EQ(month.outcome, BoxCheck::Refused);
+  EXPECT_EQ(month.message, "入力が不正です。");
+  EXPECT_EQ(month.text, "13");
+  EXPECT_EQ(CheckMonthBox("0", "2004").outcome, BoxCheck::Refused);
+  EXPECT_EQ(CheckMonthBox("3", "2004").text, "03");
+  EXPECT_EQ(CheckMonthBox("12", "2004").text, "12");
+
+  EXPECT_EQ(CheckDayBox("5", "", "").text, "05");  // passes, but is no criterion
+  EXPECT_EQ(CheckDayBox("5", "03", "").outcome, BoxCheck::YearMissing);
+  EXPECT_EQ(CheckDayBox("32", "03", "2004").outcome, BoxCheck::Refused);
+  EXPECT_EQ(CheckDayBox("31", "03", "2004").text, "31");
+}
+
+TEST(SearchBoxes, CriteriaChecks) {
+  SearchCriteria c;
+  EXPECT_EQ(CheckCriteria(c), CriteriaRefusal::NoCriterion);
+  c.month = "03";
+  c.day = "05";
+  EXPECT_EQ(CheckCriteria(c), CriteriaRefusal::NoCriterion);
+  c.ageFrom = "30";
+  EXPECT_EQ(CheckCriteria(c), CriteriaRefusal::AgeRange);  // a lower bound alone
+  c.ageTo = "29";
+  EXPECT_EQ(CheckCriteria(c), CriteriaRefusal::AgeRange);
+  c.ageTo = "30";
+  EXPECT_EQ(CheckCriteria(c), CriteriaRefusal::None);
+  c.ageFrom = "";
+  c.ageTo = "40";
+  EXPECT_EQ(CheckCriteria(c), CriteriaRefusal::None);  // an upper bound alone
+}
+
+// --- The search --------------------------------------------------------------------
+
+class SearchTest : public ListTest {
+ protected:
+  void SetUp() override {
+    WriteData({
+        Record(1, {"2004/03/05", "12", "山田　太郎", "M", "30", "総務部", {"心房細動"}}),
+        Record(2,
+               {"2004/03/15", "000012", "小山　花子", "F", "40", "経理部", {"", "", "心房粗動"}}),
+        Record(3, {"2004/11/05", "000013", "山本　一郎", "M", "41", "総務部", {"洞性頻脈"}}),
+        Record(4, {"2005/03/05", "000014", "田中　翔", "F", "29", "総務部二課", {"ア"}}),
+        Record(5, {"2004/03/31", "000120", "山", "M", "", "総務部", {"心室性期外収縮"}}),
+    });
+    ASSERT_TRUE(s.StartUp().ok());
+  }
+};
+
+TEST_F(SearchTest, DateCriteria) {
+  EXPECT_EQ(Search({.year = "2004"}), (std::vector<int>{1, 2, 3, 5}));
+  EXPECT_EQ(Search({.year = "2004", .month = "03"}), (std::vector<int>{1, 2, 5}));
+  EXPECT_EQ(Search({.year = "2004", .month = "03", .day = "05"}), std::vector<int>{1});
+  EXPECT_EQ(Search({.year = "2004", .month = "3", .day = "5"}), std::vector<int>{1});
+  // Month and day mean nothing without the year.
+  EXPECT_EQ(Search({.month = "03", .day = "05", .sex = "F"}), (std::vector<int>{2, 4}));
+  EXPECT_EQ(Search({.year = "ab12"}), std::vector<int>{});
+}
+
+TEST_F(SearchTest, NameBeginsWithTheCriterion) {
+  EXPECT_EQ(Search({.name = "山"}), (std::vector<int>{1, 3, 5}));
+  EXPECT_EQ(Search({.name = "山田"}), std::vector<int>{1});
+}
+
+TEST_F(SearchTest, IdsCompareByValue) {
+  EXPECT_EQ(Search({.id = "000012"}), (std::vector<int>{1, 2}));
+  EXPECT_EQ(Search({.id = "12"}), (std::vector<int>{1, 2}));
+  EXPECT_EQ(Search({.id = "120"}), std::vector<int>{5});
+}
+
+TEST_F(SearchTest, AgeBoundsAreInclusive) {
+  EXPECT_EQ(Search({.ageFrom = "30", .ageTo = "40"}), (std::vector<int>{1, 2}));
+  // An empty age reads as 0.
+  EXPECT_EQ(Search({.ageTo = "30"}), (std::vector<int>{1, 4, 5}));
+}
+
+TEST_F(SearchTest, SexAndDepartmentAreWhole) {
+  EXPECT_EQ(Search({.sex = "M "}), (std::vector<int>{1, 3, 5}));
+  EXPECT_EQ(Search({.department = "総務部"}), (std::vector<int>{1, 3, 5}));
+}
+
+TEST_F(SearchTest, ArrhythmiaInAnySlotAndOnlyAtWholeCharacters) {
+  EXPECT_EQ(Search({.arrhythmia = "心房"}), (std::vector<int>{1, 2}));
+  EXPECT_EQ(Search({.arrhythmia = "期外"}), std::vector<int>{5});
+  // "ア" is 0x83 0x41 in cp932: its second byte is "A", which is no match.
+  EXPECT_EQ(Search({.arrhythmia = "A"}), std::vector<int>{});
+  EXPECT_EQ(Search({.arrhythmia = "ア"}), std::vector<int>{4});
+}
+
+TEST_F(SearchTest, CriteriaCombine) {
+  EXPECT_EQ(
+      Search({.year = "2004", .name = "山", .sex = "M", .ageFrom = "30", .department = "総務部"}),
+      (std::vector<int>{1, 3}));
+  EXPECT_EQ(Search({.name = "田中", .arrhythmia = "心房"}), std::vector<int>{});
+}
+
+TEST_F(SearchTest, TheLastRecordExaminedStaysCurrentAndProgressShowsEveryRecord) {
+  RecordingProgress progress;
+  std::int32_t hits = 0;
+  ASSERT_TRUE(s.RemoveWorkFile().ok());
+  ASSERT_TRUE(SearchRecords(s, {.name = "小山"}, progress, hits).ok());
+  EXPECT_EQ(hits, 1);
+  EXPECT_EQ(progress.maximum, 5);
+  EXPECT_EQ(progress.last, 5);
+  EXPECT_FALSE(progress.shown);
+  EXPECT_EQ(s.CurrentRecord.Get(ExamField::ImageName), "IMG5");
+  // The hit is the whole record but RecordNo, which is its data-file number.
+  ExamRecord hit;
+  ASSERT_TRUE(s.WorkFileNo->Read(1, hit).ok());
+  ExamRecord expected =
+      Record(2, {"2004/03/15", "000012", "小山　花子", "F", "40", "経理部", {"", "", "心房粗動"}});
+  expected.Set(ExamField::RecordNo, " 2");
+  EXPECT_EQ(hit, expected);
+}
+
+TEST_F(ListTest, TwentyHitsOnTwoPagesCarryTheirDataFileNumbers) {
+  std::vector<ExamRecord> records;
+  std::vector<int> expected;
+  for (int n = 1; n <= 50; ++n) {
+    const bool hit = n % 5 != 0 && n <= 25;  // 20 hits
+    records.push_back(Record(n, {"2004/01/01", "1", hit ? "山田" : "田中", "M", "40", "", {}}));
+    if (hit) expected.push_back(n);
+  }
+  WriteData(records);
+  ASSERT_TRUE(s.StartUp().ok());
+  EXPECT_EQ(Search({.name = "山"}), expected);
+  FirstListPage(s);
+  std::vector<ListRow> rows;
+  ASSERT_TRUE(ReadListPage(s, rows).ok());
+  EXPECT_EQ(s.PageCount, 2);
+  EXPECT_EQ(rows.size(), 15u);
+  ASSERT_TRUE(NextListPage(s));
+  ASSERT_TRUE(ReadListPage(s, rows).ok());
+  ASSERT_EQ(rows.size(), 5u);
+  EXPECT_EQ(rows[0].position, 16);
+  EXPECT_EQ(rows[0].record.Raw(ExamField::RecordNo), " 19   ");
+  EXPECT_EQ(RowRecordNumber(s, rows[0].record.Raw(ExamField::RecordNo)), 19);
+}
+
+TEST(SearchHits, NumbersKeepEveryDigit) {
+  EXPECT_EQ(HitRecordNo(12), " 12");
+  EXPECT_EQ(HitRecordNo(99999), " 99999");
+  EXPECT_EQ(HitRecordNo(100000), "100000");
+}
+
+TEST_F(ListTest, ASearchThatFailsPartWayLeavesNoResult) {
+  std::vector<ExamRecord> records;
+  for (int n = 1; n <= 3000; ++n) records.push_back(Numbered(n));
+  WriteData(records);
+  ASSERT_TRUE(s.StartUp().ok());
+  files.FailNthWrite(2);  // the first piece of hits is written, the second fails
+  RecordingProgress progress;
+  std::int32_t hits = -1;
+  EXPECT_EQ(SearchRecords(s, {.year = "2004"}, progress, hits).error, platform::kDiskFull);
+  EXPECT_EQ(hits, 0);
+  EXPECT_EQ(s.ListCount, 0);
+  EXPECT_FALSE(s.WorkFileNo);
+  EXPECT_FALSE(files.Exists(kWorkFile));
+  EXPECT_FALSE(progress.shown);
+}
+
+// --- The filter against a plain reading of its rules -----------------------------
+
+// UTF-8 text as code points, so that "characters" are compared as the rules say.
+std::u32string Chars(std::string_view utf8) {
+  std::u32string out;
+  for (std::size_t i = 0; i < utf8.size();) {
+    const auto c = static_cast<unsigned char>(utf8[i]);
+    const int n = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+    char32_t cp = n == 1 ? c : n == 2 ? c & 0x1F : n == 3 ? c & 0x0F : c & 0x07;
+    for (int k = 1; k < n; ++k) cp = (cp << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+    out.push_back(cp);
+    i += static_cast<std::size_t>(n);
+  }
+  return out;
+}
+
+std::u32string Raw(const ExamRecord& r, ExamField f) {
+  return Chars(platform::FromCp932(r.Raw(f)));
+}
+
+std::u32string Trim(std::u32string s) {
+  while (!s.empty() && s.front() == U' ') s.erase(s.begin());
+  while (!s.empty() && s.back() == U' ') s.pop_back();
+  return s;
+}
+
+std::u32string Left(const std::u32string& s, std::size_t n) { return s.substr(0, n); }
+
+double Val(const std::u32string& s) {
+  std::string ascii;
+  for (char32_t c : s) ascii.push_back(c < 0x80 ? static_cast<char>(c) : 'x');
+  return NumericValue(ascii);
+}
+
+bool Reference(const SearchCriteria& c, const ExamRecord& r) {
+  const std::u32string date = Raw(r, ExamField::ExamDate);
+  if (!c.year.empty()) {
+    const std::u32string y = Chars(c.year);
+    if (Left(date, y.size()) != y) return false;
+    if (!c.month.empty()) {
+      const std::u32string m = Chars(c.year + "/" + c.month);
+      if (Left(date, m.size()) != m) return false;
+      if (!c.day.empty() && Chars(c.year + "/" + c.month + "/" + c.day) != Trim(date)) {
+        return false;
+      }
+    }
+  }
+  if (!c.id.empty() && Val(Chars(c.id)) != Val(Raw(r, ExamField::PatientId))) return false;
+  if (!c.name.empty()) {
+    const std::u32string n = Chars(c.name);
+    if (Left(Raw(r, ExamField::Name), n.size()) != n) return false;
+  }
+  if (!c.sex.empty() && Trim(Raw(r, ExamField::Sex)) != Trim(Chars(c.sex))) return false;
+  const double age = Val(Raw(r, ExamField::Age));
+  if (!c.ageFrom.empty() && Val(Chars(c.ageFrom)) > age) return false;
+  if (!c.ageTo.empty() && Val(Chars(c.ageTo)) < age) return false;
+  if (!c.department.empty() && Trim(Raw(r, ExamField::Department)) != Chars(c.department)) {
+    return false;
+  }
+  if (!c.arrhythmia.empty()) {
+    bool any = false;
+    for (int i = 0; i < 5; ++i) {
+      any = any || Raw(r, ArrhythmiaField(i)).find(Chars(c.arrhythmia)) != std::u32string::npos;
+    }
+    if (!any) return false;
+  }
+  return true;
+}
+
+TEST_F(ListTest, TheFilterAgreesWithAPlainReadingOfTheRulesOnNearMisses) {
+  std::mt19937 random(1234);
+  auto pick = [&random](const std::vector<std::string>& pool) {
+    return pool[random() % pool.size()];
+  };
+  const std::vector<std::string> dates = {"2004/01/31", "2004/02/01", "2004/02/29", "2004/03/01",
+                                          "2004/12/31", "2005/01/01", "2003/12/31", "2004/10/01",
+                                          "2004/01/03", "2004/03/10", "",           "2004/1/5"};
+  const std::vector<std::string> ids = {"12", "000012", "000120", "12 ", "", "0", "1200", "000001"};
+  const std::vector<std::string> names = {"山田　太郎", "山本", "小山　花子", "山",
+                                          " 山田",      "岡山", "山﨑",       "ｶﾜｲ",
+                                          "髙橋",       "高橋", "山田太郎",   ""};
+  const std::vector<std::string> sexes = {"M", "F", "", "m"};
+  const std::vector<std::string> ages = {"29", "30", "31", "39", "40", "41", "", "030", "3", "100"};
+  const std::vector<std::string> departments = {"総務部", "総務部二課", "経理部", "", "ｿｳﾑ"};
+  const std::vector<std::string> arrhythmias = {
+      "心房細動", "心房粗動", "心室性期外収縮", "洞性頻脈", "心 房", "房室ブロック", "ア",
+      "ソ",       "",         "WPW症候群"};
+  std::vector<ExamRecord> records;
+  for (int n = 1; n <= 600; ++n) {
+    Exam e{pick(dates), pick(ids), pick(names), pick(sexes), pick(ages), pick(departments), {}};
+    for (int i = 0; i < 5; ++i) e.arrhythmias.push_back(random() % 3 == 0 ? pick(arrhythmias) : "");
+    records.push_back(Record(n, e));
+  }
+  WriteData(records);
+  ASSERT_TRUE(s.StartUp().ok());
+
+  const std::vector<std::string> years = {"2004", "2005", "2003", "200", ""};
+  const std::vector<std::string> months = {"01", "02", "03", "12", "10", ""};
+  const std::vector<std::string> days = {"01", "29", "31", "03", ""};
+  const std::vector<std::string> nameKeys = {"山", "山田", "小山", "高", "髙", "ｶ", ""};
+  const std::vector<std::string> ageKeys = {"30", "40", "", "0"};
+  const std::vector<std::string> arrhythmiaKeys = {"心房", "房", "期外", "A", "\\", "ア", "心", ""};
+  std::size_t hits = 0, emptyRounds = 0;
+  for (int round = 0; round < 120; ++round) {
+    SearchCriteria c;
+    auto sometimes = [&](const std::vector<std::string>& pool) {
+      return random() % 3 == 0 ? pick(pool) : std::string();
+    };
+    c.year = sometimes(years);
+    c.month = c.year.empty() ? std::string() : sometimes(months);
+    c.day = c.month.empty() ? std::string() : sometimes(days);
+    c.id = sometimes({"12", "120", "0", "1"});
+    c.name = sometimes(nameKeys);
+    c.sex = sometimes(sexes);
+    c.ageFrom = sometimes(ageKeys);
+    c.ageTo = sometimes(ageKeys);
+    c.department = sometimes(departments);
+    c.arrhythmia = sometimes(arrhythmiaKeys);
+    std::vector<int> expected;
+    for (int n = 1; n <= 600; ++n) {
+      if (Reference(c, records[static_cast<std::size_t>(n - 1)])) expected.push_back(n);
+    }
+    EXPECT_EQ(Search(c), expected) << "round " << round;
+    hits += expected.size();
+    emptyRounds += expected.empty() ? 1 : 0;
+  }
+  // The rounds are neither all empty nor all full.
+  EXPECT_GT(hits, 120u * 20);
+  EXPECT_GT(emptyRounds, 5u);
+}
+
+}  // namespace

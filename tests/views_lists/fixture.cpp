@@ -1,0 +1,56 @@
+#include "tests/views_lists/fixture.h"
+
+#include <QImage>
+
+#include "store/text_format.h"
+
+namespace lists_test {
+
+using namespace store;
+
+ExamRecord Exam(int n, const std::string& name, const std::string& comment) {
+  ExamRecord r;
+  r.Set(ExamField::RecordNo, FormatNumber(n, "000000"));
+  r.Set(ExamField::ExamDate, "2004/01/" + FormatNumber(n % 28 + 1, "00"));
+  r.Set(ExamField::PatientId, FormatNumber(n, "000000"));
+  r.Set(ExamField::Name, name.empty() ? "患者" + std::to_string(n) : name);
+  r.Set(ExamField::Sex, n % 2 ? "M" : "F");
+  r.Set(ExamField::Age, std::to_string(20 + n % 50));
+  r.Set(ExamField::HeartRate, std::to_string(60 + n % 40));
+  r.Set(ExamField::Department, "総務部");
+  r.Set(ExamField::Comment, comment);
+  r.Set(ExamField::ImageName, "IMG" + std::to_string(n));
+  return r;
+}
+
+void DriveTest::WriteExams(const std::vector<ExamRecord>& records) {
+  std::string bytes;
+  for (const ExamRecord& r : records) bytes += r.Bytes();
+  t.WriteBytes(kDataFile, bytes);
+}
+
+void DriveTest::WriteExams(int count) {
+  std::vector<ExamRecord> records;
+  for (int n = 1; n <= count; ++n) records.push_back(Exam(n));
+  WriteExams(records);
+}
+
+void DriveTest::WritePicture(const std::string& fileName) {
+  std::filesystem::create_directories(t.Host(kImageDir));
+  QImage picture(8, 6, QImage::Format_RGB32);
+  picture.fill(Qt::green);
+  ASSERT_TRUE(picture.save(
+      QString::fromStdString(t.Host(std::string(kImageDir) + fileName).string()), "JPG"));
+}
+
+void DriveTest::WriteList(const char* path, const std::vector<std::string>& entries, int size) {
+  std::string bytes;
+  for (int i = 0; i < size; ++i) {
+    ListEntryRecord e;
+    if (i < static_cast<int>(entries.size())) e.Set(ListEntryField::EntryText, entries[i]);
+    bytes += e.Bytes();
+  }
+  t.WriteBytes(path, bytes);
+}
+
+}  // namespace lists_test

@@ -19,32 +19,23 @@
 #include <QStyle>
 
 #include "mainwin/printers.h"
-#include "mainwin/twips.h"
-#include "platform/qt_ui.h"
+#include "platform/qt_text.h"
 #include "store/forms/entry_rules.h"
 #include "store/forms/record_transfer.h"
 #include "store/text_format.h"
+#include "widgets/command_guard.h"
+#include "widgets/enter_moves_on.h"
+#include "widgets/form_setup.h"
+#include "widgets/twips.h"
 
 using platform::Q;
 using platform::S;
 
 namespace {
 
-using mainwin::Px;
-using mainwin::Twips;
+using widgets::Px;
+using widgets::Twips;
 constexpr int kComboHeight = 330;  // the height the font gives a drop-down combo
-
-const QString kFormFont = QStringLiteral("ＭＳ ゴシック");
-
-void RegisterFontSubstitution() {
-  static bool done = false;
-  if (done) return;
-  done = true;
-  QFont::insertSubstitutions(kFormFont,
-                             {QStringLiteral("IPAGothic"), QStringLiteral("IPAゴシック"),
-                              QStringLiteral("Noto Sans CJK JP"), QStringLiteral("TakaoGothic"),
-                              QStringLiteral("VL Gothic")});
-}
 
 QLabel* Caption(QWidget* parent, const char* text, QRect where, const char* name) {
   auto* label = new QLabel(QString::fromUtf8(text), parent);
@@ -79,17 +70,33 @@ QComboBox* EditableCombo(QWidget* parent, QRect where, const QString& name) {
 
 Form1::Form1(store::Store& store, platform::Ui& ui, QWidget* parent)
     : QMainWindow(parent), store_(store), ui_(ui) {
-  RegisterFontSubstitution();
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QStringLiteral("Velunor2.0"));
-  setFont(QFont(kFormFont, 9));
+  setFont(widgets::FormFont(9));
   BuildControls();
   BuildMenus();
   ConnectLookupMenus();
   ConnectSortCommands();
   SetTabOrder();
   for (QWidget* w : findChildren<QWidget*>()) w->installEventFilter(this);
+  // Enter moves on from every entry field but the comment.
+  enterMovesOn_ = new widgets::EnterMovesOn(this);
+  for (QWidget* field : std::initializer_list<QWidget*>{Text1[0], Text1[1], Text1[2], Text1[3],
+                                                        Text1[4], Combo1, Combo2, Text2}) {
+    enterMovesOn_->Add(field);
+  }
+  for (int i = 0; i < 5; ++i) {
+    for (QWidget* combo : {Combo3[i], Combo4[i], Combo5[i]}) enterMovesOn_->Add(combo);
+  }
+  // While a long operation runs, the windows open at its start take no input.
+  new widgets::InputBlocker(store_, this);
   ConnectRegistrationCommands();
+}
+
+void Form1::ConnectCommand(QAction* item, void (Form1::*command)()) {
+  item->setEnabled(true);
+  connect(item, &QAction::triggered, this,
+          widgets::Guarded(store_, [this, command] { (this->*command)(); }));
 }
 
 void Form1::BuildControls() {
@@ -183,9 +190,7 @@ void Form1::BuildControls() {
   Label12 = Caption(client, "ファイルＮＯ", Twips(10320, 5070, 1500, 300), "Label12");
   Label14 = Caption(client, "", Twips(11880, 5010, 2400, 360), "Label14");
   {
-    QFont bold(kFormFont, 12);
-    bold.setBold(true);
-    Label14->setFont(bold);
+    Label14->setFont(widgets::FormFont(12, true));
     QPalette p = Label14->palette();
     p.setColor(QPalette::WindowText, Qt::red);
     Label14->setPalette(p);
@@ -228,10 +233,15 @@ void Form1::BuildControls() {
   MonthView1->setFirstDayOfWeek(Qt::Sunday);
   MonthView1->hide();
 
-  connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
-  connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
-  connect(Command3, &QPushButton::clicked, this, &Form1::Command3_Click);
-  connect(Command4, &QPushButton::clicked, this, &Form1::Command4_Click);
+  auto guarded = [this](void (Form1::*command)()) {
+    return widgets::Guarded(store_, [this, command] { (this->*command)(); });
+  };
+  connect(Command1, &QPushButton::clicked, this, guarded(&Form1::Command1_Click));
+  connect(Command2, &QPushButton::clicked, this, guarded(&Form1::Command2_Click));
+  connect(Command3, &QPushButton::clicked, this, guarded(&Form1::Command3_Click));
+  connect(Command4, &QPushButton::clicked, this, guarded(&Form1::Command4_Click));
+  connect(Slider1, &QSlider::actionTriggered, this, &Form1::OnSliderAction);
+  connect(Slider1, &QSlider::sliderReleased, this, guarded(&Form1::Slider1_Click));
   connect(MonthView1, &QCalendarWidget::clicked, this, &Form1::MonthView1_DateClick);
   connect(Combo6, &QComboBox::activated, this, &Form1::Combo6_Click);
 }
@@ -307,15 +317,11 @@ void Form1::BuildMenus() {
 
   // The commands of this window; the others stay disabled until the windows
   // they open are connected.
-  auto enable = [this](QAction* a, void (Form1::*handler)()) {
-    a->setEnabled(true);
-    connect(a, &QAction::triggered, this, handler);
-  };
-  enable(F_end, &Form1::F_end_Click);
-  enable(G_kria, &Form1::G_kria_Click);
-  enable(maedata, &Form1::maedata_Click);
-  enable(nextdata, &Form1::nextdata_Click);
-  enable(Carender, &Form1::Carender_Click);
+  ConnectCommand(F_end, &Form1::F_end_Click);
+  ConnectCommand(G_kria, &Form1::G_kria_Click);
+  ConnectCommand(maedata, &Form1::maedata_Click);
+  ConnectCommand(nextdata, &Form1::nextdata_Click);
+  ConnectCommand(Carender, &Form1::Carender_Click);
 }
 
 void Form1::SetTabOrder() {
@@ -338,35 +344,51 @@ void Form1::Form_Load() {
   Combo6->setCurrentIndex(static_cast<int>(printers_.indexOf(printers.defaultName)));
   currentPrinter_ = printers.defaultName;
 
-  // Maximised; the geometry too, for a display without a window manager.
-  if (QScreen* screen = this->screen()) setGeometry(screen->availableGeometry());
-  setWindowState(windowState() | Qt::WindowMaximized);
+  widgets::OpenMaximised(this);
 
   if (platform::Status s = store_.StartUp(); !s.ok()) ui_.ShowErrorNumber(s.error);
 
-  store::ClearRecordForm(store_, *this);
-  store::FillLookupLists(store_, *this);
-
-  if (store_.RecordCount > 0) {
-    if (platform::Status s = store_.ReadCurrentRecord(store_.RecordCount); !s.ok()) {
-      ui_.ShowErrorNumber(s.error);
-    }
-    store::ShowCurrentRecord(store_, ui_, *this);
-    Label14->setText(QString::number(store_.RecordCount));
-    MonthView1->hide();
-    Slider1->setValue(store_.RecordCount);
+  if (store_.RecordCount > 0 && ShowStoredRecord(store_.RecordCount)) {
     show();
     Text1[0]->setFocus();
   } else {
-    Label14->setText(QStringLiteral("1"));
-    Text1[0]->setText(store::DateText(Today()));
+    StartNewExamination();
     show();
     Text1[1]->setFocus();
   }
 }
 
-int Form1::ShownRecordNumber() const {
-  return static_cast<int>(store::NumericValue(S(Label14->text())));
+bool Form1::ShowExamination(int n) {
+  if (!ShowStoredRecord(n)) return false;
+  Text2->setEnabled(false);
+  return true;
+}
+
+bool Form1::ShowStoredRecord(int n) {
+  if (platform::Status s = store_.ReadCurrentRecord(n); !s.ok()) {
+    ui_.ShowErrorNumber(s.error);
+    return false;
+  }
+  store::ClearRecordForm(store_, *this);
+  store::FillLookupLists(store_, *this);
+  store::ShowCurrentRecord(store_, ui_, *this);
+  shownRecord_ = n;
+  Label14->setText(QString::number(n));
+  {
+    const QSignalBlocker quiet(Slider1);
+    Slider1->setValue(n);
+  }
+  return true;
+}
+
+void Form1::StartNewExamination() {
+  store::ClearRecordForm(store_, *this);
+  store::FillLookupLists(store_, *this);
+  Text1[0]->setText(store::DateText(Today()));
+  shownRecord_ = store_.RecordCount + 1;
+  Label14->setText(QString::number(shownRecord_));
+  Text2->setEnabled(true);
+  Text1[1]->setFocus();
 }
 
 void Form1::ShowSecondaryWindow(QWidget* window) {
@@ -425,31 +447,8 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
         return true;
       }
       break;
-    case QEvent::KeyPress: {
-      auto* key = static_cast<QKeyEvent*>(event);
-      const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
-      const bool movesOn = w == Text1[0] || w == Text1[1] || w == Text1[2] || w == Text1[3] ||
-                           w == Text1[4] || w == Combo1 || w == Combo2 || w == Text2 ||
-                           std::find(Combo3.begin(), Combo3.end(), w) != Combo3.end() ||
-                           std::find(Combo4.begin(), Combo4.end(), w) != Combo4.end() ||
-                           std::find(Combo5.begin(), Combo5.end(), w) != Combo5.end();
-      if (enter && movesOn && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
-        focusNextChild();
-        return true;
-      }
-      break;
-    }
-    case QEvent::KeyRelease:
-      if (w == Slider1 && !static_cast<QKeyEvent*>(event)->isAutoRepeat()) {
-        QMetaObject::invokeMethod(this, &Form1::Slider1_Click, Qt::QueuedConnection);
-      }
-      break;
     case QEvent::MouseButtonRelease:
-      if (w == Slider1) {
-        QMetaObject::invokeMethod(this, &Form1::Slider1_Click, Qt::QueuedConnection);
-      } else if (w == Image1) {
-        Q_EMIT Image1Clicked();
-      }
+      if (w == Image1) Q_EMIT Image1Clicked();
       break;
     case QEvent::FocusIn:
       OnFocusIn(w);
@@ -513,6 +512,8 @@ void Form1::Refocus(QWidget* field) {
 }
 
 void Form1::RunPendingLeaveCheck() {
+  // A check reads the master; it waits until a long operation has ended.
+  if (store_.LongOperationRunning()) return;
   while (!pendingLeave_.empty()) {
     const int check = pendingLeave_.front();
     pendingLeave_.erase(pendingLeave_.begin());

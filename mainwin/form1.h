@@ -9,12 +9,16 @@
 #include <string_view>
 #include <vector>
 
+#include "mainwin/sort_data_file.h"
 #include "platform/ui.h"
 #include "store/forms/main_form.h"
-#include "mainwin/sort_data_file.h"
 #include "store/store.h"
 
 class Dialog;
+class Dialog2;
+namespace widgets {
+class EnterMovesOn;
+}
 class LookupListWindow;
 class QAction;
 class QKeyEvent;
@@ -56,8 +60,22 @@ class Form1 : public QMainWindow, public store::MainForm {
   // The printers of Combo6 and the current printer every printout uses.
   const QString& CurrentPrinter() const { return currentPrinter_; }
 
-  // The number in Label14, read back as every command reads it.
-  int ShownRecordNumber() const;
+  // --- The record on screen ----------------------------------------------
+  // These two are the only writers of Label14 and Slider1; other windows that
+  // open an examination here get them as callbacks.
+  //
+  // Reads examination n of the data file into CurrentRecord and shows it:
+  // the form emptied, its lists filled, the record's fields and picture,
+  // Label14 = n, Slider1 at n, the image name locked (a stored examination
+  // keeps the picture it names). False, with the error shown and the form
+  // unchanged, when record n cannot be read.
+  bool ShowExamination(int n);
+  // A blank new examination: the form emptied and its lists filled, today's
+  // date, Label14 = RecordCount + 1, Slider1 ranging over the stored records,
+  // the image name open, the focus in the ID field.
+  void StartNewExamination();
+  // The number of the examination the form edits (RecordCount + 1: a new one).
+  int ShownRecordNumber() const { return shownRecord_; }
 
   // --- Menu items -------------------------------------------------------
   // ファイル(&F)
@@ -150,7 +168,7 @@ class Form1 : public QMainWindow, public store::MainForm {
   void D_kensabi_Click();
   void D_id_Click();
   // The progress window of the long steps, created on first use.
-  mainwin::Dialog2& ProgressDialog();
+  Dialog2& ProgressDialog();
   // The image-load dialog, created on first use.
   Dialog* ImageLoadDialog();
   // An image name the image directory can hold as a file of its own: no
@@ -179,8 +197,14 @@ class Form1 : public QMainWindow, public store::MainForm {
   void BuildControls();
   void BuildMenus();
   void SetTabOrder();
-  // Reads record x into CurrentRecord and reloads the whole form from it.
-  bool ShowRecord(int x);
+  // ShowExamination without locking the image name: the slider and the
+  // start-up leave its state as it is.
+  bool ShowStoredRecord(int n);
+  // Enables a menu item and connects it to a command that does nothing while
+  // a long operation runs.
+  void ConnectCommand(QAction* item, void (Form1::*command)());
+  // The slider was moved by the user (a click, a drag, a key that moved it).
+  void OnSliderAction(int action);
   // The enabled menu item whose shortcut is this key, if any.
   QAction* MenuShortcutFor(const QKeyEvent* key) const;
   bool FocusColoured(const QWidget* w) const;
@@ -210,6 +234,8 @@ class Form1 : public QMainWindow, public store::MainForm {
 
   store::Store& store_;
   platform::Ui& ui_;
+  int shownRecord_ = 0;  // the number Label14 shows
+  widgets::EnterMovesOn* enterMovesOn_ = nullptr;
   QStringList printers_;
   QString currentPrinter_;
   std::vector<QAction*> menuActions_;
@@ -219,8 +245,8 @@ class Form1 : public QMainWindow, public store::MainForm {
   bool shutDown_ = false;
   QPointer<QWidget> focused_;  // the control that has (or last had) the focus
   QWidget* notLeft_ = nullptr;
-  Dialog* dialog_ = nullptr;  // the image-load dialog, once created
-  mainwin::Dialog2* dialog2_ = nullptr;  // the progress window, once created
+  Dialog* dialog_ = nullptr;    // the image-load dialog, once created
+  Dialog2* dialog2_ = nullptr;  // the progress window, once created
   // The vocabulary windows, children of this window once created.
   LookupListWindow* form3_ = nullptr;
   LookupListWindow* form4_ = nullptr;

@@ -9,11 +9,10 @@
 // registering again never doubles them.
 
 void Form1::ConnectLookupMenus() {
-  for (QAction* item : {syozoku, yudou, ijyousyoken, fuseimyaku}) item->setEnabled(true);
-  connect(syozoku, &QAction::triggered, this, &Form1::syozoku_Click);
-  connect(yudou, &QAction::triggered, this, &Form1::yudou_Click);
-  connect(ijyousyoken, &QAction::triggered, this, &Form1::ijyousyoken_Click);
-  connect(fuseimyaku, &QAction::triggered, this, &Form1::fuseimyaku_Click);
+  ConnectCommand(syozoku, &Form1::syozoku_Click);
+  ConnectCommand(yudou, &Form1::yudou_Click);
+  ConnectCommand(ijyousyoken, &Form1::ijyousyoken_Click);
+  ConnectCommand(fuseimyaku, &Form1::fuseimyaku_Click);
 }
 
 void Form1::OpenLookupWindow(LookupListWindow*& window, LookupListWindow* (*make)(Form1&)) {

@@ -6,19 +6,6 @@
 #include <QSlider>
 
 #include "mainwin/form1.h"
-#include "store/forms/record_transfer.h"
-
-bool Form1::ShowRecord(int x) {
-  if (platform::Status s = store_.ReadCurrentRecord(x); !s.ok()) {
-    ui_.ShowErrorNumber(s.error);
-    return false;
-  }
-  store::ClearRecordForm(store_, *this);
-  store::FillLookupLists(store_, *this);
-  store::ShowCurrentRecord(store_, ui_, *this);
-  Label14->setText(QString::number(x));
-  return true;
-}
 
 void Form1::ShowNextRecord() {
   if (store_.RecordCount == 0) {
@@ -30,9 +17,7 @@ void Form1::ShowNextRecord() {
     ui_.MsgBox("データは以上です。", platform::kExclamation);
     return;
   }
-  if (!ShowRecord(x)) return;
-  Text2->setEnabled(false);
-  Slider1->setValue(x);
+  ShowExamination(x);
 }
 
 void Form1::ShowPreviousRecord() {
@@ -45,9 +30,7 @@ void Form1::ShowPreviousRecord() {
     ui_.MsgBox("データは以上です。", platform::kExclamation);
     return;
   }
-  if (!ShowRecord(x)) return;
-  Text2->setEnabled(false);
-  Slider1->setValue(x);
+  ShowExamination(x);
 }
 
 void Form1::Command1_Click() {
@@ -72,10 +55,26 @@ void Form1::maedata_Click() {
   ShowPreviousRecord();
 }
 
+void Form1::OnSliderAction(int action) {
+  // A drag acts when the slider is let go (sliderReleased); a click beside
+  // the handle or a key acts once the slider has taken its new value, and
+  // only when the value did change: a key that leaves the slider where it is
+  // (Home at the start, say), or the release of a key, is no command.
+  if (action == QAbstractSlider::SliderMove || action == QAbstractSlider::SliderNoAction) return;
+  const int before = Slider1->value();
+  QMetaObject::invokeMethod(
+      this,
+      [this, before] {
+        if (store_.LongOperationRunning() || Slider1->value() == before) return;
+        Slider1_Click();
+      },
+      Qt::QueuedConnection);
+}
+
 void Form1::Slider1_Click() {
   RunPendingLeaveCheck();
   const int a = Slider1->value();
-  if (a > 0 && a <= store_.RecordCount) ShowRecord(a);
+  if (a > 0 && a <= store_.RecordCount) ShowStoredRecord(a);
 }
 
 void Form1::G_kria_Click() { Image1->clear(); }

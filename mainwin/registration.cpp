@@ -16,12 +16,14 @@
 
 #include "mainwin/form1.h"
 #include "platform/jpeg_converter.h"
-#include "platform/qt_ui.h"
+#include "platform/qt_text.h"
 #include "store/forms/entry_rules.h"
 #include "store/forms/image_facts.h"
 #include "store/forms/record_transfer.h"
+#include "store/long_operation.h"
 #include "store/text_format.h"
 #include "views/dialog.h"
+#include "widgets/command_guard.h"
 
 using platform::Q;
 using platform::S;
@@ -75,17 +77,13 @@ bool Form1::IsStorableImageName(std::string_view name) {
 }
 
 void Form1::ConnectRegistrationCommands() {
-  auto enable = [this](QAction* a, void (Form1::*handler)()) {
-    a->setEnabled(true);
-    connect(a, &QAction::triggered, this, handler);
-  };
-  enable(D_sinki, &Form1::D_sinki_Click);
-  enable(D_touroku, &Form1::D_touroku_Click);
-  enable(sakujyo, &Form1::sakujyo_Click);
-  enable(ALL_sakujyo, &Form1::ALL_sakujyo_Click);
-  enable(G_yomokomi, &Form1::G_yomokomi_Click);
-  enable(G_kakudai, &Form1::G_kakudai_Click);
-  connect(this, &Form1::Image1Clicked, this, &Form1::Image1_Click);
+  ConnectCommand(D_sinki, &Form1::D_sinki_Click);
+  ConnectCommand(D_touroku, &Form1::D_touroku_Click);
+  ConnectCommand(sakujyo, &Form1::sakujyo_Click);
+  ConnectCommand(ALL_sakujyo, &Form1::ALL_sakujyo_Click);
+  ConnectCommand(G_yomokomi, &Form1::G_yomokomi_Click);
+  ConnectCommand(G_kakudai, &Form1::G_kakudai_Click);
+  connect(this, &Form1::Image1Clicked, this, widgets::Guarded(store_, [this] { Image1_Click(); }));
 }
 
 bool Form1::PictureShown() const { return !Image1->pixmap().isNull(); }
@@ -94,12 +92,7 @@ bool Form1::PictureShown() const { return !Image1->pixmap().isNull(); }
 
 void Form1::D_sinki_Click() {
   RunPendingLeaveCheck();
-  store::ClearRecordForm(store_, *this);
-  store::FillLookupLists(store_, *this);
-  Text1[0]->setText(store::DateText(Today()));
-  Label14->setText(QString::number(store_.RecordCount + 1));
-  Text2->setEnabled(true);
-  Text1[1]->setFocus();
+  StartNewExamination();
 }
 
 // --- 登録 ------------------------------------------------------------------
@@ -177,12 +170,7 @@ void Form1::D_touroku_Click() {
     }
 
     store_.CountRecords();
-    store::ClearRecordForm(store_, *this);
-    store::FillLookupLists(store_, *this);
-    Label14->setText(QString::number(store_.RecordCount + 1));
-    Text2->setEnabled(true);
-    Text1[1]->setFocus();
-    Slider1->setMaximum(std::max(store_.RecordCount, 1));
+    StartNewExamination();
     return;
   }
 
@@ -207,12 +195,7 @@ void Form1::D_touroku_Click() {
     return;
   }
   (void)StorePicture(imageName);
-
-  store::ClearRecordForm(store_, *this);
-  store::FillLookupLists(store_, *this);
-  Label14->setText(QString::number(store_.RecordCount + 1));
-  Text2->setEnabled(true);
-  Text1[1]->setFocus();
+  StartNewExamination();
 }
 
 bool Form1::StorePicture(const std::string& imageName) {
@@ -272,6 +255,8 @@ void Form1::sakujyo_Click() {
   }
   const std::string picture = doomed.Get(ExamField::ImageName);
 
+  store::LongOperation operation(store_);
+  if (!operation) return;
   const std::int32_t count = store_.RecordCount;
   platform::Status rebuilt = store_.Rebuild(store::Staging::WorkFile, [&]() -> platform::Status {
     std::int32_t j = 0;
@@ -286,8 +271,17 @@ void Form1::sakujyo_Click() {
     return platform::Status::Ok();
   });
   if (!rebuilt.ok()) {
-    // The data file is as it was, picture included.
     ui_.ShowErrorNumber(rebuilt.error);
+    // The picture stays. Whatever the rebuild left, the form shows what is
+    // stored at its number now, so that 上書き can never write this record
+    // over another one.
+    if (n <= store_.RecordCount) {
+      ShowExamination(n);
+    } else if (store_.RecordCount > 0) {
+      ShowExamination(store_.RecordCount);
+    } else {
+      StartNewExamination();
+    }
     return;
   }
   // Only once the record is gone does its picture go.
@@ -298,15 +292,9 @@ void Form1::sakujyo_Click() {
 
   ui_.MsgBox("削除終了。", platform::kOkOnly);
   if (store_.RecordCount > 0) {
-    if (!ShowRecord(store_.RecordCount)) return;
-    Slider1->setValue(store_.RecordCount);
-    Text2->setEnabled(false);
+    if (!ShowExamination(store_.RecordCount)) return;
   } else {
-    store::ClearRecordForm(store_, *this);
-    store::FillLookupLists(store_, *this);
-    Label14->setText(QStringLiteral("1"));
-    Slider1->setValue(1);
-    Text2->setEnabled(true);
+    StartNewExamination();
   }
   Text1[0]->setFocus();
 }
@@ -323,6 +311,8 @@ void Form1::ALL_sakujyo_Click() {
   store_.Answer = std::to_string(answer);
   if (answer == platform::kAnswerNo) return;
 
+  store::LongOperation operation(store_);
+  if (!operation) return;
   platform::FileSystem& files = store_.Files();
   platform::Status firstFailure = platform::Status::Ok();
   (void)store_.CloseReplaceReopen([&]() -> platform::Status {
@@ -345,21 +335,13 @@ void Form1::ALL_sakujyo_Click() {
   } else {
     ui_.ShowErrorNumber(firstFailure.error);
   }
-  store::ClearRecordForm(store_, *this);
-  store::FillLookupLists(store_, *this);
   if (store_.RecordCount > 0) {
     // The data file could not be removed: it is still the file on screen.
-    if (ShowRecord(store_.RecordCount)) {
-      Slider1->setValue(store_.RecordCount);
-      Text2->setEnabled(false);
-    }
+    ShowExamination(store_.RecordCount);
     return;
   }
-  Label14->setText(QStringLiteral("1"));
-  Text1[0]->setText(store::DateText(Today()));
-  Text2->setEnabled(true);
+  StartNewExamination();
   if (dialog_ != nullptr) dialog_->RefreshFileList();
-  Text1[1]->setFocus();
 }
 
 // --- The image-load dialog -------------------------------------------------

@@ -2,14 +2,13 @@
 
 #include <string_view>
 
+#include "platform/progress.h"
 #include "platform/status.h"
 #include "platform/ui.h"
 #include "store/sort_file.h"
 #include "store/store.h"
 
 namespace mainwin {
-
-class Dialog2;
 
 // The two orders of the examination file.
 enum class SortOrder {
@@ -27,11 +26,11 @@ enum class SortOutcome {
 
 // Sorts "VLN2.ekg" by `order` with store::SortFile (store/sort_file.h),
 // showing the read and the write phase in `progress`. The caller (the main
-// window) runs RemoveWorkFile first and decides what the form shows
-// afterwards. `createJob` is the component's creation (by class identity
-// unless a test hands in another).
+// window) holds the long-operation guard, runs RemoveWorkFile first and
+// decides what the form shows afterwards. `createJob` creates the sort
+// component's job (by class identity unless a test hands in another).
 SortOutcome SortDataFile(
-    store::Store& store, platform::Ui& ui, Dialog2& progress, SortOrder order,
+    store::Store& store, platform::Ui& ui, platform::Progress& progress, SortOrder order,
     const store::SortJobFactory& createJob = store::SortJobFactory(store::CreateComponentSortJob));
 
 // The message shown when the sort component cannot be created.

@@ -3,6 +3,7 @@
 #include <QPointer>
 #include <QWidget>
 
+#include "platform/qt_text.h"
 #include "platform/ui.h"
 
 namespace platform {
@@ -25,11 +26,5 @@ class QtUi : public Ui {
   QPointer<QWidget> parent_;
   int busyDepth_ = 0;
 };
-
-// Qt text from the UTF-8 strings of the Qt-free layers, and back.
-inline QString Q(std::string_view utf8) {
-  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-}
-inline std::string S(const QString& text) { return text.toStdString(); }
 
 }  // namespace platform

@@ -172,7 +172,16 @@ class Store {
   // When set, every patient record the lookups read is appended here.
   std::vector<std::int32_t>* PatientProbeLog = nullptr;
 
+  // True while a long operation runs (see store/long_operation.h); commands
+  // that read or write the store do nothing meanwhile.
+  bool LongOperationRunning() const { return longOperationRunning_; }
+  // Told when the first long operation begins (true) and when it ends (false).
+  std::function<void(bool running)> OnLongOperation;
+
  private:
+  friend class LongOperation;
+  bool longOperationRunning_ = false;
+
   // Reads patient record p into PatientBuffer; the numeric value of its ID.
   Status ProbePatient(std::int32_t p, double& value);
   void Bisect(float id);

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "bench/generator/generator.h"
-#include "mainwin/dialog2.h"
+#include "widgets/dialog2.h"
 #include "mainwin/sort_data_file.h"
 #include "platform/ui.h"
 #include "store/store.h"
@@ -81,7 +81,7 @@ int main(int argc, char** argv) {
   store::Store store(files);
   if (!store.StartUp().ok()) return 1;
   BenchUi ui;
-  mainwin::Dialog2 progress;
+  Dialog2 progress;
   const fs::path dataFile = files.HostPath(store::kDataFile);
 
   std::printf("sorting %d examinations (%.1f MB)\n", store.RecordCount,

@@ -426,8 +426,8 @@ class Form1Test : public QObject {
     fx->WriteExams(3);
     for (const char* name : {"IMG1", "IMG2", "IMG3"}) fx->WritePicture(name);
     Form1& f = fx->Start();
-    f.Label14->setText(QStringLiteral("4"));  // a blank new record
-    f.Text2->setEnabled(true);
+    f.StartNewExamination();
+    QCOMPARE(f.Label14->text(), QStringLiteral("4"));
     f.Command2_Click();
     QCOMPARE(f.Label14->text(), QStringLiteral("3"));
     QVERIFY(!f.Text2->isEnabled());
@@ -462,6 +462,34 @@ class Form1Test : public QObject {
     f.Slider1->setValue(0);
     f.Slider1_Click();
     QCOMPARE(f.Label14->text(), QStringLiteral("1"));
+  }
+
+  // The slider acts when the user moves it, never on a key release: a box
+  // dismissed with Return over the slider does not come back, and Tab onto
+  // the slider keeps a half-typed new examination.
+  void sliderActsOnlyWhenMoved() {
+    fx->WriteExams(3);
+    fx->ui.Expect("画像：IMG3.jpgはありません。");
+    Form1& f = fx->Start();
+    Focus(f.Slider1);
+    QTest::keyRelease(f.Slider1, Qt::Key_Return);
+    QTest::keyRelease(f.Slider1, Qt::Key_Tab);
+    Fixture::Settle();
+    QCOMPARE(f.Label14->text(), QStringLiteral("3"));
+
+    f.StartNewExamination();
+    QTest::keyClicks(f.Text1[2], QStringLiteral("abc"));
+    Focus(f.Slider1);
+    QTest::keyRelease(f.Slider1, Qt::Key_Tab);
+    QTest::keyClick(f.Slider1, Qt::Key_End);  // already at the end: no move
+    Fixture::Settle();
+    QCOMPARE(f.Label14->text(), QStringLiteral("4"));
+    QCOMPARE(f.Text1[2]->text(), QStringLiteral("abc"));
+
+    fx->ui.Expect("画像：IMG2.jpgはありません。");
+    QTest::keyClick(f.Slider1, Qt::Key_Left);
+    Fixture::Settle();
+    QCOMPARE(f.Label14->text(), QStringLiteral("2"));
   }
 
   void stepToARecordWithoutPicture() {

@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "mainwin/dialog2.h"
 #include "mainwin/sort_data_file.h"
 #include "platform/component.h"
 #include "sortlib/zuvasortmem.h"
@@ -17,6 +16,7 @@
 #include "tests/support/records.h"
 #include "tests/support/scripted_sort.h"
 #include "tests/support/temp_drive.h"
+#include "widgets/dialog2.h"
 
 namespace {
 
@@ -71,7 +71,7 @@ class SortTest : public ::testing::Test {
   testing_support::FaultyFileSystem files{t.Drive()};
   Store store{files};
   FakeUi ui;
-  mainwin::Dialog2 progress;
+  Dialog2 progress;
   // Jobs in this process, handed to the sort through its job factory.
   testing_support::ScriptedSort scripted;
 };

@@ -2,7 +2,7 @@
 
 #include <QRect>
 
-namespace mainwin {
+namespace widgets {
 
 // Positions of the forms are given in twips: 15 twips are one pixel at 96 dpi
 // (Qt scales pixels on high-DPI screens).
@@ -11,4 +11,4 @@ inline QRect Twips(int left, int top, int width, int height) {
   return QRect(Px(left), Px(top), Px(width), Px(height));
 }
 
-}  // namespace mainwin
+}  // namespace widgets

@@ -1,14 +1,16 @@
-#include "mainwin/dialog2.h"
+#include "widgets/dialog2.h"
 
 #include <QFont>
 #include <QLabel>
 #include <QProgressBar>
 #include <algorithm>
 
-#include "mainwin/twips.h"
-#include "platform/qt_ui.h"
+#include "platform/qt_text.h"
+#include "widgets/form_setup.h"
+#include "widgets/twips.h"
 
-namespace mainwin {
+using widgets::Px;
+
 Dialog2::Dialog2(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("Dialog2"));
   setWindowTitle(QStringLiteral("Velunor2.0"));
@@ -25,7 +27,7 @@ Dialog2::Dialog2(QWidget* parent) : QDialog(parent) {
 
   Label1 = new QLabel(QStringLiteral("処理中・・・・"), this);
   Label1->setObjectName(QStringLiteral("Label1"));
-  QFont font(QStringLiteral("ＭＳ ゴシック"), 12);
+  QFont font(widgets::kFormFont(), 12);
   font.setBold(true);
   font.setStyleHint(QFont::TypeWriter);
   Label1->setFont(font);
@@ -53,5 +55,3 @@ void Dialog2::Advance(int value) {
     sinceDrawn_.start();
   }
 }
-
-}  // namespace mainwin

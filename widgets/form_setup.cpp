@@ -1,0 +1,36 @@
+#include "widgets/form_setup.h"
+
+#include <QScreen>
+#include <QStringList>
+#include <QWidget>
+
+namespace widgets {
+
+const QString& kFormFont() {
+  static const QString name = QStringLiteral("ＭＳ ゴシック");
+  return name;
+}
+
+void RegisterFontSubstitution() {
+  static bool done = false;
+  if (done) return;
+  done = true;
+  QFont::insertSubstitutions(kFormFont(),
+                             {QStringLiteral("IPAGothic"), QStringLiteral("IPAゴシック"),
+                              QStringLiteral("Noto Sans CJK JP"), QStringLiteral("TakaoGothic"),
+                              QStringLiteral("VL Gothic")});
+}
+
+QFont FormFont(int pointSize, bool bold) {
+  RegisterFontSubstitution();
+  QFont font(kFormFont(), pointSize);
+  font.setBold(bold);
+  return font;
+}
+
+void OpenMaximised(QWidget* window) {
+  if (QScreen* screen = window->screen()) window->setGeometry(screen->availableGeometry());
+  window->setWindowState(window->windowState() | Qt::WindowMaximized);
+}
+
+}  // namespace widgets

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QFont>
+#include <QString>
+
+class QWidget;
+
+namespace widgets {
+
+// The font every form asks for, "ＭＳ ゴシック", which is substituted by an
+// installed Japanese gothic font (IPAGothic and the like).
+const QString& kFormFont();
+// Registers the substitution once; every form's constructor calls it (through
+// FormFont) before it builds controls.
+void RegisterFontSubstitution();
+// The form font at `pointSize`, the substitution registered.
+QFont FormFont(int pointSize, bool bold = false);
+
+// Shows `window` maximised; the geometry is set too, for a display without a
+// window manager (which would otherwise ignore the maximised state).
+void OpenMaximised(QWidget* window);
+
+}  // namespace widgets

@@ -15,18 +15,25 @@ int main(int argc, char** argv) {
 
   platform::QtUi ui;
   platform::DataDrive drive(platform::DataDrive::ResolveRoot(argc, argv));
-  platform::DriveLock lock;
-  if (platform::Status s = lock.Acquire(drive.Root()); !s.ok()) {
-    ui.MsgBox(s.error == platform::kPermissionDenied
-                  ? "このデータドライブでは既にVelunor2.0が起動しています。\n"
-                    "先に起動しているVelunor2.0を終了してください。"
-                  : "データドライブを開けません。",
-              platform::kExclamation);
-    return 1;
-  }
-
   platform::PosixFileSystem fs(drive);
   store::Store store(fs);
+  platform::DriveLock lock;
+  switch (const platform::LockOutcome outcome = lock.Acquire(drive.Root())) {
+    case platform::LockOutcome::kHeld:
+      break;
+    case platform::LockOutcome::kReadOnlyDrive:
+    case platform::LockOutcome::kNoPermission:
+      // Without the lock this run never writes: it opens everything for reading.
+      ui.MsgBox(platform::DriveLockMessage(outcome, drive.Root()), platform::kExclamation);
+      store.ReadOnlySession = true;
+      break;
+    case platform::LockOutcome::kHeldByAnother:
+    case platform::LockOutcome::kFailed:
+      ui.MsgBox(platform::DriveLockMessage(outcome, drive.Root(), lock.Error()),
+                platform::kExclamation);
+      return 1;
+  }
+
   Form1 form(store, ui);
   ui.SetParent(&form);
   // Starts the store and shows the window; closing it ends the program.

@@ -5,6 +5,7 @@
 const LookupListDef kDepartmentListDef = {
     "Form3",
     "所属登録",
+    store::LookupList::Department,
     store::kDepartmentEntries,
     &store::Store::DepartmentFileNo,
     &store::Store::DepartmentEntry,
@@ -13,6 +14,7 @@ const LookupListDef kDepartmentListDef = {
 const LookupListDef kLeadSiteListDef = {
     "Form4",
     "誘導部位登録",
+    store::LookupList::LeadSite,
     store::kLeadSiteEntries,
     &store::Store::LeadSiteFileNo,
     &store::Store::LeadSiteEntry,
@@ -21,6 +23,7 @@ const LookupListDef kLeadSiteListDef = {
 const LookupListDef kArrhythmiaListDef = {
     "Form6",
     "不整脈登録",
+    store::LookupList::Arrhythmia,
     store::kArrhythmiaEntries,
     &store::Store::ArrhythmiaFileNo,
     &store::Store::ArrhythmiaEntry,
@@ -29,6 +32,7 @@ const LookupListDef kArrhythmiaListDef = {
 const LookupListDef kFindingListDef = {
     "Form7",
     "異常所見登録",
+    store::LookupList::Finding,
     store::kFindingEntries,
     &store::Store::FindingFileNo,
     &store::Store::FindingEntry,

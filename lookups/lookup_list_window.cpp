@@ -105,7 +105,13 @@ void LookupListWindow::Open() {
   store::RecordFile* file = (store_.*def_.file).get();
   store::ListEntryRecord& entry = store_.*def_.buffer;
   if (file == nullptr) {
-    ui_.ShowErrorNumber(platform::kBadFileNameOrNumber);
+    // A list that was never made reads as empty in a run that may not write;
+    // one that could not be opened was named at start-up and is said again.
+    if (!store_.ReadOnlySession) {
+      ui_.MsgBox("「" + std::string(store::Store::ListPath(def_.list)) +
+                     "」を読み込めないため、空の一覧を表示します。",
+                 platform::kExclamation);
+    }
   } else {
     for (int i = 1; i <= def_.entryCount; ++i) {
       if (platform::Status s = file->Read(i, entry); !s.ok()) {
@@ -136,22 +142,36 @@ void LookupListWindow::ClearBoxes() {
 }
 
 void LookupListWindow::Command1_Click() {
-  store::RecordFile* file = (store_.*def_.file).get();
-  store::ListEntryRecord& entry = store_.*def_.buffer;
-  platform::Status status = file != nullptr
-                                ? platform::Status::Ok()
-                                : platform::Status::Error(platform::kBadFileNameOrNumber);
-  for (int i = 0; i < def_.entryCount && status.ok(); ++i) {
-    entry.Set(store::ListEntryField::EntryText, S(Text1[static_cast<std::size_t>(i)]->text()));
-    status = file->Write(i + 1, entry);
-  }
-  if (status.ok()) status = file->Flush();
+  std::vector<std::string> entries;
+  entries.reserve(Text1.size());
+  for (const QLineEdit* box : Text1) entries.push_back(S(box->text()));
+  const platform::Status status = store_.ReplaceListFile(def_.list, entries);
   if (refresh_) refresh_();
   if (!status.ok()) {
-    ui_.ShowErrorNumber(status.error);
+    ui_.MsgBox(NotSavedMessage(def_.caption, status.error), platform::kExclamation);
     return;
   }
   ui_.MsgBox("登録終了。", platform::kOkOnly);
+}
+
+std::string LookupListWindow::NotSavedMessage(std::string_view caption, int error) {
+  std::string reason;
+  switch (error) {
+    case platform::kDiskFull:
+      reason = "ディスクの空き容量が足りません。";
+      break;
+    case platform::kPermissionDenied:
+      reason = "ファイルに書き込む権限がないか、読み取り専用です。";
+      break;
+    case platform::kDeviceIoError:
+      reason = "ディスクの読み書きでエラーが起きました。";
+      break;
+    default:
+      reason = "ファイルに書き込めませんでした。";
+      break;
+  }
+  return std::string(caption) + "の一覧は保存されませんでした。\n" + reason + "（エラー番号 " +
+         std::to_string(error) + "）\nファイルは登録前の内容のままです。";
 }
 
 void LookupListWindow::Command2_Click() {

@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -18,7 +19,8 @@ class QPushButton;
 struct LookupListDef {
   std::string_view formName;  // object name of the window ("Form3")
   std::string_view caption;
-  int entryCount;  // text boxes Text1(0) .. Text1(entryCount - 1)
+  store::LookupList list;  // the list file the window saves
+  int entryCount;          // text boxes Text1(0) .. Text1(entryCount - 1)
   std::unique_ptr<store::RecordFile> store::Store::*file;
   store::ListEntryRecord store::Store::*buffer;
   // Loaded by Command4; a window without a built-in vocabulary has no Command4.
@@ -45,16 +47,23 @@ class LookupListWindow : public QWidget {
   // The opening from the main window's menu: every box emptied, entries
   // 1 .. entryCount read from the list file into the boxes (trimmed), the
   // window shown modeless (maximised the first time) with the focus in Text1(0).
+  // A list file that could not be opened shows empty boxes and a warning
+  // naming it (none in a read-only run, where a list never made reads empty).
   void Open();
 
   // Empties every text box.
   void ClearBoxes();
 
   // 登録: box i stored in the list buffer (cut to 20 bytes without splitting a
-  // double-byte character, blanks padded) and written as record i + 1, for every
-  // box, so the file holds exactly entryCount records; then the refresh and
-  // "登録終了。". A failed write stops the registration, refreshes what the file
-  // now holds and shows the failure's number instead of the success message.
+  // double-byte character, blanks padded) as record i + 1, for every box, so
+  // the file holds exactly entryCount records; the whole list replaces the file
+  // in one step (Store::ReplaceListFile), so the file is either the old list
+  // or the new one. Then the refresh and "登録終了。". When the save fails the
+  // file keeps the old list: the refresh shows it and a warning says in
+  // Japanese that the list was not saved, and why.
+  //
+  // The text of that warning for a failure's run-time error number.
+  static std::string NotSavedMessage(std::string_view caption, int error);
   void Command1_Click();
   // クリア: every box emptied, focus to Text1(0).
   void Command2_Click();

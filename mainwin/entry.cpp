@@ -1,11 +1,12 @@
 // The record form's field handling: the date check, the ID lookup, the date
 // buttons and the calendar.
+#include <QApplication>
 #include <QCalendarWidget>
 #include <QComboBox>
 #include <QLineEdit>
 
 #include "mainwin/form1.h"
-#include "platform/qt_ui.h"
+#include "platform/qt_text.h"
 #include "store/forms/entry_rules.h"
 #include "store/text_format.h"
 
@@ -14,63 +15,109 @@ using platform::S;
 
 void Form1::Text1_LostFocus(int index) {
   if (index == 0) {
-    const QString text = Text1[0]->text();
-    if (text.isEmpty()) {
-      Text1[0]->setText(store::DateText(Today()));
-    } else if (std::optional<QDate> date = store::ParseExamDate(text, Today())) {
-      Text1[0]->setText(store::DateText(*date));
-    } else {
-      ui_.MsgBox("日付入力データが不正です。", platform::kExclamation);
-      Text1[0]->clear();
-      Refocus(Text1[0]);
-    }
-    return;
+    (void)CheckDateField();
+  } else if (index == 1) {
+    (void)LookUpPatientId();
   }
-  if (index != 1) return;
+}
 
+bool Form1::CheckDateField() {
+  const QString text = Text1[0]->text();
+  if (text.isEmpty()) {
+    Text1[0]->setText(store::DateText(Today()));
+  } else if (std::optional<QDate> date = store::ParseExamDate(text, Today())) {
+    Text1[0]->setText(store::DateText(*date));
+  } else {
+    ui_.MsgBox("日付入力データが不正です。", platform::kExclamation);
+    Text1[0]->clear();
+    Refocus(Text1[0]);
+    return false;
+  }
+  return true;
+}
+
+bool Form1::LookUpPatientId() {
   QString id = Text1[1]->text();
-  if (id.isEmpty()) return;
+  if (id.isEmpty()) return true;
+  const bool numeric = store::IsNumericText(id);
   id = store::FormatPatientId(id);
+  if (numeric && !store::PatientIdFits(id)) {
+    // Cut to the field's six bytes it would be another patient's ID.
+    ui_.MsgBox("ＩＤは６桁までの数字で入力して下さい。", platform::kExclamation);
+    Text1[1]->clear();
+    Refocus(Text1[1]);
+    return false;
+  }
   Text1[1]->setText(id);
   // Text that is no number finds nobody (its numeric value 0 would find a
   // patient with the ID 000000).
-  if (store::IsNumericText(id)) {
+  if (numeric) {
     store_.FindPatientById(static_cast<float>(store::NumericValue(S(id))));
   } else {
     store_.FoundPatientNo = 0;
   }
-  // The image of an examination is named after the patient's ID unless the
-  // user changes it.
-  Text2->setText(Q(store::TrimBlanks(S(id))));
+  const bool newRecord = shownRecord_ > store_.RecordCount;
+  // The image of a new examination is named after the patient's ID unless
+  // the user changes it; a stored examination keeps the picture it names.
+  if (newRecord) Text2->setText(Q(store::TrimBlanks(S(id))));
   if (store_.FoundPatientNo == 0) {
+    // What an earlier lookup filled in belongs to another patient; what the
+    // user typed stays.
+    if (newRecord && lookupFill_) {
+      if (Text1[2]->text() == lookupFill_->name) Text1[2]->clear();
+      if (Combo1->currentText() == lookupFill_->sex) Combo1->setEditText(QString());
+      if (Text1[3]->text() == lookupFill_->age) Text1[3]->clear();
+      if (Combo2->currentText() == lookupFill_->department) Combo2->setEditText(QString());
+    }
+    lookupFill_.reset();
     Text1[2]->setFocus();
-    return;
+    return true;
   }
 
   const auto found = static_cast<std::int32_t>(store_.FoundPatientNo);
-  if (!store_.MasterFileNo) return;
+  if (!store_.MasterFileNo) return true;
   if (platform::Status s = store_.MasterFileNo->Read(found, store_.PatientBuffer); !s.ok()) {
     ui_.ShowErrorNumber(s.error);
-    return;
+    return true;
   }
   const store::PatientRecord& patient = store_.PatientBuffer;
   Text1[2]->setText(Q(patient.Get(store::PatientField::Name)));
   Combo1->setCurrentIndex(-1);
   Combo1->setEditText(Q(patient.Get(store::PatientField::Sex)));
-  // The age counts calendar years; a birth date that is no date gives none.
-  const std::optional<QDate> birth =
-      store::ParseExamDate(Q(patient.Get(store::PatientField::BirthDate)), Today());
-  Text1[3]->setText(birth ? QString::number(store::AgeInCalendarYears(*birth, Today()))
-                          : QString());
+  // The age in the year of the examination (of today when the date field
+  // holds no date), in calendar years; a birth date that is no date gives
+  // none.
+  Text1[3]->setText(store::AgeAtExamination(Q(patient.Get(store::PatientField::BirthDate)),
+                                            Text1[0]->text(), Today()));
   const QString department = Q(patient.Get(store::PatientField::Department));
   Combo2->setCurrentIndex(-1);
   Combo2->setEditText(department);
+  lookupFill_ = LookupFill{Text1[2]->text(), Combo1->currentText(), Text1[3]->text(), department};
   ui_.SetStayOnTop(true);
   if (!department.isEmpty()) {
     Text1[4]->setFocus();
   } else {
     Combo2->setFocus();
   }
+  return true;
+}
+
+bool Form1::CheckFocusedField() {
+  QWidget* w = focused_ ? focused_.data() : QApplication::focusWidget();
+  if (w == Text1[0]) {
+    if (!CheckDateField()) return false;
+    checkedText_[0] = Text1[0]->text();
+  } else if (w == Text1[1]) {
+    if (!LookUpPatientId()) return false;
+    // The lookup may have moved the focus on, which leaves the field: its
+    // check has run already.
+    std::erase(pendingLeave_, 1);
+    if (QApplication::focusWidget() == Text1[1]) checkedText_[1] = Text1[1]->text();
+  } else if (w == Text2) {
+    Text2_LostFocus();
+    checkedText_[2] = Text2->text();
+  }
+  return true;
 }
 
 void Form1::Text2_LostFocus() {

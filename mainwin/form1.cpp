@@ -346,7 +346,11 @@ void Form1::Form_Load() {
 
   widgets::OpenMaximised(this);
 
-  if (platform::Status s = store_.StartUp(); !s.ok()) ui_.ShowErrorNumber(s.error);
+  // A file or folder that cannot be used is named with the reason; the rest
+  // of the store is open.
+  if (platform::Status s = store_.StartUp(); !s.ok()) {
+    ui_.MsgBox(store_.StartUpMessage(), platform::kExclamation);
+  }
 
   if (store_.RecordCount > 0 && ShowStoredRecord(store_.RecordCount)) {
     show();
@@ -364,6 +368,13 @@ bool Form1::ShowExamination(int n) {
   return true;
 }
 
+bool Form1::DataFileRefused(bool forWriting) {
+  const std::string refusal = store_.DataFileRefusal(forWriting);
+  if (refusal.empty()) return false;
+  ui_.MsgBox(refusal, platform::kExclamation);
+  return true;
+}
+
 bool Form1::ShowStoredRecord(int n) {
   if (platform::Status s = store_.ReadCurrentRecord(n); !s.ok()) {
     ui_.ShowErrorNumber(s.error);
@@ -373,6 +384,8 @@ bool Form1::ShowStoredRecord(int n) {
   store::FillLookupLists(store_, *this);
   store::ShowCurrentRecord(store_, ui_, *this);
   shownRecord_ = n;
+  storedPictureOf_ = PictureShown() ? n : 0;
+  lookupFill_.reset();
   Label14->setText(QString::number(n));
   {
     const QSignalBlocker quiet(Slider1);
@@ -386,6 +399,8 @@ void Form1::StartNewExamination() {
   store::FillLookupLists(store_, *this);
   Text1[0]->setText(store::DateText(Today()));
   shownRecord_ = store_.RecordCount + 1;
+  storedPictureOf_ = 0;
+  lookupFill_.reset();
   Label14->setText(QString::number(shownRecord_));
   Text2->setEnabled(true);
   Text1[1]->setFocus();
@@ -498,6 +513,12 @@ void Form1::Leave(QWidget* w) {
   if (w == Text1[1]) check = 1;
   if (w == Text2) check = 2;
   if (check < 0 || shutDown_) return;
+  // 登録 ran this field's check already, on the text it still holds.
+  std::optional<QString>& checked = checkedText_[static_cast<std::size_t>(check)];
+  const QString text = check == 2 ? Text2->text() : Text1[check]->text();
+  const bool alreadyChecked = checked && *checked == text;
+  checked.reset();
+  if (alreadyChecked) return;
   // The check runs once the focus has arrived at the next control, so that
   // it may move the focus itself.
   pendingLeave_.push_back(check);

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -171,13 +172,24 @@ class Form1 : public QMainWindow, public store::MainForm {
   Dialog2& ProgressDialog();
   // The image-load dialog, created on first use.
   Dialog* ImageLoadDialog();
-  // An image name the image directory can hold as a file of its own: no
-  // path separator, "..", ":", * ? " < > |, control character or device name.
-  static bool IsStorableImageName(std::string_view name);
+  // A picture file of `imageName` exists, or an examination other than
+  // `exceptRecord` names it.
+  bool ImageNameTaken(const std::string& imageName, int exceptRecord);
 
   // Leave checks, run when the focus has moved on from the field.
   void Text1_LostFocus(int index);  // 0: date check, 1: ID lookup
   void Text2_LostFocus();           // image name trimmed
+  // The date check: the date normalised, or refused (false: the field is
+  // emptied and takes the focus back).
+  bool CheckDateField();
+  // The ID check and lookup: the ID padded to six digits and looked up in
+  // the master, or refused when it does not fit six digits (false).
+  bool LookUpPatientId();
+  // The leave check of the field that has the focus, run now (登録 runs it
+  // before its own checks, since pressing Ctrl+S leaves no field). False
+  // when the field was refused. The field's own leave check later does not
+  // run again for the same text.
+  bool CheckFocusedField();
 
   // Runs the leave check of the field the focus has just left, if it has not
   // run yet. Commands that first move the focus call it so that the check
@@ -197,6 +209,9 @@ class Form1 : public QMainWindow, public store::MainForm {
   void BuildControls();
   void BuildMenus();
   void SetTabOrder();
+  // True, with the reason shown, when the data file could not be opened (or
+  // not for writing): a command then does not say "no data".
+  bool DataFileRefused(bool forWriting);
   // ShowExamination without locking the image name: the slider and the
   // start-up leave its state as it is.
   bool ShowStoredRecord(int n);
@@ -235,6 +250,17 @@ class Form1 : public QMainWindow, public store::MainForm {
   store::Store& store_;
   platform::Ui& ui_;
   int shownRecord_ = 0;  // the number Label14 shows
+  // The picture on screen is the stored JPEG of this record, as loaded (0:
+  // it is not): an overwrite then leaves that file as it is.
+  int storedPictureOf_ = 0;
+  // What the last successful ID lookup filled in (name, sex, age,
+  // department), so that a failed lookup can take it back on a new record.
+  struct LookupFill {
+    QString name, sex, age, department;
+  };
+  std::optional<LookupFill> lookupFill_;
+  // The text a leave check already ran on (登録 ran it), per field 0-2.
+  std::array<std::optional<QString>, 3> checkedText_;
   widgets::EnterMovesOn* enterMovesOn_ = nullptr;
   QStringList printers_;
   QString currentPrinter_;

@@ -8,6 +8,7 @@
 #include "mainwin/form1.h"
 
 void Form1::ShowNextRecord() {
+  if (DataFileRefused(false)) return;
   if (store_.RecordCount == 0) {
     ui_.MsgBox("データがありません。", platform::kExclamation);
     return;
@@ -21,6 +22,7 @@ void Form1::ShowNextRecord() {
 }
 
 void Form1::ShowPreviousRecord() {
+  if (DataFileRefused(false)) return;
   if (store_.RecordCount == 0) {
     ui_.MsgBox("データがありません。", platform::kExclamation);
     return;

@@ -20,10 +20,13 @@
 #include "store/forms/entry_rules.h"
 #include "store/forms/image_facts.h"
 #include "store/forms/record_transfer.h"
+#include "store/image_files.h"
 #include "store/long_operation.h"
+#include "store/rebuilds.h"
 #include "store/text_format.h"
 #include "views/dialog.h"
 #include "widgets/command_guard.h"
+#include "widgets/dialog2.h"
 
 using platform::Q;
 using platform::S;
@@ -35,46 +38,10 @@ constexpr std::uint8_t kJpegQuality = 50;
 constexpr std::int16_t kJpegFlag = -1;
 constexpr const char* kTempBitmap = "C:\\VLN2\\GAZOU\\Temp.bmp";
 
-std::string ImagePath(std::string_view imageName) {
-  return std::string(store::kImageDir) + std::string(imageName) + ".jpg";
-}
-
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
-}
-
-bool InImageDirectory(platform::FileSystem& files, const std::string& path) {
-  std::error_code ec;
-  const std::filesystem::path dir =
-      std::filesystem::weakly_canonical(files.HostPath(store::kImageDir), ec);
-  const std::filesystem::path parent =
-      std::filesystem::weakly_canonical(files.HostPath(path), ec).parent_path();
-  return !ec && parent == dir;
-}
+using platform::EqualsIgnoringAsciiCase;
+using store::ImagePath;
 
 }  // namespace
-
-bool Form1::IsStorableImageName(std::string_view name) {
-  if (name.empty() || name.find("..") != std::string_view::npos) return false;
-  for (unsigned char c : name) {
-    if (c < 0x20 || c == 0x7f) return false;
-    if (std::string_view("\\/:*?\"<>|").find(static_cast<char>(c)) != std::string_view::npos) {
-      return false;
-    }
-  }
-  static constexpr std::string_view kDeviceNames[] = {
-      "CON",  "PRN",  "AUX",  "NUL",  "COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7",
-      "COM8", "COM9", "LPT1", "LPT2", "LPT3", "LPT4", "LPT5", "LPT6", "LPT7", "LPT8", "LPT9"};
-  for (std::string_view device : kDeviceNames) {
-    if (EqualsIgnoringAsciiCase(name, device)) return false;
-  }
-  return true;
-}
 
 void Form1::ConnectRegistrationCommands() {
   ConnectCommand(D_sinki, &Form1::D_sinki_Click);
@@ -114,29 +81,37 @@ bool Form1::RegistrationFieldsComplete() {
   if (Combo1->currentText().isEmpty()) return RefuseField(Combo1, "性別が未入力です。", false);
   const std::string name = S(Text2->text().trimmed());
   if (name.empty()) return RefuseField(Text2, "登録画像名が入力されていません。", false);
-  if (!IsStorableImageName(name)) {
+  if (!store::IsStorableImageName(name)) {
     return RefuseField(Text2, "登録画像名が不正です。", true);
   }
   return true;
 }
 
-std::string Form1::StoredImageName() const {
-  // The name as the record's 10-byte field holds it, so that the file name
-  // and the record always agree.
-  store::ExamRecord probe;
-  probe.Set(ExamField::ImageName, S(Text2->text().trimmed()));
-  return probe.Get(ExamField::ImageName);
+std::string Form1::StoredImageName() const { return store::StoredImageName(S(Text2->text())); }
+
+bool Form1::ImageNameTaken(const std::string& imageName, int exceptRecord) {
+  if (!store::FindImageFile(store_.Files(), imageName).empty()) return true;
+  std::vector<std::int32_t> naming;
+  if (platform::Status s = store::ExaminationsNamingImage(store_, imageName, naming); !s.ok()) {
+    return true;  // unknown: never risk two records on one picture
+  }
+  return std::any_of(naming.begin(), naming.end(),
+                     [exceptRecord](std::int32_t n) { return n != exceptRecord; });
 }
 
 void Form1::D_touroku_Click() {
   RunPendingLeaveCheck();
+  if (DataFileRefused(true)) return;
+  if (!CheckFocusedField()) return;
   if (!RegistrationFieldsComplete()) return;
   const std::string imageName = StoredImageName();
   const int n = ShownRecordNumber();
 
   if (n > store_.RecordCount) {
     store::StoreFormInRecord(store_, *this);
-    if (!store_.Files().Dir(ImagePath(imageName)).empty()) {
+    // A picture file of that name, or another examination naming it (one
+    // registered without a picture), would make two records share one.
+    if (ImageNameTaken(imageName, 0)) {
       RefuseField(Text2, "登録済みの画像名です。変更して下さい。", true);
       return;
     }
@@ -161,7 +136,7 @@ void Form1::D_touroku_Click() {
       // A source inside the image directory is the picture of another
       // record (or the one just written) and is never deleted from here.
       if (answer == platform::kAnswerYes && PictureShown() &&
-          !InImageDirectory(store_.Files(), store_.ImageSourcePath)) {
+          !store::InImageDirectory(store_.Files(), store_.ImageSourcePath)) {
         if (platform::Status s = store_.Files().Delete(store_.ImageSourcePath); !s.ok()) {
           ui_.ShowErrorNumber(s.error);
         }
@@ -179,7 +154,7 @@ void Form1::D_touroku_Click() {
   store::ExamRecord stored;
   if (store_.DataFileNo && store_.DataFileNo->Read(n, stored).ok() &&
       !EqualsIgnoringAsciiCase(stored.Get(ExamField::ImageName), imageName) &&
-      !store_.Files().Dir(ImagePath(imageName)).empty()) {
+      ImageNameTaken(imageName, n)) {
     RefuseField(Text2, "登録済みの画像名です。変更して下さい。", true);
     return;
   }
@@ -194,7 +169,12 @@ void Form1::D_touroku_Click() {
     ui_.ShowErrorNumber(s.error);
     return;
   }
-  (void)StorePicture(imageName);
+  // The record's own JPEG, shown as it was loaded, stays byte for byte: only
+  // a picture newly loaded for the record is converted.
+  const bool ownPictureUnchanged =
+      storedPictureOf_ == n && PictureShown() &&
+      EqualsIgnoringAsciiCase(stored.Get(ExamField::ImageName), imageName);
+  if (!ownPictureUnchanged) (void)StorePicture(imageName);
   StartNewExamination();
 }
 
@@ -232,6 +212,7 @@ bool Form1::StorePicture(const std::string& imageName) {
 
 void Form1::sakujyo_Click() {
   RunPendingLeaveCheck();
+  if (DataFileRefused(true)) return;
   if (store_.RecordCount == 0) {
     ui_.MsgBox("保存データは０件です。", platform::kExclamation);
     return;
@@ -257,24 +238,18 @@ void Form1::sakujyo_Click() {
 
   store::LongOperation operation(store_);
   if (!operation) return;
-  const std::int32_t count = store_.RecordCount;
-  platform::Status rebuilt = store_.Rebuild(store::Staging::WorkFile, [&]() -> platform::Status {
-    std::int32_t j = 0;
-    for (std::int32_t i = 1; i <= count; ++i) {
-      if (i == n) continue;
-      if (platform::Status s = store_.ReadCurrentRecord(i); !s.ok()) return s;
-      ++j;
-      store_.CopyToWorkRecord();
-      store_.WorkRecord.Set(ExamField::RecordNo, store::FormatNumber(j, "000000"));
-      if (platform::Status s = store_.WorkFileNo->Write(j, store_.WorkRecord); !s.ok()) return s;
-    }
-    return platform::Status::Ok();
-  });
+  const store::RebuildResult rebuilt =
+      store::DeleteAndRenumber(store_, store::Staging::WorkFile, n, &ProgressDialog());
   if (!rebuilt.ok()) {
-    ui_.ShowErrorNumber(rebuilt.error);
-    // The picture stays. Whatever the rebuild left, the form shows what is
-    // stored at its number now, so that 上書き can never write this record
-    // over another one.
+    if (rebuilt.Changed()) {
+      ui_.MsgBox("データは削除されましたが、その後の処理でエラーが発生しました。（エラー番号 " +
+                     std::to_string(rebuilt.status.error) + "）",
+                 platform::kExclamation);
+    } else {
+      ui_.ShowErrorNumber(rebuilt.status.error);
+    }
+    // Whatever the rebuild left, the form shows what is stored at its number
+    // now, so that 上書き can never write this record over another one.
     if (n <= store_.RecordCount) {
       ShowExamination(n);
     } else if (store_.RecordCount > 0) {
@@ -282,13 +257,13 @@ void Form1::sakujyo_Click() {
     } else {
       StartNewExamination();
     }
-    return;
+    if (!rebuilt.Changed()) return;
   }
-  // Only once the record is gone does its picture go.
-  if (IsStorableImageName(picture)) {
-    const std::string found = store_.Files().Dir(ImagePath(picture));
-    if (!found.empty()) (void)store_.Files().Delete(std::string(store::kImageDir) + found);
-  }
+  // Only once the record is gone does its picture go, and only when no
+  // other examination names it.
+  bool deleted = false;
+  (void)store::DeleteUnsharedImage(store_, picture, 0, deleted);
+  if (!rebuilt.ok()) return;
 
   ui_.MsgBox("削除終了。", platform::kOkOnly);
   if (store_.RecordCount > 0) {
@@ -303,6 +278,7 @@ void Form1::sakujyo_Click() {
 
 void Form1::ALL_sakujyo_Click() {
   RunPendingLeaveCheck();
+  if (DataFileRefused(true)) return;
   if (store_.RecordCount == 0) {
     ui_.MsgBox("保存データは０件です。", platform::kExclamation);
     return;
@@ -351,6 +327,7 @@ Dialog* Form1::ImageLoadDialog() {
     dialog_ = new Dialog(
         store_, ui_,
         [this](const QImage& picture) {
+          storedPictureOf_ = 0;
           Image1->setPixmap(QPixmap::fromImage(picture));
           Image1->setVisible(true);
           store::ShowImageFileFacts(store_, *this);

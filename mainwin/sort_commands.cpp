@@ -27,6 +27,7 @@ void Form1::RunSort(mainwin::SortOrder order) {
   store::LongOperation operation(store_);
   if (!operation) return;
   RunPendingLeaveCheck();
+  if (DataFileRefused(true)) return;
   ui_.SetStayOnTop(true);
   ui_.SetBusyCursor(true);
   if (platform::Status s = store_.RemoveWorkFile(); !s.ok()) ui_.ShowErrorNumber(s.error);

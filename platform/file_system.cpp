@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -108,6 +109,42 @@ Status PosixFileSystem::OpenRandom(std::string_view path, std::unique_ptr<Random
   if (fd < 0) return Status::Error(ErrorFromErrno(errno));
   out = std::make_unique<PosixRandomFile>(fd);
   return Status::Ok();
+}
+
+Status PosixFileSystem::OpenRandomReadOnly(std::string_view path,
+                                           std::unique_ptr<RandomFile>& out) {
+  std::string host = HostPath(path).string();
+  int fd = ::open(host.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return Status::Error(ErrorFromErrno(errno));
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return Status::Error(kPathFileAccessError);
+  }
+  out = std::make_unique<PosixRandomFile>(fd);
+  return Status::Ok();
+}
+
+PathState PosixFileSystem::Probe(std::string_view path) {
+  std::filesystem::path host = HostPath(path);
+  PathState state;
+  struct stat st {};
+  if (::stat(host.c_str(), &st) == 0) {
+    state.kind = S_ISREG(st.st_mode)   ? PathState::kFile
+                 : S_ISDIR(st.st_mode) ? PathState::kDirectory
+                                       : PathState::kOther;
+  }
+  // The nearest folder that exists tells which file system the path is on.
+  std::filesystem::path existing = state.kind == PathState::kMissing ? host.parent_path() : host;
+  while (!existing.empty() && ::stat(existing.c_str(), &st) != 0) {
+    if (existing == existing.parent_path()) break;
+    existing = existing.parent_path();
+  }
+  struct statvfs vfs {};
+  if (!existing.empty() && ::statvfs(existing.c_str(), &vfs) == 0) {
+    state.readOnlyDrive = (vfs.f_flag & ST_RDONLY) != 0;
+  }
+  return state;
 }
 
 std::string PosixFileSystem::Dir(std::string_view path) {

@@ -29,6 +29,16 @@ struct FileFacts {
   int attributes = 0;
 };
 
+// What stands at a path on the host, for telling the user why it cannot be
+// used.
+struct PathState {
+  enum Kind { kMissing, kFile, kDirectory, kOther };
+  Kind kind = kMissing;
+  // The file system holding the path (or its nearest existing folder) is
+  // mounted read-only.
+  bool readOnlyDrive = false;
+};
+
 // An open file for random access, read and write.
 class RandomFile {
  public:
@@ -58,6 +68,22 @@ class FileSystem {
 
   // Opens for read and write, creating the file when missing.
   virtual Status OpenRandom(std::string_view path, std::unique_ptr<RandomFile>& out) = 0;
+  // Opens an existing file for reading only; its writes fail. A file system
+  // that cannot do this refuses with "permission denied".
+  virtual Status OpenRandomReadOnly(std::string_view /*path*/,
+                                    std::unique_ptr<RandomFile>& /*out*/) {
+    return Status::Error(kPermissionDenied);
+  }
+  // What stands at `path`. The default knows folders and files only.
+  virtual PathState Probe(std::string_view path) {
+    PathState state;
+    if (IsDirectory(path)) {
+      state.kind = PathState::kDirectory;
+    } else if (Exists(path)) {
+      state.kind = PathState::kFile;
+    }
+    return state;
+  }
 
   // Directory lookup: the stored name of the file (ignoring case), or "".
   virtual std::string Dir(std::string_view path) = 0;
@@ -86,6 +112,8 @@ class PosixFileSystem : public FileSystem {
 
   const DataDrive& Drive() const override { return drive_; }
   Status OpenRandom(std::string_view path, std::unique_ptr<RandomFile>& out) override;
+  Status OpenRandomReadOnly(std::string_view path, std::unique_ptr<RandomFile>& out) override;
+  PathState Probe(std::string_view path) override;
   std::string Dir(std::string_view path) override;
   bool Exists(std::string_view path) override;
   bool IsDirectory(std::string_view path) override;

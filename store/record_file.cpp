@@ -23,6 +23,17 @@ Status RecordFile::Open(platform::FileSystem& fs, const std::string& path, std::
   return Status::Ok();
 }
 
+Status RecordFile::OpenReadOnly(platform::FileSystem& fs, const std::string& path,
+                                std::size_t recordLength, std::unique_ptr<RecordFile>& out) {
+  std::unique_ptr<platform::RandomFile> file;
+  if (Status s = fs.OpenRandomReadOnly(path, file); !s.ok()) return s;
+  std::uint64_t bytes = 0;
+  if (Status s = file->Length(bytes); !s.ok()) return s;
+  out.reset(new RecordFile(std::move(file), path, recordLength, bytes));
+  out->readOnly_ = true;
+  return Status::Ok();
+}
+
 RecordFile::~RecordFile() { (void)DrainPending(); }
 
 Status RecordFile::Read(std::int32_t n, std::span<char> out) {
@@ -63,6 +74,7 @@ Status RecordFile::Read(std::int32_t n, std::span<char> out) {
 }
 
 Status RecordFile::Write(std::int32_t n, std::span<const char> record) {
+  if (readOnly_) return Status::Error(platform::kPermissionDenied);
   if (n < 1 || n > Count() + 1) return Status::Error(platform::kBadRecordNumber);
   std::uint64_t offset = static_cast<std::uint64_t>(n - 1) * recordLength_;
   if (writeBehind_ && n == Count() + 1) {
@@ -121,6 +133,7 @@ Status RecordFile::AppendRecords(std::span<const char> records) {
 
 Status RecordFile::Flush() {
   if (Status s = DrainPending(); !s.ok()) return s;
+  if (readOnly_) return Status::Ok();
   return file_->Sync();
 }
 

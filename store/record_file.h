@@ -21,7 +21,14 @@ class RecordFile {
   [[nodiscard]] static Status Open(platform::FileSystem& fs, const std::string& path,
                                    std::size_t recordLength, std::unique_ptr<RecordFile>& out);
 
+  // Opens an existing file for reading only: every write is refused with
+  // "permission denied" and nothing is ever written to it.
+  [[nodiscard]] static Status OpenReadOnly(platform::FileSystem& fs, const std::string& path,
+                                           std::size_t recordLength,
+                                           std::unique_ptr<RecordFile>& out);
+
   const std::string& Path() const { return path_; }
+  bool ReadOnly() const { return readOnly_; }
   std::size_t RecordLength() const { return recordLength_; }
   std::int32_t Count() const { return static_cast<std::int32_t>(length_ / recordLength_); }
 
@@ -69,6 +76,7 @@ class RecordFile {
              std::uint64_t bytes);
 
   std::unique_ptr<platform::RandomFile> file_;
+  bool readOnly_ = false;
   std::string path_;
   std::size_t recordLength_;
   std::uint64_t length_;

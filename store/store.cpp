@@ -1,5 +1,6 @@
 #include "store/store.h"
 
+#include "platform/process.h"
 #include "store/text_format.h"
 
 namespace store {
@@ -11,26 +12,33 @@ bool SameId(double value, float id) { return static_cast<float>(value) == id; }
 
 }  // namespace
 
+Store::Store(platform::FileSystem& fs) : ProcessRunning(platform::ProcessRunning), fs_(fs) {}
+
 Status Store::StartUp() {
-  if (!fs_.IsDirectory(kMasterDir)) {
-    if (Status s = fs_.CreateDirectory(kMasterDir); !s.ok()) return s;
+  if (!ReadOnlySession) {
+    if (!fs_.IsDirectory(kMasterDir) && !fs_.Exists(kMasterDir)) {
+      (void)fs_.CreateDirectory(kMasterDir);
+    }
+    // One that cannot be deleted is reported by the opening below.
+    if (fs_.Probe(kScratchFile).kind == platform::PathState::kFile) (void)fs_.Delete(kScratchFile);
+    RemoveLeftTemporaries();
   }
-  if (fs_.Exists(kScratchFile)) {
-    if (Status s = fs_.Delete(kScratchFile); !s.ok()) return s;
-  }
-  return OpenAllFiles();
+  Status opened = OpenAllFiles();
+  if (!troubles_.empty()) return Status::Error(troubles_.front().error);
+  return opened;
 }
 
 Status Store::OpenDataFile() {
-  for (const char* dir : {"C:\\VLN2", "C:\\VLN2\\GAZOU", "C:\\VLN2\\KARI"}) {
-    if (!fs_.IsDirectory(dir)) (void)fs_.CreateDirectory(dir);
+  for (const char* dir : {"C:\\VLN2\\", "C:\\VLN2\\GAZOU\\", "C:\\VLN2\\KARI\\"}) {
+    CheckFolder(dir, !ReadOnlySession);
   }
-  DataFileNo.reset();
-  return RecordFile::Open(fs_, kDataFile, kExamRecordLength, DataFileNo);
+  return OpenStoreFile(kDataFile, kExamRecordLength, DataFileNo);
 }
 
 Status Store::OpenAllFiles() {
+  troubles_.clear();
   Status result = OpenDataFile();
+  CheckFolder(kMasterDir, false);
   struct Target {
     std::unique_ptr<RecordFile>& file;
     const char* path;
@@ -45,8 +53,7 @@ Status Store::OpenAllFiles() {
       {ScratchFileNo, kScratchFile, kPatientRecordLength},
   };
   for (const Target& t : targets) {
-    t.file.reset();
-    result = FirstFailure(result, RecordFile::Open(fs_, t.path, t.length, t.file));
+    result = FirstFailure(result, OpenStoreFile(t.path, t.length, t.file));
   }
   CountRecords();
   return result;
@@ -100,6 +107,12 @@ RebuildResult Store::Rebuild(Staging staging, const std::function<Status()>& pro
   const char* stagingPath = work ? kWorkFile : kScratchFile;
   const char* livePath = work ? kDataFile : kMasterFile;
   const char* liveDir = work ? kDataDir : kMasterDir;
+  // A live file that could not be opened for writing is never replaced: the
+  // rename would overwrite what the user may not (or could not) write.
+  if (const std::unique_ptr<RecordFile>& live = work ? DataFileNo : MasterFileNo;
+      !live || live->ReadOnly()) {
+    return RebuildResult::Unchanged(Status::Error(platform::kPermissionDenied));
+  }
   auto stagingFile = [&]() -> std::unique_ptr<RecordFile>& {
     return work ? WorkFileNo : ScratchFileNo;
   };

@@ -63,6 +63,28 @@ struct [[nodiscard]] RebuildResult {
   operator Status() const { return status; }
 };
 
+// The four lookup lists.
+enum class LookupList { Department, LeadSite, Finding, Arrhythmia };
+
+// Why a file or folder of the store cannot be used (fully).
+enum class Trouble {
+  NoPermission,   // the user may not open it
+  ReadOnlyDrive,  // it lies on a read-only drive (readable, or missing and not creatable)
+  ReadOnlyFile,   // the file may be read but not written
+  NotAFile,       // a folder (or other non-file) stands in the file's place
+  NotAFolder,     // a file stands in the folder's place
+  Missing,        // a folder that is not there, a file that is not there (read-only run)
+  Failed,         // any other failure; see `error`
+};
+
+struct FileTrouble {
+  std::string path;  // as the system writes it: "C:\VLN2\VLN2.ekg", "C:\MASTA\"
+  bool folder = false;
+  Trouble trouble = Trouble::Failed;
+  int error = platform::kNoError;  // run-time error number of the failure
+  bool readable = false;           // opened for reading only
+};
+
 // What the patient lookup for the windows found.
 enum class LookupOutcome {
   Done,         // FoundPatientNo holds the record number, or 0
@@ -75,15 +97,49 @@ enum class LookupOutcome {
 // windows read and write its members directly, under the system's names.
 class Store {
  public:
-  explicit Store(platform::FileSystem& fs) : fs_(fs) {}
+  explicit Store(platform::FileSystem& fs);
   Store(const Store&) = delete;
   Store& operator=(const Store&) = delete;
 
   platform::FileSystem& Files() { return fs_; }
 
   // Program start: "C:\MASTA\" is created when missing, a left-over
-  // "KARIKAN.DATA" is deleted, then OpenAllFiles.
+  // "KARIKAN.DATA" is deleted, the program's own temporary files of an earlier
+  // run that died are removed (RemoveLeftTemporaries), then OpenAllFiles.
+  // A file or folder that cannot be used does not stop the start: every other
+  // file is opened, a file that can only be read is opened for reading, and
+  // each trouble is kept in Troubles(). Returns the error of the first
+  // trouble, Ok when there is none (StartUpMessage() is empty exactly then).
   [[nodiscard]] Status StartUp();
+
+  // Set before StartUp when this run may not write the drive (the drive lock
+  // could not be taken): every file is opened for reading only, nothing is
+  // created, deleted or cleaned up, and files that are read-only because of
+  // it are not reported as troubles.
+  bool ReadOnlySession = false;
+
+  // The troubles found by the last OpenAllFiles (and StartUp's folders).
+  const std::vector<FileTrouble>& Troubles() const { return troubles_; }
+  // In Japanese, which files or folders cannot be used, why, and what the
+  // user cannot do because of it; empty when every file is usable.
+  std::string StartUpMessage() const;
+
+  // The data file "VLN2.ekg" is open and can be read. When false, RecordCount
+  // is 0 because the file could not be read, not because it holds no data.
+  bool DataFileUsable() const { return DataFileNo != nullptr; }
+  // The data file is open for writing (not read-only, not a read-only run).
+  bool DataFileWritable() const { return DataFileNo != nullptr && !DataFileNo->ReadOnly(); }
+  // Empty when the data file can be used as asked (read, or also written);
+  // otherwise the Japanese message that says why a command cannot run.
+  std::string DataFileRefusal(bool forWriting) const;
+
+  // Removes the program's own temporary files that a run which died left:
+  // "C:\VLN2\GAZOU\Temp.bmp", the JPEG writer's ".<name>.jpg.<pid>.<n>.tmp"
+  // in the image folder whose process no longer runs, and the staging files
+  // of ReplaceListFile. Only these exact names; any other file stays.
+  void RemoveLeftTemporaries();
+  // Whether a process id belongs to a running process; replaceable for tests.
+  std::function<bool(long)> ProcessRunning;
 
   // Opens the data file (OpenDataFile), the master, the four lists and the
   // scratch file in that order, creating missing files, then CountRecords.
@@ -120,6 +176,19 @@ class Store {
   // reopening failed, the outcome is ReplacedThenFailed: the live file holds
   // the new records, and the failure is returned with it.
   RebuildResult Rebuild(Staging staging, const std::function<Status()>& produce);
+
+  // Replaces a lookup list file as a whole: `entries` (UTF-8, one per record,
+  // blank ones included) are written into a staging file beside it, which is
+  // forced to the disk and renamed over the list file in one atomic step; the
+  // list is then reopened and counted. The file is always either the old list
+  // or the new one: on any failure it is left as it was, the staging file is
+  // removed and the failure returned. A list file that is open for reading
+  // only is refused with "permission denied", one that could not be opened
+  // at all with "path/file access error".
+  [[nodiscard]] Status ReplaceListFile(LookupList which, const std::vector<std::string>& entries);
+  // "C:\VLN2\.SYOZOKU.DATA.new" and the like: the staging file of a list.
+  static std::string ListStagingPath(LookupList which);
+  static const char* ListPath(LookupList which);
 
   // Reads record n of the data file into CurrentRecord.
   [[nodiscard]] Status ReadCurrentRecord(std::int32_t n);
@@ -186,6 +255,16 @@ class Store {
   Status ProbePatient(std::int32_t p, double& value);
   void Bisect(float id);
 
+  // Opens one record file of OpenAllFiles: for read and write, else (when it
+  // exists) for reading only; a failure is diagnosed into troubles_.
+  Status OpenStoreFile(const char* path, std::size_t length, std::unique_ptr<RecordFile>& file);
+  // Checks (and, when `create`, makes) a folder of the store.
+  void CheckFolder(const char* path, bool create);
+  void Diagnose(const char* path, bool folder, int error, bool readable);
+  bool FolderInTrouble(std::string_view filePath) const;
+  std::unique_ptr<RecordFile>& ListFile(LookupList which);
+
+  std::vector<FileTrouble> troubles_;
   platform::FileSystem& fs_;
 };
 

@@ -4,6 +4,8 @@
 #include <array>
 #include <functional>
 
+#include "store/shown_record.h"
+
 class QCalendarWidget;
 class QComboBox;
 class QLabel;
@@ -33,6 +35,11 @@ struct MainForm {
   QCalendarWidget* MonthView1 = nullptr;
   // The arrhythmia list of the search dialog, filled with the main window's.
   QComboBox* SearchCombo3 = nullptr;
+
+  // The record ShowCurrentRecord put on screen, for StoreFormInRecord to keep
+  // the bytes of the fields the user did not change; forgotten when the form
+  // is emptied.
+  ShownRecord Shown;
 
   // Today's date as the form writes it; replaceable for tests.
   std::function<QDate()> Today = [] { return QDate::currentDate(); };

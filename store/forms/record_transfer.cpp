@@ -9,12 +9,15 @@
 #include <QPlainTextEdit>
 #include <QSlider>
 #include <QStringList>
+#include <functional>
+#include <vector>
 
 #include "platform/pictures.h"
 #include "platform/qt_ui.h"
 #include "store/forms/entry_rules.h"
 #include "store/forms/image_facts.h"
 #include "store/image_files.h"
+#include "store/shown_record.h"
 #include "store/text_format.h"
 
 namespace store {
@@ -54,6 +57,42 @@ void ClearCombo(QComboBox* combo) {
   combo->setEditText(QString());
 }
 
+// A one-line field of the form and the control that holds it.
+struct FieldControl {
+  ExamField field;
+  std::function<QString()> text;
+};
+
+std::vector<FieldControl> FieldControls(const MainForm& form) {
+  std::vector<FieldControl> controls;
+  auto line = [&](ExamField f, QLineEdit* edit) {
+    controls.push_back({f, [edit] { return edit->text(); }});
+  };
+  auto combo = [&](ExamField f, QComboBox* box) {
+    controls.push_back({f, [box] { return box->currentText(); }});
+  };
+  line(ExamField::ExamDate, form.Text1[0]);
+  line(ExamField::PatientId, form.Text1[1]);
+  line(ExamField::Name, form.Text1[2]);
+  line(ExamField::Age, form.Text1[3]);
+  line(ExamField::HeartRate, form.Text1[4]);
+  combo(ExamField::Sex, form.Combo1);
+  combo(ExamField::Department, form.Combo2);
+  for (int i = 0; i < 5; ++i) {
+    combo(LeadSiteField(i), form.Combo3[i]);
+    combo(FindingField(i), form.Combo4[i]);
+    combo(ArrhythmiaField(i), form.Combo5[i]);
+  }
+  return controls;
+}
+
+// Remembers the record and the text each control holds now that it is shown.
+void RememberShownRecord(const ExamRecord& record, MainForm& form) {
+  form.Shown.Remember(record);
+  for (const FieldControl& c : FieldControls(form)) form.Shown.Shown(c.field, S(c.text()));
+  form.Shown.Shown(ExamField::Comment, S(form.Text3->toPlainText()));
+}
+
 }  // namespace
 
 void ClearRecordForm(Store& store, MainForm& form) {
@@ -73,6 +112,7 @@ void ClearRecordForm(Store& store, MainForm& form) {
   ClearCombo(form.Combo2);
   form.Image1->clear();
   form.Label14->clear();
+  form.Shown.Forget();
   form.Text1[0]->setText(DateText(form.Today()));
   form.MonthView1->hide();
   if (store.RecordCount > 0) {
@@ -94,7 +134,7 @@ void ShowCurrentRecord(Store& store, platform::Ui& ui, MainForm& form) {
   form.Text1[2]->setText(Q(r.Get(ExamField::Name)));
   form.Text1[3]->setText(Q(r.Get(ExamField::Age)));
   form.Text1[4]->setText(Q(r.Get(ExamField::HeartRate)));
-  form.Text3->setPlainText(Q(r.Get(ExamField::Comment)));
+  form.Text3->setPlainText(Q(CommentForScreen(r.Get(ExamField::Comment))));
   setCombo(form.Combo1, ExamField::Sex);
   setCombo(form.Combo2, ExamField::Department);
   for (int i = 0; i < 5; ++i) setCombo(form.Combo3[i], LeadSiteField(i));
@@ -102,6 +142,7 @@ void ShowCurrentRecord(Store& store, platform::Ui& ui, MainForm& form) {
   for (int i = 0; i < 5; ++i) setCombo(form.Combo4[i], FindingField(i));
   const std::string imageName = r.Get(ExamField::ImageName);
   form.Text2->setText(Q(imageName));
+  RememberShownRecord(r, form);
 
   store.FoundImageFile = FindImageFile(store.Files(), imageName);
   if (store.FoundImageFile.empty()) {
@@ -124,20 +165,10 @@ void ShowCurrentRecord(Store& store, platform::Ui& ui, MainForm& form) {
 
 void StoreFormInRecord(Store& store, const MainForm& form) {
   ExamRecord& r = store.CurrentRecord;
+  const ShownRecord& shown = form.Shown;
   r.Set(ExamField::RecordNo, S(form.Label14->text()));
-  r.Set(ExamField::ExamDate, S(form.Text1[0]->text()));
-  r.Set(ExamField::PatientId, S(form.Text1[1]->text()));
-  r.Set(ExamField::Name, S(form.Text1[2]->text()));
-  r.Set(ExamField::Age, S(form.Text1[3]->text()));
-  r.Set(ExamField::HeartRate, S(form.Text1[4]->text()));
-  r.Set(ExamField::Comment, S(form.Text3->toPlainText()));
-  r.Set(ExamField::Sex, S(form.Combo1->currentText()));
-  r.Set(ExamField::Department, S(form.Combo2->currentText()));
-  for (int i = 0; i < 5; ++i) {
-    r.Set(LeadSiteField(i), S(form.Combo3[i]->currentText()));
-    r.Set(FindingField(i), S(form.Combo4[i]->currentText()));
-    r.Set(ArrhythmiaField(i), S(form.Combo5[i]->currentText()));
-  }
+  for (const FieldControl& c : FieldControls(form)) shown.StoreText(r, c.field, S(c.text()));
+  shown.StoreCommentText(r, S(form.Text3->toPlainText()));
 }
 
 void FillLookupLists(Store& store, MainForm& form) {

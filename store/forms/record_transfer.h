@@ -8,15 +8,16 @@ namespace store {
 
 // The routines that move a record between CurrentRecord and the main window.
 
-// Empties the form: every field, fact label and item list of Combo3-Combo5
-// cleared; Combo1 refilled with "M" and "F", Combo2 emptied; no picture;
-// Label14 empty; the date field set to today as "yyyy/mm/dd"; the calendar
-// hidden; Slider1 ranging up to RecordCount (from 1 when there are records,
-// up to 1 when there are none). Callers that want the form for input follow
-// it with FillLookupLists.
+// Empties the form (and forgets the record it showed): every field, fact label and item list of
+// Combo3-Combo5 cleared; Combo1 refilled with "M" and "F", Combo2 emptied; no picture; Label14
+// empty; the date field set to today as "yyyy/mm/dd"; the calendar hidden; Slider1 ranging up to
+// RecordCount (from 1 when there are records, up to 1 when there are none). Callers that want the
+// form for input follow it with FillLookupLists.
 void ClearRecordForm(Store& store, MainForm& form);
 
-// CurrentRecord -> the form, each field trimmed. Then the record's picture
+// CurrentRecord -> the form, each field trimmed; the comment's CRLF, CR and
+// LF become line breaks. The record and the text each control then holds are
+// remembered in form.Shown for StoreFormInRecord. Then the record's picture
 // "C:\VLN2\GAZOU\" + ImageName + ".jpg" (the name found ignoring case): when
 // it is missing, "画像：<name>.jpgはありません。" is shown and the previous
 // picture and ImageSourcePath stay; otherwise the picture is shown stretched,
@@ -28,7 +29,9 @@ void ClearRecordForm(Store& store, MainForm& form);
 void ShowCurrentRecord(Store& store, platform::Ui& ui, MainForm& form);
 
 // The form -> CurrentRecord: RecordNo from Label14 and every field but
-// ImageName, each stored left-justified and cut or padded to its width.
+// ImageName, each stored left-justified and cut or padded to its width, the
+// comment's line breaks as CRLF. A field whose text is still the one
+// ShowCurrentRecord put there keeps the record's bytes as they were stored.
 void StoreFormInRecord(Store& store, const MainForm& form);
 
 // FillDepartmentList, FillLeadSiteLists, FillFindingLists,

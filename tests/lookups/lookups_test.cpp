@@ -3,6 +3,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -349,27 +350,66 @@ class LookupWindowsTest : public QObject {
     CheckNoStrayBoxes();
   }
 
-  // A write that fails is reported with its number, never as success; the
-  // owner still refreshes from what the file holds, and a later try succeeds.
-  void failedWriteIsReported() {
+  // A save cut short (a full disk at the third record) leaves the file as it
+  // was, byte for byte, and says so in Japanese; the owner refreshes from the
+  // old list, and a later try saves the new one.
+  void failedSaveKeepsTheOldList() {
     int refreshes = 0;
     Form6 window(*store_, ui_, [&] { ++refreshes; });
     window.Open();
     window.Command4->click();
-    fs_->FailNthWrite(3, platform::kDiskFull);
-    ui_.Expect("61");
+    ui_.Expect("登録終了。");
     window.Command1->click();
-    QCOMPARE(ui_.Boxes().size(), std::size_t{1});
-    QCOMPARE(ui_.Boxes().front().style, int{platform::kExclamation});
-    QCOMPARE(refreshes, 1);
+    const std::string oldBytes = drive_->ReadBytes(store::kArrhythmiaFile);
+    QCOMPARE(oldBytes.size(), std::size_t{900});
+
+    for (QLineEdit* box : window.Text1) Type(box, "新しい項目");
+    fs_->FailNthWrite(3, platform::kDiskFull);
+    const std::string notSaved =
+        "不整脈登録の一覧は保存されませんでした。\nディスクの空き容量が足りません。"
+        "（エラー番号 61）\nファイルは登録前の内容のままです。";
+    ui_.Expect(notSaved);
+    window.Command1->click();
+    QCOMPARE(ui_.Boxes().back().prompt, notSaved);
+    QCOMPARE(ui_.Boxes().back().style, int{platform::kExclamation});
+    QVERIFY(drive_->ReadBytes(store::kArrhythmiaFile) == oldBytes);
+    QCOMPARE(refreshes, 2);
+    store::ListEntryRecord entry;
+    QVERIFY(store_->ArrhythmiaFileNo->Read(1, entry).ok());
+    QCOMPARE(entry.Get(store::ListEntryField::EntryText), kArrhythmias[0]);
 
     fs_->Heal();
     ui_.Expect("登録終了。");
     window.Command1->click();
     const std::string file = drive_->ReadBytes(store::kArrhythmiaFile);
     QCOMPARE(file.size(), std::size_t{900});
-    QCOMPARE(platform::FromCp932(store::TrimBlanks(RecordAt(file, 27))), kArrhythmias[26]);
-    QCOMPARE(refreshes, 2);
+    for (int n = 1; n <= 45; ++n) {
+      QCOMPARE(platform::FromCp932(store::TrimBlanks(RecordAt(file, n))),
+               std::string("新しい項目"));
+    }
+    QCOMPARE(refreshes, 3);
+    CheckNoStrayBoxes();
+  }
+
+  // A list file that cannot be opened (a folder in its place) is named when
+  // the window opens; saving leaves the folder alone and says it did not save.
+  void unusableListFileIsNamed() {
+    cleanup();
+    drive_ = std::make_unique<testing_support::TempDrive>();
+    std::filesystem::create_directories(drive_->Host(store::kFindingFile));
+    fs_ = std::make_unique<testing_support::FaultyFileSystem>(drive_->Drive());
+    store_ = std::make_unique<store::Store>(*fs_);
+    QVERIFY(!store_->StartUp().ok());
+    Form7 window(*store_, ui_, {});
+    ui_.Expect("「C:\\VLN2\\IJYOU.DATA」を読み込めないため、空の一覧を表示します。");
+    window.Open();
+    for (QLineEdit* box : window.Text1) QVERIFY(box->text().isEmpty());
+    window.Command4->click();
+    ui_.Expect(
+        "異常所見登録の一覧は保存されませんでした。\nファイルに書き込めませんでした。"
+        "（エラー番号 75）\nファイルは登録前の内容のままです。");
+    window.Command1->click();
+    QVERIFY(std::filesystem::is_directory(drive_->Host(store::kFindingFile)));
     CheckNoStrayBoxes();
   }
 

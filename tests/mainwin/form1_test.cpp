@@ -267,6 +267,91 @@ class Form1Test : public QObject {
     QCOMPARE(QApplication::focusWidget(), f.Combo2);
   }
 
+  // A failed lookup on a new examination takes back what an earlier lookup
+  // filled in (it was another patient's); what the user typed stays.
+  void failedLookupTakesBackAnotherPatient() {
+    fx->WriteMaster({Patient("000010", "一郎", "M", "1970/05/05", "営業部"),
+                     Patient("000045", "山田　花子", "F", "1980/12/31", "総務部")});
+    Form1& f = fx->Start();
+    TypeAndLeave(f.Text1[1], QStringLiteral("45"));
+    QCOMPARE(f.Text1[2]->text(), QStringLiteral("山田　花子"));
+    TypeAndLeave(f.Text1[4], QStringLiteral("72"));
+    Focus(f.Text1[1]);
+    f.Text1[1]->clear();
+    TypeAndLeave(f.Text1[1], QStringLiteral("46"));
+    QVERIFY(f.Text1[2]->text().isEmpty());
+    QVERIFY(f.Combo1->currentText().isEmpty());
+    QVERIFY(f.Text1[3]->text().isEmpty());
+    QVERIFY(f.Combo2->currentText().isEmpty());
+    QCOMPARE(f.Text1[4]->text(), QStringLiteral("72"));
+
+    // A name the user typed himself is no lookup's to take back.
+    f.Text1[2]->setText(QStringLiteral("手入力"));
+    Focus(f.Text1[1]);
+    f.Text1[1]->clear();
+    TypeAndLeave(f.Text1[1], QStringLiteral("47"));
+    QCOMPARE(f.Text1[2]->text(), QStringLiteral("手入力"));
+  }
+
+  // On a stored examination the lookup keeps the picture the record names
+  // and fills the age the patient had in the year of the examination.
+  void lookupOnAStoredExamination() {
+    fx->WriteExams(1);
+    fx->WritePicture("IMG1");
+    fx->WriteMaster({Patient("000045", "山田　花子", "F", "1980/12/31", "総務部")});
+    Form1& f = fx->Start(QDate(2026, 12, 8));
+    f.Text1[0]->setText(QStringLiteral("2006/01/01"));
+    Focus(f.Text1[1]);
+    f.Text1[1]->clear();
+    TypeAndLeave(f.Text1[1], QStringLiteral("45"));
+    QCOMPARE(f.Text2->text(), QStringLiteral("IMG1"));
+    QCOMPARE(f.Text1[3]->text(), QStringLiteral("26"));
+    // With no valid date in the form, this year counts.
+    Focus(f.Text1[1]);
+    f.Text1[1]->clear();
+    f.Text1[0]->setText(QStringLiteral("xyz"));
+    TypeAndLeave(f.Text1[1], QStringLiteral("45"));
+    QCOMPARE(f.Text1[3]->text(), QStringLiteral("46"));
+  }
+
+  // An ID that does not fit six digits would be cut to another patient's.
+  void tooLongAnIdIsRefused() {
+    Form1& f = fx->Start();
+    fx->ui.Expect("ＩＤは６桁までの数字で入力して下さい。");
+    TypeAndLeave(f.Text1[1], QStringLiteral("1234567"));
+    QVERIFY(f.Text1[1]->text().isEmpty());
+    QCOMPARE(QApplication::focusWidget(), f.Text1[1]);
+  }
+
+  // 登録 pressed in a field runs that field's leave check first: a bad date
+  // is refused, an ID is padded and looked up before it is stored.
+  void registerRunsTheCheckOfTheFocusedField() {
+    fx->WriteMaster({Patient("000045", "山田　花子", "F", "1980/12/31", "総務部")});
+    Form1& f = fx->Start();
+    Focus(f.Text1[0]);
+    f.Text1[0]->setText(QStringLiteral("abc"));
+    fx->ui.Expect("日付入力データが不正です。");
+    QTest::keyClick(f.Text1[0], Qt::Key_S, Qt::ControlModifier);
+    Fixture::Settle();
+    QCOMPARE(fx->store->RecordCount, 0);
+    QCOMPARE(QApplication::focusWidget(), f.Text1[0]);
+    QVERIFY(f.Text1[0]->text().isEmpty());
+
+    f.Text1[0]->setText(QStringLiteral("2006/2/1"));
+    Focus(f.Text1[1]);
+    f.Text1[1]->setText(QStringLiteral("45"));
+    f.Text2->setText(QStringLiteral("pic45"));
+    fx->ui.Expect("ファイルを開けません。");
+    QTest::keyClick(f.Text1[1], Qt::Key_S, Qt::ControlModifier);
+    Fixture::Settle();
+    QCOMPARE(fx->store->RecordCount, 1);
+    store::ExamRecord stored;
+    QVERIFY(fx->store->DataFileNo->Read(1, stored).ok());
+    QCOMPARE(stored.Get(store::ExamField::ExamDate), std::string("2006/02/01"));
+    QCOMPARE(stored.Get(store::ExamField::PatientId), std::string("000045"));
+    QCOMPARE(stored.Get(store::ExamField::Name), std::string("山田　花子"));
+  }
+
   void idLookupWithoutPatient() {
     fx->WriteMaster({Patient("000000", "零", "M", "1970/05/05", "営業部"),
                      Patient("000010", "一郎", "M", "1970/05/05", "営業部")});

@@ -233,7 +233,7 @@ class RecordFormTest : public QObject {
     QCOMPARE(r.Get(store::ExamField::PatientId), std::string("000045"));
     QCOMPARE(r.Get(store::ExamField::Name), std::string("あいうえおかきくけこ"));
     QCOMPARE(r.Get(store::ExamField::Sex), std::string("F"));
-    QCOMPARE(r.Get(store::ExamField::Comment), std::string("line1\nline2"));
+    QCOMPARE(r.Get(store::ExamField::Comment), std::string("line1\r\nline2"));
     QCOMPARE(r.Get(store::FindingField(3)), std::string("ST低下"));
     QCOMPARE(r.Get(store::ExamField::ImageName), std::string("KEEP"));
   }

@@ -288,17 +288,21 @@ TEST_F(RegistrationTest, RegisteringWithoutALoadedPictureStoresNoOtherPicture) {
   EXPECT_EQ(ImageDirectory().count("nopic.jpg"), 0u);
 }
 
-TEST_F(RegistrationTest, OverwriteYesRewritesThePositionAndItsPicture) {
+// A correction leaves the record's own picture byte for byte: it is not
+// converted again (each conversion would lose quality) and no conversion
+// message is shown.
+TEST_F(RegistrationTest, OverwriteYesRewritesThePositionAndKeepsItsPicture) {
   Seed(5);
   Start();
   const std::string before = Data();
+  const std::string jpeg = drive.ReadBytes("C:\\VLN2\\GAZOU\\img5.jpg");
   form->Slider1->setValue(5);
   form->Slider1_Click();
   ASSERT_EQ(form->Label14->text(), QStringLiteral("5"));
   form->Text1[2]->setText(QStringLiteral("訂正後"));
   ui.Expect("このデータを上書きしますか？", kAnswerYes);
-  ui.Expect("ファイルのフォーマットがBMP形式ではありません。");
   form->D_touroku_Click();
+  EXPECT_EQ(drive.ReadBytes("C:\\VLN2\\GAZOU\\img5.jpg"), jpeg);
 
   ASSERT_EQ(Data().size(), 5 * kLength);
   EXPECT_EQ(Data().substr(0, 4 * kLength), before.substr(0, 4 * kLength));
@@ -407,9 +411,10 @@ TEST_F(RegistrationTest, DeleteRefusals) {
 
 TEST_F(RegistrationTest, DeleteAllEmptiesDataFileAndImageDirectory) {
   Seed(3);
-  drive.WriteBytes("C:\\VLN2\\GAZOU\\Temp.bmp", Bitmap(4, 4, Qt::red));
   drive.WriteBytes("C:\\VLN2\\GAZOU\\notes.txt", "stray");
   Start();
+  // Left by a conversion of this run (start-up removes one from a run that died).
+  drive.WriteBytes("C:\\VLN2\\GAZOU\\Temp.bmp", Bitmap(4, 4, Qt::red));
   ui.Expect("保存されているデータを全て削除しますか？", kAnswerNo);
   form->ALL_sakujyo_Click();
   EXPECT_EQ(Data().size(), 3 * kLength);
@@ -477,4 +482,69 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
+}
+
+// A failure after the replacement is reported as what it is, and the form
+// shows the examination now at its number, so that 上書き cannot write the
+// deleted record's fields over the one that moved into its place.
+TEST_F(RegistrationTest, FailureAfterTheDeleteIsDoneReloadsTheForm) {
+  Seed(3);
+  Start();
+  form->maedata_Click();
+  ASSERT_EQ(form->Label14->text(), QStringLiteral("2"));
+  files.FailNthSync(2, platform::kDeviceIoError);  // the folder sync after the rename
+  ui.Expect("このデータを削除しますか？", kAnswerYes);
+  ui.Expect("データは削除されましたが、その後の処理でエラーが発生しました。（エラー番号 57）");
+  form->sakujyo_Click();
+  files.Heal();
+  EXPECT_EQ(Data().size(), 2 * kLength);
+  EXPECT_EQ(form->Label14->text(), QStringLiteral("2"));
+  EXPECT_EQ(form->Text1[2]->text(), QStringLiteral("患者3"));
+  EXPECT_EQ(ImageDirectory().count("img2.jpg"), 0u);
+}
+
+// One picture name, one examination: a name another examination carries is
+// refused even when its file does not exist, and a delete never removes a
+// picture that another examination still names.
+TEST_F(RegistrationTest, TwoExaminationsNeverShareOnePicture) {
+  Start();
+  form->D_sinki_Click();
+  FillForm(QStringLiteral("000001"), QStringLiteral("甲"), QStringLiteral("dup1"));
+  ui.Expect("ファイルを開けません。");
+  form->D_touroku_Click();
+  ASSERT_EQ(store.RecordCount, 1);
+  FillForm(QStringLiteral("000002"), QStringLiteral("乙"), QStringLiteral("DUP1"));
+  ui.Expect("登録済みの画像名です。変更して下さい。");
+  form->D_touroku_Click();
+  EXPECT_EQ(store.RecordCount, 1);
+  EXPECT_TRUE(form->Text2->text().isEmpty());
+}
+
+TEST_F(RegistrationTest, DeleteKeepsAPictureAnotherExaminationNames) {
+  std::string bytes(Seeded(1, " 1").Bytes());
+  ExamRecord second = Seeded(2, " 2");
+  second.Set(ExamField::ImageName, "IMG1");  // a legacy file: two records, one picture
+  bytes += second.Bytes();
+  drive.WriteBytes(kDataFile, bytes);
+  drive.WriteBytes("C:\\VLN2\\GAZOU\\img1.jpg", Bitmap(8, 8, QColor(20, 0, 0), "JPEG"));
+  Start();
+  form->maedata_Click();
+  ASSERT_EQ(form->Label14->text(), QStringLiteral("1"));
+  ui.Expect("このデータを削除しますか？", kAnswerYes);
+  ui.Expect("削除終了。");
+  form->sakujyo_Click();
+  EXPECT_EQ(store.RecordCount, 1);
+  EXPECT_EQ(ImageDirectory().count("img1.jpg"), 1u);
+}
+
+// The image name is checked as the record will store it.
+TEST_F(RegistrationTest, ImageNamesAWindowsDiskCannotHoldAreRefused) {
+  Start();
+  for (const char* name : {"x¥y", "é", ".", "ab.", "con", "😀"}) {
+    form->D_sinki_Click();
+    FillForm(QStringLiteral("000001"), QStringLiteral("甲"), QString::fromUtf8(name));
+    ui.Expect("登録画像名が不正です。");
+    form->D_touroku_Click();
+    EXPECT_EQ(store.RecordCount, 0) << name;
+  }
 }

@@ -97,12 +97,12 @@ TEST(DriveLock, SecondHolderIsRefusedUntilReleased) {
   TempDrive t;
   platform::DriveLock first;
   platform::DriveLock second;
-  ASSERT_TRUE(first.Acquire(t.Root()).ok());
-  EXPECT_EQ(second.Acquire(t.Root()).error, platform::kPermissionDenied);
+  ASSERT_EQ(first.Acquire(t.Root()), platform::LockOutcome::kHeld);
+  EXPECT_EQ(second.Acquire(t.Root()), platform::LockOutcome::kHeldByAnother);
   EXPECT_FALSE(second.Held());
   first.Release();
   // A lock file left behind by an ended run does not block the next start.
-  EXPECT_TRUE(second.Acquire(t.Root()).ok());
+  EXPECT_EQ(second.Acquire(t.Root()), platform::LockOutcome::kHeld);
 }
 
 }  // namespace

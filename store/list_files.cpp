@@ -1,0 +1,62 @@
+// Saving a lookup list as a whole through a staging file.
+#include "store/store.h"
+
+namespace store {
+
+std::unique_ptr<RecordFile>& Store::ListFile(LookupList which) {
+  switch (which) {
+    case LookupList::Department:
+      return DepartmentFileNo;
+    case LookupList::LeadSite:
+      return LeadSiteFileNo;
+    case LookupList::Finding:
+      return FindingFileNo;
+    case LookupList::Arrhythmia:
+      break;
+  }
+  return ArrhythmiaFileNo;
+}
+
+Status Store::ReplaceListFile(LookupList which, const std::vector<std::string>& entries) {
+  std::unique_ptr<RecordFile>& live = ListFile(which);
+  // One that could not be opened is not replaced: it may be what was meant
+  // to be kept (a folder, a file the user may not read).
+  if (!live) return Status::Error(platform::kPathFileAccessError);
+  if (live->ReadOnly()) return Status::Error(platform::kPermissionDenied);
+  const std::string livePath = ListPath(which);
+  const std::string stagingPath = ListStagingPath(which);
+  ListEntryRecord& entry = which == LookupList::Department ? DepartmentEntry
+                           : which == LookupList::LeadSite ? LeadSiteEntry
+                           : which == LookupList::Finding  ? FindingEntry
+                                                           : ArrhythmiaEntry;
+
+  // A staging file left by an earlier try is started afresh.
+  if (fs_.Exists(stagingPath)) {
+    if (Status s = fs_.Delete(stagingPath); !s.ok()) return s;
+  }
+  Status written = Status::Ok();
+  {
+    std::unique_ptr<RecordFile> staging;
+    written = RecordFile::Open(fs_, stagingPath, kListEntryRecordLength, staging);
+    for (ItemIndex = 1; written.ok() && ItemIndex <= static_cast<std::int16_t>(entries.size());
+         ++ItemIndex) {
+      entry.Set(ListEntryField::EntryText, entries[static_cast<std::size_t>(ItemIndex - 1)]);
+      written = staging->Write(ItemIndex, entry);
+    }
+    if (written.ok()) written = staging->Flush();
+  }
+  if (written.ok()) {
+    live.reset();
+    const Status renamed = fs_.Rename(stagingPath, livePath);
+    // Once renamed the new list is in place; a folder that cannot be synced
+    // only delays its durability.
+    if (renamed.ok()) (void)fs_.SyncDirectory(kDataDir);
+    const Status reopened = OpenStoreFile(livePath.c_str(), kListEntryRecordLength, live);
+    CountRecords();
+    written = renamed.ok() ? reopened : renamed;
+  }
+  if (!written.ok() && fs_.Exists(stagingPath)) (void)fs_.Delete(stagingPath);
+  return written;
+}
+
+}  // namespace store

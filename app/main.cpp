@@ -1,10 +1,13 @@
 #include <QApplication>
+#include <QLibraryInfo>
 #include <QLocale>
+#include <QTranslator>
 
 #include "mainwin/form1.h"
 #include "platform/drive.h"
 #include "platform/drive_lock.h"
 #include "platform/file_system.h"
+#include "platform/qt_printer.h"
 #include "platform/qt_ui.h"
 #include "store/store.h"
 
@@ -12,6 +15,12 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Velunor2.0"));
   QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+  // Qt's own dialogs (the printer's page setup) in Japanese.
+  QTranslator qtTexts;
+  if (qtTexts.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
+                   QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    QApplication::installTranslator(&qtTexts);
+  }
 
   platform::QtUi ui;
   platform::DataDrive drive(platform::DataDrive::ResolveRoot(argc, argv));
@@ -34,7 +43,8 @@ int main(int argc, char** argv) {
       return 1;
   }
 
-  Form1 form(store, ui);
+  platform::QtPrinter printer;
+  Form1 form(store, ui, &printer);
   ui.SetParent(&form);
   // Starts the store and shows the window; closing it ends the program.
   form.Form_Load();

@@ -68,8 +68,8 @@ QComboBox* EditableCombo(QWidget* parent, QRect where, const QString& name) {
 
 }  // namespace
 
-Form1::Form1(store::Store& store, platform::Ui& ui, QWidget* parent)
-    : QMainWindow(parent), store_(store), ui_(ui) {
+Form1::Form1(store::Store& store, platform::Ui& ui, platform::Printer* printer, QWidget* parent)
+    : QMainWindow(parent), store_(store), ui_(ui), printer_(printer) {
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QStringLiteral("Velunor2.0"));
   setFont(widgets::FormFont(9));
@@ -322,6 +322,7 @@ void Form1::BuildMenus() {
   ConnectCommand(maedata, &Form1::maedata_Click);
   ConnectCommand(nextdata, &Form1::nextdata_Click);
   ConnectCommand(Carender, &Form1::Carender_Click);
+  if (printer_ != nullptr) ConnectCommand(D_insatu, &Form1::D_insatu_Click);
 }
 
 void Form1::SetTabOrder() {

@@ -21,6 +21,9 @@ namespace widgets {
 class EnterMovesOn;
 }
 class LookupListWindow;
+namespace platform {
+class Printer;
+}
 class QAction;
 class QKeyEvent;
 class QGroupBox;
@@ -45,7 +48,9 @@ class Form1 : public QMainWindow, public store::MainForm {
   Q_OBJECT
 
  public:
-  Form1(store::Store& store, platform::Ui& ui, QWidget* parent = nullptr);
+  // Without a printer, 印刷 stays disabled.
+  Form1(store::Store& store, platform::Ui& ui, platform::Printer* printer = nullptr,
+        QWidget* parent = nullptr);
 
   // Start-up: printer list, window maximised, the store started (left-over
   // "KARIKAN.DATA" deleted, every file opened), the form cleared and filled,
@@ -168,6 +173,8 @@ class Form1 : public QMainWindow, public store::MainForm {
   // reloaded from the record now at the shown position.
   void D_kensabi_Click();
   void D_id_Click();
+  // 印刷: the examination on screen on one page (record_print.cpp).
+  void D_insatu_Click();
   // The progress window of the long steps, created on first use.
   Dialog2& ProgressDialog();
   // The image-load dialog, created on first use.
@@ -249,6 +256,7 @@ class Form1 : public QMainWindow, public store::MainForm {
 
   store::Store& store_;
   platform::Ui& ui_;
+  platform::Printer* printer_;
   int shownRecord_ = 0;  // the number Label14 shows
   // The picture on screen is the stored JPEG of this record, as loaded (0:
   // it is not): an overwrite then leaves that file as it is.

@@ -2,18 +2,22 @@
 
 #include <QPrinterInfo>
 
+#include "platform/printer.h"
+#include "platform/qt_text.h"
+
 namespace mainwin {
 
 PrinterList SystemPrinters() {
   PrinterList list;
   list.names = QPrinterInfo::availablePrinterNames();
+  const QString pdf = platform::Q(platform::kPdfPrinterName);
   if (list.names.isEmpty()) {
-    list.names.append(QString::fromUtf8(kPdfPrinterName));
-    list.defaultName = list.names.front();
-    return list;
+    list.defaultName = pdf;
+  } else {
+    list.defaultName = QPrinterInfo::defaultPrinterName();
+    if (!list.names.contains(list.defaultName)) list.defaultName = list.names.front();
   }
-  list.defaultName = QPrinterInfo::defaultPrinterName();
-  if (!list.names.contains(list.defaultName)) list.defaultName = list.names.front();
+  list.names.append(pdf);
   return list;
 }
 

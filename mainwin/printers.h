@@ -5,16 +5,14 @@
 
 namespace mainwin {
 
-// The built-in printer that writes each document to a PDF file; offered when
-// the system has no printer, so that printing works everywhere.
-inline constexpr const char* kPdfPrinterName = "Velunor2.0 PDF";
-
 struct PrinterList {
   QStringList names;    // device names, in the order the system lists them
   QString defaultName;  // the system's current (default) printer
 };
 
-// The system's printers, or the PDF printer alone when there is none.
+// The system's printers followed by the built-in PDF printer, which writes
+// each print command to a PDF file (platform::kPdfPrinterName); the default
+// is the system's, or the PDF printer when the system has no printer.
 PrinterList SystemPrinters();
 
 }  // namespace mainwin

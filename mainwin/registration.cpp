@@ -289,23 +289,7 @@ void Form1::ALL_sakujyo_Click() {
 
   store::LongOperation operation(store_);
   if (!operation) return;
-  platform::FileSystem& files = store_.Files();
-  platform::Status firstFailure = platform::Status::Ok();
-  (void)store_.CloseReplaceReopen([&]() -> platform::Status {
-    // The pictures go only with the data file: records that stay must keep
-    // them.
-    firstFailure = files.Delete(store::kDataFile);
-    if (!firstFailure.ok()) return firstFailure;
-    std::vector<std::string> names;
-    platform::Status listed = files.ListFiles(store::kImageDir, names);
-    if (!listed.ok()) firstFailure = listed;
-    for (const std::string& name : names) {
-      platform::Status s = files.Delete(std::string(store::kImageDir) + name);
-      if (!s.ok() && firstFailure.ok()) firstFailure = s;
-    }
-    return firstFailure;
-  });
-
+  const platform::Status firstFailure = store::DeleteAllExaminations(store_);
   if (firstFailure.ok()) {
     ui_.MsgBox("削除終了。", platform::kOkOnly);
   } else {

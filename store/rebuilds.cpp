@@ -242,3 +242,24 @@ RebuildResult CopyToStaging(Store& store, Staging staging, platform::Progress* p
 }
 
 }  // namespace store
+
+namespace store {
+
+Status DeleteAllExaminations(Store& store) {
+  platform::FileSystem& files = store.Files();
+  Status firstFailure = Status::Ok();
+  (void)store.CloseReplaceReopen([&]() -> Status {
+    firstFailure = files.Delete(kDataFile);
+    if (!firstFailure.ok()) return firstFailure;
+    std::vector<std::string> names;
+    if (Status listed = files.ListFiles(kImageDir, names); !listed.ok()) firstFailure = listed;
+    for (const std::string& name : names) {
+      Status s = files.Delete(std::string(kImageDir) + name);
+      if (!s.ok() && firstFailure.ok()) firstFailure = s;
+    }
+    return firstFailure;
+  });
+  return firstFailure;
+}
+
+}  // namespace store

@@ -64,3 +64,14 @@ RebuildResult InsertPatientInIdOrder(Store& store, const PatientRecord& patient,
 RebuildResult CopyToStaging(Store& store, Staging staging, platform::Progress* progress = nullptr);
 
 }  // namespace store
+
+namespace store {
+
+// Deletes every examination: every file is closed, "VLN2.ekg" is deleted and,
+// only when it is gone, every file in "C:\VLN2\GAZOU\" (the pictures go only
+// with the records that name them); then every file is reopened, which
+// creates an empty data file. The first failure is returned; a data file that
+// could not be deleted is open and counted as before, its pictures kept.
+[[nodiscard]] Status DeleteAllExaminations(Store& store);
+
+}  // namespace store

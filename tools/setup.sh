@@ -7,9 +7,10 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libqt6printsupport6 libqt6widgets6 libqt6gui6
   libgtest-dev googletest libjpeg-dev
   fonts-ipafont-gothic
+  poppler-utils qt6-translations-l10n
 )
 if [ "${VELUNOR_DEV_TOOLS:-0}" = 1 ]; then
-  packages+=(xvfb xdotool imagemagick poppler-utils x11-utils)
+  packages+=(xvfb xdotool imagemagick x11-utils)
 fi
 missing=()
 for p in "${packages[@]}"; do

@@ -1,0 +1,16 @@
+#include "platform/printer.h"
+
+namespace platform {
+
+void ShowPdfFile(Ui& ui, const JobResult& result) {
+  if (result.outputFile.empty()) return;
+  const std::size_t slash = result.outputFile.rfind('/');
+  const std::string folder =
+      slash == std::string::npos ? std::string() : result.outputFile.substr(0, slash);
+  const std::string name =
+      slash == std::string::npos ? result.outputFile : result.outputFile.substr(slash + 1);
+  ui.MsgBox("PDFファイルに保存しました。\nフォルダ: " + folder + "\nファイル: " + name,
+            kInformation);
+}
+
+}  // namespace platform

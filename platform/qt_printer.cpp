@@ -1,0 +1,338 @@
+#include "platform/qt_printer.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QImageReader>
+#include <QPageSetupDialog>
+#include <QPainter>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QStandardPaths>
+#include <QWidget>
+#include <algorithm>
+#include <cmath>
+#include <system_error>
+
+#include "platform/qt_text.h"
+
+namespace platform {
+
+namespace {
+
+// A picture of more than twice this resolution in the rectangle it fills is
+// handed to the printer at this resolution: enough for any printer, and a
+// very large scan does not make the document large or slow. Smaller ones go
+// as they are (scaling would cost more than it saves).
+constexpr double kPictureDpi = 300;
+
+void RegisterGothicSubstitution() {
+  static bool done = false;
+  if (done) return;
+  done = true;
+  QFont::insertSubstitutions(QStringLiteral("ＭＳ ゴシック"),
+                             {QStringLiteral("IPAGothic"), QStringLiteral("IPAゴシック"),
+                              QStringLiteral("Noto Sans CJK JP"), QStringLiteral("TakaoGothic"),
+                              QStringLiteral("VL Gothic")});
+}
+
+// What of a title may stand in a file name.
+QString FileNamePart(std::string_view title) {
+  QString name = Q(title).trimmed();
+  for (QChar& c : name) {
+    if (c.unicode() < 0x20 || QStringLiteral("/\\:*?\"<>|").contains(c)) c = QLatin1Char('_');
+  }
+  while (name.startsWith(QLatin1Char('.'))) name.remove(0, 1);
+  if (name.size() > 80) name.truncate(80);
+  if (name.isEmpty()) name = QStringLiteral("Velunor2.0");
+  return name;
+}
+
+}  // namespace
+
+PrintPicture PictureFromImage(const QImage& image) {
+  PrintPicture picture;
+  if (image.isNull()) return picture;
+  // A photograph or a scan (no alpha) stays in the 0xFFRRGGBB form it was
+  // decoded in.
+  picture.hasAlpha = image.hasAlphaChannel();
+  const QImage pixels =
+      image.convertToFormat(picture.hasAlpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+  picture.width = pixels.width();
+  picture.height = pixels.height();
+  picture.pixels.resize(static_cast<std::size_t>(picture.width) * picture.height);
+  for (int row = 0; row < picture.height; ++row) {
+    const auto* line = reinterpret_cast<const std::uint32_t*>(pixels.constScanLine(row));
+    std::copy_n(line, picture.width,
+                picture.pixels.data() + static_cast<std::size_t>(row) * picture.width);
+  }
+  return picture;
+}
+
+QtPrinter::QtPrinter(std::filesystem::path pdfFolder)
+    : pdfFolder_(pdfFolder.empty() ? DefaultPdfFolder() : std::move(pdfFolder)) {
+  RegisterGothicSubstitution();
+  current_ = DefaultPrinterName();
+}
+
+QtPrinter::~QtPrinter() {
+  if (jobOpen_) (void)EndJob();
+}
+
+std::filesystem::path QtPrinter::DefaultPdfFolder() {
+  QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+  if (documents.isEmpty()) documents = QDir::homePath() + QStringLiteral("/Documents");
+  return std::filesystem::path(documents.toStdString()) / "Velunor2.0";
+}
+
+std::vector<std::string> QtPrinter::PrinterNames() {
+  std::vector<std::string> names;
+  for (const QString& name : QPrinterInfo::availablePrinterNames()) names.push_back(S(name));
+  names.emplace_back(kPdfPrinterName);
+  return names;
+}
+
+std::string QtPrinter::DefaultPrinterName() {
+  const QStringList system = QPrinterInfo::availablePrinterNames();
+  if (system.isEmpty()) return std::string(kPdfPrinterName);
+  const QString name = QPrinterInfo::defaultPrinterName();
+  return S(system.contains(name) ? name : system.front());
+}
+
+bool QtPrinter::SetCurrentPrinter(std::string_view deviceName) {
+  if (jobOpen_) return false;
+  const std::vector<std::string> names = PrinterNames();
+  if (std::find(names.begin(), names.end(), deviceName) == names.end()) return false;
+  current_ = std::string(deviceName);
+  return true;
+}
+
+bool QtPrinter::IsPdf() const { return current_ == kPdfPrinterName; }
+
+std::unique_ptr<QPrinter> QtPrinter::MakePrinter(std::string_view deviceName) const {
+  std::unique_ptr<QPrinter> printer;
+  if (deviceName == kPdfPrinterName) {
+    printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    printer->setOutputFormat(QPrinter::PdfFormat);
+    printer->setCreator(QStringLiteral("Velunor2.0"));
+    // A4 portrait, with the margins a printer cannot print on.
+    printer->setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                       QMarginsF(6.35, 6.35, 6.35, 6.35), QPageLayout::Millimeter));
+  } else {
+    printer = std::make_unique<QPrinter>(QPrinterInfo::printerInfo(Q(deviceName)),
+                                         QPrinter::HighResolution);
+  }
+  if (auto it = layouts_.find(deviceName); it != layouts_.end()) {
+    printer->setPageLayout(it->second);
+  }
+  return printer;
+}
+
+QPageLayout QtPrinter::PageLayoutOf(std::string_view deviceName) const {
+  return MakePrinter(deviceName)->pageLayout();
+}
+
+void QtPrinter::ShowProperties(std::string_view deviceName) {
+  std::unique_ptr<QPrinter> printer = MakePrinter(deviceName);
+  bool accepted = false;
+  if (propertiesDialog_) {
+    accepted = propertiesDialog_(*printer);
+  } else {
+    QPageSetupDialog dialog(printer.get(), QApplication::activeWindow());
+    dialog.setWindowTitle(Q(deviceName) + QStringLiteral(" のプロパティ"));
+    accepted = dialog.exec() == QDialog::Accepted;
+  }
+  if (accepted) layouts_[std::string(deviceName)] = printer->pageLayout();
+}
+
+void QtPrinter::BeginJob(std::string_view title) {
+  if (jobOpen_) (void)EndJob();
+  jobOpen_ = true;
+  implicitJob_ = false;
+  jobFailed_ = false;
+  jobTitle_ = std::string(title);
+  pdfPath_.clear();
+  pdfPages_ = 0;
+  breakPending_ = false;
+}
+
+Status QtPrinter::ReservePdfFile() {
+  std::error_code ec;
+  std::filesystem::create_directories(pdfFolder_, ec);
+  const QString folder = QString::fromStdString(pdfFolder_.string());
+  const QString stem = FileNamePart(jobTitle_) + QLatin1Char('_') +
+                       QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+  for (int n = 1; n < 10000; ++n) {
+    const QString name =
+        stem + (n == 1 ? QString() : QStringLiteral(" (%1)").arg(n)) + QStringLiteral(".pdf");
+    QFile file(folder + QLatin1Char('/') + name);
+    // Created here or not at all: an earlier file of that name is never touched.
+    if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+      pdfPath_ = file.fileName();
+      return Status::Ok();
+    }
+    if (!file.exists()) break;
+  }
+  return Status::Error(kPrinterError);
+}
+
+Status QtPrinter::EnsurePage() {
+  if (!jobOpen_) {
+    BeginJob("");
+    implicitJob_ = true;
+  }
+  if (painter_) {
+    if (breakPending_) {
+      if (!printer_->newPage()) return Status::Error(kPrinterError);
+      breakPending_ = false;
+      ++pdfPages_;
+    }
+    return Status::Ok();
+  }
+  if (jobFailed_) return Status::Error(kPrinterError);
+  if (IsPdf() && pdfPath_.isEmpty()) {
+    if (Status s = ReservePdfFile(); !s.ok()) {
+      jobFailed_ = true;
+      return s;
+    }
+  }
+  printer_ = MakePrinter(current_);
+  printer_->setDocName(jobTitle_.empty() ? QStringLiteral("Velunor2.0") : Q(jobTitle_));
+  if (IsPdf()) printer_->setOutputFileName(pdfPath_);
+  painter_ = std::make_unique<QPainter>();
+  if (!painter_->begin(printer_.get())) {
+    painter_.reset();
+    printer_.reset();
+    if (IsPdf()) jobFailed_ = true;
+    return Status::Error(kPrinterError);
+  }
+  const double dpi = printer_->resolution();
+  columnPx_ = dpi * kColumnTwips / 1440.0;
+  linePx_ = dpi * kLineTwips / 1440.0;
+  metrics_.reset();
+  ++pdfPages_;
+  return Status::Ok();
+}
+
+void QtPrinter::ApplyFont() {
+  if (metrics_ && fontName_ == FontName && fontSize_ == FontSize && fontBold_ == FontBold) return;
+  fontName_ = FontName;
+  fontSize_ = FontSize;
+  fontBold_ = FontBold;
+  font_ = QFont(Q(FontName.empty() ? std::string("ＭＳ ゴシック") : FontName));
+  font_.setPointSizeF(FontSize > 0 ? FontSize : 10);
+  font_.setBold(FontBold);
+  painter_->setFont(font_);
+  metrics_ = std::make_unique<QFontMetricsF>(font_, printer_.get());
+}
+
+Status QtPrinter::Print(std::string_view text) {
+  if (Status s = EnsurePage(); !s.ok()) return s;
+  ApplyFont();
+  const QPointF at(CurrentX * columnPx_, CurrentY * linePx_ + metrics_->ascent());
+  painter_->drawText(at, Q(text));
+  CurrentX = 0;
+  CurrentY += 1;
+  return Status::Ok();
+}
+
+Status QtPrinter::PaintPicture(const PrintPicture& picture, double x, double y, double width,
+                               double height) {
+  QImage image;
+  if (!picture.hostPath.empty()) {
+    QImageReader reader(QString::fromStdString(picture.hostPath));
+    reader.setAutoTransform(true);
+    image = reader.read();
+  } else if (!picture.Empty() &&
+             picture.pixels.size() >= static_cast<std::size_t>(picture.width) *
+                                          static_cast<std::size_t>(picture.height)) {
+    // The caller's pixels, not copied.
+    image =
+        QImage(reinterpret_cast<const uchar*>(picture.pixels.data()), picture.width, picture.height,
+               picture.width * 4, picture.hasAlpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+  }
+  if (image.isNull()) return Status::Error(kInvalidPicture);
+  if (Status s = EnsurePage(); !s.ok()) return s;
+  const QRectF target(x * columnPx_, y * linePx_, width * columnPx_, height * linePx_);
+  const QSize most(
+      static_cast<int>(std::ceil(std::abs(width) * kColumnTwips / 1440.0 * kPictureDpi)),
+      static_cast<int>(std::ceil(std::abs(height) * kLineTwips / 1440.0 * kPictureDpi)));
+  if (image.width() > 2 * most.width() || image.height() > 2 * most.height()) {
+    image = image.scaled(most.boundedTo(image.size()).expandedTo(QSize(1, 1)),
+                         Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+  }
+  painter_->drawImage(target, image);
+  return Status::Ok();
+}
+
+Status QtPrinter::NewPage() {
+  if (Status s = EnsurePage(); !s.ok()) return s;
+  if (!printer_->newPage()) return Status::Error(kPrinterError);
+  ++pdfPages_;
+  CurrentX = 0;
+  CurrentY = 0;
+  return Status::Ok();
+}
+
+bool QtPrinter::CloseDocument(bool abandon) {
+  if (!painter_) return true;
+  if (abandon && !IsPdf()) printer_->abort();
+  const bool ended = painter_->end();
+  metrics_.reset();
+  painter_.reset();
+  printer_.reset();
+  if (!ended && IsPdf()) jobFailed_ = true;
+  return ended;
+}
+
+Status QtPrinter::EndDoc() {
+  CurrentX = 0;
+  CurrentY = 0;
+  if (!painter_) return Status::Ok();
+  if (IsPdf() && !implicitJob_) {
+    // The next document of the command goes on a new page of the same file.
+    breakPending_ = true;
+    return Status::Ok();
+  }
+  const bool ended = CloseDocument(false);
+  if (implicitJob_) return EndJob().status;
+  return ended ? Status::Ok() : Status::Error(kPrinterError);
+}
+
+void QtPrinter::KillDoc() {
+  CurrentX = 0;
+  CurrentY = 0;
+  // Nothing of a new document of the PDF printer is drawn yet: the pages
+  // of the documents ended before stay.
+  if (IsPdf() && breakPending_) return;
+  if (IsPdf() && jobOpen_) jobFailed_ = true;
+  CloseDocument(true);
+}
+
+JobResult QtPrinter::EndJob() {
+  JobResult result;
+  if (!jobOpen_) return result;
+  if (!CloseDocument(false)) result.status = Status::Error(kPrinterError);
+  if (IsPdf() && !pdfPath_.isEmpty()) {
+    if (!jobFailed_ && pdfPages_ > 0 && QFileInfo(pdfPath_).size() > 0) {
+      result.outputFile = S(pdfPath_);
+    } else {
+      QFile::remove(pdfPath_);
+    }
+  }
+  if (jobFailed_) result.status = Status::Error(kPrinterError);
+  jobOpen_ = false;
+  implicitJob_ = false;
+  jobFailed_ = false;
+  pdfPath_.clear();
+  pdfPages_ = 0;
+  breakPending_ = false;
+  CurrentX = 0;
+  CurrentY = 0;
+  return result;
+}
+
+}  // namespace platform

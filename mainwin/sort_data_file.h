@@ -26,9 +26,9 @@ enum class SortOutcome {
 
 // Sorts "VLN2.ekg" by `order` with store::SortFile (store/sort_file.h),
 // showing the read and the write phase in `progress`. The caller (the main
-// window) runs RemoveWorkFile first and decides what the form shows
-// afterwards. `createJob` is the component's creation (by class identity
-// unless a test hands in another).
+// window) holds the long-operation guard, runs RemoveWorkFile first and
+// decides what the form shows afterwards. `createJob` creates the sort
+// component's job (by class identity unless a test hands in another).
 SortOutcome SortDataFile(
     store::Store& store, platform::Ui& ui, platform::Progress& progress, SortOrder order,
     const store::SortJobFactory& createJob = store::SortJobFactory(store::CreateComponentSortJob));

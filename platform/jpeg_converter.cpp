@@ -4,7 +4,6 @@
 
 #include <QBuffer>
 #include <QByteArray>
-#include <QFile>
 #include <QImage>
 #include <QImageReader>
 #include <QImageWriter>
@@ -106,11 +105,10 @@ bool WriteReplacing(FileSystem& fs, const std::filesystem::path& destination,
 
 std::int16_t SavetoJPEG(FileSystem& fs, std::string_view source, std::string_view destination,
                         std::uint8_t quality, std::int16_t /*flag*/) {
-  QFile input(QString::fromStdString(fs.HostPath(source).string()));
-  if (!input.open(QIODevice::ReadOnly)) return kJpegCannotOpen;
-  QByteArray bitmap = input.readAll();
-  if (input.error() != QFileDevice::NoError) return kJpegCannotOpen;
-  input.close();
+  std::string bytes;
+  if (!fs.ReadFile(source, bytes).ok()) return kJpegCannotOpen;
+  QByteArray bitmap(bytes.data(), static_cast<qsizetype>(bytes.size()));
+  bytes = std::string();
 
   std::int64_t width = 0;
   std::int64_t height = 0;

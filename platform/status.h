@@ -6,6 +6,7 @@ namespace platform {
 // users of this system have always seen in its warning boxes.
 enum ErrorNumber : int {
   kNoError = 0,
+  kOutOfMemory = 7,
   kBadFileNameOrNumber = 52,
   kFileNotFound = 53,
   kDeviceIoError = 57,

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/large_buffer.h"
 #include "store/text_format.h"
 
 namespace store {
@@ -99,29 +100,31 @@ RebuildResult ReorderByPositions(Store& store, Staging staging,
 
   Phase phase(progress, kWritingCaption, count);
   return store.Rebuild(staging, [&]() -> Status {
-    // One forward read of the live file (its read-ahead), then the records
-    // in the new order.
+    // The live file in one read, then the records in the new order, handed
+    // over in pieces of about a megabyte.
     std::unique_ptr<RecordFile>& live = LiveFile(store, staging);
     std::unique_ptr<RecordFile>& out = StagingFile(store, staging);
     const std::size_t length = live->RecordLength();
-    std::unique_ptr<char[]> records(new char[static_cast<std::size_t>(count) * length]);
-    for (std::int32_t i = 1; i <= count; ++i) {
-      std::span<char> slot(records.get() + static_cast<std::size_t>(i - 1) * length, length);
-      if (Status s = live->Read(i, slot); !s.ok()) return s;
-    }
+    platform::LargeBuffer records(static_cast<std::size_t>(count) * length);
+    if (!records.ok()) return Status::Error(platform::kOutOfMemory);
+    if (Status s = live->ReadRecords(1, count, records.span()); !s.ok()) return s;
+    const std::size_t perPiece = std::max<std::size_t>(1, (1024 * 1024) / length);
+    std::vector<char> piece;
+    piece.reserve(perPiece * length);
     for (std::int32_t j = 1; j <= count; ++j) {
       const auto n = static_cast<std::size_t>(positions[static_cast<std::size_t>(j - 1)]);
-      const char* from = records.get() + (n - 1) * length;
-      Status written;
+      const char* from = records.data() + (n - 1) * length;
+      piece.insert(piece.end(), from, from + length);
       if (IsExams(staging)) {
-        std::copy_n(from, length, store.WorkRecord.data());
-        store.WorkRecord.Set(ExamField::RecordNo, FormatNumber(j, "000000"));
-        written = out->Write(j, store.WorkRecord);
-      } else {
-        std::copy_n(from, length, store.ScratchBuffer.data());
-        written = out->Write(j, store.ScratchBuffer);
+        // RecordNo, the first six bytes: the new position in six digits.
+        const std::string number = FormatNumber(j, "000000");
+        std::copy_n(number.data(), std::min<std::size_t>(number.size(), 6),
+                    piece.data() + piece.size() - length);
       }
-      if (!written.ok()) return written;
+      if (piece.size() >= perPiece * length || j == count) {
+        if (Status s = out->AppendRecords(piece); !s.ok()) return s;
+        piece.clear();
+      }
       phase.Advance(j);
     }
     return Status::Ok();

@@ -16,7 +16,8 @@ namespace store {
 // of Store::Rebuild: the live file is replaced in one atomic step or not at
 // all, and the outcome says which (see RebuildResult). Every file is open and
 // counted afterwards. A `progress` shows one phase with one step per record
-// and is hidden on every path.
+// and is hidden on every path. Each is a long operation: the command that
+// calls it holds the guard (store/long_operation.h) while it runs.
 
 // Captions of the progress phases.
 inline constexpr std::string_view kProcessingCaption = "処理中・・・・";

@@ -98,6 +98,39 @@ Status RecordFile::Write(std::int32_t n, std::span<const char> record) {
   return Status::Ok();
 }
 
+Status RecordFile::ReadRecords(std::int32_t first, std::int32_t count, std::span<char> out) {
+  if (first < 1 || count < 0 || first - 1 > Count() - count ||
+      out.size() < static_cast<std::size_t>(count) * recordLength_) {
+    return Status::Error(platform::kBadRecordNumber);
+  }
+  if (Status s = DrainPending(); !s.ok()) return s;
+  const std::size_t bytes = static_cast<std::size_t>(count) * recordLength_;
+  const std::uint64_t start = static_cast<std::uint64_t>(first - 1) * recordLength_;
+  for (std::size_t done = 0; done < bytes;) {
+    const std::size_t want = std::min(kReadAheadBytes, bytes - done);
+    std::size_t got = 0;
+    if (Status s = file_->ReadAt(start + done, out.subspan(done, want), got); !s.ok()) return s;
+    if (got != want) return Status::Error(platform::kDeviceIoError);
+    done += got;
+  }
+  return Status::Ok();
+}
+
+Status RecordFile::AppendRecords(std::span<const char> records) {
+  if (records.size() % recordLength_ != 0) return Status::Error(platform::kBadRecordNumber);
+  if (Status s = DrainPending(); !s.ok()) return s;
+  const std::uint64_t offset = static_cast<std::uint64_t>(Count()) * recordLength_;
+  if (Status s = file_->WriteAt(offset, records); !s.ok()) {
+    cacheFirst_ = 0;
+    std::uint64_t actual = 0;
+    if (file_->Length(actual).ok()) length_ = actual;
+    return s;
+  }
+  length_ = std::max<std::uint64_t>(length_, offset + records.size());
+  cacheFirst_ = 0;
+  return Status::Ok();
+}
+
 Status RecordFile::Flush() {
   if (Status s = DrainPending(); !s.ok()) return s;
   if (readOnly_) return Status::Ok();

@@ -41,6 +41,15 @@ class RecordFile {
   // reached the operating system when this returns.
   [[nodiscard]] Status Write(std::int32_t n, std::span<const char> record);
 
+  // Reads the existing records first .. first + count - 1 into `out`
+  // (count x RecordLength() bytes) in one piece, past the read-ahead; a
+  // range beyond Count() is "bad record number".
+  [[nodiscard]] Status ReadRecords(std::int32_t first, std::int32_t count, std::span<char> out);
+
+  // Appends whole records (a multiple of RecordLength() bytes) at Count() + 1
+  // in one write.
+  [[nodiscard]] Status AppendRecords(std::span<const char> records);
+
   // Forces every written byte to the disk.
   [[nodiscard]] Status Flush();
 

@@ -193,6 +193,7 @@ SortOutcome SortFile(Store& store, platform::Ui& ui, platform::Progress& progres
   if (Status r = PositionsOf(sorted, count, positionDigits, positions); !r.ok()) {
     return failNumber(r);
   }
+  ui.DoEvents();
   const RebuildResult rebuilt = ReorderByPositions(store, staging, positions, &progress);
   progress.Hide();
   if (!rebuilt.Changed()) return failNumber(rebuilt.status);

@@ -92,7 +92,8 @@ inline constexpr std::string_view kSortLibraryMissing = zuvasort::kLibraryMissin
 // file as it was; a job that cannot be created shows kSortLibraryMissing
 // (critical); a file failure shows its error number. The progress is hidden
 // on every path. The records pass through CurrentRecord (examinations) or
-// PatientBuffer (patients) in the read phase.
+// PatientBuffer (patients) in the read phase. A long operation: the command
+// that calls it holds the guard (store/long_operation.h).
 SortOutcome SortFile(Store& store, platform::Ui& ui, platform::Progress& progress,
                      const SortKey& key,
                      const SortJobFactory& createJob = SortJobFactory(CreateComponentSortJob));

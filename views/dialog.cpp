@@ -1,12 +1,10 @@
 #include "views/dialog.h"
 
 #include <QComboBox>
-#include <QDir>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QImageReader>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -18,6 +16,8 @@
 #include <system_error>
 #include <vector>
 
+#include "platform/drive.h"
+#include "platform/pictures.h"
 #include "platform/qt_ui.h"
 #include "store/file_facts_text.h"
 #include "store/text_format.h"
@@ -51,6 +51,19 @@ fs::path ItemPath(const QTreeWidgetItem* item) {
 
 bool LessIgnoringCase(const std::string& a, const std::string& b) {
   return QString::compare(platform::Q(a), platform::Q(b), Qt::CaseInsensitive) < 0;
+}
+
+// A picture File1 lists: one of the extensions of Dialog::kPattern, in any
+// letter case, and not hidden.
+bool MatchesPattern(std::string_view name) {
+  if (name.starts_with('.')) return false;
+  const std::size_t dot = name.rfind('.');
+  if (dot == std::string_view::npos) return false;
+  const std::string_view extension = name.substr(dot + 1);
+  for (std::string_view wanted : {"bmp", "jpg", "jpeg"}) {
+    if (platform::EqualsIgnoringAsciiCase(extension, wanted)) return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -134,9 +147,8 @@ void Dialog::ClearFileFacts() {
 }
 
 void Dialog::Drive1_Change(int index) {
-  std::error_code ec;
   fs::path root = Canonical(DriveRoot(index, store_.Files().Drive()));
-  if (!fs::is_directory(root, ec)) {
+  if (!store_.Files().IsDirectory(root.string())) {
     ui_.ShowErrorNumber(platform::kPathNotFound);
     QSignalBlocker block(Drive1);
     Drive1->setCurrentIndex(driveIndex_);
@@ -164,13 +176,10 @@ void Dialog::FillChildren(QTreeWidgetItem* item) {
   if (item->data(0, kFilledRole).toBool()) return;
   item->setData(0, kFilledRole, true);
   std::vector<std::string> names;
-  std::error_code ec;
   const fs::path folder = ItemPath(item);
-  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-    std::error_code typeEc;
-    std::string name = it->path().filename().string();
-    if (!name.starts_with('.') && it->is_directory(typeEc)) names.push_back(std::move(name));
-  }
+  // A folder that cannot be read shows no subfolders.
+  (void)store_.Files().ListDirectories(folder.string(), names);
+  std::erase_if(names, [](const std::string& name) { return name.starts_with('.'); });
   std::sort(names.begin(), names.end(), LessIgnoringCase);
   for (const std::string& name : names) {
     auto* child = new QTreeWidgetItem(item);
@@ -191,11 +200,11 @@ void Dialog::RefreshFileList() {
   const QString highlighted = File1->currentItem() ? File1->currentItem()->text() : QString();
   QSignalBlocker block(File1);
   File1->clear();
-  QDir dir(platform::Q(folder_.string()));
-  dir.setNameFilters(QString::fromLatin1(kPattern).split(QLatin1Char(';')));
-  dir.setFilter(QDir::Files);  // no QDir::CaseSensitive: "*.jpg" also finds "A.JPG"
-  dir.setSorting(QDir::Name | QDir::IgnoreCase);
-  File1->addItems(dir.entryList());
+  std::vector<std::string> names;
+  (void)store_.Files().ListFiles(folder_.string(), names);
+  std::erase_if(names, [](const std::string& name) { return !MatchesPattern(name); });
+  std::sort(names.begin(), names.end(), LessIgnoringCase);
+  for (const std::string& name : names) File1->addItem(platform::Q(name));
   if (!highlighted.isEmpty()) {
     const QList<QListWidgetItem*> same = File1->findItems(highlighted, Qt::MatchExactly);
     if (!same.isEmpty()) File1->setCurrentItem(same.front());
@@ -203,9 +212,8 @@ void Dialog::RefreshFileList() {
 }
 
 bool Dialog::SetFolder(const fs::path& folder) {
-  std::error_code ec;
   const fs::path target = Canonical(folder);
-  if (!fs::is_directory(target, ec)) return false;
+  if (!store_.Files().IsDirectory(target.string())) return false;
   const int drive = DriveIndexFor(target);
   const fs::path root = Canonical(DriveRoot(drive, store_.Files().Drive()));
   if (drive != driveIndex_ || Dir1->topLevelItemCount() == 0) {
@@ -273,15 +281,10 @@ void Dialog::File1_Click() {
 void Dialog::LoadChosenImage() {
   const fs::path path = HighlightedPath();
   if (path.empty()) return;
-  if (!store_.Files().Exists(path.string())) {
-    ui_.ShowErrorNumber(platform::kFileNotFound);
-    return;
-  }
-  QImageReader reader(platform::Q(path.string()));
-  reader.setDecideFormatFromContent(true);
-  const QImage picture = reader.read();
+  int error = platform::kNoError;
+  const QImage picture = platform::ReadPicture(store_.Files(), path.string(), &error);
   if (picture.isNull()) {
-    ui_.ShowErrorNumber(platform::kInvalidPicture);
+    ui_.ShowErrorNumber(error);
     return;
   }
   store_.ImageSourcePath = path.string();

@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "widgets/dialog2.h"
 #include "mainwin/sort_data_file.h"
 #include "platform/component.h"
 #include "sortlib/zuvasortmem.h"
@@ -18,6 +17,7 @@
 #include "tests/support/records.h"
 #include "tests/support/scripted_sort.h"
 #include "tests/support/temp_drive.h"
+#include "widgets/dialog2.h"
 
 namespace {
 

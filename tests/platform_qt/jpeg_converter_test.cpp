@@ -12,6 +12,7 @@
 #include <string>
 
 #include "tests/support/faulty_file_system.h"
+#include "tests/support/memory_file_system.h"
 #include "tests/support/temp_drive.h"
 
 namespace {
@@ -181,6 +182,21 @@ TEST_F(JpegConverterTest, SidesBeyondTheEncoderAreAnOverflow) {
   EXPECT_EQ(SavetoJPEG(fs, kSource, "C:\\VLN2\\GAZOU\\huge.jpg", 50, -1), platform::kJpegOverflow);
   EXPECT_FALSE(std::filesystem::exists(drive.Host("C:\\VLN2\\GAZOU\\tall.jpg")));
   EXPECT_FALSE(std::filesystem::exists(drive.Host("C:\\VLN2\\GAZOU\\huge.jpg")));
+}
+
+// The converter reads the bitmap and writes the JPEG through the file system
+// it is given, whatever stands behind it.
+TEST(SavetoJpegThroughAnyFileSystem, ConvertsInMemory) {
+  testing_support::MemoryFileSystem memory;
+  memory.WriteBytes(kSource, Encoded(Quarters(64, 48), "BMP"));
+  ASSERT_TRUE(memory.CreateDirectory("C:\\VLN2\\GAZOU").ok());
+  EXPECT_EQ(SavetoJPEG(memory, kSource, kTarget, 50, -1), platform::kJpegOk);
+  QByteArray format;
+  const QImage jpeg = Decoded(memory.ReadBytes(kTarget), &format);
+  EXPECT_EQ(format, "jpeg");
+  EXPECT_EQ(jpeg.size(), QSize(64, 48));
+  EXPECT_EQ(memory.AllFiles(), (std::vector<std::string>{kSource, kTarget}));
+  EXPECT_EQ(SavetoJPEG(memory, "C:\\IN\\none.bmp", kTarget, 50, -1), platform::kJpegCannotOpen);
 }
 
 }  // namespace

@@ -275,8 +275,9 @@ TEST_F(RebuildsTest, AFailedReopenAfterTheRenameSaysTheChangeWasMade) {
     ASSERT_TRUE(DeleteAndRenumber(p, Staging::WorkFile, 2).ok());
     opens = probe.OpensSeen() - before;
   }
-  // The last seven opens are the reopening after the rename; fail the first.
-  files.FailNthOpen(opens - 6, platform::kPermissionDenied);
+  // The last seven opens are the reopening after the rename; the data file
+  // comes first, and fails for writing and for reading.
+  files.FailNthOpen(opens - 6, platform::kPermissionDenied, 2);
   const RebuildResult r = DeleteAndRenumber(s, Staging::WorkFile, 2);
   EXPECT_EQ(r.outcome, RebuildOutcome::ReplacedThenFailed);
   EXPECT_EQ(r.status.error, platform::kPermissionDenied);

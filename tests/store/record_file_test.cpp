@@ -115,4 +115,35 @@ TEST_F(RecordFileTest, WriteBehindHandsRecordsOverByFlushAndOnRead) {
   EXPECT_EQ(f->Write(13, Numbered(13)).error, platform::kBadRecordNumber);
 }
 
+// The bulk reads and appends of a rebuild: whole records, pending appends
+// handed over first, ranges checked.
+TEST_F(RecordFileTest, RangesAreReadAndAppendedInOnePiece) {
+  testing_support::FaultyFileSystem faulty(t.Drive());
+  std::unique_ptr<RecordFile> f;
+  ASSERT_TRUE(RecordFile::Open(faulty, kPath, kExamRecordLength, f).ok());
+  ASSERT_TRUE(f->SetWriteBehind(true).ok());
+  ASSERT_TRUE(f->Write(1, Numbered(1)).ok());
+  const std::string two = testing_support::Exam(2).Bytes() + testing_support::Exam(3).Bytes();
+  ASSERT_TRUE(f->AppendRecords(two).ok());
+  EXPECT_EQ(f->Count(), 3);
+  EXPECT_EQ(f->AppendRecords("short").error, platform::kBadRecordNumber);
+
+  std::string all(3 * kExamRecordLength, '?');
+  ASSERT_TRUE(f->ReadRecords(1, 3, all).ok());
+  EXPECT_EQ(all, testing_support::Exam(1).Bytes() + two);
+  EXPECT_EQ(f->ReadRecords(2, 3, all).error, platform::kBadRecordNumber);
+  EXPECT_EQ(f->ReadRecords(0, 1, all).error, platform::kBadRecordNumber);
+  std::string small(kExamRecordLength, '?');
+  EXPECT_EQ(f->ReadRecords(1, 2, small).error, platform::kBadRecordNumber);
+  ASSERT_TRUE(f->ReadRecords(3, 1, small).ok());
+  EXPECT_EQ(small, testing_support::Exam(3).Bytes());
+  ASSERT_TRUE(f->ReadRecords(4, 0, small).ok());
+
+  // A failed append leaves the count at what the file holds.
+  faulty.FailNthWrite(1, platform::kDiskFull);
+  EXPECT_EQ(f->AppendRecords(testing_support::Exam(4).Bytes()).error, platform::kDiskFull);
+  EXPECT_EQ(f->Count(), 3);
+  EXPECT_EQ(t.ReadBytes(kPath), testing_support::Exam(1).Bytes() + two);
+}
+
 }  // namespace

@@ -49,6 +49,15 @@ platform::Status FaultyFileSystem::OpenRandom(std::string_view path,
   return platform::Status::Ok();
 }
 
+platform::Status FaultyFileSystem::OpenRandomReadOnly(std::string_view path,
+                                                      std::unique_ptr<platform::RandomFile>& out) {
+  if (platform::Status s = opens_.Next(); !s.ok()) return s;
+  std::unique_ptr<platform::RandomFile> inner;
+  if (platform::Status s = inner_.OpenRandomReadOnly(path, inner); !s.ok()) return s;
+  out = std::make_unique<FaultyFile>(std::move(inner), *this);
+  return platform::Status::Ok();
+}
+
 platform::Status FaultyFileSystem::Rename(std::string_view from, std::string_view to) {
   if (platform::Status s = renames_.Next(); !s.ok()) return s;
   if (renameError_ != 0) return platform::Status::Error(renameError_);

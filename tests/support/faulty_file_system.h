@@ -22,8 +22,11 @@ class FaultyFileSystem : public platform::FileSystem {
   void FailNthRename(int n, int error = platform::kPermissionDenied) { renames_.Arm(n, error); }
   // The `n`-th sync from now (RandomFile::Sync or SyncDirectory) fails.
   void FailNthSync(int n, int error = platform::kDeviceIoError) { syncs_.Arm(n, error); }
-  // The `n`-th OpenRandom from now fails, opening (or creating) nothing.
-  void FailNthOpen(int n, int error = platform::kPermissionDenied) { opens_.Arm(n, error); }
+  // The `n`-th open from now (OpenRandom or OpenRandomReadOnly) fails, and
+  // so do the `times` - 1 opens after it, opening (or creating) nothing.
+  void FailNthOpen(int n, int error = platform::kPermissionDenied, int times = 1) {
+    opens_.Arm(n, error, times);
+  }
   void FailRenames(int error = platform::kPermissionDenied) { renameError_ = error; }
   void FailDeletes(int error = platform::kPermissionDenied) { deleteError_ = error; }
   void Heal();
@@ -36,6 +39,9 @@ class FaultyFileSystem : public platform::FileSystem {
   const platform::DataDrive& Drive() const override { return inner_.Drive(); }
   platform::Status OpenRandom(std::string_view path,
                               std::unique_ptr<platform::RandomFile>& out) override;
+  platform::Status OpenRandomReadOnly(std::string_view path,
+                                      std::unique_ptr<platform::RandomFile>& out) override;
+  platform::PathState Probe(std::string_view path) override { return inner_.Probe(path); }
   std::string Dir(std::string_view path) override { return inner_.Dir(path); }
   bool Exists(std::string_view path) override { return inner_.Exists(path); }
   bool IsDirectory(std::string_view path) override { return inner_.IsDirectory(path); }
@@ -70,15 +76,22 @@ class FaultyFileSystem : public platform::FileSystem {
   struct Trigger {
     int until = 0;
     int error = 0;
+    int times = 0;
     int seen = 0;
-    void Arm(int n, int e) {
+    void Arm(int n, int e, int count = 1) {
       until = n;
       error = e;
+      times = count;
     }
     platform::Status Next() {
       ++seen;
-      if (until > 0 && --until == 0) return platform::Status::Error(error);
-      return platform::Status::Ok();
+      if (until == 0) return platform::Status::Ok();
+      if (until > 1) {
+        --until;
+        return platform::Status::Ok();
+      }
+      if (--times <= 0) until = 0;
+      return platform::Status::Error(error);
     }
   };
 

@@ -36,8 +36,9 @@ std::vector<std::string> Split(std::string_view rest) {
 
 class MemoryFile : public platform::RandomFile {
  public:
-  MemoryFile(std::shared_ptr<MemoryFileSystem::Content> content, const std::time_t& clock)
-      : content_(std::move(content)), clock_(clock) {}
+  MemoryFile(std::shared_ptr<MemoryFileSystem::Content> content, const std::time_t& clock,
+             bool readOnly = false)
+      : content_(std::move(content)), clock_(clock), readOnly_(readOnly) {}
 
   Status ReadAt(std::uint64_t offset, std::span<char> out, std::size_t& got) override {
     got = 0;
@@ -48,6 +49,7 @@ class MemoryFile : public platform::RandomFile {
     return Status::Ok();
   }
   Status WriteAt(std::uint64_t offset, std::span<const char> data) override {
+    if (readOnly_) return Status::Error(platform::kBadFileNameOrNumber);
     std::string& bytes = content_->bytes;
     if (bytes.size() < offset + data.size()) bytes.resize(offset + data.size(), '\0');
     std::memcpy(bytes.data() + offset, data.data(), data.size());
@@ -63,6 +65,7 @@ class MemoryFile : public platform::RandomFile {
  private:
   std::shared_ptr<MemoryFileSystem::Content> content_;
   const std::time_t& clock_;
+  bool readOnly_;
 };
 
 }  // namespace
@@ -163,6 +166,16 @@ Status MemoryFileSystem::OpenRandom(std::string_view path,
     return Status::Error(platform::kPermissionDenied);
   }
   out = std::make_unique<MemoryFile>(file->content, now_);
+  return Status::Ok();
+}
+
+Status MemoryFileSystem::OpenRandomReadOnly(std::string_view path,
+                                            std::unique_ptr<platform::RandomFile>& out) {
+  const Name name = Resolve(path);
+  if (HasDirectory(name.key)) return Status::Error(platform::kPathFileAccessError);
+  const File* file = FindFile(name.key);
+  if (file == nullptr) return Status::Error(platform::kFileNotFound);
+  out = std::make_unique<MemoryFile>(file->content, now_, true);
   return Status::Ok();
 }
 

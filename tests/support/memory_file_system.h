@@ -33,7 +33,8 @@ class MemoryFileSystem : public platform::FileSystem {
   void WriteBytes(std::string_view path, std::string_view bytes);
   std::string ReadBytes(std::string_view path) const;
   std::vector<std::string> AllFiles() const;
-  // Marks a file read-only (attribute 1); opening it for writing is refused.
+  // Marks a file read-only (attribute 1); opening it for writing is refused,
+  // opening it for reading only is not.
   void SetReadOnly(std::string_view path, bool readOnly);
   // The modification time newly written files get.
   void SetClock(std::time_t now) { now_ = now; }
@@ -41,6 +42,8 @@ class MemoryFileSystem : public platform::FileSystem {
   const platform::DataDrive& Drive() const override { return drive_; }
   platform::Status OpenRandom(std::string_view path,
                               std::unique_ptr<platform::RandomFile>& out) override;
+  platform::Status OpenRandomReadOnly(std::string_view path,
+                                      std::unique_ptr<platform::RandomFile>& out) override;
   std::string Dir(std::string_view path) override;
   bool Exists(std::string_view path) override;
   bool IsDirectory(std::string_view path) override;

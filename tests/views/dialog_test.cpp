@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QBuffer>
 #include <QComboBox>
 #include <QImage>
 #include <QLabel>
@@ -13,10 +14,11 @@
 #include <optional>
 
 #include "platform/file_system.h"
+#include "store/file_facts_text.h"
 #include "store/text_format.h"
 #include "tests/support/fake_ui.h"
+#include "tests/support/memory_file_system.h"
 #include "tests/support/temp_drive.h"
-#include "store/file_facts_text.h"
 
 namespace {
 
@@ -180,6 +182,47 @@ TEST_F(DialogTest, TreeFollowsDrivesAndFolders) {
   EXPECT_EQ(dialog->Drive1->currentIndex(), 1);
   EXPECT_EQ(dialog->Folder(), fs::path("/"));
   fs::rename(root.string() + "-away", root);
+}
+
+// The dialog walks folders, reads facts and loads pictures through the
+// store's file system, whatever stands behind it.
+TEST(DialogOverAnyFileSystem, ListsReadsAndLoadsThroughTheStoresFileSystem) {
+  testing_support::MemoryFileSystem memory;
+  QImage bitmap(8, 6, QImage::Format_RGB32);
+  bitmap.fill(Qt::blue);
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  ASSERT_TRUE(bitmap.save(&buffer, "BMP"));
+  memory.WriteBytes("C:\\pics\\one.BMP", bytes.toStdString());
+  memory.WriteBytes("C:\\pics\\note.txt", "x");
+  memory.WriteBytes("C:\\pics\\sub\\two.jpg", "no picture");
+  store::Store store{memory};
+  FakeUi ui;
+  QImage shown;
+  Dialog dialog(store, ui, [&shown](const QImage& picture) { shown = picture; });
+
+  const fs::path pics = memory.Drive().Root() / "pics";
+  ASSERT_TRUE(dialog.SetFolder(pics));
+  EXPECT_EQ(Names(dialog.File1), QStringList{QStringLiteral("one.BMP")});
+  dialog.Dir1->currentItem()->setExpanded(true);
+  ASSERT_EQ(dialog.Dir1->currentItem()->childCount(), 1);
+  EXPECT_EQ(dialog.Dir1->currentItem()->child(0)->text(0), QStringLiteral("sub"));
+  ASSERT_TRUE(dialog.HighlightFile(QStringLiteral("one.BMP")));
+  EXPECT_EQ(dialog.Label19[2]->text(), QStringLiteral("one.BMP"));
+  EXPECT_EQ(dialog.Label19[3]->text(),
+            QString::fromStdString(store::KilobyteText(static_cast<std::uint64_t>(bytes.size()))));
+  dialog.LoadChosenImage();
+  EXPECT_EQ(shown.size(), QSize(8, 6));
+  EXPECT_EQ(store.ImageSourcePath, (pics / "one.BMP").string());
+
+  ASSERT_TRUE(dialog.SetFolder(pics / "sub"));
+  ASSERT_TRUE(dialog.HighlightFile(QStringLiteral("two.jpg")));
+  ui.Expect("481");
+  dialog.LoadChosenImage();
+  EXPECT_EQ(store.ImageSourcePath, (pics / "one.BMP").string());
+  EXPECT_TRUE(ui.Unexpected().empty());
+  EXPECT_FALSE(dialog.SetFolder(pics / "missing"));
 }
 
 }  // namespace

@@ -109,7 +109,7 @@ void Form1::D_touroku_Click() {
       RefuseField(Text2, "登録済みの画像名です。変更して下さい。", true);
       return;
     }
-    store_.CurrentRecord.Set(ExamField::RecordNo, store::SignedNumber(store_.RecordCount + 1));
+    store_.CurrentRecord.Set(ExamField::RecordNo, store::ExamRecordNo(store_.RecordCount + 1));
     store_.CurrentRecord.Set(ExamField::ImageName, imageName);
     if (platform::Status s =
             store_.DataFileNo
@@ -157,7 +157,7 @@ void Form1::D_touroku_Click() {
   if (answer == platform::kAnswerNo) return;
 
   store::StoreFormInRecord(store_, *this);
-  store_.CurrentRecord.Set(ExamField::RecordNo, store::SignedNumber(n));
+  store_.CurrentRecord.Set(ExamField::RecordNo, store::ExamRecordNo(n));
   store_.CurrentRecord.Set(ExamField::ImageName, imageName);
   if (platform::Status s = store_.DataFileNo->Write(n, store_.CurrentRecord); !s.ok()) {
     ui_.ShowErrorNumber(s.error);

@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QEvent>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
@@ -103,35 +102,14 @@ Form13::Form13(ListViews& list, QWidget* parent) : QMainWindow(parent, Qt::Windo
   for (int c = 0; c < 8; ++c) grid->setColumnStretch(c, stretch[c]);
   Label11[0]->setMinimumWidth(QFontMetrics(font()).horizontalAdvance(QStringLiteral("000000")));
 
-  Command1 = views::ArrowButton(false, client);
-  Command1->setObjectName(QStringLiteral("Command1"));
-  Command2 = views::ArrowButton(true, client);
-  Command2->setObjectName(QStringLiteral("Command2"));
-  Slider1 = views::PageSlider(client);
-  Label9 = new QLabel(client);
-  Label9->setObjectName(QStringLiteral("Label9"));
-  Label10 = new QLabel(client);
-  Label10->setObjectName(QStringLiteral("Label10"));
-  Command3 = new QPushButton(QStringLiteral("閉じる(&E)"), client);
-  Command3->setObjectName(QStringLiteral("Command3"));
-  Command4 = new QPushButton(QStringLiteral("印刷(&P)"), client);
-  Command4->setObjectName(QStringLiteral("Command4"));
-  Command4->setEnabled(false);
-  auto* bottom = new QHBoxLayout();
-  bottom->addWidget(Command1);
-  bottom->addWidget(Command2);
-  bottom->addWidget(Slider1, 2);
-  bottom->addSpacing(16);
-  bottom->addWidget(Label9);
-  bottom->addSpacing(16);
-  bottom->addWidget(Label10);
-  bottom->addStretch(3);
-  bottom->addWidget(Command4);
-  bottom->addWidget(Command3);
-
-  auto* outer = new QVBoxLayout(client);
-  outer->addLayout(grid, 1);
-  outer->addLayout(bottom);
+  const views::PageBar bar = views::BuildPageBar(client, grid);
+  Command1 = bar.previous;
+  Command2 = bar.next;
+  Command3 = bar.close;
+  Command4 = bar.print;
+  Slider1 = bar.slider;
+  Label9 = bar.count;
+  Label10 = bar.page;
 
   GAMEN1 = menuBar()->addMenu(QStringLiteral("画面(&G)"));
   GAMEN1->setObjectName(QStringLiteral("GAMEN1"));
@@ -149,11 +127,7 @@ Form13::Form13(ListViews& list, QWidget* parent) : QMainWindow(parent, Qt::Windo
   connect(backdata, &QAction::triggered, this, &Form13::backdata_Click);
   connect(nextdata, &QAction::triggered, this, &Form13::nextdata_Click);
   connect(ITIRAN_1, &QAction::triggered, this, &Form13::ITIRAN_1_Click);
-  connect(Slider1, &QSlider::sliderReleased, this, &Form13::Slider1_Click, Qt::QueuedConnection);
-  connect(Slider1, &QSlider::actionTriggered, this, [this](int action) {
-    if (action == QAbstractSlider::SliderMove) return;
-    QMetaObject::invokeMethod(this, &Form13::Slider1_Click, Qt::QueuedConnection);
-  });
+  views::OnPageChosen(Slider1, this, [this] { Slider1_Click(); });
 
   widgets::OpenMaximised(this);
 }

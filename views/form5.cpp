@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QEvent>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -111,35 +110,14 @@ Form5::Form5(ListViews& list, QWidget* parent) : QMainWindow(parent, Qt::Window)
   for (int c = 0; c < 10; ++c) grid->setColumnStretch(c, stretch[c]);
   Label11[0]->setMinimumWidth(QFontMetrics(font()).horizontalAdvance(QStringLiteral("000000")));
 
-  Command1 = views::ArrowButton(false, client);
-  Command1->setObjectName(QStringLiteral("Command1"));
-  Command2 = views::ArrowButton(true, client);
-  Command2->setObjectName(QStringLiteral("Command2"));
-  Slider1 = views::PageSlider(client);
-  Label9 = new QLabel(client);
-  Label9->setObjectName(QStringLiteral("Label9"));
-  Label10 = new QLabel(client);
-  Label10->setObjectName(QStringLiteral("Label10"));
-  Command3 = new QPushButton(QStringLiteral("閉じる(&E)"), client);
-  Command3->setObjectName(QStringLiteral("Command3"));
-  Command4 = new QPushButton(QStringLiteral("印刷(&P)"), client);
-  Command4->setObjectName(QStringLiteral("Command4"));
-  Command4->setEnabled(false);
-  auto* bottom = new QHBoxLayout();
-  bottom->addWidget(Command1);
-  bottom->addWidget(Command2);
-  bottom->addWidget(Slider1, 2);
-  bottom->addSpacing(16);
-  bottom->addWidget(Label9);
-  bottom->addSpacing(16);
-  bottom->addWidget(Label10);
-  bottom->addStretch(3);
-  bottom->addWidget(Command4);
-  bottom->addWidget(Command3);
-
-  auto* outer = new QVBoxLayout(client);
-  outer->addLayout(grid, 1);
-  outer->addLayout(bottom);
+  const views::PageBar bar = views::BuildPageBar(client, grid);
+  Command1 = bar.previous;
+  Command2 = bar.next;
+  Command3 = bar.close;
+  Command4 = bar.print;
+  Slider1 = bar.slider;
+  Label9 = bar.count;
+  Label10 = bar.page;
 
   GAMEN = menuBar()->addMenu(QStringLiteral("画面(&G)"));
   GAMEN->setObjectName(QStringLiteral("GAMEN"));
@@ -157,13 +135,7 @@ Form5::Form5(ListViews& list, QWidget* parent) : QMainWindow(parent, Qt::Window)
   connect(BDATA, &QAction::triggered, this, &Form5::BDATA_Click);
   connect(NDATA, &QAction::triggered, this, &Form5::NDATA_Click);
   connect(ITIRAN_2, &QAction::triggered, this, &Form5::ITIRAN_2_Click);
-  // A page is chosen when the slider is let go, or moved by a click, a key
-  // or the wheel; not at every step of a drag.
-  connect(Slider1, &QSlider::sliderReleased, this, &Form5::Slider1_Click, Qt::QueuedConnection);
-  connect(Slider1, &QSlider::actionTriggered, this, [this](int action) {
-    if (action == QAbstractSlider::SliderMove) return;
-    QMetaObject::invokeMethod(this, &Form5::Slider1_Click, Qt::QueuedConnection);
-  });
+  views::OnPageChosen(Slider1, this, [this] { Slider1_Click(); });
 
   Form_Load();
 }

@@ -1,5 +1,6 @@
 #include "views/list_cells.h"
 
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
@@ -70,6 +71,46 @@ QSlider* PageSlider(QWidget* parent) {
   slider->setRange(1, 2);
   slider->setMinimumWidth(160);
   return slider;
+}
+
+PageBar BuildPageBar(QWidget* client, QLayout* rows) {
+  PageBar bar;
+  auto named = [](auto* w, const char* name) {
+    w->setObjectName(QString::fromLatin1(name));
+    return w;
+  };
+  bar.previous = named(ArrowButton(false, client), "Command1");
+  bar.next = named(ArrowButton(true, client), "Command2");
+  bar.slider = PageSlider(client);
+  bar.count = named(new QLabel(client), "Label9");
+  bar.page = named(new QLabel(client), "Label10");
+  bar.close = named(new QPushButton(QStringLiteral("閉じる(&E)"), client), "Command3");
+  bar.print = named(new QPushButton(QStringLiteral("印刷(&P)"), client), "Command4");
+  bar.print->setEnabled(false);
+  auto* bottom = new QHBoxLayout();
+  bottom->addWidget(bar.previous);
+  bottom->addWidget(bar.next);
+  bottom->addWidget(bar.slider, 2);
+  bottom->addSpacing(16);
+  bottom->addWidget(bar.count);
+  bottom->addSpacing(16);
+  bottom->addWidget(bar.page);
+  bottom->addStretch(3);
+  bottom->addWidget(bar.print);
+  bottom->addWidget(bar.close);
+
+  auto* outer = new QVBoxLayout(client);
+  outer->addLayout(rows, 1);
+  outer->addLayout(bottom);
+  return bar;
+}
+
+void OnPageChosen(QSlider* slider, QObject* context, std::function<void()> chosen) {
+  QObject::connect(slider, &QSlider::sliderReleased, context, chosen, Qt::QueuedConnection);
+  QObject::connect(slider, &QSlider::actionTriggered, context, [context, chosen](int action) {
+    if (action == QAbstractSlider::SliderMove) return;
+    QMetaObject::invokeMethod(context, chosen, Qt::QueuedConnection);
+  });
 }
 
 }  // namespace views

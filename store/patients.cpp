@@ -31,9 +31,9 @@ Status ForEachMasterRecord(Store& store, Each each, Done done) {
     const std::int32_t n = std::min(kChunkRecords, count - first + 1);
     if (Status s = store.MasterFileNo->ReadRecords(first, n, chunk); !s.ok()) return s;
     for (std::int32_t i = 0; i < n; ++i) {
-      each(first + i, std::string_view(chunk.data() + static_cast<std::size_t>(i) *
-                                                          kPatientRecordLength,
-                                       kPatientRecordLength));
+      each(first + i,
+           std::string_view(chunk.data() + static_cast<std::size_t>(i) * kPatientRecordLength,
+                            kPatientRecordLength));
     }
     done(first + n - 1);
   }
@@ -114,7 +114,8 @@ Status OpenListOfAllPatients(Store& store, platform::Progress* progress) {
   const RebuildResult copied = CopyToStaging(store, Staging::ScratchFile, progress);
   store.PatientListMode = 1;
   FirstPatientPage(store);
-  store.PatientListCount = copied.Changed() && store.ScratchFileNo ? store.ScratchFileNo->Count() : 0;
+  store.PatientListCount =
+      copied.Changed() && store.ScratchFileNo ? store.ScratchFileNo->Count() : 0;
   return copied.status;
 }
 
@@ -139,9 +140,8 @@ Status SearchPatients(Store& store, PatientSearchField field, std::string_view p
   if (Status s = DiscardScratchFile(store); !s.ok()) return fail(s);
   if (!store.ScratchFileNo) return fail(Status::Error(platform::kBadFileNameOrNumber));
 
-  const FieldDef& def =
-      PatientRecord::Def(field == PatientSearchField::Name ? PatientField::Name
-                                                           : PatientField::Reading);
+  const FieldDef& def = PatientRecord::Def(
+      field == PatientSearchField::Name ? PatientField::Name : PatientField::Reading);
   const std::string wanted = platform::ToCp932(prefix);
   std::string found;
   progress.BeginPhase("処理中・・・・", store.PatientCount);

@@ -81,9 +81,8 @@ enum class PatientSearchField { Name, Reading };
 // number of hits. With no hit, and after a failure, the scratch file is
 // empty (no rows of this or any earlier list are left). `progress` shows the
 // records read under "処理中・・・・" and is hidden at the end.
-[[nodiscard]] Status SearchPatients(Store& store, PatientSearchField field,
-                                    std::string_view prefix, platform::Progress& progress,
-                                    std::int32_t& hits);
+[[nodiscard]] Status SearchPatients(Store& store, PatientSearchField field, std::string_view prefix,
+                                    platform::Progress& progress, std::int32_t& hits);
 
 // --- The checks of the bulk registration ---------------------------------------
 
@@ -91,7 +90,7 @@ struct BulkIdCheck {
   enum Outcome {
     Accepted,  // `text` is the ID formatted "000000"
     TooLong,   // not one to six digits: "数字６桁以内で入力して下さい。"
-    InUse,     // another row or the master holds it: "このＩＤはすでに使用されています。"
+    InUse,  // another row or the master holds it: "このＩＤはすでに使用されています。"
     ReadFailed,  // the master could not be read; `error`
   };
   Outcome outcome = Accepted;

@@ -1,6 +1,7 @@
 #include "store/patients.h"
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "platform/cp932.h"
@@ -17,7 +18,7 @@ using platform::Status;
 double IdValue(std::string_view raw) { return NumericValue(TrimBlanks(raw)); }
 
 // Records read at a time when the whole master is scanned.
-constexpr std::int32_t kChunkRecords = 8192;
+constexpr std::int32_t kChunkRecords = 512;
 
 // Calls `each(k, bytes)` for every master record k in order, reading the
 // master in large pieces; `done(k)` after each piece.
@@ -120,12 +121,17 @@ Status OpenListOfAllPatients(Store& store, platform::Progress* progress) {
 }
 
 Status DiscardScratchFile(Store& store) {
-  Status s = store.CloseReplaceReopen([&store] {
-    platform::FileSystem& fs = store.Files();
-    return fs.Exists(kScratchFile) ? fs.Delete(kScratchFile) : Status::Ok();
-  });
+  // Only the scratch file's handle is closed: no other file is replaced.
+  store.ScratchFileNo.reset();
   store.PatientListCount = 0;
-  return s;
+  platform::FileSystem& fs = store.Files();
+  Status deleted = fs.Exists(kScratchFile) ? fs.Delete(kScratchFile) : Status::Ok();
+  Status opened = store.ReadOnlySession
+                      ? RecordFile::OpenReadOnly(fs, kScratchFile, kPatientRecordLength,
+                                                 store.ScratchFileNo)
+                      : RecordFile::Open(fs, kScratchFile, kPatientRecordLength,
+                                         store.ScratchFileNo);
+  return deleted.ok() ? opened : deleted;
 }
 
 Status SearchPatients(Store& store, PatientSearchField field, std::string_view prefix,
@@ -144,15 +150,19 @@ Status SearchPatients(Store& store, PatientSearchField field, std::string_view p
       field == PatientSearchField::Name ? PatientField::Name : PatientField::Reading);
   const std::string wanted = platform::ToCp932(prefix);
   std::string found;
+  found.reserve(64 * kPatientRecordLength);
   progress.BeginPhase("処理中・・・・", store.PatientCount);
   Status read = ForEachMasterRecord(
       store,
       [&](std::int32_t k, std::string_view record) {
-        if (!record.substr(def.offset, def.width).starts_with(wanted)) return;
+        if (wanted.size() > def.width ||
+            std::memcmp(record.data() + def.offset, wanted.data(), wanted.size()) != 0) {
+          return;
+        }
         const std::size_t at = found.size();
         found.append(record);
-        const std::string number = MasterRecordNo(k);
-        std::copy_n(number.data(), number.size(), found.data() + at);
+        // RecordNo: k in ten digits.
+        for (int d = 9, v = k; d >= 0; --d, v /= 10) found[at + d] = static_cast<char>('0' + v % 10);
         ++hits;
       },
       [&](std::int32_t k) { progress.Advance(k); });

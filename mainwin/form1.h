@@ -236,9 +236,6 @@ class Form1 : public QMainWindow, public store::MainForm {
   bool RefuseField(QWidget* field, std::string_view message, bool empty);
   // Text2 trimmed and cut as the record's 10-byte field holds it.
   std::string StoredImageName() const;
-  // The picture on screen into the image directory as `imageName`.jpg;
-  // true when the JPEG is there.
-  bool StorePicture(const std::string& imageName);
   void OpenImageLoadDialog(bool lowerMainWindow);
   void ConnectLookupMenus();
   void ConnectListMenus();  // 一覧, 検索, 一覧表示切替え (list_menus.cpp)

@@ -226,6 +226,7 @@ bool Form10::event(QEvent* e) {
 
 void Form10::NumberAsNew() {
   Label9->setText(QString::number(windows_.Store().PatientCount + 1));
+  Slider1->setValue(0);
   Command3->setEnabled(false);
   shownId_.clear();
 }

@@ -126,11 +126,10 @@ Status DiscardScratchFile(Store& store) {
   store.PatientListCount = 0;
   platform::FileSystem& fs = store.Files();
   Status deleted = fs.Exists(kScratchFile) ? fs.Delete(kScratchFile) : Status::Ok();
-  Status opened = store.ReadOnlySession
-                      ? RecordFile::OpenReadOnly(fs, kScratchFile, kPatientRecordLength,
-                                                 store.ScratchFileNo)
-                      : RecordFile::Open(fs, kScratchFile, kPatientRecordLength,
-                                         store.ScratchFileNo);
+  Status opened =
+      store.ReadOnlySession
+          ? RecordFile::OpenReadOnly(fs, kScratchFile, kPatientRecordLength, store.ScratchFileNo)
+          : RecordFile::Open(fs, kScratchFile, kPatientRecordLength, store.ScratchFileNo);
   return deleted.ok() ? opened : deleted;
 }
 
@@ -162,7 +161,8 @@ Status SearchPatients(Store& store, PatientSearchField field, std::string_view p
         const std::size_t at = found.size();
         found.append(record);
         // RecordNo: k in ten digits.
-        for (int d = 9, v = k; d >= 0; --d, v /= 10) found[at + d] = static_cast<char>('0' + v % 10);
+        for (int d = 9, v = k; d >= 0; --d, v /= 10)
+          found[at + d] = static_cast<char>('0' + v % 10);
         ++hits;
       },
       [&](std::int32_t k) { progress.Advance(k); });

@@ -73,6 +73,7 @@ Form1::Form1(store::Store& store, platform::Ui& ui, platform::Printer* printer, 
   BuildMenus();
   ConnectLookupMenus();
   ConnectListMenus();
+  ConnectPatientMenus();
   ConnectSortCommands();
   SetTabOrder();
   WatchFocus();

@@ -239,6 +239,7 @@ class Form1 : public QMainWindow, public store::MainForm {
   void OpenImageLoadDialog(bool lowerMainWindow);
   void ConnectLookupMenus();
   void ConnectListMenus();  // 一覧, 検索, 一覧表示切替え (list_menus.cpp)
+  void ConnectPatientMenus();  // 患者マスタ (patient_menus.cpp)
   void ConnectSortCommands();
   void RunSort(mainwin::SortOrder order);
   void OpenLookupWindow(LookupListWindow*& window, LookupListWindow* (*make)(Form1&));

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/large_buffer.h"
+#include "store/patients.h"
 #include "store/text_format.h"
 
 namespace store {
@@ -52,8 +53,6 @@ double IdValue(const PatientRecord& r) {
   return NumericValue(TrimBlanks(r.Raw(PatientField::PatientId)));
 }
 
-const std::string kBlankPatientNo(10, ' ');
-
 }  // namespace
 
 RebuildResult DeleteAndRenumber(Store& store, Staging staging, std::int32_t n,
@@ -75,7 +74,7 @@ RebuildResult DeleteAndRenumber(Store& store, Staging staging, std::int32_t n,
       } else {
         if (Status s = store.MasterFileNo->Read(i, store.PatientBuffer); !s.ok()) return s;
         store.CopyToScratchBuffer();
-        store.ScratchBuffer.Set(PatientField::RecordNo, FormatNumber(j, "0000000000"));
+        store.ScratchBuffer.Set(PatientField::RecordNo, MasterRecordNo(j));
         if (Status s = store.ScratchFileNo->Write(j, store.ScratchBuffer); !s.ok()) return s;
       }
     }
@@ -115,12 +114,10 @@ RebuildResult ReorderByPositions(Store& store, Staging staging,
       const auto n = static_cast<std::size_t>(positions[static_cast<std::size_t>(j - 1)]);
       const char* from = records.data() + (n - 1) * length;
       piece.insert(piece.end(), from, from + length);
-      if (IsExams(staging)) {
-        // RecordNo, the first six bytes: the new position in six digits.
-        const std::string number = FormatNumber(j, "000000");
-        std::copy_n(number.data(), std::min<std::size_t>(number.size(), 6),
-                    piece.data() + piece.size() - length);
-      }
+      // RecordNo, the first field: the new position, in six digits for an
+      // examination, ten for a patient.
+      const std::string number = IsExams(staging) ? FormatNumber(j, "000000") : MasterRecordNo(j);
+      std::copy_n(number.data(), number.size(), piece.data() + piece.size() - length);
       if (piece.size() >= perPiece * length || j == count) {
         if (Status s = out->AppendRecords(piece); !s.ok()) return s;
         piece.clear();
@@ -139,7 +136,7 @@ RebuildResult InsertPatientInIdOrder(Store& store, const PatientRecord& patient,
     if (!store.MasterFileNo) {
       return RebuildResult::Unchanged(Status::Error(platform::kBadFileNameOrNumber));
     }
-    added.Set(PatientField::RecordNo, FormatNumber(1, "000000"));
+    added.Set(PatientField::RecordNo, MasterRecordNo(1));
     if (Status s = store.MasterFileNo->Write(1, added); !s.ok()) {
       return RebuildResult::Unchanged(s);
     }
@@ -158,17 +155,17 @@ RebuildResult InsertPatientInIdOrder(Store& store, const PatientRecord& patient,
       const double value = IdValue(store.PatientBuffer);
       if (value == id) return Status::Error(platform::kFileAlreadyExists);
       if (placedAt == 0 && value > id) {
-        added.Set(PatientField::RecordNo, FormatNumber(i, "000000"));
+        added.Set(PatientField::RecordNo, MasterRecordNo(i));
         if (Status s = store.ScratchFileNo->Write(i, added); !s.ok()) return s;
         placedAt = i++;
       }
       store.CopyToScratchBuffer();
-      store.ScratchBuffer.Set(PatientField::RecordNo, kBlankPatientNo);
+      store.ScratchBuffer.Set(PatientField::RecordNo, MasterRecordNo(i));
       if (Status s = store.ScratchFileNo->Write(i++, store.ScratchBuffer); !s.ok()) return s;
       phase.Advance(k);
     }
     if (placedAt == 0) {
-      added.Set(PatientField::RecordNo, kBlankPatientNo);
+      added.Set(PatientField::RecordNo, MasterRecordNo(i));
       if (Status s = store.ScratchFileNo->Write(i, added); !s.ok()) return s;
       placedAt = i;
     }

@@ -36,8 +36,8 @@ RebuildResult DeleteAndRenumber(Store& store, Staging staging, std::int32_t n,
 // Rewrites the live file in a new order: `positions` holds the old record
 // numbers in their new order, each of 1..count exactly once (otherwise
 // nothing changes: Unchanged, bad record number). Examinations are
-// renumbered in six digits; patients keep every field, RecordNo included, as
-// the master sort writes them. The records are read once forward and written
+// renumbered in six digits, patients in ten; every other field is kept as
+// read. The records are read once forward and written
 // in the new order; the progress phase is kWritingCaption.
 RebuildResult ReorderByPositions(Store& store, Staging staging,
                                  std::span<const std::int32_t> positions,
@@ -45,10 +45,9 @@ RebuildResult ReorderByPositions(Store& store, Staging staging,
 
 // Adds a new patient to the master in ID order: `patient` is placed before
 // the first record whose ID (by numeric value) is larger, or after the last.
-// The inserted record's RecordNo is its position in six digits ("000003"),
-// or blank when it is appended at the end; the records copied around it get
-// a blank RecordNo. An empty master is written directly as record 1
-// ("000001"), without a rebuild. A master record with the same numeric ID
+// Every record's RecordNo becomes its new position in ten digits
+// ("0000000003"). An empty master is written directly as record 1
+// ("0000000001"), without a rebuild. A master record with the same numeric ID
 // refuses the insertion (Unchanged, file already exists): the master never
 // holds one ID twice. `position` receives the new record's number.
 RebuildResult InsertPatientInIdOrder(Store& store, const PatientRecord& patient,

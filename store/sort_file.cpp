@@ -1,5 +1,6 @@
 #include "store/sort_file.h"
 
+#include <algorithm>
 #include <cmath>
 #include <span>
 #include <vector>
@@ -53,6 +54,17 @@ Status WriteExchangeFile(platform::FileSystem& fs, const std::string& bytes) {
   return file->WriteAt(0, std::span<const char>(bytes.data(), bytes.size()));
 }
 
+// The number a line ends with: plain digits as they are written, anything
+// else by its numeric value.
+double PositionOf(std::string_view digits) {
+  double n = 0;
+  for (char c : digits) {
+    if (c < '0' || c > '9') return NumericValue(digits);
+    n = n * 10 + (c - '0');
+  }
+  return n;
+}
+
 // The positions of the sorted lines, each taken from the last `digits`
 // characters of its line. Every record must come back exactly once.
 Status PositionsOf(std::string_view exchange, std::int32_t count, std::size_t digits,
@@ -65,7 +77,7 @@ Status PositionsOf(std::string_view exchange, std::int32_t count, std::size_t di
     exchange.remove_prefix(end == std::string_view::npos ? exchange.size() : end + 1);
     if (line.ends_with('\r')) line.remove_suffix(1);
     if (line.size() < digits) return Status::Error(platform::kBadRecordNumber);
-    const double n = NumericValue(line.substr(line.size() - digits));
+    const double n = PositionOf(line.substr(line.size() - digits));
     if (n < 1 || n > count || n != std::floor(n) || seen[static_cast<std::size_t>(n)]) {
       return Status::Error(platform::kBadRecordNumber);
     }
@@ -83,7 +95,16 @@ std::string SortLine(const Store& store, const SortKey& key, std::int32_t i) {
   if (const auto* field = std::get_if<ExamField>(&key.field)) {
     return platform::FromCp932(store.CurrentRecord.Raw(*field)) + FormatNumber(i, "000000");
   }
-  std::string id = FormatPatientId(store.PatientBuffer.Get(std::get<PatientField>(key.field)));
+  const std::string_view raw =
+      TrimBlanks(store.PatientBuffer.Raw(std::get<PatientField>(key.field)));
+  std::string id;
+  if (!raw.empty() && raw.size() <= 6 &&
+      std::all_of(raw.begin(), raw.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+    id.assign(6 - raw.size(), '0');  // the digits as "000000" formats them
+    id += raw;
+  } else {
+    id = FormatPatientId(store.PatientBuffer.Get(std::get<PatientField>(key.field)));
+  }
   // Text that is no number keeps the six key characters of the line.
   if (id.size() < 6) id.append(6 - id.size(), ' ');
   return id + FormatNumber(i, "0000000000");

@@ -1,6 +1,7 @@
 #include "store/store.h"
 
 #include "platform/process.h"
+#include "store/patients.h"
 #include "store/text_format.h"
 
 namespace store {
@@ -63,6 +64,7 @@ void Store::CountRecords() {
   RecordCount = DataFileNo ? DataFileNo->Count() : 0;
   PatientCount = MasterFileNo ? MasterFileNo->Count() : 0;
   DepartmentCount = static_cast<std::int16_t>(DepartmentFileNo ? DepartmentFileNo->Count() : 0);
+  masterOrder_ = MasterOrder::Unknown;
 }
 
 Status Store::OpenWorkFile() {
@@ -187,6 +189,18 @@ void Store::FindPatientById(float id) {
     return;
   }
   Bisect(id);
+  (void)ScanWhenOutOfOrder(id);
+}
+
+bool Store::ScanWhenOutOfOrder(float id) {
+  if (FoundPatientNo != 0) return true;
+  if (masterOrder_ == MasterOrder::Unknown) {
+    bool ordered = true;
+    if (!MasterInIdOrder(*this, ordered).ok()) return true;  // the bisection's answer stands
+    masterOrder_ = ordered ? MasterOrder::Ordered : MasterOrder::OutOfOrder;
+  }
+  if (masterOrder_ == MasterOrder::Ordered) return true;
+  return ScanPatientsById(id).ok();
 }
 
 void Store::Bisect(float id) {
@@ -227,7 +241,7 @@ LookupOutcome Store::LookupPatientById(float id) {
     return ScanPatientsById(id).ok() ? LookupOutcome::Done : LookupOutcome::ReadFailed;
   }
   Bisect(id);
-  return LookupOutcome::Done;
+  return ScanWhenOutOfOrder(id) ? LookupOutcome::Done : LookupOutcome::ReadFailed;
 }
 
 Status Store::ScanPatientsById(float id) {

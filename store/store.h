@@ -199,10 +199,15 @@ class Store {
   void CopyToScratchBuffer();
 
   // The bisection over the master (ascending numeric PatientId): sets
-  // FoundPatientNo to the record whose ID has the value `id`, or 0.
+  // FoundPatientNo to the record whose ID has the value `id`, or 0. A master
+  // that is out of ID order (new patients appended by the bulk registration
+  // without the re-sort) is scanned when the bisection finds nothing, so
+  // that every ID it holds is found; its order is checked once after each
+  // count of the records.
   void FindPatientById(float id);
   // The lookup of the patient windows: the scan for fewer than 11 patients,
-  // else the bisection. An empty master is reported and leaves FoundPatientNo.
+  // else the bisection (with the scan of a master out of order, as above).
+  // An empty master is reported and leaves FoundPatientNo.
   LookupOutcome LookupPatientById(float id);
   // Linear scan of the master; stops at the first match.
   [[nodiscard]] Status ScanPatientsById(float id);
@@ -261,6 +266,12 @@ class Store {
   // Reads patient record p into PatientBuffer; the numeric value of its ID.
   Status ProbePatient(std::int32_t p, double& value);
   void Bisect(float id);
+  // After a bisection that found nothing: the scan, when the master is out
+  // of ID order. False when that scan failed to read.
+  bool ScanWhenOutOfOrder(float id);
+  // Whether the master is in ID order: unknown until checked after CountRecords.
+  enum class MasterOrder { Unknown, Ordered, OutOfOrder };
+  MasterOrder masterOrder_ = MasterOrder::Unknown;
 
   // Opens one record file of OpenAllFiles: for read and write, else (when it
   // exists) for reading only; a failure is diagnosed into troubles_.

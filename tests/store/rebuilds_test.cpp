@@ -125,13 +125,15 @@ TEST_F(RebuildsTest, ReorderingExaminationsRenumbersThem) {
   EXPECT_EQ(progress.value, 4);
 }
 
-TEST_F(RebuildsTest, ReorderingPatientsKeepsEveryField) {
+TEST_F(RebuildsTest, ReorderingPatientsRenumbersThemInTenDigits) {
   const std::vector<PatientRecord> master = {WithNo(Patient(30), "1"), Patient(10),
                                              WithNo(Patient(20), "0000000003")};
   Start(kMasterFile, FileBytes(master));
   const std::vector<std::int32_t> order = {2, 3, 1};
   ASSERT_TRUE(ReorderByPositions(s, Staging::ScratchFile, order).ok());
-  EXPECT_EQ(memory.ReadBytes(kMasterFile), FileBytes({master[1], master[2], master[0]}));
+  EXPECT_EQ(memory.ReadBytes(kMasterFile),
+            FileBytes({WithNo(master[1], "0000000001"), WithNo(master[2], "0000000002"),
+                       WithNo(master[0], "0000000003")}));
 }
 
 TEST_F(RebuildsTest, PositionsMustNameEveryRecordOnce) {
@@ -153,7 +155,8 @@ TEST_F(RebuildsTest, ANewPatientGoesBeforeTheFirstLargerId) {
   ASSERT_TRUE(InsertPatientInIdOrder(s, Patient(25), &progress, &at).ok());
   EXPECT_EQ(at, 3);
   EXPECT_EQ(memory.ReadBytes(kMasterFile),
-            FileBytes({Patient(10), Patient(20), WithNo(Patient(25), "000003"), Patient(30)}));
+            FileBytes({WithNo(Patient(10), "0000000001"), WithNo(Patient(20), "0000000002"),
+                       WithNo(Patient(25), "0000000003"), WithNo(Patient(30), "0000000004")}));
   EXPECT_EQ(s.PatientCount, 4);
   EXPECT_EQ(progress.maximum, 3);
   EXPECT_EQ(progress.value, 3);
@@ -162,13 +165,17 @@ TEST_F(RebuildsTest, ANewPatientGoesBeforeTheFirstLargerId) {
   // Smaller than all: first, every other record moved on by one.
   ASSERT_TRUE(InsertPatientInIdOrder(s, Patient(5), nullptr, &at).ok());
   EXPECT_EQ(at, 1);
-  EXPECT_EQ(memory.ReadBytes(kMasterFile).substr(0, 127), WithNo(Patient(5), "000001").Bytes());
-  // Larger than all: appended with a blank RecordNo; the records copied
-  // before it get a blank RecordNo too.
+  EXPECT_EQ(memory.ReadBytes(kMasterFile).substr(0, 254),
+            FileBytes({WithNo(Patient(5), "0000000001"), WithNo(Patient(10), "0000000002")}));
+  // Larger than all: appended; what RecordNo held is not kept.
   ASSERT_TRUE(InsertPatientInIdOrder(s, WithNo(Patient(99), "junk"), nullptr, &at).ok());
   EXPECT_EQ(at, 6);
-  EXPECT_EQ(memory.ReadBytes(kMasterFile), FileBytes({Patient(5), Patient(10), Patient(20),
-                                                      Patient(25), Patient(30), Patient(99)}));
+  std::vector<PatientRecord> expected;
+  int n = 0;
+  for (int id : {5, 10, 20, 25, 30, 99}) {
+    expected.push_back(WithNo(Patient(id), FormatNumber(++n, "0000000000")));
+  }
+  EXPECT_EQ(memory.ReadBytes(kMasterFile), FileBytes(expected));
 }
 
 TEST_F(RebuildsTest, TheFirstPatientIsWrittenWithoutARebuild) {
@@ -176,7 +183,7 @@ TEST_F(RebuildsTest, TheFirstPatientIsWrittenWithoutARebuild) {
   std::int32_t at = 0;
   ASSERT_TRUE(InsertPatientInIdOrder(s, Patient(45), &progress, &at).ok());
   EXPECT_EQ(at, 1);
-  EXPECT_EQ(memory.ReadBytes(kMasterFile), WithNo(Patient(45), "000001").Bytes());
+  EXPECT_EQ(memory.ReadBytes(kMasterFile), WithNo(Patient(45), "0000000001").Bytes());
   EXPECT_EQ(s.PatientCount, 1);
   EXPECT_EQ(files.RenamesSeen(), 0);
   EXPECT_TRUE(progress.captions.empty());
@@ -189,7 +196,8 @@ TEST_F(RebuildsTest, InsertingFromPatientBuffer) {
   s.PatientBuffer = Patient(20);
   ASSERT_TRUE(InsertPatientInIdOrder(s, s.PatientBuffer).ok());
   EXPECT_EQ(memory.ReadBytes(kMasterFile),
-            FileBytes({Patient(10), WithNo(Patient(20), "000002"), Patient(30)}));
+            FileBytes({WithNo(Patient(10), "0000000001"), WithNo(Patient(20), "0000000002"),
+                       WithNo(Patient(30), "0000000003")}));
 }
 
 TEST_F(RebuildsTest, AnIdTheMasterHoldsIsNotInsertedTwice) {

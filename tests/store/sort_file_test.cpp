@@ -102,8 +102,8 @@ TEST_F(SortFileTest, ExaminationsByDateKeepTheOrderOfEqualDates) {
 }
 
 // The patient master: sixteen-character lines, the ID formatted "000000" and
-// the master record number in ten digits; every field, RecordNo included, as
-// read.
+// the master record number in ten digits; every field as read but RecordNo,
+// which becomes the new position in ten digits.
 TEST_F(SortFileTest, ThePatientMasterById) {
   const std::vector<PatientRecord> master = {
       Patient(30).With(PatientField::RecordNo, "1"), Patient("20"),
@@ -113,7 +113,11 @@ TEST_F(SortFileTest, ThePatientMasterById) {
   EXPECT_EQ(Sort(kPatientsById), SortOutcome::Sorted);
   EXPECT_EQ(sort.Lines(), (Values{"0000300000000001", "0000200000000002", "0000100000000003",
                                   "0000100000000004"}));
-  EXPECT_EQ(memory.ReadBytes(kMasterFile), FileBytes({master[2], master[3], master[1], master[0]}));
+  std::vector<PatientRecord> sorted = {master[2], master[3], master[1], master[0]};
+  for (std::size_t i = 0; i < sorted.size(); ++i) {
+    sorted[i].Set(PatientField::RecordNo, FormatNumber(static_cast<double>(i + 1), "0000000000"));
+  }
+  EXPECT_EQ(memory.ReadBytes(kMasterFile), FileBytes(sorted));
   EXPECT_EQ(s.PatientCount, 4);
   EXPECT_FALSE(memory.Exists(kSortExchangeFile));
   EXPECT_EQ(memory.ReadBytes(kScratchFile), "");
@@ -280,7 +284,11 @@ TEST(SortFileComponent, TheRealComponentSortsTheMaster) {
   RecordingProgress progress;
   ui.Expect("患者マスタを昇順に並べ替えますか？", platform::kAnswerYes);
   EXPECT_EQ(SortFile(s, ui, progress, kPatientsById), SortOutcome::Sorted);
-  EXPECT_EQ(t.ReadBytes(kMasterFile), FileBytes({master[1], master[3], master[2], master[0]}));
+  std::vector<PatientRecord> sorted = {master[1], master[3], master[2], master[0]};
+  for (std::size_t i = 0; i < sorted.size(); ++i) {
+    sorted[i].Set(PatientField::RecordNo, FormatNumber(static_cast<double>(i + 1), "0000000000"));
+  }
+  EXPECT_EQ(t.ReadBytes(kMasterFile), FileBytes(sorted));
   EXPECT_TRUE(ui.Unexpected().empty());
   s.CloseAllFiles();
   platform::FreeUnusedLibraries();

@@ -1,0 +1,218 @@
+// Times the patient master's operations on a generated master of 100,000
+// patients against floors measured in the same run, and prints the ratios:
+// a new patient in the middle against a copy of the master, a name-prefix
+// search against one sequential read, the master re-sort of the bulk
+// registration end to end (through the sort component) against two reads
+// and one write of the master.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "bench/generator/generator.h"
+#include "platform/file_system.h"
+#include "platform/progress.h"
+#include "platform/ui.h"
+#include "store/patients.h"
+#include "store/sort_file.h"
+#include "store/store.h"
+#include "store/text_format.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+double Seconds(const std::function<void()>& body) {
+  const auto start = Clock::now();
+  body();
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+void Check(bool ok, const char* what) {
+  if (!ok) {
+    std::fprintf(stderr, "failed: %s\n", what);
+    std::exit(1);
+  }
+}
+
+std::size_t RawRead(const fs::path& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY);
+  Check(fd >= 0, "open");
+  std::vector<char> buffer(64 * 1024);
+  std::size_t total = 0;
+  for (ssize_t got; (got = ::read(fd, buffer.data(), buffer.size())) > 0;) {
+    total += static_cast<std::size_t>(got);
+  }
+  ::close(fd);
+  return total;
+}
+
+// A copy of the file, forced to the disk like a rebuild's staging file.
+void RawCopy(const fs::path& from, const fs::path& to) {
+  const int in = ::open(from.c_str(), O_RDONLY);
+  const int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  Check(in >= 0 && out >= 0, "open for copy");
+  std::vector<char> buffer(64 * 1024);
+  for (ssize_t got; (got = ::read(in, buffer.data(), buffer.size())) > 0;) {
+    Check(::write(out, buffer.data(), static_cast<std::size_t>(got)) == got, "write");
+  }
+  Check(::fsync(out) == 0, "fsync");
+  ::close(in);
+  ::close(out);
+}
+
+// Answers Yes to the sort's question; shows nothing.
+class YesUi : public platform::Ui {
+ public:
+  int MsgBox(std::string_view prompt, int, std::string_view) override {
+    if (prompt != store::kPatientsById.question)
+      std::fprintf(stderr, "box: %.*s\n", static_cast<int>(prompt.size()), prompt.data());
+    return platform::kAnswerYes;
+  }
+  void DoEvents() override {}
+  void SetBusyCursor(bool) override {}
+};
+
+// Marks the start of each phase and the end.
+class MarkingProgress : public platform::Progress {
+ public:
+  void BeginPhase(std::string_view, int) override { marks.push_back(Clock::now()); }
+  void Advance(int) override {}
+  void Hide() override { marks.push_back(Clock::now()); }
+  std::vector<Clock::time_point> marks;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // The program's process: Qt loaded and running, as when the component's
+  // window appears.
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  const fs::path root =
+      argc > 1 ? fs::path(argv[1]) : fs::temp_directory_path() / "velunor-patients";
+  const int patients = 100000;
+  const int runs = 5;
+  fs::remove_all(root);
+  bench::GenerateDrive(root, {1000, patients, 2024u});
+  platform::PosixFileSystem files{platform::DataDrive(root)};
+  const fs::path master = files.HostPath(store::kMasterFile);
+  const fs::path copy = root / "copy.masta";
+  std::printf("== %d patients (%.1f MB master)\n", patients,
+              static_cast<double>(fs::file_size(master)) / 1e6);
+  store::Store s(files);
+  Check(s.StartUp().ok(), "start-up");
+  Check(s.PatientCount == patients, "count");
+  platform::NoProgress progress;
+
+  // A new ID in the middle, inserted and removed again between the runs.
+  Check(s.MasterFileNo->Read(patients / 2, s.PatientBuffer).ok(), "read");
+  int newId =
+      static_cast<int>(store::NumericValue(s.PatientBuffer.Get(store::PatientField::PatientId)));
+  do {
+    s.FindPatientById(static_cast<float>(++newId));
+  } while (s.FoundPatientNo != 0);
+  store::PatientRecord added;
+  added.Set(store::PatientField::PatientId, store::FormatNumber(newId, "000000"));
+  added.Set(store::PatientField::Name, "新規患者");
+  double insert = 1e30, copyFloor = 1e30;
+  for (int i = 0; i < runs; ++i) {
+    copyFloor = std::min(copyFloor, Seconds([&] { RawCopy(master, copy); }));
+    store::PatientRegistration r;
+    insert = std::min(insert, Seconds([&] { r = store::RegisterPatient(s, added, &progress); }));
+    Check(r.result.ok() && !r.overwritten, "insert");
+    Check(store::DeletePatient(s, r.position).ok(), "delete");
+  }
+  fs::remove(copy);
+  std::printf(
+      "new patient in the middle %8.2f ms   copy of the master   %8.2f ms   ratio %5.2f   (goal <= "
+      "3)\n",
+      insert * 1e3, copyFloor * 1e3, insert / copyFloor);
+
+  // The beginning of a name that many patients share.
+  Check(s.MasterFileNo->Read(patients / 3, s.PatientBuffer).ok(), "read");
+  const std::string name = s.PatientBuffer.Get(store::PatientField::Name);
+  const std::string prefix = name.substr(0, 3);  // one character of UTF-8
+  double search = 1e30, readFloor = 1e30;
+  std::int32_t hits = 0;
+  for (int i = 0; i < runs; ++i) {
+    readFloor = std::min(readFloor, Seconds([&] { RawRead(master); }));
+    search = std::min(
+        search, Seconds([&] {
+          Check(store::SearchPatients(s, store::PatientSearchField::Name, prefix, progress, hits)
+                    .ok(),
+                "search");
+        }));
+  }
+  std::printf(
+      "name-prefix search        %8.2f ms   one read             %8.2f ms   ratio %5.2f   (goal <= "
+      "2; %d hits)\n",
+      search * 1e3, readFloor * 1e3, search / readFloor, hits);
+  Check(store::DiscardScratchFile(s).ok(), "discard");
+
+  // The bulk registration's re-sort: ten patients at the end of the master,
+  // out of ID order, as a bulk registration answered No leaves them (the
+  // master at the component's limit of 100,000 lines), then the sort through
+  // the component, end to end.
+  std::string bytes;
+  {
+    std::vector<char> all(static_cast<std::size_t>(s.PatientCount) * store::kPatientRecordLength);
+    Check(s.MasterFileNo->ReadRecords(1, s.PatientCount, all).ok(), "read master");
+    std::string kept, moved;
+    for (std::int32_t k = 0; k < s.PatientCount; ++k) {
+      const char* record = all.data() + static_cast<std::size_t>(k) * store::kPatientRecordLength;
+      ((k + 1) % 9973 == 0 && moved.size() < 10 * store::kPatientRecordLength ? moved : kept)
+          .append(record, store::kPatientRecordLength);
+    }
+    bytes = kept + moved;
+  }
+  const fs::path unsorted = root / "unsorted.masta";
+  {
+    const int fd = ::open(unsorted.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    Check(fd >= 0 && ::write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size()),
+          "write unsorted");
+    ::close(fd);
+  }
+  YesUi ui;
+  double resort = 1e30, resortFloor = 1e30;
+  for (int i = 0; i < runs; ++i) {
+    s.CloseAllFiles();
+    fs::copy_file(unsorted, master, fs::copy_options::overwrite_existing);
+    Check(s.OpenAllFiles().ok(), "reopen");
+    resortFloor = std::min(resortFloor, Seconds([&] {
+                             RawRead(master);
+                             RawCopy(master, copy);
+                           }));
+    store::SortOutcome outcome{};
+    MarkingProgress marking;
+    const auto start = Clock::now();
+    resort = std::min(
+        resort, Seconds([&] { outcome = store::SortFile(s, ui, marking, store::kPatientsById); }));
+    if (i == runs - 1) {
+      std::printf("  phases (ms from the start):");
+      for (auto m : marking.marks) {
+        std::printf(" %.1f", std::chrono::duration<double, std::milli>(m - start).count());
+      }
+      std::printf("\n");
+    }
+    Check(outcome == store::SortOutcome::Sorted, "sort");
+  }
+  bool ordered = false;
+  Check(store::MasterInIdOrder(s, ordered).ok() && ordered, "sorted master");
+  std::printf(
+      "bulk re-sort end to end   %8.2f ms   two reads, one write %8.2f ms   ratio %5.2f   (goal <= "
+      "3; %d patients)\n",
+      resort * 1e3, resortFloor * 1e3, resort / resortFloor, s.PatientCount);
+  s.CloseAllFiles();
+  fs::remove_all(root);
+  return 0;
+}

@@ -1,0 +1,208 @@
+#include "store/patients.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "platform/cp932.h"
+#include "store/entry_rules.h"
+#include "store/list_pages.h"
+#include "store/rebuilds.h"
+#include "store/text_format.h"
+
+namespace store {
+namespace {
+
+using platform::Status;
+
+double IdValue(std::string_view raw) { return NumericValue(TrimBlanks(raw)); }
+
+// Records read at a time when the whole master is scanned.
+constexpr std::int32_t kChunkRecords = 512;
+
+// Calls `each(k, bytes)` for every master record k in order, reading the
+// master in large pieces; `done(k)` after each piece.
+template <typename Each, typename Done>
+Status ForEachMasterRecord(Store& store, Each each, Done done) {
+  if (!store.MasterFileNo) return Status::Error(platform::kBadFileNameOrNumber);
+  const std::int32_t count = store.PatientCount;
+  std::vector<char> chunk(static_cast<std::size_t>(std::min(count, kChunkRecords)) *
+                          kPatientRecordLength);
+  for (std::int32_t first = 1; first <= count; first += kChunkRecords) {
+    const std::int32_t n = std::min(kChunkRecords, count - first + 1);
+    if (Status s = store.MasterFileNo->ReadRecords(first, n, chunk); !s.ok()) return s;
+    for (std::int32_t i = 0; i < n; ++i) {
+      each(first + i,
+           std::string_view(chunk.data() + static_cast<std::size_t>(i) * kPatientRecordLength,
+                            kPatientRecordLength));
+    }
+    done(first + n - 1);
+  }
+  return Status::Ok();
+}
+
+}  // namespace
+
+std::string MasterRecordNo(std::int32_t n) { return FormatNumber(n, "0000000000"); }
+
+PatientRegistration RegisterPatient(Store& store, const PatientRecord& patient,
+                                    platform::Progress* progress) {
+  PatientRegistration out;
+  if (store.PatientCount > 0) {
+    if (store.LookupPatientById(static_cast<float>(
+            IdValue(patient.Raw(PatientField::PatientId)))) == LookupOutcome::ReadFailed) {
+      out.result = RebuildResult::Unchanged(Status::Error(platform::kDeviceIoError));
+      return out;
+    }
+    if (const auto n = static_cast<std::int32_t>(store.FoundPatientNo); n > 0) {
+      PatientRecord record = patient;
+      record.Set(PatientField::RecordNo, MasterRecordNo(n));
+      Status s = store.MasterFileNo ? store.MasterFileNo->Write(n, record)
+                                    : Status::Error(platform::kBadFileNameOrNumber);
+      out.result = s.ok() ? RebuildResult::Done() : RebuildResult::Unchanged(s);
+      out.position = n;
+      out.overwritten = true;
+      store.CountRecords();
+      return out;
+    }
+  }
+  out.result = InsertPatientInIdOrder(store, patient, progress, &out.position);
+  store.CountRecords();
+  return out;
+}
+
+RebuildResult DeletePatient(Store& store, std::int32_t n, platform::Progress* progress) {
+  return DeleteAndRenumber(store, Staging::ScratchFile, n, progress);
+}
+
+RebuildResult DeleteWholeMaster(Store& store) {
+  return store.Rebuild(Staging::ScratchFile, [] { return Status::Ok(); });
+}
+
+Status AppendPatients(Store& store, std::span<const PatientRecord> patients) {
+  if (!store.MasterFileNo) return Status::Error(platform::kBadFileNameOrNumber);
+  std::string bytes;
+  bytes.reserve(patients.size() * kPatientRecordLength);
+  std::int32_t position = store.MasterFileNo->Count();
+  for (PatientRecord record : patients) {
+    record.Set(PatientField::RecordNo, MasterRecordNo(++position));
+    bytes += record.Bytes();
+  }
+  Status s = store.MasterFileNo->AppendRecords(bytes);
+  store.CountRecords();
+  return s;
+}
+
+Status MasterInIdOrder(Store& store, bool& ordered) {
+  ordered = true;
+  double last = 0;
+  bool first = true;
+  return ForEachMasterRecord(
+      store,
+      [&](std::int32_t, std::string_view record) {
+        const std::string_view id =
+            TrimBlanks(record.substr(PatientRecord::Def(PatientField::PatientId).offset,
+                                     PatientRecord::Def(PatientField::PatientId).width));
+        const double value = id.empty() ? -1 : NumericValue(id);
+        if (!first && value <= last) ordered = false;
+        last = value;
+        first = false;
+      },
+      [](std::int32_t) {});
+}
+
+Status OpenListOfAllPatients(Store& store, platform::Progress* progress) {
+  const RebuildResult copied = CopyToStaging(store, Staging::ScratchFile, progress);
+  store.PatientListMode = 1;
+  FirstPatientPage(store);
+  store.PatientListCount =
+      copied.Changed() && store.ScratchFileNo ? store.ScratchFileNo->Count() : 0;
+  return copied.status;
+}
+
+Status DiscardScratchFile(Store& store) {
+  // Only the scratch file's handle is closed: no other file is replaced.
+  store.ScratchFileNo.reset();
+  store.PatientListCount = 0;
+  platform::FileSystem& fs = store.Files();
+  Status deleted = fs.Exists(kScratchFile) ? fs.Delete(kScratchFile) : Status::Ok();
+  Status opened =
+      store.ReadOnlySession
+          ? RecordFile::OpenReadOnly(fs, kScratchFile, kPatientRecordLength, store.ScratchFileNo)
+          : RecordFile::Open(fs, kScratchFile, kPatientRecordLength, store.ScratchFileNo);
+  return deleted.ok() ? opened : deleted;
+}
+
+Status SearchPatients(Store& store, PatientSearchField field, std::string_view prefix,
+                      platform::Progress& progress, std::int32_t& hits) {
+  hits = 0;
+  auto fail = [&](Status failure) {
+    progress.Hide();
+    hits = 0;
+    (void)DiscardScratchFile(store);
+    return failure;
+  };
+  if (Status s = DiscardScratchFile(store); !s.ok()) return fail(s);
+  if (!store.ScratchFileNo) return fail(Status::Error(platform::kBadFileNameOrNumber));
+
+  const FieldDef& def = PatientRecord::Def(
+      field == PatientSearchField::Name ? PatientField::Name : PatientField::Reading);
+  const std::string wanted = platform::ToCp932(prefix);
+  std::string found;
+  found.reserve(64 * kPatientRecordLength);
+  progress.BeginPhase("処理中・・・・", store.PatientCount);
+  Status read = ForEachMasterRecord(
+      store,
+      [&](std::int32_t k, std::string_view record) {
+        if (wanted.size() > def.width ||
+            std::memcmp(record.data() + def.offset, wanted.data(), wanted.size()) != 0) {
+          return;
+        }
+        const std::size_t at = found.size();
+        found.append(record);
+        // RecordNo: k in ten digits.
+        for (int d = 9, v = k; d >= 0; --d, v /= 10)
+          found[at + d] = static_cast<char>('0' + v % 10);
+        ++hits;
+      },
+      [&](std::int32_t k) { progress.Advance(k); });
+  if (!read.ok()) return fail(read);
+  if (hits > 0) {
+    if (Status s = store.ScratchFileNo->AppendRecords(found); !s.ok()) return fail(s);
+  }
+  progress.Hide();
+  store.PatientListMode = 0;
+  FirstPatientPage(store);
+  store.PatientListCount = store.ScratchFileNo->Count();
+  return Status::Ok();
+}
+
+BulkIdCheck CheckBulkId(Store& store, std::string_view text,
+                        const std::vector<std::string>& otherIds) {
+  BulkIdCheck check;
+  std::size_t characters = 0;
+  for (unsigned char c : text) characters += (c & 0xC0) != 0x80 ? 1 : 0;
+  if (characters > 6 || !PatientIdFits(text)) {
+    check.outcome = BulkIdCheck::TooLong;
+    return check;
+  }
+  check.text = FormatPatientId(text);
+  const double id = NumericValue(check.text);
+  for (const std::string& other : otherIds) {
+    if (TrimBlanks(other).empty() || !IsNumericText(other)) continue;
+    if (NumericValue(FormatPatientId(other)) == id) {
+      check.outcome = BulkIdCheck::InUse;
+      return check;
+    }
+  }
+  if (store.PatientCount == 0) return check;
+  if (store.LookupPatientById(static_cast<float>(id)) == LookupOutcome::ReadFailed) {
+    check.outcome = BulkIdCheck::ReadFailed;
+    check.error = platform::kDeviceIoError;
+    return check;
+  }
+  if (store.FoundPatientNo != 0) check.outcome = BulkIdCheck::InUse;
+  return check;
+}
+
+}  // namespace store

@@ -9,6 +9,10 @@
 namespace platform {
 
 QImage ReadPicture(FileSystem& fs, std::string_view path, int* error) {
+  return ReadPictureScaled(fs, path, QSize(), error);
+}
+
+QImage ReadPictureScaled(FileSystem& fs, std::string_view path, QSize box, int* error) {
   auto fail = [error](int number) {
     if (error != nullptr) *error = number;
     return QImage();
@@ -21,6 +25,12 @@ QImage ReadPicture(FileSystem& fs, std::string_view path, int* error) {
   buffer.open(QIODevice::ReadOnly);
   QImageReader reader(&buffer);
   reader.setDecideFormatFromContent(true);
+  if (box.isValid() && !box.isEmpty()) {
+    const QSize full = reader.size();
+    if (full.isValid() && (full.width() > box.width() || full.height() > box.height())) {
+      reader.setScaledSize(full.boundedTo(box));
+    }
+  }
   QImage picture = reader.read();
   if (picture.isNull()) return fail(kInvalidPicture);
   return picture;

@@ -1,12 +1,12 @@
 #include "views/images/form2.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
-#include <QShortcut>
 #include <QVBoxLayout>
 
 #include "platform/pictures.h"
@@ -115,9 +115,6 @@ Form2::Form2(store::Store& store, platform::Ui& ui, platform::Printer* printer,
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(platform::ScaledForm::Wrap(client));
-  // 閉じる is the window's cancel button.
-  auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-  connect(escape, &QShortcut::activated, Command2, &QPushButton::click);
   connect(Command1, &QPushButton::clicked, this, [this] {
     if (!store_.LongOperationRunning()) Command1_Click();
   });
@@ -200,3 +197,12 @@ void Form2::Command2_Click() {
 }
 
 void Form2::closeEvent(QCloseEvent* event) { event->ignore(); }
+
+void Form2::keyPressEvent(QKeyEvent* event) {
+  // Esc: the window's cancel button.
+  if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+    Command2->click();
+    return;
+  }
+  QWidget::keyPressEvent(event);
+}

@@ -89,6 +89,7 @@ class Form2 : public QWidget {
   static constexpr double kZoomPictureColumns = 128;
 
  protected:
+  void keyPressEvent(QKeyEvent* event) override;
   // The close box does nothing: the window closes through 閉じる.
   void closeEvent(QCloseEvent* event) override;
 

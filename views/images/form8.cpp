@@ -1,10 +1,10 @@
 #include "views/images/form8.h"
 
 #include <QEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QShortcut>
 #include <QSlider>
 #include <QStyle>
 #include <QVBoxLayout>
@@ -94,8 +94,6 @@ Form8::Form8(store::Store& store, platform::Ui& ui, QWidget* parent)
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(area_);
-  auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-  connect(escape, &QShortcut::activated, Command3, &QPushButton::click);
 
   connect(Command1, &QPushButton::clicked, this,
           widgets::Guarded(store_, [this] { Command1_Click(); }));
@@ -180,4 +178,13 @@ bool Form8::eventFilter(QObject* watched, QEvent* event) {
     }
   }
   return QWidget::eventFilter(watched, event);
+}
+
+void Form8::keyPressEvent(QKeyEvent* event) {
+  // Esc: the window's cancel button.
+  if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+    Command3->click();
+    return;
+  }
+  QWidget::keyPressEvent(event);
 }

@@ -61,6 +61,7 @@ class Form8 : public QWidget, public store::ImageListForm {
   void Command3_Click();
 
  protected:
+  void keyPressEvent(QKeyEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:

@@ -6,12 +6,12 @@
 #include <QEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QShortcut>
 #include <QVBoxLayout>
 
 #include "platform/cp932.h"
@@ -83,8 +83,6 @@ Form9::Form9(store::Store& store, platform::Ui& ui, platform::Printer* printer,
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(platform::ScaledForm::Wrap(client));
-  auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-  connect(escape, &QShortcut::activated, Command1, &QPushButton::click);
   connect(Command1, &QPushButton::clicked, this, &Form9::Command1_Click);
   connect(Command2, &QPushButton::clicked, this, [this] {
     if (!store_.LongOperationRunning()) Command2_Click();
@@ -281,4 +279,13 @@ bool Form9::eventFilter(QObject* watched, QEvent* event) {
     return true;
   }
   return QWidget::eventFilter(watched, event);
+}
+
+void Form9::keyPressEvent(QKeyEvent* event) {
+  // Esc: the window's cancel button.
+  if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+    Command1->click();
+    return;
+  }
+  QWidget::keyPressEvent(event);
 }

@@ -63,6 +63,7 @@ class Form9 : public QWidget, public store::DetailForm {
   void Image1_Click();
 
  protected:
+  void keyPressEvent(QKeyEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:

@@ -13,14 +13,17 @@ QImage ReadPicture(FileSystem& fs, std::string_view path, int* error) {
 }
 
 QImage ReadPictureScaled(FileSystem& fs, std::string_view path, QSize box, int* error) {
-  auto fail = [error](int number) {
-    if (error != nullptr) *error = number;
-    return QImage();
-  };
-  if (error != nullptr) *error = kNoError;
   std::string bytes;
-  if (Status s = fs.ReadFile(path, bytes); !s.ok()) return fail(s.error);
-  QByteArray data(bytes.data(), static_cast<qsizetype>(bytes.size()));
+  if (Status s = fs.ReadFile(path, bytes); !s.ok()) {
+    if (error != nullptr) *error = s.error;
+    return QImage();
+  }
+  return DecodePictureScaled(bytes, box, error);
+}
+
+QImage DecodePictureScaled(const std::string& bytes, QSize box, int* error) {
+  if (error != nullptr) *error = kNoError;
+  QByteArray data = QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size()));
   QBuffer buffer(&data);
   buffer.open(QIODevice::ReadOnly);
   QImageReader reader(&buffer);
@@ -32,7 +35,7 @@ QImage ReadPictureScaled(FileSystem& fs, std::string_view path, QSize box, int* 
     }
   }
   QImage picture = reader.read();
-  if (picture.isNull()) return fail(kInvalidPicture);
+  if (picture.isNull() && error != nullptr) *error = kInvalidPicture;
   return picture;
 }
 

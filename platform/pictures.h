@@ -22,6 +22,9 @@ QImage ReadPicture(FileSystem& fs, std::string_view path, int* error = nullptr);
 // its full decode and its full size is never held in memory); a smaller one
 // is decoded as it is. An empty box decodes at full size.
 QImage ReadPictureScaled(FileSystem& fs, std::string_view path, QSize box, int* error = nullptr);
+// The decoding step of ReadPictureScaled, on bytes already read; safe to run
+// on a worker thread. A null image (error 481) when they are no picture.
+QImage DecodePictureScaled(const std::string& bytes, QSize box, int* error = nullptr);
 
 // Writes `picture` to `path` in `format` ("BMP", "JPG"). This is the one
 // place where Qt opens a picture file itself, by its host path

@@ -9,6 +9,7 @@
 #include "platform/qt_text.h"
 #include "store/forms/entry_rules.h"
 #include "store/text_format.h"
+#include "widgets/leave_checks.h"
 
 using platform::Q;
 using platform::S;
@@ -30,7 +31,7 @@ bool Form1::CheckDateField() {
   } else {
     ui_.MsgBox("日付入力データが不正です。", platform::kExclamation);
     Text1[0]->clear();
-    Refocus(Text1[0]);
+    leaveChecks_->Refocus(Text1[0]);
     return false;
   }
   return true;
@@ -45,7 +46,7 @@ bool Form1::LookUpPatientId() {
     // Cut to the field's six bytes it would be another patient's ID.
     ui_.MsgBox("ＩＤは６桁までの数字で入力して下さい。", platform::kExclamation);
     Text1[1]->clear();
-    Refocus(Text1[1]);
+    leaveChecks_->Refocus(Text1[1]);
     return false;
   }
   Text1[1]->setText(id);
@@ -98,24 +99,6 @@ bool Form1::LookUpPatientId() {
     Text1[4]->setFocus();
   } else {
     Combo2->setFocus();
-  }
-  return true;
-}
-
-bool Form1::CheckFocusedField() {
-  QWidget* w = focused_ ? focused_.data() : QApplication::focusWidget();
-  if (w == Text1[0]) {
-    if (!CheckDateField()) return false;
-    checkedText_[0] = Text1[0]->text();
-  } else if (w == Text1[1]) {
-    if (!LookUpPatientId()) return false;
-    // The lookup may have moved the focus on, which leaves the field: its
-    // check has run already.
-    std::erase(pendingLeave_, 1);
-    if (QApplication::focusWidget() == Text1[1]) checkedText_[1] = Text1[1]->text();
-  } else if (w == Text2) {
-    Text2_LostFocus();
-    checkedText_[2] = Text2->text();
   }
   return true;
 }

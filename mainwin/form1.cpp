@@ -5,9 +5,7 @@
 #include <QCalendarWidget>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QFocusEvent>
 #include <QGroupBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -28,6 +26,8 @@
 #include "widgets/command_guard.h"
 #include "widgets/enter_moves_on.h"
 #include "widgets/form_setup.h"
+#include "widgets/leave_checks.h"
+#include "widgets/menu_shortcuts.h"
 #include "widgets/twips.h"
 
 using platform::Q;
@@ -44,12 +44,6 @@ QLabel* Caption(QWidget* parent, const char* text, QRect where, const char* name
   label->setObjectName(QString::fromUtf8(name));
   label->setGeometry(where);
   return label;
-}
-
-void SetBackground(QWidget* w, const QColor& colour) {
-  QPalette p = w->palette();
-  p.setColor(QPalette::Base, colour);
-  w->setPalette(p);
 }
 
 void DisableInputMethod(QWidget* w) {
@@ -81,7 +75,7 @@ Form1::Form1(store::Store& store, platform::Ui& ui, platform::Printer* printer, 
   ConnectListMenus();
   ConnectSortCommands();
   SetTabOrder();
-  for (QWidget* w : findChildren<QWidget*>()) w->installEventFilter(this);
+  WatchFocus();
   // Enter moves on from every entry field but the comment.
   enterMovesOn_ = new widgets::EnterMovesOn(this);
   for (QWidget* field : std::initializer_list<QWidget*>{Text1[0], Text1[1], Text1[2], Text1[3],
@@ -425,6 +419,7 @@ void Form1::closeEvent(QCloseEvent* event) {
   event->accept();
   if (shutDown_) return;
   shutDown_ = true;
+  leaveChecks_->Stop();
   if (platform::Status s = store_.ShutDownFiles(); !s.ok()) ui_.ShowErrorNumber(s.error);
   // The other windows go without their own close handling, which could
   // reopen the files just closed.
@@ -442,110 +437,32 @@ void Form1::Combo6_Click(int index) {
 
 // --- Keyboard and focus ---------------------------------------------------
 
-QAction* Form1::MenuShortcutFor(const QKeyEvent* key) const {
-  if (key->key() == Qt::Key_unknown || key->modifiers() == Qt::NoModifier) {
-    // Plain keys are the fields' own; only the function keys are shortcuts.
-    if (key->key() < Qt::Key_F1 || key->key() > Qt::Key_F35) return nullptr;
-  }
-  const QKeySequence pressed(key->keyCombination());
-  for (QAction* a : menuActions_) {
-    if (a->isEnabled() && !a->shortcut().isEmpty() && a->shortcut() == pressed) return a;
-  }
-  return nullptr;
-}
-
 bool Form1::eventFilter(QObject* watched, QEvent* event) {
-  auto* w = qobject_cast<QWidget*>(watched);
-  if (w == nullptr) return QMainWindow::eventFilter(watched, event);
-  switch (event->type()) {
-    case QEvent::ShortcutOverride:
-      // The menu's shortcuts win over the fields' editing keys (Ctrl+X,
-      // Ctrl+C, Ctrl+A, ...), as they do on Windows.
-      if (MenuShortcutFor(static_cast<QKeyEvent*>(event)) != nullptr) {
-        event->ignore();
-        return true;
-      }
-      break;
-    case QEvent::MouseButtonRelease:
-      if (w == Image1) Q_EMIT Image1Clicked();
-      break;
-    case QEvent::FocusIn:
-      OnFocusIn(w);
-      break;
-    case QEvent::FocusOut:
-      OnFocusOut(w, static_cast<QFocusEvent*>(event)->reason());
-      break;
-    default:
-      break;
-  }
+  if (watched == Image1 && event->type() == QEvent::MouseButtonRelease) Q_EMIT Image1Clicked();
   return QMainWindow::eventFilter(watched, event);
 }
 
-bool Form1::FocusColoured(const QWidget* w) const {
-  auto in = [w](const auto& controls) {
-    return std::find(controls.begin(), controls.end(), w) != controls.end();
-  };
-  return in(Text1) || w == Combo1 || w == Combo2 || in(Combo3) || in(Combo4) || in(Combo5);
-}
-
-void Form1::OnFocusIn(QWidget* w) {
-  // The control that had the focus when another window took the activation
-  // is left now, if the focus comes back to another control.
-  if (focused_ && focused_ != w) Leave(focused_);
-  notLeft_ = nullptr;
-  focused_ = w;
-  if (FocusColoured(w)) SetBackground(w, Qt::yellow);
-}
-
-void Form1::OnFocusOut(QWidget* w, Qt::FocusReason reason) {
-  // Another window (a message box, a list) taking the activation, or a
-  // drop-down list opening, is no move to another control: the field keeps
-  // the window's focus and its leave check waits until the user moves on.
-  if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) return;
-  if (focused_ == w) focused_ = nullptr;
-  Leave(w);
-}
-
-void Form1::Leave(QWidget* w) {
-  if (FocusColoured(w)) SetBackground(w, Qt::white);
-  if (w == notLeft_) {
-    notLeft_ = nullptr;
-    return;
+void Form1::WatchFocus() {
+  Image1->installEventFilter(this);
+  new widgets::MenuShortcutsFirst(this, menuActions_);
+  leaveChecks_ = new widgets::LeaveChecks(this);
+  for (QWidget* field : std::initializer_list<QWidget*>{Text1[0], Text1[1], Text1[2], Text1[3],
+                                                        Text1[4], Combo1, Combo2}) {
+    leaveChecks_->Colour(field);
   }
-  int check = -1;
-  if (w == Text1[0]) check = 0;
-  if (w == Text1[1]) check = 1;
-  if (w == Text2) check = 2;
-  if (check < 0 || shutDown_) return;
-  // 登録 ran this field's check already, on the text it still holds.
-  std::optional<QString>& checked = checkedText_[static_cast<std::size_t>(check)];
-  const QString text = check == 2 ? Text2->text() : Text1[check]->text();
-  const bool alreadyChecked = checked && *checked == text;
-  checked.reset();
-  if (alreadyChecked) return;
-  // The check runs once the focus has arrived at the next control, so that
-  // it may move the focus itself.
-  pendingLeave_.push_back(check);
-  QMetaObject::invokeMethod(this, &Form1::RunPendingLeaveCheck, Qt::QueuedConnection);
-}
-
-void Form1::Refocus(QWidget* field) {
-  // The control the focus had just reached was not left by the user.
-  QWidget* reached = focused_ ? focused_.data() : QApplication::focusWidget();
-  notLeft_ = reached != field ? reached : nullptr;
-  field->setFocus();
-}
-
-void Form1::RunPendingLeaveCheck() {
+  for (int i = 0; i < 5; ++i) {
+    for (QWidget* combo : {Combo3[i], Combo4[i], Combo5[i]}) leaveChecks_->Colour(combo);
+  }
+  leaveChecks_->OnLeave(Text1[0], [this] { return CheckDateField(); });
+  leaveChecks_->OnLeave(Text1[1], [this] { return LookUpPatientId(); });
+  leaveChecks_->OnLeave(Text2, [this] {
+    Text2_LostFocus();
+    return true;
+  });
   // A check reads the master; it waits until a long operation has ended.
-  if (store_.LongOperationRunning()) return;
-  while (!pendingLeave_.empty()) {
-    const int check = pendingLeave_.front();
-    pendingLeave_.erase(pendingLeave_.begin());
-    if (check == 2) {
-      Text2_LostFocus();
-    } else {
-      Text1_LostFocus(check);
-    }
-  }
+  leaveChecks_->WaitWhile([this] { return store_.LongOperationRunning(); });
 }
+
+void Form1::RunPendingLeaveCheck() { (void)leaveChecks_->RunPending(); }
+
+bool Form1::CheckFocusedField() { return leaveChecks_->CheckFocused(); }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QMainWindow>
-#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <array>
@@ -19,13 +18,13 @@ class Dialog;
 class Dialog2;
 namespace widgets {
 class EnterMovesOn;
-}
+class LeaveChecks;
+}  // namespace widgets
 class LookupListWindow;
 namespace platform {
 class Printer;
 }
 class QAction;
-class QKeyEvent;
 class QGroupBox;
 class QMenu;
 class QPushButton;
@@ -231,16 +230,8 @@ class Form1 : public QMainWindow, public store::MainForm {
   void ConnectCommand(QAction* item, void (Form1::*command)());
   // The slider was moved by the user (a click, a drag, a key that moved it).
   void OnSliderAction(int action);
-  // The enabled menu item whose shortcut is this key, if any.
-  QAction* MenuShortcutFor(const QKeyEvent* key) const;
-  bool FocusColoured(const QWidget* w) const;
-  void OnFocusIn(QWidget* w);
-  void OnFocusOut(QWidget* w, Qt::FocusReason reason);
-  // The focus has moved on from `w`: white again, its leave check queued.
-  void Leave(QWidget* w);
-  // A refused field takes the focus back; the control the focus had reached
-  // is not thereby left (its own check does not run).
-  void Refocus(QWidget* field);
+  // Focus colours, leave checks, the menu's shortcuts over the fields' keys.
+  void WatchFocus();
   void ShiftDate(int days);
   void ConnectRegistrationCommands();
   bool PictureShown() const;
@@ -249,9 +240,6 @@ class Form1 : public QMainWindow, public store::MainForm {
   bool RefuseField(QWidget* field, std::string_view message, bool empty);
   // Text2 trimmed and cut as the record's 10-byte field holds it.
   std::string StoredImageName() const;
-  // The picture on screen into the image directory as `imageName`.jpg;
-  // true when the JPEG is there.
-  bool StorePicture(const std::string& imageName);
   void OpenImageLoadDialog(bool lowerMainWindow);
   void ConnectLookupMenus();
   void ConnectListMenus();  // 一覧, 検索, 一覧表示切替え (list_menus.cpp)
@@ -273,18 +261,12 @@ class Form1 : public QMainWindow, public store::MainForm {
     QString name, sex, age, department;
   };
   std::optional<LookupFill> lookupFill_;
-  // The text a leave check already ran on (登録 ran it), per field 0-2.
-  std::array<std::optional<QString>, 3> checkedText_;
   widgets::EnterMovesOn* enterMovesOn_ = nullptr;
+  widgets::LeaveChecks* leaveChecks_ = nullptr;
   QStringList printers_;
   QString currentPrinter_;
   std::vector<QAction*> menuActions_;
-  // Fields whose leave check is due, in the order they were left:
-  // 0 = Text1(0), 1 = Text1(1), 2 = Text2.
-  std::vector<int> pendingLeave_;
   bool shutDown_ = false;
-  QPointer<QWidget> focused_;  // the control that has (or last had) the focus
-  QWidget* notLeft_ = nullptr;
   Dialog* dialog_ = nullptr;    // the image-load dialog, once created
   Dialog2* dialog2_ = nullptr;  // the progress window, once created
   // The vocabulary windows, children of this window once created.

@@ -15,7 +15,6 @@
 #include <vector>
 
 #include "mainwin/form1.h"
-#include "platform/jpeg_converter.h"
 #include "platform/qt_text.h"
 #include "store/forms/entry_rules.h"
 #include "store/forms/image_facts.h"
@@ -34,12 +33,7 @@ using store::ExamField;
 
 namespace {
 
-constexpr std::uint8_t kJpegQuality = 50;
-constexpr std::int16_t kJpegFlag = -1;
-constexpr const char* kTempBitmap = "C:\\VLN2\\GAZOU\\Temp.bmp";
-
 using platform::EqualsIgnoringAsciiCase;
-using store::ImagePath;
 
 }  // namespace
 
@@ -115,7 +109,7 @@ void Form1::D_touroku_Click() {
       RefuseField(Text2, "登録済みの画像名です。変更して下さい。", true);
       return;
     }
-    store_.CurrentRecord.Set(ExamField::RecordNo, store::SignedNumber(store_.RecordCount + 1));
+    store_.CurrentRecord.Set(ExamField::RecordNo, store::ExamRecordNo(store_.RecordCount + 1));
     store_.CurrentRecord.Set(ExamField::ImageName, imageName);
     if (platform::Status s =
             store_.DataFileNo
@@ -127,7 +121,7 @@ void Form1::D_touroku_Click() {
     }
     store_.RecordCount += 1;
 
-    const bool stored = StorePicture(imageName);
+    const bool stored = store::StorePicture(store_, ui_, Image1->pixmap().toImage(), imageName);
     // The source is offered for deletion only once its picture is safely in
     // the image directory; otherwise it is the only copy.
     if (stored) {
@@ -163,7 +157,7 @@ void Form1::D_touroku_Click() {
   if (answer == platform::kAnswerNo) return;
 
   store::StoreFormInRecord(store_, *this);
-  store_.CurrentRecord.Set(ExamField::RecordNo, store::SignedNumber(n));
+  store_.CurrentRecord.Set(ExamField::RecordNo, store::ExamRecordNo(n));
   store_.CurrentRecord.Set(ExamField::ImageName, imageName);
   if (platform::Status s = store_.DataFileNo->Write(n, store_.CurrentRecord); !s.ok()) {
     ui_.ShowErrorNumber(s.error);
@@ -174,38 +168,9 @@ void Form1::D_touroku_Click() {
   const bool ownPictureUnchanged =
       storedPictureOf_ == n && PictureShown() &&
       EqualsIgnoringAsciiCase(stored.Get(ExamField::ImageName), imageName);
-  if (!ownPictureUnchanged) (void)StorePicture(imageName);
+  if (!ownPictureUnchanged)
+    (void)store::StorePicture(store_, ui_, Image1->pixmap().toImage(), imageName);
   StartNewExamination();
-}
-
-bool Form1::StorePicture(const std::string& imageName) {
-  const std::string destination = ImagePath(imageName);
-  platform::FileSystem& files = store_.Files();
-  if (!PictureShown()) {
-    // No picture was loaded for this examination: the path left from an
-    // earlier record must not be converted under this record's name.
-    store_.JpegResult = platform::kJpegCannotOpen;
-    store::ReportJpegResult(store_, ui_);
-    return false;
-  }
-  store_.JpegResult =
-      platform::SavetoJPEG(files, store_.ImageSourcePath, destination, kJpegQuality, kJpegFlag);
-  store::ReportJpegResult(store_, ui_);
-  if (store_.JpegResult != platform::kJpegNotBmp) return store_.JpegResult == platform::kJpegOk;
-
-  // Not a bitmap (the JPEG of a stored record, say): the picture on screen
-  // goes through a bitmap file.
-  const QString bitmap = Q(files.HostPath(kTempBitmap).string());
-  if (Image1->pixmap().toImage().save(bitmap, "BMP")) {
-    store_.JpegResult =
-        platform::SavetoJPEG(files, kTempBitmap, destination, kJpegQuality, kJpegFlag);
-  } else {
-    store_.JpegResult = platform::kJpegCannotWrite;
-  }
-  if (files.Exists(kTempBitmap)) (void)files.Delete(kTempBitmap);
-  // A failure here would otherwise pass unnoticed after the message above.
-  store::ReportJpegResult(store_, ui_);
-  return store_.JpegResult == platform::kJpegOk;
 }
 
 // --- 削除 ------------------------------------------------------------------

@@ -183,7 +183,6 @@ RebuildResult CopyToStaging(Store& store, Staging staging, platform::Progress* p
   const std::string live = exams ? kDataFile : kMasterFile;
   const std::string target = exams ? kWorkFile : kScratchFile;
   const std::string part = target + ".PART";
-  const std::string dir = exams ? kDataDir : kMasterDir;
   const std::size_t recordLength = exams ? kExamRecordLength : kPatientRecordLength;
   platform::FileSystem& fs = store.Files();
 
@@ -216,11 +215,12 @@ RebuildResult CopyToStaging(Store& store, Staging staging, platform::Progress* p
       offset += got;
       phase.Advance(static_cast<int>(offset / recordLength));
     }
-    if (Status s = to->Sync(); !s.ok()) return s;
+    // A staging file is a working copy that a crash may lose (the next
+    // start removes what is left): it is not forced to the disk.
     to.reset();
     if (Status s = fs.Rename(part, target); !s.ok()) return s;
     renamed = true;
-    return fs.SyncDirectory(dir);
+    return Status::Ok();
   };
 
   Status result = store.CloseReplaceReopen([&] {

@@ -19,4 +19,9 @@ std::string ReadField(const char* field, std::size_t width) {
   return platform::FromCp932(TrimBlanks(std::string_view(field, width)));
 }
 
+std::string ExamRecordNo(std::int32_t n) {
+  std::string form = SignedNumber(n);
+  return form.size() <= kExamFields[0].width ? form : FormatNumber(n, "000000");
+}
+
 }  // namespace store

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -26,10 +27,30 @@ constexpr bool FieldsTile(const std::array<FieldDef, N>& fields, std::size_t len
 
 // The examination record of "VLN2.ekg" and "TEMP.DATA".
 enum class ExamField : int {
-  RecordNo, ExamDate, PatientId, Name, Sex, Age, HeartRate, Department, Comment,
-  LeadSite1, LeadSite2, LeadSite3, LeadSite4, LeadSite5,
-  Finding1, Finding2, Finding3, Finding4, Finding5,
-  Arrhythmia1, Arrhythmia2, Arrhythmia3, Arrhythmia4, Arrhythmia5,
+  RecordNo,
+  ExamDate,
+  PatientId,
+  Name,
+  Sex,
+  Age,
+  HeartRate,
+  Department,
+  Comment,
+  LeadSite1,
+  LeadSite2,
+  LeadSite3,
+  LeadSite4,
+  LeadSite5,
+  Finding1,
+  Finding2,
+  Finding3,
+  Finding4,
+  Finding5,
+  Arrhythmia1,
+  Arrhythmia2,
+  Arrhythmia3,
+  Arrhythmia4,
+  Arrhythmia5,
   ImageName,
 };
 
@@ -52,9 +73,21 @@ constexpr ExamField LeadSiteField(int i) { return static_cast<ExamField>(9 + i);
 constexpr ExamField FindingField(int i) { return static_cast<ExamField>(14 + i); }
 constexpr ExamField ArrhythmiaField(int i) { return static_cast<ExamField>(19 + i); }
 
+// An examination's RecordNo as registration and search write it: the number
+// in the form with the blank for the sign (" 12"), or six digits when that
+// form would not fit the field (" 100000" would lose a digit).
+std::string ExamRecordNo(std::int32_t n);
+
 // The patient record of "KANJYA.MASTA" and "KARIKAN.DATA".
 enum class PatientField : int {
-  RecordNo, PatientId, Name, Reading, Sex, BirthDate, Department, Remarks,
+  RecordNo,
+  PatientId,
+  Name,
+  Reading,
+  Sex,
+  BirthDate,
+  Department,
+  Remarks,
 };
 
 inline constexpr std::size_t kPatientRecordLength = 127;
@@ -124,7 +157,9 @@ class FixedRecord {
   static constexpr const FieldDef& Def(Field f) { return Fields[static_cast<std::size_t>(f)]; }
   static constexpr std::size_t FieldCountValue = FieldCount;
 
-  friend bool operator==(const FixedRecord& a, const FixedRecord& b) { return a.bytes_ == b.bytes_; }
+  friend bool operator==(const FixedRecord& a, const FixedRecord& b) {
+    return a.bytes_ == b.bytes_;
+  }
 
  private:
   std::array<char, Length> bytes_{};

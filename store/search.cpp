@@ -125,14 +125,9 @@ bool SearchFilter::Matches(const ExamRecord& r) const {
   return true;
 }
 
-std::string HitRecordNo(std::int32_t n) {
-  std::string form = SignedNumber(n);
-  return form.size() <= kExamFields[0].width ? form : FormatNumber(n, "000000");
-}
-
 namespace {
 
-// HitRecordNo(n) into the record's RecordNo field, padded with blanks.
+// ExamRecordNo(n) into the record's RecordNo field, padded with blanks.
 void PutHitRecordNo(ExamRecord& record, std::int32_t n) {
   char digits[16];
   const auto end = std::to_chars(digits, digits + sizeof digits, n).ptr;
@@ -143,7 +138,7 @@ void PutHitRecordNo(ExamRecord& record, std::int32_t n) {
   if (n >= 0 && length + 1 <= width) {
     std::copy_n(digits, length, field + 1);  // the blank of the sign first
   } else {
-    const std::string six = HitRecordNo(n);
+    const std::string six = ExamRecordNo(n);
     std::copy_n(six.data(), std::min(six.size(), width), field);
   }
 }

@@ -100,11 +100,6 @@ class SearchFilter {
   double ageFrom_ = 0, ageTo_ = 0;
 };
 
-// The working file's RecordNo of a hit: the data-file number in the form the
-// data file's own numbers are written in (" 12"), or six digits when that
-// form would not fit the field (" 100000" would lose a digit).
-std::string HitRecordNo(std::int32_t n);
-
 // SearchRecords: every record 1 ... RecordCount of the data file is read into
 // CurrentRecord and tested; each hit is copied into WorkRecord
 // (CopyToWorkRecord), given its data-file number as RecordNo and appended to

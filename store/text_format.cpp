@@ -23,8 +23,7 @@ double NumericValue(std::string_view text) {
     if (c >= '0' && c <= '9') {
       number.push_back(c);
       seenDigit = true;
-    } else if ((c == '+' || c == '-') &&
-               (number.empty() || number.back() == 'e')) {
+    } else if ((c == '+' || c == '-') && (number.empty() || number.back() == 'e')) {
       number.push_back(c);
     } else if (c == '.' && !seenPoint && !seenExponent) {
       number.push_back(c);
@@ -38,7 +37,8 @@ double NumericValue(std::string_view text) {
   }
   if (!seenDigit) return 0.0;
   // An exponent without digits ("12e") does not continue the number.
-  while (!number.empty() && (number.back() == 'e' || number.back() == '+' || number.back() == '-')) {
+  while (!number.empty() &&
+         (number.back() == 'e' || number.back() == '+' || number.back() == '-')) {
     number.pop_back();
   }
   return std::strtod(number.c_str(), nullptr);
@@ -55,8 +55,8 @@ long long RoundWhole(double value) {
 std::string FormatNumber(double value, std::string_view pattern) {
   long long whole = RoundWhole(value);
   bool negative = whole < 0;
-  unsigned long long magnitude = negative ? static_cast<unsigned long long>(-whole)
-                                          : static_cast<unsigned long long>(whole);
+  unsigned long long magnitude =
+      negative ? static_cast<unsigned long long>(-whole) : static_cast<unsigned long long>(whole);
   std::string digits = std::to_string(magnitude);
   std::string out;
   if (pattern == "#,##0") {

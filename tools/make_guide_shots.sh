@@ -24,8 +24,8 @@ for tool in "$program" "$generate"; do
 done
 mkdir -p "$out"
 
-SHOTS=(main calendar image_dialog department lead_site finding arrhythmia first_start sort_progress
-       sort_missing)
+SHOTS=(main calendar image_dialog department lead_site finding arrhythmia search list_view1
+       list_view2 print_range first_start sort_progress sort_missing)
 # VELUNOR_SHOTS="main calendar" takes only those.
 [ -n "${VELUNOR_SHOTS:-}" ] && read -r -a SHOTS <<<"$VELUNOR_SHOTS"
 
@@ -149,6 +149,53 @@ shot_department() { vocabulary vocabulary_department ctrl+a '所属登録'; }
 shot_lead_site() { vocabulary vocabulary_lead_site ctrl+u '誘導部位登録'; }
 shot_finding() { vocabulary vocabulary_finding ctrl+i '異常所見登録'; }
 shot_arrhythmia() { vocabulary vocabulary_arrhythmia ctrl+f '不整脈登録'; }
+# The search dialog with a year typed in, put away again (ｷｬﾝｾﾙ).
+shot_search() {
+  focus "$main"
+  xdotool key F7
+  local id
+  id=$(window '検索条件')
+  focus "$id"
+  xdotool type 2024
+  xdotool key Tab
+  shot search "$id"
+  xdotool key Escape
+  sleep 0.3
+}
+# The first list view of every examination (一覧, F8), left open for the next.
+shot_list_view1() {
+  focus "$main"
+  xdotool key F8
+  list1=$(window '一覧①')
+  focus "$list1"
+  shot list_view1
+}
+# The second list view (the menu item 一覧② of the first, clicked), left open
+# for the print range.
+shot_list_view2() {
+  [ -n "${list1:-}" ] || { focus "$main"; xdotool key F8; list1=$(window '一覧①'); }
+  focus "$list1"
+  xdotool mousemove --window "$list1" 103 10 click 1
+  list2=$(window '一覧②')
+  focus "$list2"
+  shot list_view2
+}
+# 印刷 of a list view: the print range dialog, cancelled; the list closed.
+shot_print_range() {
+  [ -n "${list2:-}" ] || { focus "$main"; xdotool key F8; list2=$(window '一覧①'); }
+  focus "$list2"
+  xdotool key alt+p
+  local id
+  id=$(window '印刷範囲指定')
+  focus "$id"
+  shot print_range "$id"
+  xdotool key Escape
+  sleep 0.3
+  focus "$list2"
+  xdotool key alt+e
+  sleep 0.3
+  list1="" list2=""
+}
 # A fresh, empty drive: the hint about the built-in vocabularies.
 shot_first_start() {
   stop

@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QFocusEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -18,6 +17,7 @@
 #include "views/list_views.h"
 #include "widgets/enter_moves_on.h"
 #include "widgets/form_setup.h"
+#include "widgets/leave_checks.h"
 
 using platform::Q;
 using platform::S;
@@ -168,12 +168,13 @@ void Dialog1::BuildControls() {
         static_cast<QWidget*>(Combo1), static_cast<QWidget*>(Combo2)}) {
     enter_->Add(w);
   }
-  for (QWidget* w : {Text1[0], Text1[1], Text1[2], Text2}) w->installEventFilter(this);
-  // Every control that can take the focus, so that a refused box can tell
-  // the control the focus had reached that it was not left.
-  for (QWidget* w : findChildren<QWidget*>()) {
-    if (w->focusPolicy() != Qt::NoFocus) w->installEventFilter(this);
-  }
+  leaveChecks_ = new widgets::LeaveChecks(this);
+  for (int i = 0; i < 3; ++i)
+    leaveChecks_->OnLeave(Text1[i], [this, i] { return CheckDateBox(i); });
+  leaveChecks_->OnLeave(Text2, [this] {
+    Text2_LostFocus();
+    return true;
+  });
 
   connect(OKButton, &QPushButton::clicked, this, &Dialog1::OKButton_Click);
   connect(Command1, &QPushButton::clicked, this, &Dialog1::Command1_Click);
@@ -190,54 +191,7 @@ void Dialog1::ResetSearchDialog() {
   Combo1->setEditText(QString());
   Refill(Combo2, ReadEntries(store_.DepartmentFileNo, store_.DepartmentEntry, store_.ItemIndex));
   Refill(Combo3, ReadEntries(store_.ArrhythmiaFileNo, store_.ArrhythmiaEntry, store_.ItemIndex));
-  pendingChecks_.clear();
-  notLeft_ = nullptr;
-}
-
-bool Dialog1::eventFilter(QObject* watched, QEvent* event) {
-  auto* w = qobject_cast<QWidget*>(watched);
-  if (w != nullptr && event->type() == QEvent::FocusOut) {
-    const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-    // Another window taking the activation (a message box) or a list opening
-    // is no move to another control.
-    if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) Left(w);
-  }
-  return QDialog::eventFilter(watched, event);
-}
-
-void Dialog1::Left(QWidget* box) {
-  if (box == notLeft_) {
-    notLeft_ = nullptr;
-    return;
-  }
-  if (box != Text1[0] && box != Text1[1] && box != Text1[2] && box != Text2) return;
-  pendingChecks_.push_back(box);
-  // The check runs once the focus has arrived at the next control, so that
-  // it may move the focus itself.
-  QMetaObject::invokeMethod(
-      this, [this] { RunPendingChecks(); }, Qt::QueuedConnection);
-}
-
-void Dialog1::Refocus(QWidget* box) {
-  QWidget* reached = QApplication::focusWidget();
-  notLeft_ = reached != box ? reached : nullptr;
-  box->setFocus(Qt::OtherFocusReason);
-}
-
-bool Dialog1::RunPendingChecks() {
-  bool passed = true;
-  while (!pendingChecks_.empty()) {
-    QWidget* box = pendingChecks_.front();
-    pendingChecks_.erase(pendingChecks_.begin());
-    // A dialog put away is not checked any more.
-    if (!isVisible()) continue;
-    if (box == Text2) {
-      Text2_LostFocus();
-    } else {
-      passed = CheckDateBox(box == Text1[0] ? 0 : box == Text1[1] ? 1 : 2) && passed;
-    }
-  }
-  return passed;
+  leaveChecks_->Reset();
 }
 
 void Dialog1::Text1_LostFocus(int index) {
@@ -260,11 +214,11 @@ bool Dialog1::CheckDateBox(int index) {
     case store::BoxCheck::Refused:
       ui_.MsgBox(check.message, platform::kExclamation);
       Text1[index]->setText(Q(check.text));
-      Refocus(Text1[index]);
+      leaveChecks_->Refocus(Text1[index]);
       return false;
     case store::BoxCheck::YearMissing:
       ui_.MsgBox(check.message, platform::kExclamation);
-      Refocus(Text1[0]);
+      leaveChecks_->Refocus(Text1[0]);
       return false;
   }
   return true;
@@ -291,7 +245,7 @@ void Dialog1::ReadCriteria() {
 
 void Dialog1::OKButton_Click() {
   if (store_.LongOperationRunning()) return;
-  if (!RunPendingChecks()) return;
+  if (!leaveChecks_->RunPending()) return;
   if (platform::Status s = lists_.DiscardList(); !s.ok()) {
     ui_.ShowErrorNumber(s.error);
     return;

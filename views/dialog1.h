@@ -17,7 +17,8 @@ class QPushButton;
 
 namespace widgets {
 class EnterMovesOn;
-}
+class LeaveChecks;
+}  // namespace widgets
 
 // The search dialog "検索条件": up to ten criteria (examination year, month
 // and day, patient ID, beginning of the name, sex, age range, department,
@@ -57,9 +58,6 @@ class Dialog1 : public QDialog {
   // A refusal shows its message and puts the focus where it belongs.
   void Text1_LostFocus(int index);
   void Text2_LostFocus();
-  // The checks of boxes left whose turn has not come yet; false when one
-  // refused.
-  bool RunPendingChecks();
 
   // OK: the earlier list discarded; the criteria read and checked (the age
   // range, at least one criterion); the search run under a long operation
@@ -73,7 +71,6 @@ class Dialog1 : public QDialog {
   void CancelButton_Click();
 
  protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
   void reject() override;
 
  private:
@@ -81,16 +78,11 @@ class Dialog1 : public QDialog {
   void ReadCriteria();
   // The check of year (0), month (1) or day (2); false when it refused.
   bool CheckDateBox(int index);
-  // Puts the focus back in `box`; the control the focus had reached is not
-  // thereby left.
-  void Refocus(QWidget* box);
-  void Left(QWidget* box);
 
   store::Store& store_;
   platform::Ui& ui_;
   platform::Progress& progress_;
   ListViews& lists_;
   widgets::EnterMovesOn* enter_ = nullptr;
-  std::vector<QWidget*> pendingChecks_;
-  QWidget* notLeft_ = nullptr;
+  widgets::LeaveChecks* leaveChecks_ = nullptr;
 };

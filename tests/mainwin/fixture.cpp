@@ -7,6 +7,8 @@
 
 #include "store/text_format.h"
 
+#include "tests/support/records.h"
+
 namespace mainwin_test {
 
 std::string Describe(const std::vector<std::string>& lines) {
@@ -16,34 +18,25 @@ std::string Describe(const std::vector<std::string>& lines) {
 }
 
 store::ExamRecord Exam(int n) {
-  store::ExamRecord r;
   using F = store::ExamField;
-  r.Set(F::RecordNo, std::to_string(n));
-  r.Set(F::ExamDate, store::FormatDate(2006, 1 + (n - 1) / 28, (n - 1) % 28 + 1));
-  r.Set(F::PatientId, std::to_string(100000 + n));
-  r.Set(F::Name, "患者" + std::to_string(n));
-  r.Set(F::Sex, n % 2 ? "M" : "F");
-  r.Set(F::Age, std::to_string(20 + n));
-  r.Set(F::HeartRate, std::to_string(60 + n));
-  r.Set(F::Department, "総務部");
-  r.Set(F::Comment, "コメント" + std::to_string(n));
-  r.Set(store::LeadSiteField(0), "V" + std::to_string(n % 6 + 1));
-  r.Set(store::FindingField(1), "ST低下");
-  r.Set(store::ArrhythmiaField(4), "心房細動");
-  r.Set(F::ImageName, "IMG" + std::to_string(n));
-  return r;
+  return testing_support::Exam(n)
+      .With(F::RecordNo, std::to_string(n))
+      .With(F::ExamDate, store::FormatDate(2006, 1 + (n - 1) / 28, (n - 1) % 28 + 1))
+      .With(F::PatientId, std::to_string(100000 + n))
+      .WithoutFindings()
+      .With(store::LeadSiteField(0), "V" + std::to_string(n % 6 + 1))
+      .With(store::FindingField(1), "ST低下")
+      .With(store::ArrhythmiaField(4), "心房細動");
 }
 
 store::PatientRecord Patient(const std::string& id, const std::string& name, const std::string& sex,
                              const std::string& birth, const std::string& department) {
-  store::PatientRecord p;
   using F = store::PatientField;
-  p.Set(F::PatientId, id);
-  p.Set(F::Name, name);
-  p.Set(F::Sex, sex);
-  p.Set(F::BirthDate, birth);
-  p.Set(F::Department, department);
-  return p;
+  return testing_support::Patient(id)
+      .With(F::Name, name)
+      .With(F::Sex, sex)
+      .With(F::BirthDate, birth)
+      .With(F::Department, department);
 }
 
 Fixture::Fixture()

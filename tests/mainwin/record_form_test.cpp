@@ -40,43 +40,17 @@ class RecordFormTest : public QObject {
     fx.reset();
   }
 
+  // The Qt adapters of the entry rules (the rules themselves are tested in
+  // the store's tests): today's year reaches the rule, the date comes back.
   void examDates_data() {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("expected");  // empty: refused
     QTest::newRow("y/m/d") << "2006/2/1"
                            << "2006/02/01";
-    QTest::newRow("dashes") << "2006-02-01"
-                            << "2006/02/01";
-    QTest::newRow("dots") << "2006.2.1"
-                          << "2006/02/01";
-    QTest::newRow("kanji") << "2006年2月1日"
-                           << "2006/02/01";
     QTest::newRow("month/day this year") << "12/31"
                                          << "2006/12/31";
-    QTest::newRow("kanji month day") << "3月4日"
-                                     << "2006/03/04";
-    QTest::newRow("two-digit year") << "06/2/1"
-                                    << "2006/02/01";
-    QTest::newRow("two-digit year, last century") << "85/2/1"
-                                                  << "1985/02/01";
-    QTest::newRow("full-width") << "２００６／２／１"
-                                << "2006/02/01";
-    QTest::newRow("blanks around") << " 2006/2/1 "
-                                   << "2006/02/01";
-    QTest::newRow("leap day") << "2004/2/29"
-                              << "2004/02/29";
     QTest::newRow("impossible day") << "2006/2/30"
                                     << "";
-    QTest::newRow("not a leap year") << "2006/2/29"
-                                     << "";
-    QTest::newRow("month 13") << "2006/13/1"
-                              << "";
-    QTest::newRow("letters") << "abc"
-                             << "";
-    QTest::newRow("digits only") << "20060201"
-                                 << "";
-    QTest::newRow("trailing text") << "2006/2/1x"
-                                   << "";
   }
   void examDates() {
     QFETCH(QString, typed);
@@ -85,17 +59,14 @@ class RecordFormTest : public QObject {
     QCOMPARE(date ? store::DateText(*date) : QString(), expected);
   }
 
-  void patientIds() {
-    QCOMPARE(store::FormatPatientId(QStringLiteral("45")), QStringLiteral("000045"));
+  void patientIdsAndAges() {
     QCOMPARE(store::FormatPatientId(QStringLiteral(" 45 ")), QStringLiteral("000045"));
-    QCOMPARE(store::FormatPatientId(QStringLiteral("000045")), QStringLiteral("000045"));
-    QCOMPARE(store::FormatPatientId(QStringLiteral("1234567")), QStringLiteral("1234567"));
-    QCOMPARE(store::FormatPatientId(QStringLiteral("abc")), QStringLiteral("abc"));
     QCOMPARE(store::FormatPatientId(QStringLiteral("12a")), QStringLiteral("12a"));
     QVERIFY(!store::IsNumericText(QString()));
-    QVERIFY(!store::IsNumericText(QStringLiteral(".")));
-    QVERIFY(store::IsNumericText(QStringLiteral("1e3")));
     QCOMPARE(store::AgeInCalendarYears(QDate(1980, 12, 31), QDate(2006, 1, 1)), 26);
+    QCOMPARE(store::AgeAtExamination(QStringLiteral("1980/12/31"), QStringLiteral("2010/01/05"),
+                                     QDate(2026, 1, 1)),
+             QStringLiteral("30"));
   }
 
   void factTexts() {

@@ -548,3 +548,21 @@ TEST_F(RegistrationTest, ImageNamesAWindowsDiskCannotHoldAreRefused) {
     EXPECT_EQ(store.RecordCount, 0) << name;
   }
 }
+
+// The hundred-thousandth examination keeps every digit of its number.
+TEST_F(RegistrationTest, TheHundredThousandthRecordKeepsItsSixDigits) {
+  Seed(1);
+  std::string bytes = Data();
+  bytes.reserve(100000 * kLength);
+  for (int n = 2; n <= 99999; ++n) bytes += Seeded(1, " 1").Bytes();
+  drive.WriteBytes(kDataFile, bytes);
+  Start();
+  form->D_sinki_Click();
+  EXPECT_EQ(form->Label14->text(), QStringLiteral("100000"));
+  FillForm(QStringLiteral("000005"), QStringLiteral("渡辺"), QStringLiteral("nopic"));
+  ui.Expect("ファイルを開けません。");
+  form->D_touroku_Click();
+  EXPECT_EQ(store.RecordCount, 100000);
+  EXPECT_EQ(RecordInFile(100000).Raw(ExamField::RecordNo), "100000");
+  EXPECT_EQ(RecordInFile(99999).Raw(ExamField::RecordNo), " 1    ");
+}

@@ -5,22 +5,19 @@
 
 #include "store/text_format.h"
 
+#include "tests/support/records.h"
+
 namespace print_test {
 
 store::ExamRecord Exam(int n) {
-  store::ExamRecord r;
   using F = store::ExamField;
-  r.Set(F::RecordNo, std::to_string(n));
-  r.Set(F::ExamDate, store::FormatDate(2006, 1 + (n - 1) / 28, (n - 1) % 28 + 1));
-  r.Set(F::PatientId, std::to_string(100000 + n));
-  r.Set(F::Name, "患者" + std::to_string(n));
-  r.Set(F::Sex, n % 2 ? "M" : "F");
-  r.Set(F::Age, std::to_string(20 + n % 60));
-  r.Set(F::HeartRate, std::to_string(60 + n % 40));
-  r.Set(F::Department, "総務部");
-  r.Set(F::Comment, "コメント" + std::to_string(n));
-  r.Set(F::ImageName, "IMG" + std::to_string(n));
-  return r;
+  return testing_support::Exam(n)
+      .WithoutFindings()
+      .With(F::RecordNo, std::to_string(n))
+      .With(F::ExamDate, store::FormatDate(2006, 1 + (n - 1) / 28, (n - 1) % 28 + 1))
+      .With(F::PatientId, std::to_string(100000 + n))
+      .With(F::Age, std::to_string(20 + n % 60))
+      .With(F::HeartRate, std::to_string(60 + n % 40));
 }
 
 void WriteRecords(const testing_support::TempDrive& drive, const char* path,

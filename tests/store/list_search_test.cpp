@@ -444,9 +444,9 @@ TEST_F(ListTest, TwentyHitsOnTwoPagesCarryTheirDataFileNumbers) {
 }
 
 TEST(SearchHits, NumbersKeepEveryDigit) {
-  EXPECT_EQ(HitRecordNo(12), " 12");
-  EXPECT_EQ(HitRecordNo(99999), " 99999");
-  EXPECT_EQ(HitRecordNo(100000), "100000");
+  EXPECT_EQ(ExamRecordNo(12), " 12");
+  EXPECT_EQ(ExamRecordNo(99999), " 99999");
+  EXPECT_EQ(ExamRecordNo(100000), "100000");
 }
 
 TEST_F(ListTest, ASearchThatFailsPartWayLeavesNoResult) {

@@ -33,6 +33,16 @@ ExamBuilder& ExamBuilder::With(ExamField field, std::string_view value) {
   return *this;
 }
 
+ExamBuilder& ExamBuilder::WithoutFindings() {
+  for (int i = 0; i < 5; ++i) {
+    for (ExamField field :
+         {store::LeadSiteField(i), store::FindingField(i), store::ArrhythmiaField(i)}) {
+      record_.Set(field, "");
+    }
+  }
+  return *this;
+}
+
 PatientBuilder::PatientBuilder(std::string_view id) {
   const std::string text(id);
   record_.Set(PatientField::PatientId, text);

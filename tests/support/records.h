@@ -21,6 +21,8 @@ class ExamBuilder {
   // "所見<n>"; Arrhythmia5 "心房細動<n>"; ImageName "IMG<n>".
   explicit ExamBuilder(int n);
   ExamBuilder& With(store::ExamField field, std::string_view value);
+  // Lead sites, findings and arrhythmias all blank.
+  ExamBuilder& WithoutFindings();
   operator store::ExamRecord() const { return record_; }
   const store::ExamRecord& Record() const { return record_; }
   std::string Bytes() const { return std::string(record_.Bytes()); }

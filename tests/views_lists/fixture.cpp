@@ -4,23 +4,21 @@
 
 #include "store/text_format.h"
 
+#include "tests/support/records.h"
+
 namespace lists_test {
 
 using namespace store;
 
 ExamRecord Exam(int n, const std::string& name, const std::string& comment) {
-  ExamRecord r;
-  r.Set(ExamField::RecordNo, FormatNumber(n, "000000"));
-  r.Set(ExamField::ExamDate, "2004/01/" + FormatNumber(n % 28 + 1, "00"));
-  r.Set(ExamField::PatientId, FormatNumber(n, "000000"));
-  r.Set(ExamField::Name, name.empty() ? "患者" + std::to_string(n) : name);
-  r.Set(ExamField::Sex, n % 2 ? "M" : "F");
-  r.Set(ExamField::Age, std::to_string(20 + n % 50));
-  r.Set(ExamField::HeartRate, std::to_string(60 + n % 40));
-  r.Set(ExamField::Department, "総務部");
-  r.Set(ExamField::Comment, comment);
-  r.Set(ExamField::ImageName, "IMG" + std::to_string(n));
-  return r;
+  return testing_support::Exam(n)
+      .WithoutFindings()
+      .With(ExamField::ExamDate, "2004/01/" + FormatNumber(n % 28 + 1, "00"))
+      .With(ExamField::PatientId, FormatNumber(n, "000000"))
+      .With(ExamField::Name, name.empty() ? "患者" + std::to_string(n) : name)
+      .With(ExamField::Age, std::to_string(20 + n % 50))
+      .With(ExamField::HeartRate, std::to_string(60 + n % 40))
+      .With(ExamField::Comment, comment);
 }
 
 void DriveTest::WriteExams(const std::vector<ExamRecord>& records) {

@@ -89,6 +89,7 @@ Form1::Form1(store::Store& store, platform::Ui& ui, platform::Printer* printer, 
   // While a long operation runs, the windows open at its start take no input.
   new widgets::InputBlocker(store_, this);
   ConnectRegistrationCommands();
+  ConnectImageMenus();
 }
 
 void Form1::ConnectCommand(QAction* item, void (Form1::*command)()) {

@@ -182,6 +182,10 @@ class Form1 : public QMainWindow, public store::MainForm {
   // `exceptRecord` names it.
   bool ImageNameTaken(const std::string& imageName, int exceptRecord);
 
+  // The zoom window with the picture of an image file ("C:\VLN2\GAZOU\..."),
+  // titled with the name and date of CurrentRecord (image_menus.cpp).
+  void ShowZoomOfImageFile(const std::string& imageFile);
+
   // Leave checks, run when the focus has moved on from the field.
   void Text1_LostFocus(int index);  // 0: date check, 1: ID lookup
   void Text2_LostFocus();           // image name trimmed
@@ -241,6 +245,7 @@ class Form1 : public QMainWindow, public store::MainForm {
   void ConnectListMenus();  // 一覧, 検索, 一覧表示切替え (list_menus.cpp)
   void ConnectPatientMenus();  // 患者マスタ (patient_menus.cpp)
   void ConnectSortCommands();
+  void ConnectImageMenus();  // 拡大, 画像一覧 (image_menus.cpp)
   void RunSort(mainwin::SortOrder order);
   void OpenLookupWindow(LookupListWindow*& window, LookupListWindow* (*make)(Form1&));
 

@@ -105,6 +105,7 @@ class ListMenus : public QObject {
       lists_ = new ListViews(store_, ui_, &form_);
       lists_->showExamination = showExamination_;
       lists_->showWindow = [this](QWidget* view) { form_.ShowSecondaryWindow(view); };
+      lists_->showZoom = [this](const std::string& file) { form_.ShowZoomOfImageFile(file); };
       if (printer_ != nullptr) lists_->SetPrintRange([this] { PrintRangeDialog().Open(); });
     }
     return *lists_;

@@ -9,20 +9,33 @@
 namespace platform {
 
 QImage ReadPicture(FileSystem& fs, std::string_view path, int* error) {
-  auto fail = [error](int number) {
-    if (error != nullptr) *error = number;
-    return QImage();
-  };
-  if (error != nullptr) *error = kNoError;
+  return ReadPictureScaled(fs, path, QSize(), error);
+}
+
+QImage ReadPictureScaled(FileSystem& fs, std::string_view path, QSize box, int* error) {
   std::string bytes;
-  if (Status s = fs.ReadFile(path, bytes); !s.ok()) return fail(s.error);
-  QByteArray data(bytes.data(), static_cast<qsizetype>(bytes.size()));
+  if (Status s = fs.ReadFile(path, bytes); !s.ok()) {
+    if (error != nullptr) *error = s.error;
+    return QImage();
+  }
+  return DecodePictureScaled(bytes, box, error);
+}
+
+QImage DecodePictureScaled(const std::string& bytes, QSize box, int* error) {
+  if (error != nullptr) *error = kNoError;
+  QByteArray data = QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size()));
   QBuffer buffer(&data);
   buffer.open(QIODevice::ReadOnly);
   QImageReader reader(&buffer);
   reader.setDecideFormatFromContent(true);
+  if (box.isValid() && !box.isEmpty()) {
+    const QSize full = reader.size();
+    if (full.isValid() && (full.width() > box.width() || full.height() > box.height())) {
+      reader.setScaledSize(full.boundedTo(box));
+    }
+  }
   QImage picture = reader.read();
-  if (picture.isNull()) return fail(kInvalidPicture);
+  if (picture.isNull() && error != nullptr) *error = kInvalidPicture;
   return picture;
 }
 

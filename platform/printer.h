@@ -116,6 +116,10 @@ class Printer {
   std::string FontName;
   double FontSize = 10;
   bool FontBold = false;
+  // The paper orientation of the documents started next: as the printer is
+  // set up (its properties dialog), or one the page's layout needs.
+  enum class Orientation { AsSet, Portrait, Landscape };
+  Orientation PageOrientation = Orientation::AsSet;
 };
 
 // After a print command to the PDF printer: tells the user where the file

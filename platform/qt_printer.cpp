@@ -200,6 +200,10 @@ Status QtPrinter::EnsurePage() {
     }
   }
   printer_ = MakePrinter(current_);
+  if (PageOrientation != Orientation::AsSet) {
+    printer_->setPageOrientation(PageOrientation == Orientation::Landscape ? QPageLayout::Landscape
+                                                                           : QPageLayout::Portrait);
+  }
   printer_->setDocName(jobTitle_.empty() ? QStringLiteral("Velunor2.0") : Q(jobTitle_));
   if (IsPdf()) printer_->setOutputFileName(pdfPath_);
   painter_ = std::make_unique<QPainter>();

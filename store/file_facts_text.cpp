@@ -26,4 +26,18 @@ std::string KilobyteText(std::uint64_t length) {
   return FormatNumber(static_cast<double>(length) / 1024.0, "####") + "Kﾊﾞｲﾄ";
 }
 
+std::string DetailSizeText(std::uint64_t length) {
+  if (length < 1024) return {};
+  const bool megabytes = length >= 1024000;
+  const double value = static_cast<double>(length) / (megabytes ? 1024000.0 : 1024.0);
+  const auto hundredths = static_cast<std::uint64_t>(value * 100.0 + 0.5);
+  std::string text = " " + std::to_string(hundredths / 100);
+  if (const std::uint64_t fraction = hundredths % 100; fraction != 0) {
+    text += '.';
+    text += static_cast<char>('0' + fraction / 10);
+    if (fraction % 10 != 0) text += static_cast<char>('0' + fraction % 10);
+  }
+  return text + (megabytes ? "Mﾊﾞｲﾄ" : "Kﾊﾞｲﾄ");
+}
+
 }  // namespace store

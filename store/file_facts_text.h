@@ -16,4 +16,11 @@ std::string AttributeText(int attributes);
 // 300 bytes -> "Kﾊﾞｲﾄ", 1,023 -> "1Kﾊﾞｲﾄ", 2,048 -> "2Kﾊﾞｲﾄ".
 std::string KilobyteText(std::uint64_t length);
 
+// A file's size as the detail view shows it: nothing below 1,024 bytes;
+// bytes / 1,024 followed by "Kﾊﾞｲﾄ" below 1,024,000 bytes; from there bytes /
+// 1,024,000 followed by "Mﾊﾞｲﾄ". The number is rounded to two decimals and
+// written after one blank without trailing zeros: 2,048 -> " 2Kﾊﾞｲﾄ",
+// 1,536,000 -> " 1.5Mﾊﾞｲﾄ".
+std::string DetailSizeText(std::uint64_t length);
+
 }  // namespace store

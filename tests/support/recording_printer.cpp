@@ -19,7 +19,7 @@ void RecordingPrinter::ShowProperties(std::string_view deviceName) {
 }
 
 void RecordingPrinter::BeginJob(std::string_view title) {
-  jobs.push_back(Job{std::string(title), current, false});
+  jobs.push_back(Job{std::string(title), current, false, PageOrientation});
 }
 
 platform::JobResult RecordingPrinter::EndJob() {

@@ -33,6 +33,7 @@ class RecordingPrinter : public platform::Printer {
     std::string title;
     std::string device;
     bool ended = false;
+    Orientation orientation = Orientation::AsSet;  // when the command began
   };
 
   std::vector<std::string> PrinterNames() override { return names; }

@@ -1,0 +1,224 @@
+// The image list over a large data file: drawing a page of six pictures and
+// stepping to the next, against decoding six of the same pictures at full
+// size (the floor), and the memory held while paging through 200 pages.
+//
+// 100,000 examinations (argument 1), one in ten with a picture of about 2 MB
+// (argument 2, bytes): the walk skips nine records for every picture. The
+// picture files are hard links to one JPEG, so the disk holds it once; the
+// walk lists the folder's 10,000 names and each drawn cell reads its 2 MB
+// file through the store's file system (from the page cache, as on a
+// machine that has shown the list before) and decodes it.
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QBuffer>
+#include <QFile>
+#include <QImageReader>
+#include <QLabel>
+#include <QPushButton>
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "bench/ecg/ecg_picture.h"
+#include "bench/generator/generator.h"
+#include "platform/file_system.h"
+#include "platform/pictures.h"
+#include "store/image_pages.h"
+#include "store/store.h"
+#include "views/images/form8.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+
+long RssKb() {
+  std::ifstream statm("/proc/self/statm");
+  long pages = 0, resident = 0;
+  statm >> pages >> resident;
+  return resident * (::sysconf(_SC_PAGESIZE) / 1024);
+}
+
+fs::path TempRoot() {
+  std::string pattern = (fs::temp_directory_path() / "velunor-images-bench-XXXXXX").string();
+  if (::mkdtemp(pattern.data()) == nullptr) std::exit(1);
+  return pattern;
+}
+
+// A JPEG of about `bytes` bytes: an ECG recording as a large scan.
+QByteArray LargeJpeg(std::size_t bytes, QSize& size) {
+  int width = 2400;
+  QByteArray data;
+  for (int attempt = 0; attempt < 8; ++attempt) {
+    const int height = width * 548 / 800;
+    const QImage picture = bench::EcgPicture(7, QStringLiteral("E0000001"), width, height);
+    data.clear();
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::WriteOnly);
+    picture.save(&buffer, "JPG", 92);
+    size = picture.size();
+    if (static_cast<std::size_t>(data.size()) >= bytes) break;
+    width = static_cast<int>(width * std::sqrt(static_cast<double>(bytes) / data.size()) * 1.05);
+  }
+  return data;
+}
+
+double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v.empty() ? 0 : v[v.size() / 2];
+}
+
+// A platform::Ui that answers every box with OK and counts them.
+class QuietUi : public platform::Ui {
+ public:
+  int MsgBox(std::string_view, int = platform::kOkOnly,
+             std::string_view = platform::kAppTitle) override {
+    ++boxes;
+    return platform::kAnswerOk;
+  }
+  void DoEvents() override {}
+  void SetBusyCursor(bool) override {}
+  int boxes = 0;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type != QtDebugMsg && type != QtInfoMsg && !message.contains(QStringLiteral("XDG_"))) {
+      std::fprintf(stderr, "%s\n", qPrintable(message));
+    }
+  });
+  QApplication app(argc, argv);
+  const int exams = argc > 1 ? std::atoi(argv[1]) : 100000;
+  const std::size_t pictureBytes = argc > 2 ? std::strtoull(argv[2], nullptr, 10) : 2000000;
+  constexpr int kEvery = 10;
+  constexpr int kSteps = 200;
+
+  const fs::path root = TempRoot();
+  bench::DriveSize size;
+  size.exams = exams;
+  size.patients = std::min(exams, 20000);
+  const std::vector<std::string> names = bench::GenerateDrive(root, size);
+  QSize full;
+  const QByteArray jpeg = LargeJpeg(pictureBytes, full);
+  const fs::path gazou = root / "VLN2" / "GAZOU";
+  fs::create_directories(gazou);
+  const fs::path original = root / "original.jpg";
+  {
+    QFile out(QString::fromStdString(original.string()));
+    out.open(QIODevice::WriteOnly);
+    out.write(jpeg);
+  }
+  int pictures = 0;
+  for (int n = kEvery; n <= exams; n += kEvery) {
+    fs::create_hard_link(original, gazou / (names[n - 1] + ".jpg"));
+    ++pictures;
+  }
+  std::printf("examinations=%d pictures=%d (every %dth) picture=%lld bytes %dx%d\n", exams,
+              pictures, kEvery, static_cast<long long>(jpeg.size()), full.width(), full.height());
+
+  // Floor: six of the pictures decoded at full size, read from their files.
+  std::vector<double> floors;
+  for (int round = 0; round < 5; ++round) {
+    const Clock::time_point start = Clock::now();
+    for (int i = 1; i <= 6; ++i) {
+      QFile file(QString::fromStdString((gazou / (names[i * kEvery - 1] + ".jpg")).string()));
+      file.open(QIODevice::ReadOnly);
+      QByteArray bytes = file.readAll();
+      QBuffer buffer(&bytes);
+      buffer.open(QIODevice::ReadOnly);
+      if (QImageReader(&buffer).read().isNull()) return 1;
+    }
+    floors.push_back(Ms(Clock::now() - start));
+  }
+  const double floor = Median(floors);
+
+  platform::PosixFileSystem files{platform::DataDrive(root)};
+  // One picture decoded at a cell's size, as a cell draws it.
+  std::vector<double> scaled;
+  for (int round = 0; round < 12; ++round) {
+    const Clock::time_point start = Clock::now();
+    const QImage cellPicture = platform::ReadPictureScaled(
+        files, "C:\\VLN2\\GAZOU\\" + names[kEvery - 1] + ".jpg", QSize(321, 161));
+    if (cellPicture.isNull()) return 1;
+    scaled.push_back(Ms(Clock::now() - start));
+  }
+  store::Store store(files);
+  if (!store.StartUp().ok()) return 1;
+
+  // The walk alone: the records read and the folder listed, nothing decoded.
+  std::vector<double> walks;
+  {
+    std::int32_t start = 1;
+    std::vector<store::ImageCell> cells;
+    for (int i = 0; i < 50; ++i) {
+      const Clock::time_point t0 = Clock::now();
+      if (!store::WalkImagePage(store, start, cells).ok()) return 1;
+      walks.push_back(Ms(Clock::now() - t0));
+      start += 1;
+    }
+  }
+
+  QuietUi ui;
+  Form8 form(store, ui);
+  const Clock::time_point openStart = Clock::now();
+  form.Open();
+  const double open = Ms(Clock::now() - openStart);
+  QApplication::processEvents();
+  const long rssStart = RssKb();
+
+  std::vector<double> steps;
+  long rss50 = 0, rss100 = 0;
+  for (int i = 1; i <= kSteps; ++i) {
+    const Clock::time_point t0 = Clock::now();
+    form.Command1_Click();
+    steps.push_back(Ms(Clock::now() - t0));
+    QApplication::processEvents();
+    if (i == 50) rss50 = RssKb();
+    if (i == 100) rss100 = RssKb();
+  }
+  const long rssEnd = RssKb();
+  // The drawing alone, without the window's own steps around it.
+  std::vector<double> bare;
+  for (int i = 0; i < 30; ++i) {
+    form.SearchStart += 1;
+    const Clock::time_point t0 = Clock::now();
+    store::ClearImageCells(form);
+    if (!store::ShowImagePage(store, form, form.SearchStart).ok()) return 1;
+    bare.push_back(Ms(Clock::now() - t0));
+  }
+  std::printf("ShowImagePage alone: median %.1f ms\n", Median(bare));
+  const bool filled = !form.Image1[5]->pixmap().isNull();
+  const QSize cell = form.Image1[0]->pixmap().size();
+
+  std::printf("floor: six pictures decoded at full size      %8.1f ms\n", floor);
+  std::printf("one picture decoded at a cell's size            %8.1f ms (median of 12)\n",
+              Median(scaled));
+  std::printf("walk of one page (60 records, folder listed)   %8.1f ms (median of 50)\n",
+              Median(walks));
+  std::printf("first page drawn (open)                        %8.1f ms  ratio %.2f\n", open,
+              open / floor);
+  std::printf("next page drawn: median %.1f ms, max %.1f ms    ratio %.2f (median / floor)\n",
+              Median(steps), *std::max_element(steps.begin(), steps.end()), Median(steps) / floor);
+  std::printf("cells decoded at %dx%d; last page full: %s; position %d after %d steps\n",
+              cell.width(), cell.height(), filled ? "yes" : "no", form.SearchStart, kSteps);
+  std::printf("RSS: after first page %ld KB, step 50 %ld KB, step 100 %ld KB, step 200 %ld KB\n",
+              rssStart, rss50, rss100, rssEnd);
+  std::printf("boxes shown: %d\n", ui.boxes);
+  store.CloseAllFiles();
+  std::error_code ec;
+  fs::remove_all(root, ec);
+  return 0;
+}

@@ -126,10 +126,14 @@ void PrintRecord(Store& store, platform::Ui& ui, platform::Printer& printer,
   RecordPage page = request.page ? request.page() : RecordPage{};
   page.commentText = std::move(commentText);
   (void)printer.SetCurrentPrinter(request.printerName);
+  // The page is laid out for A4 portrait, whatever the printer was last set
+  // to (the zoom window's landscape print may have set it so).
+  printer.PageOrientation = platform::Printer::Orientation::Portrait;
   printer.BeginJob("心電図_" + FileDate(page.examDate) + "_ID" + Trimmed(page.patientId) + "_No" +
                    std::to_string(n));
   PrintRecordPage(printer, page);
   const platform::JobResult result = printer.EndJob();
+  printer.PageOrientation = platform::Printer::Orientation::AsSet;
   ui.SetBusyCursor(false);
   platform::ShowPdfFile(ui, result);
 }

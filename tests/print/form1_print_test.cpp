@@ -72,11 +72,14 @@ TEST_F(Form1PrintTest, PrintsTheFormAsShownWithTheStoredCommentOnTheCurrentPrint
   f.Text3->setPlainText(QStringLiteral("画面だけのコメント"));
   f.Combo5[4]->setEditText(QStringLiteral(" 期外収縮 "));
 
+  // Left in landscape by an earlier print of the zoom window.
+  fx.printer.PageOrientation = platform::Printer::Orientation::Landscape;
   AnswerYesTwice();
   f.D_insatu->trigger();
 
   ASSERT_EQ(fx.printer.jobs.size(), 1u);
   EXPECT_EQ(fx.printer.jobs[0].device, f.CurrentPrinter().toStdString());
+  EXPECT_EQ(fx.printer.jobs[0].orientation, platform::Printer::Orientation::Portrait);
   EXPECT_EQ(fx.printer.TextAt(1, 5, 5), "検査日: 2006/01/03");
   EXPECT_EQ(fx.printer.TextAt(1, 5, 7), "ID  : 100003");
   EXPECT_EQ(fx.printer.TextAt(1, 5, 9), "氏名: 書き換え");

@@ -289,15 +289,17 @@ shot_patient_search() {
   local id
   id=$(window '患者マスタ/検索')
   focus "$id"
-  xdotool key shift+Tab Down
+  # Back from the chart-number box to the last option (ﾖﾐｶﾀ), up to 氏名,
+  # and the space bar chooses it.
+  xdotool key shift+Tab Up space
   sleep 0.3
   xdotool type '佐藤'
   shot patient_search "$id"
   xdotool key Escape
   sleep 0.3
 }
-# 一括登録 (Ctrl+L) with two new patients typed in; closed without
-# registering them (閉じる).
+# 一括登録 (Ctrl+L) with a new patient typed into the first row; closed
+# without registering it (閉じる).
 shot_patient_bulk() {
   focus "$main"
   xdotool key ctrl+l
@@ -312,7 +314,7 @@ shot_patient_bulk() {
   xdotool key Tab F
   xdotool key Tab
   xdotool type 1980/4/1
-  xdotool key Tab Tab
+  xdotool key Tab Down Tab
   sleep 0.3
   shot patient_bulk
   xdotool key alt+e

@@ -25,7 +25,8 @@ done
 mkdir -p "$out"
 
 SHOTS=(main calendar image_dialog department lead_site finding arrhythmia search list_view1
-       list_view2 print_range first_start sort_progress sort_missing)
+       list_view2 print_range zoom image_list detail patient_register patient_list
+       patient_search patient_bulk first_start sort_progress sort_missing)
 # VELUNOR_SHOTS="main calendar" takes only those.
 [ -n "${VELUNOR_SHOTS:-}" ] && read -r -a SHOTS <<<"$VELUNOR_SHOTS"
 
@@ -195,6 +196,129 @@ shot_print_range() {
   xdotool key alt+e
   sleep 0.3
   list1="" list2=""
+}
+# 拡大 (Ctrl+D) of the picture on the main window, with the crosshair over
+# it; closed again (閉じる).
+shot_zoom() {
+  focus "$main"
+  xdotool key ctrl+d
+  local id
+  id=$(window '画像/拡大')
+  focus "$id"
+  local WIDTH HEIGHT
+  eval "$(xdotool getwindowgeometry --shell "$id" | grep -E '^(WIDTH|HEIGHT)=')"
+  xdotool mousemove --window "$id" $((WIDTH * 45 / 100)) $((HEIGHT * 40 / 100))
+  sleep 0.3
+  xdotool mousemove_relative 3 2
+  shot zoom "$id"
+  xdotool mousemove 0 0
+  xdotool key alt+e
+  sleep 0.3
+}
+# 画像一覧 (Ctrl+R): the first six pictures, left open for the detail view.
+shot_image_list() {
+  focus "$main"
+  xdotool key ctrl+r
+  images=$(window '画像一覧')
+  focus "$images"
+  shot image_list
+}
+# A click on the first picture of the image list: the detail view of that
+# examination. Both closed again.
+shot_detail() {
+  [ -n "${images:-}" ] || { focus "$main"; xdotool key ctrl+r; images=$(window '画像一覧'); }
+  focus "$images"
+  # The list is drawn at the design size 960 x 704 scaled to the window,
+  # centred across and at the top; the first picture's middle is (328, 88).
+  local WIDTH HEIGHT scale
+  eval "$(xdotool getwindowgeometry --shell "$images" | grep -E '^(WIDTH|HEIGHT)=')"
+  scale=$(awk -v w="$WIDTH" -v h="$HEIGHT" \
+    'BEGIN { s = w / 960; if (h / 704 < s) s = h / 704; print int(s * 100) / 100 }')
+  read -r x y < <(awk -v w="$WIDTH" -v s="$scale" \
+    'BEGIN { printf "%d %d\n", (w - 960 * s) / 2 + 328 * s, 88 * s }')
+  xdotool mousemove --window "$images" "$x" "$y" click 1
+  local id
+  id=$(window '詳細表示')
+  xdotool mousemove 0 0
+  focus "$id"
+  shot detail "$id"
+  xdotool key Escape
+  sleep 0.3
+  focus "$images"
+  xdotool key Escape
+  sleep 0.3
+  images=""
+}
+# The ID of the patient in record $1 of the demonstration master.
+patient_id() {
+  local master
+  master=$(find "$home" -iname KANJYA.MASTA | head -n 1)
+  dd if="$master" bs=1 skip=$((($1 - 1) * 127 + 10)) count=6 status=none
+}
+# 新規登録 (Ctrl+O) with the ID of a stored patient typed in: leaving the ID
+# box shows that patient. Closed again (閉じる).
+shot_patient_register() {
+  focus "$main"
+  xdotool key ctrl+o
+  local id
+  id=$(window '患者マスタ/新規登録')
+  focus "$id"
+  xdotool type "$(patient_id 12 | sed 's/^0*//')"
+  xdotool key Tab
+  sleep 0.3
+  shot patient_register
+  xdotool key alt+e
+  sleep 0.3
+}
+# 一覧 (Ctrl+B): the whole master, fifteen to a page. Closed again.
+shot_patient_list() {
+  focus "$main"
+  xdotool key ctrl+b
+  local id
+  id=$(window '患者マスタ/一覧')
+  focus "$id"
+  shot patient_list
+  xdotool key alt+e
+  sleep 0.3
+}
+# 検索 (Ctrl+C) by name (氏名, the option below カルテNO) with a surname
+# typed in; put away again (ｷｬﾝｾﾙ).
+shot_patient_search() {
+  focus "$main"
+  xdotool key ctrl+c
+  local id
+  id=$(window '患者マスタ/検索')
+  focus "$id"
+  # Back from the chart-number box to the last option (ﾖﾐｶﾀ), up to 氏名,
+  # and the space bar chooses it.
+  xdotool key shift+Tab Up space
+  sleep 0.3
+  xdotool type '佐藤'
+  shot patient_search "$id"
+  xdotool key Escape
+  sleep 0.3
+}
+# 一括登録 (Ctrl+L) with a new patient typed into the first row; closed
+# without registering it (閉じる).
+shot_patient_bulk() {
+  focus "$main"
+  xdotool key ctrl+l
+  local id
+  id=$(window '患者マスタ/一括登録')
+  focus "$id"
+  xdotool type 990001
+  xdotool key Tab
+  xdotool type '見本　花子'
+  xdotool key Tab
+  xdotool type 'ﾐﾎﾝ ﾊﾅｺ'
+  xdotool key Tab F
+  xdotool key Tab
+  xdotool type 1980/4/1
+  xdotool key Tab Down Tab
+  sleep 0.3
+  shot patient_bulk
+  xdotool key alt+e
+  sleep 0.3
 }
 # A fresh, empty drive: the hint about the built-in vocabularies.
 shot_first_start() {

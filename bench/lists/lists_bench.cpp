@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "bench/generator/generator.h"
+#include "bench/support/floors.h"
 #include "platform/progress.h"
 #include "platform/ui.h"
 #include "store/forms/list_pages.h"
@@ -34,35 +35,11 @@
 namespace {
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
+using bench::Best;
+using bench::Check;
+using bench::RawRead;
+using bench::Seconds;
 constexpr int kExams = 100000;
-
-double Best(int runs, const std::function<void()>& body) {
-  double best = 1e30;
-  for (int i = 0; i < runs; ++i) {
-    const auto start = Clock::now();
-    body();
-    best = std::min(best, std::chrono::duration<double>(Clock::now() - start).count());
-  }
-  return best;
-}
-
-void Check(bool ok, const char* what) {
-  if (!ok) {
-    std::fprintf(stderr, "failed: %s\n", what);
-    std::exit(1);
-  }
-}
-
-std::size_t RawRead(const fs::path& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY);
-  Check(fd >= 0, "open");
-  std::vector<char> buffer(64 * 1024);
-  std::size_t total = 0;
-  for (ssize_t got; (got = ::read(fd, buffer.data(), buffer.size())) > 0;) total += got;
-  ::close(fd);
-  return total;
-}
 
 // One write of `bytes` bytes in 1 MiB pieces, as a file of hits would be.
 void RawWrite(const fs::path& path, std::size_t bytes) {
@@ -75,18 +52,6 @@ void RawWrite(const fs::path& path, std::size_t bytes) {
     done += n;
   }
   ::close(fd);
-}
-
-void RawCopy(const fs::path& from, const fs::path& to) {
-  const int in = ::open(from.c_str(), O_RDONLY);
-  const int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  Check(in >= 0 && out >= 0, "open for copy");
-  std::vector<char> buffer(1024 * 1024);
-  for (ssize_t got; (got = ::read(in, buffer.data(), buffer.size())) > 0;) {
-    Check(::write(out, buffer.data(), static_cast<std::size_t>(got)) == got, "write");
-  }
-  ::close(in);
-  ::close(out);
 }
 
 // The searched fields of the generated drive reshaped to the mix a search is
@@ -201,7 +166,7 @@ int main(int argc, char** argv) {
     lists.ShowFirstPage();
   });
   Check(s.ListCount == kExams, "list count");
-  const double copyFloor = Best(5, [&] { RawCopy(dataFile, scratch); });
+  const double copyFloor = Best(5, [&] { bench::RawCopy(dataFile, scratch, false); });
   std::printf(
       "一覧 (copy, count, page 1)               %8.2f ms   copy  %8.2f ms   ratio %5.2f   "
       "(goal <= 1.5)\n",
@@ -246,8 +211,9 @@ int main(int argc, char** argv) {
               jump * 1e3 / steps);
   std::printf("page step, next page, view painted       %8.3f ms per step   (goal < 5)\n",
               painted * 1e3 / steps);
-  std::printf("   the window repainted whole, unchanged %8.3f ms per step   step above it %6.3f ms\n",
-              repaint * 1e3 / steps, (painted - repaint) * 1e3 / steps);
+  std::printf(
+      "   the window repainted whole, unchanged %8.3f ms per step   step above it %6.3f ms\n",
+      repaint * 1e3 / steps, (painted - repaint) * 1e3 / steps);
 
   s.CloseAllFiles();
   fs::remove_all(root);

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "bench/generator/generator.h"
+#include "bench/support/floors.h"
 #include "platform/file_system.h"
 #include "platform/progress.h"
 #include "platform/ui.h"
@@ -29,46 +30,11 @@
 namespace {
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
-
-double Seconds(const std::function<void()>& body) {
-  const auto start = Clock::now();
-  body();
-  return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-void Check(bool ok, const char* what) {
-  if (!ok) {
-    std::fprintf(stderr, "failed: %s\n", what);
-    std::exit(1);
-  }
-}
-
-std::size_t RawRead(const fs::path& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY);
-  Check(fd >= 0, "open");
-  std::vector<char> buffer(64 * 1024);
-  std::size_t total = 0;
-  for (ssize_t got; (got = ::read(fd, buffer.data(), buffer.size())) > 0;) {
-    total += static_cast<std::size_t>(got);
-  }
-  ::close(fd);
-  return total;
-}
-
-// A copy of the file, forced to the disk like a rebuild's staging file.
-void RawCopy(const fs::path& from, const fs::path& to) {
-  const int in = ::open(from.c_str(), O_RDONLY);
-  const int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  Check(in >= 0 && out >= 0, "open for copy");
-  std::vector<char> buffer(64 * 1024);
-  for (ssize_t got; (got = ::read(in, buffer.data(), buffer.size())) > 0;) {
-    Check(::write(out, buffer.data(), static_cast<std::size_t>(got)) == got, "write");
-  }
-  Check(::fsync(out) == 0, "fsync");
-  ::close(in);
-  ::close(out);
-}
+using bench::Best;
+using bench::Clock;
+using bench::Check;
+using bench::RawRead;
+using bench::Seconds;
 
 // Answers Yes to the sort's question; shows nothing.
 class YesUi : public platform::Ui {
@@ -126,7 +92,7 @@ int main(int argc, char** argv) {
   added.Set(store::PatientField::Name, "新規患者");
   double insert = 1e30, copyFloor = 1e30;
   for (int i = 0; i < runs; ++i) {
-    copyFloor = std::min(copyFloor, Seconds([&] { RawCopy(master, copy); }));
+    copyFloor = std::min(copyFloor, Seconds([&] { bench::RawCopy(master, copy, true); }));
     store::PatientRegistration r;
     insert = std::min(insert, Seconds([&] { r = store::RegisterPatient(s, added, &progress); }));
     Check(r.result.ok() && !r.overwritten, "insert");
@@ -190,7 +156,7 @@ int main(int argc, char** argv) {
     Check(s.OpenAllFiles().ok(), "reopen");
     resortFloor = std::min(resortFloor, Seconds([&] {
                              RawRead(master);
-                             RawCopy(master, copy);
+                             bench::RawCopy(master, copy, true);
                            }));
     store::SortOutcome outcome{};
     MarkingProgress marking;

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "bench/generator/generator.h"
+#include "bench/support/floors.h"
 #include "store/rebuilds.h"
 #include "store/store.h"
 #include "store/text_format.h"
@@ -21,50 +22,10 @@
 namespace {
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
-
-// Best of `runs` wall times, in seconds.
-double Best(int runs, const std::function<void()>& body) {
-  double best = 1e30;
-  for (int i = 0; i < runs; ++i) {
-    const auto start = Clock::now();
-    body();
-    best = std::min(best, std::chrono::duration<double>(Clock::now() - start).count());
-  }
-  return best;
-}
-
-void Check(bool ok, const char* what) {
-  if (!ok) {
-    std::fprintf(stderr, "failed: %s\n", what);
-    std::exit(1);
-  }
-}
-
-// The floor of a sequential read: the file in 64 KiB reads, nothing else.
-std::size_t RawRead(const fs::path& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY);
-  Check(fd >= 0, "open");
-  std::vector<char> buffer(64 * 1024);
-  std::size_t total = 0;
-  for (ssize_t got; (got = ::read(fd, buffer.data(), buffer.size())) > 0;) total += got;
-  ::close(fd);
-  return total;
-}
-
-// The floor of a rebuild: a plain copy, flushed to disk like the rebuild.
-void RawCopy(const fs::path& from, const fs::path& to) {
-  const int in = ::open(from.c_str(), O_RDONLY);
-  const int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  Check(in >= 0 && out >= 0, "open for copy");
-  std::vector<char> buffer(64 * 1024);
-  for (ssize_t got; (got = ::read(in, buffer.data(), buffer.size())) > 0;) {
-    Check(::write(out, buffer.data(), static_cast<std::size_t>(got)) == got, "write");
-  }
-  Check(::fsync(out) == 0, "fsync");
-  ::close(in);
-  ::close(out);
-}
+using bench::Best;
+using bench::Check;
+using bench::RawRead;
+using bench::Seconds;
 
 // Opening and sizing the seven files without the store.
 void RawOpenAndCount(const platform::DataDrive& drive) {
@@ -136,7 +97,7 @@ void BenchDrive(int exams, const fs::path& root) {
         static_cast<double>(probes.size()) / static_cast<double>(ids.size()), ids.size());
 
     const fs::path copy = root / "copy.ekg";
-    const double copyFloor = Best(3, [&] { RawCopy(dataFile, copy); });
+    const double copyFloor = Best(3, [&] { bench::RawCopy(dataFile, copy, true); });
     fs::remove(copy);
     const double rebuild = Best(1, [&] {
       Check(store::DeleteAndRenumber(s, store::Staging::WorkFile, 1).ok(), "rebuild");
@@ -154,7 +115,7 @@ void BenchDrive(int exams, const fs::path& root) {
 
     const fs::path masterFile = files.HostPath(store::kMasterFile);
     const fs::path masterCopy = root / "copy.masta";
-    const double masterFloor = Best(3, [&] { RawCopy(masterFile, masterCopy); });
+    const double masterFloor = Best(3, [&] { bench::RawCopy(masterFile, masterCopy, true); });
     fs::remove(masterCopy);
     // A new ID in the middle of the master.
     Check(s.MasterFileNo->Read(s.PatientCount / 2, s.PatientBuffer).ok(), "master read");

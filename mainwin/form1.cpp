@@ -28,6 +28,7 @@
 #include "widgets/form_setup.h"
 #include "widgets/leave_checks.h"
 #include "widgets/menu_shortcuts.h"
+#include "widgets/record_layout.h"
 #include "widgets/twips.h"
 
 using platform::Q;
@@ -186,29 +187,10 @@ void Form1::BuildControls() {
   Slider1->setTickPosition(QSlider::TicksBelow);
   Slider1->setRange(0, 1);
 
-  Label12 = Caption(client, "ファイルＮＯ", Twips(10320, 5070, 1500, 300), "Label12");
-  Label14 = Caption(client, "", Twips(11880, 5010, 2400, 360), "Label14");
-  {
-    Label14->setFont(widgets::FormFont(12, true));
-    QPalette p = Label14->palette();
-    p.setColor(QPalette::WindowText, Qt::red);
-    Label14->setPalette(p);
-  }
-
-  Frame2 = new QGroupBox(QStringLiteral("画像情報"), client);
-  Frame2->setObjectName(QStringLiteral("Frame2"));
-  Frame2->setGeometry(Twips(10080, 5400, 5175, 3015));
-  const char* factCaptions[5] = {"更新日時", "属性", "ファイル名", "ﾌｧｲﾙｻｲｽﾞ", "ﾌｧｲﾙﾀｲﾌﾟ"};
-  for (int i = 0; i < 5; ++i) {
-    const int top = 420 + 500 * i;
-    Caption(Frame2, factCaptions[i], Twips(150, top, 1350, 300),
-            QStringLiteral("Label19Caption_%1").arg(i).toUtf8().constData());
-    Label19[i] = new QLabel(Frame2);
-    Label19[i]->setObjectName(QStringLiteral("Label19_%1").arg(i));
-    Label19[i]->setGeometry(Twips(1560, top, 3450, 300));
-    Label19[i]->setFrameShape(QFrame::Panel);
-    Label19[i]->setFrameShadow(QFrame::Sunken);
-  }
+  const widgets::RecordNumber number = widgets::RecordNumberLabels(client);
+  Label12 = number.caption;
+  Label14 = number.number;
+  Frame2 = widgets::ImageFactsFrame(client, Label19);
 
   Caption(client, "(使用プリンター)", Twips(10200, 8700, 3000, 270), "Label24");
   Combo6 = new QComboBox(client);

@@ -22,6 +22,7 @@
 #include "store/record_page.h"
 #include "store/text_format.h"
 #include "widgets/form_setup.h"
+#include "widgets/record_layout.h"
 #include "widgets/twips.h"
 
 using platform::Q;
@@ -150,28 +151,10 @@ void Form9::BuildControls(QWidget* client) {
   Command1->setObjectName(QStringLiteral("Command1"));
   Command1->setGeometry(Twips(12720, 3840, 2175, 555));
 
-  Label12 =
-      Caption(client, "ファイルＮＯ", Twips(10320, 5070, 1500, 300), QStringLiteral("Label12"));
-  Label14 = Caption(client, "", Twips(11880, 5010, 2400, 360), QStringLiteral("Label14"));
-  Label14->setFont(widgets::FormFont(12, true));
-  QPalette red = Label14->palette();
-  red.setColor(QPalette::WindowText, Qt::red);
-  Label14->setPalette(red);
-
-  Frame2 = new QGroupBox(QStringLiteral("画像情報"), client);
-  Frame2->setObjectName(QStringLiteral("Frame2"));
-  Frame2->setGeometry(Twips(10080, 5400, 5175, 3015));
-  const char* factCaptions[5] = {"更新日時", "属性", "ファイル名", "ﾌｧｲﾙｻｲｽﾞ", "ﾌｧｲﾙﾀｲﾌﾟ"};
-  for (int i = 0; i < 5; ++i) {
-    const int top = 420 + 500 * i;
-    Caption(Frame2, factCaptions[i], Twips(150, top, 1350, 300),
-            QStringLiteral("Label19Caption_%1").arg(i));
-    Label19[i] = new QLabel(Frame2);
-    Label19[i]->setObjectName(QStringLiteral("Label19_%1").arg(i));
-    Label19[i]->setGeometry(Twips(1560, top, 3450, 300));
-    Label19[i]->setFrameShape(QFrame::Panel);
-    Label19[i]->setFrameShadow(QFrame::Sunken);
-  }
+  const widgets::RecordNumber number = widgets::RecordNumberLabels(client);
+  Label12 = number.caption;
+  Label14 = number.number;
+  Frame2 = widgets::ImageFactsFrame(client, Label19);
 
   Caption(client, "保存用画像名", Twips(10320, 9600, 2400, 270), QStringLiteral("Label20"));
   Caption(client, "(半角英数字10文字)", Twips(10320, 9900, 3000, 270), QStringLiteral("Label21"));

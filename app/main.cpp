@@ -4,7 +4,7 @@
 
 #include "app/first_start.h"
 #include "app/options.h"
-#include "mainwin/form1.h"
+#include "mainwin/main_window.h"
 #include "platform/drive.h"
 #include "platform/drive_lock.h"
 #include "platform/file_system.h"

@@ -5,9 +5,9 @@
 #include <QComboBox>
 #include <QLineEdit>
 
-#include "mainwin/form1.h"
+#include "mainwin/main_window.h"
 #include "platform/qt_text.h"
-#include "store/forms/entry_rules.h"
+#include "forms/entry_rules.h"
 #include "store/text_format.h"
 #include "widgets/leave_checks.h"
 

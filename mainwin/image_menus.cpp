@@ -5,7 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 
-#include "mainwin/form1.h"
+#include "mainwin/main_window.h"
 #include "platform/qt_text.h"
 #include "store/text_format.h"
 #include "views/images/image_windows.h"

@@ -3,16 +3,16 @@
 #include <QAction>
 #include <QLineEdit>
 
-#include "mainwin/form1.h"
+#include "mainwin/main_window.h"
 #include "platform/qt_text.h"
 #include "store/list_pages.h"
 #include "store/long_operation.h"
-#include "views/dialog1.h"
-#include "views/dialog4.h"
-#include "views/form5.h"
+#include "views/search_dialog.h"
+#include "views/print_range_dialog.h"
+#include "views/list_view1.h"
 #include "views/list_views.h"
 #include "widgets/command_guard.h"
-#include "widgets/dialog2.h"
+#include "widgets/progress_window.h"
 
 namespace {
 

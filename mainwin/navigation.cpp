@@ -5,7 +5,7 @@
 #include <QPushButton>
 #include <QSlider>
 
-#include "mainwin/form1.h"
+#include "mainwin/main_window.h"
 
 void Form1::ShowNextRecord() {
   if (DataFileRefused(false)) return;

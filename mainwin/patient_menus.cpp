@@ -2,10 +2,10 @@
 // of its own above the main window.
 #include <QAction>
 
-#include "mainwin/form1.h"
+#include "mainwin/main_window.h"
 #include "patients/patient_windows.h"
 #include "widgets/command_guard.h"
-#include "widgets/dialog2.h"
+#include "widgets/progress_window.h"
 
 void Form1::ConnectPatientMenus() {
   auto* patients = new PatientWindows(store_, ui_, ProgressDialog(), this);

@@ -2,7 +2,7 @@
 #include <QLabel>
 #include <QLineEdit>
 
-#include "mainwin/form1.h"
+#include "mainwin/main_window.h"
 #include "platform/qt_printer.h"
 #include "platform/qt_text.h"
 #include "store/record_page.h"

@@ -14,18 +14,18 @@
 #include <system_error>
 #include <vector>
 
-#include "mainwin/form1.h"
+#include "mainwin/main_window.h"
 #include "platform/qt_text.h"
-#include "store/forms/entry_rules.h"
-#include "store/forms/image_facts.h"
-#include "store/forms/record_transfer.h"
+#include "forms/entry_rules.h"
+#include "forms/image_facts.h"
+#include "forms/record_transfer.h"
 #include "store/image_files.h"
 #include "store/long_operation.h"
 #include "store/rebuilds.h"
 #include "store/text_format.h"
-#include "views/dialog.h"
+#include "views/image_load_dialog.h"
 #include "widgets/command_guard.h"
-#include "widgets/dialog2.h"
+#include "widgets/progress_window.h"
 
 using platform::Q;
 using platform::S;

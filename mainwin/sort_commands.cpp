@@ -2,9 +2,9 @@
 #include <QLineEdit>
 #include <QSlider>
 
-#include "mainwin/form1.h"
+#include "mainwin/main_window.h"
 #include "store/long_operation.h"
-#include "widgets/dialog2.h"
+#include "widgets/progress_window.h"
 
 // 並べ替え: the data file in the order of the examination date or of the
 // patient ID, through the sort component.

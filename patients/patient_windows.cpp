@@ -4,10 +4,10 @@
 #include <QWidget>
 #include <algorithm>
 
-#include "patients/dialog3.h"
-#include "patients/form10.h"
-#include "patients/form11.h"
-#include "patients/form12.h"
+#include "patients/patient_search_dialog.h"
+#include "patients/patient_form.h"
+#include "patients/patient_list.h"
+#include "patients/bulk_registration.h"
 #include "store/list_pages.h"
 #include "store/long_operation.h"
 #include "store/patients.h"

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/progress.h"
+#include "store/pager.h"
 #include "store/records.h"
 #include "store/store.h"
 
@@ -14,13 +15,13 @@ namespace store {
 // lists (list views 1 and 2) page through the working file "TEMP.DATA", the
 // patient list through the patient scratch file "KARIKAN.DATA". This is the
 // page arithmetic on the store's page state and the reading of a page; the
-// routines that put a page into a window's rows are in store/forms/list_pages.h.
+// routines that put a page into a window's rows are in forms/list_pages.h.
 //
 // Invariants of the examination lists after every page operation:
 // PageFirst = PageIndex x 15 + 1 and PageNumber = PageIndex + 1; the same of
 // the patient list with SearchStart, PatientPageIndex and PatientPageNumber.
 
-inline constexpr int kRowsPerPage = 15;
+
 
 // Pages of a list of `count` records: count / 15 rounded up (0 for none).
 std::int32_t PagesFor(std::int32_t count);

@@ -5,12 +5,12 @@
 #include <QWidget>
 
 #include "platform/qt_text.h"
-#include "store/forms/list_pages.h"
+#include "forms/list_pages.h"
 #include "store/image_files.h"
 #include "store/list_pages.h"
 #include "store/text_format.h"
-#include "views/form13.h"
-#include "views/form5.h"
+#include "views/list_view2.h"
+#include "views/list_view1.h"
 
 using platform::S;
 using store::ExamField;

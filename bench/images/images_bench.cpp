@@ -33,7 +33,7 @@
 #include "platform/pictures.h"
 #include "store/image_pages.h"
 #include "store/store.h"
-#include "views/images/form8.h"
+#include "views/images/image_list.h"
 
 namespace {
 

@@ -24,12 +24,12 @@
 #include "bench/support/floors.h"
 #include "platform/progress.h"
 #include "platform/ui.h"
-#include "store/forms/list_pages.h"
+#include "forms/list_pages.h"
 #include "store/list_pages.h"
 #include "store/search.h"
 #include "store/store.h"
 #include "store/text_format.h"
-#include "views/form5.h"
+#include "views/list_view1.h"
 #include "views/list_views.h"
 
 namespace {

@@ -17,7 +17,7 @@
 #include "platform/ui.h"
 #include "store/sort_file.h"
 #include "store/store.h"
-#include "widgets/dialog2.h"
+#include "widgets/progress_window.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <QToolButton>
 #include <memory>
 
-#include "mainwin/form1.h"
+#include "mainwin/main_window.h"
 #include "platform/file_system.h"
 #include "platform/japanese.h"
 #include "store/store.h"

@@ -7,7 +7,7 @@
 #include <QToolButton>
 
 #include "app/first_start.h"
-#include "mainwin/form1.h"
+#include "mainwin/main_window.h"
 #include "platform/file_system.h"
 #include "store/store.h"
 #include "tests/support/fake_ui.h"

@@ -11,7 +11,7 @@
 #include <QComboBox>
 
 #include "lookups/lookup_forms.h"
-#include "mainwin/form1.h"
+#include "mainwin/main_window.h"
 #include "platform/cp932.h"
 #include "platform/qt_ui.h"
 #include "store/text_format.h"

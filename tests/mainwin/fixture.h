@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "mainwin/form1.h"
+#include "mainwin/main_window.h"
 #include "platform/file_system.h"
 #include "store/records.h"
 #include "store/store.h"

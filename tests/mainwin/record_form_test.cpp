@@ -9,10 +9,10 @@
 #include <QTest>
 #include <filesystem>
 
-#include "mainwin/form1.h"
-#include "store/forms/entry_rules.h"
-#include "store/forms/image_facts.h"
-#include "store/forms/record_transfer.h"
+#include "mainwin/main_window.h"
+#include "forms/entry_rules.h"
+#include "forms/image_facts.h"
+#include "forms/record_transfer.h"
 #include "tests/mainwin/fixture.h"
 
 using mainwin_test::Exam;

@@ -10,7 +10,7 @@
 #include <QProgressBar>
 #include <QTest>
 
-#include "mainwin/form1.h"
+#include "mainwin/main_window.h"
 #include "platform/component.h"
 #include "sortlib/zuvasortmem.h"
 #include "store/long_operation.h"
@@ -18,7 +18,7 @@
 #include "store/text_format.h"
 #include "tests/support/fake_ui.h"
 #include "tests/support/temp_drive.h"
-#include "widgets/dialog2.h"
+#include "widgets/progress_window.h"
 
 namespace {
 

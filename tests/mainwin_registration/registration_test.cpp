@@ -18,13 +18,13 @@
 #include <set>
 #include <string>
 
-#include "mainwin/form1.h"
+#include "mainwin/main_window.h"
 #include "platform/jpeg_converter.h"
 #include "store/records.h"
 #include "tests/support/fake_ui.h"
 #include "tests/support/faulty_file_system.h"
 #include "tests/support/temp_drive.h"
-#include "views/dialog.h"
+#include "views/image_load_dialog.h"
 
 namespace {
 

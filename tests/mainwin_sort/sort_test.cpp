@@ -17,7 +17,7 @@
 #include "tests/support/records.h"
 #include "tests/support/scripted_sort.h"
 #include "tests/support/temp_drive.h"
-#include "widgets/dialog2.h"
+#include "widgets/progress_window.h"
 
 namespace {
 

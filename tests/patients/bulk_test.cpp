@@ -9,7 +9,7 @@
 #include <QPointer>
 #include <QTest>
 
-#include "patients/form12.h"
+#include "patients/bulk_registration.h"
 #include "platform/component.h"
 #include "sortlib/zuvasortmem.h"
 #include "store/text_format.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "mainwin/form1.h"
+#include "mainwin/main_window.h"
 #include "patients/patient_windows.h"
 #include "store/records.h"
 #include "store/store.h"

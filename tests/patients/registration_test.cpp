@@ -8,8 +8,8 @@
 #include <QSlider>
 #include <QTest>
 
-#include "patients/form10.h"
-#include "patients/form11.h"
+#include "patients/patient_form.h"
+#include "patients/patient_list.h"
 #include "tests/patients/fixture.h"
 #include "tests/support/records.h"
 

@@ -10,7 +10,7 @@
 
 #include "store/long_operation.h"
 #include "tests/print/print_fixture.h"
-#include "views/dialog4.h"
+#include "views/print_range_dialog.h"
 #include "views/list_print.h"
 
 namespace {

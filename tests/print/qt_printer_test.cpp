@@ -11,7 +11,7 @@
 #include <iterator>
 
 #include "tests/print/print_fixture.h"
-#include "views/dialog4.h"
+#include "views/print_range_dialog.h"
 
 namespace {
 

@@ -9,10 +9,10 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "mainwin/form1.h"
+#include "mainwin/main_window.h"
 #include "store/file_facts_text.h"
 #include "tests/views_images/fixture.h"
-#include "views/images/form9.h"
+#include "views/images/detail_view.h"
 
 namespace {
 

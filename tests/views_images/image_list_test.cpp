@@ -9,7 +9,7 @@
 #include "store/image_pages.h"
 #include "store/long_operation.h"
 #include "tests/views_images/fixture.h"
-#include "views/images/form8.h"
+#include "views/images/image_list.h"
 
 namespace {
 

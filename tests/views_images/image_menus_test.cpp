@@ -8,13 +8,13 @@
 #include <QSlider>
 #include <QTest>
 
-#include "mainwin/form1.h"
+#include "mainwin/main_window.h"
 #include "tests/views_images/fixture.h"
-#include "views/dialog.h"
-#include "views/form5.h"
-#include "views/images/form2.h"
-#include "views/images/form8.h"
-#include "views/images/form9.h"
+#include "views/image_load_dialog.h"
+#include "views/list_view1.h"
+#include "views/images/zoom_window.h"
+#include "views/images/image_list.h"
+#include "views/images/detail_view.h"
 
 namespace {
 

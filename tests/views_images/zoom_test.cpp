@@ -6,7 +6,7 @@
 #include <QTest>
 
 #include "tests/views_images/fixture.h"
-#include "views/images/form2.h"
+#include "views/images/zoom_window.h"
 
 namespace {
 

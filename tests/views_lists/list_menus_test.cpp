@@ -10,15 +10,15 @@
 #include <QTest>
 #include <memory>
 
-#include "mainwin/form1.h"
-#include "store/forms/record_transfer.h"
+#include "mainwin/main_window.h"
+#include "forms/record_transfer.h"
 #include "store/long_operation.h"
 #include "tests/support/recording_printer.h"
 #include "tests/views_lists/fixture.h"
-#include "views/dialog1.h"
-#include "views/dialog4.h"
-#include "views/form13.h"
-#include "views/form5.h"
+#include "views/search_dialog.h"
+#include "views/print_range_dialog.h"
+#include "views/list_view2.h"
+#include "views/list_view1.h"
 
 namespace {
 

@@ -15,8 +15,8 @@
 #include "store/long_operation.h"
 #include "store/text_format.h"
 #include "tests/views_lists/fixture.h"
-#include "views/form13.h"
-#include "views/form5.h"
+#include "views/list_view2.h"
+#include "views/list_view1.h"
 #include "views/list_views.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <memory>
 #include <vector>
 
-#include "store/forms/list_pages.h"
+#include "forms/list_pages.h"
 #include "store/text_format.h"
 #include "tests/views_lists/fixture.h"
 

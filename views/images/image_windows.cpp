@@ -2,9 +2,9 @@
 
 #include <QLabel>
 
-#include "views/images/form2.h"
-#include "views/images/form8.h"
-#include "views/images/form9.h"
+#include "views/images/zoom_window.h"
+#include "views/images/image_list.h"
+#include "views/images/detail_view.h"
 
 ImageWindows::ImageWindows(store::Store& store, platform::Ui& ui, platform::Printer* printer,
                            QWidget* owner)

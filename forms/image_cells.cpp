@@ -1,0 +1,62 @@
+#include "forms/image_cells.h"
+
+#include <QLabel>
+#include <QPixmap>
+#include <algorithm>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/pictures.h"
+#include "platform/qt_text.h"
+
+namespace store {
+
+using platform::Q;
+
+void ClearImageCells(ImageListForm& form) {
+  for (int i = 0; i < kImageCells; ++i) {
+    form.Image1[i]->clear();
+    form.Label2[i]->clear();
+    form.Label3[i]->clear();
+    form.Label4[i]->clear();
+  }
+}
+
+platform::Status ShowImagePage(Store& store, ImageListForm& form, std::int32_t& searchStart) {
+  std::vector<ImageCell> cells;
+  const platform::Status s = WalkImagePage(store, searchStart, cells);
+  // The files are read here, through the store's file system; the pictures
+  // are decoded side by side, one a core.
+  std::vector<std::string> bytes(cells.size());
+  std::vector<QImage> pictures(cells.size());
+  for (std::size_t i = 0; i < cells.size(); ++i) {
+    (void)store.Files().ReadFile(cells[i].imageFile, bytes[i]);
+  }
+  const QSize box = form.CellBox;
+  auto decode = [&](std::size_t i) {
+    if (!bytes[i].empty()) pictures[i] = platform::DecodePictureScaled(bytes[i], box);
+  };
+  const std::size_t workers =
+      std::min<std::size_t>(cells.size(), std::max(1u, std::thread::hardware_concurrency()));
+  std::vector<std::thread> threads;
+  for (std::size_t w = 1; w < workers; ++w) {
+    threads.emplace_back([&, w] {
+      for (std::size_t i = w; i < cells.size(); i += workers) decode(i);
+    });
+  }
+  for (std::size_t i = 0; i < cells.size(); i += workers) decode(i);
+  for (std::thread& t : threads) t.join();
+
+  for (std::size_t i = 0; i < cells.size(); ++i) {
+    const ImageCell& cell = cells[i];
+    if (!pictures[i].isNull())
+      form.Image1[i]->setPixmap(QPixmap::fromImage(std::move(pictures[i])));
+    form.Label2[i]->setText(QString::number(cell.recordNo));
+    form.Label3[i]->setText(Q(cell.examDate));
+    form.Label4[i]->setText(Q(cell.name));
+  }
+  return s;
+}
+
+}  // namespace store

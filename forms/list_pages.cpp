@@ -1,0 +1,141 @@
+#include "forms/list_pages.h"
+
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <vector>
+
+#include "platform/cp932.h"
+#include "platform/qt_text.h"
+#include "store/text_format.h"
+
+namespace store {
+
+using platform::Q;
+
+namespace {
+
+// A field as stored, blanks included.
+QString Stored(std::string_view raw) { return Q(platform::FromCp932(raw)); }
+
+void SetSlider(QSlider* slider, int maximum, int value) {
+  if (slider == nullptr) return;
+  const QSignalBlocker quiet(slider);
+  slider->setRange(1, maximum);
+  slider->setValue(value);
+}
+
+}  // namespace
+
+void ClearListRows1(ListForm1& f) {
+  for (int r = 0; r < kRowsPerPage; ++r) {
+    for (auto* column : {&f.Label11, &f.Label2, &f.Label3, &f.Label4, &f.Label5, &f.Label6,
+                         &f.Label7, &f.Label8, &f.Label13}) {
+      (*column)[r]->clear();
+    }
+  }
+}
+
+void ClearListRows2(ListForm2& f) {
+  for (int r = 0; r < kRowsPerPage; ++r) {
+    for (auto* column : {&f.Label11, &f.Label2, &f.Label3, &f.Label4, &f.Label5}) {
+      (*column)[r]->clear();
+      (*column)[r]->hide();
+    }
+    f.Text1[r]->clear();
+    f.Text1[r]->hide();
+    f.List1[r]->clear();
+    f.List1[r]->hide();
+    f.List2[r]->clear();
+    f.List2[r]->hide();
+  }
+}
+
+Status ShowListPage(Store& store, ListForm1* form1, ListForm2* form2) {
+  std::vector<ListRow> rows;
+  const Status read = ReadListPage(store, rows);
+  for (std::size_t r = 0; r < rows.size(); ++r) {
+    const ExamRecord& e = rows[r].record;
+    const QString position = QString::number(rows[r].position);
+    const QString fileNumber = Stored(e.Raw(ExamField::RecordNo));
+    if (form1 != nullptr) {
+      form1->Label11[r]->setText(position);
+      form1->Label2[r]->setText(fileNumber);
+      form1->Label3[r]->setText(Q(e.Get(ExamField::ExamDate)));
+      form1->Label4[r]->setText(Q(e.Get(ExamField::PatientId)));
+      form1->Label5[r]->setText(Q(e.Get(ExamField::Name)));
+      form1->Label6[r]->setText(Q(e.Get(ExamField::Sex)));
+      form1->Label7[r]->setText(Q(e.Get(ExamField::Age)));
+      form1->Label8[r]->setText(Q(e.Get(ExamField::Department)));
+      form1->Label13[r]->setText(Q(e.Get(ExamField::HeartRate)));
+    }
+    if (form2 != nullptr) {
+      form2->Label11[r]->setText(position);
+      form2->Label2[r]->setText(fileNumber);
+      form2->Label3[r]->setText(Q(e.Get(ExamField::ExamDate)));
+      form2->Label4[r]->setText(Q(e.Get(ExamField::PatientId)));
+      form2->Label5[r]->setText(Q(e.Get(ExamField::Name)));
+      form2->Text1[r]->setPlainText(Q(e.Get(ExamField::Comment)));
+      QStringList pairs, arrhythmias;
+      for (int i = 0; i < 5; ++i) {
+        pairs << Stored(e.Raw(LeadSiteField(i))) + QLatin1Char('/') +
+                     Stored(e.Raw(FindingField(i)));
+        arrhythmias << Stored(e.Raw(ArrhythmiaField(i)));
+      }
+      form2->List1[r]->addItems(pairs);
+      form2->List2[r]->addItems(arrhythmias);
+      for (QWidget* w :
+           {static_cast<QWidget*>(form2->Label11[r]), static_cast<QWidget*>(form2->Label2[r]),
+            static_cast<QWidget*>(form2->Label3[r]), static_cast<QWidget*>(form2->Label4[r]),
+            static_cast<QWidget*>(form2->Label5[r]), static_cast<QWidget*>(form2->Text1[r]),
+            static_cast<QWidget*>(form2->List1[r]), static_cast<QWidget*>(form2->List2[r])}) {
+        w->show();
+      }
+    }
+  }
+  const QString count = Q(RecordCountText(store.ListCount));
+  const QString indicator = Q(PageIndicator(store.PageNumber, store.PageCount));
+  const int maximum = PageSliderMaximum(store.PageCount);
+  if (form1 != nullptr) {
+    form1->Label9->setText(count);
+    SetSlider(form1->Slider1, maximum, store.PageNumber);
+    form1->Label10->setText(indicator);
+  }
+  if (form2 != nullptr) {
+    form2->Label9->setText(count);
+    SetSlider(form2->Slider1, maximum, store.PageNumber);
+    form2->Label10->setText(indicator);
+  }
+  return read;
+}
+
+void ClearPatientRows(PatientListForm& f) {
+  for (int r = 0; r < kRowsPerPage; ++r) {
+    for (auto* column : {&f.Label2, &f.Label3, &f.Label4, &f.Label5, &f.Label6, &f.Label7}) {
+      (*column)[r]->clear();
+    }
+  }
+}
+
+void ShowPatientPage(Store& store, PatientListForm& f) {
+  std::vector<PatientRow> rows;
+  (void)ReadPatientPage(store, rows);
+  for (std::size_t r = 0; r < rows.size(); ++r) {
+    const PatientRecord& p = rows[r].record;
+    f.Label2[r]->setText(store.PatientListMode == 1
+                             ? Q(FormatNumber(rows[r].position, "0000000000"))
+                             : Stored(p.Raw(PatientField::RecordNo)));
+    f.Label3[r]->setText(Q(p.Get(PatientField::PatientId)));
+    f.Label4[r]->setText(Q(p.Get(PatientField::Name)));
+    f.Label5[r]->setText(Q(p.Get(PatientField::Sex)));
+    f.Label6[r]->setText(Q(p.Get(PatientField::BirthDate)));
+    f.Label7[r]->setText(Q(p.Get(PatientField::Department)));
+  }
+  f.Label8->setText(Q(RecordCountText(store.PatientListCount)));
+  f.Label9->setText(Q(PageIndicator(store.PatientPageNumber, store.PatientPageCount)));
+  SetSlider(f.Slider1, store.PatientPageCount, store.PatientPageNumber);
+}
+
+}  // namespace store

@@ -1,0 +1,205 @@
+#include "forms/record_transfer.h"
+
+#include <QCalendarWidget>
+#include <QComboBox>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QPlainTextEdit>
+#include <QSlider>
+#include <QStringList>
+#include <functional>
+#include <vector>
+
+#include "platform/pictures.h"
+#include "platform/qt_ui.h"
+#include "forms/entry_rules.h"
+#include "forms/image_facts.h"
+#include "store/image_files.h"
+#include "store/shown_record.h"
+#include "store/text_format.h"
+
+namespace store {
+
+using platform::Q;
+using platform::S;
+
+namespace {
+
+// The trimmed entries of a lookup list file, every entry, blank ones included.
+QStringList ReadList(std::unique_ptr<RecordFile>& file, ListEntryRecord& entry, int entries,
+                     std::int16_t& itemIndex) {
+  QStringList items;
+  items.reserve(entries);
+  for (itemIndex = 1; itemIndex <= entries; ++itemIndex) {
+    entry.Clear();
+    // A list that cannot be read shows its entries as blanks.
+    if (file) (void)file->Read(itemIndex, entry);
+    items.append(Q(entry.Get(ListEntryField::EntryText)));
+  }
+  return items;
+}
+
+// Replaces a combo's items, keeping the text it shows.
+void Refill(QComboBox* combo, const QStringList& items) {
+  if (combo == nullptr) return;
+  const QString text = combo->currentText();
+  combo->clear();
+  combo->addItems(items);
+  combo->setCurrentIndex(-1);
+  combo->setEditText(text);
+}
+
+// Empties a combo's list and its text, as clearing a combo does on Windows.
+void ClearCombo(QComboBox* combo) {
+  combo->clear();
+  combo->setEditText(QString());
+}
+
+// A one-line field of the form and the control that holds it.
+struct FieldControl {
+  ExamField field;
+  std::function<QString()> text;
+};
+
+std::vector<FieldControl> FieldControls(const MainForm& form) {
+  std::vector<FieldControl> controls;
+  auto line = [&](ExamField f, QLineEdit* edit) {
+    controls.push_back({f, [edit] { return edit->text(); }});
+  };
+  auto combo = [&](ExamField f, QComboBox* box) {
+    controls.push_back({f, [box] { return box->currentText(); }});
+  };
+  line(ExamField::ExamDate, form.Text1[0]);
+  line(ExamField::PatientId, form.Text1[1]);
+  line(ExamField::Name, form.Text1[2]);
+  line(ExamField::Age, form.Text1[3]);
+  line(ExamField::HeartRate, form.Text1[4]);
+  combo(ExamField::Sex, form.Combo1);
+  combo(ExamField::Department, form.Combo2);
+  for (int i = 0; i < 5; ++i) {
+    combo(LeadSiteField(i), form.Combo3[i]);
+    combo(FindingField(i), form.Combo4[i]);
+    combo(ArrhythmiaField(i), form.Combo5[i]);
+  }
+  return controls;
+}
+
+// Remembers the record and the text each control holds now that it is shown.
+void RememberShownRecord(const ExamRecord& record, MainForm& form) {
+  form.Shown.Remember(record);
+  for (const FieldControl& c : FieldControls(form)) form.Shown.Shown(c.field, S(c.text()));
+  form.Shown.Shown(ExamField::Comment, S(form.Text3->toPlainText()));
+}
+
+}  // namespace
+
+void ClearRecordForm(Store& store, MainForm& form) {
+  for (int i = 0; i < 5; ++i) {
+    form.Text1[i]->clear();
+    form.Label19[i]->clear();
+    ClearCombo(form.Combo3[i]);
+    ClearCombo(form.Combo4[i]);
+    ClearCombo(form.Combo5[i]);
+  }
+  form.Text3->clear();
+  form.Text2->clear();
+  ClearCombo(form.Combo1);
+  form.Combo1->addItems({QStringLiteral("M"), QStringLiteral("F")});
+  form.Combo1->setCurrentIndex(-1);
+  form.Combo1->setEditText(QString());
+  ClearCombo(form.Combo2);
+  form.Image1->clear();
+  form.Label14->clear();
+  form.Shown.Forget();
+  form.Text1[0]->setText(DateText(form.Today()));
+  form.MonthView1->hide();
+  if (store.RecordCount > 0) {
+    form.Slider1->setMaximum(store.RecordCount);
+    form.Slider1->setMinimum(1);
+  } else {
+    form.Slider1->setMaximum(1);
+  }
+}
+
+void ShowCurrentRecord(Store& store, platform::Ui& ui, MainForm& form) {
+  const ExamRecord& r = store.CurrentRecord;
+  auto setCombo = [&r](QComboBox* combo, ExamField f) {
+    combo->setCurrentIndex(-1);
+    combo->setEditText(Q(r.Get(f)));
+  };
+  form.Text1[0]->setText(Q(r.Get(ExamField::ExamDate)));
+  form.Text1[1]->setText(Q(r.Get(ExamField::PatientId)));
+  form.Text1[2]->setText(Q(r.Get(ExamField::Name)));
+  form.Text1[3]->setText(Q(r.Get(ExamField::Age)));
+  form.Text1[4]->setText(Q(r.Get(ExamField::HeartRate)));
+  form.Text3->setPlainText(Q(CommentForScreen(r.Get(ExamField::Comment))));
+  setCombo(form.Combo1, ExamField::Sex);
+  setCombo(form.Combo2, ExamField::Department);
+  for (int i = 0; i < 5; ++i) setCombo(form.Combo3[i], LeadSiteField(i));
+  for (int i = 0; i < 5; ++i) setCombo(form.Combo5[i], ArrhythmiaField(i));
+  for (int i = 0; i < 5; ++i) setCombo(form.Combo4[i], FindingField(i));
+  const std::string imageName = r.Get(ExamField::ImageName);
+  form.Text2->setText(Q(imageName));
+  RememberShownRecord(r, form);
+
+  store.FoundImageFile = FindImageFile(store.Files(), imageName);
+  if (store.FoundImageFile.empty()) {
+    ui.MsgBox("画像：" + imageName + ".jpgはありません。");
+    return;
+  }
+
+  form.Image1->clear();
+  int error = platform::kNoError;
+  QImage picture =
+      platform::ReadPicture(store.Files(), std::string(kImageDir) + store.FoundImageFile, &error);
+  if (picture.isNull()) {
+    ui.ShowErrorNumber(error);
+    return;
+  }
+  form.Image1->setPixmap(QPixmap::fromImage(std::move(picture)));
+  store.ImageSourcePath = ImagePath(imageName);
+  ShowImageFileFacts(store, form);
+}
+
+void StoreFormInRecord(Store& store, const MainForm& form) {
+  ExamRecord& r = store.CurrentRecord;
+  const ShownRecord& shown = form.Shown;
+  r.Set(ExamField::RecordNo, S(form.Label14->text()));
+  for (const FieldControl& c : FieldControls(form)) shown.StoreText(r, c.field, S(c.text()));
+  shown.StoreCommentText(r, S(form.Text3->toPlainText()));
+}
+
+void FillLookupLists(Store& store, MainForm& form) {
+  FillDepartmentList(store, form);
+  FillLeadSiteLists(store, form);
+  FillFindingLists(store, form);
+  FillArrhythmiaLists(store, form);
+}
+
+void FillDepartmentList(Store& store, MainForm& form) {
+  Refill(form.Combo2, ReadList(store.DepartmentFileNo, store.DepartmentEntry, kDepartmentEntries,
+                               store.ItemIndex));
+}
+
+void FillLeadSiteLists(Store& store, MainForm& form) {
+  const QStringList items =
+      ReadList(store.LeadSiteFileNo, store.LeadSiteEntry, kLeadSiteEntries, store.ItemIndex);
+  for (QComboBox* combo : form.Combo3) Refill(combo, items);
+}
+
+void FillFindingLists(Store& store, MainForm& form) {
+  const QStringList items =
+      ReadList(store.FindingFileNo, store.FindingEntry, kFindingEntries, store.ItemIndex);
+  for (QComboBox* combo : form.Combo4) Refill(combo, items);
+}
+
+void FillArrhythmiaLists(Store& store, MainForm& form) {
+  const QStringList items =
+      ReadList(store.ArrhythmiaFileNo, store.ArrhythmiaEntry, kArrhythmiaEntries, store.ItemIndex);
+  for (QComboBox* combo : form.Combo5) Refill(combo, items);
+  Refill(form.SearchCombo3, items);
+}
+
+}  // namespace store

@@ -1,0 +1,95 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+
+#include "forms/patient_form.h"
+
+class PatientWindows;
+class QAction;
+class QMenu;
+class QPushButton;
+
+namespace widgets {
+class EnterMovesOn;
+class LeaveChecks;
+}  // namespace widgets
+
+// The patient registration window "患者マスタ/新規登録": enters, corrects,
+// browses and deletes the patients of the master. Label9 holds the master
+// record number of the patient shown, or PatientCount + 1 for a new one.
+class Form10 : public QMainWindow, public store::PatientForm {
+  Q_OBJECT
+
+ public:
+  explicit Form10(PatientWindows& windows, QWidget* parent = nullptr);
+
+  // Shown maximised.
+  void Form_Load();
+
+  // 新規登録 of the main window: the form emptied, Label9 = PatientCount + 1,
+  // 削除 disabled, shown with the focus in the ID box.
+  void OpenForNewPatient();
+  // The patient in PatientBuffer, master record `n`, shown with Label9 =
+  // `label9`; 削除 enabled.
+  void ShowStoredPatient(std::int32_t n, const QString& label9);
+  // The master changed under the window: a patient shown from the master is
+  // found again by its ID (Label9 its new number), or, when it is gone, the
+  // form counts as a new patient.
+  void FollowMaster();
+
+  QLabel* Label1 = nullptr;         // 患者登録
+  QPushButton* Command1 = nullptr;  // 登録(&S)
+  QPushButton* Command2 = nullptr;  // 閉じる(&E)
+  QPushButton* Command3 = nullptr;  // 削除(&X)
+  QPushButton* Command4 = nullptr;  // クリア(&C)
+  QPushButton* Command5 = nullptr;  // next record
+  QPushButton* Command6 = nullptr;  // previous record
+  QPushButton* Command7 = nullptr;  // (&B)
+  QPushButton* Command8 = nullptr;  // (&N)
+  QMenu* M_DATA = nullptr;          // データ(&D)
+  QAction* M_TOUROKU = nullptr;     // 登録
+  QAction* M_CLEAR = nullptr;       // クリア
+  QAction* M_SAKUJYO = nullptr;     // 削除
+
+  // 登録: the ID (one to six digits) and the name are required; an ID the
+  // master holds overwrites its record in place, a new one is inserted in ID
+  // order. Afterwards the form is empty for the next patient. A failure is
+  // shown by its number and leaves the master as it was and the form as
+  // typed.
+  void Command1_Click();
+  // 削除: after the question, master record Label9 removed and the whole
+  // master shown in the list; this window hidden.
+  void Command3_Click();
+  // クリア: ClearPatientForm, the focus in the ID box.
+  void Command4_Click();
+  void Command2_Click();
+  void Command5_Click();  // the next record
+  void Command6_Click();  // the previous record
+  void Command7_Click();  // focus to Command6, then the previous record
+  void Command8_Click();  // focus to Command5, then the next record
+  void Slider1_Click();
+
+  // Leave checks. The ID: padded to six digits and looked up; a patient
+  // found is shown, otherwise the focus goes to the name. The date of
+  // birth: normalised to "yyyy/mm/dd", or refused ("入力が不正です。").
+  bool Text1_LostFocus();
+  bool Text4_LostFocus();
+
+ protected:
+  bool event(QEvent* event) override;
+
+ private:
+  void BuildControls();
+  // Master record n shown (Label9 = n as "000000"); false when it could not
+  // be read (the failure shown).
+  bool ShowRecord(std::int32_t n);
+  // The form counts as a new patient: Label9 = PatientCount + 1, 削除 off.
+  void NumberAsNew();
+
+  PatientWindows& windows_;
+  widgets::EnterMovesOn* enter_ = nullptr;
+  widgets::LeaveChecks* leaveChecks_ = nullptr;
+  // The ID of the patient shown from the master (empty: none).
+  std::string shownId_;
+};

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/status.h"
+#include "platform/ui.h"
+
+namespace sessions {
+
+// A message box a command wants shown: the text and the message box style
+// (platform::MsgBoxStyle: kExclamation, kCritical, ...). The window shows it
+// with the program's title; a session never shows anything itself.
+struct Message {
+  std::string text;
+  int style = platform::kExclamation;
+
+  bool operator==(const Message&) const = default;
+};
+
+// What a command of a session came to, as far as the user is told: the
+// messages to show in order. Sessions derive their typed outcomes from it
+// and add the values a window needs (the record to show, the rows, ...).
+struct Outcome {
+  std::vector<Message> messages;
+
+  bool Silent() const { return messages.empty(); }
+  void Say(std::string text, int style = platform::kExclamation) {
+    messages.push_back({std::move(text), style});
+  }
+  // A run-time error number, shown as ShowErrorNumber shows it.
+  void SayError(int errorNumber) { Say(std::to_string(errorNumber), platform::kExclamation); }
+  void SayError(const platform::Status& status) { SayError(status.error); }
+};
+
+// Shows the messages of an outcome through the window's Ui, in order.
+void Show(platform::Ui& ui, const Outcome& outcome);
+
+}  // namespace sessions

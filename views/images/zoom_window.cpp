@@ -1,0 +1,208 @@
+#include "views/images/zoom_window.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+#include "platform/pictures.h"
+#include "platform/qt_printer.h"
+#include "platform/qt_text.h"
+#include "platform/scaled_form.h"
+#include "widgets/form_setup.h"
+#include "widgets/twips.h"
+
+using platform::S;
+using widgets::Px;
+using widgets::Twips;
+
+namespace {
+
+// The crosshair stands this far left of and above the pointer's hot spot.
+constexpr int kCrossOffsetTwips = 20;
+
+}  // namespace
+
+ZoomPicture::ZoomPicture(QWidget* parent) : QWidget(parent) {
+  setMouseTracking(true);
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  setCursor(Qt::CrossCursor);
+}
+
+void ZoomPicture::SetPicture(QPixmap picture) {
+  picture_ = std::move(picture);
+  shown_ = QPixmap();
+  update();
+}
+
+void ZoomPicture::resizeEvent(QResizeEvent* event) {
+  shown_ = QPixmap();
+  QWidget::resizeEvent(event);
+}
+
+void ZoomPicture::paintEvent(QPaintEvent* /*event*/) {
+  QPainter painter(this);
+  painter.fillRect(rect(), palette().window());
+  if (!picture_.isNull()) {
+    const qreal ratio = devicePixelRatioF();
+    const QSize box = (QSizeF(size()) * ratio).toSize();
+    if (shown_.isNull() || shown_.size() != box) {
+      shown_ = picture_.size() == box
+                   ? picture_
+                   : picture_.scaled(box, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+      shown_.setDevicePixelRatio(ratio);
+    }
+    painter.drawPixmap(0, 0, shown_);
+  }
+  painter.setPen(palette().windowText().color());
+  painter.drawRect(rect().adjusted(0, 0, -1, -1));
+  if (crossing_) {
+    painter.setPen(QPen(Qt::red, 1));
+    painter.drawLine(0, crossing_->y(), width() - 1, crossing_->y());
+    painter.drawLine(crossing_->x(), 0, crossing_->x(), height() - 1);
+  }
+}
+
+void ZoomPicture::mouseMoveEvent(QMouseEvent* event) {
+  const int offset = std::max(1, Px(kCrossOffsetTwips));
+  const QPoint at = event->position().toPoint() - QPoint(offset, offset);
+  crossing_ = QPoint(std::clamp(at.x(), 0, width() - 1), std::clamp(at.y(), 0, height() - 1));
+  update();
+  QWidget::mouseMoveEvent(event);
+}
+
+void ZoomPicture::leaveEvent(QEvent* event) {
+  crossing_.reset();
+  update();
+  QWidget::leaveEvent(event);
+}
+
+Form2::Form2(store::Store& store, platform::Ui& ui, platform::Printer* printer,
+             std::function<std::string()> printerName, QWidget* parent)
+    : QWidget(parent, Qt::Window),
+      store_(store),
+      ui_(ui),
+      printer_(printer),
+      printerName_(std::move(printerName)) {
+  setObjectName(QStringLiteral("Form2"));
+  setWindowTitle(QStringLiteral("画像/拡大"));
+  setFont(widgets::FormFont(11));
+
+  auto* client = new QWidget();
+  client->setObjectName(QStringLiteral("client"));
+  client->setMinimumSize(Px(15015), Px(10260));
+  Image1 = new ZoomPicture(client);
+  Image1->setObjectName(QStringLiteral("Image1"));
+  Image1->setGeometry(Twips(120, 120, 14775, 9255));
+  Label1 = new QLabel(client);
+  Label1->setObjectName(QStringLiteral("Label1"));
+  Label1->setGeometry(Twips(240, 9465, 9000, 330));
+  Label2 = new QLabel(client);
+  Label2->setObjectName(QStringLiteral("Label2"));
+  Label2->setGeometry(Twips(240, 9840, 9000, 330));
+  Command1 = new QPushButton(QStringLiteral("印刷(&P)"), client);
+  Command1->setObjectName(QStringLiteral("Command1"));
+  Command1->setGeometry(Twips(11400, 9540, 1635, 555));
+  Command1->setEnabled(printer_ != nullptr);
+  Command2 = new QPushButton(QStringLiteral("閉じる(&E)"), client);
+  Command2->setObjectName(QStringLiteral("Command2"));
+  Command2->setGeometry(Twips(13260, 9540, 1635, 555));
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(platform::ScaledForm::Wrap(client));
+  connect(Command1, &QPushButton::clicked, this, [this] {
+    if (!store_.LongOperationRunning()) Command1_Click();
+  });
+  connect(Command2, &QPushButton::clicked, this, &Form2::Command2_Click);
+
+  resize(Px(15015), Px(10260));
+  if (QScreen* screen = this->screen()) {
+    const QRect free = screen->availableGeometry();
+    const QSize size = this->size().boundedTo(free.size());
+    setGeometry(QRect(free.topLeft() + QPoint((free.width() - size.width()) / 2,
+                                              (free.height() - size.height()) / 2),
+                      size));
+  }
+}
+
+QSize Form2::PictureBox() const {
+  const QSize shown = Image1->size().expandedTo(Twips(0, 0, 14775, 9255).size());
+  return (QSizeF(shown) * Image1->devicePixelRatioF()).toSize();
+}
+
+void Form2::SetPicture(const QPixmap& picture, std::string sourceFile) {
+  Image1->SetPicture(picture);
+  sourceFile_ = picture.isNull() ? std::string() : std::move(sourceFile);
+}
+
+bool Form2::LoadPicture(const std::string& imageFile, int* error) {
+  Image1->Clear();
+  sourceFile_.clear();
+  const QImage picture =
+      platform::ReadPictureScaled(store_.Files(), imageFile, PictureBox(), error);
+  if (picture.isNull()) return false;
+  SetPicture(QPixmap::fromImage(picture), imageFile);
+  return true;
+}
+
+void Form2::Command1_Click() {
+  if (printer_ == nullptr || Image1->Empty()) return;
+  const std::string printerName = printerName_ ? printerName_() : printer_->DeviceName();
+  switch (ui_.MsgBox("プリンターを　「Ａ４横向き」　にセットしましたか。", platform::kYesNoCancel,
+                     "プリンター設定確認")) {
+    case platform::kAnswerYes:
+      break;
+    case platform::kAnswerNo:
+      printer_->ShowProperties(printerName);
+      break;
+    default:
+      return;
+  }
+  const int answer = ui_.MsgBox("印刷します", platform::kYesNo);
+  store_.Answer = std::to_string(answer);
+  if (answer != platform::kAnswerYes) return;
+
+  ui_.SetBusyCursor(true);
+  // The file the picture came from prints at its full resolution.
+  QImage picture;
+  if (!sourceFile_.empty()) picture = platform::ReadPicture(store_.Files(), sourceFile_);
+  if (picture.isNull()) picture = Image1->Picture().toImage();
+  platform::Printer& printer = *printer_;
+  (void)printer.SetCurrentPrinter(printerName);
+  printer.PageOrientation = platform::Printer::Orientation::Landscape;
+  printer.BeginJob("心電図画像");
+  printer.FontName = "ＭＳ ゴシック";
+  printer.FontSize = 12;
+  printer.FontBold = false;
+  printer.SetPrintPosition(5, 1);
+  (void)printer.Print(S(Label1->text()));
+  printer.SetPrintPosition(5, 2);
+  (void)printer.Print(S(Label2->text()));
+  (void)printer.PaintPicture(platform::PictureFromImage(picture), 5, 5, kZoomPictureColumns, 40);
+  (void)printer.EndDoc();
+  const platform::JobResult result = printer.EndJob();
+  printer.PageOrientation = platform::Printer::Orientation::AsSet;
+  ui_.SetBusyCursor(false);
+  platform::ShowPdfFile(ui_, result);
+}
+
+void Form2::Command2_Click() {
+  SetPicture(QPixmap());
+  hide();
+}
+
+void Form2::closeEvent(QCloseEvent* event) { event->ignore(); }
+
+void Form2::keyPressEvent(QKeyEvent* event) {
+  // Esc: the window's cancel button.
+  if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+    Command2->click();
+    return;
+  }
+  QWidget::keyPressEvent(event);
+}

@@ -60,3 +60,35 @@ Status Store::ReplaceListFile(LookupList which, const std::vector<std::string>& 
 }
 
 }  // namespace store
+
+namespace store {
+
+int Store::ListEntries(LookupList which) {
+  switch (which) {
+    case LookupList::Department:
+      return kDepartmentEntries;
+    case LookupList::LeadSite:
+      return kLeadSiteEntries;
+    case LookupList::Finding:
+      return kFindingEntries;
+    case LookupList::Arrhythmia:
+      break;
+  }
+  return kArrhythmiaEntries;
+}
+
+Status Store::ReadListEntries(LookupList which, std::vector<std::string>& entries) {
+  const int count = ListEntries(which);
+  entries.assign(static_cast<std::size_t>(count), std::string());
+  RecordFile* file = ListFile(which).get();
+  if (file == nullptr) return Status::Error(platform::kBadFileNameOrNumber);
+  ListEntryRecord entry;
+  for (int i = 1; i <= count; ++i) {
+    entry.Clear();
+    if (Status s = file->Read(i, entry); !s.ok()) return s;
+    entries[static_cast<std::size_t>(i - 1)] = entry.Get(ListEntryField::EntryText);
+  }
+  return Status::Ok();
+}
+
+}  // namespace store

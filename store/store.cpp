@@ -152,6 +152,32 @@ RebuildResult Store::Rebuild(Staging staging, const std::function<Status()>& pro
   return RebuildResult::Unchanged(replaced);
 }
 
+Status Store::ReadExamination(std::int32_t n, ExamRecord& record) {
+  if (!DataFileNo) return Status::Error(platform::kBadFileNameOrNumber);
+  return DataFileNo->Read(n, record);
+}
+
+FoundPatient Store::FindPatient(float id) {
+  FoundPatient found;
+  FindPatientById(id);
+  found.position = static_cast<std::int32_t>(FoundPatientNo);
+  if (found.position > 0) found.status = MasterFileNo->Read(found.position, found.record);
+  return found;
+}
+
+FoundPatient Store::LookupPatient(float id) {
+  FoundPatient found;
+  found.outcome = LookupPatientById(id);
+  if (found.outcome == LookupOutcome::ReadFailed) {
+    found.status = Status::Error(platform::kDeviceIoError);
+    return found;
+  }
+  if (found.outcome == LookupOutcome::EmptyMaster) return found;
+  found.position = static_cast<std::int32_t>(FoundPatientNo);
+  if (found.position > 0) found.status = MasterFileNo->Read(found.position, found.record);
+  return found;
+}
+
 Status Store::ReadCurrentRecord(std::int32_t n) {
   if (!DataFileNo) return Status::Error(platform::kBadFileNameOrNumber);
   return DataFileNo->Read(n, CurrentRecord);

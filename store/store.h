@@ -92,6 +92,17 @@ enum class LookupOutcome {
   ReadFailed,   // the scan stopped on a read error (LastError)
 };
 
+// What a patient lookup found: the master record number (0: none) and, when
+// found, the patient.
+struct FoundPatient {
+  LookupOutcome outcome = LookupOutcome::Done;
+  std::int32_t position = 0;
+  PatientRecord record;
+  Status status;  // a read failure (outcome ReadFailed, or the found record unreadable)
+
+  bool found() const { return position > 0 && status.ok(); }
+};
+
 // The record store: the open record files and the module state that every
 // window shares. One Store is the module state of the whole program; the
 // windows read and write its members directly, under the system's names.
@@ -189,6 +200,20 @@ class Store {
   // "C:\VLN2\.SYOZOKU.DATA.new" and the like: the staging file of a list.
   static std::string ListStagingPath(LookupList which);
   static const char* ListPath(LookupList which);
+
+  // Reads examination n (1 ... RecordCount) of the data file into `record`.
+  [[nodiscard]] Status ReadExamination(std::int32_t n, ExamRecord& record);
+
+  // The entries of a lookup list (UTF-8, blanks included, one per record of
+  // its fixed size). A file that is not open reads as blank entries and
+  // answers "bad file name or number"; a read failure ends the reading there.
+  [[nodiscard]] Status ReadListEntries(LookupList which, std::vector<std::string>& entries);
+  static int ListEntries(LookupList which);
+
+  // The patient of ID `id` by FindPatientById (the main window's lookup) or
+  // by LookupPatientById (the patient windows'), with the record read.
+  FoundPatient FindPatient(float id);
+  FoundPatient LookupPatient(float id);
 
   // Reads record n of the data file into CurrentRecord.
   [[nodiscard]] Status ReadCurrentRecord(std::int32_t n);

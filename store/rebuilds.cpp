@@ -1,5 +1,7 @@
 #include "store/rebuilds.h"
 
+#include "store/atomic_replace.h"
+
 #include <algorithm>
 #include <memory>
 #include <string>
@@ -215,9 +217,10 @@ RebuildResult CopyToStaging(Store& store, Staging staging, platform::Progress* p
     // A staging file is a working copy that a crash may lose (the next
     // start removes what is left): it is not forced to the disk.
     to.reset();
-    if (Status s = fs.Rename(part, target); !s.ok()) return s;
-    renamed = true;
-    return Status::Ok();
+    const ReplaceOutcome r =
+        ReplaceAtomically(fs, part, target, exams ? kDataDir : kMasterDir, Durability::WorkingCopy);
+    renamed = r.renamed;
+    return r.status;
   };
 
   Status result = store.CloseReplaceReopen([&] {

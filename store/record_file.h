@@ -52,6 +52,9 @@ class RecordFile {
 
   // Forces every written byte to the disk.
   [[nodiscard]] Status Flush();
+  // Hands every collected byte to the operating system, without forcing it
+  // to the disk (a staging file that store::ReplaceAtomically forces).
+  [[nodiscard]] Status WriteOut() { return DrainPending(); }
 
   // For a staging file that means nothing until it is complete: records
   // appended at Count() + 1 are collected and handed to the operating system

@@ -1,5 +1,7 @@
 #include "store/store.h"
 
+#include "store/atomic_replace.h"
+
 #include "platform/process.h"
 #include "store/patients.h"
 #include "store/text_format.h"
@@ -136,19 +138,18 @@ RebuildResult Store::Rebuild(Staging staging, const std::function<Status()>& pro
 
   if (Status s = stagingFile()->SetWriteBehind(true); !s.ok()) return unchanged(s);
   Status produced = produce();
-  if (produced.ok()) produced = stagingFile()->Flush();
+  if (produced.ok()) produced = stagingFile()->WriteOut();
   if (!produced.ok()) return unchanged(produced);
 
   bool renamed = false;
   Status replaced = CloseReplaceReopen([&] {
-    if (Status s = fs_.Rename(stagingPath, livePath); !s.ok()) return s;
-    renamed = true;
-    return fs_.SyncDirectory(liveDir);
+    const ReplaceOutcome r = ReplaceAtomically(fs_, stagingPath, livePath, liveDir);
+    renamed = r.renamed;
+    return r.status;
   });
   if (renamed) {
     return replaced.ok() ? RebuildResult::Done() : RebuildResult::ChangedThenFailed(replaced);
   }
-  if (fs_.Exists(stagingPath)) (void)discardStaging();
   return RebuildResult::Unchanged(replaced);
 }
 

@@ -3,33 +3,28 @@
 namespace testing_support {
 namespace {
 
-class FaultyFile : public platform::RandomFile {
+class FaultyFile : public WrappingRandomFile {
  public:
   FaultyFile(std::unique_ptr<platform::RandomFile> inner, FaultyFileSystem& owner)
-      : inner_(std::move(inner)), owner_(owner) {}
+      : WrappingRandomFile(std::move(inner)), owner_(owner) {}
 
-  platform::Status ReadAt(std::uint64_t offset, std::span<char> out, std::size_t& got) override {
-    return inner_->ReadAt(offset, out, got);
-  }
   platform::Status WriteAt(std::uint64_t offset, std::span<const char> bytes) override {
     if (platform::Status s = owner_.BeforeWrite(); !s.ok()) return s;
-    return inner_->WriteAt(offset, bytes);
+    return WrappingRandomFile::WriteAt(offset, bytes);
   }
-  platform::Status Length(std::uint64_t& length) override { return inner_->Length(length); }
   platform::Status Sync() override {
     if (platform::Status s = owner_.BeforeSync(); !s.ok()) return s;
-    return inner_->Sync();
+    return WrappingRandomFile::Sync();
   }
 
  private:
-  std::unique_ptr<platform::RandomFile> inner_;
   FaultyFileSystem& owner_;
 };
 
 }  // namespace
 
 FaultyFileSystem::FaultyFileSystem(platform::DataDrive drive)
-    : owned_(std::make_unique<platform::PosixFileSystem>(std::move(drive))), inner_(*owned_) {}
+    : WrappingFileSystem(std::make_unique<platform::PosixFileSystem>(std::move(drive))) {}
 
 void FaultyFileSystem::Heal() {
   writes_.Arm(0, 0);
@@ -44,7 +39,7 @@ platform::Status FaultyFileSystem::OpenRandom(std::string_view path,
                                               std::unique_ptr<platform::RandomFile>& out) {
   if (platform::Status s = opens_.Next(); !s.ok()) return s;
   std::unique_ptr<platform::RandomFile> inner;
-  if (platform::Status s = inner_.OpenRandom(path, inner); !s.ok()) return s;
+  if (platform::Status s = Inner().OpenRandom(path, inner); !s.ok()) return s;
   out = std::make_unique<FaultyFile>(std::move(inner), *this);
   return platform::Status::Ok();
 }
@@ -53,7 +48,7 @@ platform::Status FaultyFileSystem::OpenRandomReadOnly(std::string_view path,
                                                       std::unique_ptr<platform::RandomFile>& out) {
   if (platform::Status s = opens_.Next(); !s.ok()) return s;
   std::unique_ptr<platform::RandomFile> inner;
-  if (platform::Status s = inner_.OpenRandomReadOnly(path, inner); !s.ok()) return s;
+  if (platform::Status s = Inner().OpenRandomReadOnly(path, inner); !s.ok()) return s;
   out = std::make_unique<FaultyFile>(std::move(inner), *this);
   return platform::Status::Ok();
 }
@@ -61,17 +56,17 @@ platform::Status FaultyFileSystem::OpenRandomReadOnly(std::string_view path,
 platform::Status FaultyFileSystem::Rename(std::string_view from, std::string_view to) {
   if (platform::Status s = renames_.Next(); !s.ok()) return s;
   if (renameError_ != 0) return platform::Status::Error(renameError_);
-  return inner_.Rename(from, to);
+  return Inner().Rename(from, to);
 }
 
 platform::Status FaultyFileSystem::Delete(std::string_view path) {
   if (deleteError_ != 0) return platform::Status::Error(deleteError_);
-  return inner_.Delete(path);
+  return Inner().Delete(path);
 }
 
 platform::Status FaultyFileSystem::SyncDirectory(std::string_view dir) {
   if (platform::Status s = syncs_.Next(); !s.ok()) return s;
-  return inner_.SyncDirectory(dir);
+  return Inner().SyncDirectory(dir);
 }
 
 }  // namespace testing_support

@@ -4,15 +4,16 @@
 #include <string>
 
 #include "platform/file_system.h"
+#include "tests/support/wrapping_file_system.h"
 
 namespace testing_support {
 
 // A file system that wraps another and can be told to fail: on the n-th
 // write, rename, sync or open from now, on every rename or every delete,
 // with a chosen run-time error. Everything else goes to the wrapped one.
-class FaultyFileSystem : public platform::FileSystem {
+class FaultyFileSystem : public WrappingFileSystem {
  public:
-  explicit FaultyFileSystem(platform::FileSystem& inner) : inner_(inner) {}
+  explicit FaultyFileSystem(platform::FileSystem& inner) : WrappingFileSystem(inner) {}
   // Wraps a disk file system of its own on `drive`.
   explicit FaultyFileSystem(platform::DataDrive drive);
 
@@ -36,36 +37,13 @@ class FaultyFileSystem : public platform::FileSystem {
   int SyncsSeen() const { return syncs_.seen; }
   int OpensSeen() const { return opens_.seen; }
 
-  const platform::DataDrive& Drive() const override { return inner_.Drive(); }
   platform::Status OpenRandom(std::string_view path,
                               std::unique_ptr<platform::RandomFile>& out) override;
   platform::Status OpenRandomReadOnly(std::string_view path,
                                       std::unique_ptr<platform::RandomFile>& out) override;
-  platform::PathState Probe(std::string_view path) override { return inner_.Probe(path); }
-  std::string Dir(std::string_view path) override { return inner_.Dir(path); }
-  bool Exists(std::string_view path) override { return inner_.Exists(path); }
-  bool IsDirectory(std::string_view path) override { return inner_.IsDirectory(path); }
-  platform::Status Facts(std::string_view path, platform::FileFacts& out) override {
-    return inner_.Facts(path, out);
-  }
-  platform::Status CreateDirectory(std::string_view path) override {
-    return inner_.CreateDirectory(path);
-  }
   platform::Status Delete(std::string_view path) override;
-  platform::Status Copy(std::string_view from, std::string_view to) override {
-    return inner_.Copy(from, to);
-  }
   platform::Status Rename(std::string_view from, std::string_view to) override;
   platform::Status SyncDirectory(std::string_view dir) override;
-  platform::Status ListFiles(std::string_view dir, std::vector<std::string>& names) override {
-    return inner_.ListFiles(dir, names);
-  }
-  platform::Status ListDirectories(std::string_view dir, std::vector<std::string>& names) override {
-    return inner_.ListDirectories(dir, names);
-  }
-  platform::Status ReadFile(std::string_view path, std::string& bytes) override {
-    return inner_.ReadFile(path, bytes);
-  }
 
   // Called by the wrapped files.
   platform::Status BeforeWrite() { return writes_.Next(); }
@@ -95,8 +73,6 @@ class FaultyFileSystem : public platform::FileSystem {
     }
   };
 
-  std::unique_ptr<platform::FileSystem> owned_;
-  platform::FileSystem& inner_;
   Trigger writes_, renames_, syncs_, opens_;
   int renameError_ = 0;
   int deleteError_ = 0;

@@ -1,0 +1,32 @@
+#include "store/atomic_replace.h"
+
+#include <memory>
+
+namespace store {
+
+using platform::Status;
+
+ReplaceOutcome ReplaceAtomically(platform::FileSystem& fs, std::string_view staging,
+                                 std::string_view live, std::string_view folder,
+                                 Durability durability) {
+  const bool durable = durability == Durability::Durable;
+  auto before = [&]() -> Status {
+    if (durable) {
+      std::unique_ptr<platform::RandomFile> file;
+      if (Status s = fs.OpenRandom(staging, file); !s.ok()) return s;
+      if (Status s = file->Sync(); !s.ok()) return s;
+    }
+    return fs.Rename(staging, live);
+  };
+  ReplaceOutcome outcome;
+  outcome.status = before();
+  if (!outcome.status.ok()) {
+    if (fs.Exists(staging)) (void)fs.Delete(staging);
+    return outcome;
+  }
+  outcome.renamed = true;
+  if (durable) outcome.status = fs.SyncDirectory(folder);
+  return outcome;
+}
+
+}  // namespace store

@@ -93,6 +93,13 @@ class PosixRandomFile : public RandomFile {
     return Status::Ok();
   }
 
+  Status Truncate(std::uint64_t length) override {
+    if (::ftruncate(fd_, static_cast<off_t>(length)) != 0) {
+      return Status::Error(ErrorFromErrno(errno));
+    }
+    return Status::Ok();
+  }
+
  private:
   int fd_;
 };

@@ -50,6 +50,8 @@ class RandomFile {
   virtual Status Length(std::uint64_t& length) = 0;
   // Forces the written bytes to the disk.
   virtual Status Sync() = 0;
+  // Cuts the file to `length` bytes (a failed append taken back).
+  virtual Status Truncate(std::uint64_t length) = 0;
 };
 
 // The file facilities the system needs. Every path may be written as the

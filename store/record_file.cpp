@@ -84,11 +84,16 @@ Status RecordFile::Write(std::int32_t n, std::span<const char> record) {
     return pending_.size() >= kWriteBehindBytes ? DrainPending() : Status::Ok();
   }
   if (Status s = DrainPending(); !s.ok()) return s;
+  // The old record, to put back if the write fails part-way.
+  std::vector<char> old;
+  if (n <= Count()) {
+    old.resize(recordLength_);
+    std::size_t got = 0;
+    if (!file_->ReadAt(offset, old, got).ok() || got != recordLength_) old.clear();
+  }
   if (Status s = file_->WriteAt(offset, record.first(recordLength_)); !s.ok()) {
-    cacheFirst_ = 0;
-    std::uint64_t actual = 0;
-    if (file_->Length(actual).ok()) length_ = actual;
-    return s;
+    TakeBack(offset, record.first(recordLength_), old);
+    return lastWriteLeft_ == Left::New ? Status::Ok() : s;
   }
   length_ = std::max<std::uint64_t>(length_, offset + recordLength_);
   if (cacheFirst_ != 0 && n >= cacheFirst_ && n < cacheFirst_ + cacheCount_) {
@@ -121,14 +126,46 @@ Status RecordFile::AppendRecords(std::span<const char> records) {
   if (Status s = DrainPending(); !s.ok()) return s;
   const std::uint64_t offset = static_cast<std::uint64_t>(Count()) * recordLength_;
   if (Status s = file_->WriteAt(offset, records); !s.ok()) {
-    cacheFirst_ = 0;
-    std::uint64_t actual = 0;
-    if (file_->Length(actual).ok()) length_ = actual;
+    TakeBack(offset, {}, {});
     return s;
   }
   length_ = std::max<std::uint64_t>(length_, offset + records.size());
   cacheFirst_ = 0;
   return Status::Ok();
+}
+
+void RecordFile::TakeBack(std::uint64_t offset, std::span<const char> bytes,
+                          std::span<const char> old) {
+  cacheFirst_ = 0;
+  std::uint64_t actual = 0;
+  const bool known = file_->Length(actual).ok();
+  // Did every byte arrive after all?
+  if (!bytes.empty() && known && actual >= offset + bytes.size()) {
+    std::vector<char> now(bytes.size());
+    std::size_t got = 0;
+    if (file_->ReadAt(offset, now, got).ok() && got == now.size() &&
+        std::equal(now.begin(), now.end(), bytes.begin())) {
+      lastWriteLeft_ = Left::New;
+      length_ = actual;
+      return;
+    }
+  }
+  bool restored = false;
+  if (!old.empty()) {
+    restored = file_->WriteAt(offset, old).ok();
+  } else if (known && actual > offset) {
+    restored = file_->Truncate(offset).ok();
+  } else {
+    restored = known;  // nothing of the write reached the file
+  }
+  if (!restored && !old.empty()) {
+    std::vector<char> now(old.size());
+    std::size_t got = 0;
+    restored = file_->ReadAt(offset, now, got).ok() && got == now.size() &&
+               std::equal(now.begin(), now.end(), old.begin());
+  }
+  lastWriteLeft_ = restored ? Left::Old : Left::Mixed;
+  if (file_->Length(actual).ok()) length_ = actual;
 }
 
 Status RecordFile::Flush() {

@@ -39,7 +39,20 @@ class RecordFile {
   // Writes record n: an existing position or Count() + 1. A write further out
   // would leave a hole and is refused with "bad record number". The bytes have
   // reached the operating system when this returns.
+  //
+  // A write is whole or taken back: when it fails part-way (a disk that
+  // fills up, an I/O error), the old record is put back, an appended one cut
+  // off, and the failure returned; LastWriteLeft() then says what the file
+  // holds at n. Only when taking it back fails too is it Mixed.
   [[nodiscard]] Status Write(std::int32_t n, std::span<const char> record);
+
+  // What the last failed Write or AppendRecords left in the file.
+  enum class Left {
+    Old,    // the file is as it was before the write
+    New,    // every byte was written after all (the failure came after)
+    Mixed,  // part old, part new, or a partial record at the end
+  };
+  Left LastWriteLeft() const { return lastWriteLeft_; }
 
   // Reads the existing records first .. first + count - 1 into `out`
   // (count x RecordLength() bytes) in one piece, past the read-ahead; a
@@ -47,7 +60,8 @@ class RecordFile {
   [[nodiscard]] Status ReadRecords(std::int32_t first, std::int32_t count, std::span<char> out);
 
   // Appends whole records (a multiple of RecordLength() bytes) at Count() + 1
-  // in one write.
+  // in one write; all of them or, after a failure, none (the file is cut back
+  // to its old length; LastWriteLeft() says whether that worked).
   [[nodiscard]] Status AppendRecords(std::span<const char> records);
 
   // Forces every written byte to the disk.
@@ -88,6 +102,10 @@ class RecordFile {
   std::int32_t cacheFirst_ = 0;  // record number of cache_[0]; 0 = empty
   std::int32_t cacheCount_ = 0;
   std::int32_t lastRead_ = 0;  // the record read last
+  // A failed write of `bytes` at `offset`: puts back `old` (or cuts the file
+  // back to `offset` when it grew there), sets lastWriteLeft_ and the length.
+  void TakeBack(std::uint64_t offset, std::span<const char> bytes, std::span<const char> old);
+  Left lastWriteLeft_ = Left::Old;
   // Appended records not yet handed to the operating system.
   [[nodiscard]] Status DrainPending();
   bool writeBehind_ = false;

@@ -147,3 +147,45 @@ TEST_F(RecordFileTest, RangesAreReadAndAppendedInOnePiece) {
 }
 
 }  // namespace
+
+namespace {
+
+// A write that fails part-way (a disk that fills up in the middle of a
+// record) is taken back: the file holds the old bytes, or is said to be
+// mixed when even that failed.
+TEST_F(RecordFileTest, AWriteThatFailsPartWayIsTakenBack) {
+  const std::string two = std::string(Numbered(1).Bytes()) + std::string(Numbered(2).Bytes());
+  const struct {
+    const char* what;
+    int record;     // 0: AppendRecords of two records
+    int failures;   // failing writes in a row (the second one is the taking back)
+    std::string left;
+    RecordFile::Left says;
+  } cases[] = {
+      {"overwrite, old record put back", 2, 1, two, RecordFile::Left::Old},
+      {"overwrite, putting back fails too", 2, 2, "", RecordFile::Left::Mixed},
+      {"append, the partial record cut off", 3, 1, two, RecordFile::Left::Old},
+      {"append of several, all cut off", 0, 1, two, RecordFile::Left::Old},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    t.WriteBytes(kPath, two);
+    testing_support::FaultyFileSystem faulty(files);
+    std::unique_ptr<RecordFile> f;
+    ASSERT_TRUE(RecordFile::Open(faulty, kPath, kExamRecordLength, f).ok());
+    faulty.FailNthWriteShort(1, 100, platform::kDiskFull, c.failures);
+    const std::string more = std::string(Numbered(8).Bytes()) + std::string(Numbered(9).Bytes());
+    const Status s = c.record == 0 ? f->AppendRecords(more) : f->Write(c.record, Numbered(9));
+    EXPECT_EQ(s.error, platform::kDiskFull);
+    EXPECT_EQ(f->LastWriteLeft(), c.says);
+    const std::string now = t.ReadBytes(kPath);
+    if (c.says == RecordFile::Left::Old) {
+      EXPECT_EQ(now, c.left);
+    } else {
+      EXPECT_NE(now.substr(579), Numbered(2).Bytes());
+    }
+    EXPECT_EQ(f->Count(), static_cast<std::int32_t>(now.size() / kExamRecordLength));
+  }
+}
+
+}  // namespace

@@ -88,6 +88,7 @@ class KillingFileSystem : public platform::PosixFileSystem {
       return inner_->WriteAt(offset, bytes);
     }
     platform::Status Length(std::uint64_t& length) override { return inner_->Length(length); }
+    platform::Status Truncate(std::uint64_t length) override { return inner_->Truncate(length); }
     platform::Status Sync() override {
       owner_.Step();
       return inner_->Sync();

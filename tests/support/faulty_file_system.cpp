@@ -1,5 +1,7 @@
 #include "tests/support/faulty_file_system.h"
 
+#include <algorithm>
+
 namespace testing_support {
 namespace {
 
@@ -9,7 +11,12 @@ class FaultyFile : public WrappingRandomFile {
       : WrappingRandomFile(std::move(inner)), owner_(owner) {}
 
   platform::Status WriteAt(std::uint64_t offset, std::span<const char> bytes) override {
-    if (platform::Status s = owner_.BeforeWrite(); !s.ok()) return s;
+    if (platform::Status s = owner_.BeforeWrite(); !s.ok()) {
+      if (const std::size_t part = std::min(owner_.TakeShortBytes(), bytes.size()); part > 0) {
+        (void)WrappingRandomFile::WriteAt(offset, bytes.first(part));
+      }
+      return s;
+    }
     return WrappingRandomFile::WriteAt(offset, bytes);
   }
   platform::Status Sync() override {

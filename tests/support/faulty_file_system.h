@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "platform/file_system.h"
 #include "tests/support/wrapping_file_system.h"
@@ -17,8 +18,22 @@ class FaultyFileSystem : public WrappingFileSystem {
   // Wraps a disk file system of its own on `drive`.
   explicit FaultyFileSystem(platform::DataDrive drive);
 
-  // The `n`-th RandomFile::WriteAt from now (1 = the next) fails with `error`.
-  void FailNthWrite(int n, int error = platform::kDiskFull) { writes_.Arm(n, error); }
+  // The `n`-th RandomFile::WriteAt from now (1 = the next) fails with `error`,
+  // and so do the `times` - 1 writes after it.
+  void FailNthWrite(int n, int error = platform::kDiskFull, int times = 1) {
+    writes_.Arm(n, error, times);
+    shortBytes_ = 0;
+  }
+  // The same, but the first failing write first writes its first `bytes`
+  // bytes, as a disk that fills up in the middle of a write does (the
+  // failing writes after it write nothing).
+  void FailNthWriteShort(int n, std::size_t bytes, int error = platform::kDiskFull,
+                         int times = 1) {
+    writes_.Arm(n, error, times);
+    shortBytes_ = bytes;
+  }
+  // The bytes the failing write now about to fail writes first.
+  std::size_t TakeShortBytes() { return std::exchange(shortBytes_, 0); }
   // The `n`-th Rename from now fails with `error`, leaving both names as they were.
   void FailNthRename(int n, int error = platform::kPermissionDenied) { renames_.Arm(n, error); }
   // The `n`-th sync from now (RandomFile::Sync or SyncDirectory) fails.
@@ -74,6 +89,7 @@ class FaultyFileSystem : public WrappingFileSystem {
   };
 
   Trigger writes_, renames_, syncs_, opens_;
+  std::size_t shortBytes_ = 0;
   int renameError_ = 0;
   int deleteError_ = 0;
 };

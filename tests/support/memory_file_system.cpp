@@ -61,6 +61,12 @@ class MemoryFile : public platform::RandomFile {
     return Status::Ok();
   }
   Status Sync() override { return Status::Ok(); }
+  Status Truncate(std::uint64_t length) override {
+    if (readOnly_) return Status::Error(platform::kBadFileNameOrNumber);
+    content_->bytes.resize(std::min<std::size_t>(content_->bytes.size(), length));
+    content_->modified = clock_;
+    return Status::Ok();
+  }
 
  private:
   std::shared_ptr<MemoryFileSystem::Content> content_;

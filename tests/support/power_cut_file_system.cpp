@@ -22,6 +22,10 @@ class PowerCutFile : public WrappingRandomFile {
     if (owner_.PowerGone()) return platform::Status::Error(platform::kDeviceIoError);
     return WrappingRandomFile::Length(length);
   }
+  platform::Status Truncate(std::uint64_t length) override {
+    if (!owner_.Step()) return platform::Status::Error(platform::kDeviceIoError);
+    return WrappingRandomFile::Truncate(length);
+  }
   platform::Status Sync() override {
     if (!owner_.Step()) return platform::Status::Error(platform::kDeviceIoError);
     platform::Status s = WrappingRandomFile::Sync();

@@ -77,6 +77,7 @@ class WrappingRandomFile : public platform::RandomFile {
   }
   platform::Status Length(std::uint64_t& length) override { return inner_->Length(length); }
   platform::Status Sync() override { return inner_->Sync(); }
+  platform::Status Truncate(std::uint64_t length) override { return inner_->Truncate(length); }
 
  private:
   std::unique_ptr<platform::RandomFile> inner_;

@@ -99,10 +99,14 @@ Status Store::ShutDownFiles() {
 }
 
 Status Store::CloseReplaceReopen(const std::function<Status()>& replace, bool reopenWorkFile) {
+  const bool listOpen = WorkFileNo != nullptr;
   CloseAllFiles();
   Status result = replace();
   result = FirstFailure(result, OpenAllFiles());
-  if (reopenWorkFile) result = FirstFailure(result, OpenWorkFile());
+  // A list being browsed stays open across the change of another file.
+  if (reopenWorkFile || (listOpen && fs_.Exists(kWorkFile))) {
+    result = FirstFailure(result, OpenWorkFile());
+  }
   return result;
 }
 

@@ -170,8 +170,10 @@ class Store {
   [[nodiscard]] Status ShutDownFiles();
 
   // Close-replace-reopen: closes every file, runs `replace`, reopens every
-  // file (and the working file when `reopenWorkFile`). All files are
-  // reopened whatever `replace` answers; its failure is returned.
+  // file, and the working file when `reopenWorkFile` or when it was open and
+  // `replace` left it (a patient change keeps the examination list being
+  // browsed). All files are reopened whatever `replace` answers; its failure
+  // is returned.
   [[nodiscard]] Status CloseReplaceReopen(const std::function<Status()>& replace,
                                           bool reopenWorkFile = false);
 

@@ -344,3 +344,32 @@ TEST_F(RebuildsTest, AFailedCopyLeavesNoPartialWorkingFile) {
 }
 
 }  // namespace
+
+namespace {
+
+// A change of the patient master leaves the examination list that is being
+// browsed (a copy or a search result) open with its records.
+TEST_F(RebuildsTest, APatientChangeKeepsTheExaminationListOpen) {
+  const struct {
+    const char* what;
+    std::function<RebuildResult(Store&)> change;
+  } changes[] = {
+      {"insert", [](Store& st) { return InsertPatientInIdOrder(st, Patient(150)); }},
+      {"delete", [](Store& st) { return DeleteAndRenumber(st, Staging::ScratchFile, 1); }},
+      {"list copy", [](Store& st) { return CopyToStaging(st, Staging::ScratchFile); }},
+  };
+  for (const auto& c : changes) {
+    SCOPED_TRACE(c.what);
+    memory.WriteBytes(kMasterFile, FileBytes({Patient(100), Patient(200)}));
+    Start(kDataFile, ExamFileBytes(3));
+    ASSERT_TRUE(CopyToStaging(s, Staging::WorkFile).ok());
+    memory.WriteBytes(kWorkFile, ExamFileBytes(1));  // a search result of one hit
+    ASSERT_TRUE(c.change(s).ok());
+    ASSERT_TRUE(s.WorkFileNo);
+    ExamRecord row;
+    ASSERT_TRUE(s.WorkFileNo->Read(1, row).ok());
+    EXPECT_EQ(s.WorkFileNo->Count(), 1);
+  }
+}
+
+}  // namespace

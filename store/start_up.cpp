@@ -231,15 +231,26 @@ void Store::RemoveLeftTemporaries() {
       if (left) (void)fs_.Delete((imageDir / name).string());
     }
   }
-  const std::filesystem::path dataDir = fs_.HostPath(kDataDir);
-  if (fs_.ListFiles(kDataDir, names).ok()) {
-    for (const std::string& name : names) {
-      for (LookupList list : {LookupList::Department, LookupList::LeadSite, LookupList::Finding,
-                              LookupList::Arrhythmia}) {
-        if (std::string_view(ListStagingPath(list)).ends_with("\\" + name)) {
-          (void)fs_.Delete((dataDir / name).string());
-        }
-      }
+  // The working copies of the examinations and patient IDs (a list, a
+  // search, a sort) that a run which died left: copies of patient data that
+  // must not stay on the drive.
+  std::vector<std::string> own = {"TEMP.DATA", "TEMP.DATA.PART", "TESTOUT.TXT"};
+  for (LookupList list : {LookupList::Department, LookupList::LeadSite, LookupList::Finding,
+                          LookupList::Arrhythmia}) {
+    const std::string staging = ListStagingPath(list);
+    own.emplace_back(staging.substr(staging.rfind('\\') + 1));
+  }
+  RemoveOwnFiles(kDataDir, own);
+  RemoveOwnFiles(kMasterDir, {"KARIKAN.DATA.PART"});
+}
+
+void Store::RemoveOwnFiles(const char* folder, const std::vector<std::string>& own) {
+  std::vector<std::string> names;
+  if (!fs_.ListFiles(folder, names).ok()) return;
+  const std::filesystem::path host = fs_.HostPath(folder);
+  for (const std::string& name : names) {
+    if (std::find(own.begin(), own.end(), name) != own.end()) {
+      (void)fs_.Delete((host / name).string());
     }
   }
 }

@@ -146,8 +146,10 @@ class Store {
 
   // Removes the program's own temporary files that a run which died left:
   // "C:\VLN2\GAZOU\Temp.bmp", the JPEG writer's ".<name>.jpg.<pid>.<n>.tmp"
-  // in the image folder whose process no longer runs, and the staging files
-  // of ReplaceListFile. Only these exact names; any other file stays.
+  // in the image folder whose process no longer runs, the staging files of
+  // ReplaceListFile, and the working copies of examinations and patient IDs
+  // ("TEMP.DATA", "TEMP.DATA.PART", "TESTOUT.TXT", "KARIKAN.DATA.PART").
+  // Only these exact names; any other file stays.
   void RemoveLeftTemporaries();
   // Whether a process id belongs to a running process; replaceable for tests.
   std::function<bool(long)> ProcessRunning;
@@ -305,6 +307,8 @@ class Store {
   Status OpenStoreFile(const char* path, std::size_t length, std::unique_ptr<RecordFile>& file);
   // Checks (and, when `create`, makes) a folder of the store.
   void CheckFolder(const char* path, bool create);
+  // Deletes the files of `folder` named exactly as one of `own`.
+  void RemoveOwnFiles(const char* folder, const std::vector<std::string>& own);
   void Diagnose(const char* path, bool folder, int error, bool readable);
   bool FolderInTrouble(std::string_view filePath) const;
   std::unique_ptr<RecordFile>& ListFile(LookupList which);

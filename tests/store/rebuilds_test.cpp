@@ -317,8 +317,9 @@ TEST_F(RebuildsTest, AFailedCopyLeavesNoPartialWorkingFile) {
   int failures = 0;
   for (int failAt = 1; failAt < 50; ++failAt) {
     memory.WriteBytes(kDataFile, original);
-    memory.WriteBytes(kWorkFile, "an older list");
     ASSERT_TRUE(s.StartUp().ok());
+    memory.WriteBytes(kWorkFile, "an older list");
+    ASSERT_TRUE(s.OpenWorkFile().ok());
     files.FailNthWrite(failAt);
     const RebuildResult r = CopyToStaging(s, Staging::WorkFile, &progress);
     files.Heal();

@@ -59,6 +59,12 @@ TEST(LeftTemporaries, OnlyTheProgramsOwnNamesAreRemoved) {
   t.WriteBytes("C:\\VLN2\\.SYOZOKU.DATA.new", "half a list");
   t.WriteBytes("C:\\VLN2\\.FUSEI.DATA.new", "half a list");
   t.WriteBytes("C:\\VLN2\\SYOZOKU.DATA.new", "a user's copy");
+  // Copies of examinations and patient IDs of a list, a search or a sort.
+  for (const char* copy : {"C:\\VLN2\\TEMP.DATA", "C:\\VLN2\\TEMP.DATA.PART",
+                           "C:\\VLN2\\TESTOUT.TXT", "C:\\MASTA\\KARIKAN.DATA.PART"}) {
+    t.WriteBytes(copy, "000123 examinations of patients");
+  }
+  t.WriteBytes("C:\\VLN2\\TEMP.DATA.bak", "a user's copy");
   // Beside the program's own name, under another spelling.
   t.WriteBytes("C:\\VLN2\\.syozoku.data.new.x", "");
   std::filesystem::rename(t.Root() / "VLN2" / ".syozoku.data.new.x",
@@ -73,6 +79,11 @@ TEST(LeftTemporaries, OnlyTheProgramsOwnNamesAreRemoved) {
   EXPECT_FALSE(dataDir.contains(".FUSEI.DATA.new"));
   EXPECT_TRUE(dataDir.contains("SYOZOKU.DATA.new"));
   EXPECT_TRUE(dataDir.contains(".syozoku.data.new"));
+  for (const char* copy : {"TEMP.DATA", "TEMP.DATA.PART", "TESTOUT.TXT"}) {
+    EXPECT_FALSE(dataDir.contains(copy)) << copy;
+  }
+  EXPECT_TRUE(dataDir.contains("TEMP.DATA.bak"));
+  EXPECT_FALSE(Names(t.Host("C:\\MASTA")).contains("KARIKAN.DATA.PART"));
 }
 
 TEST(LeftTemporaries, RunningProcessesAreAskedByTheirId) {

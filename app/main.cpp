@@ -4,6 +4,7 @@
 
 #include "app/first_start.h"
 #include "app/options.h"
+#include "app/termination.h"
 #include "mainwin/main_window.h"
 #include "platform/drive.h"
 #include "platform/drive_lock.h"
@@ -60,6 +61,7 @@ int main(int argc, char** argv) {
   platform::QtPrinter printer;
   Form1 form(store, ui, &printer);
   ui.SetParent(&form);
+  app::CloseOnTermination(form);
   // Starts the store and shows the window; closing it ends the program.
   form.Form_Load();
   app::ShowStartHints(form, store, demoRoot.value_or(std::filesystem::path()));

@@ -1,5 +1,7 @@
 #include "platform/drive_lock.h"
 
+#include "platform/file_system.h"
+
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/statvfs.h>
@@ -23,10 +25,9 @@ DriveLock::~DriveLock() { Release(); }
 LockOutcome DriveLock::Acquire(const std::filesystem::path& driveRoot) {
   Release();
   error_ = kNoError;
-  std::error_code ec;
-  std::filesystem::create_directories(driveRoot, ec);
+  (void)CreateFolders(driveRoot);
   const std::filesystem::path lockPath = driveRoot / ".velunor2.lock";
-  int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+  int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, ModesIn(driveRoot).file);
   if (fd < 0) {
     const int openError = errno;
     // A lock file that is there can be locked for reading as well.

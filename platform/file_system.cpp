@@ -110,9 +110,47 @@ Status FromErrorCode(const std::error_code& ec) {
 
 }  // namespace
 
+CreationModes ModesIn(const std::filesystem::path& folder) {
+  struct stat st {};
+  const std::filesystem::path at = folder.empty() ? std::filesystem::path(".") : folder;
+  if (::stat(at.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && (st.st_mode & S_IWGRP) != 0) {
+    return {02770, 0660};
+  }
+  return {};
+}
+
+void SetCreatedMode(const std::filesystem::path& file) {
+  (void)::chmod(file.c_str(), ModesIn(file.parent_path()).file);
+}
+
+std::error_code CreateFolders(const std::filesystem::path& folder) {
+  std::error_code ec;
+  const std::filesystem::path target = folder.lexically_normal();
+  if (std::filesystem::is_directory(target, ec)) return {};
+  const std::filesystem::path parent =
+      target.has_filename() ? target.parent_path() : target.parent_path().parent_path();
+  if (!parent.empty() && parent != target) {
+    if (std::error_code e = CreateFolders(parent)) return e;
+  }
+  const unsigned mode = ModesIn(parent).folder;
+  if (::mkdir(target.c_str(), mode) != 0) {
+    if (errno == EEXIST && std::filesystem::is_directory(target, ec)) return {};
+    return {errno, std::generic_category()};
+  }
+  (void)::chmod(target.c_str(), mode);  // past the umask, the set-group bit included
+  return {};
+}
+
 Status PosixFileSystem::OpenRandom(std::string_view path, std::unique_ptr<RandomFile>& out) {
-  std::string host = HostPath(path).string();
-  int fd = ::open(host.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+  const std::filesystem::path hostPath = HostPath(path);
+  std::string host = hostPath.string();
+  const unsigned mode = ModesIn(hostPath.parent_path()).file;
+  int fd = ::open(host.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+  if (fd >= 0) {
+    (void)::fchmod(fd, mode);
+  } else if (errno == EEXIST) {
+    fd = ::open(host.c_str(), O_RDWR | O_CLOEXEC);
+  }
   if (fd < 0) return Status::Error(ErrorFromErrno(errno));
   out = std::make_unique<PosixRandomFile>(fd);
   return Status::Ok();
@@ -186,8 +224,7 @@ Status PosixFileSystem::CreateDirectory(std::string_view path) {
   std::error_code ec;
   std::filesystem::path host = HostPath(path);
   if (std::filesystem::is_directory(host, ec)) return Status::Error(kPathFileAccessError);
-  std::filesystem::create_directories(host, ec);
-  return FromErrorCode(ec);
+  return FromErrorCode(CreateFolders(host));
 }
 
 Status PosixFileSystem::Delete(std::string_view path) {
@@ -198,8 +235,10 @@ Status PosixFileSystem::Delete(std::string_view path) {
 
 Status PosixFileSystem::Copy(std::string_view from, std::string_view to) {
   std::error_code ec;
+  const bool created = !std::filesystem::exists(HostPath(to), ec);
   std::filesystem::copy_file(HostPath(from), HostPath(to),
                              std::filesystem::copy_options::overwrite_existing, ec);
+  if (!ec && created) SetCreatedMode(HostPath(to));
   return FromErrorCode(ec);
 }
 

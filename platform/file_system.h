@@ -133,6 +133,21 @@ class PosixFileSystem : public FileSystem {
   DataDrive drive_;
 };
 
+// The modes of what the program creates on the host: the owner's alone
+// (folders 0700, files 0600), or, inside a folder that grants its group
+// write access (a drive shared by a clinic's group), the group's too
+// (folders 2770, files 0660). What exists keeps its mode.
+struct CreationModes {
+  unsigned folder = 0700;
+  unsigned file = 0600;
+};
+CreationModes ModesIn(const std::filesystem::path& folder);
+// Gives a file the program has just created the mode its folder calls for.
+void SetCreatedMode(const std::filesystem::path& file);
+// Creates `folder` and its missing parents, each with the mode its parent
+// calls for. An existing folder is no error.
+std::error_code CreateFolders(const std::filesystem::path& folder);
+
 // The Windows attribute value of a host file: a directory 16, a plain file 32
 // (Windows marks every file it writes for archiving), +1 when the owner may
 // not write it, +2 when its name starts with a dot.

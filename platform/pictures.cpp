@@ -1,9 +1,12 @@
 #include "platform/pictures.h"
 
+#include "platform/file_system.h"
+
 #include <QBuffer>
 #include <QByteArray>
 #include <QImageReader>
 #include <QString>
+#include <filesystem>
 #include <string>
 
 namespace platform {
@@ -41,7 +44,12 @@ QImage DecodePictureScaled(const std::string& bytes, QSize box, int* error) {
 
 bool WritePicture(FileSystem& fs, const QImage& picture, std::string_view path, const char* format,
                   int quality) {
-  return picture.save(QString::fromStdString(fs.HostPath(path).string()), format, quality);
+  const std::filesystem::path host = fs.HostPath(path);
+  std::error_code ec;
+  const bool created = !std::filesystem::exists(host, ec);
+  const bool saved = picture.save(QString::fromStdString(host.string()), format, quality);
+  if (saved && created) SetCreatedMode(host);
+  return saved;
 }
 
 }  // namespace platform

@@ -3,7 +3,12 @@
 namespace platform {
 
 void ShowPdfFile(Ui& ui, const JobResult& result) {
-  if (result.outputFile.empty()) return;
+  if (result.outputFile.empty()) {
+    if (!result.failure.empty()) {
+      ui.MsgBox("PDFファイルを保存できませんでした。\n" + result.failure, kExclamation);
+    }
+    return;
+  }
   const std::size_t slash = result.outputFile.rfind('/');
   const std::string folder =
       slash == std::string::npos ? std::string() : result.outputFile.substr(0, slash);

@@ -43,6 +43,9 @@ struct JobResult {
   // The PDF file written by the built-in PDF printer (a host path); empty
   // for a real printer and when no file was written.
   std::string outputFile;
+  // Why the PDF printer could not write the file (Japanese); empty when it
+  // did, or when nothing was drawn.
+  std::string failure;
 };
 
 // The printer object of the windows: the system's printers and the current
@@ -123,8 +126,8 @@ class Printer {
 };
 
 // After a print command to the PDF printer: tells the user where the file
-// is ("PDFファイルに保存しました。", the folder, the file name). Nothing for
-// a real printer or when no file was written.
+// is ("PDFファイルに保存しました。", the folder, the file name), or that it
+// could not be saved and why. Nothing for a real printer.
 void ShowPdfFile(Ui& ui, const JobResult& result);
 
 }  // namespace platform

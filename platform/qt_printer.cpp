@@ -17,11 +17,24 @@
 #include <cmath>
 #include <system_error>
 
+#include <fcntl.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+#include "platform/error_text.h"
+#include "platform/file_system.h"
 #include "platform/qt_text.h"
 
 namespace platform {
 
 namespace {
+
+// Whether the file system holding `folder` has no room left for a page.
+bool IsDiskFull(const std::filesystem::path& folder) {
+  struct statvfs st {};
+  if (::statvfs(folder.c_str(), &st) != 0) return false;
+  return static_cast<unsigned long long>(st.f_bavail) * st.f_frsize < 64 * 1024;
+}
 
 // A picture of more than twice this resolution in the rectangle it fills is
 // handed to the printer at this resolution: enough for any printer, and a
@@ -153,6 +166,7 @@ void QtPrinter::BeginJob(std::string_view title) {
   jobOpen_ = true;
   implicitJob_ = false;
   jobFailed_ = false;
+  failure_.clear();
   jobTitle_ = std::string(title);
   pdfPath_.clear();
   pdfPages_ = 0;
@@ -160,23 +174,73 @@ void QtPrinter::BeginJob(std::string_view title) {
 }
 
 Status QtPrinter::ReservePdfFile() {
-  std::error_code ec;
-  std::filesystem::create_directories(pdfFolder_, ec);
+  if (std::error_code ec = CreateFolders(pdfFolder_)) {
+    failure_ = "フォルダ「" + pdfFolder_.string() + "」を作成できません（" +
+               ErrorText(ErrorFromErrno(ec.value())) + "）";
+    return Status::Error(kPrinterError);
+  }
+  const QString folder = QString::fromStdString(pdfFolder_.string());
+  for (int n = 0; n < 10000; ++n) {
+    QFile file(
+        folder +
+        QStringLiteral("/.velunor2-%1-%2.pdf.part").arg(QCoreApplication::applicationPid()).arg(n));
+    // Created here or not at all: an earlier file of that name is never touched.
+    if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+      pdfPath_ = file.fileName();
+      SetCreatedMode(S(pdfPath_));
+      return Status::Ok();
+    }
+    if (!file.exists()) {
+      failure_ = "フォルダ「" + pdfFolder_.string() + "」に書き込めません（" +
+                 ErrorText(ErrorFromErrno(errno)) + "）";
+      break;
+    }
+  }
+  return Status::Error(kPrinterError);
+}
+
+std::string QtPrinter::PublishPdf() {
+  const std::string staging = S(pdfPath_);
+  // Whole: a PDF ends with its trailer; a full disk cuts it short.
+  std::string tail;
+  {
+    QFile file(pdfPath_);
+    if (!file.open(QIODevice::ReadOnly)) return ErrorText(kFileNotFound);
+    if (file.size() > 1024) file.seek(file.size() - 1024);
+    tail = file.readAll().toStdString();
+  }
+  if (tail.find("%%EOF") == std::string::npos) {
+    return IsDiskFull(pdfFolder_) ? ErrorText(kDiskFull) : ErrorText(kDeviceIoError);
+  }
+  const int fd = ::open(staging.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0 || ::fsync(fd) != 0) {
+    const int error = ErrorFromErrno(errno);
+    if (fd >= 0) ::close(fd);
+    return ErrorText(error);
+  }
+  ::close(fd);
   const QString folder = QString::fromStdString(pdfFolder_.string());
   const QString stem = FileNamePart(jobTitle_) + QLatin1Char('_') +
                        QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
   for (int n = 1; n < 10000; ++n) {
     const QString name =
         stem + (n == 1 ? QString() : QStringLiteral(" (%1)").arg(n)) + QStringLiteral(".pdf");
-    QFile file(folder + QLatin1Char('/') + name);
-    // Created here or not at all: an earlier file of that name is never touched.
-    if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-      pdfPath_ = file.fileName();
-      return Status::Ok();
+    const std::string target = S(folder + QLatin1Char('/') + name);
+    // A second name for the file, never over an existing one; then the
+    // staging name goes.
+    if (::link(staging.c_str(), target.c_str()) == 0) {
+      ::unlink(staging.c_str());
+      const int dir = ::open(pdfFolder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+      if (dir >= 0) {
+        (void)::fsync(dir);
+        ::close(dir);
+      }
+      pdfPath_ = QString::fromStdString(target);
+      return {};
     }
-    if (!file.exists()) break;
+    if (errno != EEXIST) return ErrorText(ErrorFromErrno(errno));
   }
-  return Status::Error(kPrinterError);
+  return ErrorText(kFileAlreadyExists);
 }
 
 Status QtPrinter::EnsurePage() {
@@ -321,13 +385,21 @@ JobResult QtPrinter::EndJob() {
   if (!jobOpen_) return result;
   if (!CloseDocument(false)) result.status = Status::Error(kPrinterError);
   if (IsPdf() && !pdfPath_.isEmpty()) {
-    if (!jobFailed_ && pdfPages_ > 0 && QFileInfo(pdfPath_).size() > 0) {
+    std::string failure = jobFailed_ ? ErrorText(kPrinterError) : std::string();
+    if (failure.empty() && pdfPages_ > 0) failure = PublishPdf();
+    if (failure.empty() && pdfPages_ > 0) {
       result.outputFile = S(pdfPath_);
     } else {
       QFile::remove(pdfPath_);
+      if (pdfPages_ > 0) {
+        result.failure = std::move(failure);
+        jobFailed_ = true;
+      }
     }
   }
+  if (IsPdf() && result.failure.empty()) result.failure = failure_;
   if (jobFailed_) result.status = Status::Error(kPrinterError);
+  failure_.clear();
   jobOpen_ = false;
   implicitJob_ = false;
   jobFailed_ = false;

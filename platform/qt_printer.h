@@ -68,7 +68,12 @@ class QtPrinter : public Printer {
   // The page the next drawing goes to: the command, the document and, after
   // a document ended on the PDF printer, the next page of the file started.
   Status EnsurePage();
+  // Reserves the staging file the PDF is drawn into (a hidden name in the
+  // PDF folder); the folder is made when missing.
   Status ReservePdfFile();
+  // The drawn PDF checked whole, forced to the disk and put under its
+  // own name (a new one, never over an existing file); the failure in words.
+  std::string PublishPdf();
   // Ends (or abandons) the document being drawn; false when it failed.
   bool CloseDocument(bool abandon);
   void ApplyFont();
@@ -83,7 +88,8 @@ class QtPrinter : public Printer {
   bool implicitJob_ = false;  // started by drawing, ended by EndDoc
   bool jobFailed_ = false;
   std::string jobTitle_;
-  QString pdfPath_;  // the PDF file reserved for the command
+  QString pdfPath_;  // the staging file of the command's PDF
+  std::string failure_;  // why the PDF could not be written
   int pdfPages_ = 0;
   bool breakPending_ = false;  // the PDF printer's next drawing starts a page
   // The document being drawn.

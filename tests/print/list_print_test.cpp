@@ -38,8 +38,8 @@ class Dialog4Test : public ::testing::Test {
       records.push_back(Exam(numbers.empty() ? p : numbers[static_cast<std::size_t>(p - 1)]));
     }
     print_test::WriteRecords(fx.drive, store::kDataFile, records);
-    print_test::WriteRecords(fx.drive, store::kWorkFile, records);
     ASSERT_TRUE(fx.store.StartUp().ok());
+    print_test::WriteRecords(fx.drive, store::kWorkFile, records);
     ASSERT_TRUE(fx.store.OpenWorkFile().ok());
     fx.store.CountWorkRecords();
     ASSERT_EQ(fx.store.ListCount, count);

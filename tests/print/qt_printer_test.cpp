@@ -2,11 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <QImage>
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+
+#include <csignal>
 #include <fstream>
 #include <iterator>
 
@@ -235,6 +238,37 @@ TEST_F(QtPrinterTest, AFolderThatCannotBeWrittenOrAKilledDocumentLeavesNoFile) {
   const platform::JobResult result = blocked.EndJob();
   EXPECT_FALSE(result.status.ok());
   EXPECT_TRUE(result.outputFile.empty());
+  EXPECT_NE(result.failure.find("を作成できません"), std::string::npos) << result.failure;
+}
+
+// A disk that fills up under the PDF (a file size limit of 8 KiB stands for
+// it): the failure is said, and no file, whole or cut, is left.
+TEST_F(QtPrinterTest, APdfThatCouldNotBeWrittenWholeIsNotSaidToBeSaved) {
+  struct rlimit before {};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &before), 0);
+  const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+  struct rlimit small = before;
+  small.rlim_cur = 8192;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  printer->BeginJob("full");
+  for (int page = 0; page < 20; ++page) {
+    for (int line = 1; line < 60; ++line) {
+      printer->SetPrintPosition(1, line);
+      (void)printer->Print("心電図 " + std::to_string(page * 100 + line) + " 洞調律 異常なし");
+    }
+    (void)printer->EndDoc();
+  }
+  const platform::JobResult result = printer->EndJob();
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &before), 0);
+  std::signal(SIGXFSZ, oldHandler);
+  EXPECT_FALSE(result.status.ok());
+  EXPECT_TRUE(result.outputFile.empty());
+  EXPECT_FALSE(result.failure.empty());
+  EXPECT_TRUE(Files(folder).empty());
+
+  print_test::Fixture shown;
+  shown.ui.Expect("PDFファイルを保存できませんでした。\n" + result.failure);
+  platform::ShowPdfFile(shown.ui, result);
 }
 
 // The record list of 30 examinations through the range dialog into the PDF
@@ -243,8 +277,8 @@ TEST_F(QtPrinterTest, AListPrintedToThePdfPrinterReadsBack) {
   std::vector<store::ExamRecord> records;
   for (int n = 1; n <= 30; ++n) records.push_back(print_test::Exam(n));
   print_test::WriteRecords(fx.drive, store::kDataFile, records);
-  print_test::WriteRecords(fx.drive, store::kWorkFile, records);
   ASSERT_TRUE(fx.store.StartUp().ok());
+  print_test::WriteRecords(fx.drive, store::kWorkFile, records);
   ASSERT_TRUE(fx.store.OpenWorkFile().ok());
   fx.store.CountWorkRecords();
 

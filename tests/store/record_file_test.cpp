@@ -157,8 +157,8 @@ TEST_F(RecordFileTest, AWriteThatFailsPartWayIsTakenBack) {
   const std::string two = std::string(Numbered(1).Bytes()) + std::string(Numbered(2).Bytes());
   const struct {
     const char* what;
-    int record;     // 0: AppendRecords of two records
-    int failures;   // failing writes in a row (the second one is the taking back)
+    int record;    // 0: AppendRecords of two records
+    int failures;  // failing writes in a row (the second one is the taking back)
     std::string left;
     RecordFile::Left says;
   } cases[] = {

@@ -27,8 +27,7 @@ class FaultyFileSystem : public WrappingFileSystem {
   // The same, but the first failing write first writes its first `bytes`
   // bytes, as a disk that fills up in the middle of a write does (the
   // failing writes after it write nothing).
-  void FailNthWriteShort(int n, std::size_t bytes, int error = platform::kDiskFull,
-                         int times = 1) {
+  void FailNthWriteShort(int n, std::size_t bytes, int error = platform::kDiskFull, int times = 1) {
     writes_.Arm(n, error, times);
     shortBytes_ = bytes;
   }

@@ -128,6 +128,11 @@ void ShowStartHints(QMainWindow& window, store::Store& store,
     }
     AddHint(window, QString::fromUtf8(kDemoHint) + where, "demoHint");
   }
+  if (const std::string partial = store.PartialRecordsMessage(); !partial.empty()) {
+    QWidget* hint =
+        AddHint(window, QString::fromStdString(partial).simplified(), "partialRecordHint");
+    hint->findChild<QLabel*>()->setToolTip(QString::fromStdString(partial));
+  }
   if (VocabulariesEmpty(store)) {
     QWidget* hint = AddHint(window, QString::fromUtf8(kVocabularyHint), "vocabularyHint");
     new VocabularyWatch(window, store, hint);

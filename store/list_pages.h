@@ -21,8 +21,6 @@ namespace store {
 // PageFirst = PageIndex x 15 + 1 and PageNumber = PageIndex + 1; the same of
 // the patient list with SearchStart, PatientPageIndex and PatientPageNumber.
 
-
-
 // Pages of a list of `count` records: count / 15 rounded up (0 for none).
 std::int32_t PagesFor(std::int32_t count);
 // The maximum of a page slider: the page count, or 2 for a single page (a

@@ -46,6 +46,10 @@ class RecordFile {
   // holds at n. Only when taking it back fails too is it Mixed.
   [[nodiscard]] Status Write(std::int32_t n, std::span<const char> record);
 
+  // Bytes after the last whole record: the start of a record whose write
+  // did not end (0 when the file holds whole records only).
+  std::uint64_t PartialTailBytes() const { return length_ % recordLength_; }
+
   // What the last failed Write or AppendRecords left in the file.
   enum class Left {
     Old,    // the file is as it was before the write

@@ -199,6 +199,18 @@ std::string Store::StartUpMessage() const {
   return text;
 }
 
+std::string Store::PartialRecordsMessage() const {
+  if (partialRecords_.empty()) return {};
+  std::string text = "次のファイルの末尾に、書き込みが途中で終わったレコードの一部があります。\n";
+  for (const PartialRecord& p : partialRecords_) {
+    text += "\n・" + Quoted(p.path) + "：" + std::to_string(p.bytes) + " バイト";
+  }
+  text +=
+      "\n\nこの部分はデータとして扱われず、次にそのファイルを書き換えるときに取り除かれます。"
+      "必要ならその前にデータドライブのバックアップを取って下さい。";
+  return text;
+}
+
 std::string Store::DataFileRefusal(bool forWriting) const {
   if (!DataFileUsable()) {
     std::string text =

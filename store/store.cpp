@@ -27,6 +27,15 @@ Status Store::StartUp() {
     RemoveLeftTemporaries();
   }
   Status opened = OpenAllFiles();
+  partialRecords_.clear();
+  for (const auto& [file, path] :
+       {std::pair{&DataFileNo, kDataFile}, std::pair{&MasterFileNo, kMasterFile},
+        std::pair{&DepartmentFileNo, kDepartmentFile}, std::pair{&LeadSiteFileNo, kLeadSiteFile},
+        std::pair{&FindingFileNo, kFindingFile}, std::pair{&ArrhythmiaFileNo, kArrhythmiaFile}}) {
+    if (*file && (*file)->PartialTailBytes() > 0) {
+      partialRecords_.push_back({path, (*file)->PartialTailBytes()});
+    }
+  }
   if (!troubles_.empty()) return Status::Error(troubles_.front().error);
   return opened;
 }

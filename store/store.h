@@ -85,6 +85,12 @@ struct FileTrouble {
   bool readable = false;           // opened for reading only
 };
 
+// A record file that ends in part of a record: a write that did not end.
+struct PartialRecord {
+  std::string path;  // as the system writes it
+  std::uint64_t bytes = 0;
+};
+
 // What the patient lookup for the windows found.
 enum class LookupOutcome {
   Done,         // FoundPatientNo holds the record number, or 0
@@ -128,6 +134,13 @@ class Store {
   // created, deleted or cleaned up, and files that are read-only because of
   // it are not reported as troubles.
   bool ReadOnlySession = false;
+
+  // The record files that StartUp found ending in part of a record. The
+  // part is no record: nothing reads it, and the next rebuild of the file
+  // leaves it out.
+  const std::vector<PartialRecord>& PartialRecords() const { return partialRecords_; }
+  // In Japanese, which files end so and what it means; empty when none does.
+  std::string PartialRecordsMessage() const;
 
   // The troubles found by the last OpenAllFiles (and StartUp's folders).
   const std::vector<FileTrouble>& Troubles() const { return troubles_; }
@@ -314,6 +327,7 @@ class Store {
   std::unique_ptr<RecordFile>& ListFile(LookupList which);
 
   std::vector<FileTrouble> troubles_;
+  std::vector<PartialRecord> partialRecords_;
   platform::FileSystem& fs_;
 };
 

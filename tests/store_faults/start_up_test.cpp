@@ -204,3 +204,24 @@ TEST_F(StartUpTest, ReadOnlySessionWritesNothing) {
 }
 
 }  // namespace
+
+namespace {
+
+// A file ending in part of a record (a write that did not end) is named at
+// start-up with the bytes it holds, instead of losing them unsaid.
+TEST(StartUpPartialRecords, AFileEndingInPartOfARecordIsNamed) {
+  testing_support::TempDrive t;
+  t.WriteBytes("C:\\VLN2\\VLN2.ekg", std::string(579 * 2, ' '));
+  t.WriteBytes("C:\\MASTA\\KANJYA.MASTA", std::string(127 * 3 + 63, ' '));
+  platform::PosixFileSystem files(t.Drive());
+  store::Store s(files);
+  ASSERT_TRUE(s.StartUp().ok());
+  ASSERT_EQ(s.PartialRecords().size(), 1u);
+  EXPECT_EQ(s.PartialRecords()[0].path, store::kMasterFile);
+  EXPECT_EQ(s.PartialRecords()[0].bytes, 63u);
+  EXPECT_NE(s.PartialRecordsMessage().find("「C:\\MASTA\\KANJYA.MASTA」：63 バイト"),
+            std::string::npos)
+      << s.PartialRecordsMessage();
+}
+
+}  // namespace

@@ -190,7 +190,7 @@ TEST_F(BulkTest, TheRealComponentSortsTheMaster) {
                   .ok());
   WriteMaster(Twelve());
   Start();
-  patients->sortJobs = store::SortJobFactory(store::CreateComponentSortJob);
+  patients->Session().SetSortJobs(store::SortJobFactory(store::CreateComponentSortJob));
   Form12& b = Open();
   Row(b, 0, QStringLiteral("000115"), QStringLiteral("丙"));
   ui.Expect("患者マスタを昇順に並べ替えますか？", platform::kAnswerYes);

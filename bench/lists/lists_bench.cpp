@@ -22,9 +22,9 @@
 
 #include "bench/generator/generator.h"
 #include "bench/support/floors.h"
-#include "forms/list_pages.h"
 #include "platform/progress.h"
 #include "platform/ui.h"
+#include "forms/list_pages.h"
 #include "store/list_pages.h"
 #include "store/search.h"
 #include "store/store.h"

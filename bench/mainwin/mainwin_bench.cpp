@@ -20,9 +20,9 @@
 
 #include "bench/ecg/ecg_picture.h"
 #include "bench/generator/generator.h"
-#include "forms/record_transfer.h"
 #include "mainwin/main_window.h"
 #include "platform/file_system.h"
+#include "forms/record_transfer.h"
 #include "store/store.h"
 
 namespace {

@@ -43,8 +43,7 @@ TEST(Pager, WalksTheListAndKeepsItsInvariants) {
 TEST(Pager, CountsPagesOfAnyList) {
   const struct {
     std::int32_t count, rows, pages, pageCount;
-  } cases[] = {{0, 15, 0, 1},  {1, 15, 1, 1}, {15, 15, 1, 1},
-               {16, 15, 2, 2}, {12, 6, 2, 2}, {13, 6, 3, 3}};
+  } cases[] = {{0, 15, 0, 1}, {1, 15, 1, 1}, {15, 15, 1, 1}, {16, 15, 2, 2}, {12, 6, 2, 2}, {13, 6, 3, 3}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.count);
     EXPECT_EQ(Pager::PagesFor(c.count, c.rows), c.pages);

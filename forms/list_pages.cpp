@@ -111,31 +111,4 @@ Status ShowListPage(Store& store, ListForm1* form1, ListForm2* form2) {
   return read;
 }
 
-void ClearPatientRows(PatientListForm& f) {
-  for (int r = 0; r < kRowsPerPage; ++r) {
-    for (auto* column : {&f.Label2, &f.Label3, &f.Label4, &f.Label5, &f.Label6, &f.Label7}) {
-      (*column)[r]->clear();
-    }
-  }
-}
-
-void ShowPatientPage(Store& store, PatientListForm& f) {
-  std::vector<PatientRow> rows;
-  (void)ReadPatientPage(store, rows);
-  for (std::size_t r = 0; r < rows.size(); ++r) {
-    const PatientRecord& p = rows[r].record;
-    f.Label2[r]->setText(store.PatientListMode == 1
-                             ? Q(FormatNumber(rows[r].position, "0000000000"))
-                             : Stored(p.Raw(PatientField::RecordNo)));
-    f.Label3[r]->setText(Q(p.Get(PatientField::PatientId)));
-    f.Label4[r]->setText(Q(p.Get(PatientField::Name)));
-    f.Label5[r]->setText(Q(p.Get(PatientField::Sex)));
-    f.Label6[r]->setText(Q(p.Get(PatientField::BirthDate)));
-    f.Label7[r]->setText(Q(p.Get(PatientField::Department)));
-  }
-  f.Label8->setText(Q(RecordCountText(store.PatientListCount)));
-  f.Label9->setText(Q(PageIndicator(store.PatientPageNumber, store.PatientPageCount)));
-  SetSlider(f.Slider1, store.PatientPageCount, store.PatientPageNumber);
-}
-
 }  // namespace store

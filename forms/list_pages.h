@@ -41,15 +41,6 @@ struct ListForm2 {
   QSlider* Slider1 = nullptr;
 };
 
-// The patient list (患者マスタ/一覧).
-struct PatientListForm {
-  Rows<QLabel> Label2, Label3, Label4, Label5, Label6, Label7;  // file number, ID, name, sex,
-                                                                // birth date, department
-  QLabel* Label8 = nullptr;  // "データ数：" + PatientListCount
-  QLabel* Label9 = nullptr;  // page indicator
-  QSlider* Slider1 = nullptr;
-};
-
 // Empties the captions of every row of list view 1.
 void ClearListRows1(ListForm1& form);
 // Empties every row of list view 2 (captions, comment, both lists) and hides
@@ -68,18 +59,5 @@ void ClearListRows2(ListForm2& form);
 // failure leaves the rows read so far and the rest of the page state
 // written, and is returned.
 [[nodiscard]] Status ShowListPage(Store& store, ListForm1* form1, ListForm2* form2);
-
-// Empties the captions of every row of the patient list.
-void ClearPatientRows(PatientListForm& form);
-
-// Draws the patient page starting at SearchStart: PatientListCount from the
-// scratch file; row r gets scratch-file record SearchStart + r, through
-// ScratchBuffer: its file number (the position as ten digits while
-// PatientListMode is 1, else RecordNo as stored), then the trimmed ID, name,
-// sex, date of birth and department. "データ数：" + PatientListCount, the
-// page indicator of PatientPageNumber and PatientPageCount, the slider's
-// range 1 ... PatientPageCount at PatientPageNumber. A read failure ends the
-// rows and is otherwise ignored.
-void ShowPatientPage(Store& store, PatientListForm& form);
 
 }  // namespace store

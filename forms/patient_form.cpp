@@ -7,21 +7,15 @@
 #include <QStringList>
 
 #include "platform/qt_text.h"
-#include "store/text_format.h"
 
 namespace store {
 
 using platform::Q;
 using platform::S;
 
-void FillPatientDepartments(Store& store, QComboBox* combo) {
+void FillPatientDepartments(const std::vector<std::string>& departments, QComboBox* combo) {
   QStringList items;
-  for (store.ItemIndex = 1; store.ItemIndex <= store.DepartmentCount; ++store.ItemIndex) {
-    store.DepartmentEntry.Clear();
-    if (store.DepartmentFileNo)
-      (void)store.DepartmentFileNo->Read(store.ItemIndex, store.DepartmentEntry);
-    items << Q(store.DepartmentEntry.Get(ListEntryField::EntryText));
-  }
+  for (const std::string& entry : departments) items << Q(entry);
   const QString shown = combo->currentText();
   combo->clear();
   combo->addItems(items);
@@ -29,21 +23,21 @@ void FillPatientDepartments(Store& store, QComboBox* combo) {
   combo->setEditText(shown);
 }
 
-void ClearPatientForm(Store& store, PatientForm& form) {
+void ClearPatientForm(const std::vector<std::string>& departments, std::int32_t patientCount,
+                      PatientForm& form) {
   for (QLineEdit* box : {form.Text1, form.Text2, form.Text3, form.Text4, form.Text5}) box->clear();
   form.Combo1->clear();
   form.Combo2->clear();
-  FillPatientDepartments(store, form.Combo2);
+  FillPatientDepartments(departments, form.Combo2);
   form.Combo2->setEditText(QString());
-  form.Slider1->setRange(0, store.PatientCount);
+  form.Slider1->setRange(0, patientCount);
   form.Combo1->addItems({QStringLiteral("M"), QStringLiteral("F")});
   form.Combo1->setCurrentIndex(-1);
   form.Combo1->setEditText(QString());
   form.Label9->clear();
 }
 
-void ShowPatientBuffer(Store& store, PatientForm& form, const QString& label9) {
-  const PatientRecord& p = store.PatientBuffer;
+void ShowPatient(const PatientRecord& p, PatientForm& form, const QString& label9) {
   form.Text1->setText(Q(p.Get(PatientField::PatientId)));
   form.Text2->setText(Q(p.Get(PatientField::Name)));
   form.Text3->setText(Q(p.Get(PatientField::Reading)));
@@ -56,13 +50,6 @@ void ShowPatientBuffer(Store& store, PatientForm& form, const QString& label9) {
   form.Label9->setText(label9);
 }
 
-Status ShowPatientRecord(Store& store, PatientForm& form, std::int32_t n) {
-  if (!store.MasterFileNo) return Status::Error(platform::kBadFileNameOrNumber);
-  if (Status s = store.MasterFileNo->Read(n, store.PatientBuffer); !s.ok()) return s;
-  ShowPatientBuffer(store, form, Q(FormatNumber(n, "000000")));
-  return Status::Ok();
-}
-
 PatientRecord StorePatientForm(const PatientForm& form) {
   PatientRecord r;
   r.Set(PatientField::PatientId, S(form.Text1->text()));
@@ -73,6 +60,14 @@ PatientRecord StorePatientForm(const PatientForm& form) {
   r.Set(PatientField::Department, S(form.Combo2->currentText()));
   r.Set(PatientField::Remarks, S(form.Text5->text()));
   return r;
+}
+
+void ClearPatientRows(PatientListForm& f) {
+  for (int r = 0; r < kRowsPerPage; ++r) {
+    for (auto* column : {&f.Label2, &f.Label3, &f.Label4, &f.Label5, &f.Label6, &f.Label7}) {
+      (*column)[r]->clear();
+    }
+  }
 }
 
 }  // namespace store

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <QString>
+#include <cstdint>
+#include <string>
+#include <vector>
 
-#include "platform/status.h"
+#include "forms/list_pages.h"
 #include "store/records.h"
-#include "store/store.h"
 
 class QComboBox;
 class QLabel;
@@ -14,7 +16,7 @@ class QSlider;
 namespace store {
 
 // The controls of the patient registration window (患者マスタ/新規登録) that
-// the record-store routines write, under the window's own control names.
+// the form routines write, under the window's own control names.
 struct PatientForm {
   QLabel* Label9 = nullptr;     // master record number of the patient shown
   QLineEdit* Text1 = nullptr;   // ID
@@ -27,29 +29,37 @@ struct PatientForm {
   QSlider* Slider1 = nullptr;   // master record to jump to, 0 ... PatientCount
 };
 
-// The department list of a patient window: the first DepartmentCount
-// entries of "SYOZOKU.DATA", trimmed, blank ones included. The items are
-// replaced; the text the combo shows is kept.
-void FillPatientDepartments(Store& store, QComboBox* combo);
+// The patient list (患者マスタ/一覧).
+struct PatientListForm {
+  Rows<QLabel> Label2, Label3, Label4, Label5, Label6, Label7;  // file number, ID, name, sex,
+                                                                // birth date, department
+  QLabel* Label8 = nullptr;  // "データ数：" + the records of the list
+  QLabel* Label9 = nullptr;  // page indicator
+  QSlider* Slider1 = nullptr;
+};
+
+// The department list of a patient window: `departments` (the department
+// list's entries, blank ones included). The items are replaced; the text
+// the combo shows is kept.
+void FillPatientDepartments(const std::vector<std::string>& departments, QComboBox* combo);
 
 // ClearPatientForm: the five boxes emptied; Combo1 holding "M" and "F" and
 // Combo2 the departments, both showing nothing; Slider1 ranging 0 ...
-// PatientCount; Label9 empty.
-void ClearPatientForm(Store& store, PatientForm& form);
+// `patientCount`; Label9 empty.
+void ClearPatientForm(const std::vector<std::string>& departments, std::int32_t patientCount,
+                      PatientForm& form);
 
-// PatientBuffer into the form: the ID, name, reading, date of birth,
-// department and remarks trimmed into their boxes, the sex into Combo1;
-// Label9 = `label9`.
-void ShowPatientBuffer(Store& store, PatientForm& form, const QString& label9);
-
-// Showing record n: master record n read into PatientBuffer and shown, with
-// Label9 = n formatted "000000". A read failure is returned and leaves the
-// form as it was.
-[[nodiscard]] Status ShowPatientRecord(Store& store, PatientForm& form, std::int32_t n);
+// A patient into the form: the ID, name, reading, date of birth, department
+// and remarks trimmed into their boxes, the sex into Combo1; Label9 =
+// `label9`.
+void ShowPatient(const PatientRecord& patient, PatientForm& form, const QString& label9);
 
 // The record the form holds: each field from its control, cut or padded to
 // its width; Sex is the first character of Combo1's text; RecordNo blank
 // (the store writes it).
 PatientRecord StorePatientForm(const PatientForm& form);
+
+// Empties the captions of every row of the patient list.
+void ClearPatientRows(PatientListForm& form);
 
 }  // namespace store

@@ -3,21 +3,13 @@
 #include "lookups/builtin_vocabularies.h"
 
 const LookupListDef kDepartmentListDef = {
-    "Form3",
-    "所属登録",
-    store::LookupList::Department,
-    store::kDepartmentEntries,
-    &store::Store::DepartmentFileNo,
-    &store::Store::DepartmentEntry,
-    {},
+    "Form3", "所属登録", store::LookupList::Department, store::kDepartmentEntries, {},
 };
 const LookupListDef kLeadSiteListDef = {
     "Form4",
     "誘導部位登録",
     store::LookupList::LeadSite,
     store::kLeadSiteEntries,
-    &store::Store::LeadSiteFileNo,
-    &store::Store::LeadSiteEntry,
     lookups::kBuiltinLeadSites,
 };
 const LookupListDef kArrhythmiaListDef = {
@@ -25,8 +17,6 @@ const LookupListDef kArrhythmiaListDef = {
     "不整脈登録",
     store::LookupList::Arrhythmia,
     store::kArrhythmiaEntries,
-    &store::Store::ArrhythmiaFileNo,
-    &store::Store::ArrhythmiaEntry,
     lookups::kBuiltinArrhythmias,
 };
 const LookupListDef kFindingListDef = {
@@ -34,7 +24,5 @@ const LookupListDef kFindingListDef = {
     "異常所見登録",
     store::LookupList::Finding,
     store::kFindingEntries,
-    &store::Store::FindingFileNo,
-    &store::Store::FindingEntry,
     lookups::kBuiltinFindings,
 };

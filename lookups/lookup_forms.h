@@ -3,10 +3,10 @@
 #include "lookups/lookup_list_window.h"
 
 // The four vocabulary windows: one design, four lists.
-//   Form3 "所属登録"     SYOZOKU.DATA 45 entries, DepartmentEntry
-//   Form4 "誘導部位登録" YUDO.DATA    30 entries, LeadSiteEntry, built-in vocabulary
-//   Form6 "不整脈登録"   FUSEI.DATA   45 entries, ArrhythmiaEntry, built-in vocabulary
-//   Form7 "異常所見登録" IJYOU.DATA   45 entries, FindingEntry, built-in vocabulary
+//   Form3 "所属登録"     SYOZOKU.DATA 45 entries
+//   Form4 "誘導部位登録" YUDO.DATA    30 entries, built-in vocabulary
+//   Form6 "不整脈登録"   FUSEI.DATA   45 entries, built-in vocabulary
+//   Form7 "異常所見登録" IJYOU.DATA   45 entries, built-in vocabulary
 // `refresh` is the owner's refill of the drop-down lists of that vocabulary;
 // it runs after every registration, when the file already holds the new list.
 

@@ -33,7 +33,11 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption) 
 
 LookupListWindow::LookupListWindow(const LookupListDef& def, store::Store& store, platform::Ui& ui,
                                    std::function<void()> refresh, QWidget* parent)
-    : QWidget(parent, Qt::Window), def_(def), store_(store), ui_(ui), refresh_(std::move(refresh)) {
+    : QWidget(parent, Qt::Window),
+      def_(def),
+      session_(store),
+      ui_(ui),
+      refresh_(std::move(refresh)) {
   setObjectName(Q(def_.formName));
   setWindowTitle(Q(def_.caption));
   setFont(QFont(QStringLiteral("ＭＳ ゴシック"), 11));
@@ -102,26 +106,11 @@ LookupListWindow::LookupListWindow(const LookupListDef& def, store::Store& store
 
 void LookupListWindow::Open() {
   ClearBoxes();
-  store::RecordFile* file = (store_.*def_.file).get();
-  store::ListEntryRecord& entry = store_.*def_.buffer;
-  if (file == nullptr) {
-    // A list that was never made reads as empty in a run that may not write;
-    // one that could not be opened was named at start-up and is said again.
-    if (!store_.ReadOnlySession) {
-      ui_.MsgBox("「" + std::string(store::Store::ListPath(def_.list)) +
-                     "」を読み込めないため、空の一覧を表示します。",
-                 platform::kExclamation);
-    }
-  } else {
-    for (int i = 1; i <= def_.entryCount; ++i) {
-      if (platform::Status s = file->Read(i, entry); !s.ok()) {
-        ui_.ShowErrorNumber(s.error);
-        break;
-      }
-      Text1[static_cast<std::size_t>(i - 1)]->setText(
-          Q(entry.Get(store::ListEntryField::EntryText)));
-    }
+  const sessions::VocabularyLoad load = session_.Load(def_.list);
+  for (std::size_t i = 0; i < load.entries.size() && i < Text1.size(); ++i) {
+    Text1[i]->setText(Q(load.entries[i]));
   }
+  sessions::Show(ui_, load);
   Form_Load();
   show();
   raise();
@@ -145,33 +134,9 @@ void LookupListWindow::Command1_Click() {
   std::vector<std::string> entries;
   entries.reserve(Text1.size());
   for (const QLineEdit* box : Text1) entries.push_back(S(box->text()));
-  const platform::Status status = store_.ReplaceListFile(def_.list, entries);
+  const sessions::Outcome saved = session_.Save(def_.list, def_.caption, entries);
   if (refresh_) refresh_();
-  if (!status.ok()) {
-    ui_.MsgBox(NotSavedMessage(def_.caption, status.error), platform::kExclamation);
-    return;
-  }
-  ui_.MsgBox("登録終了。", platform::kOkOnly);
-}
-
-std::string LookupListWindow::NotSavedMessage(std::string_view caption, int error) {
-  std::string reason;
-  switch (error) {
-    case platform::kDiskFull:
-      reason = "ディスクの空き容量が足りません。";
-      break;
-    case platform::kPermissionDenied:
-      reason = "ファイルに書き込む権限がないか、読み取り専用です。";
-      break;
-    case platform::kDeviceIoError:
-      reason = "ディスクの読み書きでエラーが起きました。";
-      break;
-    default:
-      reason = "ファイルに書き込めませんでした。";
-      break;
-  }
-  return std::string(caption) + "の一覧は保存されませんでした。\n" + reason + "（エラー番号 " +
-         std::to_string(error) + "）\nファイルは登録前の内容のままです。";
+  sessions::Show(ui_, saved);
 }
 
 void LookupListWindow::Command2_Click() {

@@ -2,13 +2,13 @@
 
 #include <QWidget>
 #include <functional>
-#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "platform/ui.h"
+#include "sessions/vocabulary_session.h"
 #include "store/store.h"
 
 class QLabel;
@@ -21,8 +21,6 @@ struct LookupListDef {
   std::string_view caption;
   store::LookupList list;  // the list file the window saves
   int entryCount;          // text boxes Text1(0) .. Text1(entryCount - 1)
-  std::unique_ptr<store::RecordFile> store::Store::*file;
-  store::ListEntryRecord store::Store::*buffer;
   // Loaded by Command4; a window without a built-in vocabulary has no Command4.
   std::span<const std::string_view> initialValues;
 };
@@ -33,6 +31,7 @@ struct LookupListDef {
 //
 // The window is created once and then shown and hidden; Open() reloads the
 // boxes from the file every time, so edits that were not registered are lost.
+// The window owns the vocabulary session it hands its commands to.
 // After a registration `refresh` is called so that the owner can refill the
 // drop-down lists that show this vocabulary.
 class LookupListWindow : public QWidget {
@@ -54,16 +53,12 @@ class LookupListWindow : public QWidget {
   // Empties every text box.
   void ClearBoxes();
 
-  // 登録: box i stored in the list buffer (cut to 20 bytes without splitting a
-  // double-byte character, blanks padded) as record i + 1, for every box, so
-  // the file holds exactly entryCount records; the whole list replaces the file
-  // in one step (Store::ReplaceListFile), so the file is either the old list
-  // or the new one. Then the refresh and "登録終了。". When the save fails the
-  // file keeps the old list: the refresh shows it and a warning says in
-  // Japanese that the list was not saved, and why.
-  //
-  // The text of that warning for a failure's run-time error number.
-  static std::string NotSavedMessage(std::string_view caption, int error);
+  // 登録: box i as record i + 1 (cut to 20 bytes without splitting a
+  // double-byte character, blanks padded), for every box, so the file holds
+  // exactly entryCount records; the whole list replaces the file in one step
+  // (VocabularySession::Save). Then the refresh and the outcome: "登録終了。",
+  // or the warning that the list was not saved, and why (the file keeps the
+  // old list, which the refresh shows).
   void Command1_Click();
   // クリア: every box emptied, focus to Text1(0).
   void Command2_Click();
@@ -93,7 +88,7 @@ class LookupListWindow : public QWidget {
   void Form_Load();
 
   LookupListDef def_;
-  store::Store& store_;
+  sessions::VocabularySession session_;
   platform::Ui& ui_;
   std::function<void()> refresh_;
   std::vector<QLabel*> cutMarks_;

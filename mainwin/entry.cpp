@@ -5,9 +5,9 @@
 #include <QComboBox>
 #include <QLineEdit>
 
+#include "forms/entry_rules.h"
 #include "mainwin/main_window.h"
 #include "platform/qt_text.h"
-#include "forms/entry_rules.h"
 #include "store/text_format.h"
 #include "widgets/leave_checks.h"
 
@@ -52,16 +52,13 @@ bool Form1::LookUpPatientId() {
   Text1[1]->setText(id);
   // Text that is no number finds nobody (its numeric value 0 would find a
   // patient with the ID 000000).
-  if (numeric) {
-    store_.FindPatientById(static_cast<float>(store::NumericValue(S(id))));
-  } else {
-    store_.FoundPatientNo = 0;
-  }
+  store::FoundPatient found;
+  if (numeric) found = store_.FindPatient(static_cast<float>(store::NumericValue(S(id))));
   const bool newRecord = shownRecord_ > store_.RecordCount;
   // The image of a new examination is named after the patient's ID unless
   // the user changes it; a stored examination keeps the picture it names.
   if (newRecord) Text2->setText(Q(store::TrimBlanks(S(id))));
-  if (store_.FoundPatientNo == 0) {
+  if (found.position == 0) {
     // What an earlier lookup filled in belongs to another patient; what the
     // user typed stays.
     if (newRecord && lookupFill_) {
@@ -75,13 +72,11 @@ bool Form1::LookUpPatientId() {
     return true;
   }
 
-  const auto found = static_cast<std::int32_t>(store_.FoundPatientNo);
-  if (!store_.MasterFileNo) return true;
-  if (platform::Status s = store_.MasterFileNo->Read(found, store_.PatientBuffer); !s.ok()) {
-    ui_.ShowErrorNumber(s.error);
+  if (!found.status.ok()) {
+    ui_.ShowErrorNumber(found.status.error);
     return true;
   }
-  const store::PatientRecord& patient = store_.PatientBuffer;
+  const store::PatientRecord& patient = found.record;
   Text1[2]->setText(Q(patient.Get(store::PatientField::Name)));
   Combo1->setCurrentIndex(-1);
   Combo1->setEditText(Q(patient.Get(store::PatientField::Sex)));

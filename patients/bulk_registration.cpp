@@ -11,13 +11,10 @@
 #include <QVBoxLayout>
 #include <vector>
 
-#include "patients/patient_windows.h"
-#include "platform/qt_text.h"
 #include "forms/entry_rules.h"
 #include "forms/patient_form.h"
-#include "store/long_operation.h"
+#include "platform/qt_text.h"
 #include "store/patients.h"
-#include "store/sort_file.h"
 #include "views/list_cells.h"
 #include "widgets/command_guard.h"
 #include "widgets/enter_moves_on.h"
@@ -27,8 +24,8 @@
 using platform::Q;
 using platform::S;
 
-Form12::Form12(PatientWindows& windows, QWidget* parent)
-    : QMainWindow(parent, Qt::Window), windows_(windows) {
+Form12::Form12(sessions::PatientSession& session, PatientWindowHost& host, QWidget* parent)
+    : QMainWindow(parent, Qt::Window), session_(session), host_(host) {
   setObjectName(QStringLiteral("Form12"));
   setWindowTitle(QStringLiteral("患者マスタ/一括登録"));
   setFont(widgets::FormFont(12));
@@ -135,7 +132,7 @@ void Form12::BuildControls() {
     leaveChecks_->OnLeave(Text3[r], [this, r] { return Text3_LostFocus(r); });
     leaveChecks_->OnLeave(Text4[r], [this, r] { return Text4_LostFocus(r); });
   }
-  store::Store& store = windows_.Store();
+  store::Store& store = host_.Store();
   leaveChecks_->WaitWhile([&store] { return store.LongOperationRunning(); });
 
   connect(Command1, &QPushButton::clicked, this,
@@ -153,12 +150,12 @@ void Form12::Form_Load() {
 
 void Form12::NumberRows() {
   for (int r = 0; r < kRows; ++r) {
-    Label2[r]->setText(QString::number(windows_.Store().PatientCount + 1 + r));
+    Label2[r]->setText(QString::number(session_.PatientCount() + 1 + r));
   }
 }
 
 void Form12::ResetRows() {
-  store::Store& store = windows_.Store();
+  const std::vector<std::string> departments = session_.Departments();
   for (int r = 0; r < kRows; ++r) {
     for (QLineEdit* box : {Text1[r], Text2[r], Text3[r], Text4[r]}) box->clear();
     Combo1[r]->clear();
@@ -166,7 +163,7 @@ void Form12::ResetRows() {
     Combo1[r]->setCurrentIndex(-1);
     Combo1[r]->setEditText(QString());
     Combo2[r]->clear();
-    store::FillPatientDepartments(store, Combo2[r]);
+    store::FillPatientDepartments(departments, Combo2[r]);
   }
   NumberRows();
   leaveChecks_->Reset();
@@ -174,9 +171,9 @@ void Form12::ResetRows() {
 }
 
 bool Form12::event(QEvent* e) {
-  if (e->type() == QEvent::WindowActivate && !windows_.Store().LongOperationRunning()) {
-    for (QComboBox* departments : Combo2)
-      store::FillPatientDepartments(windows_.Store(), departments);
+  if (e->type() == QEvent::WindowActivate && !host_.Store().LongOperationRunning()) {
+    const std::vector<std::string> departments = session_.Departments();
+    for (QComboBox* combo : Combo2) store::FillPatientDepartments(departments, combo);
     NumberRows();
   }
   return QMainWindow::event(e);
@@ -186,7 +183,7 @@ bool Form12::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::MouseButtonDblClick) {
     const QVariant row = watched->property("row");
     if (row.isValid()) {
-      if (!windows_.Store().LongOperationRunning()) Label2_DblClick(row.toInt());
+      if (!host_.Store().LongOperationRunning()) Label2_DblClick(row.toInt());
       return true;
     }
   }
@@ -215,9 +212,8 @@ bool Form12::CheckId(int r, bool leaving) {
   for (int i = 0; i < kRows; ++i) {
     if (i != r) others.push_back(S(Text1[i]->text()));
   }
-  store::Store& store = windows_.Store();
-  platform::Ui& ui = windows_.Ui();
-  const store::BulkIdCheck check = store::CheckBulkId(store, S(text), others);
+  platform::Ui& ui = host_.Ui();
+  const store::BulkIdCheck check = session_.CheckBulkId(S(text), others);
   auto refuse = [&](std::string_view message, int style) {
     ui.MsgBox(message, style);
     Text1[r]->clear();
@@ -248,7 +244,7 @@ bool Form12::Text1_LostFocus(int r) { return CheckId(r, true); }
 
 bool Form12::CheckLength(QLineEdit* box) {
   if (box->text().size() <= 20) return true;
-  windows_.Ui().MsgBox("２０文字以内で入力してください。");
+  host_.Ui().MsgBox("２０文字以内で入力してください。");
   leaveChecks_->Refocus(box);
   return false;
 }
@@ -263,7 +259,7 @@ bool Form12::Text4_LostFocus(int r) {
     Text4[r]->setText(store::DateText(*date));
     return true;
   }
-  windows_.Ui().MsgBox("不正な入力です。例）2004/0101", platform::kExclamation);
+  host_.Ui().MsgBox("不正な入力です。例）2004/0101", platform::kExclamation);
   leaveChecks_->Refocus(Text4[r]);
   return false;
 }
@@ -271,8 +267,6 @@ bool Form12::Text4_LostFocus(int r) {
 void Form12::Command1_Click() {
   if (Text1[0]->text().isEmpty()) return;
   if (!leaveChecks_->CheckFocused() || !leaveChecks_->RunPending()) return;
-  store::Store& store = windows_.Store();
-  platform::Ui& ui = windows_.Ui();
   // The rows up to the first without an ID; each ID checked once more
   // against the master and the other rows now.
   std::vector<store::PatientRecord> patients;
@@ -287,46 +281,14 @@ void Form12::Command1_Click() {
     p.Set(store::PatientField::Department, S(Combo2[r]->currentText()));
     patients.push_back(p);
   }
-  {
-    store::LongOperation operation(store);
-    if (!operation) return;
-    if (platform::Status s = store::AppendPatients(store, patients); !s.ok()) {
-      windows_.MasterChanged(false);
-      ui.ShowErrorNumber(s.error);
-      NumberRows();
-      return;
-    }
-    windows_.MasterChanged(false);
-    if (store.PatientCount > 1) (void)SortMaster();
-  }
-  ui.MsgBox("登録終了。");
-  ResetRows();
-}
-
-bool Form12::SortMaster() {
-  store::Store& store = windows_.Store();
-  platform::Ui& ui = windows_.Ui();
-  ui.SetBusyCursor(true);
-  const store::SortOutcome outcome =
-      store::SortFile(store, ui, windows_.Progress(), store::kPatientsById, windows_.sortJobs);
-  ui.SetBusyCursor(false);
-  const bool reordered =
-      outcome == store::SortOutcome::Sorted || outcome == store::SortOutcome::SortedThenFailed;
-  if (reordered) windows_.MasterChanged(true);
-  return reordered;
+  const sessions::CommandOutcome registered = session_.RegisterBulk(patients);
+  sessions::Show(host_.Ui(), registered);
+  if (registered.result == sessions::Done::Failed) NumberRows();
+  if (registered.ok()) ResetRows();
 }
 
 void Form12::Label2_DblClick(int /*r*/) {
-  store::Store& store = windows_.Store();
-  if (store.PatientCount == 0) {
-    windows_.Ui().MsgBox("患者マスタは登録されていません。");
-    return;
-  }
-  bool sorted = false;
-  {
-    store::LongOperation operation(store);
-    if (!operation) return;
-    sorted = SortMaster();
-  }
-  if (sorted) windows_.Ui().SetStayOnTop(true);
+  const sessions::CommandOutcome sorted = session_.SortMasterAlone();
+  sessions::Show(host_.Ui(), sorted);
+  if (sorted.ok()) host_.Ui().SetStayOnTop(true);
 }

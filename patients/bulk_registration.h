@@ -3,7 +3,9 @@
 #include <QMainWindow>
 #include <array>
 
-class PatientWindows;
+#include "patients/patient_window_host.h"
+#include "sessions/patient_session.h"
+
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -24,7 +26,7 @@ class Form12 : public QMainWindow {
  public:
   static constexpr int kRows = 10;
 
-  explicit Form12(PatientWindows& windows, QWidget* parent = nullptr);
+  Form12(sessions::PatientSession& session, PatientWindowHost& host, QWidget* parent = nullptr);
 
   // Shown maximised with the rows reset.
   void Form_Load();
@@ -73,10 +75,9 @@ class Form12 : public QMainWindow {
   // the focus back through the leave checks).
   bool CheckId(int r, bool leaving);
   bool CheckLength(QLineEdit* box);
-  // The master sort with its question; true when the master was reordered.
-  bool SortMaster();
 
-  PatientWindows& windows_;
+  sessions::PatientSession& session_;
+  PatientWindowHost& host_;
   widgets::EnterMovesOn* enter_ = nullptr;
   widgets::LeaveChecks* leaveChecks_ = nullptr;
   bool closing_ = false;

@@ -15,12 +15,9 @@
 #include <QSlider>
 #include <QVBoxLayout>
 
-#include "patients/patient_windows.h"
+#include "forms/entry_rules.h"
 #include "platform/qt_text.h"
 #include "store/entry_rules.h"
-#include "forms/entry_rules.h"
-#include "store/long_operation.h"
-#include "store/patients.h"
 #include "store/text_format.h"
 #include "views/list_cells.h"
 #include "widgets/command_guard.h"
@@ -31,8 +28,8 @@
 using platform::Q;
 using platform::S;
 
-Form10::Form10(PatientWindows& windows, QWidget* parent)
-    : QMainWindow(parent, Qt::Window), windows_(windows) {
+Form10::Form10(sessions::PatientSession& session, PatientWindowHost& host, QWidget* parent)
+    : QMainWindow(parent, Qt::Window), session_(session), host_(host) {
   setObjectName(QStringLiteral("Form10"));
   setWindowTitle(QStringLiteral("患者マスタ/新規登録"));
   setFont(widgets::FormFont(12));
@@ -188,7 +185,7 @@ void Form10::BuildControls() {
   }
   leaveChecks_->OnLeave(Text1, [this] { return Text1_LostFocus(); });
   leaveChecks_->OnLeave(Text4, [this] { return Text4_LostFocus(); });
-  store::Store& store = windows_.Store();
+  store::Store& store = host_.Store();
   leaveChecks_->WaitWhile([&store] { return store.LongOperationRunning(); });
 
   auto guarded = [this, &store](auto signalSource, auto signal, void (Form10::*command)()) {
@@ -218,73 +215,64 @@ void Form10::Form_Load() { widgets::OpenMaximised(this); }
 
 bool Form10::event(QEvent* e) {
   // The departments as the department list holds them now.
-  if (e->type() == QEvent::WindowActivate && !windows_.Store().LongOperationRunning()) {
-    store::FillPatientDepartments(windows_.Store(), Combo2);
+  if (e->type() == QEvent::WindowActivate && !host_.Store().LongOperationRunning()) {
+    store::FillPatientDepartments(session_.Departments(), Combo2);
   }
   return QMainWindow::event(e);
 }
 
+void Form10::ClearForm() {
+  store::ClearPatientForm(session_.Departments(), session_.PatientCount(), *this);
+}
+
 void Form10::NumberAsNew() {
-  Label9->setText(QString::number(windows_.Store().PatientCount + 1));
+  Label9->setText(QString::number(session_.NumberAsNew()));
   Slider1->setValue(0);
   Command3->setEnabled(false);
-  shownId_.clear();
 }
 
 void Form10::OpenForNewPatient() {
-  store::Store& store = windows_.Store();
-  store::ClearPatientForm(store, *this);
-  store.CountRecords();
-  Slider1->setRange(0, store.PatientCount);
+  ClearForm();
+  session_.OpenForNewPatient();
+  Slider1->setRange(0, session_.PatientCount());
   leaveChecks_->Reset();
   NumberAsNew();
-  windows_.Show(this);
+  host_.Show(this);
   Text1->setFocus(Qt::OtherFocusReason);
 }
 
-void Form10::ShowStoredPatient(std::int32_t n, const QString& label9) {
-  store::Store& store = windows_.Store();
-  store::ClearPatientForm(store, *this);
-  store::ShowPatientBuffer(store, *this, label9);
-  shownId_ = store.PatientBuffer.Get(store::PatientField::PatientId);
+void Form10::ShowFound(const sessions::PatientShown& patient) {
+  store::ShowPatient(patient.record, *this, Q(patient.fileNumber));
   Command3->setEnabled(true);
-  Slider1->setValue(n);
+  Slider1->setValue(patient.position);
+}
+
+void Form10::ShowStoredPatient(const sessions::PatientShown& patient) {
+  ClearForm();
+  ShowFound(patient);
   leaveChecks_->Reset();
-  windows_.Show(this);
+  host_.Show(this);
   Text1->setFocus(Qt::OtherFocusReason);
 }
 
-bool Form10::ShowRecord(std::int32_t n) {
-  store::Store& store = windows_.Store();
-  if (platform::Status s = store::ShowPatientRecord(store, *this, n); !s.ok()) {
-    windows_.Ui().ShowErrorNumber(s.error);
-    return false;
-  }
-  shownId_ = store.PatientBuffer.Get(store::PatientField::PatientId);
-  Command3->setEnabled(true);
-  Slider1->setValue(n);
-  return true;
+void Form10::ShowStep(const sessions::PatientShown& step) {
+  if (!step.tried) return;
+  ClearForm();
+  if (step.shown()) ShowFound(step);
+  sessions::Show(host_.Ui(), step);
 }
 
 void Form10::FollowMaster() {
-  store::Store& store = windows_.Store();
-  Slider1->setRange(0, store.PatientCount);
-  if (shownId_.empty()) {
-    // A new patient's number follows the count.
-    if (!Label9->text().isEmpty()) NumberAsNew();
+  Slider1->setRange(0, session_.PatientCount());
+  bool asNew = false;
+  if (!session_.FollowMaster(asNew)) return;
+  if (asNew) {
+    Label9->setText(QString::number(session_.FileNumber()));
+    Slider1->setValue(0);
+    Command3->setEnabled(false);
     return;
   }
-  std::int32_t at = 0;
-  if (store.PatientCount > 0 && store::IsNumericText(shownId_) &&
-      store.LookupPatientById(static_cast<float>(store::NumericValue(shownId_))) ==
-          store::LookupOutcome::Done) {
-    at = static_cast<std::int32_t>(store.FoundPatientNo);
-  }
-  if (at == 0) {
-    NumberAsNew();
-    return;
-  }
-  Label9->setText(Q(store::FormatNumber(at, "000000")));
+  Label9->setText(Q(store::FormatNumber(session_.FileNumber(), "000000")));
 }
 
 bool Form10::Text1_LostFocus() {
@@ -292,27 +280,18 @@ bool Form10::Text1_LostFocus() {
   if (text.isEmpty()) return true;
   const QString formatted = store::FormatPatientId(text);
   if (formatted != text) Text1->setText(formatted);
-  store::Store& store = windows_.Store();
-  platform::Ui& ui = windows_.Ui();
-  if (!store::IsNumericText(formatted)) {
-    // No number is nobody's ID.
-    NumberAsNew();
-    Text2->setFocus(Qt::OtherFocusReason);
-    return true;
-  }
-  switch (store.LookupPatientById(static_cast<float>(store::NumericValue(S(formatted))))) {
-    case store::LookupOutcome::EmptyMaster:
-      ui.MsgBox("患者マスタのデータ数は０です。", platform::kCritical);
+  const sessions::IdLookupOutcome found = session_.LookUpId(S(formatted));
+  switch (found.result) {
+    case sessions::IdLookup::EmptyMaster:
+    case sessions::IdLookup::ReadFailed:
+      sessions::Show(host_.Ui(), found);
       return true;
-    case store::LookupOutcome::ReadFailed:
-      ui.ShowErrorNumber(platform::kDeviceIoError);
+    case sessions::IdLookup::Found:
+      if (found.shown()) ShowFound(found);
+      sessions::Show(host_.Ui(), found);
       return true;
-    case store::LookupOutcome::Done:
+    case sessions::IdLookup::NewPatient:
       break;
-  }
-  if (const auto n = static_cast<std::int32_t>(store.FoundPatientNo); n > 0) {
-    (void)ShowRecord(n);
-    return true;
   }
   // A new patient, whatever the form showed before.
   NumberAsNew();
@@ -327,46 +306,32 @@ bool Form10::Text4_LostFocus() {
     Text4->setText(store::DateText(*date));
     return true;
   }
-  windows_.Ui().MsgBox("入力が不正です。", platform::kExclamation);
+  host_.Ui().MsgBox("入力が不正です。", platform::kExclamation);
   leaveChecks_->Refocus(Text4);
   return false;
 }
 
 void Form10::Command1_Click() {
   if (!leaveChecks_->CheckFocused() || !leaveChecks_->RunPending()) return;
-  store::Store& store = windows_.Store();
-  platform::Ui& ui = windows_.Ui();
   const QString id = Text1->text();
-  if (id.isEmpty() || id.size() > 6 || !store::PatientIdFits(id)) {
-    ui.MsgBox("ID 入力が不正です。");
-    Text1->setFocus(Qt::OtherFocusReason);
-    return;
-  }
-  if (Text2->text().isEmpty()) {
-    ui.MsgBox("氏名が入力されていません。", platform::kCritical);
-    Text2->setFocus(Qt::OtherFocusReason);
-    return;
+  sessions::Outcome refused;
+  switch (sessions::PatientSession::CheckRegistration(S(id), S(Text2->text()), refused)) {
+    case sessions::RegistrationCheck::BadId:
+      sessions::Show(host_.Ui(), refused);
+      Text1->setFocus(Qt::OtherFocusReason);
+      return;
+    case sessions::RegistrationCheck::NoName:
+      sessions::Show(host_.Ui(), refused);
+      Text2->setFocus(Qt::OtherFocusReason);
+      return;
+    case sessions::RegistrationCheck::Accepted:
+      break;
   }
   Text1->setText(store::FormatPatientId(id));
-  const store::PatientRecord patient = store::StorePatientForm(*this);
-  {
-    store::LongOperation operation(store);
-    if (!operation) return;
-    ui.SetBusyCursor(true);
-    const store::PatientRegistration registered =
-        store::RegisterPatient(store, patient, &windows_.Progress());
-    ui.SetBusyCursor(false);
-    if (!registered.result.Changed()) {
-      // The master is as it was; the form keeps what was typed.
-      ui.ShowErrorNumber(registered.result.status.error);
-      return;
-    }
-    if (!registered.result.ok()) ui.ShowErrorNumber(registered.result.status.error);
-    shownId_.clear();
-    windows_.MasterChanged(!registered.overwritten);
-  }
-  store.CountRecords();
-  store::ClearPatientForm(store, *this);
+  const sessions::CommandOutcome registered = session_.Register(store::StorePatientForm(*this));
+  sessions::Show(host_.Ui(), registered);
+  if (!registered.ok()) return;
+  ClearForm();
   leaveChecks_->Reset();
   NumberAsNew();
   Text1->setFocus(Qt::OtherFocusReason);
@@ -374,63 +339,31 @@ void Form10::Command1_Click() {
 
 void Form10::Command3_Click() {
   (void)leaveChecks_->RunPending();
-  store::Store& store = windows_.Store();
-  platform::Ui& ui = windows_.Ui();
-  if (ui.MsgBox("この患者データを削除しますか？", platform::kYesNo) != platform::kAnswerYes) return;
-  const double n = store::NumericValue(S(Label9->text()));
-  if (Label9->text().isEmpty() || n < 1 || n > store.PatientCount) {
-    ui.MsgBox("削除できません。", platform::kExclamation);
+  if (host_.Ui().MsgBox("この患者データを削除しますか？", platform::kYesNo) !=
+      platform::kAnswerYes) {
     return;
   }
-  bool listed = false;
-  {
-    store::LongOperation operation(store);
-    if (!operation) return;
-    ui.SetBusyCursor(true);
-    const store::RebuildResult deleted =
-        store::DeletePatient(store, static_cast<std::int32_t>(n), &windows_.Progress());
-    ui.SetBusyCursor(false);
-    if (!deleted.Changed()) {
-      ui.ShowErrorNumber(deleted.status.error);
-      return;
-    }
-    if (!deleted.ok()) ui.ShowErrorNumber(deleted.status.error);
-    shownId_.clear();
-    windows_.MasterChanged(true);
-    listed = store.PatientCount > 0 && windows_.CopyWholeList();
-  }
-  store::ClearPatientForm(store, *this);
+  const sessions::DeletionOutcome deleted = session_.DeleteShown();
+  sessions::Show(host_.Ui(), deleted);
+  if (!deleted.ok()) return;
+  ClearForm();
   NumberAsNew();
   hide();
-  if (listed) windows_.ShowList();
+  if (deleted.listed) host_.ShowList();
 }
 
 void Form10::Command4_Click() {
-  store::ClearPatientForm(windows_.Store(), *this);
+  ClearForm();
+  session_.Clear();
   leaveChecks_->Reset();
-  shownId_.clear();
   Text1->setFocus(Qt::OtherFocusReason);
 }
 
 void Form10::Command2_Click() { hide(); }
 
-void Form10::Command5_Click() {
-  store::Store& store = windows_.Store();
-  const double n = store::NumericValue(S(Label9->text())) + 1;
-  if (n <= store.PatientCount) {
-    store::ClearPatientForm(store, *this);
-    (void)ShowRecord(static_cast<std::int32_t>(n));
-  }
-}
+void Form10::Command5_Click() { ShowStep(session_.Next()); }
 
-void Form10::Command6_Click() {
-  store::Store& store = windows_.Store();
-  const double n = store::NumericValue(S(Label9->text())) - 1;
-  if (n >= 1 && n <= store.PatientCount) {
-    store::ClearPatientForm(store, *this);
-    (void)ShowRecord(static_cast<std::int32_t>(n));
-  }
-}
+void Form10::Command6_Click() { ShowStep(session_.Previous()); }
 
 void Form10::Command7_Click() {
   Command6->setFocus(Qt::OtherFocusReason);
@@ -442,10 +375,4 @@ void Form10::Command8_Click() {
   Command5_Click();
 }
 
-void Form10::Slider1_Click() {
-  const int n = Slider1->value();
-  if (n > 0 && n <= windows_.Store().PatientCount) {
-    store::ClearPatientForm(windows_.Store(), *this);
-    (void)ShowRecord(n);
-  }
-}
+void Form10::Slider1_Click() { ShowStep(session_.GoTo(Slider1->value())); }

@@ -4,8 +4,9 @@
 #include <QString>
 
 #include "forms/patient_form.h"
+#include "patients/patient_window_host.h"
+#include "sessions/patient_session.h"
 
-class PatientWindows;
 class QAction;
 class QMenu;
 class QPushButton;
@@ -16,13 +17,14 @@ class LeaveChecks;
 }  // namespace widgets
 
 // The patient registration window "患者マスタ/新規登録": enters, corrects,
-// browses and deletes the patients of the master. Label9 holds the master
-// record number of the patient shown, or PatientCount + 1 for a new one.
+// browses and deletes the patients of the master. Label9 shows the master
+// record number of the patient shown, or PatientCount + 1 for a new one (the
+// session keeps the number).
 class Form10 : public QMainWindow, public store::PatientForm {
   Q_OBJECT
 
  public:
-  explicit Form10(PatientWindows& windows, QWidget* parent = nullptr);
+  Form10(sessions::PatientSession& session, PatientWindowHost& host, QWidget* parent = nullptr);
 
   // Shown maximised.
   void Form_Load();
@@ -30,9 +32,8 @@ class Form10 : public QMainWindow, public store::PatientForm {
   // 新規登録 of the main window: the form emptied, Label9 = PatientCount + 1,
   // 削除 disabled, shown with the focus in the ID box.
   void OpenForNewPatient();
-  // The patient in PatientBuffer, master record `n`, shown with Label9 =
-  // `label9`; 削除 enabled.
-  void ShowStoredPatient(std::int32_t n, const QString& label9);
+  // A patient the session found, shown with its file number; 削除 enabled.
+  void ShowStoredPatient(const sessions::PatientShown& patient);
   // The master changed under the window: a patient shown from the master is
   // found again by its ID (Label9 its new number), or, when it is gone, the
   // form counts as a new patient.
@@ -58,7 +59,7 @@ class Form10 : public QMainWindow, public store::PatientForm {
   // shown by its number and leaves the master as it was and the form as
   // typed.
   void Command1_Click();
-  // 削除: after the question, master record Label9 removed and the whole
+  // 削除: after the question, the master record shown removed and the whole
   // master shown in the list; this window hidden.
   void Command3_Click();
   // クリア: ClearPatientForm, the focus in the ID box.
@@ -81,15 +82,17 @@ class Form10 : public QMainWindow, public store::PatientForm {
 
  private:
   void BuildControls();
-  // Master record n shown (Label9 = n as "000000"); false when it could not
-  // be read (the failure shown).
-  bool ShowRecord(std::int32_t n);
+  // A browsing step of the session: the form emptied and the record shown,
+  // or the failure.
+  void ShowStep(const sessions::PatientShown& step);
+  // The patient into the form (Label9 its file number), 削除 on.
+  void ShowFound(const sessions::PatientShown& patient);
   // The form counts as a new patient: Label9 = PatientCount + 1, 削除 off.
   void NumberAsNew();
+  void ClearForm();
 
-  PatientWindows& windows_;
+  sessions::PatientSession& session_;
+  PatientWindowHost& host_;
   widgets::EnterMovesOn* enter_ = nullptr;
   widgets::LeaveChecks* leaveChecks_ = nullptr;
-  // The ID of the patient shown from the master (empty: none).
-  std::string shownId_;
 };

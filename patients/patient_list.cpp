@@ -8,20 +8,18 @@
 #include <QPushButton>
 #include <QSlider>
 
-#include "patients/patient_windows.h"
+#include <QSignalBlocker>
+
 #include "platform/qt_text.h"
-#include "store/entry_rules.h"
 #include "store/list_pages.h"
-#include "store/patients.h"
-#include "store/text_format.h"
 #include "views/list_cells.h"
 #include "widgets/command_guard.h"
 #include "widgets/form_setup.h"
 
-using platform::S;
+using platform::Q;
 
-Form11::Form11(PatientWindows& windows, QWidget* parent)
-    : QMainWindow(parent, Qt::Window), windows_(windows) {
+Form11::Form11(sessions::PatientSession& session, PatientWindowHost& host, QWidget* parent)
+    : QMainWindow(parent, Qt::Window), session_(session), host_(host) {
   setObjectName(QStringLiteral("Form11"));
   setWindowTitle(QStringLiteral("患者マスタ/一覧"));
   setFont(widgets::FormFont(views::ListFontSize(this)));
@@ -82,7 +80,7 @@ Form11::Form11(PatientWindows& windows, QWidget* parent)
   outer->addLayout(grid, 1);
   outer->addLayout(bottom);
 
-  store::Store& store = windows_.Store();
+  store::Store& store = host_.Store();
   connect(Command4, &QPushButton::clicked, this,
           widgets::Guarded(store, [this] { Command4_Click(); }));
   connect(Command5, &QPushButton::clicked, this,
@@ -104,80 +102,51 @@ void Form11::Form_Load() { widgets::OpenMaximised(this); }
 
 void Form11::Redraw() {
   store::ClearPatientRows(*this);
-  store::ShowPatientPage(windows_.Store(), *this);
+  const sessions::PatientListPage page = session_.Page();
+  for (std::size_t r = 0; r < page.rows.size(); ++r) {
+    const sessions::PatientListRow& row = page.rows[r];
+    Label2[r]->setText(Q(row.fileNumber));
+    Label3[r]->setText(Q(row.id));
+    Label4[r]->setText(Q(row.name));
+    Label5[r]->setText(Q(row.sex));
+    Label6[r]->setText(Q(row.birthDate));
+    Label7[r]->setText(Q(row.department));
+  }
+  Label8->setText(Q(store::RecordCountText(page.count)));
+  Label9->setText(Q(store::PageIndicator(page.pageNumber, page.pageCount)));
+  const QSignalBlocker quiet(Slider1);
+  Slider1->setRange(1, page.pageCount);
+  Slider1->setValue(page.pageNumber);
 }
 
 void Form11::Command4_Click() {
-  store::Store& store = windows_.Store();
-  if (!store::NextPatientPage(store)) {
-    windows_.Ui().MsgBox("データは以上です。", platform::kCritical);
-    return;
-  }
-  Redraw();
+  const sessions::Outcome moved = session_.NextPage();
+  sessions::Show(host_.Ui(), moved);
+  if (moved.Silent()) Redraw();
 }
 
 void Form11::Command5_Click() {
-  store::Store& store = windows_.Store();
-  if (!store::PreviousPatientPage(store)) {
-    windows_.Ui().MsgBox("データは以上です。", platform::kCritical);
-    return;
-  }
-  Redraw();
+  const sessions::Outcome moved = session_.PreviousPage();
+  sessions::Show(host_.Ui(), moved);
+  if (moved.Silent()) Redraw();
 }
 
 void Form11::Slider1_Click() {
-  store::Store& store = windows_.Store();
-  if (store.PatientListCount <= store::kRowsPerPage) {
-    Slider1->setValue(store.PatientPageNumber);
+  if (!session_.GoToPage(Slider1->value())) {
+    Slider1->setValue(session_.PageNumber());
     return;
   }
-  store::GoToPatientPage(store, Slider1->value());
   Redraw();
 }
 
 void Form11::Row_Click(int r) {
-  const QString fileNumber = Label2[r]->text();
-  if (fileNumber.isEmpty()) return;
-  store::Store& store = windows_.Store();
-  platform::Ui& ui = windows_.Ui();
-  const double n = store::NumericValue(S(fileNumber));
-  // The row names its master record; a record that no longer holds the
-  // row's patient (the master changed since the list was made) is found
-  // again by the patient's ID.
-  const std::string id = S(Label3[r]->text());
-  std::int32_t at = 0;
-  if (n >= 1 && n <= store.PatientCount && store.MasterFileNo) {
-    if (platform::Status s =
-            store.MasterFileNo->Read(static_cast<std::int32_t>(n), store.PatientBuffer);
-        !s.ok()) {
-      ui.ShowErrorNumber(s.error);
-      return;
-    }
-    if (store.PatientBuffer.Get(store::PatientField::PatientId) == id) {
-      at = static_cast<std::int32_t>(n);
-    }
-  }
-  QString label9 = fileNumber;
-  if (at == 0) {
-    if (store::IsNumericText(id) && store.PatientCount > 0 &&
-        store.LookupPatientById(static_cast<float>(store::NumericValue(id))) ==
-            store::LookupOutcome::Done &&
-        store.FoundPatientNo > 0) {
-      at = static_cast<std::int32_t>(store.FoundPatientNo);
-      (void)store.MasterFileNo->Read(at, store.PatientBuffer);
-      label9 = platform::Q(store::FormatNumber(at, "000000"));
-    } else {
-      ui.MsgBox("登録されていません。", platform::kExclamation);
-      return;
-    }
-  }
-  windows_.ShowInRegistration(at, label9);
+  const sessions::PatientShown row = session_.OpenRow(r);
+  sessions::Show(host_.Ui(), row);
+  if (row.shown()) host_.ShowInRegistration(row);
 }
 
 void Form11::Command3_Click() {
-  if (platform::Status s = store::DiscardScratchFile(windows_.Store()); !s.ok()) {
-    windows_.Ui().ShowErrorNumber(s.error);
-  }
+  sessions::Show(host_.Ui(), session_.DiscardList());
   store::ClearPatientRows(*this);
   hide();
 }
@@ -187,7 +156,7 @@ bool Form11::eventFilter(QObject* watched, QEvent* event) {
       static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
     const QVariant row = watched->property("row");
     if (row.isValid()) {
-      if (!windows_.Store().LongOperationRunning()) Row_Click(row.toInt());
+      if (!host_.Store().LongOperationRunning()) Row_Click(row.toInt());
       return true;
     }
   }

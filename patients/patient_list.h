@@ -3,9 +3,10 @@
 #include <QMainWindow>
 #include <array>
 
-#include "forms/list_pages.h"
+#include "forms/patient_form.h"
+#include "patients/patient_window_host.h"
+#include "sessions/patient_session.h"
 
-class PatientWindows;
 class QPushButton;
 
 // The patient list "患者マスタ/一覧": the patient scratch file "KARIKAN.DATA"
@@ -15,7 +16,7 @@ class Form11 : public QMainWindow, public store::PatientListForm {
   Q_OBJECT
 
  public:
-  explicit Form11(PatientWindows& windows, QWidget* parent = nullptr);
+  Form11(sessions::PatientSession& session, PatientWindowHost& host, QWidget* parent = nullptr);
 
   // Shown maximised.
   void Form_Load();
@@ -31,18 +32,21 @@ class Form11 : public QMainWindow, public store::PatientListForm {
   void Command5_Click();
   // The page of the slider's value, when the list holds more than one page.
   void Slider1_Click();
-  // A row with a file number: that master record opened in the registration
+  // A row with a file number: its master record opened in the registration
   // window. A row without one does nothing.
   void Row_Click(int r);
   // 閉じる: the scratch file emptied, the window hidden.
   void Command3_Click();
 
-  // Empties the rows and draws the page of the page state.
+  // Empties the rows and draws the session's page: the rows, "データ数：" and
+  // the count, the page indicator and the slider (1 ... the page count, at
+  // the page).
   void Redraw();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  PatientWindows& windows_;
+  sessions::PatientSession& session_;
+  PatientWindowHost& host_;
 };

@@ -8,19 +8,15 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "patients/patient_windows.h"
 #include "platform/qt_text.h"
-#include "store/entry_rules.h"
-#include "store/long_operation.h"
-#include "store/patients.h"
-#include "store/text_format.h"
 #include "widgets/command_guard.h"
 #include "widgets/enter_moves_on.h"
 #include "widgets/form_setup.h"
 
 using platform::S;
 
-Dialog3::Dialog3(PatientWindows& windows, QWidget* parent) : QDialog(parent), windows_(windows) {
+Dialog3::Dialog3(sessions::PatientSession& session, PatientWindowHost& host, QWidget* parent)
+    : QDialog(parent), session_(session), host_(host) {
   setObjectName(QStringLiteral("Dialog3"));
   setWindowTitle(QStringLiteral("患者マスタ/検索"));
   setModal(false);
@@ -72,7 +68,7 @@ Dialog3::Dialog3(PatientWindows& windows, QWidget* parent) : QDialog(parent), wi
   enter_ = new widgets::EnterMovesOn(this);
   for (QLineEdit* box : Text1) enter_->Add(box);
 
-  store::Store& store = windows_.Store();
+  store::Store& store = host_.Store();
   for (int i = 0; i < 3; ++i) {
     connect(options[i], &QRadioButton::clicked, this, [this, i] { Option_Click(i); });
   }
@@ -86,8 +82,8 @@ void Dialog3::Open() {
     box->clear();
     box->hide();
   }
-  windows_.Ui().DoEvents();
-  windows_.Show(this);
+  host_.Ui().DoEvents();
+  host_.Show(this);
   Text1[0]->show();
   Option1->setChecked(true);
   Text1[0]->setFocus(Qt::OtherFocusReason);
@@ -106,92 +102,44 @@ void Dialog3::OKButton_Click() {
   } else if (Option3->isChecked()) {
     SearchBeginning(2);
   } else {
-    windows_.Ui().MsgBox("項目を選択して下さい。", platform::kCritical);
+    host_.Ui().MsgBox("項目を選択して下さい。", platform::kCritical);
   }
 }
 
 void Dialog3::SearchChartNumber() {
-  store::Store& store = windows_.Store();
-  platform::Ui& ui = windows_.Ui();
-  const QString text = Text1[0]->text();
-  if (text.isEmpty()) {
-    ui.MsgBox("カルテＮＯを入力してください。", platform::kCritical);
-    Text1[0]->setFocus(Qt::OtherFocusReason);
-    return;
-  }
-  if (text.size() >= 7) {
-    ui.MsgBox("カルテＮＯは６字以内で入力してください。", platform::kCritical);
-    Text1[0]->setFocus(Qt::OtherFocusReason);
-    return;
-  }
-  if (platform::Status s = store::DiscardScratchFile(store); !s.ok()) {
-    ui.ShowErrorNumber(s.error);
-    return;
-  }
+  const sessions::ChartSearchOutcome found = session_.SearchChartNumber(S(Text1[0]->text()));
   // The list of an earlier search or of the whole master is gone with it.
-  windows_.HideList();
-  const std::string id = S(text);
-  // Text that is no number is nobody's chart number (its value 0 would
-  // find the patient 000000).
-  if (store::IsNumericText(id)) {
-    switch (store.LookupPatientById(static_cast<float>(store::NumericValue(id)))) {
-      case store::LookupOutcome::EmptyMaster:
-        ui.MsgBox("患者マスタのデータ数は０です。", platform::kCritical);
-        return;
-      case store::LookupOutcome::ReadFailed:
-        ui.ShowErrorNumber(platform::kDeviceIoError);
-        return;
-      case store::LookupOutcome::Done:
-        break;
-    }
-  } else {
-    store.FoundPatientNo = 0;
+  if (found.listDiscarded) host_.HideList();
+  sessions::Show(host_.Ui(), found);
+  switch (found.result) {
+    case sessions::ChartSearch::Empty:
+    case sessions::ChartSearch::TooLong:
+    case sessions::ChartSearch::NotFound:
+      Text1[0]->setFocus(Qt::OtherFocusReason);
+      return;
+    case sessions::ChartSearch::Failed:
+    case sessions::ChartSearch::EmptyMaster:
+      return;
+    case sessions::ChartSearch::Found:
+      break;
   }
-  const auto n = static_cast<std::int32_t>(store.FoundPatientNo);
-  if (n == 0) {
-    ui.MsgBox("登録されていません。", platform::kExclamation);
-    Text1[0]->setFocus(Qt::OtherFocusReason);
-    return;
-  }
-  if (platform::Status s = store.MasterFileNo->Read(n, store.PatientBuffer); !s.ok()) {
-    ui.ShowErrorNumber(s.error);
-    return;
-  }
-  windows_.ShowInRegistration(n, platform::Q(store::FormatNumber(n, "000000")));
+  host_.ShowInRegistration(found);
   hide();
 }
 
 void Dialog3::SearchBeginning(int index) {
-  store::Store& store = windows_.Store();
-  platform::Ui& ui = windows_.Ui();
-  const QString text = Text1[index]->text();
-  if (text.isEmpty()) {
-    ui.MsgBox(index == 1 ? "氏名の最初の何文字かを入力して下さい。"
-                         : "ヨミカタの最初の何文字かを入力して下さい。");
+  const sessions::CommandOutcome searched = session_.SearchBeginning(
+      index == 1 ? store::PatientSearchField::Name : store::PatientSearchField::Reading,
+      S(Text1[index]->text()));
+  if (searched.result == sessions::Done::Refused || searched.result == sessions::Done::Busy) {
+    sessions::Show(host_.Ui(), searched);
     return;
-  }
-  std::int32_t hits = 0;
-  platform::Status searched;
-  {
-    store::LongOperation operation(store);
-    if (!operation) return;
-    ui.SetBusyCursor(true);
-    searched = store::SearchPatients(
-        store, index == 1 ? store::PatientSearchField::Name : store::PatientSearchField::Reading,
-        S(text), windows_.Progress(), hits);
-    ui.SetBusyCursor(false);
   }
   // Whatever the list showed is gone.
-  windows_.HideList();
-  if (!searched.ok()) {
-    ui.ShowErrorNumber(searched.error);
-    return;
-  }
-  if (hits == 0) {
-    ui.MsgBox("登録されていません。", platform::kCritical);
-    return;
-  }
-  windows_.ShowList();
+  host_.HideList();
+  sessions::Show(host_.Ui(), searched);
+  if (!searched.ok() || !searched.Silent()) return;
+  host_.ShowList();
   hide();
 }
 

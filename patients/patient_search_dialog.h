@@ -3,7 +3,9 @@
 #include <QDialog>
 #include <array>
 
-class PatientWindows;
+#include "patients/patient_window_host.h"
+#include "sessions/patient_session.h"
+
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
@@ -20,7 +22,7 @@ class Dialog3 : public QDialog {
   Q_OBJECT
 
  public:
-  explicit Dialog3(PatientWindows& windows, QWidget* parent = nullptr);
+  Dialog3(sessions::PatientSession& session, PatientWindowHost& host, QWidget* parent = nullptr);
 
   // The opening of 検索: the three boxes emptied and hidden, the chart-number
   // option chosen, its box shown with the focus.
@@ -47,6 +49,7 @@ class Dialog3 : public QDialog {
   // `index` 1: the name, 2: the reading.
   void SearchBeginning(int index);
 
-  PatientWindows& windows_;
+  sessions::PatientSession& session_;
+  PatientWindowHost& host_;
   widgets::EnterMovesOn* enter_ = nullptr;
 };

@@ -2,20 +2,17 @@
 
 #include <QLineEdit>
 #include <QWidget>
-#include <algorithm>
 
-#include "patients/patient_search_dialog.h"
+#include "patients/bulk_registration.h"
 #include "patients/patient_form.h"
 #include "patients/patient_list.h"
-#include "patients/bulk_registration.h"
-#include "store/list_pages.h"
-#include "store/long_operation.h"
-#include "store/patients.h"
+#include "patients/patient_search_dialog.h"
 
 PatientWindows::PatientWindows(store::Store& store, platform::Ui& ui, platform::Progress& progress,
                                QWidget* owner)
-    : QObject(owner), store_(store), ui_(ui), progress_(progress), owner_(owner) {
+    : QObject(owner), store_(store), ui_(ui), session_(store, ui, progress), owner_(owner) {
   setObjectName(QStringLiteral("PatientWindows"));
+  session_.OnMasterChanged = [this](bool reordered) { MasterChanged(reordered); };
 }
 
 Form10* PatientWindows::RegistrationIfAny() const { return form10_; }
@@ -24,22 +21,22 @@ Dialog3* PatientWindows::SearchIfAny() const { return dialog3_; }
 Form12* PatientWindows::BulkIfAny() const { return form12_; }
 
 Form10& PatientWindows::Registration() {
-  if (!form10_) form10_ = new Form10(*this, owner_);
+  if (!form10_) form10_ = new Form10(session_, *this, owner_);
   return *form10_;
 }
 
 Form11& PatientWindows::List() {
-  if (!form11_) form11_ = new Form11(*this, owner_);
+  if (!form11_) form11_ = new Form11(session_, *this, owner_);
   return *form11_;
 }
 
 Dialog3& PatientWindows::Search() {
-  if (!dialog3_) dialog3_ = new Dialog3(*this, owner_);
+  if (!dialog3_) dialog3_ = new Dialog3(session_, *this, owner_);
   return *dialog3_;
 }
 
 Form12& PatientWindows::Bulk() {
-  if (!form12_) form12_ = new Form12(*this, owner_);
+  if (!form12_) form12_ = new Form12(session_, *this, owner_);
   return *form12_;
 }
 
@@ -63,21 +60,19 @@ void PatientWindows::M_ikkatu_Click() {
 
 void PatientWindows::M_itiran_Click() {
   ui_.Lower();
-  if (store_.PatientCount == 0) {
-    ui_.MsgBox("患者マスタは登録されていません。", platform::kCritical);
-    return;
-  }
-  (void)OpenWholeList();
+  const sessions::CommandOutcome opened = session_.OpenWholeList();
+  sessions::Show(ui_, opened);
+  if (opened.ok()) ShowList();
 }
 
 void PatientWindows::M_kensaku_Click() {
   ui_.Lower();
-  if (store_.PatientCount == 0) {
+  if (session_.PatientCount() == 0) {
     ui_.MsgBox("患者マスタは登録されていません。", platform::kExclamation);
     return;
   }
-  if (platform::Status s = store::DiscardScratchFile(store_); !s.ok()) {
-    ui_.ShowErrorNumber(s.error);
+  if (const sessions::Outcome discarded = session_.DiscardList(); !discarded.Silent()) {
+    sessions::Show(ui_, discarded);
     return;
   }
   HideList();
@@ -85,45 +80,12 @@ void PatientWindows::M_kensaku_Click() {
 }
 
 void PatientWindows::M_sakujyo_Click() {
-  if (store_.PatientCount == 0) {
+  if (session_.PatientCount() == 0) {
     ui_.MsgBox("患者マスタは登録されていません。", platform::kCritical);
     return;
   }
   if (ui_.MsgBox("患者マスタを全て削除しますか？", platform::kYesNo) == platform::kAnswerNo) return;
-  {
-    store::LongOperation operation(store_);
-    if (!operation) return;
-    const store::RebuildResult deleted = store::DeleteWholeMaster(store_);
-    if (!deleted.Changed()) {
-      ui_.ShowErrorNumber(deleted.status.error);
-      return;
-    }
-    if (!deleted.ok()) ui_.ShowErrorNumber(deleted.status.error);
-    store_.CountRecords();
-    MasterChanged(true);
-  }
-  ui_.MsgBox("削除終了。");
-}
-
-bool PatientWindows::CopyWholeList() {
-  ui_.SetBusyCursor(true);
-  const platform::Status copied = store::OpenListOfAllPatients(store_, &progress_);
-  ui_.SetBusyCursor(false);
-  if (!copied.ok()) {
-    ui_.ShowErrorNumber(copied.error);
-    return false;
-  }
-  return true;
-}
-
-bool PatientWindows::OpenWholeList() {
-  {
-    store::LongOperation operation(store_);
-    if (!operation) return false;
-    if (!CopyWholeList()) return false;
-  }
-  ShowList();
-  return true;
+  sessions::Show(ui_, session_.DeleteAll());
 }
 
 void PatientWindows::ShowList() {
@@ -138,25 +100,21 @@ void PatientWindows::HideList() {
   form11_->hide();
 }
 
-void PatientWindows::ShowInRegistration(std::int32_t n, const QString& label9) {
-  Registration().ShowStoredPatient(n, label9);
+void PatientWindows::ShowInRegistration(const sessions::PatientShown& patient) {
+  Registration().ShowStoredPatient(patient);
 }
 
 void PatientWindows::MasterChanged(bool reordered) {
   if (form11_ && form11_->isVisible()) {
-    if (store_.PatientListMode == 1 && store_.PatientCount > 0) {
-      // The whole master again, at the page it showed (or the last there is).
-      const std::int32_t page = store_.PatientPageNumber;
-      if (store::OpenListOfAllPatients(store_, &progress_).ok()) {
-        store_.PatientPageCount = std::max(store::PagesFor(store_.PatientListCount), 1);
-        store::GoToPatientPage(store_, page);
+    switch (session_.RefreshList(reordered)) {
+      case sessions::ListAfterChange::Redraw:
         form11_->Redraw();
-      } else {
+        break;
+      case sessions::ListAfterChange::Hide:
         HideList();
-      }
-    } else if (reordered || store_.PatientCount == 0) {
-      // The hits named records that have moved, and their file is gone.
-      HideList();
+        break;
+      case sessions::ListAfterChange::Keep:
+        break;
     }
   }
   if (form10_) form10_->FollowMaster();

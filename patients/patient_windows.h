@@ -2,12 +2,12 @@
 
 #include <QObject>
 #include <QPointer>
-#include <QString>
 #include <functional>
 
+#include "patients/patient_window_host.h"
 #include "platform/progress.h"
 #include "platform/ui.h"
-#include "store/sort_file.h"
+#include "sessions/patient_session.h"
 #include "store/store.h"
 
 class Dialog3;
@@ -21,12 +21,12 @@ class QWidget;
 // list (Form11, 患者マスタ/一覧), search (Dialog3, 患者マスタ/検索) and bulk
 // registration (Form12, 患者マスタ/一括登録). Each window is created on first
 // use, a window of its own (child of `owner`); the bulk registration is
-// destroyed when it is closed, the others are hidden.
+// destroyed when it is closed, the others are hidden. The windows share one
+// PatientSession, owned here.
 //
-// Every change to the master runs here or in a window of this object, and is
-// followed by MasterChanged, so that no window acts on record numbers the
-// change has moved.
-class PatientWindows : public QObject {
+// Every change to the master runs in the session, which tells MasterChanged,
+// so that no window acts on record numbers the change has moved.
+class PatientWindows : public QObject, public PatientWindowHost {
   Q_OBJECT
 
  public:
@@ -34,15 +34,13 @@ class PatientWindows : public QObject {
   PatientWindows(store::Store& store, platform::Ui& ui, platform::Progress& progress,
                  QWidget* owner);
 
-  store::Store& Store() { return store_; }
-  platform::Ui& Ui() { return ui_; }
-  platform::Progress& Progress() { return progress_; }
+  store::Store& Store() override { return store_; }
+  platform::Ui& Ui() override { return ui_; }
+  sessions::PatientSession& Session() { return session_; }
 
   // Shows a window above the main window (the main window lowered first).
   // Unset, the window is shown and activated.
   std::function<void(QWidget* window)> showWindow;
-  // The sort component's job for the master sort of the bulk registration.
-  store::SortJobFactory sortJobs = store::SortJobFactory(store::CreateComponentSortJob);
 
   Form10& Registration();
   Form11& List();
@@ -70,22 +68,12 @@ class PatientWindows : public QObject {
   void M_sakujyo_Click();
 
   // --- Shared steps -------------------------------------------------------------
-  void Show(QWidget* window);
-  // The scratch file made a copy of the whole master and shown in the list
-  // from its first page. False, with the failure shown, when the copy failed.
-  bool OpenWholeList();
-  // The copy alone, for a caller that holds the long-operation guard.
-  bool CopyWholeList();
-  // The list drawn afresh from the scratch file (the page state set).
-  void ShowList();
-  // The list window hidden, its rows emptied (its scratch file has been
-  // replaced).
-  void HideList();
-  // The patient in PatientBuffer, master record `n`, into the registration
-  // window (Label9 = `label9`), which is shown.
-  void ShowInRegistration(std::int32_t n, const QString& label9);
+  void Show(QWidget* window) override;
+  void ShowList() override;
+  void HideList() override;
+  void ShowInRegistration(const sessions::PatientShown& patient) override;
   // After a change of the master: `reordered` when records were inserted,
-  // removed or moved (the scratch file is then gone: an open list of the
+  // removed or moved (the list's file is then gone: an open list of the
   // whole master is made again at its page, a search result is closed), else
   // a record was written in place or appended (an open list of the whole
   // master shows it again). The registration window follows its patient to
@@ -95,7 +83,7 @@ class PatientWindows : public QObject {
  private:
   store::Store& store_;
   platform::Ui& ui_;
-  platform::Progress& progress_;
+  sessions::PatientSession session_;
   QWidget* owner_;
   QPointer<Form10> form10_;
   QPointer<Form11> form11_;

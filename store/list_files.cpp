@@ -25,10 +25,7 @@ Status Store::ReplaceListFile(LookupList which, const std::vector<std::string>& 
   if (live->ReadOnly()) return Status::Error(platform::kPermissionDenied);
   const std::string livePath = ListPath(which);
   const std::string stagingPath = ListStagingPath(which);
-  ListEntryRecord& entry = which == LookupList::Department ? DepartmentEntry
-                           : which == LookupList::LeadSite ? LeadSiteEntry
-                           : which == LookupList::Finding  ? FindingEntry
-                                                           : ArrhythmiaEntry;
+  ListEntryRecord entry;
 
   // A staging file left by an earlier try is started afresh.
   if (fs_.Exists(stagingPath)) {
@@ -38,10 +35,9 @@ Status Store::ReplaceListFile(LookupList which, const std::vector<std::string>& 
   {
     std::unique_ptr<RecordFile> staging;
     written = RecordFile::Open(fs_, stagingPath, kListEntryRecordLength, staging);
-    for (ItemIndex = 1; written.ok() && ItemIndex <= static_cast<std::int16_t>(entries.size());
-         ++ItemIndex) {
-      entry.Set(ListEntryField::EntryText, entries[static_cast<std::size_t>(ItemIndex - 1)]);
-      written = staging->Write(ItemIndex, entry);
+    for (std::size_t i = 0; written.ok() && i < entries.size(); ++i) {
+      entry.Set(ListEntryField::EntryText, entries[i]);
+      written = staging->Write(static_cast<std::int32_t>(i + 1), entry);
     }
     if (written.ok()) written = staging->Flush();
   }

@@ -83,49 +83,4 @@ Status DiscardWorkFile(Store& store) {
   return store.Files().Delete(kWorkFile);
 }
 
-void FirstPatientPage(Store& store) {
-  store.SearchStart = 1;
-  store.PatientPageIndex = 0;
-  store.PatientPageNumber = 1;
-}
-
-bool PreviousPatientPage(Store& store) {
-  if (store.PatientPageIndex - 1 < 0) return false;
-  store.PatientPageIndex -= 1;
-  store.PatientPageNumber -= 1;
-  store.SearchStart = store.PatientPageIndex * kRowsPerPage + 1;
-  return true;
-}
-
-bool NextPatientPage(Store& store) {
-  const std::int32_t k = store.PatientPageIndex + 1;
-  if (k * kRowsPerPage + 1 > store.PatientListCount) return false;
-  store.PatientPageIndex = k;
-  store.PatientPageNumber += 1;
-  store.SearchStart = k * kRowsPerPage + 1;
-  return true;
-}
-
-std::int32_t GoToPatientPage(Store& store, std::int32_t p) {
-  p = std::clamp(p, 1, std::max(store.PatientPageCount, 1));
-  store.PatientPageNumber = p;
-  store.PatientPageIndex = p - 1;
-  store.SearchStart = (p - 1) * kRowsPerPage + 1;
-  return p;
-}
-
-Status ReadPatientPage(Store& store, std::vector<PatientRow>& rows) {
-  rows.clear();
-  store.PatientListCount = store.ScratchFileNo ? store.ScratchFileNo->Count() : 0;
-  store.PatientPageCount = std::max(PagesFor(store.PatientListCount), 1);
-  if (!store.ScratchFileNo) return Status::Ok();
-  store.ItemIndex = 0;
-  for (std::int32_t k = std::max(store.SearchStart, 1); k <= store.PatientListCount; ++k) {
-    if (Status s = store.ScratchFileNo->Read(k, store.ScratchBuffer); !s.ok()) return s;
-    rows.push_back({k, store.ScratchBuffer});
-    if (++store.ItemIndex > kRowsPerPage - 1) break;
-  }
-  return Status::Ok();
-}
-
 }  // namespace store

@@ -11,15 +11,14 @@
 
 namespace store {
 
-// The record lists are shown a page of 15 rows at a time: the examination
-// lists (list views 1 and 2) page through the working file "TEMP.DATA", the
-// patient list through the patient scratch file "KARIKAN.DATA". This is the
-// page arithmetic on the store's page state and the reading of a page; the
-// routines that put a page into a window's rows are in forms/list_pages.h.
+// The examination lists (list views 1 and 2) are shown a page of 15 rows at
+// a time from the working file "TEMP.DATA" (the patient list pages in the
+// patient session). This is the page arithmetic on the store's page state
+// and the reading of a page; the routines that put a page into a window's
+// rows are in forms/list_pages.h.
 //
 // Invariants of the examination lists after every page operation:
-// PageFirst = PageIndex x 15 + 1 and PageNumber = PageIndex + 1; the same of
-// the patient list with SearchStart, PatientPageIndex and PatientPageNumber.
+// PageFirst = PageIndex x 15 + 1 and PageNumber = PageIndex + 1.
 
 // Pages of a list of `count` records: count / 15 rounded up (0 for none).
 std::int32_t PagesFor(std::int32_t count);
@@ -73,25 +72,5 @@ std::int32_t RowRecordNumber(const Store& store, std::string_view fileNumber);
 // Ends the list: when "TEMP.DATA" exists the working file is closed and
 // deleted; ListCount becomes 0.
 [[nodiscard]] Status DiscardWorkFile(Store& store);
-
-// --- The patient list ---------------------------------------------------------
-
-void FirstPatientPage(Store& store);
-bool PreviousPatientPage(Store& store);
-// One page on; false (the state unchanged) when SearchStart would pass
-// PatientListCount.
-bool NextPatientPage(Store& store);
-std::int32_t GoToPatientPage(Store& store, std::int32_t p);
-
-struct PatientRow {
-  std::int32_t position = 0;
-  PatientRecord record;
-};
-
-// PatientListCount from the length of the scratch file; the rows of the page
-// starting at SearchStart, each read through ScratchBuffer; PatientPageCount
-// = the pages there are, at least 1. A read failure ends the rows there and
-// is returned; the counts are set all the same.
-[[nodiscard]] Status ReadPatientPage(Store& store, std::vector<PatientRow>& rows);
 
 }  // namespace store

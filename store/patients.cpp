@@ -6,7 +6,6 @@
 
 #include "platform/cp932.h"
 #include "store/entry_rules.h"
-#include "store/list_pages.h"
 #include "store/rebuilds.h"
 #include "store/text_format.h"
 
@@ -17,44 +16,19 @@ using platform::Status;
 
 double IdValue(std::string_view raw) { return NumericValue(TrimBlanks(raw)); }
 
-// Records read at a time when the whole master is scanned.
-constexpr std::int32_t kChunkRecords = 512;
-
-// Calls `each(k, bytes)` for every master record k in order, reading the
-// master in large pieces; `done(k)` after each piece.
-template <typename Each, typename Done>
-Status ForEachMasterRecord(Store& store, Each each, Done done) {
-  if (!store.MasterFileNo) return Status::Error(platform::kBadFileNameOrNumber);
-  const std::int32_t count = store.PatientCount;
-  std::vector<char> chunk(static_cast<std::size_t>(std::min(count, kChunkRecords)) *
-                          kPatientRecordLength);
-  for (std::int32_t first = 1; first <= count; first += kChunkRecords) {
-    const std::int32_t n = std::min(kChunkRecords, count - first + 1);
-    if (Status s = store.MasterFileNo->ReadRecords(first, n, chunk); !s.ok()) return s;
-    for (std::int32_t i = 0; i < n; ++i) {
-      each(first + i,
-           std::string_view(chunk.data() + static_cast<std::size_t>(i) * kPatientRecordLength,
-                            kPatientRecordLength));
-    }
-    done(first + n - 1);
-  }
-  return Status::Ok();
-}
-
 }  // namespace
-
-std::string MasterRecordNo(std::int32_t n) { return FormatNumber(n, "0000000000"); }
 
 PatientRegistration RegisterPatient(Store& store, const PatientRecord& patient,
                                     platform::Progress* progress) {
   PatientRegistration out;
   if (store.PatientCount > 0) {
-    if (store.LookupPatientById(static_cast<float>(
-            IdValue(patient.Raw(PatientField::PatientId)))) == LookupOutcome::ReadFailed) {
+    const FoundPatient found =
+        store.LookupPatient(static_cast<float>(IdValue(patient.Raw(PatientField::PatientId))));
+    if (found.outcome == LookupOutcome::ReadFailed) {
       out.result = RebuildResult::Unchanged(Status::Error(platform::kDeviceIoError));
       return out;
     }
-    if (const auto n = static_cast<std::int32_t>(store.FoundPatientNo); n > 0) {
+    if (const std::int32_t n = found.position; n > 0) {
       PatientRecord record = patient;
       record.Set(PatientField::RecordNo, MasterRecordNo(n));
       Status s = store.MasterFileNo ? store.MasterFileNo->Write(n, record)
@@ -93,37 +67,13 @@ Status AppendPatients(Store& store, std::span<const PatientRecord> patients) {
   return s;
 }
 
-Status MasterInIdOrder(Store& store, bool& ordered) {
-  ordered = true;
-  double last = 0;
-  bool first = true;
-  return ForEachMasterRecord(
-      store,
-      [&](std::int32_t, std::string_view record) {
-        const std::string_view id =
-            TrimBlanks(record.substr(PatientRecord::Def(PatientField::PatientId).offset,
-                                     PatientRecord::Def(PatientField::PatientId).width));
-        const double value = id.empty() ? -1 : NumericValue(id);
-        if (!first && value <= last) ordered = false;
-        last = value;
-        first = false;
-      },
-      [](std::int32_t) {});
-}
-
-Status OpenListOfAllPatients(Store& store, platform::Progress* progress) {
-  const RebuildResult copied = CopyToStaging(store, Staging::ScratchFile, progress);
-  store.PatientListMode = 1;
-  FirstPatientPage(store);
-  store.PatientListCount =
-      copied.Changed() && store.ScratchFileNo ? store.ScratchFileNo->Count() : 0;
-  return copied.status;
+RebuildResult OpenListOfAllPatients(Store& store, platform::Progress* progress) {
+  return CopyToStaging(store, Staging::ScratchFile, progress);
 }
 
 Status DiscardScratchFile(Store& store) {
   // Only the scratch file's handle is closed: no other file is replaced.
   store.ScratchFileNo.reset();
-  store.PatientListCount = 0;
   platform::FileSystem& fs = store.Files();
   Status deleted = fs.Exists(kScratchFile) ? fs.Delete(kScratchFile) : Status::Ok();
   Status opened =
@@ -171,9 +121,6 @@ Status SearchPatients(Store& store, PatientSearchField field, std::string_view p
     if (Status s = store.ScratchFileNo->AppendRecords(found); !s.ok()) return fail(s);
   }
   progress.Hide();
-  store.PatientListMode = 0;
-  FirstPatientPage(store);
-  store.PatientListCount = store.ScratchFileNo->Count();
   return Status::Ok();
 }
 
@@ -196,12 +143,13 @@ BulkIdCheck CheckBulkId(Store& store, std::string_view text,
     }
   }
   if (store.PatientCount == 0) return check;
-  if (store.LookupPatientById(static_cast<float>(id)) == LookupOutcome::ReadFailed) {
+  const FoundPatient found = store.LookupPatient(static_cast<float>(id));
+  if (found.outcome == LookupOutcome::ReadFailed) {
     check.outcome = BulkIdCheck::ReadFailed;
     check.error = platform::kDeviceIoError;
     return check;
   }
-  if (store.FoundPatientNo != 0) check.outcome = BulkIdCheck::InUse;
+  if (found.position != 0) check.outcome = BulkIdCheck::InUse;
   return check;
 }
 

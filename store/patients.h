@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/progress.h"
+#include "store/master_file.h"
 #include "store/records.h"
 #include "store/store.h"
 
@@ -22,9 +23,6 @@ namespace store {
 // and the result says which. The routines that rebuild or scan the whole
 // master are long operations: the command that calls them holds the guard
 // (store/long_operation.h).
-
-// The RecordNo of master record n: "0000000012".
-std::string MasterRecordNo(std::int32_t n);
 
 // What 登録 of the registration window did.
 struct PatientRegistration {
@@ -54,19 +52,15 @@ RebuildResult DeleteWholeMaster(Store& store);
 // the whole records the file then holds).
 [[nodiscard]] Status AppendPatients(Store& store, std::span<const PatientRecord> patients);
 
-// Whether the master is in ascending numeric order of PatientId, so that the
-// bisection finds every ID (a master with one ID twice is not).
-[[nodiscard]] Status MasterInIdOrder(Store& store, bool& ordered);
-
 // --- The patient list's scratch file ------------------------------------------
 
 // 一覧: the scratch file "KARIKAN.DATA" made a copy of the whole master (in
-// one atomic step, CopyToStaging), PatientListMode 1, the first page set.
-// A failed copy leaves no list (PatientListCount 0).
-[[nodiscard]] Status OpenListOfAllPatients(Store& store, platform::Progress* progress = nullptr);
+// one atomic step, CopyToStaging). The rows of the list are the scratch
+// file's records when the copy Changed() the file and it is open.
+RebuildResult OpenListOfAllPatients(Store& store, platform::Progress* progress = nullptr);
 
 // Ends a list or a search result: the scratch file emptied (closed,
-// deleted, and created empty again by the reopening of every file).
+// deleted, and created empty again).
 [[nodiscard]] Status DiscardScratchFile(Store& store);
 
 // --- The search by the beginning of the name or of the reading ---------------
@@ -77,7 +71,7 @@ enum class PatientSearchField { Name, Reading };
 // taken as typed: blanks count, case and width are significant; the field is
 // compared with its padding blanks, byte for byte in cp932) is copied into
 // the scratch file in master order, with RecordNo = its master record number
-// in ten digits; PatientListMode 0 and the first page set. `hits` is the
+// in ten digits. `hits` is the
 // number of hits. With no hit, and after a failure, the scratch file is
 // empty (no rows of this or any earlier list are left). `progress` shows the
 // records read under "処理中・・・・" and is hidden at the end.

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/large_buffer.h"
-#include "store/patients.h"
+#include "store/master_file.h"
 #include "store/text_format.h"
 
 namespace store {
@@ -74,10 +74,10 @@ RebuildResult DeleteAndRenumber(Store& store, Staging staging, std::int32_t n,
         store.WorkRecord.Set(ExamField::RecordNo, FormatNumber(j, "000000"));
         if (Status s = store.WorkFileNo->Write(j, store.WorkRecord); !s.ok()) return s;
       } else {
-        if (Status s = store.MasterFileNo->Read(i, store.PatientBuffer); !s.ok()) return s;
-        store.CopyToScratchBuffer();
-        store.ScratchBuffer.Set(PatientField::RecordNo, MasterRecordNo(j));
-        if (Status s = store.ScratchFileNo->Write(j, store.ScratchBuffer); !s.ok()) return s;
+        PatientRecord patient;
+        if (Status s = store.MasterFileNo->Read(i, patient); !s.ok()) return s;
+        patient.Set(PatientField::RecordNo, MasterRecordNo(j));
+        if (Status s = store.ScratchFileNo->Write(j, patient); !s.ok()) return s;
       }
     }
     return Status::Ok();
@@ -132,7 +132,7 @@ RebuildResult ReorderByPositions(Store& store, Staging staging,
 
 RebuildResult InsertPatientInIdOrder(Store& store, const PatientRecord& patient,
                                      platform::Progress* progress, std::int32_t* position) {
-  PatientRecord added = patient;  // the caller may hand over PatientBuffer
+  PatientRecord added = patient;
   const double id = IdValue(added);
   if (store.PatientCount == 0) {
     if (!store.MasterFileNo) {
@@ -152,18 +152,18 @@ RebuildResult InsertPatientInIdOrder(Store& store, const PatientRecord& patient,
   Phase phase(progress, kProcessingCaption, count);
   RebuildResult result = store.Rebuild(Staging::ScratchFile, [&]() -> Status {
     std::int32_t i = 1;
+    PatientRecord kept;
     for (std::int32_t k = 1; k <= count; ++k) {
-      if (Status s = store.MasterFileNo->Read(k, store.PatientBuffer); !s.ok()) return s;
-      const double value = IdValue(store.PatientBuffer);
+      if (Status s = store.MasterFileNo->Read(k, kept); !s.ok()) return s;
+      const double value = IdValue(kept);
       if (value == id) return Status::Error(platform::kFileAlreadyExists);
       if (placedAt == 0 && value > id) {
         added.Set(PatientField::RecordNo, MasterRecordNo(i));
         if (Status s = store.ScratchFileNo->Write(i, added); !s.ok()) return s;
         placedAt = i++;
       }
-      store.CopyToScratchBuffer();
-      store.ScratchBuffer.Set(PatientField::RecordNo, MasterRecordNo(i));
-      if (Status s = store.ScratchFileNo->Write(i++, store.ScratchBuffer); !s.ok()) return s;
+      kept.Set(PatientField::RecordNo, MasterRecordNo(i));
+      if (Status s = store.ScratchFileNo->Write(i++, kept); !s.ok()) return s;
       phase.Advance(k);
     }
     if (placedAt == 0) {

@@ -91,19 +91,19 @@ Status PositionsOf(std::string_view exchange, std::int32_t count, std::size_t di
 }
 
 // The sort line of record i, which the read phase has just read.
-std::string SortLine(const Store& store, const SortKey& key, std::int32_t i) {
+std::string SortLine(const Store& store, const PatientRecord& patient, const SortKey& key,
+                     std::int32_t i) {
   if (const auto* field = std::get_if<ExamField>(&key.field)) {
     return platform::FromCp932(store.CurrentRecord.Raw(*field)) + FormatNumber(i, "000000");
   }
-  const std::string_view raw =
-      TrimBlanks(store.PatientBuffer.Raw(std::get<PatientField>(key.field)));
+  const std::string_view raw = TrimBlanks(patient.Raw(std::get<PatientField>(key.field)));
   std::string id;
   if (!raw.empty() && raw.size() <= 6 &&
       std::all_of(raw.begin(), raw.end(), [](char c) { return c >= '0' && c <= '9'; })) {
     id.assign(6 - raw.size(), '0');  // the digits as "000000" formats them
     id += raw;
   } else {
-    id = FormatPatientId(store.PatientBuffer.Get(std::get<PatientField>(key.field)));
+    id = FormatPatientId(patient.Get(std::get<PatientField>(key.field)));
   }
   // Text that is no number keeps the six key characters of the line.
   if (id.size() < 6) id.append(6 - id.size(), ' ');
@@ -176,14 +176,15 @@ SortOutcome SortFile(Store& store, platform::Ui& ui, platform::Progress& progres
   if (s == zuvasort::kSortOk) s = job->Open();
   if (s != zuvasort::kSortOk) return fail(RtnMessage("OPEN", s));
 
+  PatientRecord patient;
   progress.BeginPhase(kReadingCaption, count);
   ui.DoEvents();
   for (std::int32_t i = 1; i <= count; ++i) {
     Status read = exams                ? store.ReadCurrentRecord(i)
-                  : store.MasterFileNo ? store.MasterFileNo->Read(i, store.PatientBuffer)
+                  : store.MasterFileNo ? store.MasterFileNo->Read(i, patient)
                                        : Status::Error(platform::kBadFileNameOrNumber);
     if (!read.ok()) return failNumber(read);
-    s = job->Put(SortLine(store, key, i));
+    s = job->Put(SortLine(store, patient, key, i));
     if (s != zuvasort::kSortOk) return fail(RtnMessage("PUT", s));
     progress.Advance(i);
   }

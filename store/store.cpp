@@ -3,7 +3,7 @@
 #include "store/atomic_replace.h"
 
 #include "platform/process.h"
-#include "store/patients.h"
+#include "store/master_file.h"
 #include "store/text_format.h"
 
 namespace store {
@@ -74,7 +74,6 @@ Status Store::OpenAllFiles() {
 void Store::CountRecords() {
   RecordCount = DataFileNo ? DataFileNo->Count() : 0;
   PatientCount = MasterFileNo ? MasterFileNo->Count() : 0;
-  DepartmentCount = static_cast<std::int16_t>(DepartmentFileNo ? DepartmentFileNo->Count() : 0);
   masterOrder_ = MasterOrder::Unknown;
 }
 
@@ -173,21 +172,19 @@ Status Store::ReadExamination(std::int32_t n, ExamRecord& record) {
 
 FoundPatient Store::FindPatient(float id) {
   FoundPatient found;
-  FindPatientById(id);
-  found.position = static_cast<std::int32_t>(FoundPatientNo);
+  found.position = FindPatientById(id);
   if (found.position > 0) found.status = MasterFileNo->Read(found.position, found.record);
   return found;
 }
 
 FoundPatient Store::LookupPatient(float id) {
   FoundPatient found;
-  found.outcome = LookupPatientById(id);
+  found.outcome = LookupPatientById(id, found.position);
   if (found.outcome == LookupOutcome::ReadFailed) {
+    found.position = 0;
     found.status = Status::Error(platform::kDeviceIoError);
     return found;
   }
-  if (found.outcome == LookupOutcome::EmptyMaster) return found;
-  found.position = static_cast<std::int32_t>(FoundPatientNo);
   if (found.position > 0) found.status = MasterFileNo->Read(found.position, found.record);
   return found;
 }
@@ -203,18 +200,13 @@ void Store::CopyToWorkRecord() {
   }
 }
 
-void Store::CopyToScratchBuffer() {
-  for (std::size_t i = 1; i < PatientRecord::FieldCountValue; ++i) {
-    ScratchBuffer.CopyField(static_cast<PatientField>(i), PatientBuffer);
-  }
-}
-
 Status Store::ProbePatient(std::int32_t p, double& value) {
-  if (PatientProbeLog != nullptr) PatientProbeLog->push_back(p);
+  if (patientProbeLog_ != nullptr) patientProbeLog_->push_back(p);
   value = 0;
   if (!MasterFileNo) return Status::Error(platform::kBadFileNameOrNumber);
-  if (Status s = MasterFileNo->Read(p, PatientBuffer); !s.ok()) return s;
-  std::string_view id = TrimBlanks(PatientBuffer.Raw(PatientField::PatientId));
+  PatientRecord patient;
+  if (Status s = MasterFileNo->Read(p, patient); !s.ok()) return s;
+  std::string_view id = TrimBlanks(patient.Raw(PatientField::PatientId));
   if (id.empty()) {
     value = -1;  // an empty record never matches
     return Status::Ok();
@@ -223,74 +215,72 @@ Status Store::ProbePatient(std::int32_t p, double& value) {
   return Status::Ok();
 }
 
-void Store::FindPatientById(float id) {
-  if (PatientCount == 0) {
-    FoundPatientNo = 0;
-    return;
-  }
-  Bisect(id);
-  (void)ScanWhenOutOfOrder(id);
+std::int32_t Store::FindPatientById(float id) {
+  if (PatientCount == 0) return 0;
+  std::int32_t position = Bisect(id);
+  (void)ScanWhenOutOfOrder(id, position);
+  return position;
 }
 
-bool Store::ScanWhenOutOfOrder(float id) {
-  if (FoundPatientNo != 0) return true;
+bool Store::ScanWhenOutOfOrder(float id, std::int32_t& position) {
+  if (position != 0) return true;
   if (masterOrder_ == MasterOrder::Unknown) {
     bool ordered = true;
     if (!MasterInIdOrder(*this, ordered).ok()) return true;  // the bisection's answer stands
     masterOrder_ = ordered ? MasterOrder::Ordered : MasterOrder::OutOfOrder;
   }
   if (masterOrder_ == MasterOrder::Ordered) return true;
-  return ScanPatientsById(id).ok();
+  return ScanPatientsById(id, position).ok();
 }
 
-void Store::Bisect(float id) {
+std::int32_t Store::Bisect(float id) {
   std::int32_t high = PatientCount + 1;
   std::int32_t p = PatientCount / 2;
   if (p == 0) p = 1;
   double v = 0;
-  auto found = [&](std::int32_t at) { FoundPatientNo = static_cast<float>(at); };
 
   (void)ProbePatient(p, v);
-  if (SameId(v, id)) return found(p);
+  if (SameId(v, id)) return p;
   bool downward = v > id;
   for (;;) {
     if (downward) {
       high = p;
       p = p / 2;
-      if (p <= 0) return found(0);
+      if (p <= 0) return 0;
       (void)ProbePatient(p, v);
-      if (SameId(v, id)) return found(p);
+      if (SameId(v, id)) return p;
       downward = v > id;
     } else {
       p = (p + high) / 2;
-      if (p > high) return found(0);
+      if (p > high) return 0;
       (void)ProbePatient(p, v);
-      if (SameId(v, id)) return found(p);
+      if (SameId(v, id)) return p;
       if (p == high - 1) {
         (void)ProbePatient(high, v);
-        return found(SameId(v, id) ? high : 0);
+        return SameId(v, id) ? high : 0;
       }
       downward = v > id;
     }
   }
 }
 
-LookupOutcome Store::LookupPatientById(float id) {
+LookupOutcome Store::LookupPatientById(float id, std::int32_t& position) {
+  position = 0;
   if (PatientCount == 0) return LookupOutcome::EmptyMaster;
   if (PatientCount < 11) {
-    return ScanPatientsById(id).ok() ? LookupOutcome::Done : LookupOutcome::ReadFailed;
+    return ScanPatientsById(id, position).ok() ? LookupOutcome::Done : LookupOutcome::ReadFailed;
   }
-  Bisect(id);
-  return ScanWhenOutOfOrder(id) ? LookupOutcome::Done : LookupOutcome::ReadFailed;
+  position = Bisect(id);
+  return ScanWhenOutOfOrder(id, position) ? LookupOutcome::Done : LookupOutcome::ReadFailed;
 }
 
-Status Store::ScanPatientsById(float id) {
-  FoundPatientNo = 0;
+Status Store::ScanPatientsById(float id, std::int32_t& position) {
+  position = 0;
   for (std::int32_t p = 1; p <= PatientCount; ++p) {
     double v = 0;
     if (Status s = ProbePatient(p, v); !s.ok()) return s;
     if (SameId(v, id)) {
-      FoundPatientNo = static_cast<float>(p);
+      position = p;
       return Status::Ok();
     }
   }

@@ -93,8 +93,8 @@ struct PartialRecord {
 
 // What the patient lookup for the windows found.
 enum class LookupOutcome {
-  Done,         // FoundPatientNo holds the record number, or 0
-  EmptyMaster,  // the master holds no data; FoundPatientNo unchanged
+  Done,         // the position is the record number, or 0
+  EmptyMaster,  // the master holds no data
   ReadFailed,   // the scan stopped on a read error (LastError)
 };
 
@@ -237,22 +237,8 @@ class Store {
 
   // CopyToWorkRecord: every field of CurrentRecord but RecordNo into WorkRecord.
   void CopyToWorkRecord();
-  // CopyToScratchBuffer: every field of PatientBuffer but RecordNo into ScratchBuffer.
-  void CopyToScratchBuffer();
-
-  // The bisection over the master (ascending numeric PatientId): sets
-  // FoundPatientNo to the record whose ID has the value `id`, or 0. A master
-  // that is out of ID order (new patients appended by the bulk registration
-  // without the re-sort) is scanned when the bisection finds nothing, so
-  // that every ID it holds is found; its order is checked once after each
-  // count of the records.
-  void FindPatientById(float id);
-  // The lookup of the patient windows: the scan for fewer than 11 patients,
-  // else the bisection (with the scan of a master out of order, as above).
-  // An empty master is reported and leaves FoundPatientNo.
-  LookupOutcome LookupPatientById(float id);
-  // Linear scan of the master; stops at the first match.
-  [[nodiscard]] Status ScanPatientsById(float id);
+  // When set, every patient record the lookups read is appended here.
+  void SetPatientProbeLog(std::vector<std::int32_t>* log) { patientProbeLog_ = log; }
 
   // --- Module state -----------------------------------------------------
   std::unique_ptr<RecordFile> DataFileNo;
@@ -266,13 +252,10 @@ class Store {
 
   std::int32_t RecordCount = 0;
   std::int32_t PatientCount = 0;
-  std::int16_t DepartmentCount = 0;
   std::int32_t ListCount = 0;
 
   ExamRecord CurrentRecord;
   ExamRecord WorkRecord;
-  PatientRecord PatientBuffer;
-  PatientRecord ScratchBuffer;
   ListEntryRecord DepartmentEntry;
   ListEntryRecord LeadSiteEntry;
   ListEntryRecord FindingEntry;
@@ -283,17 +266,9 @@ class Store {
   std::string FoundImageFile;
   std::string Answer;
   std::int16_t JpegResult = 0;
-  float FoundPatientNo = 0;
 
   // Page state of the two examination lists (store/list_pages.h).
   std::int32_t PageFirst = 1, PageIndex = 0, PageNumber = 1, PageCount = 1;
-  // Page state of the patient list, kept apart so that paging one list never moves the other.
-  std::int32_t SearchStart = 1, PatientPageIndex = 0, PatientPageNumber = 1, PatientPageCount = 1;
-  std::int32_t PatientListCount = 0;
-  std::int16_t PatientListMode = 0;  // 1: a copy of the whole master, 0: search hits
-
-  // When set, every patient record the lookups read is appended here.
-  std::vector<std::int32_t>* PatientProbeLog = nullptr;
 
   // True while a long operation runs (see store/long_operation.h); commands
   // that read or write the store do nothing meanwhile.
@@ -305,12 +280,24 @@ class Store {
   friend class LongOperation;
   bool longOperationRunning_ = false;
 
-  // Reads patient record p into PatientBuffer; the numeric value of its ID.
+  // The bisection over the master (ascending numeric PatientId): the record
+  // whose ID has the value `id`, or 0. A master that is out of ID order (new
+  // patients appended by the bulk registration without the re-sort) is
+  // scanned when the bisection finds nothing, so that every ID it holds is
+  // found; its order is checked once after each count of the records.
+  std::int32_t FindPatientById(float id);
+  // The lookup of the patient windows: the scan for fewer than 11 patients,
+  // else the bisection (with the scan of a master out of order, as above).
+  LookupOutcome LookupPatientById(float id, std::int32_t& position);
+  // Linear scan of the master; stops at the first match (position 0: none).
+  Status ScanPatientsById(float id, std::int32_t& position);
+  // Reads patient record p; the numeric value of its ID.
   Status ProbePatient(std::int32_t p, double& value);
-  void Bisect(float id);
-  // After a bisection that found nothing: the scan, when the master is out
-  // of ID order. False when that scan failed to read.
-  bool ScanWhenOutOfOrder(float id);
+  std::int32_t Bisect(float id);
+  // After a bisection that found nothing (`position` 0): the scan, when the
+  // master is out of ID order. False when that scan failed to read.
+  bool ScanWhenOutOfOrder(float id, std::int32_t& position);
+  std::vector<std::int32_t>* patientProbeLog_ = nullptr;
   // Whether the master is in ID order: unknown until checked after CountRecords.
   enum class MasterOrder { Unknown, Ordered, OutOfOrder };
   MasterOrder masterOrder_ = MasterOrder::Unknown;

@@ -31,8 +31,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using bench::Best;
-using bench::Clock;
 using bench::Check;
+using bench::Clock;
 using bench::RawRead;
 using bench::Seconds;
 
@@ -81,12 +81,11 @@ int main(int argc, char** argv) {
   platform::NoProgress progress;
 
   // A new ID in the middle, inserted and removed again between the runs.
-  Check(s.MasterFileNo->Read(patients / 2, s.PatientBuffer).ok(), "read");
-  int newId =
-      static_cast<int>(store::NumericValue(s.PatientBuffer.Get(store::PatientField::PatientId)));
-  do {
-    s.FindPatientById(static_cast<float>(++newId));
-  } while (s.FoundPatientNo != 0);
+  store::PatientRecord middle;
+  Check(s.MasterFileNo->Read(patients / 2, middle).ok(), "read");
+  int newId = static_cast<int>(store::NumericValue(middle.Get(store::PatientField::PatientId)));
+  while (s.FindPatient(static_cast<float>(++newId)).position != 0) {
+  }
   store::PatientRecord added;
   added.Set(store::PatientField::PatientId, store::FormatNumber(newId, "000000"));
   added.Set(store::PatientField::Name, "新規患者");
@@ -105,8 +104,9 @@ int main(int argc, char** argv) {
       insert * 1e3, copyFloor * 1e3, insert / copyFloor);
 
   // The beginning of a name that many patients share.
-  Check(s.MasterFileNo->Read(patients / 3, s.PatientBuffer).ok(), "read");
-  const std::string name = s.PatientBuffer.Get(store::PatientField::Name);
+  store::PatientRecord named;
+  Check(s.MasterFileNo->Read(patients / 3, named).ok(), "read");
+  const std::string name = named.Get(store::PatientField::Name);
   const std::string prefix = name.substr(0, 3);  // one character of UTF-8
   double search = 1e30, readFloor = 1e30;
   std::int32_t hits = 0;

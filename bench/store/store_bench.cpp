@@ -71,23 +71,22 @@ void BenchDrive(int exams, const fs::path& root) {
   if (exams == 100000) {
     std::mt19937 random(7);
     std::vector<float> ids;
+    store::PatientRecord patient;
     for (int i = 0; i < 2000; ++i) {
-      Check(s.MasterFileNo
-                ->Read(1 + static_cast<std::int32_t>(random() % s.PatientCount), s.PatientBuffer)
+      Check(s.MasterFileNo->Read(1 + static_cast<std::int32_t>(random() % s.PatientCount), patient)
                 .ok(),
             "master read");
-      ids.push_back(std::stof(s.PatientBuffer.Get(store::PatientField::PatientId)));
+      ids.push_back(std::stof(patient.Get(store::PatientField::PatientId)));
     }
     std::vector<std::int32_t> probes;
-    s.PatientProbeLog = &probes;
-    for (float id : ids) s.FindPatientById(id);
-    s.PatientProbeLog = nullptr;
+    s.SetPatientProbeLog(&probes);
+    for (float id : ids) (void)s.FindPatient(id);
+    s.SetPatientProbeLog(nullptr);
     std::size_t found = 0;
     const double find = Best(3, [&] {
       found = 0;
       for (float id : ids) {
-        s.FindPatientById(id);
-        found += s.FoundPatientNo > 0;
+        found += s.FindPatient(id).position > 0;
       }
     });
     Check(found == ids.size(), "every ID found");
@@ -118,11 +117,11 @@ void BenchDrive(int exams, const fs::path& root) {
     const double masterFloor = Best(3, [&] { bench::RawCopy(masterFile, masterCopy, true); });
     fs::remove(masterCopy);
     // A new ID in the middle of the master.
-    Check(s.MasterFileNo->Read(s.PatientCount / 2, s.PatientBuffer).ok(), "master read");
-    int newId = std::stoi(s.PatientBuffer.Get(store::PatientField::PatientId));
-    do {
-      s.FindPatientById(static_cast<float>(++newId));
-    } while (s.FoundPatientNo != 0);
+    store::PatientRecord middle;
+    Check(s.MasterFileNo->Read(s.PatientCount / 2, middle).ok(), "master read");
+    int newId = std::stoi(middle.Get(store::PatientField::PatientId));
+    while (s.FindPatient(static_cast<float>(++newId)).position != 0) {
+    }
     store::PatientRecord added;
     added.Set(store::PatientField::PatientId, store::FormatNumber(newId, "000000"));
     const double insert =

@@ -132,8 +132,8 @@ TEST(DemoDrive, ExaminationsOfTheMastersPatientsWithTheirPictures) {
   EXPECT_EQ(s.RecordCount, 24);
   EXPECT_EQ(s.PatientCount, 10);
   for (const ExamRecord& e : exams) {
-    s.FindPatientById(std::stof(e.Get(ExamField::PatientId)));
-    EXPECT_GT(s.FoundPatientNo, 0) << e.Get(ExamField::PatientId);
+    EXPECT_GT(s.FindPatient(std::stof(e.Get(ExamField::PatientId))).position, 0)
+        << e.Get(ExamField::PatientId);
   }
   s.CloseAllFiles();
 }

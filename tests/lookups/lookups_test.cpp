@@ -391,28 +391,6 @@ class LookupWindowsTest : public QObject {
     CheckNoStrayBoxes();
   }
 
-  // A list file that cannot be opened (a folder in its place) is named when
-  // the window opens; saving leaves the folder alone and says it did not save.
-  void unusableListFileIsNamed() {
-    cleanup();
-    drive_ = std::make_unique<testing_support::TempDrive>();
-    std::filesystem::create_directories(drive_->Host(store::kFindingFile));
-    fs_ = std::make_unique<testing_support::FaultyFileSystem>(drive_->Drive());
-    store_ = std::make_unique<store::Store>(*fs_);
-    QVERIFY(!store_->StartUp().ok());
-    Form7 window(*store_, ui_, {});
-    ui_.Expect("「C:\\VLN2\\IJYOU.DATA」を読み込めないため、空の一覧を表示します。");
-    window.Open();
-    for (QLineEdit* box : window.Text1) QVERIFY(box->text().isEmpty());
-    window.Command4->click();
-    ui_.Expect(
-        "異常所見登録の一覧は保存されませんでした。\nファイルに書き込めませんでした。"
-        "（エラー番号 75）\nファイルは登録前の内容のままです。");
-    window.Command1->click();
-    QVERIFY(std::filesystem::is_directory(drive_->Host(store::kFindingFile)));
-    CheckNoStrayBoxes();
-  }
-
   // The menu of the main window opens the windows (lowering the main window)
   // and every registration refills the main window's lists in place.
   void mainWindowListsAfterRegistering() {

@@ -97,22 +97,6 @@ TEST_F(BulkTest, AnsweredYesTheMasterIsSortedAndFound) {
   EXPECT_EQ(MainWindowFinds(QStringLiteral("5")), QStringLiteral("甲"));
 }
 
-// The component fails: its message, the master as the appends left it.
-TEST_F(BulkTest, AFailingSortLeavesTheAppendedMaster) {
-  WriteMaster({10, 20});
-  Start();
-  Form12& b = Open();
-  Row(b, 0, QStringLiteral("000001"), QStringLiteral("甲"));
-  sort.FailAt("MAIN", 21);
-  ui.Expect("患者マスタを昇順に並べ替えますか？", platform::kAnswerYes);
-  ui.Expect("SORT MAIN RTN NOT = 0 (21)");
-  ui.Expect("登録終了。");
-  b.Command1_Click();
-  EXPECT_EQ(IdsOf(Master()), (Ids{"000010", "000020", "000001"}));
-  EXPECT_EQ(sort.Live(), 0);
-  EXPECT_EQ(MainWindowFinds(QStringLiteral("1")), QStringLiteral("甲"));
-}
-
 // Leaving an ID box: too long, or in use in the master or in another row,
 // is refused, the box emptied and given the focus back.
 TEST_F(BulkTest, DuplicateIdsAreRefusedOnLeavingTheBox) {
@@ -190,7 +174,7 @@ TEST_F(BulkTest, TheRealComponentSortsTheMaster) {
                   .ok());
   WriteMaster(Twelve());
   Start();
-  patients->sortJobs = store::SortJobFactory(store::CreateComponentSortJob);
+  patients->Session().SetSortJobs(store::SortJobFactory(store::CreateComponentSortJob));
   Form12& b = Open();
   Row(b, 0, QStringLiteral("000115"), QStringLiteral("丙"));
   ui.Expect("患者マスタを昇順に並べ替えますか？", platform::kAnswerYes);

@@ -66,7 +66,7 @@ Form1& PatientsTest::Start() {
   Settle();
   patients = form->findChild<PatientWindows*>();
   EXPECT_NE(patients, nullptr);
-  if (patients != nullptr) patients->sortJobs = sort.Factory();
+  if (patients != nullptr) patients->Session().SetSortJobs(sort.Factory());
   return *form;
 }
 

@@ -6,9 +6,9 @@
 #include <QRadioButton>
 #include <QSlider>
 
-#include "patients/patient_search_dialog.h"
 #include "patients/patient_form.h"
 #include "patients/patient_list.h"
+#include "patients/patient_search_dialog.h"
 #include "tests/patients/fixture.h"
 #include "tests/support/records.h"
 

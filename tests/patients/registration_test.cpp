@@ -132,26 +132,6 @@ TEST_F(RegistrationTest, TheRequiredFieldsAreCheckedFirst) {
   EXPECT_EQ(f.Text4->text(), QStringLiteral("1960/04/01"));
 }
 
-// The first patient of an empty master is record 1; leaving the ID box of an
-// empty master says that the master holds no data.
-TEST_F(RegistrationTest, TheFirstPatientOfAnEmptyMaster) {
-  Start();
-  Form10& f = OpenNew();
-  EXPECT_EQ(f.Label9->text(), QStringLiteral("1"));
-  f.Text2->setFocus();
-  Settle();
-  f.Text1->setText(QStringLiteral("7"));
-  ui.Expect("患者マスタのデータ数は０です。");
-  EXPECT_TRUE(f.Text1_LostFocus());
-  EXPECT_EQ(ui.Boxes().back().style, platform::kCritical);
-  f.Text2->setText(QStringLiteral("最初"));
-  f.Command1_Click();
-  EXPECT_EQ(RecordNosOf(Master()), (Ids{"0000000001"}));
-  EXPECT_EQ(files.RenamesSeen(), 0);
-  EXPECT_EQ(f.Label9->text(), QStringLiteral("2"));
-  EXPECT_EQ(MainWindowFinds(QStringLiteral("7")), QStringLiteral("最初"));
-}
-
 TEST_F(RegistrationTest, NextPreviousAndTheSliderBrowseTheMaster) {
   WriteMaster({10, 20, 30});
   Start();

@@ -255,41 +255,6 @@ TEST_F(ListTest, RowNumbersNameRecordsOfTheDataFile) {
   EXPECT_EQ(RowRecordNumber(s, "-1"), 0);
 }
 
-// --- The patient list ------------------------------------------------------------
-
-TEST_F(ListTest, PatientPagesHaveTheirOwnState) {
-  OpenList(40);
-  ASSERT_TRUE(NextListPage(s));
-  std::vector<PatientRow> rows;
-  ASSERT_TRUE(ReadPatientPage(s, rows).ok());
-  EXPECT_TRUE(rows.empty());
-  EXPECT_EQ(s.PatientPageCount, 1);
-
-  std::string bytes;
-  for (int n = 1; n <= 30; ++n) {
-    PatientRecord p;
-    p.Set(PatientField::PatientId, FormatNumber(n, "000000"));
-    bytes += p.Bytes();
-  }
-  t.WriteBytes(kScratchFile, bytes);
-  ASSERT_TRUE(s.OpenAllFiles().ok());
-
-  FirstPatientPage(s);
-  ASSERT_TRUE(ReadPatientPage(s, rows).ok());
-  EXPECT_EQ(s.PatientListCount, 30);
-  EXPECT_EQ(s.PatientPageCount, 2);
-  ASSERT_TRUE(NextPatientPage(s));
-  ASSERT_TRUE(ReadPatientPage(s, rows).ok());
-  ASSERT_EQ(rows.size(), 15u);
-  EXPECT_EQ(rows.front().position, 16);
-  EXPECT_EQ(rows.front().record.Get(PatientField::PatientId), "000016");
-  EXPECT_FALSE(NextPatientPage(s));
-  EXPECT_EQ(GoToPatientPage(s, 7), 2);
-  // The examination list stayed on its page.
-  EXPECT_EQ(s.PageNumber, 2);
-  EXPECT_EQ(s.PageFirst, 16);
-}
-
 // --- The boxes of the search dialog ----------------------------------------------
 
 TEST(SearchBoxes, DateBoxes) {

@@ -26,13 +26,15 @@ class PatientLookupTest : public ::testing::Test {
     }
     files.WriteBytes(kMasterFile, testing_support::FileBytes(master));
     ASSERT_TRUE(s.StartUp().ok());
-    s.PatientProbeLog = &probes;
+    s.SetPatientProbeLog(&probes);
   }
+  // The probes of the main window's lookup; `found` its position.
   std::vector<std::int32_t> Find(float id) {
     probes.clear();
-    s.FindPatientById(id);
+    found = s.FindPatient(id).position;
     return probes;
   }
+  std::int32_t found = -1;
   testing_support::MemoryFileSystem files;
   Store s{files};
   std::vector<std::int32_t> probes;
@@ -43,34 +45,33 @@ using Probes = std::vector<std::int32_t>;
 TEST_F(PatientLookupTest, ProbeSequencesOnThreePatients) {
   WriteMaster({10, 20, 30});
   EXPECT_EQ(Find(30), (Probes{1, 2, 3}));
-  EXPECT_EQ(s.FoundPatientNo, 3);
+  EXPECT_EQ(found, 3);
   EXPECT_EQ(Find(5), (Probes{1}));
-  EXPECT_EQ(s.FoundPatientNo, 0);
+  EXPECT_EQ(found, 0);
   EXPECT_EQ(Find(25), (Probes{1, 2, 3, 4}));
-  EXPECT_EQ(s.FoundPatientNo, 0);
+  EXPECT_EQ(found, 0);
   EXPECT_EQ(Find(10), (Probes{1}));
-  EXPECT_EQ(s.FoundPatientNo, 1);
+  EXPECT_EQ(found, 1);
   EXPECT_EQ(Find(20), (Probes{1, 2}));
-  EXPECT_EQ(s.FoundPatientNo, 2);
+  EXPECT_EQ(found, 2);
 }
 
 TEST_F(PatientLookupTest, OneAndNoPatient) {
   WriteMaster({45});
-  s.FindPatientById(45);
-  EXPECT_EQ(s.FoundPatientNo, 1);
-  s.FindPatientById(44);
-  EXPECT_EQ(s.FoundPatientNo, 0);
-  s.FindPatientById(46);
-  EXPECT_EQ(s.FoundPatientNo, 0);
+  const FoundPatient one = s.FindPatient(45);
+  EXPECT_EQ(one.position, 1);
+  EXPECT_TRUE(one.found());
+  EXPECT_EQ(one.record.Get(PatientField::PatientId), "000045");
+  EXPECT_EQ(s.FindPatient(44).position, 0);
+  EXPECT_FALSE(s.FindPatient(46).found());
 }
 
-TEST_F(PatientLookupTest, EmptyMasterIsReportedAndLeavesTheLastFind) {
+TEST_F(PatientLookupTest, EmptyMasterIsReported) {
   WriteMaster({});
-  s.FoundPatientNo = 7;
-  EXPECT_EQ(s.LookupPatientById(1), LookupOutcome::EmptyMaster);
-  EXPECT_EQ(s.FoundPatientNo, 7);
-  s.FindPatientById(1);
-  EXPECT_EQ(s.FoundPatientNo, 0);
+  const FoundPatient looked = s.LookupPatient(1);
+  EXPECT_EQ(looked.outcome, LookupOutcome::EmptyMaster);
+  EXPECT_EQ(looked.position, 0);
+  EXPECT_EQ(s.FindPatient(1).position, 0);
 }
 
 TEST_F(PatientLookupTest, TenPatientsAreScannedElevenBisected) {
@@ -78,15 +79,15 @@ TEST_F(PatientLookupTest, TenPatientsAreScannedElevenBisected) {
   for (int i = 1; i <= 10; ++i) ids.push_back(i * 10);
   WriteMaster(ids);
   probes.clear();
-  EXPECT_EQ(s.LookupPatientById(100), LookupOutcome::Done);
-  EXPECT_EQ(s.FoundPatientNo, 10);
+  const FoundPatient scanned = s.LookupPatient(100);
+  EXPECT_EQ(scanned.outcome, LookupOutcome::Done);
+  EXPECT_EQ(scanned.position, 10);
   EXPECT_EQ(probes, (Probes{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
 
   ids.push_back(110);
   WriteMaster(ids);
   probes.clear();
-  EXPECT_EQ(s.LookupPatientById(110), LookupOutcome::Done);
-  EXPECT_EQ(s.FoundPatientNo, 11);
+  EXPECT_EQ(s.LookupPatient(110).position, 11);
   EXPECT_LT(probes.size(), 6u);
 }
 
@@ -104,17 +105,17 @@ TEST_F(PatientLookupTest, BisectionAgreesWithALinearScan) {
     std::vector<int> queries = ids;
     for (int q = 0; q < 50; ++q) queries.push_back(static_cast<int>(random() % 1000000));
     for (int id : queries) {
-      auto found = std::find(ids.begin(), ids.end(), id);
-      const float expected =
-          found == ids.end() ? 0.0f : static_cast<float>(found - ids.begin() + 1);
+      auto at = std::find(ids.begin(), ids.end(), id);
+      const std::int32_t expected =
+          at == ids.end() ? 0 : static_cast<std::int32_t>(at - ids.begin() + 1);
       const Probes seen = Find(static_cast<float>(id));
-      ASSERT_EQ(s.FoundPatientNo, expected) << "count " << count << " id " << id;
+      ASSERT_EQ(found, expected) << "count " << count << " id " << id;
       const auto depth = static_cast<std::size_t>(std::ceil(std::log2(count + 1)));
       EXPECT_LE(seen.size(), depth * depth + 2u);  // never a scan of the master
       for (std::int32_t p : seen) ASSERT_TRUE(p >= 1 && p <= count + 1) << p;
     }
-    ASSERT_TRUE(s.ScanPatientsById(static_cast<float>(ids.back())).ok());
-    EXPECT_EQ(s.FoundPatientNo, static_cast<float>(ids.size()));
+    EXPECT_EQ(s.FindPatient(static_cast<float>(ids.back())).position,
+              static_cast<std::int32_t>(ids.size()));
   }
 }
 

@@ -189,17 +189,6 @@ TEST_F(RebuildsTest, TheFirstPatientIsWrittenWithoutARebuild) {
   EXPECT_TRUE(progress.captions.empty());
 }
 
-// The patient handed over may be PatientBuffer itself, which the rebuild
-// reads the master into.
-TEST_F(RebuildsTest, InsertingFromPatientBuffer) {
-  Start(kMasterFile, FileBytes({Patient(10), Patient(30)}));
-  s.PatientBuffer = Patient(20);
-  ASSERT_TRUE(InsertPatientInIdOrder(s, s.PatientBuffer).ok());
-  EXPECT_EQ(memory.ReadBytes(kMasterFile),
-            FileBytes({WithNo(Patient(10), "0000000001"), WithNo(Patient(20), "0000000002"),
-                       WithNo(Patient(30), "0000000003")}));
-}
-
 TEST_F(RebuildsTest, AnIdTheMasterHoldsIsNotInsertedTwice) {
   const std::string original = FileBytes({Patient(10), Patient(20)});
   Start(kMasterFile, original);

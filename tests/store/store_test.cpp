@@ -48,7 +48,7 @@ TEST_F(StoreTest, FirstStartOnAnEmptyDriveCreatesEveryFileEmpty) {
   for (const char* dir : {kImageDir, kKariDir, kMasterDir}) EXPECT_TRUE(files.IsDirectory(dir));
   EXPECT_EQ(s.RecordCount, 0);
   EXPECT_EQ(s.PatientCount, 0);
-  EXPECT_EQ(s.DepartmentCount, 0);
+  EXPECT_EQ(s.DepartmentFileNo->Count(), 0);
   ASSERT_TRUE(s.ReadCurrentRecord(1).ok());
   EXPECT_EQ(s.CurrentRecord, ExamRecord());
 }
@@ -61,7 +61,7 @@ TEST_F(StoreTest, StartUpCountsExistingFilesAndDropsTheOldScratchFile) {
   ASSERT_TRUE(s.StartUp().ok());
   EXPECT_EQ(s.RecordCount, 3);
   EXPECT_EQ(s.PatientCount, 4);
-  EXPECT_EQ(s.DepartmentCount, 45);
+  EXPECT_EQ(s.DepartmentFileNo->Count(), 45);
   EXPECT_EQ(t.ReadBytes(kScratchFile), "");
   ASSERT_TRUE(s.ReadCurrentRecord(2).ok());
   EXPECT_EQ(s.CurrentRecord, Exam(2));
@@ -155,16 +155,16 @@ TEST_F(StoreTest, MasterRebuildGoesThroughTheScratchFile) {
   t.WriteBytes(kMasterFile, testing_support::Patient(10).Bytes());
   ASSERT_TRUE(s.StartUp().ok());
   Status st = s.Rebuild(Staging::ScratchFile, [this]() -> Status {
+    PatientRecord patient;
     for (std::int32_t n = 1; n <= s.PatientCount; ++n) {
-      if (Status r = s.MasterFileNo->Read(n, s.PatientBuffer); !r.ok()) return r;
-      s.CopyToScratchBuffer();
-      s.ScratchBuffer.Set(PatientField::RecordNo, FormatNumber(n, "0000000000"));
-      if (Status w = s.ScratchFileNo->Write(n, s.ScratchBuffer); !w.ok()) return w;
+      if (Status r = s.MasterFileNo->Read(n, patient); !r.ok()) return r;
+      patient.Set(PatientField::RecordNo, FormatNumber(n, "0000000000"));
+      if (Status w = s.ScratchFileNo->Write(n, patient); !w.ok()) return w;
     }
-    s.ScratchBuffer.Clear();
-    s.ScratchBuffer.Set(PatientField::PatientId, "000020");
-    s.ScratchBuffer.Set(PatientField::RecordNo, FormatNumber(2, "0000000000"));
-    return s.ScratchFileNo->Write(2, s.ScratchBuffer);
+    patient.Clear();
+    patient.Set(PatientField::PatientId, "000020");
+    patient.Set(PatientField::RecordNo, FormatNumber(2, "0000000000"));
+    return s.ScratchFileNo->Write(2, patient);
   });
   ASSERT_TRUE(st.ok());
   EXPECT_EQ(s.PatientCount, 2);

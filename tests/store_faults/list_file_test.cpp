@@ -108,11 +108,12 @@ TEST(ReplaceListFile, SavesTheWholeListAndReopensIt) {
   const std::vector<std::string> entries = Entries("所見", 45);
   ASSERT_TRUE(s.ReplaceListFile(LookupList::Finding, entries).ok());
   EXPECT_EQ(t.ReadBytes(kFindingFile), FileOf(entries));
-  ASSERT_TRUE(s.FindingFileNo->Read(45, s.FindingEntry).ok());
-  EXPECT_EQ(s.FindingEntry.Get(ListEntryField::EntryText), "所見45");
+  std::vector<std::string> read;
+  ASSERT_TRUE(s.ReadListEntries(LookupList::Finding, read).ok());
+  EXPECT_EQ(read, entries);
   // The count of the department list follows its file.
   ASSERT_TRUE(s.ReplaceListFile(LookupList::Department, Entries("科", 45)).ok());
-  EXPECT_EQ(s.DepartmentCount, 45);
+  EXPECT_EQ(s.DepartmentFileNo->Count(), 45);
   EXPECT_FALSE(std::filesystem::exists(t.Host(Store::ListStagingPath(LookupList::Finding))));
 }
 
@@ -149,8 +150,9 @@ TEST(ReplaceListFile, FailedWriteOrRenameKeepsTheOldList) {
             platform::kPermissionDenied);
   files.Heal();
   EXPECT_EQ(t.ReadBytes(kArrhythmiaFile), oldBytes);
-  ASSERT_TRUE(s.ArrhythmiaFileNo->Read(1, s.ArrhythmiaEntry).ok());
-  EXPECT_EQ(s.ArrhythmiaEntry.Get(ListEntryField::EntryText), "旧1");
+  std::vector<std::string> read;
+  ASSERT_TRUE(s.ReadListEntries(LookupList::Arrhythmia, read).ok());
+  EXPECT_EQ(read.front(), "旧1");
 }
 
 // The program killed at every step of a save that changes the disk: the

@@ -188,7 +188,7 @@ TEST_F(StartUpTest, ReadOnlySessionWritesNothing) {
   EXPECT_FALSE(s.DataFileWritable());
   EXPECT_NE(s.DataFileRefusal(true).find("このデータドライブには書き込めない"), std::string::npos);
   EXPECT_EQ(s.DepartmentFileNo, nullptr);  // reads as empty entries
-  EXPECT_EQ(s.MasterFileNo->Write(1, s.PatientBuffer).error, platform::kPermissionDenied);
+  EXPECT_EQ(s.MasterFileNo->Write(1, PatientRecord()).error, platform::kPermissionDenied);
   EXPECT_EQ(t.ReadBytes(kScratchFile), "left");
   EXPECT_TRUE(std::filesystem::exists(t.Host("C:\\VLN2\\GAZOU\\Temp.bmp")));
   EXPECT_FALSE(std::filesystem::exists(t.Host(kDepartmentFile)));

@@ -1,0 +1,296 @@
+// The patient session: the registration window, the bulk registration and
+// 全削除. The list and the search are in patient_list_session.cpp.
+#include "sessions/patient_session.h"
+
+#include "store/entry_rules.h"
+#include "store/long_operation.h"
+#include "store/text_format.h"
+
+namespace sessions {
+
+namespace {
+
+std::string SixDigits(std::int32_t n) { return store::FormatNumber(n, "000000"); }
+
+}  // namespace
+
+std::size_t BoxLength(std::string_view text) {
+  std::size_t units = 0;
+  for (unsigned char c : text) {
+    if ((c & 0xC0) != 0x80) ++units;
+    if (c >= 0xF0) ++units;
+  }
+  return units;
+}
+
+PatientSession::PatientSession(store::Store& store, platform::Ui& ui, platform::Progress& progress)
+    : store_(store), ui_(ui), progress_(progress) {}
+
+std::vector<std::string> PatientSession::Departments() {
+  std::vector<std::string> entries;
+  (void)store_.ReadListEntries(store::LookupList::Department, entries);
+  entries.resize(store_.DepartmentFileNo ? store_.DepartmentFileNo->Count() : 0);
+  return entries;
+}
+
+void PatientSession::MasterChanged(bool reordered) {
+  if (OnMasterChanged) OnMasterChanged(reordered);
+}
+
+std::int32_t PatientSession::OpenForNewPatient() {
+  store_.CountRecords();
+  return NumberAsNew();
+}
+
+std::int32_t PatientSession::NumberAsNew() {
+  FileNo = store_.PatientCount + 1;
+  ShownId.clear();
+  return FileNo;
+}
+
+void PatientSession::Clear() {
+  FileNo = 0;
+  ShownId.clear();
+}
+
+PatientShown PatientSession::Show(std::int32_t n, const store::PatientRecord& record,
+                                  std::string fileNumber) {
+  PatientShown shown;
+  shown.tried = true;
+  shown.position = n;
+  shown.record = record;
+  shown.fileNumber = std::move(fileNumber);
+  FileNo = n;
+  ShownId = record.Get(store::PatientField::PatientId);
+  return shown;
+}
+
+PatientShown PatientSession::ShowPatient(std::int32_t n) {
+  store::PatientRecord record;
+  platform::Status s = store_.MasterFileNo
+                           ? store_.MasterFileNo->Read(n, record)
+                           : platform::Status::Error(platform::kBadFileNameOrNumber);
+  if (!s.ok()) {
+    PatientShown failed;
+    failed.tried = true;
+    failed.SayError(s);
+    return failed;
+  }
+  return Show(n, record, SixDigits(n));
+}
+
+PatientShown PatientSession::Step(std::int32_t n) {
+  if (n < 1 || n > store_.PatientCount) return {};
+  // The form is emptied first: a record that cannot be read leaves it empty.
+  FileNo = 0;
+  return ShowPatient(n);
+}
+
+PatientShown PatientSession::Next() { return Step(FileNo + 1); }
+PatientShown PatientSession::Previous() { return Step(FileNo - 1); }
+PatientShown PatientSession::GoTo(std::int32_t n) { return Step(n); }
+
+IdLookupOutcome PatientSession::LookUpId(const std::string& formatted) {
+  IdLookupOutcome out;
+  if (!store::IsNumericText(formatted)) {
+    // No number is nobody's ID.
+    NumberAsNew();
+    return out;
+  }
+  const store::FoundPatient found =
+      store_.LookupPatient(static_cast<float>(store::NumericValue(formatted)));
+  switch (found.outcome) {
+    case store::LookupOutcome::EmptyMaster:
+      out.result = IdLookup::EmptyMaster;
+      out.Say("患者マスタのデータ数は０です。", platform::kCritical);
+      return out;
+    case store::LookupOutcome::ReadFailed:
+      out.result = IdLookup::ReadFailed;
+      out.SayError(platform::kDeviceIoError);
+      return out;
+    case store::LookupOutcome::Done:
+      break;
+  }
+  if (found.position == 0) {
+    NumberAsNew();
+    return out;
+  }
+  out.result = IdLookup::Found;
+  if (!found.status.ok()) {
+    out.tried = true;
+    out.SayError(found.status);
+    return out;
+  }
+  static_cast<PatientShown&>(out) = Show(found.position, found.record, SixDigits(found.position));
+  return out;
+}
+
+bool PatientSession::FollowMaster(bool& asNew) {
+  asNew = false;
+  if (ShownId.empty()) {
+    // A new patient's number follows the count.
+    if (FileNo == 0) return false;
+    NumberAsNew();
+    asNew = true;
+    return true;
+  }
+  std::int32_t at = 0;
+  if (store_.PatientCount > 0 && store::IsNumericText(ShownId)) {
+    const store::FoundPatient found =
+        store_.LookupPatient(static_cast<float>(store::NumericValue(ShownId)));
+    if (found.outcome == store::LookupOutcome::Done) at = found.position;
+  }
+  if (at == 0) {
+    NumberAsNew();
+    asNew = true;
+    return true;
+  }
+  FileNo = at;
+  return true;
+}
+
+RegistrationCheck PatientSession::CheckRegistration(std::string_view id, std::string_view name,
+                                                    Outcome& outcome) {
+  if (id.empty() || BoxLength(id) > 6 || !store::PatientIdFits(id)) {
+    outcome.Say("ID 入力が不正です。", platform::kOkOnly);
+    return RegistrationCheck::BadId;
+  }
+  if (name.empty()) {
+    outcome.Say("氏名が入力されていません。", platform::kCritical);
+    return RegistrationCheck::NoName;
+  }
+  return RegistrationCheck::Accepted;
+}
+
+CommandOutcome PatientSession::Register(const store::PatientRecord& patient) {
+  CommandOutcome out;
+  {
+    store::LongOperation operation(store_);
+    if (!operation) {
+      out.result = Done::Busy;
+      return out;
+    }
+    ui_.SetBusyCursor(true);
+    const store::PatientRegistration registered =
+        store::RegisterPatient(store_, patient, &progress_);
+    ui_.SetBusyCursor(false);
+    if (!registered.result.Changed()) {
+      // The master is as it was; the form keeps what was typed.
+      out.result = Done::Failed;
+      out.SayError(registered.result.status);
+      return out;
+    }
+    if (!registered.result.ok()) out.SayError(registered.result.status);
+    ShownId.clear();
+    MasterChanged(!registered.overwritten);
+  }
+  store_.CountRecords();
+  NumberAsNew();
+  return out;
+}
+
+DeletionOutcome PatientSession::DeleteShown() {
+  DeletionOutcome out;
+  const std::int32_t n = FileNo;
+  if (n < 1 || n > store_.PatientCount) {
+    out.result = Done::Refused;
+    out.Say("削除できません。");
+    return out;
+  }
+  store::LongOperation operation(store_);
+  if (!operation) {
+    out.result = Done::Busy;
+    return out;
+  }
+  ui_.SetBusyCursor(true);
+  const store::RebuildResult deleted = store::DeletePatient(store_, n, &progress_);
+  ui_.SetBusyCursor(false);
+  if (!deleted.Changed()) {
+    out.result = Done::Failed;
+    out.SayError(deleted.status);
+    return out;
+  }
+  if (!deleted.ok()) out.SayError(deleted.status);
+  ShownId.clear();
+  MasterChanged(true);
+  out.listed = store_.PatientCount > 0 && CopyWholeList(out);
+  NumberAsNew();
+  return out;
+}
+
+store::BulkIdCheck PatientSession::CheckBulkId(std::string_view text,
+                                               const std::vector<std::string>& others) {
+  return store::CheckBulkId(store_, text, others);
+}
+
+bool PatientSession::SortMaster() {
+  ui_.SetBusyCursor(true);
+  const store::SortOutcome outcome =
+      store::SortFile(store_, ui_, progress_, store::kPatientsById, sortJobs_);
+  ui_.SetBusyCursor(false);
+  const bool reordered =
+      outcome == store::SortOutcome::Sorted || outcome == store::SortOutcome::SortedThenFailed;
+  if (reordered) MasterChanged(true);
+  return reordered;
+}
+
+CommandOutcome PatientSession::RegisterBulk(std::span<const store::PatientRecord> patients) {
+  CommandOutcome out;
+  {
+    store::LongOperation operation(store_);
+    if (!operation) {
+      out.result = Done::Busy;
+      return out;
+    }
+    if (platform::Status s = store::AppendPatients(store_, patients); !s.ok()) {
+      MasterChanged(false);
+      out.result = Done::Failed;
+      out.SayError(s);
+      return out;
+    }
+    MasterChanged(false);
+    if (store_.PatientCount > 1) (void)SortMaster();
+  }
+  out.Say("登録終了。", platform::kOkOnly);
+  return out;
+}
+
+CommandOutcome PatientSession::SortMasterAlone() {
+  CommandOutcome out;
+  if (store_.PatientCount == 0) {
+    out.result = Done::Refused;
+    out.Say("患者マスタは登録されていません。", platform::kOkOnly);
+    return out;
+  }
+  store::LongOperation operation(store_);
+  if (!operation) {
+    out.result = Done::Busy;
+    return out;
+  }
+  if (!SortMaster()) out.result = Done::Failed;
+  return out;
+}
+
+CommandOutcome PatientSession::DeleteAll() {
+  CommandOutcome out;
+  {
+    store::LongOperation operation(store_);
+    if (!operation) {
+      out.result = Done::Busy;
+      return out;
+    }
+    const store::RebuildResult deleted = store::DeleteWholeMaster(store_);
+    if (!deleted.Changed()) {
+      out.result = Done::Failed;
+      out.SayError(deleted.status);
+      return out;
+    }
+    if (!deleted.ok()) out.SayError(deleted.status);
+    store_.CountRecords();
+    MasterChanged(true);
+  }
+  out.Say("削除終了。", platform::kOkOnly);
+  return out;
+}
+
+}  // namespace sessions

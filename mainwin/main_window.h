@@ -9,9 +9,9 @@
 #include <string_view>
 #include <vector>
 
+#include "forms/main_form.h"
 #include "mainwin/sort_data_file.h"
 #include "platform/ui.h"
-#include "forms/main_form.h"
 #include "store/store.h"
 
 class Dialog;
@@ -183,8 +183,9 @@ class Form1 : public QMainWindow, public store::MainForm {
   bool ImageNameTaken(const std::string& imageName, int exceptRecord);
 
   // The zoom window with the picture of an image file ("C:\VLN2\GAZOU\..."),
-  // titled with the name and date of CurrentRecord (image_menus.cpp).
-  void ShowZoomOfImageFile(const std::string& imageFile);
+  // titled with the record's name and examination date (image_menus.cpp).
+  void ShowZoomOfImageFile(const std::string& imageFile, const std::string& name,
+                           const std::string& examDate);
 
   // Leave checks, run when the focus has moved on from the field.
   void Text1_LostFocus(int index);  // 0: date check, 1: ID lookup
@@ -242,7 +243,7 @@ class Form1 : public QMainWindow, public store::MainForm {
   std::string StoredImageName() const;
   void OpenImageLoadDialog(bool lowerMainWindow);
   void ConnectLookupMenus();
-  void ConnectListMenus();  // 一覧, 検索, 一覧表示切替え (list_menus.cpp)
+  void ConnectListMenus();     // 一覧, 検索, 一覧表示切替え (list_menus.cpp)
   void ConnectPatientMenus();  // 患者マスタ (patient_menus.cpp)
   void ConnectSortCommands();
   void ConnectImageMenus();  // 拡大, 画像一覧 (image_menus.cpp)

@@ -162,7 +162,8 @@ class Store {
   void CountRecords();
   // Opens "TEMP.DATA" (creating it empty when missing).
   [[nodiscard]] Status OpenWorkFile();
-  void CountWorkRecords();
+  // The records of the working file; 0 when it is not open.
+  std::int32_t WorkRecordCount() const;
   // When "TEMP.DATA" exists: closes every file, deletes it, OpenAllFiles.
   [[nodiscard]] Status RemoveWorkFile();
   void CloseAllFiles();
@@ -250,7 +251,6 @@ class Store {
   std::int32_t RecordCount = 0;
   std::int32_t PatientCount = 0;
   std::int16_t DepartmentCount = 0;
-  std::int32_t ListCount = 0;
 
   ExamRecord CurrentRecord;
   ExamRecord WorkRecord;
@@ -268,9 +268,7 @@ class Store {
   std::int16_t JpegResult = 0;
   float FoundPatientNo = 0;
 
-  // Page state of the two examination lists (store/list_pages.h).
-  std::int32_t PageFirst = 1, PageIndex = 0, PageNumber = 1, PageCount = 1;
-  // Page state of the patient list, kept apart so that paging one list never moves the other.
+  // Page state of the patient list.
   std::int32_t SearchStart = 1, PatientPageIndex = 0, PatientPageNumber = 1, PatientPageCount = 1;
   std::int32_t PatientListCount = 0;
   std::int16_t PatientListMode = 0;  // 1: a copy of the whole master, 0: search hits

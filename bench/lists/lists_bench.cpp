@@ -165,7 +165,7 @@ int main(int argc, char** argv) {
     Check(store::OpenListOfAllRecords(s, none).ok(), "list");
     lists.ShowFirstPage();
   });
-  Check(s.ListCount == kExams, "list count");
+  Check(s.WorkRecordCount() == kExams, "list count");
   const double copyFloor = Best(5, [&] { bench::RawCopy(dataFile, scratch, false); });
   std::printf(
       "一覧 (copy, count, page 1)               %8.2f ms   copy  %8.2f ms   ratio %5.2f   "

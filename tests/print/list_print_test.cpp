@@ -38,12 +38,11 @@ class Dialog4Test : public ::testing::Test {
       records.push_back(Exam(numbers.empty() ? p : numbers[static_cast<std::size_t>(p - 1)]));
     }
     print_test::WriteRecords(fx.drive, store::kDataFile, records);
-    print_test::WriteRecords(fx.drive, store::kWorkFile, records);
     ASSERT_TRUE(fx.store.StartUp().ok());
-    ASSERT_TRUE(fx.store.OpenWorkFile().ok());
-    fx.store.CountWorkRecords();
-    ASSERT_EQ(fx.store.ListCount, count);
-    dialog.emplace(fx.store, fx.ui, fx.printer, [] { return std::string("Printer B"); });
+    platform::NoProgress none;
+    ASSERT_EQ(list.OpenListOfAllRecords(none).opening, sessions::ListOpening::Opened);
+    ASSERT_EQ(list.ListCount(), count);
+    dialog.emplace(list, fx.ui, fx.printer, [] { return std::string("Printer B"); });
     dialog->Open();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&*dialog));
   }
@@ -99,6 +98,7 @@ class Dialog4Test : public ::testing::Test {
   }
 
   print_test::Fixture fx;
+  sessions::ExamListSession list{fx.store};
   std::optional<Dialog4> dialog;
 };
 

@@ -10,8 +10,8 @@
 
 #include "store/long_operation.h"
 #include "tests/print/print_fixture.h"
-#include "views/print_range_dialog.h"
 #include "views/list_print.h"
+#include "views/print_range_dialog.h"
 
 namespace {
 

@@ -49,7 +49,6 @@ class ListViews : public QObject, public views::ListCommands {
       showZoom;
   // The print range dialog; the print buttons are disabled until it is set.
   void SetPrintRange(std::function<void()> openPrintRange);
-  const std::function<void()>& PrintRange() const { return openPrintRange_; }
 
   // True while a drawn list is open (the working file is open and a page
   // has been drawn since it was filled).

@@ -9,9 +9,9 @@
 #include <string_view>
 #include <vector>
 
-#include "forms/main_form.h"
 #include "mainwin/sort_data_file.h"
 #include "platform/ui.h"
+#include "forms/main_form.h"
 #include "store/store.h"
 
 class Dialog;
@@ -243,7 +243,7 @@ class Form1 : public QMainWindow, public store::MainForm {
   std::string StoredImageName() const;
   void OpenImageLoadDialog(bool lowerMainWindow);
   void ConnectLookupMenus();
-  void ConnectListMenus();     // 一覧, 検索, 一覧表示切替え (list_menus.cpp)
+  void ConnectListMenus();  // 一覧, 検索, 一覧表示切替え (list_menus.cpp)
   void ConnectPatientMenus();  // 患者マスタ (patient_menus.cpp)
   void ConnectSortCommands();
   void ConnectImageMenus();  // 拡大, 画像一覧 (image_menus.cpp)

@@ -56,9 +56,10 @@ void ClearDetailView(DetailForm& form) {
   form.Shown = ExamRecord();
 }
 
-void ShowDetailRecord(Store& store, platform::Ui& ui, DetailForm& form) {
-  const ExamRecord& r = store.CurrentRecord;
-  form.Shown = r;
+void ShowDetailRecord(platform::FileSystem& fs, platform::Ui& ui, DetailForm& form,
+                      const ExamRecord& record) {
+  form.Shown = record;
+  const ExamRecord& r = form.Shown;
   const ExamField text1[5] = {ExamField::ExamDate, ExamField::PatientId, ExamField::Name,
                               ExamField::Age, ExamField::HeartRate};
   for (int i = 0; i < 5; ++i) form.Text1[i]->setText(Q(r.Get(text1[i])));
@@ -77,14 +78,14 @@ void ShowDetailRecord(Store& store, platform::Ui& ui, DetailForm& form) {
 
   const std::string imageName = r.Get(ExamField::ImageName);
   form.DetailImageName = imageName + ".jpg";
-  store.FoundImageFile = FindImageFile(store.Files(), imageName);
-  if (store.FoundImageFile.empty()) {
+  const std::string found = FindImageFile(fs, imageName);
+  if (found.empty()) {
     ui.MsgBox("画像：" + form.DetailImageName + "はありません。");
     return;
   }
-  const std::string file = std::string(kImageDir) + store.FoundImageFile;
+  const std::string file = std::string(kImageDir) + found;
   int error = platform::kNoError;
-  QImage picture = platform::ReadPictureScaled(store.Files(), file, form.PictureBox, &error);
+  QImage picture = platform::ReadPictureScaled(fs, file, form.PictureBox, &error);
   if (picture.isNull()) {
     ui.ShowErrorNumber(error);
     return;
@@ -92,15 +93,15 @@ void ShowDetailRecord(Store& store, platform::Ui& ui, DetailForm& form) {
   form.Image1->setPixmap(QPixmap::fromImage(std::move(picture)));
   form.PictureFile = file;
   form.Text2->setText(Q(imageName));
-  ShowDetailFileFacts(store, form);
+  ShowDetailFileFacts(fs, form);
 }
 
-void ShowDetailFileFacts(Store& store, DetailForm& form) {
+void ShowDetailFileFacts(platform::FileSystem& fs, DetailForm& form) {
   if (form.Shown.Raw(ExamField::PatientId).find_first_not_of(' ') == std::string_view::npos) return;
   const std::string path =
       form.PictureFile.empty() ? ImagePath(form.Shown.Get(ExamField::ImageName)) : form.PictureFile;
   platform::FileFacts facts;
-  const bool known = store.Files().Facts(path, facts).ok();
+  const bool known = fs.Facts(path, facts).ok();
   form.Label19[0]->setText(known ? Q(FormatDateTime(facts.modified)) : QString());
   form.Label19[1]->setText(known ? Q(AttributeText(facts.attributes)) : QString());
   form.Label19[2]->setText(Q(form.DetailImageName));

@@ -4,8 +4,9 @@
 #include <array>
 #include <string>
 
+#include "platform/file_system.h"
 #include "platform/ui.h"
-#include "store/store.h"
+#include "store/records.h"
 
 class QComboBox;
 class QLabel;
@@ -35,9 +36,7 @@ struct DetailForm {
   // The file the picture was loaded from ("C:\VLN2\GAZOU\" + its stored
   // name); empty while the picture is empty.
   std::string PictureFile;
-  // The record the view was filled with. The view's own copy: what is read
-  // into CurrentRecord later (paging the image list, the main window) does
-  // not change what the view enlarges or prints.
+  // The record the view was filled with, the view's own copy.
   ExamRecord Shown;
   // The size in device pixels the picture is decoded at; empty: full size.
   QSize PictureBox;
@@ -48,21 +47,22 @@ struct DetailForm {
 // and PictureFile forgotten.
 void ClearDetailView(DetailForm& form);
 
-// ShowDetailRecord (after ClearDetailView): CurrentRecord into the view,
+// ShowDetailRecord (after ClearDetailView): `record` into the view,
 // each field trimmed, Label14 = trimmed RecordNo; the record kept in
 // form.Shown. Then its picture "C:\VLN2\GAZOU\" + DetailImageName, found
 // ignoring case: missing, "画像：<DetailImageName>はありません。" and the
 // picture stays empty; otherwise the picture decoded at PictureBox, Text2 =
 // ImageName and the facts (ShowDetailFileFacts). A file that cannot be read
 // or is no picture shows its error number (481 for no picture) and leaves
-// the picture empty. FoundImageFile is the name found; ImageSourcePath, the
-// main window's source of the next registration, is not touched.
-void ShowDetailRecord(Store& store, platform::Ui& ui, DetailForm& form);
+// the picture empty. The main window's source of the next registration is
+// not touched.
+void ShowDetailRecord(platform::FileSystem& fs, platform::Ui& ui, DetailForm& form,
+                      const ExamRecord& record);
 
 // ShowDetailFileFacts: nothing when the shown record's PatientId is blank;
 // otherwise the facts of its picture file into Label19(0)-(3): modification
 // date and time, attribute text, DetailImageName, DetailSizeText. A fact
 // that cannot be read leaves its label empty.
-void ShowDetailFileFacts(Store& store, DetailForm& form);
+void ShowDetailFileFacts(platform::FileSystem& fs, DetailForm& form);
 
 }  // namespace store

@@ -21,17 +21,17 @@ void ClearImageCells(ImageListForm& form) {
     form.Label3[i]->clear();
     form.Label4[i]->clear();
   }
+  form.CellRecordNo.fill(0);
 }
 
-platform::Status ShowImagePage(Store& store, ImageListForm& form, std::int32_t& searchStart) {
-  std::vector<ImageCell> cells;
-  const platform::Status s = WalkImagePage(store, searchStart, cells);
+void ShowImagePage(platform::FileSystem& fs, ImageListForm& form,
+                   const std::vector<ImageCell>& cells) {
   // The files are read here, through the store's file system; the pictures
   // are decoded side by side, one a core.
   std::vector<std::string> bytes(cells.size());
   std::vector<QImage> pictures(cells.size());
   for (std::size_t i = 0; i < cells.size(); ++i) {
-    (void)store.Files().ReadFile(cells[i].imageFile, bytes[i]);
+    (void)fs.ReadFile(cells[i].imageFile, bytes[i]);
   }
   const QSize box = form.CellBox;
   auto decode = [&](std::size_t i) {
@@ -48,15 +48,15 @@ platform::Status ShowImagePage(Store& store, ImageListForm& form, std::int32_t& 
   for (std::size_t i = 0; i < cells.size(); i += workers) decode(i);
   for (std::thread& t : threads) t.join();
 
-  for (std::size_t i = 0; i < cells.size(); ++i) {
+  for (std::size_t i = 0; i < cells.size() && i < kImageCells; ++i) {
     const ImageCell& cell = cells[i];
+    form.CellRecordNo[i] = cell.recordNo;
     if (!pictures[i].isNull())
       form.Image1[i]->setPixmap(QPixmap::fromImage(std::move(pictures[i])));
     form.Label2[i]->setText(QString::number(cell.recordNo));
     form.Label3[i]->setText(Q(cell.examDate));
     form.Label4[i]->setText(Q(cell.name));
   }
-  return s;
 }
 
 }  // namespace store

@@ -4,9 +4,10 @@
 #include <array>
 #include <cstdint>
 
-#include "platform/status.h"
+#include <vector>
+
+#include "platform/file_system.h"
 #include "store/image_pages.h"
-#include "store/store.h"
 
 class QLabel;
 
@@ -18,20 +19,21 @@ struct ImageListForm {
   std::array<QLabel*, kImageCells> Label2{};  // file number, after "ﾌｧｲﾙNO："
   std::array<QLabel*, kImageCells> Label3{};  // examination date, after "検査日："
   std::array<QLabel*, kImageCells> Label4{};  // name, after "氏名："
+  // The data-file record number of each cell's picture (0: an empty cell).
+  std::array<int, kImageCells> CellRecordNo{};
   // The size in device pixels a cell's picture is decoded at.
   QSize CellBox;
 };
 
-// ClearImageCells: every cell's picture and its three captions emptied.
+// ClearImageCells: every cell's picture, its three captions and its record
+// number emptied.
 void ClearImageCells(ImageListForm& form);
 
-// ShowImagePage (after ClearImageCells): the page of WalkImagePage from
-// `searchStart` drawn into the cells in order, each picture decoded at
-// CellBox; `searchStart` moved as the walk leaves it. A picture that cannot
-// be decoded leaves its cell's picture empty, its captions are written all
-// the same. A read failure of the data file is returned (the cells found
-// before it drawn).
-[[nodiscard]] platform::Status ShowImagePage(Store& store, ImageListForm& form,
-                                             std::int32_t& searchStart);
+// ShowImagePage (after ClearImageCells): the cells of a page drawn in order,
+// each picture read through `fs` and decoded at CellBox. A picture that
+// cannot be decoded leaves its cell's picture empty; its captions and
+// record number are written all the same.
+void ShowImagePage(platform::FileSystem& fs, ImageListForm& form,
+                   const std::vector<ImageCell>& cells);
 
 }  // namespace store

@@ -36,6 +36,7 @@ void ClearListRows1(ListForm1& f) {
       (*column)[r]->clear();
     }
   }
+  f.RowKey.fill(0);
 }
 
 void ClearListRows2(ListForm2& f) {
@@ -51,16 +52,17 @@ void ClearListRows2(ListForm2& f) {
     f.List2[r]->clear();
     f.List2[r]->hide();
   }
+  f.RowKey.fill(0);
 }
 
-Status ShowListPage(Store& store, ListForm1* form1, ListForm2* form2) {
-  std::vector<ListRow> rows;
-  const Status read = ReadListPage(store, rows);
-  for (std::size_t r = 0; r < rows.size(); ++r) {
+void ShowListPage(const sessions::ListPageOutcome& page, ListForm1* form1, ListForm2* form2) {
+  const std::vector<sessions::ExamListRow>& rows = page.rows;
+  for (std::size_t r = 0; r < rows.size() && r < kRowsPerPage; ++r) {
     const ExamRecord& e = rows[r].record;
     const QString position = QString::number(rows[r].position);
     const QString fileNumber = Stored(e.Raw(ExamField::RecordNo));
     if (form1 != nullptr) {
+      form1->RowKey[r] = rows[r].key;
       form1->Label11[r]->setText(position);
       form1->Label2[r]->setText(fileNumber);
       form1->Label3[r]->setText(Q(e.Get(ExamField::ExamDate)));
@@ -72,6 +74,7 @@ Status ShowListPage(Store& store, ListForm1* form1, ListForm2* form2) {
       form1->Label13[r]->setText(Q(e.Get(ExamField::HeartRate)));
     }
     if (form2 != nullptr) {
+      form2->RowKey[r] = rows[r].key;
       form2->Label11[r]->setText(position);
       form2->Label2[r]->setText(fileNumber);
       form2->Label3[r]->setText(Q(e.Get(ExamField::ExamDate)));
@@ -95,20 +98,19 @@ Status ShowListPage(Store& store, ListForm1* form1, ListForm2* form2) {
       }
     }
   }
-  const QString count = Q(RecordCountText(store.ListCount));
-  const QString indicator = Q(PageIndicator(store.PageNumber, store.PageCount));
-  const int maximum = PageSliderMaximum(store.PageCount);
+  const QString count = Q(RecordCountText(page.listCount));
+  const QString indicator = Q(PageIndicator(page.pageNumber, page.pageCount));
+  const int maximum = PageSliderMaximum(page.pageCount);
   if (form1 != nullptr) {
     form1->Label9->setText(count);
-    SetSlider(form1->Slider1, maximum, store.PageNumber);
+    SetSlider(form1->Slider1, maximum, page.pageNumber);
     form1->Label10->setText(indicator);
   }
   if (form2 != nullptr) {
     form2->Label9->setText(count);
-    SetSlider(form2->Slider1, maximum, store.PageNumber);
+    SetSlider(form2->Slider1, maximum, page.pageNumber);
     form2->Label10->setText(indicator);
   }
-  return read;
 }
 
 }  // namespace store

@@ -3,6 +3,7 @@
 #include <QtGlobal>
 #include <array>
 
+#include "sessions/exam_list_session.h"
 #include "store/list_pages.h"
 #include "store/store.h"
 
@@ -22,12 +23,14 @@ using Rows = std::array<T*, kRowsPerPage>;
 // List view 1 (一覧①).
 struct ListForm1 {
   Rows<QLabel> Label11;  // position in the working file
-  Rows<QLabel> Label2;   // file number: the data-file number (the row key)
+  Rows<QLabel> Label2;   // file number: the working file's RecordNo as stored
   Rows<QLabel> Label3, Label4, Label5, Label6, Label7, Label8, Label13;  // date, ID, name, sex,
                                                                          // age, department, HR
   QLabel* Label9 = nullptr;   // "データ数：" + ListCount
   QLabel* Label10 = nullptr;  // page indicator
   QSlider* Slider1 = nullptr;
+  // The data-file record number each row names (0: none), the row's key.
+  std::array<int, kRowsPerPage> RowKey{};
 };
 
 // List view 2 (一覧②).
@@ -39,25 +42,23 @@ struct ListForm2 {
   QLabel* Label9 = nullptr;
   QLabel* Label10 = nullptr;
   QSlider* Slider1 = nullptr;
+  std::array<int, kRowsPerPage> RowKey{};  // as list view 1's
 };
 
-// Empties the captions of every row of list view 1.
+// Empties the captions and keys of every row of list view 1.
 void ClearListRows1(ListForm1& form);
-// Empties every row of list view 2 (captions, comment, both lists) and hides
-// its controls.
+// Empties every row of list view 2 (captions, comment, both lists, keys) and
+// hides its controls.
 void ClearListRows2(ListForm2& form);
 
-// Draws the page starting at PageFirst into both list views (either may be
-// absent): row r gets working-file record PageFirst + r, read through
-// WorkRecord (list view 1: position, RecordNo as stored, then the trimmed
+// Draws a page into both list views (either may be absent): row r gets the
+// page's row r (list view 1: position, RecordNo as stored, then the trimmed
 // date, ID, name, sex, age, department and heart rate; list view 2:
 // position, RecordNo, date, ID, name, the trimmed comment, five items
 // LeadSite + "/" + Finding and five arrhythmias, untrimmed, and its row
-// made visible). Then "データ数：" + ListCount, PageCount (ReadListPage), the
-// sliders' range 1 ... PageSliderMaximum(PageCount) with the value
-// PageNumber, and the page indicator. Callers empty the rows first. A read
-// failure leaves the rows read so far and the rest of the page state
-// written, and is returned.
-[[nodiscard]] Status ShowListPage(Store& store, ListForm1* form1, ListForm2* form2);
+// made visible) and its key. Then "データ数：" + the list's count, the
+// sliders' range 1 ... PageSliderMaximum(page count) with the value of the
+// page number, and the page indicator. Callers empty the rows first.
+void ShowListPage(const sessions::ListPageOutcome& page, ListForm1* form1, ListForm2* form2);
 
 }  // namespace store

@@ -45,11 +45,10 @@ void Form1::ConnectImageMenus() {
           }));
 }
 
-void Form1::ShowZoomOfImageFile(const std::string& imageFile) {
+void Form1::ShowZoomOfImageFile(const std::string& imageFile, const std::string& name,
+                                const std::string& examDate) {
   ImageWindows* windows = WindowsOf(*this);
   if (windows == nullptr) return;
-  const store::ExamRecord& r = store_.CurrentRecord;
-  windows->ShowZoomOfFile(
-      imageFile, QStringLiteral("氏名：") + platform::Q(r.Get(store::ExamField::Name)),
-      QStringLiteral("検査日：") + platform::Q(r.Get(store::ExamField::ExamDate)));
+  windows->ShowZoomOfFile(imageFile, QStringLiteral("氏名：") + platform::Q(name),
+                          QStringLiteral("検査日：") + platform::Q(examDate));
 }

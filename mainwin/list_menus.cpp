@@ -5,12 +5,11 @@
 
 #include "mainwin/main_window.h"
 #include "platform/qt_text.h"
-#include "store/list_pages.h"
-#include "store/long_operation.h"
-#include "views/search_dialog.h"
-#include "views/print_range_dialog.h"
+#include "sessions/exam_list_session.h"
 #include "views/list_view1.h"
 #include "views/list_views.h"
+#include "views/print_range_dialog.h"
+#include "views/search_dialog.h"
 #include "widgets/command_guard.h"
 #include "widgets/progress_window.h"
 
@@ -28,8 +27,10 @@ class ListMenus : public QObject {
         ui_(ui),
         printer_(printer),
         showExamination_(std::move(showExamination)),
-        refused_(std::move(refused)) {
+        refused_(std::move(refused)),
+        session_(store) {
     setObjectName(QStringLiteral("ListMenus"));
+    session_.busyCursor = [this](bool busy) { ui_.SetBusyCursor(busy); };
   }
 
   // 一覧 (F8): the working file made a copy of the data file and shown in
@@ -85,27 +86,21 @@ class ListMenus : public QObject {
  private:
   void OpenListOfAllRecords() {
     ListViews& lists = Lists();
-    platform::Status s;
-    {
-      store::LongOperation operation(store_);
-      if (!operation) return;
-      ui_.SetBusyCursor(true);
-      s = store::OpenListOfAllRecords(store_, form_.ProgressDialog());
-      ui_.SetBusyCursor(false);
-    }
-    if (!s.ok()) {
-      ui_.ShowErrorNumber(s.error);
-      return;
-    }
-    lists.ShowFirstPage();
+    const sessions::ListOpeningOutcome opened =
+        session_.OpenListOfAllRecords(form_.ProgressDialog());
+    sessions::Show(ui_, opened);
+    if (opened.opening == sessions::ListOpening::Opened) lists.ShowFirstPage();
   }
 
   ListViews& Lists() {
     if (lists_ == nullptr) {
-      lists_ = new ListViews(store_, ui_, &form_);
+      lists_ = new ListViews(session_, ui_, &form_);
       lists_->showExamination = showExamination_;
       lists_->showWindow = [this](QWidget* view) { form_.ShowSecondaryWindow(view); };
-      lists_->showZoom = [this](const std::string& file) { form_.ShowZoomOfImageFile(file); };
+      lists_->showZoom = [this](const std::string& file, const std::string& name,
+                                const std::string& examDate) {
+        form_.ShowZoomOfImageFile(file, name, examDate);
+      };
       if (printer_ != nullptr) lists_->SetPrintRange([this] { PrintRangeDialog().Open(); });
     }
     return *lists_;
@@ -115,14 +110,14 @@ class ListMenus : public QObject {
   Dialog4& PrintRangeDialog() {
     if (dialog4_ == nullptr) {
       dialog4_ = new Dialog4(
-          store_, ui_, *printer_, [this] { return platform::S(form_.CurrentPrinter()); }, &form_);
+          session_, ui_, *printer_, [this] { return platform::S(form_.CurrentPrinter()); }, &form_);
     }
     return *dialog4_;
   }
 
   Dialog1& SearchDialog() {
     if (dialog1_ == nullptr) {
-      dialog1_ = new Dialog1(store_, ui_, form_.ProgressDialog(), Lists(), &form_);
+      dialog1_ = new Dialog1(session_, ui_, form_.ProgressDialog(), Lists(), &form_);
       // The main window's refills of the arrhythmia list reach the dialog's.
       form_.SearchCombo3 = dialog1_->Combo3;
     }
@@ -135,6 +130,7 @@ class ListMenus : public QObject {
   platform::Printer* printer_;
   std::function<bool(int)> showExamination_;
   std::function<bool()> refused_;
+  sessions::ExamListSession session_;
   ListViews* lists_ = nullptr;
   Dialog1* dialog1_ = nullptr;
   Dialog4* dialog4_ = nullptr;

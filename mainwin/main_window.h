@@ -183,8 +183,9 @@ class Form1 : public QMainWindow, public store::MainForm {
   bool ImageNameTaken(const std::string& imageName, int exceptRecord);
 
   // The zoom window with the picture of an image file ("C:\VLN2\GAZOU\..."),
-  // titled with the name and date of CurrentRecord (image_menus.cpp).
-  void ShowZoomOfImageFile(const std::string& imageFile);
+  // titled with the record's name and examination date (image_menus.cpp).
+  void ShowZoomOfImageFile(const std::string& imageFile, const std::string& name,
+                           const std::string& examDate);
 
   // Leave checks, run when the focus has moved on from the field.
   void Text1_LostFocus(int index);  // 0: date check, 1: ID lookup

@@ -44,17 +44,16 @@ platform::Status WalkImagePage(Store& store, std::int32_t& searchStart,
   cells.clear();
   if (searchStart > store.RecordCount) return platform::Status::Ok();
   ImageDirectoryIndex index(store.Files());
+  ExamRecord record;
   for (std::int32_t k = std::max(searchStart, 1); k <= store.RecordCount; ++k) {
-    if (platform::Status s = store.ReadCurrentRecord(k); !s.ok()) {
+    if (platform::Status s = store.ReadExamination(k, record); !s.ok()) {
       searchStart = k;
       return s;
     }
-    const std::string found = index.Find(store.CurrentRecord.Get(ExamField::ImageName));
+    const std::string found = index.Find(record.Get(ExamField::ImageName));
     if (found.empty()) continue;
-    store.FoundImageFile = found;
-    cells.push_back(ImageCell{k, std::string(kImageDir) + found,
-                              store.CurrentRecord.Get(ExamField::ExamDate),
-                              store.CurrentRecord.Get(ExamField::Name)});
+    cells.push_back(ImageCell{k, std::string(kImageDir) + found, record.Get(ExamField::ExamDate),
+                              record.Get(ExamField::Name)});
     if (static_cast<int>(cells.size()) == kImageCells) {
       searchStart = k;
       return platform::Status::Ok();

@@ -47,7 +47,7 @@ struct ImageCell {
 };
 
 // The walk of an image page: from record `searchStart` of the data file on,
-// each record is read into CurrentRecord; a record whose picture file is
+// each record is read; a record whose picture file is
 // missing is skipped, the others fill the cells in order until six are
 // filled. `searchStart` is left on the record of the sixth cell, or on
 // RecordCount + 1 when the records ran out (unchanged when it already lay

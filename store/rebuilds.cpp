@@ -233,7 +233,6 @@ RebuildResult CopyToStaging(Store& store, Staging staging, platform::Progress* p
   if (exams && fs.Exists(target)) {
     Status opened = store.OpenWorkFile();
     if (result.ok()) result = opened;
-    store.CountWorkRecords();
   }
   if (renamed) {
     return result.ok() ? RebuildResult::Done() : RebuildResult::ChangedThenFailed(result);

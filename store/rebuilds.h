@@ -59,7 +59,7 @@ RebuildResult InsertPatientInIdOrder(Store& store, const PatientRecord& patient,
 // through a staging name ("TEMP.DATA.PART"), which then replaces the staging
 // file in one step: a failed copy leaves no partial file and the staging file
 // as it was (Unchanged). The live file is only read. For the examinations the
-// working file is open afterwards and ListCount counted.
+// working file is open afterwards.
 RebuildResult CopyToStaging(Store& store, Staging staging, platform::Progress* progress = nullptr);
 
 }  // namespace store

@@ -100,15 +100,14 @@ class SearchFilter {
   double ageFrom_ = 0, ageTo_ = 0;
 };
 
-// SearchRecords: every record 1 ... RecordCount of the data file is read into
-// CurrentRecord and tested; each hit is copied into WorkRecord
-// (CopyToWorkRecord), given its data-file number as RecordNo and appended to
+// SearchRecords: every record 1 ... RecordCount of the data file is read and
+// tested; each hit, given its data-file number as RecordNo, is appended to
 // the working file, which is opened new (the caller has removed any earlier
 // one). `progress` shows the records done, under "処理中・・・・", and is
-// hidden at the end. `hits` is the number of hits and ListCount counts them.
-// When a read or a write fails there is no working file afterwards (no half
-// result is ever listed), ListCount and `hits` are 0, and the failure is
-// returned. Runs as a long operation: the caller holds a store::LongOperation.
+// hidden at the end. `hits` is the number of hits. When a read or a write
+// fails there is no working file afterwards (no half result is ever listed),
+// `hits` is 0, and the failure is returned. Runs as a long operation: the
+// caller holds a store::LongOperation.
 [[nodiscard]] Status SearchRecords(Store& store, const SearchCriteria& criteria,
                                    platform::Progress& progress, std::int32_t& hits);
 

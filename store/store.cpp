@@ -82,7 +82,7 @@ Status Store::OpenWorkFile() {
   return RecordFile::Open(fs_, kWorkFile, kExamRecordLength, WorkFileNo);
 }
 
-void Store::CountWorkRecords() { ListCount = WorkFileNo ? WorkFileNo->Count() : 0; }
+std::int32_t Store::WorkRecordCount() const { return WorkFileNo ? WorkFileNo->Count() : 0; }
 
 Status Store::RemoveWorkFile() {
   if (!fs_.Exists(kWorkFile)) return Status::Ok();

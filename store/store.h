@@ -177,7 +177,8 @@ class Store {
   void CountRecords();
   // Opens "TEMP.DATA" (creating it empty when missing).
   [[nodiscard]] Status OpenWorkFile();
-  void CountWorkRecords();
+  // The records of the working file; 0 when it is not open.
+  std::int32_t WorkRecordCount() const;
   // When "TEMP.DATA" exists: closes every file, deletes it, OpenAllFiles.
   [[nodiscard]] Status RemoveWorkFile();
   void CloseAllFiles();
@@ -252,7 +253,6 @@ class Store {
 
   std::int32_t RecordCount = 0;
   std::int32_t PatientCount = 0;
-  std::int32_t ListCount = 0;
 
   ExamRecord CurrentRecord;
   ExamRecord WorkRecord;
@@ -267,8 +267,6 @@ class Store {
   std::string Answer;
   std::int16_t JpegResult = 0;
 
-  // Page state of the two examination lists (store/list_pages.h).
-  std::int32_t PageFirst = 1, PageIndex = 0, PageNumber = 1, PageCount = 1;
 
   // True while a long operation runs (see store/long_operation.h); commands
   // that read or write the store do nothing meanwhile.

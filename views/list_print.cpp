@@ -54,8 +54,8 @@ std::string ListPrintTitle(int first, int last) {
   return "心電図ファイルリスト_" + std::to_string(first) + "-" + std::to_string(last);
 }
 
-Status PrintRecordList(store::Store& store, platform::Printer& printer, int first, int last,
-                       const std::function<void(int page)>& pagePrinted) {
+Status PrintRecordList(sessions::ExamListSession& list, platform::Printer& printer, int first,
+                       int last, const std::function<void(int page)>& pagePrinted) {
   printer.FontName = std::string(store::kPrintFontName);
   printer.FontSize = kListFontSize;
   printer.FontBold = false;
@@ -67,11 +67,11 @@ Status PrintRecordList(store::Store& store, platform::Printer& printer, int firs
   int page = 1;
   if (Status s = PrintHeader(printer, page); !s.ok()) return fail(s);
   double y = kListFirstRecordLine;
+  store::ExamRecord record;
   for (int p = first; p <= last; ++p) {
-    if (!store.WorkFileNo) return fail(Status::Error(platform::kBadFileNameOrNumber));
-    if (Status s = store.WorkFileNo->Read(p, store.WorkRecord); !s.ok()) return fail(s);
+    if (Status s = list.ReadListRecord(p, record); !s.ok()) return fail(s);
     for (const Column& c : kColumns) {
-      if (Status s = PrintAt(printer, kX + c.offset, y, store.WorkRecord.Get(c.field)); !s.ok()) {
+      if (Status s = PrintAt(printer, kX + c.offset, y, record.Get(c.field)); !s.ok()) {
         return fail(s);
       }
     }

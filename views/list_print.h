@@ -4,7 +4,7 @@
 #include <string>
 
 #include "platform/printer.h"
-#include "store/store.h"
+#include "sessions/exam_list_session.h"
 
 namespace views {
 
@@ -20,8 +20,8 @@ inline constexpr double kListFontSize = 9;
 // Pages a range of `records` list positions takes (one for an empty range).
 int ListPageCount(int records);
 
-// Prints list positions `first` ... `last` of the working file (WorkFileNo),
-// each read into WorkRecord, 25 records a page, each page a document of its
+// Prints list positions `first` ... `last` of the list's working file, 25
+// records a page, each page a document of its
 // own. Every page starts with the header, for x = 1:
 //   (31, 2) "**********心電図ファイルリスト**********" (bold),
 //   (1, 3)  "Page=" + page number,
@@ -35,8 +35,9 @@ int ListPageCount(int records);
 // `pagePrinted` is told the number of each page done. Stops at the first
 // failure (a printer error, or a record of the working file that cannot be
 // read), abandons the document being drawn and returns the failure.
-platform::Status PrintRecordList(store::Store& store, platform::Printer& printer, int first,
-                                 int last, const std::function<void(int page)>& pagePrinted = {});
+platform::Status PrintRecordList(sessions::ExamListSession& list, platform::Printer& printer,
+                                 int first, int last,
+                                 const std::function<void(int page)>& pagePrinted = {});
 
 // The title of the print command (what the PDF printer names its file after).
 std::string ListPrintTitle(int first, int last);

@@ -13,7 +13,6 @@
 #include <QSlider>
 
 #include "views/list_cells.h"
-#include "views/list_views.h"
 #include "widgets/form_setup.h"
 
 namespace {
@@ -46,7 +45,8 @@ QPixmap TraceIcon(int height) {
 
 }  // namespace
 
-Form5::Form5(ListViews& list, QWidget* parent) : QMainWindow(parent, Qt::Window), list_(list) {
+Form5::Form5(views::ListCommands& list, QWidget* parent)
+    : QMainWindow(parent, Qt::Window), list_(list) {
   setObjectName(QStringLiteral("Form5"));
   setWindowTitle(QStringLiteral("一覧①"));
   const int points = views::ListFontSize(this);
@@ -146,15 +146,13 @@ void Form5::EnablePrint(bool on) { Command4->setEnabled(on); }
 
 void Form5::Command1_Click() { list_.PreviousPage(); }
 void Form5::Command2_Click() { list_.NextPage(); }
-void Form5::Slider1_Click() { list_.SliderPage(Slider1); }
-void Form5::Row_Click(int i) { list_.OpenRowRecord(this, Label2[i]->text()); }
-void Form5::Image1_Click(int i) { list_.ShowRowImage(Label2[i]->text()); }
+void Form5::Slider1_Click() { list_.SliderPage(Slider1->value()); }
+void Form5::Row_Click(int i) { list_.OpenRowRecord(this, RowKey[i]); }
+void Form5::Image1_Click(int i) { list_.ShowRowImage(RowKey[i]); }
 void Form5::ITIRAN_2_Click() { list_.ShowView2(); }
 void Form5::Command3_Click() { list_.Close(); }
 
-void Form5::Command4_Click() {
-  if (list_.PrintRange()) list_.PrintRange()();
-}
+void Form5::Command4_Click() { list_.Print(); }
 
 bool Form5::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::MouseButtonRelease &&

@@ -4,8 +4,8 @@
 #include <array>
 
 #include "forms/list_pages.h"
+#include "views/list_commands.h"
 
-class ListViews;
 class QAction;
 class QMenu;
 class QPushButton;
@@ -17,7 +17,7 @@ class Form5 : public QMainWindow, public store::ListForm1 {
   Q_OBJECT
 
  public:
-  explicit Form5(ListViews& list, QWidget* parent = nullptr);
+  explicit Form5(views::ListCommands& list, QWidget* parent = nullptr);
 
   // Shown maximised.
   void Form_Load();
@@ -58,5 +58,5 @@ class Form5 : public QMainWindow, public store::ListForm1 {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  ListViews& list_;
+  views::ListCommands& list_;
 };

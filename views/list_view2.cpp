@@ -13,7 +13,6 @@
 #include <QSlider>
 
 #include "views/list_cells.h"
-#include "views/list_views.h"
 #include "widgets/form_setup.h"
 
 namespace {
@@ -38,7 +37,8 @@ Box* RowBox(QWidget* parent, const QString& name) {
 
 }  // namespace
 
-Form13::Form13(ListViews& list, QWidget* parent) : QMainWindow(parent, Qt::Window), list_(list) {
+Form13::Form13(views::ListCommands& list, QWidget* parent)
+    : QMainWindow(parent, Qt::Window), list_(list) {
   setObjectName(QStringLiteral("Form13"));
   setWindowTitle(QStringLiteral("一覧②"));
   const int points = views::ListFontSize(this);
@@ -136,11 +136,11 @@ void Form13::EnablePrint(bool on) { Command4->setEnabled(on); }
 
 void Form13::Command1_Click() { list_.PreviousPage(); }
 void Form13::Command2_Click() { list_.NextPage(); }
-void Form13::Slider1_Click() { list_.SliderPage(Slider1); }
-void Form13::Row_Click(int i) { list_.OpenRowRecord(this, Label2[i]->text()); }
-void Form13::Text1_Click(int i) { list_.ShowRowComment(Label2[i]->text()); }
-void Form13::List1_Click(int i) { list_.ShowRowFindings(Label2[i]->text()); }
-void Form13::List2_Click(int i) { list_.ShowRowArrhythmias(Label2[i]->text()); }
+void Form13::Slider1_Click() { list_.SliderPage(Slider1->value()); }
+void Form13::Row_Click(int i) { list_.OpenRowRecord(this, RowKey[i]); }
+void Form13::Text1_Click(int i) { list_.ShowRowComment(RowKey[i]); }
+void Form13::List1_Click(int i) { list_.ShowRowFindings(RowKey[i]); }
+void Form13::List2_Click(int i) { list_.ShowRowArrhythmias(RowKey[i]); }
 void Form13::ITIRAN_1_Click() { list_.ShowView1(); }
 
 void Form13::Command3_Click() {
@@ -148,9 +148,7 @@ void Form13::Command3_Click() {
   list_.Close();
 }
 
-void Form13::Command4_Click() {
-  if (list_.PrintRange()) list_.PrintRange()();
-}
+void Form13::Command4_Click() { list_.Print(); }
 
 bool Form13::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::MouseButtonRelease &&

@@ -4,8 +4,8 @@
 #include <array>
 
 #include "forms/list_pages.h"
+#include "views/list_commands.h"
 
-class ListViews;
 class QAction;
 class QMenu;
 class QPushButton;
@@ -18,7 +18,7 @@ class Form13 : public QMainWindow, public store::ListForm2 {
   Q_OBJECT
 
  public:
-  explicit Form13(ListViews& list, QWidget* parent = nullptr);
+  explicit Form13(views::ListCommands& list, QWidget* parent = nullptr);
 
   std::array<QLabel*, 7> Label1{};  // ファイルNO 検査日 ID 氏名 コメント 誘導部位/異常所見 不整脈
   QPushButton* Command1 = nullptr;  // previous page
@@ -53,5 +53,5 @@ class Form13 : public QMainWindow, public store::ListForm2 {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  ListViews& list_;
+  views::ListCommands& list_;
 };

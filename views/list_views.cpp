@@ -1,28 +1,15 @@
 #include "views/list_views.h"
 
 #include <QLabel>
-#include <QSlider>
 #include <QWidget>
 
-#include "platform/qt_text.h"
 #include "forms/list_pages.h"
-#include "store/image_files.h"
-#include "store/list_pages.h"
-#include "store/text_format.h"
-#include "views/list_view2.h"
+#include "platform/qt_text.h"
 #include "views/list_view1.h"
+#include "views/list_view2.h"
 
-using platform::S;
-using store::ExamField;
-
-namespace {
-
-constexpr const char* kCarriageReturn = "\r";
-
-}  // namespace
-
-ListViews::ListViews(store::Store& store, platform::Ui& ui, QWidget* owner)
-    : QObject(owner), store_(store), ui_(ui) {
+ListViews::ListViews(sessions::ExamListSession& session, platform::Ui& ui, QWidget* owner)
+    : QObject(owner), session_(session), ui_(ui) {
   setObjectName(QStringLiteral("ListViews"));
   form5_ = new Form5(*this, owner);
   form13_ = new Form13(*this, owner);
@@ -36,22 +23,23 @@ void ListViews::SetPrintRange(std::function<void()> openPrintRange) {
   form13_->EnablePrint(static_cast<bool>(openPrintRange_));
 }
 
-bool ListViews::ListOpen() const { return drawn_ && store_.WorkFileNo != nullptr; }
+bool ListViews::ListOpen() const { return drawn_ && session_.WorkFileOpen(); }
 
 void ListViews::Redraw() {
   store::ClearListRows1(*form5_);
   store::ClearListRows2(*form13_);
-  const platform::Status s = store::ShowListPage(store_, form5_, form13_);
+  const sessions::ListPageOutcome page = session_.ReadPage();
+  store::ShowListPage(page, form5_, form13_);
   // The picture cell only where a row holds a record.
   for (int r = 0; r < store::kRowsPerPage; ++r) {
     form5_->Image1[r]->setVisible(!form5_->Label2[r]->text().isEmpty());
   }
   drawn_ = true;
-  if (!s.ok()) ui_.ShowErrorNumber(s.error);
+  sessions::Show(ui_, page);
 }
 
 void ListViews::ShowFirstPage() {
-  store::FirstListPage(store_);
+  session_.FirstPage();
   Redraw();
   form13_->hide();
   Show(form5_);
@@ -59,11 +47,15 @@ void ListViews::ShowFirstPage() {
 
 void ListViews::ShowAgain() { Show(form5_); }
 
-platform::Status ListViews::DiscardList() {
+void ListViews::HideViews() {
   drawn_ = false;
   form5_->hide();
   form13_->hide();
-  return store::DiscardWorkFile(store_);
+}
+
+platform::Status ListViews::DiscardList() {
+  HideViews();
+  return session_.DiscardWorkFile();
 }
 
 void ListViews::Show(QWidget* view) {
@@ -76,111 +68,62 @@ void ListViews::Show(QWidget* view) {
   view->activateWindow();
 }
 
-bool ListViews::ListStillOpen() {
-  if (store_.WorkFileNo) return true;
-  drawn_ = false;
-  form5_->hide();
-  form13_->hide();
-  ui_.MsgBox("表示するデータがありません。", platform::kExclamation);
-  return false;
+bool ListViews::Shown(const sessions::ListStepOutcome& step) {
+  if (step.step == sessions::ListStep::Ended) HideViews();
+  sessions::Show(ui_, step);
+  return step.step == sessions::ListStep::Moved;
 }
 
 void ListViews::PreviousPage() {
-  if (store_.LongOperationRunning() || !ListStillOpen()) return;
-  if (!store::PreviousListPage(store_)) {
-    ui_.MsgBox("データは以上です。", platform::kCritical);
-    return;
-  }
-  Redraw();
+  if (Shown(session_.PreviousPage())) Redraw();
 }
 
 void ListViews::NextPage() {
-  if (store_.LongOperationRunning() || !ListStillOpen()) return;
-  if (!store::NextListPage(store_)) {
-    ui_.MsgBox("データは以上です。", platform::kCritical);
-    return;
-  }
-  Redraw();
+  if (Shown(session_.NextPage())) Redraw();
 }
 
-void ListViews::SliderPage(QSlider* own) {
-  if (store_.LongOperationRunning() || store_.RecordCount < 2) return;
-  if (!ListStillOpen()) return;
-  store::GoToListPage(store_, own->value());
-  Redraw();
+void ListViews::SliderPage(int page) {
+  if (Shown(session_.GoToPage(page))) Redraw();
 }
 
-void ListViews::OpenRowRecord(QWidget* view, const QString& fileNumber) {
-  if (store_.LongOperationRunning() || !ListStillOpen()) return;
-  const int n = store::RowRecordNumber(store_, S(fileNumber));
-  if (n == 0 || !showExamination) return;
-  if (!showExamination(n)) return;
+void ListViews::OpenRowRecord(QWidget* view, int key) {
+  const sessions::ListStepOutcome row = session_.OpenRow(key);
+  Shown(row);
+  if (row.step != sessions::ListStep::RowChosen || !showExamination) return;
+  if (!showExamination(row.record)) return;
   view->hide();
   if (QWidget* owner = qobject_cast<QWidget*>(parent())) owner->window()->activateWindow();
 }
 
-int ListViews::ReadRowRecord(const QString& fileNumber) {
-  if (store_.LongOperationRunning() || !ListStillOpen()) return 0;
-  const int n = store::RowRecordNumber(store_, S(fileNumber));
-  if (n == 0) return 0;
-  if (platform::Status s = store_.ReadCurrentRecord(n); !s.ok()) {
-    ui_.ShowErrorNumber(s.error);
-    return 0;
+void ListViews::ShowRowImage(int key) {
+  const sessions::ListStepOutcome row = session_.RowImage(key);
+  Shown(row);
+  if (row.step == sessions::ListStep::RowChosen && showZoom) {
+    showZoom(row.imageFile, row.name, row.examDate);
   }
-  return n;
 }
 
-void ListViews::ShowRowImage(const QString& fileNumber) {
-  if (ReadRowRecord(fileNumber) == 0) return;
-  const std::string name = store_.CurrentRecord.Get(ExamField::ImageName);
-  const std::string found = store::FindImageFile(store_.Files(), name);
-  if (found.empty()) {
-    ui_.MsgBox("画像：" + name + ".jpgはありません。");
-    return;
-  }
-  if (showZoom) showZoom(std::string(store::kImageDir) + found);
-}
+void ListViews::ShowRowComment(int key) { Shown(session_.RowComment(key)); }
+void ListViews::ShowRowFindings(int key) { Shown(session_.RowFindings(key)); }
+void ListViews::ShowRowArrhythmias(int key) { Shown(session_.RowArrhythmias(key)); }
 
-void ListViews::ShowRowComment(const QString& fileNumber) {
-  if (ReadRowRecord(fileNumber) == 0) return;
-  const std::string comment = store_.CurrentRecord.Get(ExamField::Comment);
-  ui_.MsgBox(comment.empty() ? "コメントはありません。" : comment);
-}
-
-void ListViews::ShowRowFindings(const QString& fileNumber) {
-  if (ReadRowRecord(fileNumber) == 0) return;
-  std::string text;
-  for (int i = 0; i < 5; ++i) {
-    if (i > 0) text += kCarriageReturn;
-    text += store_.CurrentRecord.Get(store::LeadSiteField(i)) + "/" +
-            store_.CurrentRecord.Get(store::FindingField(i));
-  }
-  ui_.MsgBox(text);
-}
-
-void ListViews::ShowRowArrhythmias(const QString& fileNumber) {
-  if (ReadRowRecord(fileNumber) == 0) return;
-  std::string text;
-  for (int i = 0; i < 5; ++i) {
-    if (i > 0) text += kCarriageReturn;
-    text += store_.CurrentRecord.Get(store::ArrhythmiaField(i));
-  }
-  ui_.MsgBox(text);
+void ListViews::Print() {
+  if (openPrintRange_) openPrintRange_();
 }
 
 void ListViews::Close() {
-  if (store_.LongOperationRunning()) return;
+  if (session_.LongOperationRunning()) return;
   if (platform::Status s = DiscardList(); !s.ok()) ui_.ShowErrorNumber(s.error);
 }
 
 void ListViews::ShowView1() {
-  if (store_.LongOperationRunning()) return;
+  if (session_.LongOperationRunning()) return;
   Show(form5_);
   form13_->hide();
 }
 
 void ListViews::ShowView2() {
-  if (store_.LongOperationRunning()) return;
+  if (session_.LongOperationRunning()) return;
   Show(form13_);
   form5_->hide();
 }

@@ -6,7 +6,8 @@
 #include <string>
 
 #include "platform/ui.h"
-#include "store/store.h"
+#include "sessions/exam_list_session.h"
+#include "views/list_commands.h"
 
 class Form5;
 class Form13;
@@ -15,8 +16,8 @@ class QWidget;
 
 // The list being browsed: the working file "TEMP.DATA" (a copy of the data
 // file or the hits of a search) and its two presentations, list view 1
-// (Form5, 一覧①) and list view 2 (Form13, 一覧②). The page state is the
-// store's; every page is drawn into both views at once, so switching views
+// (Form5, 一覧①) and list view 2 (Form13, 一覧②). The list and its page
+// state are the list session's; every page is drawn into both views at once, so switching views
 // shows the same page. Both views are created with this object (children of
 // `owner`, windows of their own) and are afterwards only shown and hidden.
 //
@@ -24,29 +25,30 @@ class QWidget;
 // a new search, a sort or a deletion ends it. A command of a view that finds
 // the list ended hides both views and says "表示するデータがありません。"
 // rather than act on rows that no longer name their records.
-class ListViews : public QObject {
+class ListViews : public QObject, public views::ListCommands {
   Q_OBJECT
 
  public:
-  ListViews(store::Store& store, platform::Ui& ui, QWidget* owner);
+  ListViews(sessions::ExamListSession& session, platform::Ui& ui, QWidget* owner);
 
   Form5* View1() const { return form5_; }
   Form13* View2() const { return form13_; }
 
-  // The record port of the main window: reads examination n into
-  // CurrentRecord and shows it there (Label14 and Slider1 included); false
-  // when the record could not be read (the port has said why).
+  // The record port of the main window: reads examination n and shows it
+  // there (Label14 and Slider1 included); false when the record could not be
+  // read (the port has said why).
   std::function<bool(int n)> showExamination;
   // Shows a list view above the main window (the main window lowered first).
   // Unset, the view is shown and activated.
   std::function<void(QWidget* view)> showWindow;
-  // The zoom window, given the image file found for CurrentRecord
-  // ("C:\VLN2\GAZOU\" + its stored name). Unset, the picture cell shows only
-  // the message of a missing image.
-  std::function<void(const std::string& imageFile)> showZoom;
+  // The zoom window, given the image file found for a row's record
+  // ("C:\VLN2\GAZOU\" + its stored name), its name and examination date.
+  // Unset, the picture cell shows only the message of a missing image.
+  std::function<void(const std::string& imageFile, const std::string& name,
+                     const std::string& examDate)>
+      showZoom;
   // The print range dialog; the print buttons are disabled until it is set.
   void SetPrintRange(std::function<void()> openPrintRange);
-  const std::function<void()>& PrintRange() const { return openPrintRange_; }
 
   // True while a drawn list is open (the working file is open and a page
   // has been drawn since it was filled).
@@ -62,45 +64,43 @@ class ListViews : public QObject {
   // views hidden. A failure of the deletion is returned.
   [[nodiscard]] platform::Status DiscardList();
 
-  // --- The commands both views share. None does anything while a long
-  // operation runs.
-  void PreviousPage();
-  void NextPage();
-  // Goes to the page of `own`'s value (the view asked); nothing while the
-  // data file holds fewer than 2 records.
-  void SliderPage(QSlider* own);
-  // Opens the record whose file number a row shows in the main window and
-  // hides `view`. A row without a record does nothing.
-  void OpenRowRecord(QWidget* view, const QString& fileNumber);
-  // Reads the record a row names into CurrentRecord: its number, or 0 when
-  // the row names none or the read failed (the failure shown).
-  int ReadRowRecord(const QString& fileNumber);
-  // List view 1's picture cell: the row's record read into CurrentRecord and
-  // its image "C:\VLN2\GAZOU\" + ImageName + ".jpg" looked up ignoring case;
-  // found, it goes to the zoom window, else "画像：<name>.jpgはありません。".
-  void ShowRowImage(const QString& fileNumber);
-  // List view 2's boxes: the row's record read into CurrentRecord and shown
-  // whole in a message: the comment ("コメントはありません。" when blank), the
-  // five lead site/finding pairs, or the five arrhythmias, each field trimmed
-  // and the lines separated by a carriage return.
-  void ShowRowComment(const QString& fileNumber);
-  void ShowRowFindings(const QString& fileNumber);
-  void ShowRowArrhythmias(const QString& fileNumber);
+  // --- The commands both views share, given a row's key where a row is
+  // clicked. None does anything while a long operation runs; one that finds
+  // the list ended hides both views and says so.
+  void PreviousPage() override;
+  void NextPage() override;
+  // Goes to page `page` of the slider; nothing while the data file holds
+  // fewer than 2 records.
+  void SliderPage(int page) override;
+  // Opens the record a row names in the main window and hides `view`. A row
+  // without a record does nothing.
+  void OpenRowRecord(QWidget* view, int key) override;
+  // List view 1's picture cell: the row record's image to the zoom window,
+  // else "画像：<name>.jpgはありません。".
+  void ShowRowImage(int key) override;
+  // List view 2's boxes: the row's record whole in a message (the session's
+  // RowComment, RowFindings, RowArrhythmias).
+  void ShowRowComment(int key) override;
+  void ShowRowFindings(int key) override;
+  void ShowRowArrhythmias(int key) override;
   // Close: the list discarded, both views hidden.
-  void Close();
+  void Close() override;
   // ITIRAN_2 / ITIRAN_1: the other view shown, this one hidden.
-  void ShowView1();
-  void ShowView2();
+  void ShowView1() override;
+  void ShowView2() override;
+  void Print() override;
 
   // Clear both views' rows and draw the current page (the page state set).
   void Redraw();
 
  private:
   void Show(QWidget* view);
-  // False (both views hidden, the message shown) when the list has ended.
-  bool ListStillOpen();
+  void HideViews();
+  // The outcome of a step shown (the views hidden first when the list
+  // ended); true when it moved the page.
+  bool Shown(const sessions::ListStepOutcome& step);
 
-  store::Store& store_;
+  sessions::ExamListSession& session_;
   platform::Ui& ui_;
   Form5* form5_ = nullptr;
   Form13* form13_ = nullptr;

@@ -7,12 +7,11 @@
 #include <cmath>
 
 #include "platform/qt_text.h"
-#include "store/long_operation.h"
 #include "store/text_format.h"
 #include "views/list_print.h"
-#include "widgets/progress_window.h"
 #include "widgets/enter_moves_on.h"
 #include "widgets/form_setup.h"
+#include "widgets/progress_window.h"
 #include "widgets/twips.h"
 
 using platform::S;
@@ -27,10 +26,10 @@ double RangeValue(const QLineEdit* box) {
 
 }  // namespace
 
-Dialog4::Dialog4(store::Store& store, platform::Ui& ui, platform::Printer& printer,
+Dialog4::Dialog4(sessions::ExamListSession& list, platform::Ui& ui, platform::Printer& printer,
                  std::function<std::string()> currentPrinter, QWidget* parent)
     : QDialog(parent),
-      store_(store),
+      list_(list),
       ui_(ui),
       printer_(printer),
       currentPrinter_(std::move(currentPrinter)) {
@@ -128,43 +127,32 @@ platform::Progress& Dialog4::Progress() {
 void Dialog4::reject() { CancelButton_Click(); }
 
 void Dialog4::OKButton_Click() {
-  if (store_.LongOperationRunning()) return;
-  double a = 0;
-  double b = 0;
-  if (Option1->isChecked()) {
-    a = RangeValue(Text1[0]);
-    b = RangeValue(Text1[1]);
-    const double count = store_.ListCount;
-    if (b < a || a > count || a < 1 || b > count || b < 1) {
-      ui_.MsgBox("入力が不正です。", platform::kOkOnly);
-      Text1[0]->setFocus();
-      return;
-    }
-  } else if (Option2->isChecked()) {
-    a = 1;
-    b = store_.ListCount;
-  } else {
+  if (list_.LongOperationRunning()) return;
+  if (!Option1->isChecked() && !Option2->isChecked()) return;
+  const auto range =
+      list_.PrintRange(Option2->isChecked(), RangeValue(Text1[0]), RangeValue(Text1[1]));
+  if (!range) {
+    ui_.MsgBox("入力が不正です。", platform::kOkOnly);
+    Text1[0]->setFocus();
     return;
   }
-  const int first = static_cast<int>(a);
-  const int last = static_cast<int>(b);
+  const auto [first, last] = *range;
 
   platform::JobResult result;
   platform::Status printed;
-  {
-    store::LongOperation operation(store_);
-    if (!operation) return;
+  const bool ran = list_.RunLongOperation([&] {
     platform::Progress& progress = Progress();
     ui_.SetBusyCursor(true);
     progress.BeginPhase("印刷中・・・", views::ListPageCount(last - first + 1));
     (void)printer_.SetCurrentPrinter(currentPrinter_ ? currentPrinter_() : printer_.DeviceName());
     printer_.BeginJob(views::ListPrintTitle(first, last));
-    printed = views::PrintRecordList(store_, printer_, first, last,
+    printed = views::PrintRecordList(list_, printer_, first, last,
                                      [&progress](int page) { progress.Advance(page); });
     result = printer_.EndJob();
     progress.Hide();
     ui_.SetBusyCursor(false);
-  }
+  });
+  if (!ran) return;
   if (!printed.ok()) {
     ui_.ShowErrorNumber(printed.error);
     return;

@@ -8,7 +8,7 @@
 #include "platform/printer.h"
 #include "platform/progress.h"
 #include "platform/ui.h"
-#include "store/store.h"
+#include "sessions/exam_list_session.h"
 
 class Dialog2;
 class QLabel;
@@ -26,7 +26,7 @@ class Dialog4 : public QDialog {
  public:
   // `currentPrinter` names the printer every printout goes to (the main
   // window's choice).
-  Dialog4(store::Store& store, platform::Ui& ui, platform::Printer& printer,
+  Dialog4(sessions::ExamListSession& list, platform::Ui& ui, platform::Printer& printer,
           std::function<std::string()> currentPrinter, QWidget* parent = nullptr);
 
   // The list views' print command: both range boxes emptied and shown with
@@ -65,7 +65,7 @@ class Dialog4 : public QDialog {
  private:
   platform::Progress& Progress();
 
-  store::Store& store_;
+  sessions::ExamListSession& list_;
   platform::Ui& ui_;
   platform::Printer& printer_;
   std::function<std::string()> currentPrinter_;

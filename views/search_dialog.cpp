@@ -12,7 +12,6 @@
 
 #include "platform/qt_text.h"
 #include "store/entry_rules.h"
-#include "store/long_operation.h"
 #include "store/text_format.h"
 #include "views/list_views.h"
 #include "widgets/enter_moves_on.h"
@@ -39,18 +38,9 @@ QComboBox* Combo(QWidget* parent, const QString& name) {
   return combo;
 }
 
-QStringList ReadEntries(std::unique_ptr<store::RecordFile>& file, store::ListEntryRecord& entry,
-                        std::int16_t& itemIndex) {
+void Refill(QComboBox* combo, const std::vector<std::string>& entries) {
   QStringList items;
-  for (itemIndex = 1; itemIndex <= 45; ++itemIndex) {
-    entry.Clear();
-    if (file) (void)file->Read(itemIndex, entry);
-    items << Q(entry.Get(store::ListEntryField::EntryText));
-  }
-  return items;
-}
-
-void Refill(QComboBox* combo, const QStringList& items) {
+  for (const std::string& entry : entries) items << Q(entry);
   combo->clear();
   combo->addItems(items);
   combo->setCurrentIndex(-1);
@@ -59,9 +49,9 @@ void Refill(QComboBox* combo, const QStringList& items) {
 
 }  // namespace
 
-Dialog1::Dialog1(store::Store& store, platform::Ui& ui, platform::Progress& progress,
+Dialog1::Dialog1(sessions::ExamListSession& session, platform::Ui& ui, platform::Progress& progress,
                  ListViews& lists, QWidget* parent)
-    : QDialog(parent), store_(store), ui_(ui), progress_(progress), lists_(lists) {
+    : QDialog(parent), session_(session), ui_(ui), progress_(progress), lists_(lists) {
   setObjectName(QStringLiteral("Dialog1"));
   setWindowTitle(QStringLiteral("検索条件"));
   setModal(false);
@@ -189,8 +179,8 @@ void Dialog1::ResetSearchDialog() {
   Combo1->addItems({QStringLiteral("M"), QStringLiteral("F")});
   Combo1->setCurrentIndex(-1);
   Combo1->setEditText(QString());
-  Refill(Combo2, ReadEntries(store_.DepartmentFileNo, store_.DepartmentEntry, store_.ItemIndex));
-  Refill(Combo3, ReadEntries(store_.ArrhythmiaFileNo, store_.ArrhythmiaEntry, store_.ItemIndex));
+  Refill(Combo2, session_.Entries(store::LookupList::Department));
+  Refill(Combo3, session_.Entries(store::LookupList::Arrhythmia));
   leaveChecks_->Reset();
 }
 
@@ -244,54 +234,36 @@ void Dialog1::ReadCriteria() {
 }
 
 void Dialog1::OKButton_Click() {
-  if (store_.LongOperationRunning()) return;
+  if (session_.LongOperationRunning()) return;
   if (!leaveChecks_->RunPending()) return;
   if (platform::Status s = lists_.DiscardList(); !s.ok()) {
     ui_.ShowErrorNumber(s.error);
     return;
   }
   ReadCriteria();
-  switch (store::CheckCriteria(SearchCriteria)) {
-    case store::CriteriaRefusal::AgeRange:
-      ui_.MsgBox(store::kAgeRangeMessage, platform::kCritical);
-      Text1[3]->clear();
-      Text1[4]->clear();
-      Text1[3]->setFocus(Qt::OtherFocusReason);
+  const sessions::ListOpeningOutcome found = session_.Search(SearchCriteria, progress_);
+  sessions::Show(ui_, found);
+  switch (found.opening) {
+    case sessions::ListOpening::Refused:
+      if (found.refusal == store::CriteriaRefusal::AgeRange) {
+        Text1[3]->clear();
+        Text1[4]->clear();
+        Text1[3]->setFocus(Qt::OtherFocusReason);
+      } else {
+        Text1[0]->setFocus(Qt::OtherFocusReason);
+      }
       return;
-    case store::CriteriaRefusal::NoCriterion:
-      ui_.MsgBox(store::kNoCriterionMessage, platform::kExclamation);
-      Text1[0]->setFocus(Qt::OtherFocusReason);
+    case sessions::ListOpening::Opened:
+      lists_.ShowFirstPage();
+      hide();
       return;
-    case store::CriteriaRefusal::None:
-      break;
+    case sessions::ListOpening::NothingFound:
+      hide();
+      return;
+    case sessions::ListOpening::Busy:
+    case sessions::ListOpening::Failed:
+      return;
   }
-  if (platform::Status s = store_.RemoveWorkFile(); !s.ok()) {
-    ui_.ShowErrorNumber(s.error);
-    return;
-  }
-
-  std::int32_t hits = 0;
-  platform::Status searched;
-  {
-    store::LongOperation operation(store_);
-    if (!operation) return;
-    ui_.SetBusyCursor(true);
-    searched = store::SearchRecords(store_, SearchCriteria, progress_, hits);
-    ui_.SetBusyCursor(false);
-  }
-  if (!searched.ok()) {
-    ui_.ShowErrorNumber(searched.error);
-    return;
-  }
-  if (store_.ListCount > 0) {
-    lists_.ShowFirstPage();
-    hide();
-    return;
-  }
-  ui_.MsgBox("保存されていません。");
-  if (platform::Status s = store_.RemoveWorkFile(); !s.ok()) ui_.ShowErrorNumber(s.error);
-  store_.CountRecords();
-  hide();
 }
 
 void Dialog1::Command1_Click() {

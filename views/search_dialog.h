@@ -6,8 +6,8 @@
 
 #include "platform/progress.h"
 #include "platform/ui.h"
+#include "sessions/exam_list_session.h"
 #include "store/search.h"
-#include "store/store.h"
 
 class ListViews;
 class QComboBox;
@@ -29,10 +29,10 @@ class Dialog1 : public QDialog {
   Q_OBJECT
 
  public:
-  // `progress` shows the search; `lists` are the list views the result is
-  // shown in.
-  Dialog1(store::Store& store, platform::Ui& ui, platform::Progress& progress, ListViews& lists,
-          QWidget* parent = nullptr);
+  // `session` runs the search; `progress` shows it; `lists` are the list
+  // views the result is shown in.
+  Dialog1(sessions::ExamListSession& session, platform::Ui& ui, platform::Progress& progress,
+          ListViews& lists, QWidget* parent = nullptr);
 
   // Every box emptied; Combo1 holding "M" and "F"; Combo2 and Combo3 refilled
   // with the 45 entries (blank ones included, trimmed) of the department and
@@ -79,7 +79,7 @@ class Dialog1 : public QDialog {
   // The check of year (0), month (1) or day (2); false when it refused.
   bool CheckDateBox(int index);
 
-  store::Store& store_;
+  sessions::ExamListSession& session_;
   platform::Ui& ui_;
   platform::Progress& progress_;
   ListViews& lists_;

@@ -22,9 +22,9 @@
 
 #include "bench/generator/generator.h"
 #include "bench/support/floors.h"
+#include "forms/list_pages.h"
 #include "platform/progress.h"
 #include "platform/ui.h"
-#include "forms/list_pages.h"
 #include "store/list_pages.h"
 #include "store/search.h"
 #include "store/store.h"
@@ -158,14 +158,15 @@ int main(int argc, char** argv) {
   // 一覧: the working file made a copy, counted, the first page drawn.
   SilentUi ui;
   QWidget owner;
-  ListViews lists(s, ui, &owner);
+  sessions::ExamListSession session(s);
+  ListViews lists(session, ui, &owner);
   lists.showWindow = [](QWidget*) {};
   platform::NoProgress none;
   const double list = Best(5, [&] {
-    Check(store::OpenListOfAllRecords(s, none).ok(), "list");
+    Check(session.OpenListOfAllRecords(none).opening == sessions::ListOpening::Opened, "list");
     lists.ShowFirstPage();
   });
-  Check(s.ListCount == kExams, "list count");
+  Check(s.WorkRecordCount() == kExams, "list count");
   const double copyFloor = Best(5, [&] { bench::RawCopy(dataFile, scratch, false); });
   std::printf(
       "一覧 (copy, count, page 1)               %8.2f ms   copy  %8.2f ms   ratio %5.2f   "
@@ -176,22 +177,23 @@ int main(int argc, char** argv) {
   // jumps of the slider to pages all over it.
   const int steps = 400;
   const double next = Best(3, [&] {
-    store::FirstListPage(s);
+    session.FirstPage();
     for (int i = 0; i < steps; ++i) lists.NextPage();
   });
   std::mt19937 random(9);
   Form5* view = lists.View1();
   const double jump = Best(3, [&] {
     for (int i = 0; i < steps; ++i) {
-      view->Slider1->setValue(1 + static_cast<int>(random() % static_cast<unsigned>(s.PageCount)));
-      lists.SliderPage(view->Slider1);
+      view->Slider1->setValue(
+          1 + static_cast<int>(random() % static_cast<unsigned>(session.Pager().PageCount())));
+      lists.SliderPage(view->Slider1->value());
     }
   });
   // The same with list view 1 on screen (offscreen), painted after each step.
   view->show();
   QApplication::processEvents();
   const double painted = Best(3, [&] {
-    store::FirstListPage(s);
+    session.FirstPage();
     for (int i = 0; i < steps; ++i) {
       lists.NextPage();
       QApplication::processEvents();

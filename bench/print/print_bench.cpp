@@ -68,14 +68,14 @@ int ListChild(const fs::path& root, int records) {
   platform::PosixFileSystem files{platform::DataDrive(root)};
   store::Store store(files);
   if (!store.StartUp().ok() || !store.OpenWorkFile().ok()) return 1;
-  store.CountWorkRecords();
+  sessions::ExamListSession list(store);
   platform::QtPrinter printer(root / "pdf");
   (void)printer.SetCurrentPrinter(platform::kPdfPrinterName);
   const long before = MaxRssKb();
   const Clock::time_point start = Clock::now();
   const double cpuStart = CpuSeconds();
   printer.BeginJob(views::ListPrintTitle(1, records));
-  const platform::Status s = views::PrintRecordList(store, printer, 1, records);
+  const platform::Status s = views::PrintRecordList(list, printer, 1, records);
   const platform::JobResult result = printer.EndJob();
   const double seconds = Seconds(Clock::now() - start);
   const double cpu = CpuSeconds() - cpuStart;

@@ -108,7 +108,7 @@ void BenchDrive(int exams, const fs::path& root) {
     const double listCopy = Best(3, [&] {
       Check(store::CopyToStaging(s, store::Staging::WorkFile).ok(), "copy to TEMP.DATA");
     });
-    Check(s.ListCount == s.RecordCount, "working file count");
+    Check(s.WorkRecordCount() == s.RecordCount, "working file count");
     std::printf("copy to working file  %9.2f ms   copy  %9.2f ms   ratio %5.2f\n", listCopy * 1e3,
                 copyFloor * 1e3, listCopy / copyFloor);
 

@@ -10,8 +10,8 @@
 
 #include "store/long_operation.h"
 #include "tests/print/print_fixture.h"
-#include "views/print_range_dialog.h"
 #include "views/list_print.h"
+#include "views/print_range_dialog.h"
 
 namespace {
 
@@ -39,11 +39,10 @@ class Dialog4Test : public ::testing::Test {
     }
     print_test::WriteRecords(fx.drive, store::kDataFile, records);
     ASSERT_TRUE(fx.store.StartUp().ok());
-    print_test::WriteRecords(fx.drive, store::kWorkFile, records);
-    ASSERT_TRUE(fx.store.OpenWorkFile().ok());
-    fx.store.CountWorkRecords();
-    ASSERT_EQ(fx.store.ListCount, count);
-    dialog.emplace(fx.store, fx.ui, fx.printer, [] { return std::string("Printer B"); });
+    platform::NoProgress none;
+    ASSERT_EQ(list.OpenListOfAllRecords(none).opening, sessions::ListOpening::Opened);
+    ASSERT_EQ(list.ListCount(), count);
+    dialog.emplace(list, fx.ui, fx.printer, [] { return std::string("Printer B"); });
     dialog->Open();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&*dialog));
   }
@@ -99,6 +98,7 @@ class Dialog4Test : public ::testing::Test {
   }
 
   print_test::Fixture fx;
+  sessions::ExamListSession list{fx.store};
   std::optional<Dialog4> dialog;
 };
 

@@ -278,11 +278,11 @@ TEST_F(QtPrinterTest, AListPrintedToThePdfPrinterReadsBack) {
   for (int n = 1; n <= 30; ++n) records.push_back(print_test::Exam(n));
   print_test::WriteRecords(fx.drive, store::kDataFile, records);
   ASSERT_TRUE(fx.store.StartUp().ok());
-  print_test::WriteRecords(fx.drive, store::kWorkFile, records);
-  ASSERT_TRUE(fx.store.OpenWorkFile().ok());
-  fx.store.CountWorkRecords();
+  sessions::ExamListSession list(fx.store);
+  platform::NoProgress none;
+  ASSERT_EQ(list.OpenListOfAllRecords(none).opening, sessions::ListOpening::Opened);
 
-  Dialog4 dialog(fx.store, fx.ui, *printer, [] { return std::string(kPdfPrinterName); });
+  Dialog4 dialog(list, fx.ui, *printer, [] { return std::string(kPdfPrinterName); });
   dialog.Open();
   dialog.Option2->click();
   fx.ui.Expect("");  // where the file is

@@ -1,5 +1,5 @@
-// The page arithmetic of the record lists, the opening of the list of all
-// records, the search dialog's checks and the search filter.
+// The page arithmetic of the record lists, the patient pages, the search
+// dialog's checks and the search filter.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -79,26 +79,6 @@ class ListTest : public ::testing::Test {
     for (int n = 1; n <= count; ++n) records.push_back(Numbered(n));
     WriteData(records);
   }
-  // The working file as a copy of the data file, on its first page.
-  void OpenList(int count) {
-    WriteNumbered(count);
-    ASSERT_TRUE(s.StartUp().ok());
-    platform::NoProgress none;
-    ASSERT_TRUE(OpenListOfAllRecords(s, none).ok());
-  }
-  // Positions drawn on the current page.
-  std::vector<int> Page() {
-    std::vector<ListRow> rows;
-    EXPECT_TRUE(ReadListPage(s, rows).ok());
-    std::vector<int> positions;
-    for (const ListRow& r : rows) positions.push_back(r.position);
-    return positions;
-  }
-  std::vector<int> Range(int from, int to) {
-    std::vector<int> v;
-    for (int i = from; i <= to; ++i) v.push_back(i);
-    return v;
-  }
   // The data-file numbers of the hits of a search.
   std::vector<int> Search(const SearchCriteria& c) {
     std::int32_t hits = -1;
@@ -106,12 +86,12 @@ class ListTest : public ::testing::Test {
     EXPECT_TRUE(s.RemoveWorkFile().ok());
     EXPECT_TRUE(SearchRecords(s, c, none, hits).ok());
     std::vector<int> numbers;
-    for (std::int32_t k = 1; k <= s.ListCount; ++k) {
+    for (std::int32_t k = 1; k <= s.WorkRecordCount(); ++k) {
       ExamRecord r;
       EXPECT_TRUE(s.WorkFileNo->Read(k, r).ok());
       numbers.push_back(static_cast<int>(NumericValue(r.Raw(ExamField::RecordNo))));
     }
-    EXPECT_EQ(hits, s.ListCount);
+    EXPECT_EQ(hits, s.WorkRecordCount());
     return numbers;
   }
 
@@ -133,126 +113,6 @@ TEST(PageArithmetic, CountsSliderAndIndicator) {
   EXPECT_EQ(PageSliderMaximum(3), 3);
   EXPECT_EQ(PageIndicator(2, 3), "2/3(Page)");
   EXPECT_EQ(RecordCountText(23), "データ数：23");
-}
-
-TEST_F(ListTest, FifteenRecordsAreOnePageWithNothingAfterIt) {
-  OpenList(15);
-  EXPECT_EQ(s.ListCount, 15);
-  EXPECT_EQ(Page(), Range(1, 15));
-  EXPECT_EQ(s.PageCount, 1);
-  EXPECT_FALSE(NextListPage(s));
-  EXPECT_FALSE(PreviousListPage(s));
-  EXPECT_EQ(s.PageNumber, 1);
-  EXPECT_EQ(s.PageFirst, 1);
-}
-
-TEST_F(ListTest, SixteenRecordsEndOnAPageOfOneRow) {
-  OpenList(16);
-  EXPECT_EQ(Page(), Range(1, 15));
-  EXPECT_EQ(s.PageCount, 2);
-  ASSERT_TRUE(NextListPage(s));
-  EXPECT_EQ(s.PageFirst, 16);
-  EXPECT_EQ(s.PageNumber, 2);
-  EXPECT_EQ(Page(), std::vector<int>{16});
-  EXPECT_FALSE(NextListPage(s));
-  EXPECT_EQ(s.PageNumber, 2);
-  ASSERT_TRUE(PreviousListPage(s));
-  EXPECT_EQ(Page(), Range(1, 15));
-}
-
-TEST_F(ListTest, ThirtyAndThirtyOneRecords) {
-  OpenList(30);
-  Page();
-  EXPECT_EQ(s.PageCount, 2);
-  ASSERT_TRUE(NextListPage(s));
-  EXPECT_EQ(Page(), Range(16, 30));
-  EXPECT_FALSE(NextListPage(s));
-
-  OpenList(31);
-  Page();
-  EXPECT_EQ(s.PageCount, 3);
-  ASSERT_TRUE(NextListPage(s));
-  ASSERT_TRUE(NextListPage(s));
-  EXPECT_EQ(Page(), std::vector<int>{31});
-  EXPECT_EQ(s.PageIndex, 2);
-  EXPECT_FALSE(NextListPage(s));
-}
-
-TEST_F(ListTest, SliderThenNextAndPrevious) {
-  OpenList(61);
-  Page();
-  EXPECT_EQ(GoToListPage(s, 3), 3);
-  EXPECT_EQ(Page(), Range(31, 45));
-  ASSERT_TRUE(NextListPage(s));
-  EXPECT_EQ(Page(), Range(46, 60));
-  EXPECT_EQ(s.PageNumber, 4);
-  ASSERT_TRUE(PreviousListPage(s));
-  EXPECT_EQ(Page(), Range(31, 45));
-  // The slider's page is held to the pages there are.
-  EXPECT_EQ(GoToListPage(s, 9), 5);
-  EXPECT_EQ(Page(), std::vector<int>{61});
-}
-
-TEST_F(ListTest, TheSparePageOfASinglePageSliderShowsThePage) {
-  OpenList(7);
-  Page();
-  EXPECT_EQ(PageSliderMaximum(s.PageCount), 2);
-  EXPECT_EQ(GoToListPage(s, 2), 1);
-  EXPECT_EQ(Page(), Range(1, 7));
-}
-
-TEST_F(ListTest, TheListOfAllRecordsIsAByteCopyAndReplacesAnEarlierList) {
-  t.WriteBytes(kWorkFile, std::string(579 * 3, 'x'));
-  WriteNumbered(4);
-  ASSERT_TRUE(s.StartUp().ok());
-  s.PageFirst = 16;
-  s.PageIndex = 1;
-  s.PageNumber = 2;
-  RecordingProgress progress;
-  ASSERT_TRUE(OpenListOfAllRecords(s, progress).ok());
-  EXPECT_EQ(t.ReadBytes(kWorkFile), t.ReadBytes(kDataFile));
-  EXPECT_EQ(s.ListCount, 4);
-  EXPECT_EQ(s.PageFirst, 1);
-  EXPECT_EQ(s.PageIndex, 0);
-  EXPECT_EQ(s.PageNumber, 1);
-  EXPECT_EQ(progress.captions, std::vector<std::string>{"処理中・・・・"});
-  EXPECT_EQ(progress.maximum, 4);
-  EXPECT_EQ(progress.last, 4);
-  EXPECT_FALSE(progress.shown);
-  EXPECT_FALSE(files.Exists("C:\\VLN2\\TEMP.DATA.PART"));
-}
-
-TEST_F(ListTest, AFailedCopyLeavesTheEarlierListWhole) {
-  WriteNumbered(40);
-  ASSERT_TRUE(s.StartUp().ok());
-  t.WriteBytes(kWorkFile, std::string(Numbered(9).Bytes()));
-  files.FailNthWrite(1);
-  RecordingProgress progress;
-  EXPECT_EQ(OpenListOfAllRecords(s, progress).error, platform::kDiskFull);
-  EXPECT_EQ(t.ReadBytes(kWorkFile), std::string(Numbered(9).Bytes()));
-  EXPECT_FALSE(files.Exists("C:\\VLN2\\TEMP.DATA.PART"));
-  EXPECT_FALSE(progress.shown);
-  EXPECT_EQ(s.ListCount, 1);
-  EXPECT_EQ(s.RecordCount, 40);
-
-  // Without an earlier list there is none afterwards.
-  files.Heal();
-  ASSERT_TRUE(DiscardWorkFile(s).ok());
-  files.FailNthWrite(1);
-  EXPECT_FALSE(OpenListOfAllRecords(s, progress).ok());
-  EXPECT_FALSE(files.Exists(kWorkFile));
-  EXPECT_EQ(s.ListCount, 0);
-  EXPECT_FALSE(s.WorkFileNo);
-}
-
-TEST_F(ListTest, RowNumbersNameRecordsOfTheDataFile) {
-  WriteNumbered(3);
-  ASSERT_TRUE(s.StartUp().ok());
-  EXPECT_EQ(RowRecordNumber(s, " 2    "), 2);
-  EXPECT_EQ(RowRecordNumber(s, "000003"), 3);
-  EXPECT_EQ(RowRecordNumber(s, ""), 0);
-  EXPECT_EQ(RowRecordNumber(s, "4"), 0);
-  EXPECT_EQ(RowRecordNumber(s, "-1"), 0);
 }
 
 // --- The boxes of the search dialog ----------------------------------------------
@@ -365,7 +225,7 @@ TEST_F(SearchTest, CriteriaCombine) {
   EXPECT_EQ(Search({.name = "田中", .arrhythmia = "心房"}), std::vector<int>{});
 }
 
-TEST_F(SearchTest, TheLastRecordExaminedStaysCurrentAndProgressShowsEveryRecord) {
+TEST_F(SearchTest, ProgressShowsEveryRecordAndAHitIsTheWholeRecord) {
   RecordingProgress progress;
   std::int32_t hits = 0;
   ASSERT_TRUE(s.RemoveWorkFile().ok());
@@ -374,7 +234,6 @@ TEST_F(SearchTest, TheLastRecordExaminedStaysCurrentAndProgressShowsEveryRecord)
   EXPECT_EQ(progress.maximum, 5);
   EXPECT_EQ(progress.last, 5);
   EXPECT_FALSE(progress.shown);
-  EXPECT_EQ(s.CurrentRecord.Get(ExamField::ImageName), "IMG5");
   // The hit is the whole record but RecordNo, which is its data-file number.
   ExamRecord hit;
   ASSERT_TRUE(s.WorkFileNo->Read(1, hit).ok());
@@ -384,50 +243,10 @@ TEST_F(SearchTest, TheLastRecordExaminedStaysCurrentAndProgressShowsEveryRecord)
   EXPECT_EQ(hit, expected);
 }
 
-TEST_F(ListTest, TwentyHitsOnTwoPagesCarryTheirDataFileNumbers) {
-  std::vector<ExamRecord> records;
-  std::vector<int> expected;
-  for (int n = 1; n <= 50; ++n) {
-    const bool hit = n % 5 != 0 && n <= 25;  // 20 hits
-    records.push_back(Record(n, {"2004/01/01", "1", hit ? "山田" : "田中", "M", "40", "", {}}));
-    if (hit) expected.push_back(n);
-  }
-  WriteData(records);
-  ASSERT_TRUE(s.StartUp().ok());
-  EXPECT_EQ(Search({.name = "山"}), expected);
-  FirstListPage(s);
-  std::vector<ListRow> rows;
-  ASSERT_TRUE(ReadListPage(s, rows).ok());
-  EXPECT_EQ(s.PageCount, 2);
-  EXPECT_EQ(rows.size(), 15u);
-  ASSERT_TRUE(NextListPage(s));
-  ASSERT_TRUE(ReadListPage(s, rows).ok());
-  ASSERT_EQ(rows.size(), 5u);
-  EXPECT_EQ(rows[0].position, 16);
-  EXPECT_EQ(rows[0].record.Raw(ExamField::RecordNo), " 19   ");
-  EXPECT_EQ(RowRecordNumber(s, rows[0].record.Raw(ExamField::RecordNo)), 19);
-}
-
 TEST(SearchHits, NumbersKeepEveryDigit) {
   EXPECT_EQ(ExamRecordNo(12), " 12");
   EXPECT_EQ(ExamRecordNo(99999), " 99999");
   EXPECT_EQ(ExamRecordNo(100000), "100000");
-}
-
-TEST_F(ListTest, ASearchThatFailsPartWayLeavesNoResult) {
-  std::vector<ExamRecord> records;
-  for (int n = 1; n <= 3000; ++n) records.push_back(Numbered(n));
-  WriteData(records);
-  ASSERT_TRUE(s.StartUp().ok());
-  files.FailNthWrite(2);  // the first piece of hits is written, the second fails
-  RecordingProgress progress;
-  std::int32_t hits = -1;
-  EXPECT_EQ(SearchRecords(s, {.year = "2004"}, progress, hits).error, platform::kDiskFull);
-  EXPECT_EQ(hits, 0);
-  EXPECT_EQ(s.ListCount, 0);
-  EXPECT_FALSE(s.WorkFileNo);
-  EXPECT_FALSE(files.Exists(kWorkFile));
-  EXPECT_FALSE(progress.shown);
 }
 
 // --- The filter against a plain reading of its rules -----------------------------

@@ -291,7 +291,7 @@ TEST_F(RebuildsTest, CopyingTheDataFileMakesTheWorkingFile) {
   EXPECT_EQ(memory.ReadBytes(kWorkFile), original);
   EXPECT_EQ(memory.ReadBytes(kDataFile), original);
   EXPECT_TRUE(s.WorkFileNo);
-  EXPECT_EQ(s.ListCount, 2500);
+  EXPECT_EQ(s.WorkRecordCount(), 2500);
   EXPECT_EQ(progress.value, 2500);
   EXPECT_FALSE(progress.visible);
   EXPECT_FALSE(memory.Exists("C:\\VLN2\\TEMP.DATA.PART"));

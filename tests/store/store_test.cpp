@@ -73,8 +73,7 @@ TEST_F(StoreTest, WorkFileIsOpenedCountedAndRemovedAtShutDown) {
   s.WorkRecord = Exam(5);
   s.WorkRecord.Set(ExamField::RecordNo, "000005");  // a search hit keeps its data-file number
   ASSERT_TRUE(s.WorkFileNo->Write(1, s.WorkRecord).ok());
-  s.CountWorkRecords();
-  EXPECT_EQ(s.ListCount, 1);
+  EXPECT_EQ(s.WorkRecordCount(), 1);
   ASSERT_TRUE(s.RemoveWorkFile().ok());
   EXPECT_FALSE(files.Exists(kWorkFile));
   EXPECT_TRUE(s.DataFileNo != nullptr);

@@ -26,7 +26,8 @@ class DetailViewTest : public images_test::DriveTest {
  protected:
   Form9& View() {
     if (!view) {
-      view = std::make_unique<Form9>(store, ui, &printer, [this] { return mainPrinter(); });
+      view =
+          std::make_unique<Form9>(store, session, ui, &printer, [this] { return mainPrinter(); });
       view->showZoom = [this](const QPixmap& picture, const QString& l1, const QString& l2,
                               const std::string& file) {
         zoomed.push_back({picture, l1, l2, file});
@@ -59,6 +60,7 @@ class DetailViewTest : public images_test::DriveTest {
     QString label1, label2;
     std::string file;
   };
+  sessions::ImageListSession session{store};
   std::unique_ptr<Form9> view;
   std::vector<Zoomed> zoomed;
   std::function<std::string()> mainPrinter = [] { return std::string("Printer A"); };

@@ -15,8 +15,8 @@
 #include "store/long_operation.h"
 #include "store/text_format.h"
 #include "tests/views_lists/fixture.h"
-#include "views/list_view2.h"
 #include "views/list_view1.h"
+#include "views/list_view2.h"
 #include "views/list_views.h"
 
 namespace {
@@ -35,8 +35,8 @@ class ListViewsTest : public lists_test::DriveTest {
   void Open() {
     ASSERT_TRUE(store.StartUp().ok());
     platform::NoProgress none;
-    ASSERT_TRUE(OpenListOfAllRecords(store, none).ok());
-    lists = std::make_unique<ListViews>(store, ui, &owner);
+    ASSERT_EQ(session.OpenListOfAllRecords(none).opening, sessions::ListOpening::Opened);
+    lists = std::make_unique<ListViews>(session, ui, &owner);
     lists->showExamination = [this](int n) {
       opened.push_back(n);
       return openSucceeds;
@@ -61,6 +61,7 @@ class ListViewsTest : public lists_test::DriveTest {
     }
   }
 
+  sessions::ExamListSession session{store};
   QWidget owner;
   std::unique_ptr<ListViews> lists;
   Form5* f5 = nullptr;
@@ -83,7 +84,7 @@ TEST_F(ListViewsTest, FifteenRecordsAreOnePage) {
   EXPECT_EQ(ui.Boxes().back().style, platform::kCritical);
   ui.Expect("データは以上です。");
   f5->Command1_Click();
-  EXPECT_EQ(store.PageNumber, 1);
+  EXPECT_EQ(session.Pager().PageNumber(), 1);
   ExpectPage(1, 15);
 }
 
@@ -110,16 +111,6 @@ TEST_F(ListViewsTest, ShortLastPageInBothViews) {
   EXPECT_FALSE(f13->isVisible());
 }
 
-TEST_F(ListViewsTest, ThirtyOneRecordsEndOnAPageOfOne) {
-  Open(31);
-  f5->Command2_Click();
-  ExpectPage(16, 15);
-  f5->Command2_Click();
-  ExpectPage(31, 1);
-  EXPECT_EQ(f5->Label10->text(), QStringLiteral("3/3(Page)"));
-  EXPECT_EQ(f5->Slider1->maximum(), 3);
-}
-
 TEST_F(ListViewsTest, SliderThenNextAndPrevious) {
   Open(61);
   f5->Slider1->setValue(3);
@@ -143,14 +134,6 @@ TEST_F(ListViewsTest, TheSliderActsOnlyWhenTheUserMovesIt) {
   QTest::keyClick(f5->Slider1, Qt::Key_Right);  // by the user
   QCoreApplication::processEvents();
   ExpectPage(16, 15);
-}
-
-TEST_F(ListViewsTest, TheSliderDoesNothingWithOneStoredRecord) {
-  Open(1);
-  f5->Slider1->setValue(2);
-  f5->Slider1_Click();
-  EXPECT_EQ(store.PageNumber, 1);
-  ExpectPage(1, 1);
 }
 
 TEST_F(ListViewsTest, TheSparePageOfTheSliderShowsTheOnePage) {
@@ -217,24 +200,6 @@ TEST_F(ListViewsTest, ARowOpensItsRecordByTheDataFileNumber) {
   EXPECT_FALSE(f13->isVisible());
 }
 
-TEST_F(ListViewsTest, ARowOfASearchOpensTheNumberItCarries) {
-  ExamRecord hit = Exam(7);
-  hit.Set(ExamField::RecordNo, " 3");
-  WriteExams({Exam(1), Exam(2), Exam(3)});
-  ASSERT_TRUE(store.StartUp().ok());
-  t.WriteBytes(kWorkFile, std::string(hit.Bytes()));
-  ASSERT_TRUE(store.OpenWorkFile().ok());
-  store.CountWorkRecords();
-  lists = std::make_unique<ListViews>(store, ui, &owner);
-  lists->showExamination = [this](int n) {
-    opened.push_back(n);
-    return true;
-  };
-  lists->ShowFirstPage();
-  lists->View1()->Row_Click(0);
-  EXPECT_EQ(opened, std::vector<int>{3});
-}
-
 TEST_F(ListViewsTest, AListEndedBehindTheViewsIsNotActedOn) {
   Open(20);
   // A deletion or a sort rebuilt the data file through the working file.
@@ -252,15 +217,15 @@ TEST_F(ListViewsTest, ThePictureCell) {
   WritePicture("img2.JPG");
   Open();
   std::vector<std::string> zoomed;
-  lists->showZoom = [&zoomed](const std::string& file) { zoomed.push_back(file); };
+  lists->showZoom = [&zoomed](const std::string& file, const std::string& name,
+                              const std::string&) { zoomed.push_back(file + " " + name); };
   ui.Expect("画像：IMG1.jpgはありません。");
   QTest::mouseClick(f5->Image1[0], Qt::LeftButton);
   EXPECT_EQ(ui.Boxes().back().style, platform::kOkOnly);
   EXPECT_TRUE(zoomed.empty());
   // The file is found as the main window finds it, ignoring case.
   f5->Image1_Click(1);
-  EXPECT_EQ(zoomed, std::vector<std::string>{"C:\\VLN2\\GAZOU\\img2.JPG"});
-  EXPECT_EQ(store.CurrentRecord.Get(ExamField::Name), "患者2");
+  EXPECT_EQ(zoomed, std::vector<std::string>{"C:\\VLN2\\GAZOU\\img2.JPG 患者2"});
   EXPECT_TRUE(f5->isVisible());
   // Without the zoom window a found picture does nothing.
   lists->showZoom = nullptr;
@@ -307,7 +272,7 @@ TEST_F(ListViewsTest, ClosingDiscardsTheWorkingFileFromEitherView) {
   EXPECT_FALSE(lists->ListOpen());
 
   platform::NoProgress none;
-  ASSERT_TRUE(OpenListOfAllRecords(store, none).ok());
+  ASSERT_EQ(session.OpenListOfAllRecords(none).opening, sessions::ListOpening::Opened);
   lists->ShowFirstPage();
   lists->ShowView2();
   f5->show();
@@ -338,7 +303,7 @@ TEST_F(ListViewsTest, NothingMovesWhileALongOperationRuns) {
     f5->Row_Click(0);
     f5->Command3_Click();
   }
-  EXPECT_EQ(store.PageNumber, 1);
+  EXPECT_EQ(session.Pager().PageNumber(), 1);
   EXPECT_TRUE(opened.empty());
   EXPECT_TRUE(files.Exists(kWorkFile));
 }

@@ -11,10 +11,10 @@
 #include "store/list_pages.h"
 #include "store/text_format.h"
 #include "tests/views_lists/fixture.h"
-#include "views/search_dialog.h"
-#include "views/list_view2.h"
 #include "views/list_view1.h"
+#include "views/list_view2.h"
 #include "views/list_views.h"
+#include "views/search_dialog.h"
 
 namespace {
 
@@ -37,8 +37,8 @@ class Dialog1Test : public lists_test::DriveTest {
   }
   void Start() {
     ASSERT_TRUE(store.StartUp().ok());
-    lists = std::make_unique<ListViews>(store, ui, &owner);
-    dialog = std::make_unique<Dialog1>(store, ui, progress, *lists, &owner);
+    lists = std::make_unique<ListViews>(session, ui, &owner);
+    dialog = std::make_unique<Dialog1>(session, ui, progress, *lists, &owner);
     dialog->ResetSearchDialog();
     dialog->show();
     dialog->activateWindow();
@@ -54,6 +54,7 @@ class Dialog1Test : public lists_test::DriveTest {
   }
   QWidget* Focus() { return QApplication::focusWidget(); }
 
+  sessions::ExamListSession session{store};
   QWidget owner;
   lists_test::RecordingProgress progress{store};
   std::unique_ptr<ListViews> lists;
@@ -198,7 +199,7 @@ TEST_F(Dialog1Test, ANewSearchEndsTheListBeforeIt) {
   dialog->show();
   dialog->Text3->setText(QStringLiteral("小山"));
   dialog->OKButton_Click();
-  EXPECT_EQ(store.ListCount, 1);
+  EXPECT_EQ(session.ListCount(), 1);
   EXPECT_EQ(lists->View1()->Label2[0]->text(), QStringLiteral(" 5    "));
   EXPECT_EQ(lists->View1()->Label2[1]->text(), QString());
   EXPECT_TRUE(lists->View1()->isVisible());

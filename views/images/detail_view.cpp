@@ -57,10 +57,11 @@ QString Untrimmed(const store::ExamRecord& r, ExamField field) {
 
 }  // namespace
 
-Form9::Form9(store::Store& store, platform::Ui& ui, platform::Printer* printer,
-             std::function<std::string()> printerName, QWidget* parent)
+Form9::Form9(store::Store& store, sessions::ImageListSession& session, platform::Ui& ui,
+             platform::Printer* printer, std::function<std::string()> printerName, QWidget* parent)
     : QWidget(parent, Qt::Window),
       store_(store),
+      session_(session),
       ui_(ui),
       printer_(printer),
       printerName_(std::move(printerName)) {
@@ -165,14 +166,16 @@ void Form9::BuildControls(QWidget* client) {
 }
 
 bool Form9::Open(int n) {
-  if (platform::Status s = store_.ReadCurrentRecord(n); !s.ok()) {
-    ui_.ShowErrorNumber(s.error);
+  const sessions::DetailOutcome detail = session_.ReadDetail(n);
+  if (!detail.read) {
+    sessions::Show(ui_, detail);
     return false;
   }
   store::ClearDetailView(*this);
   // Decoded at the size the zoom window shows, which this view hands it on to.
   PictureBox = (QSizeF(Twips(0, 0, 14775, 9255).size()) * devicePixelRatioF()).toSize();
-  store::ShowDetailRecord(store_, ui_, *this);
+  RecordNumber = detail.recordNumber;
+  store::ShowDetailRecord(store_.Files(), ui_, *this, detail.record);
   if (showWindow) {
     showWindow(this);
   } else {
@@ -220,7 +223,7 @@ std::optional<std::string> Form9::AskPrintSetup(const std::string& current) {
 void Form9::Command2_Click() {
   if (printer_ == nullptr) return;
   store::RecordPrintRequest request;
-  request.recordNumber = static_cast<int>(store::NumericValue(S(Label14->text())));
+  request.recordNumber = RecordNumber;
   request.printerName = printerName_ ? printerName_() : printer_->DeviceName();
   request.page = [this] {
     store::RecordPage page;

@@ -6,9 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "forms/detail_view.h"
 #include "platform/printer.h"
 #include "platform/ui.h"
-#include "forms/detail_view.h"
+#include "sessions/image_list_session.h"
 #include "store/store.h"
 
 class QGroupBox;
@@ -24,8 +25,9 @@ class Form9 : public QWidget, public store::DetailForm {
  public:
   // Without a printer, 印刷 stays disabled. `printerName` answers the main
   // window's current printer.
-  Form9(store::Store& store, platform::Ui& ui, platform::Printer* printer,
-        std::function<std::string()> printerName, QWidget* parent = nullptr);
+  Form9(store::Store& store, sessions::ImageListSession& session, platform::Ui& ui,
+        platform::Printer* printer, std::function<std::string()> printerName,
+        QWidget* parent = nullptr);
 
   // The zoom window, given the picture, the name and date lines and the file
   // the picture came from.
@@ -41,7 +43,7 @@ class Form9 : public QWidget, public store::DetailForm {
                                            const std::string& current)>
       printSetup;
 
-  // Record n of the data file read into CurrentRecord, the view emptied
+  // Record n of the data file read, the view emptied
   // (ClearDetailView) and filled (ShowDetailRecord) and shown; an open view
   // is refilled in place. False, with the error shown and the view as it
   // was, when the record cannot be read.
@@ -53,9 +55,12 @@ class Form9 : public QWidget, public store::DetailForm {
   QPushButton* Command1 = nullptr;  // 閉じる(&E)
   QPushButton* Command2 = nullptr;  // 印刷(&P)
 
+  // The number of the record shown, as Label14 shows it.
+  int RecordNumber = 0;
+
   // 閉じる: the view hidden.
   void Command1_Click();
-  // 印刷: the record whose number Label14 shows, printed as the main window
+  // 印刷: the record whose number Label14 shows (RecordNumber), printed as the main window
   // prints it, from this view's fields and picture; No to the paper question
   // opens the print-setup dialog and prints on the printer chosen there.
   void Command2_Click();
@@ -71,6 +76,7 @@ class Form9 : public QWidget, public store::DetailForm {
   std::optional<std::string> AskPrintSetup(const std::string& current);
 
   store::Store& store_;
+  sessions::ImageListSession& session_;
   platform::Ui& ui_;
   platform::Printer* printer_;
   std::function<std::string()> printerName_;

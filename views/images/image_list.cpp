@@ -11,7 +11,6 @@
 
 #include "platform/scaled_form.h"
 #include "store/image_pages.h"
-#include "store/text_format.h"
 #include "widgets/command_guard.h"
 #include "widgets/form_setup.h"
 #include "widgets/twips.h"
@@ -35,8 +34,9 @@ QLabel* Caption(QWidget* parent, const QString& text, QRect where) {
 
 }  // namespace
 
-Form8::Form8(store::Store& store, platform::Ui& ui, QWidget* parent)
-    : QWidget(parent, Qt::Window), store_(store), ui_(ui) {
+Form8::Form8(store::Store& store, sessions::ImageListSession& session, platform::Ui& ui,
+             QWidget* parent)
+    : QWidget(parent, Qt::Window), store_(store), session_(session), ui_(ui) {
   setObjectName(QStringLiteral("Form8"));
   setWindowTitle(QStringLiteral("画像一覧"));
   setFont(widgets::FormFont(9));
@@ -112,19 +112,21 @@ Form8::Form8(store::Store& store, platform::Ui& ui, QWidget* parent)
   widgets::OpenMaximised(this);
 }
 
-void Form8::DrawPage() {
-  store::ClearImageCells(*this);
-  if (isVisible()) area_->Rescale();
-  const QSize shown = Image1[0]->size().expandedTo(Twips(0, 0, kCellWidth, kCellHeight).size());
-  CellBox = (QSizeF(shown) * devicePixelRatioF()).toSize();
-  if (platform::Status s = store::ShowImagePage(store_, *this, SearchStart); !s.ok()) {
-    ui_.ShowErrorNumber(s.error);
+bool Form8::DrawPage(const sessions::ImagePageOutcome& page) {
+  if (page.draw) {
+    store::ClearImageCells(*this);
+    if (isVisible()) area_->Rescale();
+    const QSize shown = Image1[0]->size().expandedTo(Twips(0, 0, kCellWidth, kCellHeight).size());
+    CellBox = (QSizeF(shown) * devicePixelRatioF()).toSize();
+    store::ShowImagePage(store_.Files(), *this, page.cells);
   }
+  sessions::Show(ui_, page);
+  return page.draw;
 }
 
 void Form8::Open() {
   store::ClearImageCells(*this);
-  Slider1->setRange(1, std::max(store_.RecordCount, 1));
+  Slider1->setRange(1, session_.SliderMaximum());
   Slider1->setValue(1);
   if (showWindow) {
     showWindow(this);
@@ -133,37 +135,24 @@ void Form8::Open() {
     raise();
     activateWindow();
   }
-  SearchStart = 1;
-  DrawPage();
+  DrawPage(session_.Open());
 }
 
 void Form8::Command1_Click() {
-  if (!store::NextImagePage(store_, SearchStart)) {
-    ui_.MsgBox("データは以上です。", platform::kOkOnly);
-    return;
-  }
-  DrawPage();
-  Slider1->setValue(SearchStart);
+  const sessions::ImagePageOutcome page = session_.Next();
+  if (DrawPage(page)) Slider1->setValue(page.searchStart);
 }
 
 void Form8::Command2_Click() {
-  store::PreviousImagePage(SearchStart);
-  DrawPage();
-  Slider1->setValue(SearchStart);
+  const sessions::ImagePageOutcome page = session_.Previous();
+  if (DrawPage(page)) Slider1->setValue(page.searchStart);
 }
 
-void Form8::Slider1_Click() {
-  if (!store::SliderImagePage(store_, SearchStart, Slider1->value())) {
-    ui_.MsgBox("データは以上です。", platform::kOkOnly);
-    return;
-  }
-  DrawPage();
-}
+void Form8::Slider1_Click() { DrawPage(session_.Slider(Slider1->value())); }
 
 void Form8::Image1_Click(int k) {
-  const double n = store::NumericValue(Label2[k]->text().toStdString());
-  if (n < 1 || n > store_.RecordCount) return;
-  if (openDetail) openDetail(static_cast<int>(n));
+  const int n = session_.CellRecord(CellRecordNo[k]);
+  if (n != 0 && openDetail) openDetail(n);
 }
 
 void Form8::Command3_Click() { hide(); }

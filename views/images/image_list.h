@@ -5,8 +5,9 @@
 #include <cstdint>
 #include <functional>
 
-#include "platform/ui.h"
 #include "forms/image_cells.h"
+#include "platform/ui.h"
+#include "sessions/image_list_session.h"
 #include "store/store.h"
 
 class QPushButton;
@@ -23,17 +24,15 @@ class Form8 : public QWidget, public store::ImageListForm {
   Q_OBJECT
 
  public:
-  Form8(store::Store& store, platform::Ui& ui, QWidget* parent = nullptr);
+  // `store` only answers whether a long operation runs and gives the files
+  // the pictures are read from.
+  Form8(store::Store& store, sessions::ImageListSession& session, platform::Ui& ui,
+        QWidget* parent = nullptr);
 
   // The detail view of record n.
   std::function<void(int n)> openDetail;
   // Shows the list above the main window; unset, it is shown and activated.
   std::function<void(QWidget* list)> showWindow;
-
-  // The list's position in the data file: the record of the last cell drawn
-  // (RecordCount + 1 once the records ran out). The list's own, so that no
-  // other list's paging moves it.
-  std::int32_t SearchStart = 1;
 
   // Opening: the cells emptied, the slider over 1 ... RecordCount at 1, the
   // window shown, the first page drawn from record 1.
@@ -54,8 +53,7 @@ class Form8 : public QWidget, public store::ImageListForm {
   // The slider's record: beyond the data "データは以上です。", else the page
   // drawn from there.
   void Slider1_Click();
-  // Cell k: the record its file number names to the detail view; a cell
-  // without a number does nothing.
+  // Cell k: its record to the detail view; an empty cell does nothing.
   void Image1_Click(int k);
   // 閉じる: the window hidden.
   void Command3_Click();
@@ -65,9 +63,12 @@ class Form8 : public QWidget, public store::ImageListForm {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  void DrawPage();
+  // The page of an outcome drawn, its messages shown; false when it was not
+  // to be drawn.
+  bool DrawPage(const sessions::ImagePageOutcome& page);
 
   store::Store& store_;
+  sessions::ImageListSession& session_;
   platform::Ui& ui_;
   platform::ScaledForm* area_ = nullptr;
 };

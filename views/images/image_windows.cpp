@@ -2,13 +2,13 @@
 
 #include <QLabel>
 
-#include "views/images/zoom_window.h"
-#include "views/images/image_list.h"
 #include "views/images/detail_view.h"
+#include "views/images/image_list.h"
+#include "views/images/zoom_window.h"
 
 ImageWindows::ImageWindows(store::Store& store, platform::Ui& ui, platform::Printer* printer,
                            QWidget* owner)
-    : QObject(owner), store_(store), ui_(ui), printer_(printer), owner_(owner) {
+    : QObject(owner), store_(store), session_(store), ui_(ui), printer_(printer), owner_(owner) {
   setObjectName(QStringLiteral("ImageWindows"));
 }
 
@@ -37,7 +37,7 @@ Form2& ImageWindows::Zoom() {
 
 Form8& ImageWindows::ImageList() {
   if (form8_ == nullptr) {
-    form8_ = new Form8(store_, ui_, owner_);
+    form8_ = new Form8(store_, session_, ui_, owner_);
     form8_->openDetail = [this](int n) { OpenDetail(n); };
     form8_->showWindow = [this](QWidget* w) { Show(w); };
   }
@@ -47,7 +47,7 @@ Form8& ImageWindows::ImageList() {
 Form9& ImageWindows::Detail() {
   if (form9_ == nullptr) {
     form9_ = new Form9(
-        store_, ui_, printer_, [this] { return CurrentPrinter(); }, owner_);
+        store_, session_, ui_, printer_, [this] { return CurrentPrinter(); }, owner_);
     form9_->showWindow = [this](QWidget* w) { Show(w); };
     form9_->showZoom = [this](const QPixmap& picture, const QString& label1, const QString& label2,
                               const std::string& sourceFile) {

@@ -8,6 +8,7 @@
 
 #include "platform/printer.h"
 #include "platform/ui.h"
+#include "sessions/image_list_session.h"
 #include "store/store.h"
 
 class Form2;
@@ -18,7 +19,8 @@ class QWidget;
 // The three image windows, each created on first use as a window of its own
 // (a child of `owner`) and afterwards shown and hidden: the zoom window
 // Form2, the image list Form8 and the detail view Form9. The image list
-// opens the detail view, the detail view the zoom window.
+// opens the detail view, the detail view the zoom window. The image list and
+// the detail view share one image list session, owned here.
 class ImageWindows : public QObject {
   Q_OBJECT
 
@@ -53,6 +55,7 @@ class ImageWindows : public QObject {
   std::string CurrentPrinter() const;
 
   store::Store& store_;
+  sessions::ImageListSession session_;
   platform::Ui& ui_;
   platform::Printer* printer_;
   QWidget* owner_;

@@ -164,7 +164,6 @@ void Form2::Command1_Click() {
       return;
   }
   const int answer = ui_.MsgBox("印刷します", platform::kYesNo);
-  store_.Answer = std::to_string(answer);
   if (answer != platform::kAnswerYes) return;
 
   ui_.SetBusyCursor(true);

@@ -1,0 +1,63 @@
+#include "sessions/image_list_session.h"
+
+#include <algorithm>
+
+#include "store/text_format.h"
+
+namespace sessions {
+
+int ImageListSession::SliderMaximum() const { return std::max(store_.RecordCount, 1); }
+
+ImagePageOutcome ImageListSession::Walk() {
+  ImagePageOutcome out;
+  out.draw = true;
+  if (platform::Status s = store::WalkImagePage(store_, searchStart_, out.cells); !s.ok()) {
+    out.SayError(s);
+  }
+  out.searchStart = searchStart_;
+  return out;
+}
+
+ImagePageOutcome ImageListSession::Open() {
+  searchStart_ = 1;
+  return Walk();
+}
+
+ImagePageOutcome ImageListSession::Next() {
+  if (store::NextImagePage(store_, searchStart_)) return Walk();
+  ImagePageOutcome out;
+  out.Say("データは以上です。", platform::kOkOnly);
+  out.searchStart = searchStart_;
+  return out;
+}
+
+ImagePageOutcome ImageListSession::Previous() {
+  store::PreviousImagePage(searchStart_);
+  return Walk();
+}
+
+ImagePageOutcome ImageListSession::Slider(int value) {
+  if (store::SliderImagePage(store_, searchStart_, value)) return Walk();
+  ImagePageOutcome out;
+  out.Say("データは以上です。", platform::kOkOnly);
+  out.searchStart = searchStart_;
+  return out;
+}
+
+int ImageListSession::CellRecord(int recordNo) const {
+  return recordNo >= 1 && recordNo <= store_.RecordCount ? recordNo : 0;
+}
+
+DetailOutcome ImageListSession::ReadDetail(int n) {
+  DetailOutcome out;
+  if (platform::Status s = store_.ReadExamination(n, out.record); !s.ok()) {
+    out.SayError(s);
+    return out;
+  }
+  out.read = true;
+  out.recordNumber =
+      static_cast<int>(store::NumericValue(out.record.Get(store::ExamField::RecordNo)));
+  return out;
+}
+
+}  // namespace sessions

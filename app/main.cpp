@@ -11,6 +11,7 @@
 #include "platform/japanese.h"
 #include "platform/qt_printer.h"
 #include "platform/qt_ui.h"
+#include "sessions/exam_form_session.h"
 #include "store/store.h"
 
 int main(int argc, char** argv) {
@@ -58,7 +59,8 @@ int main(int argc, char** argv) {
   }
 
   platform::QtPrinter printer;
-  Form1 form(store, ui, &printer);
+  sessions::ExamFormSession examForm(store);
+  Form1 form(store, examForm, ui, &printer);
   ui.SetParent(&form);
   // Starts the store and shows the window; closing it ends the program.
   form.Form_Load();

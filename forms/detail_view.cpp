@@ -77,12 +77,12 @@ void ShowDetailRecord(Store& store, platform::Ui& ui, DetailForm& form) {
 
   const std::string imageName = r.Get(ExamField::ImageName);
   form.DetailImageName = imageName + ".jpg";
-  store.FoundImageFile = FindImageFile(store.Files(), imageName);
-  if (store.FoundImageFile.empty()) {
+  const std::string found = FindImageFile(store.Files(), imageName);
+  if (found.empty()) {
     ui.MsgBox("画像：" + form.DetailImageName + "はありません。");
     return;
   }
-  const std::string file = std::string(kImageDir) + store.FoundImageFile;
+  const std::string file = std::string(kImageDir) + found;
   int error = platform::kNoError;
   QImage picture = platform::ReadPictureScaled(store.Files(), file, form.PictureBox, &error);
   if (picture.isNull()) {

@@ -55,8 +55,8 @@ void ClearDetailView(DetailForm& form);
 // picture stays empty; otherwise the picture decoded at PictureBox, Text2 =
 // ImageName and the facts (ShowDetailFileFacts). A file that cannot be read
 // or is no picture shows its error number (481 for no picture) and leaves
-// the picture empty. FoundImageFile is the name found; ImageSourcePath, the
-// main window's source of the next registration, is not touched.
+// the picture empty. The main window's source of the next registration is
+// not touched.
 void ShowDetailRecord(Store& store, platform::Ui& ui, DetailForm& form);
 
 // ShowDetailFileFacts: nothing when the shown record's PatientId is blank;

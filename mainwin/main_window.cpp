@@ -21,6 +21,7 @@
 #include "platform/qt_text.h"
 #include "platform/scaled_form.h"
 #include "forms/entry_rules.h"
+#include "forms/image_facts.h"
 #include "forms/record_transfer.h"
 #include "store/text_format.h"
 #include "widgets/command_guard.h"
@@ -65,8 +66,23 @@ QComboBox* EditableCombo(QWidget* parent, QRect where, const QString& name) {
 
 }  // namespace
 
+Form1::Form1(store::Store& store, sessions::ExamFormSession& session, platform::Ui& ui,
+             platform::Printer* printer, QWidget* parent)
+    : QMainWindow(parent), store_(store), session_(session), ui_(ui), printer_(printer) {
+  Build();
+}
+
 Form1::Form1(store::Store& store, platform::Ui& ui, platform::Printer* printer, QWidget* parent)
-    : QMainWindow(parent), store_(store), ui_(ui), printer_(printer) {
+    : QMainWindow(parent),
+      store_(store),
+      ownSession_(std::make_unique<sessions::ExamFormSession>(store)),
+      session_(*ownSession_),
+      ui_(ui),
+      printer_(printer) {
+  Build();
+}
+
+void Form1::Build() {
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QStringLiteral("Velunor2.0"));
   setFont(widgets::FormFont(9));
@@ -333,7 +349,7 @@ void Form1::Form_Load() {
     ui_.MsgBox(store_.StartUpMessage(), platform::kExclamation);
   }
 
-  if (store_.RecordCount > 0 && ShowStoredRecord(store_.RecordCount)) {
+  if (session_.RecordCount() > 0 && ShowStoredRecord(session_.RecordCount())) {
     show();
     Text1[0]->setFocus();
   } else {
@@ -350,23 +366,28 @@ bool Form1::ShowExamination(int n) {
 }
 
 bool Form1::DataFileRefused(bool forWriting) {
-  const std::string refusal = store_.DataFileRefusal(forWriting);
+  const std::string refusal = session_.DataFileRefusal(forWriting);
   if (refusal.empty()) return false;
   ui_.MsgBox(refusal, platform::kExclamation);
   return true;
 }
 
 bool Form1::ShowStoredRecord(int n) {
-  if (platform::Status s = store_.ReadCurrentRecord(n); !s.ok()) {
-    ui_.ShowErrorNumber(s.error);
+  const sessions::ShownExamination shown = session_.ShowExamination(n);
+  if (!shown.read) {
+    sessions::Show(ui_, shown);
     return false;
   }
-  store::ClearRecordForm(store_, *this);
+  store::ClearRecordForm(*this, session_.RecordCount());
   store::FillLookupLists(store_, *this);
-  store::ShowCurrentRecord(store_, ui_, *this);
-  shownRecord_ = n;
-  storedPictureOf_ = PictureShown() ? n : 0;
-  lookupFill_.reset();
+  store::ShowCurrentRecord(shown.record, *this);
+  sessions::Show(ui_, shown);
+  if (!shown.picturePath.empty() &&
+      store::ShowRecordPicture(store_.Files(), ui_, shown.picturePath, *this)) {
+    session_.StoredPictureShown();
+    store::ShowImageFileFacts(store_.Files(), session_.PictureSource(),
+                              shown.record.Get(store::ExamField::ImageName), *this);
+  }
   Label14->setText(QString::number(n));
   {
     const QSignalBlocker quiet(Slider1);
@@ -376,15 +397,31 @@ bool Form1::ShowStoredRecord(int n) {
 }
 
 void Form1::StartNewExamination() {
-  store::ClearRecordForm(store_, *this);
+  store::ClearRecordForm(*this, session_.RecordCount());
   store::FillLookupLists(store_, *this);
   Text1[0]->setText(store::DateText(Today()));
-  shownRecord_ = store_.RecordCount + 1;
-  storedPictureOf_ = 0;
-  lookupFill_.reset();
-  Label14->setText(QString::number(shownRecord_));
+  session_.StartNewExamination();
+  Label14->setText(QString::number(session_.ShownRecordNumber()));
   Text2->setEnabled(true);
   Text1[1]->setFocus();
+}
+
+bool Form1::Apply(const sessions::FormChange& change, bool lock) {
+  sessions::Show(ui_, change);
+  switch (change.after) {
+    case sessions::FormAfter::Unchanged:
+      return true;
+    case sessions::FormAfter::Examination:
+      return lock ? ShowExamination(change.record) : ShowStoredRecord(change.record);
+    case sessions::FormAfter::NewExamination:
+      StartNewExamination();
+      return true;
+  }
+  return true;
+}
+
+bool Form1::Confirm(const sessions::FormChange& change) {
+  return ui_.MsgBox(change.ask->text, change.ask->style) == platform::kAnswerYes;
 }
 
 void Form1::ShowSecondaryWindow(QWidget* window) {

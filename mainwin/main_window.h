@@ -3,15 +3,14 @@
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
-#include <array>
-#include <optional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "mainwin/sort_data_file.h"
-#include "platform/ui.h"
 #include "forms/main_form.h"
+#include "platform/ui.h"
+#include "sessions/exam_form_session.h"
 #include "store/store.h"
 
 class Dialog;
@@ -30,8 +29,10 @@ class QMenu;
 class QPushButton;
 
 // The main window: the examination form that is open for the whole run. It
-// shows the record whose number is in Label14 (RecordCount + 1 there means a
-// blank new record), and every other window is reached from its menu bar.
+// shows the record whose number its session holds (RecordCount + 1: a blank
+// new record) in Label14, and every other window is reached from its menu
+// bar. The form's state and its workflows are the session's; the window
+// copies values into its controls and shows what a command came to.
 //
 // The controls carry the window's control names (MainForm holds those the
 // record-store routines write); each menu item is a QAction member under its
@@ -48,6 +49,9 @@ class Form1 : public QMainWindow, public store::MainForm {
 
  public:
   // Without a printer, 印刷 stays disabled.
+  Form1(store::Store& store, sessions::ExamFormSession& session, platform::Ui& ui,
+        platform::Printer* printer = nullptr, QWidget* parent = nullptr);
+  // The same with a session of its own, for windows tested beside this one.
   Form1(store::Store& store, platform::Ui& ui, platform::Printer* printer = nullptr,
         QWidget* parent = nullptr);
 
@@ -69,18 +73,18 @@ class Form1 : public QMainWindow, public store::MainForm {
   // These two are the only writers of Label14 and Slider1; other windows that
   // open an examination here get them as callbacks.
   //
-  // Reads examination n of the data file into CurrentRecord and shows it:
-  // the form emptied, its lists filled, the record's fields and picture,
-  // Label14 = n, Slider1 at n, the image name locked (a stored examination
-  // keeps the picture it names). False, with the error shown and the form
-  // unchanged, when record n cannot be read.
+  // Reads examination n of the data file (the session's CurrentRecord) and
+  // shows it: the form emptied, its lists filled, the record's fields and
+  // picture, Label14 = n, Slider1 at n, the image name locked (a stored
+  // examination keeps the picture it names). False, with the error shown and
+  // the form unchanged, when record n cannot be read.
   bool ShowExamination(int n);
   // A blank new examination: the form emptied and its lists filled, today's
   // date, Label14 = RecordCount + 1, Slider1 ranging over the stored records,
   // the image name open, the focus in the ID field.
   void StartNewExamination();
   // The number of the examination the form edits (RecordCount + 1: a new one).
-  int ShownRecordNumber() const { return shownRecord_; }
+  int ShownRecordNumber() const { return session_.ShownRecordNumber(); }
 
   // --- Menu items -------------------------------------------------------
   // ファイル(&F)
@@ -156,9 +160,9 @@ class Form1 : public QMainWindow, public store::MainForm {
   void ijyousyoken_Click();
   void fuseimyaku_Click();
 
-  // データ: 新規入力, 登録, 削除, 全削除 (registration.cpp). Registering
-  // appends or overwrites the record in Label14 and stores its picture as
-  // "C:\VLN2\GAZOU\" + image name + ".jpg"; deleting rebuilds the data file.
+  // データ: 新規入力, 登録, 削除, 全削除 (registration.cpp), run by the
+  // session: registering appends or overwrites the record on screen and
+  // stores its picture; deleting rebuilds the data file.
   void D_sinki_Click();
   void D_touroku_Click();
   void sakujyo_Click();
@@ -178,12 +182,10 @@ class Form1 : public QMainWindow, public store::MainForm {
   Dialog2& ProgressDialog();
   // The image-load dialog, created on first use.
   Dialog* ImageLoadDialog();
-  // A picture file of `imageName` exists, or an examination other than
-  // `exceptRecord` names it.
-  bool ImageNameTaken(const std::string& imageName, int exceptRecord);
 
   // The zoom window with the picture of an image file ("C:\VLN2\GAZOU\..."),
-  // titled with the name and date of CurrentRecord (image_menus.cpp).
+  // titled with the name and date of the record the list view read
+  // (image_menus.cpp).
   void ShowZoomOfImageFile(const std::string& imageFile);
 
   // Leave checks, run when the focus has moved on from the field.
@@ -192,8 +194,9 @@ class Form1 : public QMainWindow, public store::MainForm {
   // The date check: the date normalised, or refused (false: the field is
   // emptied and takes the focus back).
   bool CheckDateField();
-  // The ID check and lookup: the ID padded to six digits and looked up in
-  // the master, or refused when it does not fit six digits (false).
+  // The ID check and lookup (the session's): the ID padded to six digits and
+  // looked up in the master, or refused when it does not fit six digits
+  // (false).
   bool LookUpPatientId();
   // The leave check of the field that has the focus, run now (登録 runs it
   // before its own checks, since pressing Ctrl+S leaves no field). False
@@ -216,12 +219,19 @@ class Form1 : public QMainWindow, public store::MainForm {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  void Build();
   void BuildControls();
   void BuildMenus();
   void SetTabOrder();
   // True, with the reason shown, when the data file could not be opened (or
   // not for writing): a command then does not say "no data".
   bool DataFileRefused(bool forWriting);
+  // Shows what a command came to, then the examination or the new one it
+  // leaves on screen (`lock`: the image name of a stored one locked).
+  // False when the examination could not be shown.
+  bool Apply(const sessions::FormChange& change, bool lock = true);
+  // Asks the question of `change` (it has one); true on Yes.
+  bool Confirm(const sessions::FormChange& change);
   // ShowExamination without locking the image name: the slider and the
   // start-up leave its state as it is.
   bool ShowStoredRecord(int n);
@@ -235,33 +245,26 @@ class Form1 : public QMainWindow, public store::MainForm {
   void ShiftDate(int days);
   void ConnectRegistrationCommands();
   bool PictureShown() const;
-  bool RegistrationFieldsComplete();
+  // What the form holds for 登録.
+  sessions::ExamEntry Entry() const;
   // Warns, empties a line edit when `empty`, enables and focuses the field.
-  bool RefuseField(QWidget* field, std::string_view message, bool empty);
-  // Text2 trimmed and cut as the record's 10-byte field holds it.
-  std::string StoredImageName() const;
+  void RefuseField(const sessions::FieldRefusal& refusal);
+  void RegisterNew(const sessions::ExamEntry& entry);
+  void Overwrite(const sessions::ExamEntry& entry);
   void OpenImageLoadDialog(bool lowerMainWindow);
   void ConnectLookupMenus();
   void ConnectListMenus();  // 一覧, 検索, 一覧表示切替え (list_menus.cpp)
   void ConnectPatientMenus();  // 患者マスタ (patient_menus.cpp)
   void ConnectSortCommands();
   void ConnectImageMenus();  // 拡大, 画像一覧 (image_menus.cpp)
-  void RunSort(mainwin::SortOrder order);
+  void RunSort(sessions::ExamFormSession::SortOrder order);
   void OpenLookupWindow(LookupListWindow*& window, LookupListWindow* (*make)(Form1&));
 
   store::Store& store_;
+  std::unique_ptr<sessions::ExamFormSession> ownSession_;
+  sessions::ExamFormSession& session_;
   platform::Ui& ui_;
   platform::Printer* printer_;
-  int shownRecord_ = 0;  // the number Label14 shows
-  // The picture on screen is the stored JPEG of this record, as loaded (0:
-  // it is not): an overwrite then leaves that file as it is.
-  int storedPictureOf_ = 0;
-  // What the last successful ID lookup filled in (name, sex, age,
-  // department), so that a failed lookup can take it back on a new record.
-  struct LookupFill {
-    QString name, sex, age, department;
-  };
-  std::optional<LookupFill> lookupFill_;
   widgets::EnterMovesOn* enterMovesOn_ = nullptr;
   widgets::LeaveChecks* leaveChecks_ = nullptr;
   QStringList printers_;

@@ -51,7 +51,6 @@ platform::Status WalkImagePage(Store& store, std::int32_t& searchStart,
     }
     const std::string found = index.Find(store.CurrentRecord.Get(ExamField::ImageName));
     if (found.empty()) continue;
-    store.FoundImageFile = found;
     cells.push_back(ImageCell{k, std::string(kImageDir) + found,
                               store.CurrentRecord.Get(ExamField::ExamDate),
                               store.CurrentRecord.Get(ExamField::Name)});

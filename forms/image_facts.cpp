@@ -21,8 +21,8 @@ constexpr std::int16_t kJpegFlag = -1;
 
 using platform::Q;
 
-void ShowImageFileFacts(platform::FileSystem& fs, std::string_view path,
-                        std::string_view imageName, MainForm& form) {
+void ShowImageFileFacts(platform::FileSystem& fs, std::string_view path, std::string_view imageName,
+                        MainForm& form) {
   platform::FileFacts facts;
   const bool known = fs.Facts(path, facts).ok();
   form.Label19[0]->setText(known ? Q(FormatDateTime(facts.modified)) : QString());

@@ -13,8 +13,8 @@ namespace store {
 // The facts of the picture file `path` into Label19(0)-(3): modification date
 // and time, attribute text, `imageName` trimmed, size. Facts that cannot be
 // read leave their labels empty.
-void ShowImageFileFacts(platform::FileSystem& fs, std::string_view path,
-                        std::string_view imageName, MainForm& form);
+void ShowImageFileFacts(platform::FileSystem& fs, std::string_view path, std::string_view imageName,
+                        MainForm& form);
 
 // The platform's side of storing a registration's picture: the JPEG
 // converter at the program's quality (50), and `shown` (null: no picture on

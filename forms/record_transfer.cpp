@@ -12,10 +12,10 @@
 #include <functional>
 #include <vector>
 
-#include "platform/pictures.h"
-#include "platform/qt_ui.h"
 #include "forms/entry_rules.h"
 #include "forms/image_facts.h"
+#include "platform/pictures.h"
+#include "platform/qt_ui.h"
 #include "store/image_files.h"
 #include "store/shown_record.h"
 #include "store/text_format.h"

@@ -2,9 +2,9 @@
 
 #include <string>
 
+#include "forms/main_form.h"
 #include "platform/file_system.h"
 #include "platform/ui.h"
-#include "forms/main_form.h"
 #include "store/store.h"
 
 namespace store {

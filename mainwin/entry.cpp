@@ -5,9 +5,9 @@
 #include <QComboBox>
 #include <QLineEdit>
 
+#include "forms/entry_rules.h"
 #include "mainwin/main_window.h"
 #include "platform/qt_text.h"
-#include "forms/entry_rules.h"
 #include "store/text_format.h"
 #include "widgets/leave_checks.h"
 
@@ -37,8 +37,8 @@ bool Form1::CheckDateField() {
 
 bool Form1::LookUpPatientId() {
   using Result = sessions::PatientLookup::Result;
-  const sessions::PatientLookup lookup = session_.LookUpPatient(
-      S(Text1[1]->text()), S(Text1[0]->text()), store::FromQDate(Today()));
+  const sessions::PatientLookup lookup =
+      session_.LookUpPatient(S(Text1[1]->text()), S(Text1[0]->text()), store::FromQDate(Today()));
   if (lookup.result == Result::Empty) return true;
   if (lookup.result == Result::Refused) {
     sessions::Show(ui_, lookup);

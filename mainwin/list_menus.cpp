@@ -7,10 +7,10 @@
 #include "platform/qt_text.h"
 #include "store/list_pages.h"
 #include "store/long_operation.h"
-#include "views/search_dialog.h"
-#include "views/print_range_dialog.h"
 #include "views/list_view1.h"
 #include "views/list_views.h"
+#include "views/print_range_dialog.h"
+#include "views/search_dialog.h"
 #include "widgets/command_guard.h"
 #include "widgets/progress_window.h"
 

@@ -12,6 +12,7 @@
 #include "platform/ui.h"
 #include "sessions/exam_form_session.h"
 #include "store/store.h"
+#include "widgets/main_menu.h"
 
 class Dialog;
 class Dialog2;
@@ -44,7 +45,7 @@ class QPushButton;
 // the menu's shortcuts winning over the fields' editing keys, focus colours,
 // leave checks); a control added later that should behave so installs the
 // window as its event filter.
-class Form1 : public QMainWindow, public store::MainForm {
+class Form1 : public QMainWindow, public store::MainForm, public widgets::MainMenu {
   Q_OBJECT
 
  public:
@@ -85,44 +86,6 @@ class Form1 : public QMainWindow, public store::MainForm {
   void StartNewExamination();
   // The number of the examination the form edits (RecordCount + 1: a new one).
   int ShownRecordNumber() const { return session_.ShownRecordNumber(); }
-
-  // --- Menu items -------------------------------------------------------
-  // ファイル(&F)
-  QAction* F_end = nullptr;  // 終了 Ctrl+E
-  // データ(&D)
-  QAction* D_sinki = nullptr;      // 新規入力 Ctrl+N
-  QAction* kensaku = nullptr;      // 検索 F7
-  QAction* D_touroku = nullptr;    // 登録 Ctrl+S
-  QAction* itiran = nullptr;       // 一覧 F8
-  QMenu* D_sort = nullptr;         // 並べ替え(&D)
-  QAction* D_kensabi = nullptr;    // 検査日順 Ctrl+G
-  QAction* D_id = nullptr;         // ID順 Ctrl+H
-  QAction* sakujyo = nullptr;      // 削除 Ctrl+X
-  QAction* ALL_sakujyo = nullptr;  // 全削除 Ctrl+K
-  // 初期設定(&A)
-  QAction* syozoku = nullptr;      // 所属登録 Ctrl+A
-  QAction* yudou = nullptr;        // 誘導部位登録 Ctrl+U
-  QAction* ijyousyoken = nullptr;  // 異常所見登録 Ctrl+I
-  QAction* fuseimyaku = nullptr;   // 不整脈登録 Ctrl+F
-  // 画像(&G)
-  QAction* G_yomokomi = nullptr;  // 読み込み F3
-  QAction* G_kakudai = nullptr;   // 拡大 Ctrl+D
-  QAction* G_itiran = nullptr;    // 一覧 Ctrl+R
-  QAction* G_kria = nullptr;      // クリア Ctrl+J
-  // 患者マスタ(&M)
-  QAction* M_touroku = nullptr;  // 新規登録 Ctrl+O
-  QAction* M_ikkatu = nullptr;   // 一括登録 Ctrl+L
-  QAction* M_itiran = nullptr;   // 一覧 Ctrl+B
-  QAction* M_kensaku = nullptr;  // 検索 Ctrl+C
-  QAction* M_sakujyo = nullptr;  // 全削除 Ctrl+M
-  // top-level items
-  QAction* maedata = nullptr;   // 前のデータ(&B)
-  QAction* nextdata = nullptr;  // 次のデータ(&N)
-  QAction* D_insatu = nullptr;  // 印刷(&P)
-  // オプション(&O)
-  QAction* Carender = nullptr;  // カレンダー F12
-  // 画面(&R)
-  QAction* C_ITIRAN = nullptr;  // 一覧表示切替え F11
 
   // --- Controls besides those of MainForm -------------------------------
   QGroupBox* Frame1 = nullptr;      // the record fields
@@ -253,7 +216,7 @@ class Form1 : public QMainWindow, public store::MainForm {
   void Overwrite(const sessions::ExamEntry& entry);
   void OpenImageLoadDialog(bool lowerMainWindow);
   void ConnectLookupMenus();
-  void ConnectListMenus();  // 一覧, 検索, 一覧表示切替え (list_menus.cpp)
+  void ConnectListMenus();     // 一覧, 検索, 一覧表示切替え (list_menus.cpp)
   void ConnectPatientMenus();  // 患者マスタ (patient_menus.cpp)
   void ConnectSortCommands();
   void ConnectImageMenus();  // 拡大, 画像一覧 (image_menus.cpp)

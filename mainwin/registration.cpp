@@ -91,8 +91,8 @@ void Form1::Overwrite(const sessions::ExamEntry& entry) {
   const sessions::FormChange check = session_.CheckOverwrite(entry);
   if (check) return RefuseField(check);
   if (!Confirm(check)) return;
-  Apply(session_.Overwrite(
-      entry, store::PictureConversionOf(store_.Files(), Image1->pixmap().toImage())));
+  Apply(session_.Overwrite(entry,
+                           store::PictureConversionOf(store_.Files(), Image1->pixmap().toImage())));
 }
 
 // --- 削除, 全削除 --------------------------------------------------------------

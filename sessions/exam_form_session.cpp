@@ -148,8 +148,8 @@ PatientLookup ExamFormSession::LookUpPatient(std::string_view idText, std::strin
   // The age in the year of the examination (of today when the date field
   // holds no date), in calendar years; a birth date that is no date gives
   // none.
-  if (std::optional<int> age = store::AgeAtExamination(
-          patient.Get(store::PatientField::BirthDate), examDate, today)) {
+  if (std::optional<int> age =
+          store::AgeAtExamination(patient.Get(store::PatientField::BirthDate), examDate, today)) {
     lookup.fill.age = std::to_string(*age);
   }
   lookup.fill.department = patient.Get(store::PatientField::Department);

@@ -31,7 +31,7 @@ struct ExamEntry {
   std::string examDate, patientId, name, sex;
   std::string imageName;         // Text2 as typed
   std::string imageNameTrimmed;  // Text2 without white space around it
-  store::ExamRecord record;  // the form stored in a record (every field but ImageName)
+  store::ExamRecord record;      // the form stored in a record (every field but ImageName)
 };
 
 // The field a check refuses: the window warns, empties it when `empty`, and
@@ -47,8 +47,8 @@ struct FieldRefusal : Outcome {
 enum class FormAfter { Unchanged, Examination, NewExamination };
 struct FormChange : FieldRefusal {
   FormAfter after = FormAfter::Unchanged;
-  int record = 0;            // FormAfter::Examination: its number
-  bool focusDate = false;    // the date field takes the focus afterwards
+  int record = 0;             // FormAfter::Examination: its number
+  bool focusDate = false;     // the date field takes the focus afterwards
   bool filesChanged = false;  // files went from a folder the image-load dialog may list
   // A Yes/No question to ask before the next call (its Message.style is kYesNo).
   std::optional<Message> ask;
@@ -56,7 +56,7 @@ struct FormChange : FieldRefusal {
 
 // An examination read for the form.
 struct ShownExamination : Outcome {
-  bool read = false;        // false: the error is in the messages, the form stays
+  bool read = false;  // false: the error is in the messages, the form stays
   store::ExamRecord record;
   std::string picturePath;  // the picture file to show; empty: "…はありません。" is said
 };

@@ -78,8 +78,7 @@ bool ExamFormSession::StorePicture(const PictureConversion& pictures, std::strin
 
 // --- 登録 ------------------------------------------------------------------
 
-FormChange ExamFormSession::RegisterNew(const ExamEntry& entry,
-                                        const PictureConversion& pictures) {
+FormChange ExamFormSession::RegisterNew(const ExamEntry& entry, const PictureConversion& pictures) {
   FormChange done;
   const std::string imageName = store::StoredImageName(entry.imageName);
   CurrentRecord = entry.record;

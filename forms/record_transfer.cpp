@@ -15,6 +15,7 @@
 #include "forms/entry_rules.h"
 #include "forms/image_facts.h"
 #include "platform/pictures.h"
+#include "platform/qt_printer.h"
 #include "platform/qt_ui.h"
 #include "store/image_files.h"
 #include "store/shown_record.h"
@@ -158,6 +159,24 @@ void StoreFormInRecord(const MainForm& form, ExamRecord& r) {
   const ShownRecord& shown = form.Shown;
   for (const FieldControl& c : FieldControls(form)) shown.StoreText(r, c.field, S(c.text()));
   shown.StoreCommentText(r, S(form.Text3->toPlainText()));
+}
+
+RecordPage RecordPageOf(const MainForm& form) {
+  RecordPage page;
+  page.examDate = S(form.Text1[0]->text());
+  page.patientId = S(form.Text1[1]->text());
+  page.name = S(form.Text1[2]->text());
+  page.sex = S(form.Combo1->currentText());
+  page.age = S(form.Text1[3]->text());
+  page.department = S(form.Combo2->currentText());
+  page.heartRate = S(form.Text1[4]->text());
+  for (int i = 0; i < 5; ++i) {
+    page.leadSites[i] = S(form.Combo3[i]->currentText());
+    page.findings[i] = S(form.Combo4[i]->currentText());
+    page.arrhythmias[i] = S(form.Combo5[i]->currentText());
+  }
+  page.picture = platform::PictureFromImage(form.Image1->pixmap().toImage());
+  return page;
 }
 
 void FillLookupLists(Store& store, MainForm& form) {

@@ -5,6 +5,7 @@
 #include "forms/main_form.h"
 #include "platform/file_system.h"
 #include "platform/ui.h"
+#include "store/record_page.h"
 #include "store/store.h"
 
 namespace store {
@@ -35,6 +36,9 @@ bool ShowRecordPicture(platform::FileSystem& fs, platform::Ui& ui, const std::st
 // CRLF. A field whose text is still the one ShowCurrentRecord put there keeps
 // the record's bytes as they were stored.
 void StoreFormInRecord(const MainForm& form, ExamRecord& record);
+
+// The printed page of the examination as the form shows it.
+RecordPage RecordPageOf(const MainForm& form);
 
 // FillDepartmentList, FillLeadSiteLists, FillFindingLists,
 // FillArrhythmiaLists, in this order. Each list is read once in full from its

@@ -14,14 +14,6 @@
 using platform::Q;
 using platform::S;
 
-void Form1::Text1_LostFocus(int index) {
-  if (index == 0) {
-    (void)CheckDateField();
-  } else if (index == 1) {
-    (void)LookUpPatientId();
-  }
-}
-
 bool Form1::CheckDateField() {
   const sessions::ExamFormSession::DateCheck check =
       sessions::ExamFormSession::CheckDate(S(Text1[0]->text()), store::FromQDate(Today()));

@@ -5,45 +5,24 @@
 #include <QCalendarWidget>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QSlider>
-#include <QStyle>
 
 #include "forms/entry_rules.h"
 #include "forms/image_facts.h"
 #include "forms/record_transfer.h"
-#include "mainwin/printers.h"
-#include "platform/japanese.h"
-#include "platform/qt_text.h"
 #include "platform/scaled_form.h"
-#include "store/text_format.h"
 #include "widgets/command_guard.h"
 #include "widgets/enter_moves_on.h"
 #include "widgets/form_setup.h"
 #include "widgets/leave_checks.h"
 #include "widgets/menu_shortcuts.h"
-#include "widgets/record_layout.h"
+#include "widgets/printer_list.h"
 #include "widgets/twips.h"
-
-using platform::Q;
-using platform::S;
-
-namespace {
-
-using widgets::Caption;
-using widgets::DisableInputMethod;
-using widgets::kComboHeight;
-using widgets::Px;
-using widgets::Twips;
-
-}  // namespace
 
 Form1::Form1(store::Store& store, sessions::ExamFormSession& session, platform::Ui& ui,
              platform::Printer* printer, QWidget* parent)
@@ -97,69 +76,10 @@ void Form1::ConnectCommand(QAction* item, void (Form1::*command)()) {
 void Form1::BuildControls() {
   auto* client = new QWidget(this);
   client->setObjectName(QStringLiteral("client"));
-  client->setMinimumSize(Px(15240), Px(10710));
+  client->setMinimumSize(widgets::Px(15240), widgets::Px(10710));
   setCentralWidget(platform::ScaledForm::Wrap(client));  // fits any screen
 
-  Frame1 = widgets::RecordFieldsFrame(client, *this);
-
-  Command3 = new QPushButton(QStringLiteral("(+)"), Frame1);
-  Command3->setObjectName(QStringLiteral("Command3"));
-  Command3->setGeometry(Twips(2760, 120, 735, 300));
-  Command4 = new QPushButton(QStringLiteral("(-)"), Frame1);
-  Command4->setObjectName(QStringLiteral("Command4"));
-  Command4->setGeometry(Twips(2760, 480, 735, 300));
-
-  // --- Outside the frame ------------------------------------------------
-  Image1 = new QLabel(client);
-  Image1->setObjectName(QStringLiteral("Image1"));
-  Image1->setGeometry(Twips(120, 3720, 10005, 6855));
-  Image1->setScaledContents(true);
-  Image1->setFrameShape(QFrame::Box);
-  Image1->setToolTip(QStringLiteral("クリックして拡大表示"));
-
-  Command2 = new QPushButton(style()->standardIcon(QStyle::SP_ArrowLeft), QString(), client);
-  Command2->setObjectName(QStringLiteral("Command2"));
-  Command2->setGeometry(Twips(10320, 3720, 1215, 615));
-  Command2->setIconSize(QSize(24, 24));
-  Command2->setToolTip(QStringLiteral("前のデータ"));
-  Command1 = new QPushButton(style()->standardIcon(QStyle::SP_ArrowRight), QString(), client);
-  Command1->setObjectName(QStringLiteral("Command1"));
-  Command1->setGeometry(Twips(11520, 3720, 1215, 615));
-  Command1->setIconSize(QSize(24, 24));
-  Command1->setToolTip(QStringLiteral("次のデータ"));
-
-  Slider1 = new QSlider(Qt::Horizontal, client);
-  Slider1->setObjectName(QStringLiteral("Slider1"));
-  Slider1->setGeometry(Twips(10320, 4320, 2415, 615));
-  Slider1->setFocusPolicy(Qt::StrongFocus);
-  Slider1->setTickPosition(QSlider::TicksBelow);
-  Slider1->setRange(0, 1);
-
-  const widgets::RecordNumber number = widgets::RecordNumberLabels(client);
-  Label12 = number.caption;
-  Label14 = number.number;
-  Frame2 = widgets::ImageFactsFrame(client, Label19);
-
-  Caption(client, "(使用プリンター)", Twips(10200, 8700, 3000, 270), "Label24");
-  Combo6 = new QComboBox(client);
-  Combo6->setObjectName(QStringLiteral("Combo6"));
-  Combo6->setGeometry(Twips(10200, 9000, 4815, kComboHeight));
-
-  Caption(client, "保存用画像名", Twips(10320, 9600, 2400, 270), "Label20");
-  Caption(client, "(半角英数字10文字)", Twips(10320, 9900, 3000, 270), "Label21");
-  Text2 = new QLineEdit(client);
-  Text2->setObjectName(QStringLiteral("Text2"));
-  Text2->setGeometry(Twips(10320, 10200, 1695, 345));
-  Text2->setMaxLength(10);
-  DisableInputMethod(Text2);
-  Caption(client, ".jpg", Twips(12090, 10245, 600, 270), "Label22");
-
-  MonthView1 = new QCalendarWidget(client);
-  MonthView1->setObjectName(QStringLiteral("MonthView1"));
-  MonthView1->setGeometry(Twips(4920, 4080, 3840, 4020));
-  MonthView1->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
-  platform::MakeJapaneseCalendar(MonthView1);
-  MonthView1->hide();
+  widgets::BuildMainFormControls(client, *this, *this);
 
   auto guarded = [this](void (Form1::*command)()) {
     return widgets::Guarded(store_, [this, command] { (this->*command)(); });
@@ -201,7 +121,7 @@ void Form1::SetTabOrder() {
 }
 
 void Form1::Form_Load() {
-  const mainwin::PrinterList printers = mainwin::SystemPrinters();
+  const widgets::PrinterList printers = widgets::SystemPrinters();
   printers_ = printers.names;
   Combo6->clear();
   Combo6->addItems(printers_);

@@ -12,6 +12,7 @@
 #include "platform/ui.h"
 #include "sessions/exam_form_session.h"
 #include "store/store.h"
+#include "widgets/main_form_layout.h"
 #include "widgets/main_menu.h"
 
 class Dialog;
@@ -45,7 +46,10 @@ class QPushButton;
 // the menu's shortcuts winning over the fields' editing keys, focus colours,
 // leave checks); a control added later that should behave so installs the
 // window as its event filter.
-class Form1 : public QMainWindow, public store::MainForm, public widgets::MainMenu {
+class Form1 : public QMainWindow,
+              public store::MainForm,
+              public widgets::MainFormControls,
+              public widgets::MainMenu {
   Q_OBJECT
 
  public:
@@ -87,16 +91,6 @@ class Form1 : public QMainWindow, public store::MainForm, public widgets::MainMe
   // The number of the examination the form edits (RecordCount + 1: a new one).
   int ShownRecordNumber() const { return session_.ShownRecordNumber(); }
 
-  // --- Controls besides those of MainForm -------------------------------
-  QGroupBox* Frame1 = nullptr;      // the record fields
-  QGroupBox* Frame2 = nullptr;      // 画像情報
-  QPushButton* Command1 = nullptr;  // next record
-  QPushButton* Command2 = nullptr;  // previous record
-  QPushButton* Command3 = nullptr;  // (+)
-  QPushButton* Command4 = nullptr;  // (-)
-  QComboBox* Combo6 = nullptr;      // printer in use
-  QLabel* Label12 = nullptr;        // ファイルＮＯ
-
   // --- Commands and events ----------------------------------------------
   void F_end_Click();
   void Command1_Click();  // ShowNextRecord
@@ -135,8 +129,7 @@ class Form1 : public QMainWindow, public store::MainForm, public widgets::MainMe
   void G_yomokomi_Click();
   void G_kakudai_Click();
   void Image1_Click();
-  // 並べ替え: 検査日順 and ID順 (sort_commands.cpp). After a sort the form is
-  // reloaded from the record now at the shown position.
+  // 並べ替え: 検査日順 and ID順 (navigation.cpp), run by the session.
   void D_kensabi_Click();
   void D_id_Click();
   // 印刷: the examination on screen on one page (record_print.cpp).
@@ -151,9 +144,8 @@ class Form1 : public QMainWindow, public store::MainForm, public widgets::MainMe
   // (image_menus.cpp).
   void ShowZoomOfImageFile(const std::string& imageFile);
 
-  // Leave checks, run when the focus has moved on from the field.
-  void Text1_LostFocus(int index);  // 0: date check, 1: ID lookup
-  void Text2_LostFocus();           // image name trimmed
+  // Leave check of the image name: trimmed.
+  void Text2_LostFocus();
   // The date check: the date normalised, or refused (false: the field is
   // emptied and takes the focus back).
   bool CheckDateField();

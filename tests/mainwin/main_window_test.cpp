@@ -11,7 +11,7 @@
 #include <QTest>
 
 #include "mainwin/main_window.h"
-#include "mainwin/printers.h"
+#include "widgets/printer_list.h"
 #include "tests/mainwin/fixture.h"
 
 using mainwin_test::Fixture;
@@ -624,7 +624,7 @@ class Form1Test : public QObject {
 
   void printerChoice() {
     Form1& f = fx->Start();
-    const QStringList system = mainwin::SystemPrinters().names;
+    const QStringList system = widgets::SystemPrinters().names;
     QCOMPARE(f.Combo6->count(), system.size());
     for (int i = 0; i < f.Combo6->count(); ++i) QCOMPARE(f.Combo6->itemText(i), system[i]);
     f.Combo6_Click(f.Combo6->count() - 1);

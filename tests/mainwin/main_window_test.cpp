@@ -589,7 +589,7 @@ class Form1Test : public QObject {
     // The step cleared the form, so no picture; the last picture file stays
     // the source of a registration.
     QVERIFY(f.Image1->pixmap().isNull());
-    QCOMPARE(fx->store->ImageSourcePath, std::string("C:\\VLN2\\GAZOU\\IMG3.jpg"));
+    QCOMPARE(fx->session->PictureSource(), std::string("C:\\VLN2\\GAZOU\\IMG3.jpg"));
   }
 
   // The menu's step first takes the focus, so the date check of the field
@@ -616,7 +616,7 @@ class Form1Test : public QObject {
     QVERIFY(!f.Image1->pixmap().isNull());
     QTest::keyClick(f.Text1[0], Qt::Key_J, Qt::ControlModifier);
     QVERIFY(f.Image1->pixmap().isNull());
-    QCOMPARE(fx->store->ImageSourcePath, std::string("C:\\VLN2\\GAZOU\\IMG1.jpg"));
+    QCOMPARE(fx->session->PictureSource(), std::string("C:\\VLN2\\GAZOU\\IMG1.jpg"));
     QCOMPARE(f.Text2->text(), QStringLiteral("IMG1"));
   }
 

@@ -201,7 +201,8 @@ TEST_F(ExamFormSessionTest, RegistrationChecksTheFieldsInOrder) {
     EXPECT_EQ(refusal.empty, c.empty) << c.message;
     EXPECT_EQ(Texts(refusal), std::vector<std::string>{c.message});
   }
-  for (const char* unsafe : {"../x", "a\\b", "c:x", "a*b", "a|b", "con", "LPT1", "a.", ".a"}) {
+  for (const char* unsafe : {"../x", "a\\b", "a/b", "c:x", "a*b", "a?b", "a<b", "a|b", "a\"b",
+                             "a\tb", "con", "LPT1", "a.", ".", ".a", "x¥y", "é", "😀"}) {
     const sessions::FieldRefusal refusal = ExamFormSession::CheckEntry(Entry("000001", unsafe));
     EXPECT_EQ(refusal.field, EntryField::ImageName) << unsafe;
     EXPECT_TRUE(refusal.empty) << unsafe;

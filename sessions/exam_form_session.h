@@ -31,7 +31,9 @@ struct ExamEntry {
   std::string examDate, patientId, name, sex;
   std::string imageName;         // Text2 as typed
   std::string imageNameTrimmed;  // Text2 without white space around it
-  store::ExamRecord record;      // the form stored in a record (every field but ImageName)
+  // The form stored in a record (StoreFormInRecord); the session sets its
+  // RecordNo and ImageName.
+  store::ExamRecord record;
 };
 
 // The field a check refuses: the window warns, empties it when `empty`, and
@@ -43,7 +45,8 @@ struct FieldRefusal : Outcome {
   explicit operator bool() const { return field != EntryField::None; }
 };
 
-// What the form shows once a command is done.
+// What the form shows once a command is done. A registration may also end
+// in a refused field (the FieldRefusal part: the messages say why).
 enum class FormAfter { Unchanged, Examination, NewExamination };
 struct FormChange : FieldRefusal {
   FormAfter after = FormAfter::Unchanged;

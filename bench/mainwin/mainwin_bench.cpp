@@ -20,10 +20,10 @@
 
 #include "bench/ecg/ecg_picture.h"
 #include "bench/generator/generator.h"
-#include "mainwin/main_window.h"
-#include "store/image_files.h"
-#include "platform/file_system.h"
 #include "forms/record_transfer.h"
+#include "mainwin/main_window.h"
+#include "platform/file_system.h"
+#include "store/image_files.h"
 #include "store/store.h"
 
 namespace {

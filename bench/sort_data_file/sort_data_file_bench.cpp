@@ -13,7 +13,6 @@
 #include <vector>
 
 #include "bench/generator/generator.h"
-#include "store/sort_file.h"
 #include "platform/ui.h"
 #include "store/sort_file.h"
 #include "store/store.h"
@@ -88,8 +87,8 @@ int main(int argc, char** argv) {
 
   std::printf("sorting %d examinations (%.1f MB)\n", store.RecordCount,
               static_cast<double>(fs::file_size(dataFile)) / 1e6);
-  for (auto [key, name] : {std::pair{&store::kExamsById, "by ID  "},
-                           std::pair{&store::kExamsByDate, "by date"}}) {
+  for (auto [key, name] :
+       {std::pair{&store::kExamsById, "by ID  "}, std::pair{&store::kExamsByDate, "by date"}}) {
     const double floor = Floor(dataFile, root / "floor.ekg");
     ui.marks.clear();
     const auto start = Clock::now();

@@ -10,10 +10,10 @@
 #include <memory>
 #include <string>
 
-#include "platform/cp932.h"
-#include "platform/qt_ui.h"
 #include "forms/main_form.h"
 #include "forms/record_transfer.h"
+#include "platform/cp932.h"
+#include "platform/qt_ui.h"
 #include "store/store.h"
 #include "tests/support/fake_ui.h"
 #include "tests/support/temp_drive.h"
@@ -186,8 +186,7 @@ class ShownRecordTest : public QObject {
     // LF alone, shown and stored untouched, keeps its byte.
     PutRaw(record, ExamField::Comment, "a\nb");
     Show(record);
-    QCOMPARE(FieldBytes(Stored(), ExamField::Comment).substr(0, 4),
-             std::string("a\nb "));
+    QCOMPARE(FieldBytes(Stored(), ExamField::Comment).substr(0, 4), std::string("a\nb "));
   }
 
   // A line break that would straddle the 200 bytes is left out whole.
@@ -207,8 +206,7 @@ class ShownRecordTest : public QObject {
     form_->Combo2->setEditText(QStringLiteral("内科"));
     form_->Text3->setPlainText(QStringLiteral("前回と比べ変化なし\n経過観察"));
     const ExamRecord stored = Stored();
-    QCOMPARE(FieldBytes(stored, ExamField::Department),
-             Sj("内科") + std::string(16, ' '));
+    QCOMPARE(FieldBytes(stored, ExamField::Department), Sj("内科") + std::string(16, ' '));
     std::string comment = Sj("前回と比べ変化なし") + "\r\n" + Sj("経過観察");
     comment.resize(200, ' ');
     QCOMPARE(FieldBytes(stored, ExamField::Comment), comment);

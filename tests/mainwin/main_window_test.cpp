@@ -11,8 +11,8 @@
 #include <QTest>
 
 #include "mainwin/main_window.h"
-#include "widgets/printer_list.h"
 #include "tests/mainwin/fixture.h"
+#include "widgets/printer_list.h"
 
 using mainwin_test::Fixture;
 using mainwin_test::Patient;

@@ -9,11 +9,11 @@
 #include <QTest>
 #include <filesystem>
 
-#include "mainwin/main_window.h"
 #include "forms/entry_rules.h"
 #include "forms/image_facts.h"
-#include "store/file_facts_text.h"
 #include "forms/record_transfer.h"
+#include "mainwin/main_window.h"
+#include "store/file_facts_text.h"
 #include "tests/mainwin/fixture.h"
 
 using mainwin_test::Exam;
@@ -219,8 +219,8 @@ class RecordFormTest : public QObject {
     Open();
     fx->drive.WriteBytes("C:\\VLN2\\GAZOU\\BAD.jpg", "not a picture");
     fx->ui.Expect("481");
-    QVERIFY(!store::ShowRecordPicture(fx->store->Files(), fx->ui, "C:\\VLN2\\GAZOU\\BAD.jpg",
-                                      *form));
+    QVERIFY(
+        !store::ShowRecordPicture(fx->store->Files(), fx->ui, "C:\\VLN2\\GAZOU\\BAD.jpg", *form));
     QVERIFY(form->Image1->pixmap().isNull());
   }
 };

@@ -12,6 +12,7 @@
 #include "platform/japanese.h"
 #include "platform/qt_printer.h"
 #include "platform/qt_ui.h"
+#include "sessions/exam_form_session.h"
 #include "store/store.h"
 
 int main(int argc, char** argv) {
@@ -59,7 +60,8 @@ int main(int argc, char** argv) {
   }
 
   platform::QtPrinter printer;
-  Form1 form(store, ui, &printer);
+  sessions::ExamFormSession examForm(store);
+  Form1 form(store, examForm, ui, &printer);
   ui.SetParent(&form);
   app::CloseOnTermination(form);
   // Starts the store and shows the window; closing it ends the program.

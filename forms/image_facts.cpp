@@ -2,11 +2,12 @@
 
 #include <QImage>
 #include <QLabel>
+#include <string>
 
 #include "platform/jpeg_converter.h"
 #include "platform/pictures.h"
 #include "platform/qt_ui.h"
-#include "store/image_files.h"
+#include "store/file_facts_text.h"
 #include "store/text_format.h"
 
 namespace store {
@@ -15,56 +16,31 @@ namespace {
 
 constexpr std::uint8_t kJpegQuality = 50;
 constexpr std::int16_t kJpegFlag = -1;
-constexpr const char* kTempBitmap = "C:\\VLN2\\GAZOU\\Temp.bmp";
 
 }  // namespace
 
 using platform::Q;
 
-void ShowImageFileFacts(Store& store, MainForm& form) {
+void ShowImageFileFacts(platform::FileSystem& fs, std::string_view path, std::string_view imageName,
+                        MainForm& form) {
   platform::FileFacts facts;
-  const bool known = store.Files().Facts(store.ImageSourcePath, facts).ok();
+  const bool known = fs.Facts(path, facts).ok();
   form.Label19[0]->setText(known ? Q(FormatDateTime(facts.modified)) : QString());
   form.Label19[1]->setText(known ? Q(AttributeText(facts.attributes)) : QString());
-  form.Label19[2]->setText(Q(store.CurrentRecord.Get(ExamField::ImageName)));
+  form.Label19[2]->setText(Q(imageName));
   form.Label19[3]->setText(known ? Q(KilobyteText(facts.length)) : QString());
 }
 
-void ReportJpegResult(Store& store, platform::Ui& ui) {
-  static constexpr const char* kMessages[] = {
-      "ファイルを開けません。",
-      "ファイルが書き込めません。",
-      "ファイルのフォーマットがBMP形式ではありません。",
-      "オーバーフローしました。",
+sessions::PictureConversion PictureConversionOf(platform::FileSystem& fs, const QImage& shown) {
+  sessions::PictureConversion conversion;
+  conversion.pictureShown = !shown.isNull();
+  conversion.toJpeg = [&fs](std::string_view source, std::string_view destination) {
+    return platform::SavetoJPEG(fs, source, destination, kJpegQuality, kJpegFlag);
   };
-  if (store.JpegResult >= 1 && store.JpegResult <= 4) {
-    ui.MsgBox(kMessages[store.JpegResult - 1], platform::kExclamation);
-  }
-}
-
-bool StorePicture(Store& store, platform::Ui& ui, const QImage& shown, std::string_view imageName) {
-  const std::string destination = ImagePath(imageName);
-  platform::FileSystem& files = store.Files();
-  if (shown.isNull()) {
-    store.JpegResult = platform::kJpegCannotOpen;
-    ReportJpegResult(store, ui);
-    return false;
-  }
-  store.JpegResult =
-      platform::SavetoJPEG(files, store.ImageSourcePath, destination, kJpegQuality, kJpegFlag);
-  ReportJpegResult(store, ui);
-  if (store.JpegResult != platform::kJpegNotBmp) return store.JpegResult == platform::kJpegOk;
-
-  if (platform::WritePicture(files, shown, kTempBitmap, "BMP")) {
-    store.JpegResult =
-        platform::SavetoJPEG(files, kTempBitmap, destination, kJpegQuality, kJpegFlag);
-  } else {
-    store.JpegResult = platform::kJpegCannotWrite;
-  }
-  if (files.Exists(kTempBitmap)) (void)files.Delete(kTempBitmap);
-  // A failure here would otherwise pass unnoticed after the message above.
-  ReportJpegResult(store, ui);
-  return store.JpegResult == platform::kJpegOk;
+  conversion.writeShownBitmap = [&fs, shown](std::string_view path) {
+    return platform::WritePicture(fs, shown, std::string(path), "BMP");
+  };
+  return conversion;
 }
 
 }  // namespace store

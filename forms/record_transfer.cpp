@@ -12,10 +12,11 @@
 #include <functional>
 #include <vector>
 
-#include "platform/pictures.h"
-#include "platform/qt_ui.h"
 #include "forms/entry_rules.h"
 #include "forms/image_facts.h"
+#include "platform/pictures.h"
+#include "platform/qt_printer.h"
+#include "platform/qt_ui.h"
 #include "store/image_files.h"
 #include "store/shown_record.h"
 #include "store/text_format.h"
@@ -28,16 +29,14 @@ using platform::S;
 namespace {
 
 // The trimmed entries of a lookup list file, every entry, blank ones included.
-QStringList ReadList(std::unique_ptr<RecordFile>& file, ListEntryRecord& entry, int entries,
-                     std::int16_t& itemIndex) {
+QStringList ReadList(Store& store, LookupList which) {
+  std::vector<std::string> entries;
+  // A list that cannot be read shows its entries as blanks.
+  (void)store.ReadListEntries(which, entries);
+  entries.resize(static_cast<std::size_t>(Store::ListEntries(which)));
   QStringList items;
-  items.reserve(entries);
-  for (itemIndex = 1; itemIndex <= entries; ++itemIndex) {
-    entry.Clear();
-    // A list that cannot be read shows its entries as blanks.
-    if (file) (void)file->Read(itemIndex, entry);
-    items.append(Q(entry.Get(ListEntryField::EntryText)));
-  }
+  items.reserve(static_cast<qsizetype>(entries.size()));
+  for (const std::string& entry : entries) items.append(Q(entry));
   return items;
 }
 
@@ -95,7 +94,7 @@ void RememberShownRecord(const ExamRecord& record, MainForm& form) {
 
 }  // namespace
 
-void ClearRecordForm(Store& store, MainForm& form) {
+void ClearRecordForm(MainForm& form, int recordCount) {
   for (int i = 0; i < 5; ++i) {
     form.Text1[i]->clear();
     form.Label19[i]->clear();
@@ -115,16 +114,15 @@ void ClearRecordForm(Store& store, MainForm& form) {
   form.Shown.Forget();
   form.Text1[0]->setText(DateText(form.Today()));
   form.MonthView1->hide();
-  if (store.RecordCount > 0) {
-    form.Slider1->setMaximum(store.RecordCount);
+  if (recordCount > 0) {
+    form.Slider1->setMaximum(recordCount);
     form.Slider1->setMinimum(1);
   } else {
     form.Slider1->setMaximum(1);
   }
 }
 
-void ShowCurrentRecord(Store& store, platform::Ui& ui, MainForm& form) {
-  const ExamRecord& r = store.CurrentRecord;
+void ShowCurrentRecord(const ExamRecord& r, MainForm& form) {
   auto setCombo = [&r](QComboBox* combo, ExamField f) {
     combo->setCurrentIndex(-1);
     combo->setEditText(Q(r.Get(f)));
@@ -140,35 +138,45 @@ void ShowCurrentRecord(Store& store, platform::Ui& ui, MainForm& form) {
   for (int i = 0; i < 5; ++i) setCombo(form.Combo3[i], LeadSiteField(i));
   for (int i = 0; i < 5; ++i) setCombo(form.Combo5[i], ArrhythmiaField(i));
   for (int i = 0; i < 5; ++i) setCombo(form.Combo4[i], FindingField(i));
-  const std::string imageName = r.Get(ExamField::ImageName);
-  form.Text2->setText(Q(imageName));
+  form.Text2->setText(Q(r.Get(ExamField::ImageName)));
   RememberShownRecord(r, form);
-
-  store.FoundImageFile = FindImageFile(store.Files(), imageName);
-  if (store.FoundImageFile.empty()) {
-    ui.MsgBox("画像：" + imageName + ".jpgはありません。");
-    return;
-  }
-
-  form.Image1->clear();
-  int error = platform::kNoError;
-  QImage picture =
-      platform::ReadPicture(store.Files(), std::string(kImageDir) + store.FoundImageFile, &error);
-  if (picture.isNull()) {
-    ui.ShowErrorNumber(error);
-    return;
-  }
-  form.Image1->setPixmap(QPixmap::fromImage(std::move(picture)));
-  store.ImageSourcePath = ImagePath(imageName);
-  ShowImageFileFacts(store, form);
 }
 
-void StoreFormInRecord(Store& store, const MainForm& form) {
-  ExamRecord& r = store.CurrentRecord;
+bool ShowRecordPicture(platform::FileSystem& fs, platform::Ui& ui, const std::string& path,
+                       MainForm& form) {
+  form.Image1->clear();
+  int error = platform::kNoError;
+  QImage picture = platform::ReadPicture(fs, path, &error);
+  if (picture.isNull()) {
+    ui.ShowErrorNumber(error);
+    return false;
+  }
+  form.Image1->setPixmap(QPixmap::fromImage(std::move(picture)));
+  return true;
+}
+
+void StoreFormInRecord(const MainForm& form, ExamRecord& r) {
   const ShownRecord& shown = form.Shown;
-  r.Set(ExamField::RecordNo, S(form.Label14->text()));
   for (const FieldControl& c : FieldControls(form)) shown.StoreText(r, c.field, S(c.text()));
   shown.StoreCommentText(r, S(form.Text3->toPlainText()));
+}
+
+RecordPage RecordPageOf(const MainForm& form) {
+  RecordPage page;
+  page.examDate = S(form.Text1[0]->text());
+  page.patientId = S(form.Text1[1]->text());
+  page.name = S(form.Text1[2]->text());
+  page.sex = S(form.Combo1->currentText());
+  page.age = S(form.Text1[3]->text());
+  page.department = S(form.Combo2->currentText());
+  page.heartRate = S(form.Text1[4]->text());
+  for (int i = 0; i < 5; ++i) {
+    page.leadSites[i] = S(form.Combo3[i]->currentText());
+    page.findings[i] = S(form.Combo4[i]->currentText());
+    page.arrhythmias[i] = S(form.Combo5[i]->currentText());
+  }
+  page.picture = platform::PictureFromImage(form.Image1->pixmap().toImage());
+  return page;
 }
 
 void FillLookupLists(Store& store, MainForm& form) {
@@ -179,25 +187,21 @@ void FillLookupLists(Store& store, MainForm& form) {
 }
 
 void FillDepartmentList(Store& store, MainForm& form) {
-  Refill(form.Combo2, ReadList(store.DepartmentFileNo, store.DepartmentEntry, kDepartmentEntries,
-                               store.ItemIndex));
+  Refill(form.Combo2, ReadList(store, LookupList::Department));
 }
 
 void FillLeadSiteLists(Store& store, MainForm& form) {
-  const QStringList items =
-      ReadList(store.LeadSiteFileNo, store.LeadSiteEntry, kLeadSiteEntries, store.ItemIndex);
+  const QStringList items = ReadList(store, LookupList::LeadSite);
   for (QComboBox* combo : form.Combo3) Refill(combo, items);
 }
 
 void FillFindingLists(Store& store, MainForm& form) {
-  const QStringList items =
-      ReadList(store.FindingFileNo, store.FindingEntry, kFindingEntries, store.ItemIndex);
+  const QStringList items = ReadList(store, LookupList::Finding);
   for (QComboBox* combo : form.Combo4) Refill(combo, items);
 }
 
 void FillArrhythmiaLists(Store& store, MainForm& form) {
-  const QStringList items =
-      ReadList(store.ArrhythmiaFileNo, store.ArrhythmiaEntry, kArrhythmiaEntries, store.ItemIndex);
+  const QStringList items = ReadList(store, LookupList::Arrhythmia);
   for (QComboBox* combo : form.Combo5) Refill(combo, items);
   Refill(form.SearchCombo3, items);
 }

@@ -14,83 +14,56 @@
 using platform::Q;
 using platform::S;
 
-void Form1::Text1_LostFocus(int index) {
-  if (index == 0) {
-    (void)CheckDateField();
-  } else if (index == 1) {
-    (void)LookUpPatientId();
-  }
-}
-
 bool Form1::CheckDateField() {
-  const QString text = Text1[0]->text();
-  if (text.isEmpty()) {
-    Text1[0]->setText(store::DateText(Today()));
-  } else if (std::optional<QDate> date = store::ParseExamDate(text, Today())) {
-    Text1[0]->setText(store::DateText(*date));
-  } else {
-    ui_.MsgBox("日付入力データが不正です。", platform::kExclamation);
+  const sessions::ExamFormSession::DateCheck check =
+      sessions::ExamFormSession::CheckDate(S(Text1[0]->text()), store::FromQDate(Today()));
+  if (check) {
+    sessions::Show(ui_, check);
     Text1[0]->clear();
     leaveChecks_->Refocus(Text1[0]);
     return false;
   }
+  Text1[0]->setText(Q(check.text));
   return true;
 }
 
 bool Form1::LookUpPatientId() {
-  QString id = Text1[1]->text();
-  if (id.isEmpty()) return true;
-  const bool numeric = store::IsNumericText(id);
-  id = store::FormatPatientId(id);
-  if (numeric && !store::PatientIdFits(id)) {
-    // Cut to the field's six bytes it would be another patient's ID.
-    ui_.MsgBox("ＩＤは６桁までの数字で入力して下さい。", platform::kExclamation);
+  using Result = sessions::PatientLookup::Result;
+  const sessions::PatientLookup lookup =
+      session_.LookUpPatient(S(Text1[1]->text()), S(Text1[0]->text()), store::FromQDate(Today()));
+  if (lookup.result == Result::Empty) return true;
+  if (lookup.result == Result::Refused) {
+    sessions::Show(ui_, lookup);
     Text1[1]->clear();
     leaveChecks_->Refocus(Text1[1]);
     return false;
   }
-  Text1[1]->setText(id);
-  // Text that is no number finds nobody (its numeric value 0 would find a
-  // patient with the ID 000000).
-  store::FoundPatient found;
-  if (numeric) found = store_.FindPatient(static_cast<float>(store::NumericValue(S(id))));
-  const bool newRecord = shownRecord_ > store_.RecordCount;
-  // The image of a new examination is named after the patient's ID unless
-  // the user changes it; a stored examination keeps the picture it names.
-  if (newRecord) Text2->setText(Q(store::TrimBlanks(S(id))));
-  if (found.position == 0) {
+  Text1[1]->setText(Q(lookup.id));
+  if (lookup.imageName) Text2->setText(Q(*lookup.imageName));
+  if (lookup.result == Result::NotFound) {
     // What an earlier lookup filled in belongs to another patient; what the
     // user typed stays.
-    if (newRecord && lookupFill_) {
-      if (Text1[2]->text() == lookupFill_->name) Text1[2]->clear();
-      if (Combo1->currentText() == lookupFill_->sex) Combo1->setEditText(QString());
-      if (Text1[3]->text() == lookupFill_->age) Text1[3]->clear();
-      if (Combo2->currentText() == lookupFill_->department) Combo2->setEditText(QString());
+    if (const auto& old = lookup.takeBack) {
+      if (Text1[2]->text() == Q(old->name)) Text1[2]->clear();
+      if (Combo1->currentText() == Q(old->sex)) Combo1->setEditText(QString());
+      if (Text1[3]->text() == Q(old->age)) Text1[3]->clear();
+      if (Combo2->currentText() == Q(old->department)) Combo2->setEditText(QString());
     }
-    lookupFill_.reset();
     Text1[2]->setFocus();
     return true;
   }
-
-  if (!found.status.ok()) {
-    ui_.ShowErrorNumber(found.status.error);
+  if (lookup.result == Result::Failed) {
+    sessions::Show(ui_, lookup);
     return true;
   }
-  const store::PatientRecord& patient = found.record;
-  Text1[2]->setText(Q(patient.Get(store::PatientField::Name)));
+  Text1[2]->setText(Q(lookup.fill.name));
   Combo1->setCurrentIndex(-1);
-  Combo1->setEditText(Q(patient.Get(store::PatientField::Sex)));
-  // The age in the year of the examination (of today when the date field
-  // holds no date), in calendar years; a birth date that is no date gives
-  // none.
-  Text1[3]->setText(store::AgeAtExamination(Q(patient.Get(store::PatientField::BirthDate)),
-                                            Text1[0]->text(), Today()));
-  const QString department = Q(patient.Get(store::PatientField::Department));
+  Combo1->setEditText(Q(lookup.fill.sex));
+  Text1[3]->setText(Q(lookup.fill.age));
   Combo2->setCurrentIndex(-1);
-  Combo2->setEditText(department);
-  lookupFill_ = LookupFill{Text1[2]->text(), Combo1->currentText(), Text1[3]->text(), department};
+  Combo2->setEditText(Q(lookup.fill.department));
   ui_.SetStayOnTop(true);
-  if (!department.isEmpty()) {
+  if (!lookup.fill.department.empty()) {
     Text1[4]->setFocus();
   } else {
     Combo2->setFocus();

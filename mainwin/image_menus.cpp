@@ -37,7 +37,7 @@ void Form1::ConnectImageMenus() {
   G_itiran->setEnabled(true);
   connect(G_itiran, &QAction::triggered, windows, widgets::Guarded(store_, [this, windows] {
             if (DataFileRefused(false)) return;
-            if (store_.RecordCount == 0) {
+            if (session_.RecordCount() == 0) {
               ui_.MsgBox("保存データは０件です。", platform::kExclamation);
               return;
             }

@@ -19,11 +19,13 @@ class ListMenus : public QObject {
  public:
   // `refused` says (and shows) that the lists cannot be made now; without
   // a `printer` the lists' print buttons stay disabled.
-  ListMenus(Form1& form, store::Store& store, platform::Ui& ui, platform::Printer* printer,
-            std::function<bool(int)> showExamination, std::function<bool()> refused)
+  ListMenus(Form1& form, store::Store& store, const sessions::ExamFormSession& session,
+            platform::Ui& ui, platform::Printer* printer, std::function<bool(int)> showExamination,
+            std::function<bool()> refused)
       : QObject(&form),
         form_(form),
         store_(store),
+        formSession_(session),
         ui_(ui),
         printer_(printer),
         showExamination_(std::move(showExamination)),
@@ -37,7 +39,7 @@ class ListMenus : public QObject {
   // list view 1 on its first page.
   void itiran_Click() {
     if (refused_()) return;
-    if (store_.RecordCount == 0) {
+    if (formSession_.RecordCount() == 0) {
       ui_.MsgBox("保存データは０件です。", platform::kExclamation);
       return;
     }
@@ -50,7 +52,7 @@ class ListMenus : public QObject {
   void kensaku_Click() {
     ui_.Lower();
     if (refused_()) return;
-    if (store_.RecordCount == 0) {
+    if (formSession_.RecordCount() == 0) {
       ui_.MsgBox("保存データは０件です。", platform::kExclamation);
       return;
     }
@@ -71,7 +73,7 @@ class ListMenus : public QObject {
       ui_.MsgBox("表示するデータがありません。", platform::kExclamation);
       return;
     }
-    if (store_.RecordCount == 0) {
+    if (formSession_.RecordCount() == 0) {
       ui_.MsgBox("データがありません。", platform::kExclamation);
       return;
     }
@@ -126,6 +128,7 @@ class ListMenus : public QObject {
 
   Form1& form_;
   store::Store& store_;
+  const sessions::ExamFormSession& formSession_;
   platform::Ui& ui_;
   platform::Printer* printer_;
   std::function<bool(int)> showExamination_;
@@ -143,13 +146,11 @@ void Form1::ConnectListMenus() {
   // lists need the data file, and write the working file beside it: a run
   // that may not write the drive leaves the working file to the run that may.
   auto* menus = new ListMenus(
-      *this, store_, ui_, printer_, [this](int n) { return ShowExamination(n); },
+      *this, store_, session_, ui_, printer_, [this](int n) { return ShowExamination(n); },
       [this] {
-        if (DataFileRefused(false)) return true;
-        if (!store_.ReadOnlySession) return false;
-        ui_.MsgBox("このデータドライブには書き込めないため、一覧・検索はできません。",
-                   platform::kExclamation);
-        return true;
+        const std::string refusal = session_.ListsRefusal();
+        if (!refusal.empty()) ui_.MsgBox(refusal, platform::kExclamation);
+        return !refusal.empty();
       });
   for (QAction* item : {itiran, kensaku, C_ITIRAN}) item->setEnabled(true);
   connect(itiran, &QAction::triggered, menus,

@@ -1,8 +1,8 @@
 #include <QAction>
 
+#include "forms/record_transfer.h"
 #include "lookups/lookup_forms.h"
 #include "mainwin/main_window.h"
-#include "forms/record_transfer.h"
 
 // The windows are children of the main window (so they go with it) but
 // windows of their own; each refill replaces the items of its lists, so

@@ -5,68 +5,42 @@
 #include <QCalendarWidget>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QSlider>
-#include <QStyle>
 
-#include "mainwin/printers.h"
-#include "platform/japanese.h"
-#include "platform/qt_text.h"
-#include "platform/scaled_form.h"
 #include "forms/entry_rules.h"
+#include "forms/image_facts.h"
 #include "forms/record_transfer.h"
-#include "store/text_format.h"
+#include "platform/scaled_form.h"
 #include "widgets/command_guard.h"
 #include "widgets/enter_moves_on.h"
 #include "widgets/form_setup.h"
 #include "widgets/leave_checks.h"
 #include "widgets/menu_shortcuts.h"
-#include "widgets/record_layout.h"
+#include "widgets/printer_list.h"
 #include "widgets/twips.h"
 
-using platform::Q;
-using platform::S;
-
-namespace {
-
-using widgets::Px;
-using widgets::Twips;
-constexpr int kComboHeight = 330;  // the height the font gives a drop-down combo
-
-QLabel* Caption(QWidget* parent, const char* text, QRect where, const char* name) {
-  auto* label = new QLabel(QString::fromUtf8(text), parent);
-  label->setObjectName(QString::fromUtf8(name));
-  label->setGeometry(where);
-  return label;
+Form1::Form1(store::Store& store, sessions::ExamFormSession& session, platform::Ui& ui,
+             platform::Printer* printer, QWidget* parent)
+    : QMainWindow(parent), store_(store), session_(session), ui_(ui), printer_(printer) {
+  Build();
 }
-
-void DisableInputMethod(QWidget* w) {
-  w->setAttribute(Qt::WA_InputMethodEnabled, false);
-  w->setInputMethodHints(Qt::ImhPreferLatin | Qt::ImhNoPredictiveText);
-}
-
-QComboBox* EditableCombo(QWidget* parent, QRect where, const QString& name) {
-  auto* combo = new QComboBox(parent);
-  combo->setObjectName(name);
-  combo->setEditable(true);
-  // Typed text never becomes a list item: the lists hold their files' entries.
-  combo->setInsertPolicy(QComboBox::NoInsert);
-  combo->setMaxVisibleItems(15);
-  combo->setGeometry(where);
-  return combo;
-}
-
-}  // namespace
 
 Form1::Form1(store::Store& store, platform::Ui& ui, platform::Printer* printer, QWidget* parent)
-    : QMainWindow(parent), store_(store), ui_(ui), printer_(printer) {
+    : QMainWindow(parent),
+      store_(store),
+      ownSession_(std::make_unique<sessions::ExamFormSession>(store)),
+      session_(*ownSession_),
+      ui_(ui),
+      printer_(printer) {
+  Build();
+}
+
+void Form1::Build() {
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QStringLiteral("Velunor2.0"));
   setFont(widgets::FormFont(9));
@@ -102,116 +76,10 @@ void Form1::ConnectCommand(QAction* item, void (Form1::*command)()) {
 void Form1::BuildControls() {
   auto* client = new QWidget(this);
   client->setObjectName(QStringLiteral("client"));
-  client->setMinimumSize(Px(15240), Px(10710));
+  client->setMinimumSize(widgets::Px(15240), widgets::Px(10710));
   setCentralWidget(platform::ScaledForm::Wrap(client));  // fits any screen
 
-  // --- Frame1: the record fields --------------------------------------
-  Frame1 = new QGroupBox(client);
-  Frame1->setObjectName(QStringLiteral("Frame1"));
-  Frame1->setGeometry(Twips(60, 0, 15120, 3690));
-
-  Caption(Frame1, "検査日", Twips(120, 240, 1150, 300), "Label1");
-  Caption(Frame1, "ID", Twips(120, 765, 1150, 300), "Label2");
-  Caption(Frame1, "氏名", Twips(120, 1380, 1150, 300), "Label3");
-  Caption(Frame1, "性別", Twips(120, 1995, 1150, 300), "Label4");
-  Caption(Frame1, "年齢", Twips(120, 2655, 1150, 300), "Label5");
-  Caption(Frame1, "所属", Twips(120, 3225, 1150, 300), "Label6");
-  Caption(Frame1, "心拍数", Twips(3840, 270, 900, 300), "Label11")
-      ->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  Caption(Frame1, "コメント", Twips(3555, 690, 1500, 270), "Label7");
-  Caption(Frame1, "誘導部位", Twips(6360, 570, 1695, 270), "Label8");
-  Caption(Frame1, "異常所見", Twips(8400, 570, 2895, 270), "Label9");
-  Caption(Frame1, "不整脈", Twips(11880, 570, 2775, 270), "Label10");
-
-  const QRect text1At[5] = {Twips(1320, 195, 1335, 360), Twips(1320, 705, 1335, 420),
-                            Twips(1320, 1320, 1815, 420), Twips(1320, 2595, 615, 420),
-                            Twips(4800, 240, 855, 345)};
-  for (int i = 0; i < 5; ++i) {
-    Text1[i] = new QLineEdit(Frame1);
-    Text1[i]->setObjectName(QStringLiteral("Text1_%1").arg(i));
-    Text1[i]->setGeometry(text1At[i]);
-  }
-  for (int i : {0, 1, 3, 4}) DisableInputMethod(Text1[i]);
-
-  Combo1 = EditableCombo(Frame1, Twips(1320, 1950, 615, kComboHeight), QStringLiteral("Combo1"));
-  DisableInputMethod(Combo1);
-  DisableInputMethod(Combo1->lineEdit());
-  Combo2 = EditableCombo(Frame1, Twips(1320, 3180, 1455, kComboHeight), QStringLiteral("Combo2"));
-
-  Text3 = new QPlainTextEdit(Frame1);
-  Text3->setObjectName(QStringLiteral("Text3"));
-  Text3->setGeometry(Twips(3240, 960, 3015, 2655));
-  Text3->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  Text3->setTabChangesFocus(true);
-
-  for (int i = 0; i < 5; ++i) {
-    const int top = 840 + 570 * i;
-    Combo3[i] = EditableCombo(Frame1, Twips(6360, top, 1695, kComboHeight),
-                              QStringLiteral("Combo3_%1").arg(i));
-    Combo4[i] = EditableCombo(Frame1, Twips(8400, top, 2895, kComboHeight),
-                              QStringLiteral("Combo4_%1").arg(i));
-    Combo5[i] = EditableCombo(Frame1, Twips(11880, top, 2775, kComboHeight),
-                              QStringLiteral("Combo5_%1").arg(i));
-  }
-
-  Command3 = new QPushButton(QStringLiteral("(+)"), Frame1);
-  Command3->setObjectName(QStringLiteral("Command3"));
-  Command3->setGeometry(Twips(2760, 120, 735, 300));
-  Command4 = new QPushButton(QStringLiteral("(-)"), Frame1);
-  Command4->setObjectName(QStringLiteral("Command4"));
-  Command4->setGeometry(Twips(2760, 480, 735, 300));
-
-  // --- Outside the frame ------------------------------------------------
-  Image1 = new QLabel(client);
-  Image1->setObjectName(QStringLiteral("Image1"));
-  Image1->setGeometry(Twips(120, 3720, 10005, 6855));
-  Image1->setScaledContents(true);
-  Image1->setFrameShape(QFrame::Box);
-  Image1->setToolTip(QStringLiteral("クリックして拡大表示"));
-
-  Command2 = new QPushButton(style()->standardIcon(QStyle::SP_ArrowLeft), QString(), client);
-  Command2->setObjectName(QStringLiteral("Command2"));
-  Command2->setGeometry(Twips(10320, 3720, 1215, 615));
-  Command2->setIconSize(QSize(24, 24));
-  Command2->setToolTip(QStringLiteral("前のデータ"));
-  Command1 = new QPushButton(style()->standardIcon(QStyle::SP_ArrowRight), QString(), client);
-  Command1->setObjectName(QStringLiteral("Command1"));
-  Command1->setGeometry(Twips(11520, 3720, 1215, 615));
-  Command1->setIconSize(QSize(24, 24));
-  Command1->setToolTip(QStringLiteral("次のデータ"));
-
-  Slider1 = new QSlider(Qt::Horizontal, client);
-  Slider1->setObjectName(QStringLiteral("Slider1"));
-  Slider1->setGeometry(Twips(10320, 4320, 2415, 615));
-  Slider1->setFocusPolicy(Qt::StrongFocus);
-  Slider1->setTickPosition(QSlider::TicksBelow);
-  Slider1->setRange(0, 1);
-
-  const widgets::RecordNumber number = widgets::RecordNumberLabels(client);
-  Label12 = number.caption;
-  Label14 = number.number;
-  Frame2 = widgets::ImageFactsFrame(client, Label19);
-
-  Caption(client, "(使用プリンター)", Twips(10200, 8700, 3000, 270), "Label24");
-  Combo6 = new QComboBox(client);
-  Combo6->setObjectName(QStringLiteral("Combo6"));
-  Combo6->setGeometry(Twips(10200, 9000, 4815, kComboHeight));
-
-  Caption(client, "保存用画像名", Twips(10320, 9600, 2400, 270), "Label20");
-  Caption(client, "(半角英数字10文字)", Twips(10320, 9900, 3000, 270), "Label21");
-  Text2 = new QLineEdit(client);
-  Text2->setObjectName(QStringLiteral("Text2"));
-  Text2->setGeometry(Twips(10320, 10200, 1695, 345));
-  Text2->setMaxLength(10);
-  DisableInputMethod(Text2);
-  Caption(client, ".jpg", Twips(12090, 10245, 600, 270), "Label22");
-
-  MonthView1 = new QCalendarWidget(client);
-  MonthView1->setObjectName(QStringLiteral("MonthView1"));
-  MonthView1->setGeometry(Twips(4920, 4080, 3840, 4020));
-  MonthView1->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
-  platform::MakeJapaneseCalendar(MonthView1);
-  MonthView1->hide();
+  widgets::BuildMainFormControls(client, *this, *this);
 
   auto guarded = [this](void (Form1::*command)()) {
     return widgets::Guarded(store_, [this, command] { (this->*command)(); });
@@ -227,73 +95,8 @@ void Form1::BuildControls() {
 }
 
 void Form1::BuildMenus() {
-  QMenuBar* bar = menuBar();
-  bar->setFont(font());
-  auto item = [this](QMenu* menu, const char* caption, const char* name, QKeySequence key) {
-    QAction* a = menu->addAction(QString::fromUtf8(caption));
-    a->setObjectName(QString::fromUtf8(name));
-    a->setShortcut(key);
-    a->setEnabled(false);
-    menuActions_.push_back(a);
-    return a;
-  };
-  auto menu = [bar](const char* caption, const char* name) {
-    QMenu* m = bar->addMenu(QString::fromUtf8(caption));
-    m->setObjectName(QString::fromUtf8(name));
-    return m;
-  };
-  auto topLevel = [this, bar](const char* caption, const char* name) {
-    QAction* a = bar->addAction(QString::fromUtf8(caption));
-    a->setObjectName(QString::fromUtf8(name));
-    a->setEnabled(false);
-    menuActions_.push_back(a);
-    return a;
-  };
-  auto ctrl = [](Qt::Key k) { return QKeySequence(Qt::CTRL | k); };
-
-  QMenu* fail = menu("ファイル(&F)", "fail");
-  F_end = item(fail, "終了", "F_end", ctrl(Qt::Key_E));
-
-  QMenu* data = menu("データ(&D)", "data");
-  D_sinki = item(data, "新規入力", "D_sinki", ctrl(Qt::Key_N));
-  kensaku = item(data, "検索", "kensaku", QKeySequence(Qt::Key_F7));
-  D_touroku = item(data, "登録", "D_touroku", ctrl(Qt::Key_S));
-  itiran = item(data, "一覧", "itiran", QKeySequence(Qt::Key_F8));
-  D_sort = data->addMenu(QStringLiteral("並べ替え(&D)"));
-  D_sort->setObjectName(QStringLiteral("D_sort"));
-  D_kensabi = item(D_sort, "検査日順", "D_kensabi", ctrl(Qt::Key_G));
-  D_id = item(D_sort, "ID順", "D_id", ctrl(Qt::Key_H));
-  sakujyo = item(data, "削除", "sakujyo", ctrl(Qt::Key_X));
-  ALL_sakujyo = item(data, "全削除", "ALL_sakujyo", ctrl(Qt::Key_K));
-
-  QMenu* syoki = menu("初期設定(&A)", "syoki");
-  syozoku = item(syoki, "所属登録", "syozoku", ctrl(Qt::Key_A));
-  yudou = item(syoki, "誘導部位登録", "yudou", ctrl(Qt::Key_U));
-  ijyousyoken = item(syoki, "異常所見登録", "ijyousyoken", ctrl(Qt::Key_I));
-  fuseimyaku = item(syoki, "不整脈登録", "fuseimyaku", ctrl(Qt::Key_F));
-
-  QMenu* gazou = menu("画像(&G)", "gazou");
-  G_yomokomi = item(gazou, "読み込み", "G_yomokomi", QKeySequence(Qt::Key_F3));
-  G_kakudai = item(gazou, "拡大", "G_kakudai", ctrl(Qt::Key_D));
-  G_itiran = item(gazou, "一覧", "G_itiran", ctrl(Qt::Key_R));
-  G_kria = item(gazou, "クリア", "G_kria", ctrl(Qt::Key_J));
-
-  QMenu* kanjya = menu("患者マスタ(&M)", "M_kanjya");
-  M_touroku = item(kanjya, "新規登録", "M_touroku", ctrl(Qt::Key_O));
-  M_ikkatu = item(kanjya, "一括登録", "M_ikkatu", ctrl(Qt::Key_L));
-  M_itiran = item(kanjya, "一覧", "M_itiran", ctrl(Qt::Key_B));
-  M_kensaku = item(kanjya, "検索", "M_kensaku", ctrl(Qt::Key_C));
-  M_sakujyo = item(kanjya, "全削除", "M_sakujyo", ctrl(Qt::Key_M));
-
-  maedata = topLevel("前のデータ(&B)", "maedata");
-  nextdata = topLevel("次のデータ(&N)", "nextdata");
-  D_insatu = topLevel("印刷(&P)", "D_insatu");
-
-  QMenu* op = menu("オプション(&O)", "OP");
-  Carender = item(op, "カレンダー", "Carender", QKeySequence(Qt::Key_F12));
-
-  QMenu* crt = menu("画面(&R)", "CRT");
-  C_ITIRAN = item(crt, "一覧表示切替え", "C_ITIRAN", QKeySequence(Qt::Key_F11));
+  menuBar()->setFont(font());
+  widgets::BuildMainMenu(menuBar(), *this, menuActions_);
 
   // The commands of this window; the others stay disabled until the windows
   // they open are connected.
@@ -318,7 +121,7 @@ void Form1::SetTabOrder() {
 }
 
 void Form1::Form_Load() {
-  const mainwin::PrinterList printers = mainwin::SystemPrinters();
+  const widgets::PrinterList printers = widgets::SystemPrinters();
   printers_ = printers.names;
   Combo6->clear();
   Combo6->addItems(printers_);
@@ -333,7 +136,7 @@ void Form1::Form_Load() {
     ui_.MsgBox(store_.StartUpMessage(), platform::kExclamation);
   }
 
-  if (store_.RecordCount > 0 && ShowStoredRecord(store_.RecordCount)) {
+  if (session_.RecordCount() > 0 && ShowStoredRecord(session_.RecordCount())) {
     show();
     Text1[0]->setFocus();
   } else {
@@ -350,23 +153,28 @@ bool Form1::ShowExamination(int n) {
 }
 
 bool Form1::DataFileRefused(bool forWriting) {
-  const std::string refusal = store_.DataFileRefusal(forWriting);
+  const std::string refusal = session_.DataFileRefusal(forWriting);
   if (refusal.empty()) return false;
   ui_.MsgBox(refusal, platform::kExclamation);
   return true;
 }
 
 bool Form1::ShowStoredRecord(int n) {
-  if (platform::Status s = store_.ReadCurrentRecord(n); !s.ok()) {
-    ui_.ShowErrorNumber(s.error);
+  const sessions::ShownExamination shown = session_.ShowExamination(n);
+  if (!shown.read) {
+    sessions::Show(ui_, shown);
     return false;
   }
-  store::ClearRecordForm(store_, *this);
+  store::ClearRecordForm(*this, session_.RecordCount());
   store::FillLookupLists(store_, *this);
-  store::ShowCurrentRecord(store_, ui_, *this);
-  shownRecord_ = n;
-  storedPictureOf_ = PictureShown() ? n : 0;
-  lookupFill_.reset();
+  store::ShowCurrentRecord(shown.record, *this);
+  sessions::Show(ui_, shown);
+  if (!shown.picturePath.empty() &&
+      store::ShowRecordPicture(store_.Files(), ui_, shown.picturePath, *this)) {
+    session_.StoredPictureShown();
+    store::ShowImageFileFacts(store_.Files(), session_.PictureSource(),
+                              shown.record.Get(store::ExamField::ImageName), *this);
+  }
   Label14->setText(QString::number(n));
   {
     const QSignalBlocker quiet(Slider1);
@@ -376,15 +184,31 @@ bool Form1::ShowStoredRecord(int n) {
 }
 
 void Form1::StartNewExamination() {
-  store::ClearRecordForm(store_, *this);
+  store::ClearRecordForm(*this, session_.RecordCount());
   store::FillLookupLists(store_, *this);
   Text1[0]->setText(store::DateText(Today()));
-  shownRecord_ = store_.RecordCount + 1;
-  storedPictureOf_ = 0;
-  lookupFill_.reset();
-  Label14->setText(QString::number(shownRecord_));
+  session_.StartNewExamination();
+  Label14->setText(QString::number(session_.ShownRecordNumber()));
   Text2->setEnabled(true);
   Text1[1]->setFocus();
+}
+
+bool Form1::Apply(const sessions::FormChange& change, bool lock) {
+  sessions::Show(ui_, change);
+  switch (change.after) {
+    case sessions::FormAfter::Unchanged:
+      return true;
+    case sessions::FormAfter::Examination:
+      return lock ? ShowExamination(change.record) : ShowStoredRecord(change.record);
+    case sessions::FormAfter::NewExamination:
+      StartNewExamination();
+      return true;
+  }
+  return true;
+}
+
+bool Form1::Confirm(const sessions::FormChange& change) {
+  return ui_.MsgBox(change.ask->text, change.ask->style) == platform::kAnswerYes;
 }
 
 void Form1::ShowSecondaryWindow(QWidget* window) {

@@ -3,16 +3,17 @@
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
-#include <array>
-#include <optional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "mainwin/sort_data_file.h"
-#include "platform/ui.h"
 #include "forms/main_form.h"
+#include "platform/ui.h"
+#include "sessions/exam_form_session.h"
 #include "store/store.h"
+#include "widgets/main_form_layout.h"
+#include "widgets/main_menu.h"
 
 class Dialog;
 class Dialog2;
@@ -30,8 +31,10 @@ class QMenu;
 class QPushButton;
 
 // The main window: the examination form that is open for the whole run. It
-// shows the record whose number is in Label14 (RecordCount + 1 there means a
-// blank new record), and every other window is reached from its menu bar.
+// shows the record whose number its session holds (RecordCount + 1: a blank
+// new record) in Label14, and every other window is reached from its menu
+// bar. The form's state and its workflows are the session's; the window
+// copies values into its controls and shows what a command came to.
 //
 // The controls carry the window's control names (MainForm holds those the
 // record-store routines write); each menu item is a QAction member under its
@@ -43,11 +46,17 @@ class QPushButton;
 // the menu's shortcuts winning over the fields' editing keys, focus colours,
 // leave checks); a control added later that should behave so installs the
 // window as its event filter.
-class Form1 : public QMainWindow, public store::MainForm {
+class Form1 : public QMainWindow,
+              public store::MainForm,
+              public widgets::MainFormControls,
+              public widgets::MainMenu {
   Q_OBJECT
 
  public:
   // Without a printer, 印刷 stays disabled.
+  Form1(store::Store& store, sessions::ExamFormSession& session, platform::Ui& ui,
+        platform::Printer* printer = nullptr, QWidget* parent = nullptr);
+  // The same with a session of its own, for windows tested beside this one.
   Form1(store::Store& store, platform::Ui& ui, platform::Printer* printer = nullptr,
         QWidget* parent = nullptr);
 
@@ -69,66 +78,18 @@ class Form1 : public QMainWindow, public store::MainForm {
   // These two are the only writers of Label14 and Slider1; other windows that
   // open an examination here get them as callbacks.
   //
-  // Reads examination n of the data file into CurrentRecord and shows it:
-  // the form emptied, its lists filled, the record's fields and picture,
-  // Label14 = n, Slider1 at n, the image name locked (a stored examination
-  // keeps the picture it names). False, with the error shown and the form
-  // unchanged, when record n cannot be read.
+  // Reads examination n of the data file (the session's CurrentRecord) and
+  // shows it: the form emptied, its lists filled, the record's fields and
+  // picture, Label14 = n, Slider1 at n, the image name locked (a stored
+  // examination keeps the picture it names). False, with the error shown and
+  // the form unchanged, when record n cannot be read.
   bool ShowExamination(int n);
   // A blank new examination: the form emptied and its lists filled, today's
   // date, Label14 = RecordCount + 1, Slider1 ranging over the stored records,
   // the image name open, the focus in the ID field.
   void StartNewExamination();
   // The number of the examination the form edits (RecordCount + 1: a new one).
-  int ShownRecordNumber() const { return shownRecord_; }
-
-  // --- Menu items -------------------------------------------------------
-  // ファイル(&F)
-  QAction* F_end = nullptr;  // 終了 Ctrl+E
-  // データ(&D)
-  QAction* D_sinki = nullptr;      // 新規入力 Ctrl+N
-  QAction* kensaku = nullptr;      // 検索 F7
-  QAction* D_touroku = nullptr;    // 登録 Ctrl+S
-  QAction* itiran = nullptr;       // 一覧 F8
-  QMenu* D_sort = nullptr;         // 並べ替え(&D)
-  QAction* D_kensabi = nullptr;    // 検査日順 Ctrl+G
-  QAction* D_id = nullptr;         // ID順 Ctrl+H
-  QAction* sakujyo = nullptr;      // 削除 Ctrl+X
-  QAction* ALL_sakujyo = nullptr;  // 全削除 Ctrl+K
-  // 初期設定(&A)
-  QAction* syozoku = nullptr;      // 所属登録 Ctrl+A
-  QAction* yudou = nullptr;        // 誘導部位登録 Ctrl+U
-  QAction* ijyousyoken = nullptr;  // 異常所見登録 Ctrl+I
-  QAction* fuseimyaku = nullptr;   // 不整脈登録 Ctrl+F
-  // 画像(&G)
-  QAction* G_yomokomi = nullptr;  // 読み込み F3
-  QAction* G_kakudai = nullptr;   // 拡大 Ctrl+D
-  QAction* G_itiran = nullptr;    // 一覧 Ctrl+R
-  QAction* G_kria = nullptr;      // クリア Ctrl+J
-  // 患者マスタ(&M)
-  QAction* M_touroku = nullptr;  // 新規登録 Ctrl+O
-  QAction* M_ikkatu = nullptr;   // 一括登録 Ctrl+L
-  QAction* M_itiran = nullptr;   // 一覧 Ctrl+B
-  QAction* M_kensaku = nullptr;  // 検索 Ctrl+C
-  QAction* M_sakujyo = nullptr;  // 全削除 Ctrl+M
-  // top-level items
-  QAction* maedata = nullptr;   // 前のデータ(&B)
-  QAction* nextdata = nullptr;  // 次のデータ(&N)
-  QAction* D_insatu = nullptr;  // 印刷(&P)
-  // オプション(&O)
-  QAction* Carender = nullptr;  // カレンダー F12
-  // 画面(&R)
-  QAction* C_ITIRAN = nullptr;  // 一覧表示切替え F11
-
-  // --- Controls besides those of MainForm -------------------------------
-  QGroupBox* Frame1 = nullptr;      // the record fields
-  QGroupBox* Frame2 = nullptr;      // 画像情報
-  QPushButton* Command1 = nullptr;  // next record
-  QPushButton* Command2 = nullptr;  // previous record
-  QPushButton* Command3 = nullptr;  // (+)
-  QPushButton* Command4 = nullptr;  // (-)
-  QComboBox* Combo6 = nullptr;      // printer in use
-  QLabel* Label12 = nullptr;        // ファイルＮＯ
+  int ShownRecordNumber() const { return session_.ShownRecordNumber(); }
 
   // --- Commands and events ----------------------------------------------
   void F_end_Click();
@@ -156,9 +117,9 @@ class Form1 : public QMainWindow, public store::MainForm {
   void ijyousyoken_Click();
   void fuseimyaku_Click();
 
-  // データ: 新規入力, 登録, 削除, 全削除 (registration.cpp). Registering
-  // appends or overwrites the record in Label14 and stores its picture as
-  // "C:\VLN2\GAZOU\" + image name + ".jpg"; deleting rebuilds the data file.
+  // データ: 新規入力, 登録, 削除, 全削除 (registration.cpp), run by the
+  // session: registering appends or overwrites the record on screen and
+  // stores its picture; deleting rebuilds the data file.
   void D_sinki_Click();
   void D_touroku_Click();
   void sakujyo_Click();
@@ -168,8 +129,7 @@ class Form1 : public QMainWindow, public store::MainForm {
   void G_yomokomi_Click();
   void G_kakudai_Click();
   void Image1_Click();
-  // 並べ替え: 検査日順 and ID順 (sort_commands.cpp). After a sort the form is
-  // reloaded from the record now at the shown position.
+  // 並べ替え: 検査日順 and ID順 (navigation.cpp), run by the session.
   void D_kensabi_Click();
   void D_id_Click();
   // 印刷: the examination on screen on one page (record_print.cpp).
@@ -178,23 +138,20 @@ class Form1 : public QMainWindow, public store::MainForm {
   Dialog2& ProgressDialog();
   // The image-load dialog, created on first use.
   Dialog* ImageLoadDialog();
-  // A picture file of `imageName` exists, or an examination other than
-  // `exceptRecord` names it.
-  bool ImageNameTaken(const std::string& imageName, int exceptRecord);
 
   // The zoom window with the picture of an image file ("C:\VLN2\GAZOU\..."),
   // titled with the record's name and examination date (image_menus.cpp).
   void ShowZoomOfImageFile(const std::string& imageFile, const std::string& name,
                            const std::string& examDate);
 
-  // Leave checks, run when the focus has moved on from the field.
-  void Text1_LostFocus(int index);  // 0: date check, 1: ID lookup
-  void Text2_LostFocus();           // image name trimmed
+  // Leave check of the image name: trimmed.
+  void Text2_LostFocus();
   // The date check: the date normalised, or refused (false: the field is
   // emptied and takes the focus back).
   bool CheckDateField();
-  // The ID check and lookup: the ID padded to six digits and looked up in
-  // the master, or refused when it does not fit six digits (false).
+  // The ID check and lookup (the session's): the ID padded to six digits and
+  // looked up in the master, or refused when it does not fit six digits
+  // (false).
   bool LookUpPatientId();
   // The leave check of the field that has the focus, run now (登録 runs it
   // before its own checks, since pressing Ctrl+S leaves no field). False
@@ -217,12 +174,19 @@ class Form1 : public QMainWindow, public store::MainForm {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  void Build();
   void BuildControls();
   void BuildMenus();
   void SetTabOrder();
   // True, with the reason shown, when the data file could not be opened (or
   // not for writing): a command then does not say "no data".
   bool DataFileRefused(bool forWriting);
+  // Shows what a command came to, then the examination or the new one it
+  // leaves on screen (`lock`: the image name of a stored one locked).
+  // False when the examination could not be shown.
+  bool Apply(const sessions::FormChange& change, bool lock = true);
+  // Asks the question of `change` (it has one); true on Yes.
+  bool Confirm(const sessions::FormChange& change);
   // ShowExamination without locking the image name: the slider and the
   // start-up leave its state as it is.
   bool ShowStoredRecord(int n);
@@ -236,33 +200,26 @@ class Form1 : public QMainWindow, public store::MainForm {
   void ShiftDate(int days);
   void ConnectRegistrationCommands();
   bool PictureShown() const;
-  bool RegistrationFieldsComplete();
+  // What the form holds for 登録.
+  sessions::ExamEntry Entry() const;
   // Warns, empties a line edit when `empty`, enables and focuses the field.
-  bool RefuseField(QWidget* field, std::string_view message, bool empty);
-  // Text2 trimmed and cut as the record's 10-byte field holds it.
-  std::string StoredImageName() const;
+  void RefuseField(const sessions::FieldRefusal& refusal);
+  void RegisterNew(const sessions::ExamEntry& entry);
+  void Overwrite(const sessions::ExamEntry& entry);
   void OpenImageLoadDialog(bool lowerMainWindow);
   void ConnectLookupMenus();
-  void ConnectListMenus();  // 一覧, 検索, 一覧表示切替え (list_menus.cpp)
+  void ConnectListMenus();     // 一覧, 検索, 一覧表示切替え (list_menus.cpp)
   void ConnectPatientMenus();  // 患者マスタ (patient_menus.cpp)
   void ConnectSortCommands();
   void ConnectImageMenus();  // 拡大, 画像一覧 (image_menus.cpp)
-  void RunSort(mainwin::SortOrder order);
+  void RunSort(sessions::ExamFormSession::SortOrder order);
   void OpenLookupWindow(LookupListWindow*& window, LookupListWindow* (*make)(Form1&));
 
   store::Store& store_;
+  std::unique_ptr<sessions::ExamFormSession> ownSession_;
+  sessions::ExamFormSession& session_;
   platform::Ui& ui_;
   platform::Printer* printer_;
-  int shownRecord_ = 0;  // the number Label14 shows
-  // The picture on screen is the stored JPEG of this record, as loaded (0:
-  // it is not): an overwrite then leaves that file as it is.
-  int storedPictureOf_ = 0;
-  // What the last successful ID lookup filled in (name, sex, age,
-  // department), so that a failed lookup can take it back on a new record.
-  struct LookupFill {
-    QString name, sex, age, department;
-  };
-  std::optional<LookupFill> lookupFill_;
   widgets::EnterMovesOn* enterMovesOn_ = nullptr;
   widgets::LeaveChecks* leaveChecks_ = nullptr;
   QStringList printers_;

@@ -1,39 +1,17 @@
-// Stepping through the examinations: next and previous record, the record
-// slider, and clearing the picture.
+// Stepping through the examinations (next and previous record, the record
+// slider), clearing the picture, and the two sorts of the data file.
+#include <QAction>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
 
 #include "mainwin/main_window.h"
+#include "widgets/progress_window.h"
 
-void Form1::ShowNextRecord() {
-  if (DataFileRefused(false)) return;
-  if (store_.RecordCount == 0) {
-    ui_.MsgBox("データがありません。", platform::kExclamation);
-    return;
-  }
-  const int x = ShownRecordNumber() + 1;
-  if (x > store_.RecordCount) {
-    ui_.MsgBox("データは以上です。", platform::kExclamation);
-    return;
-  }
-  ShowExamination(x);
-}
+void Form1::ShowNextRecord() { Apply(session_.Next()); }
 
-void Form1::ShowPreviousRecord() {
-  if (DataFileRefused(false)) return;
-  if (store_.RecordCount == 0) {
-    ui_.MsgBox("データがありません。", platform::kExclamation);
-    return;
-  }
-  const int x = ShownRecordNumber() - 1;
-  if (x <= 0) {
-    ui_.MsgBox("データは以上です。", platform::kExclamation);
-    return;
-  }
-  ShowExamination(x);
-}
+void Form1::ShowPreviousRecord() { Apply(session_.Previous()); }
 
 void Form1::Command1_Click() {
   RunPendingLeaveCheck();
@@ -75,8 +53,28 @@ void Form1::OnSliderAction(int action) {
 
 void Form1::Slider1_Click() {
   RunPendingLeaveCheck();
-  const int a = Slider1->value();
-  if (a > 0 && a <= store_.RecordCount) ShowStoredRecord(a);
+  Apply(session_.SliderAt(Slider1->value()), false);
 }
 
 void Form1::G_kria_Click() { Image1->clear(); }
+
+// --- 並べ替え: 検査日順 and ID順 through the sort component -------------------
+
+void Form1::ConnectSortCommands() {
+  ConnectCommand(D_kensabi, &Form1::D_kensabi_Click);
+  ConnectCommand(D_id, &Form1::D_id_Click);
+}
+
+void Form1::D_kensabi_Click() { RunSort(sessions::ExamFormSession::SortOrder::ByDate); }
+
+void Form1::D_id_Click() { RunSort(sessions::ExamFormSession::SortOrder::ById); }
+
+Dialog2& Form1::ProgressDialog() {
+  if (dialog2_ == nullptr) dialog2_ = new Dialog2(this);
+  return *dialog2_;
+}
+
+void Form1::RunSort(sessions::ExamFormSession::SortOrder order) {
+  // A leave check pending now waits until the sort has ended.
+  Apply(session_.Sort(ui_, ProgressDialog(), order));
+}

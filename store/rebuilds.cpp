@@ -69,10 +69,10 @@ RebuildResult DeleteAndRenumber(Store& store, Staging staging, std::int32_t n,
       if (i == n) continue;
       ++j;
       if (IsExams(staging)) {
-        if (Status s = store.ReadCurrentRecord(i); !s.ok()) return s;
-        store.CopyToWorkRecord();
-        store.WorkRecord.Set(ExamField::RecordNo, FormatNumber(j, "000000"));
-        if (Status s = store.WorkFileNo->Write(j, store.WorkRecord); !s.ok()) return s;
+        ExamRecord exam;
+        if (Status s = store.ReadExamination(i, exam); !s.ok()) return s;
+        exam.Set(ExamField::RecordNo, FormatNumber(j, "000000"));
+        if (Status s = store.WorkFileNo->Write(j, exam); !s.ok()) return s;
       } else {
         PatientRecord patient;
         if (Status s = store.MasterFileNo->Read(i, patient); !s.ok()) return s;

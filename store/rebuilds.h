@@ -26,8 +26,7 @@ inline constexpr std::string_view kWritingCaption = "データ書き込み中・
 
 // Removes record `n` of the live file; the records after it move down by
 // one. Examinations are renumbered in six digits ("000001"), patients in ten
-// ("0000000001"); every other field is kept as read. The records pass
-// through CurrentRecord and WorkRecord (examinations). An `n` outside
+// ("0000000001"); every other field is kept as read. An `n` outside
 // 1..count changes nothing
 // (Unchanged, bad record number).
 RebuildResult DeleteAndRenumber(Store& store, Staging staging, std::int32_t n,

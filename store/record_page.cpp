@@ -100,8 +100,8 @@ void PrintRecord(Store& store, platform::Ui& ui, platform::Printer& printer,
     return;
   }
   std::string commentText;
-  if (store.ReadCurrentRecord(n).ok()) {
-    commentText = CommentText(store.CurrentRecord.Get(ExamField::Comment));
+  if (ExamRecord exam; store.ReadExamination(n, exam).ok()) {
+    commentText = CommentText(exam.Get(ExamField::Comment));
   }
 
   switch (ui.MsgBox("プリンターを　「Ａ４縦向き」　にセットしましたか。", platform::kYesNoCancel,
@@ -118,9 +118,7 @@ void PrintRecord(Store& store, platform::Ui& ui, platform::Printer& printer,
     default:
       return;
   }
-  const int answer = ui.MsgBox("印刷します", platform::kYesNo);
-  store.Answer = std::to_string(answer);
-  if (answer != platform::kAnswerYes) return;
+  if (ui.MsgBox("印刷します", platform::kYesNo) != platform::kAnswerYes) return;
 
   ui.SetBusyCursor(true);
   RecordPage page = request.page ? request.page() : RecordPage{};

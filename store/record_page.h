@@ -70,12 +70,12 @@ struct RecordPrintRequest {
 
 // 印刷 of an examination:
 //   a number outside 1 ... RecordCount: "印刷できません。" (warning); end;
-//   record n read into CurrentRecord, CommentText built from its comment
+//   record n read, CommentText built from its comment
 //     (empty when the record cannot be read);
 //   "プリンターを　「Ａ４縦向き」　にセットしましたか。" titled
 //     "プリンター設定確認", Yes/No/Cancel: No opens the printer settings and
 //     goes on, Cancel ends;
-//   "印刷します", Yes/No (the answer in Answer): anything but Yes ends;
+//   "印刷します", Yes/No: anything but Yes ends;
 //   hourglass; the page printed on `printerName` (PrintRecordPage), one
 //   document; hourglass off; the PDF printer's file is named to the user.
 // Printer errors are skipped without a message.

@@ -91,10 +91,11 @@ Status PositionsOf(std::string_view exchange, std::int32_t count, std::size_t di
 }
 
 // The sort line of record i, which the read phase has just read.
-std::string SortLine(const Store& store, const PatientRecord& patient, const SortKey& key,
+std::string SortLine(const Store& store, const ExamRecord& exam, const PatientRecord& patient,
+                     const SortKey& key,
                      std::int32_t i) {
   if (const auto* field = std::get_if<ExamField>(&key.field)) {
-    return platform::FromCp932(store.CurrentRecord.Raw(*field)) + FormatNumber(i, "000000");
+    return platform::FromCp932(exam.Raw(*field)) + FormatNumber(i, "000000");
   }
   const std::string_view raw = TrimBlanks(patient.Raw(std::get<PatientField>(key.field)));
   std::string id;
@@ -179,12 +180,13 @@ SortOutcome SortFile(Store& store, platform::Ui& ui, platform::Progress& progres
   PatientRecord patient;
   progress.BeginPhase(kReadingCaption, count);
   ui.DoEvents();
+  ExamRecord exam;
   for (std::int32_t i = 1; i <= count; ++i) {
-    Status read = exams                ? store.ReadCurrentRecord(i)
+    Status read = exams                ? store.ReadExamination(i, exam)
                   : store.MasterFileNo ? store.MasterFileNo->Read(i, patient)
                                        : Status::Error(platform::kBadFileNameOrNumber);
     if (!read.ok()) return failNumber(read);
-    s = job->Put(SortLine(store, patient, key, i));
+    s = job->Put(SortLine(store, exam, patient, key, i));
     if (s != zuvasort::kSortOk) return fail(RtnMessage("PUT", s));
     progress.Advance(i);
   }

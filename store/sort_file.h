@@ -91,9 +91,8 @@ inline constexpr std::string_view kSortLibraryMissing = zuvasort::kLibraryMissin
 // (OPEN, PUT, MAIN, GET, CLOSE; OK, no icon), releases the job and leaves the
 // file as it was; a job that cannot be created shows kSortLibraryMissing
 // (critical); a file failure shows its error number. The progress is hidden
-// on every path. The examinations pass through CurrentRecord in the read
-// phase. A long operation: the command
-// that calls it holds the guard (store/long_operation.h).
+// on every path. A long operation: the command that calls it holds the
+// guard (store/long_operation.h).
 SortOutcome SortFile(Store& store, platform::Ui& ui, platform::Progress& progress,
                      const SortKey& key,
                      const SortJobFactory& createJob = SortJobFactory(CreateComponentSortJob));

@@ -262,10 +262,7 @@ class Store {
   ListEntryRecord ArrhythmiaEntry;
 
   std::int16_t ItemIndex = 0;
-  std::string ImageSourcePath;
-  std::string FoundImageFile;
   std::string Answer;
-  std::int16_t JpegResult = 0;
 
 
   // True while a long operation runs (see store/long_operation.h); commands

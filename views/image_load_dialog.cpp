@@ -69,7 +69,8 @@ bool MatchesPattern(std::string_view name) {
 }  // namespace
 
 Dialog::Dialog(store::Store& store, platform::Ui& ui,
-               std::function<void(const QImage& picture)> showInMainWindow, QWidget* parent)
+               std::function<void(const QImage& picture, const std::string& path)> showInMainWindow,
+               QWidget* parent)
     : QDialog(parent), store_(store), ui_(ui), showInMainWindow_(std::move(showInMainWindow)) {
   setWindowTitle(QStringLiteral("画像読み込み"));
   setModal(false);
@@ -287,8 +288,7 @@ void Dialog::LoadChosenImage() {
     ui_.ShowErrorNumber(error);
     return;
   }
-  store_.ImageSourcePath = path.string();
-  if (showInMainWindow_) showInMainWindow_(picture);
+  if (showInMainWindow_) showInMainWindow_(picture, path.string());
   hide();
 }
 

@@ -6,6 +6,7 @@
 #include <array>
 #include <filesystem>
 #include <functional>
+#include <string>
 
 #include "platform/ui.h"
 #include "store/store.h"
@@ -30,10 +31,12 @@ class Dialog : public QDialog {
   // The files File1 lists, matched ignoring letter case as Windows matches.
   static constexpr const char* kPattern = "*.bmp;*.BMP;*.jpg;*.jpeg";
 
-  // `showInMainWindow` puts a loaded picture into the main window's picture
-  // and shows its facts there; it runs after ImageSourcePath names the file.
+  // `showInMainWindow` gets a loaded picture and the path of its file: the
+  // main window shows it and keeps the path as the source of the next
+  // registration.
   Dialog(store::Store& store, platform::Ui& ui,
-         std::function<void(const QImage& picture)> showInMainWindow, QWidget* parent = nullptr);
+         std::function<void(const QImage& picture, const std::string& path)> showInMainWindow,
+         QWidget* parent = nullptr);
 
   // Empties the value labels Label19(0)-Label19(3): done by every opening
   // from the main window, before the dialog is shown.
@@ -51,11 +54,11 @@ class Dialog : public QDialog {
   // Highlights `name` in File1 (as a click does, facts included).
   bool HighlightFile(const QString& name);
 
-  // Loads the highlighted file into the main window: the picture, then
-  // ImageSourcePath = its path, then the facts; the dialog hides. A file
-  // that is not a picture is reported by its error number (481; 53 when it
-  // vanished) and the dialog stays, the main window and ImageSourcePath
-  // unchanged. Nothing happens when no file is highlighted.
+  // Loads the highlighted file into the main window (showInMainWindow with
+  // the picture and its path); the dialog hides. A file that is not a picture
+  // is reported by its error number (481; 53 when it vanished) and the
+  // dialog stays, the main window unchanged. Nothing happens when no file is
+  // highlighted.
   void LoadChosenImage();
 
   // Controls, under the form's names.
@@ -84,7 +87,7 @@ class Dialog : public QDialog {
 
   store::Store& store_;
   platform::Ui& ui_;
-  std::function<void(const QImage&)> showInMainWindow_;
+  std::function<void(const QImage&, const std::string&)> showInMainWindow_;
   std::filesystem::path folder_;
   int driveIndex_ = 0;
 };

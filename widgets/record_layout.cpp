@@ -1,7 +1,10 @@
 #include "widgets/record_layout.h"
 
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 
 #include "widgets/form_setup.h"
 #include "widgets/twips.h"
@@ -18,6 +21,79 @@ QLabel* Caption(QWidget* parent, const char* text, QRect where, const QString& n
 }
 
 }  // namespace
+
+QLabel* Caption(QWidget* parent, const char* text, QRect where, const char* name) {
+  return Caption(parent, text, where, QString::fromUtf8(name));
+}
+
+void DisableInputMethod(QWidget* w) {
+  w->setAttribute(Qt::WA_InputMethodEnabled, false);
+  w->setInputMethodHints(Qt::ImhPreferLatin | Qt::ImhNoPredictiveText);
+}
+
+QComboBox* EditableCombo(QWidget* parent, QRect where, const QString& name) {
+  auto* combo = new QComboBox(parent);
+  combo->setObjectName(name);
+  combo->setEditable(true);
+  // Typed text never becomes a list item: the lists hold their files' entries.
+  combo->setInsertPolicy(QComboBox::NoInsert);
+  combo->setMaxVisibleItems(15);
+  combo->setGeometry(where);
+  return combo;
+}
+
+QGroupBox* RecordFieldsFrame(QWidget* client, store::MainForm& form) {
+  auto* frame = new QGroupBox(client);
+  frame->setObjectName(QStringLiteral("Frame1"));
+  frame->setGeometry(Twips(60, 0, 15120, 3690));
+
+  Caption(frame, "検査日", Twips(120, 240, 1150, 300), "Label1");
+  Caption(frame, "ID", Twips(120, 765, 1150, 300), "Label2");
+  Caption(frame, "氏名", Twips(120, 1380, 1150, 300), "Label3");
+  Caption(frame, "性別", Twips(120, 1995, 1150, 300), "Label4");
+  Caption(frame, "年齢", Twips(120, 2655, 1150, 300), "Label5");
+  Caption(frame, "所属", Twips(120, 3225, 1150, 300), "Label6");
+  Caption(frame, "心拍数", Twips(3840, 270, 900, 300), "Label11")
+      ->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  Caption(frame, "コメント", Twips(3555, 690, 1500, 270), "Label7");
+  Caption(frame, "誘導部位", Twips(6360, 570, 1695, 270), "Label8");
+  Caption(frame, "異常所見", Twips(8400, 570, 2895, 270), "Label9");
+  Caption(frame, "不整脈", Twips(11880, 570, 2775, 270), "Label10");
+
+  const QRect text1At[5] = {Twips(1320, 195, 1335, 360), Twips(1320, 705, 1335, 420),
+                            Twips(1320, 1320, 1815, 420), Twips(1320, 2595, 615, 420),
+                            Twips(4800, 240, 855, 345)};
+  for (int i = 0; i < 5; ++i) {
+    form.Text1[i] = new QLineEdit(frame);
+    form.Text1[i]->setObjectName(QStringLiteral("Text1_%1").arg(i));
+    form.Text1[i]->setGeometry(text1At[i]);
+  }
+  for (int i : {0, 1, 3, 4}) DisableInputMethod(form.Text1[i]);
+
+  form.Combo1 =
+      EditableCombo(frame, Twips(1320, 1950, 615, kComboHeight), QStringLiteral("Combo1"));
+  DisableInputMethod(form.Combo1);
+  DisableInputMethod(form.Combo1->lineEdit());
+  form.Combo2 =
+      EditableCombo(frame, Twips(1320, 3180, 1455, kComboHeight), QStringLiteral("Combo2"));
+
+  form.Text3 = new QPlainTextEdit(frame);
+  form.Text3->setObjectName(QStringLiteral("Text3"));
+  form.Text3->setGeometry(Twips(3240, 960, 3015, 2655));
+  form.Text3->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  form.Text3->setTabChangesFocus(true);
+
+  for (int i = 0; i < 5; ++i) {
+    const int top = 840 + 570 * i;
+    form.Combo3[i] = EditableCombo(frame, Twips(6360, top, 1695, kComboHeight),
+                                   QStringLiteral("Combo3_%1").arg(i));
+    form.Combo4[i] = EditableCombo(frame, Twips(8400, top, 2895, kComboHeight),
+                                   QStringLiteral("Combo4_%1").arg(i));
+    form.Combo5[i] = EditableCombo(frame, Twips(11880, top, 2775, kComboHeight),
+                                   QStringLiteral("Combo5_%1").arg(i));
+  }
+  return frame;
+}
 
 RecordNumber RecordNumberLabels(QWidget* client) {
   RecordNumber labels;

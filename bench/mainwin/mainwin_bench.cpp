@@ -20,9 +20,10 @@
 
 #include "bench/ecg/ecg_picture.h"
 #include "bench/generator/generator.h"
+#include "forms/record_transfer.h"
 #include "mainwin/main_window.h"
 #include "platform/file_system.h"
-#include "forms/record_transfer.h"
+#include "store/image_files.h"
 #include "store/store.h"
 
 namespace {
@@ -64,7 +65,8 @@ double StartUpMs(const std::filesystem::path& root, CountingUi& ui) {
   platform::PosixFileSystem fs{platform::DataDrive(root)};
   store::Store store(fs);
   const Clock::time_point start = Clock::now();
-  Form1 form(store, ui);
+  sessions::ExamFormSession session(store);
+  Form1 form(store, session, ui);
   form.Form_Load();
   while (!(form.windowHandle() && form.windowHandle()->isExposed())) {
     QApplication::processEvents(QEventLoop::AllEvents, 5);
@@ -125,13 +127,14 @@ int main(int argc, char** argv) {
   // One next-record step over the last examinations.
   platform::PosixFileSystem fs{platform::DataDrive(fullRoot)};
   store::Store store(fs);
-  Form1 form(store, ui);
+  sessions::ExamFormSession session(store);
+  Form1 form(store, session, ui);
   form.Form_Load();
   QApplication::processEvents();
   const int first = std::max(1, exams - kPictures + 1);
   std::vector<double> steps;
   for (int round = 0; round < 3; ++round) {
-    form.Label14->setText(QString::number(first));
+    form.ShowExamination(first);
     for (int x = first; x < exams; ++x) {
       const Clock::time_point t = Clock::now();
       form.ShowNextRecord();
@@ -144,8 +147,9 @@ int main(int argc, char** argv) {
   for (int round = 0; round < 3; ++round) {
     for (int x = first + 1; x <= exams; ++x) {
       const Clock::time_point t = Clock::now();
-      if (!store.ReadCurrentRecord(x).ok()) return 1;
-      const std::string name = store.CurrentRecord.Get(store::ExamField::ImageName);
+      store::ExamRecord record;
+      if (!store.ReadExamination(x, record).ok()) return 1;
+      const std::string name = record.Get(store::ExamField::ImageName);
       QImageReader reader(QString::fromStdString(
           fs.HostPath(std::string(store::kImageDir) + name + ".jpg").string()));
       const QImage picture = reader.read();
@@ -158,12 +162,18 @@ int main(int argc, char** argv) {
     std::vector<double> a, b, c;
     for (int x = first; x < exams; ++x) {
       Clock::time_point t = Clock::now();
-      (void)store.ReadCurrentRecord(x);
-      store::ClearRecordForm(store, form);
+      store::ExamRecord record;
+      (void)store.ReadExamination(x, record);
+      store::ClearRecordForm(form, store.RecordCount);
       store::FillLookupLists(store, form);
       a.push_back(Ms(Clock::now() - t));
       t = Clock::now();
-      store::ShowCurrentRecord(store, ui, form);
+      store::ShowCurrentRecord(record, form);
+      (void)store::ShowRecordPicture(
+          fs, ui,
+          std::string(store::kImageDir) +
+              store::FindImageFile(fs, record.Get(store::ExamField::ImageName)),
+          form);
       b.push_back(Ms(Clock::now() - t));
       t = Clock::now();
       QApplication::processEvents();

@@ -13,7 +13,6 @@
 #include <vector>
 
 #include "bench/generator/generator.h"
-#include "mainwin/sort_data_file.h"
 #include "platform/ui.h"
 #include "store/sort_file.h"
 #include "store/store.h"
@@ -88,12 +87,12 @@ int main(int argc, char** argv) {
 
   std::printf("sorting %d examinations (%.1f MB)\n", store.RecordCount,
               static_cast<double>(fs::file_size(dataFile)) / 1e6);
-  for (auto [order, name] : {std::pair{mainwin::SortOrder::ById, "by ID  "},
-                             std::pair{mainwin::SortOrder::ByDate, "by date"}}) {
+  for (auto [key, name] :
+       {std::pair{&store::kExamsById, "by ID  "}, std::pair{&store::kExamsByDate, "by date"}}) {
     const double floor = Floor(dataFile, root / "floor.ekg");
     ui.marks.clear();
     const auto start = Clock::now();
-    if (mainwin::SortDataFile(store, ui, progress, order) != mainwin::SortOutcome::Sorted) {
+    if (store::SortFile(store, ui, progress, *key) != store::SortOutcome::Sorted) {
       std::fprintf(stderr, "sort failed\n");
       return 1;
     }

@@ -10,10 +10,10 @@
 #include <memory>
 #include <string>
 
-#include "platform/cp932.h"
-#include "platform/qt_ui.h"
 #include "forms/main_form.h"
 #include "forms/record_transfer.h"
+#include "platform/cp932.h"
+#include "platform/qt_ui.h"
 #include "store/store.h"
 #include "tests/support/fake_ui.h"
 #include "tests/support/temp_drive.h"
@@ -97,14 +97,18 @@ class ShownRecordTest : public QObject {
   testing_support::FakeUi ui_;
   std::unique_ptr<PlainForm> form_;
 
-  // Shows `record` as the main window does after reading it (its picture is
-  // missing, which only adds the message).
-  void Show(const ExamRecord& record, int n) {
-    store_->CurrentRecord = record;
-    ui_.Expect("画像：" + record.Get(ExamField::ImageName) + ".jpgはありません。");
-    store::ShowCurrentRecord(*store_, ui_, *form_);
-    form_->Label14->setText(QString::number(n));
+  // Shows `record` as the main window does after reading it.
+  void Show(const ExamRecord& record) {
+    shown_ = record;
+    store::ShowCurrentRecord(record, *form_);
   }
+  // The form stored over the record shown, as registering stores it.
+  ExamRecord Stored() const {
+    ExamRecord r = shown_;
+    store::StoreFormInRecord(*form_, r);
+    return r;
+  }
+  ExamRecord shown_;
 
  private Q_SLOTS:
   void init() {
@@ -126,35 +130,32 @@ class ShownRecordTest : public QObject {
     drive_.reset();
   }
 
-  // Read from the data file, shown, stored back untouched: every byte but the
-  // record number (which comes from Label14) is the file's.
+  // Read from the data file, shown, stored back untouched: every byte is the
+  // file's.
   void untouchedOverwriteKeepsEveryByte() {
     const ExamRecord legacy = LegacyRecord();
     drive_->WriteBytes(store::kDataFile, std::string(legacy.Bytes()));
     QVERIFY(store_->OpenAllFiles().ok());
-    QVERIFY(store_->ReadCurrentRecord(1).ok());
-    Show(store_->CurrentRecord, 1);
+    ExamRecord read;
+    QVERIFY(store_->ReadExamination(1, read).ok());
+    Show(read);
 
     QCOMPARE(form_->Text3->toPlainText(), QStringLiteral("前回と比べ変化なし\n経過観察"));
     QCOMPARE(form_->Text1[2]->text(), QStringLiteral("山田\uFFFD花子"));
     QCOMPARE(form_->Combo2->currentText(), QStringLiteral("内科"));
 
-    store::StoreFormInRecord(*store_, *form_);
-    const ExamRecord& stored = store_->CurrentRecord;
-    QCOMPARE(FieldBytes(stored, ExamField::RecordNo), std::string("1     "));
-    QCOMPARE(stored.Bytes().substr(6), legacy.Bytes().substr(6));
+    QCOMPARE(Stored().Bytes(), legacy.Bytes());
   }
 
   // Only the fields the user changed are written from their text.
   void changedFieldsAreEncodedOthersKept() {
     const ExamRecord legacy = LegacyRecord();
-    Show(legacy, 1);
+    Show(legacy);
     form_->Text1[2]->setText(QStringLiteral("山田花子"));
     form_->Combo4[1]->setEditText(QStringLiteral("ＳＴ上昇"));
     form_->Text1[4]->setText(QStringLiteral("80"));
 
-    store::StoreFormInRecord(*store_, *form_);
-    const ExamRecord& r = store_->CurrentRecord;
+    const ExamRecord r = Stored();
     std::string name = Sj("山田花子");
     name.resize(20, ' ');
     QCOMPARE(FieldBytes(r, ExamField::Name), name);
@@ -171,24 +172,21 @@ class ShownRecordTest : public QObject {
   // stored CR or LF alone shows as a line break too.
   void commentLineBreaks() {
     ExamRecord record = LegacyRecord();
-    Show(record, 1);
+    Show(record);
     form_->Text3->setPlainText(QStringLiteral("一行目\n二行目\n\n四行目"));
-    store::StoreFormInRecord(*store_, *form_);
     std::string expected = Sj("一行目") + "\r\n" + Sj("二行目") + "\r\n\r\n" + Sj("四行目");
     expected.resize(200, ' ');
-    QCOMPARE(FieldBytes(store_->CurrentRecord, ExamField::Comment), expected);
+    QCOMPARE(FieldBytes(Stored(), ExamField::Comment), expected);
 
     for (const char* breakBytes : {"\n", "\r", "\r\n"}) {
       PutRaw(record, ExamField::Comment, "a" + std::string(breakBytes) + "b");
-      Show(record, 1);
+      Show(record);
       QCOMPARE(form_->Text3->toPlainText(), QStringLiteral("a\nb"));
     }
     // LF alone, shown and stored untouched, keeps its byte.
     PutRaw(record, ExamField::Comment, "a\nb");
-    Show(record, 1);
-    store::StoreFormInRecord(*store_, *form_);
-    QCOMPARE(FieldBytes(store_->CurrentRecord, ExamField::Comment).substr(0, 4),
-             std::string("a\nb "));
+    Show(record);
+    QCOMPARE(FieldBytes(Stored(), ExamField::Comment).substr(0, 4), std::string("a\nb "));
   }
 
   // A line break that would straddle the 200 bytes is left out whole.
@@ -203,17 +201,15 @@ class ShownRecordTest : public QObject {
   // An emptied form forgets the record: text typed into it is encoded even
   // where it reads like the earlier record's.
   void emptiedFormForgetsTheRecord() {
-    Show(LegacyRecord(), 1);
-    store::ClearRecordForm(*store_, *form_);
+    Show(LegacyRecord());
+    store::ClearRecordForm(*form_, 0);
     form_->Combo2->setEditText(QStringLiteral("内科"));
     form_->Text3->setPlainText(QStringLiteral("前回と比べ変化なし\n経過観察"));
-    form_->Label14->setText(QStringLiteral("2"));
-    store::StoreFormInRecord(*store_, *form_);
-    QCOMPARE(FieldBytes(store_->CurrentRecord, ExamField::Department),
-             Sj("内科") + std::string(16, ' '));
+    const ExamRecord stored = Stored();
+    QCOMPARE(FieldBytes(stored, ExamField::Department), Sj("内科") + std::string(16, ' '));
     std::string comment = Sj("前回と比べ変化なし") + "\r\n" + Sj("経過観察");
     comment.resize(200, ' ');
-    QCOMPARE(FieldBytes(store_->CurrentRecord, ExamField::Comment), comment);
+    QCOMPARE(FieldBytes(stored, ExamField::Comment), comment);
   }
 };
 

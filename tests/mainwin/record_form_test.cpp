@@ -9,10 +9,11 @@
 #include <QTest>
 #include <filesystem>
 
-#include "mainwin/main_window.h"
 #include "forms/entry_rules.h"
 #include "forms/image_facts.h"
 #include "forms/record_transfer.h"
+#include "mainwin/main_window.h"
+#include "store/file_facts_text.h"
 #include "tests/mainwin/fixture.h"
 
 using mainwin_test::Exam;
@@ -27,7 +28,7 @@ class RecordFormTest : public QObject {
 
   void Open() {
     QVERIFY(fx->store->StartUp().ok());
-    form = std::make_unique<Form1>(*fx->store, fx->ui);
+    form = std::make_unique<Form1>(*fx->store, *fx->session, fx->ui);
     form->Today = [] { return QDate(2006, 1, 1); };
   }
 
@@ -87,9 +88,7 @@ class RecordFormTest : public QObject {
   void imageFileFacts() {
     Open();
     fx->drive.WriteBytes("C:\\VLN2\\GAZOU\\A1.jpg", std::string(2048, 'x'));
-    fx->store->ImageSourcePath = "C:\\VLN2\\GAZOU\\A1.jpg";
-    fx->store->CurrentRecord.Set(store::ExamField::ImageName, "A1");
-    store::ShowImageFileFacts(*fx->store, *form);
+    store::ShowImageFileFacts(fx->store->Files(), "C:\\VLN2\\GAZOU\\A1.jpg", "A1", *form);
     QCOMPARE(form->Label19[1]->text(), QStringLiteral("アーカイブ"));
     QCOMPARE(form->Label19[2]->text(), QStringLiteral("A1"));
     QCOMPARE(form->Label19[3]->text(), QStringLiteral("2Kﾊﾞｲﾄ"));
@@ -99,28 +98,12 @@ class RecordFormTest : public QObject {
     std::filesystem::permissions(fx->drive.Host("C:\\VLN2\\GAZOU\\A1.jpg"),
                                  std::filesystem::perms::owner_write,
                                  std::filesystem::perm_options::remove);
-    store::ShowImageFileFacts(*fx->store, *form);
+    store::ShowImageFileFacts(fx->store->Files(), "C:\\VLN2\\GAZOU\\A1.jpg", "A1", *form);
     QCOMPARE(form->Label19[1]->text(), QStringLiteral("不明ファイル"));  // 33
 
-    fx->store->ImageSourcePath = "C:\\VLN2\\GAZOU\\gone.jpg";
-    store::ShowImageFileFacts(*fx->store, *form);
+    store::ShowImageFileFacts(fx->store->Files(), "C:\\VLN2\\GAZOU\\gone.jpg", "A1", *form);
     QCOMPARE(form->Label19[0]->text(), QString());
     QCOMPARE(form->Label19[3]->text(), QString());
-  }
-
-  void jpegResults() {
-    Open();
-    const char* messages[] = {"ファイルを開けません。", "ファイルが書き込めません。",
-                              "ファイルのフォーマットがBMP形式ではありません。",
-                              "オーバーフローしました。"};
-    for (int code = 0; code <= 5; ++code) {
-      fx->ui.Reset();
-      if (code >= 1 && code <= 4) fx->ui.Expect(messages[code - 1]);
-      fx->store->JpegResult = static_cast<std::int16_t>(code);
-      store::ReportJpegResult(*fx->store, fx->ui);
-      QCOMPARE(fx->ui.Boxes().size(), std::size_t(code >= 1 && code <= 4 ? 1 : 0));
-      if (code >= 1 && code <= 4) QCOMPARE(fx->ui.Boxes()[0].style, int(platform::kExclamation));
-    }
   }
 
   // However often the lists are filled and cleared, they hold their files'
@@ -151,7 +134,7 @@ class RecordFormTest : public QObject {
     store::FillFindingLists(*fx->store, *form);
     check();
     QCOMPARE(form->Combo3[2]->currentText(), QStringLiteral("typed"));
-    store::ClearRecordForm(*fx->store, *form);
+    store::ClearRecordForm(*form, fx->store->RecordCount);
     QCOMPARE(form->Combo2->count(), 0);
     QCOMPARE(form->Combo3[0]->count(), 0);
     store::FillLookupLists(*fx->store, *form);
@@ -161,12 +144,10 @@ class RecordFormTest : public QObject {
   void clearRecordForm() {
     fx->WriteExams(4);
     Open();
-    QVERIFY(fx->store->ReadCurrentRecord(2).ok());
     fx->WritePicture("IMG2");
-    store::ShowCurrentRecord(*fx->store, fx->ui, *form);
+    QVERIFY(form->ShowExamination(2));
     form->MonthView1->show();
-    form->Label14->setText(QStringLiteral("2"));
-    store::ClearRecordForm(*fx->store, *form);
+    store::ClearRecordForm(*form, 4);
     QCOMPARE(form->Text1[0]->text(), QStringLiteral("2006/01/01"));
     for (int i = 1; i < 5; ++i) QVERIFY(form->Text1[i]->text().isEmpty());
     for (QLabel* l : form->Label19) QVERIFY(l->text().isEmpty());
@@ -184,22 +165,22 @@ class RecordFormTest : public QObject {
     QCOMPARE(form->Slider1->maximum(), 4);
   }
 
-  // Form -> record: each field cut or padded to its width; RecordNo from
-  // Label14; the image name left alone.
+  // Form -> record: each field cut or padded to its width; the number and
+  // the image name left alone.
   void storeFormInRecord() {
     Open();
-    store::ClearRecordForm(*fx->store, *form);
-    fx->store->CurrentRecord.Set(store::ExamField::ImageName, "KEEP");
-    form->Label14->setText(QStringLiteral("13"));
+    store::ClearRecordForm(*form, 0);
+    store::ExamRecord r;
+    r.Set(store::ExamField::RecordNo, "000013");
+    r.Set(store::ExamField::ImageName, "KEEP");
     form->Text1[1]->setText(QStringLiteral("000045"));
     form->Text1[2]->setText(QStringLiteral("あいうえおかきくけこさしす"));  // 26 bytes
     form->Combo1->setEditText(QStringLiteral("F"));
     form->Text3->setPlainText(QStringLiteral("line1\nline2"));
     form->Combo4[3]->setEditText(QStringLiteral("ST低下"));
     form->Text2->setText(QStringLiteral("OTHER"));
-    store::StoreFormInRecord(*fx->store, *form);
-    const store::ExamRecord& r = fx->store->CurrentRecord;
-    QCOMPARE(std::string(r.Raw(store::ExamField::RecordNo)), std::string("13    "));
+    store::StoreFormInRecord(*form, r);
+    QCOMPARE(std::string(r.Raw(store::ExamField::RecordNo)), std::string("000013"));
     QCOMPARE(std::string(r.Raw(store::ExamField::ExamDate)), std::string("2006/01/01"));
     QCOMPARE(r.Get(store::ExamField::PatientId), std::string("000045"));
     QCOMPARE(r.Get(store::ExamField::Name), std::string("あいうえおかきくけこ"));
@@ -209,25 +190,23 @@ class RecordFormTest : public QObject {
     QCOMPARE(r.Get(store::ExamField::ImageName), std::string("KEEP"));
   }
 
-  // A missing picture: the message names the file, the previous picture and
-  // ImageSourcePath stay, every field is shown.
-  void showCurrentRecordWithoutPicture() {
+  // A missing picture: the message names the file, the picture is empty and
+  // the source of the next registration stays, every field is shown.
+  void showExaminationWithoutPicture() {
     fx->WriteExams(3);
     fx->WritePicture("IMG1");
     Open();
-    QVERIFY(fx->store->ReadCurrentRecord(1).ok());
-    store::ShowCurrentRecord(*fx->store, fx->ui, *form);
-    const qint64 shown = form->Image1->pixmap().cacheKey();
+    QVERIFY(form->ShowExamination(1));
     QVERIFY(!form->Image1->pixmap().isNull());
-    QCOMPARE(fx->store->ImageSourcePath, std::string("C:\\VLN2\\GAZOU\\IMG1.jpg"));
+    QCOMPARE(fx->session->PictureSource(), std::string("C:\\VLN2\\GAZOU\\IMG1.jpg"));
     QCOMPARE(form->Label19[2]->text(), QStringLiteral("IMG1"));
 
-    QVERIFY(fx->store->ReadCurrentRecord(2).ok());
     fx->ui.Expect("画像：IMG2.jpgはありません。");
-    store::ShowCurrentRecord(*fx->store, fx->ui, *form);
+    QVERIFY(form->ShowExamination(2));
     QCOMPARE(fx->ui.Boxes().back().style, int(platform::kOkOnly));
-    QCOMPARE(form->Image1->pixmap().cacheKey(), shown);
-    QCOMPARE(fx->store->ImageSourcePath, std::string("C:\\VLN2\\GAZOU\\IMG1.jpg"));
+    QVERIFY(form->Image1->pixmap().isNull());
+    QCOMPARE(fx->session->PictureSource(), std::string("C:\\VLN2\\GAZOU\\IMG1.jpg"));
+    QCOMPARE(form->Label14->text(), QStringLiteral("2"));
     QCOMPARE(form->Text1[2]->text(), QStringLiteral("患者2"));
     QCOMPARE(form->Text2->text(), QStringLiteral("IMG2"));
     QCOMPARE(form->Combo4[1]->currentText(), QStringLiteral("ST低下"));
@@ -235,28 +214,13 @@ class RecordFormTest : public QObject {
     QVERIFY(form->Combo3[1]->currentText().isEmpty());
   }
 
-  // Names are found ignoring case, as on Windows; a name that would leave the
-  // image directory is no picture; a file that is no picture is error 481.
-  void showCurrentRecordPictureNames() {
+  // A file that is no picture is error 481, and the picture stays empty.
+  void pictureThatIsNoPicture() {
     Open();
-    fx->WritePicture("CASE1");
-    std::filesystem::rename(fx->drive.Host("C:\\VLN2\\GAZOU\\CASE1.jpg"),
-                            fx->drive.Host("C:\\VLN2\\GAZOU") / "case1.JPG");
-    fx->store->CurrentRecord = Exam(1);
-    fx->store->CurrentRecord.Set(store::ExamField::ImageName, "CASE1");
-    store::ShowCurrentRecord(*fx->store, fx->ui, *form);
-    QVERIFY(!form->Image1->pixmap().isNull());
-    QCOMPARE(fx->store->FoundImageFile, std::string("case1.JPG"));
-
-    fx->WritePicture("..\\x");  // lands in C:\VLN2 as x.jpg
-    fx->store->CurrentRecord.Set(store::ExamField::ImageName, "..\\x");
-    fx->ui.Expect("画像：..\\x.jpgはありません。");
-    store::ShowCurrentRecord(*fx->store, fx->ui, *form);
-
     fx->drive.WriteBytes("C:\\VLN2\\GAZOU\\BAD.jpg", "not a picture");
-    fx->store->CurrentRecord.Set(store::ExamField::ImageName, "BAD");
     fx->ui.Expect("481");
-    store::ShowCurrentRecord(*fx->store, fx->ui, *form);
+    QVERIFY(
+        !store::ShowRecordPicture(fx->store->Files(), fx->ui, "C:\\VLN2\\GAZOU\\BAD.jpg", *form));
     QVERIFY(form->Image1->pixmap().isNull());
   }
 };

@@ -61,7 +61,8 @@ class GuardTest : public ::testing::Test {
 
 TEST_F(GuardTest, CommandsFiredInsideASortDoNothing) {
   t.WriteBytes(kDataFile, Exams({"000300", "000100", "000400", "000200"}));
-  Form1 form(store, ui);
+  sessions::ExamFormSession session(store);
+  Form1 form(store, session, ui);
   ui.Expect("画像：.jpgはありません。");
   form.Form_Load();
   form.activateWindow();

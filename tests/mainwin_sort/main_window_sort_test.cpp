@@ -40,7 +40,8 @@ TEST(Form1Sort, CtrlHSortsByIdAndReloadsTheShownRecord) {
   platform::PosixFileSystem files{t.Drive()};
   Store store{files};
   testing_support::FakeUi ui;
-  Form1 form(store, ui);
+  sessions::ExamFormSession session(store);
+  Form1 form(store, session, ui);
   ui.Expect("画像：.jpgはありません。");
   form.Form_Load();
   form.activateWindow();

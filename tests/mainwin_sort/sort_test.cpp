@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "mainwin/sort_data_file.h"
 #include "platform/component.h"
 #include "sortlib/zuvasortmem.h"
+#include "store/sort_file.h"
 #include "store/store.h"
 #include "store/text_format.h"
 #include "tests/support/fake_ui.h"
@@ -22,9 +22,6 @@
 namespace {
 
 using namespace store;
-using mainwin::SortDataFile;
-using mainwin::SortOrder;
-using mainwin::SortOutcome;
 using testing_support::FakeUi;
 using testing_support::TempDrive;
 
@@ -32,6 +29,17 @@ ExamRecord Exam(int position, const std::string& id, const std::string& date) {
   return testing_support::Exam(position)
       .With(ExamField::PatientId, id)
       .With(ExamField::ExamDate, date);
+}
+
+enum class SortOrder { ById, ByDate };
+
+// The sort exchange on the data file, as the examination form runs it.
+SortOutcome SortDataFile(Store& store, platform::Ui& ui, platform::Progress& progress,
+                         SortOrder order,
+                         const SortJobFactory& createJob = SortJobFactory(CreateComponentSortJob)) {
+  const SortOutcome outcome = SortFile(
+      store, ui, progress, order == SortOrder::ById ? kExamsById : kExamsByDate, createJob);
+  return outcome == SortOutcome::SortedThenFailed ? SortOutcome::Sorted : outcome;
 }
 
 class SortTest : public ::testing::Test {
@@ -154,7 +162,7 @@ TEST_F(SortTest, AMissingOrUnregisteredComponentTouchesNothing) {
   const std::string unregistered = ui.Boxes()[1].prompt;
   const std::string missing = ui.Boxes()[3].prompt;
   for (const std::string& message : {unregistered, missing}) {
-    EXPECT_TRUE(message.starts_with(mainwin::kSortLibraryMissing)) << message;
+    EXPECT_TRUE(message.starts_with(kSortLibraryMissing)) << message;
     EXPECT_NE(message.find((empty / "ZUVASORTMEM2.so").string()), std::string::npos) << message;
     EXPECT_NE(message.find("velunor_regsvr"), std::string::npos) << message;
   }

@@ -47,7 +47,7 @@ class Form1PrintTest : public ::testing::Test {
   }
 
   Form1& Start(platform::Printer& printer) {
-    form = std::make_unique<Form1>(fx.store, fx.ui, &printer);
+    form = std::make_unique<Form1>(fx.store, session, fx.ui, &printer);
     form->Today = [] { return QDate(2006, 1, 1); };
     form->Form_Load();
     QApplication::processEvents();
@@ -60,6 +60,7 @@ class Form1PrintTest : public ::testing::Test {
   }
 
   print_test::Fixture fx;
+  sessions::ExamFormSession session{fx.store};
   std::unique_ptr<Form1> form;
 };
 
@@ -119,7 +120,7 @@ TEST_F(Form1PrintTest, ANewRecordCannotBePrintedAndNoPrinterLeavesTheCommandOff)
             std::vector<std::string>{f.Combo6->currentText().toStdString()});
   EXPECT_TRUE(fx.printer.items.empty());
 
-  Form1 other(fx.store, fx.ui);
+  Form1 other(fx.store, session, fx.ui);
   EXPECT_FALSE(other.D_insatu->isEnabled());
 }
 

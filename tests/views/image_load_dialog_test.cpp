@@ -40,9 +40,9 @@ class DialogTest : public ::testing::Test {
     QImage bitmap(40, 30, QImage::Format_RGB32);
     bitmap.fill(Qt::red);
     ASSERT_TRUE(bitmap.save(QString::fromStdString((pictures / "ecg.bmp").string()), "BMP"));
-    store.ImageSourcePath = "C:\\VLN2\\GAZOU\\before.jpg";
-    dialog.emplace(store, ui, [this](const QImage& picture) {
+    dialog.emplace(store, ui, [this](const QImage& picture, const std::string& path) {
       shown = picture;
+      loadedPath = path;
       ++showCalls;
     });
     ASSERT_TRUE(dialog->SetFolder(pictures));
@@ -57,6 +57,7 @@ class DialogTest : public ::testing::Test {
   FakeUi ui;
   fs::path pictures;
   QImage shown;
+  std::string loadedPath = "C:\\VLN2\\GAZOU\\before.jpg";
   int showCalls = 0;
   std::optional<Dialog> dialog;
 };
@@ -104,7 +105,7 @@ TEST_F(DialogTest, HighlightShowsFactsOfThatFileOnly) {
   ASSERT_TRUE(dialog->HighlightFile(QStringLiteral("k2.jpg")));
   EXPECT_EQ(Fact(1), QStringLiteral("不明ファイル"));  // read-only + archive = 33
 
-  EXPECT_EQ(store.ImageSourcePath, "C:\\VLN2\\GAZOU\\before.jpg");
+  EXPECT_EQ(loadedPath, "C:\\VLN2\\GAZOU\\before.jpg");
   EXPECT_EQ(showCalls, 0);
   dialog->ClearFileFacts();
   for (int i = 0; i < 4; ++i) EXPECT_TRUE(Fact(i).isEmpty());
@@ -127,7 +128,7 @@ TEST_F(DialogTest, OkOrDoubleClickLoadsTheHighlightedPictureAndHides) {
   dialog->OKButton->click();
   EXPECT_EQ(showCalls, 1);
   EXPECT_EQ(shown.size(), QSize(40, 30));
-  EXPECT_EQ(store.ImageSourcePath, (fs::weakly_canonical(pictures) / "ecg.bmp").string());
+  EXPECT_EQ(loadedPath, (fs::weakly_canonical(pictures) / "ecg.bmp").string());
   EXPECT_FALSE(dialog->isVisible());
 
   dialog->show();  // a double-click loads too
@@ -143,7 +144,7 @@ TEST_F(DialogTest, CancelAfterHighlightChangesNothing) {
   dialog->CancelButton->click();
   EXPECT_FALSE(dialog->isVisible());
   EXPECT_EQ(showCalls, 0);
-  EXPECT_EQ(store.ImageSourcePath, "C:\\VLN2\\GAZOU\\before.jpg");
+  EXPECT_EQ(loadedPath, "C:\\VLN2\\GAZOU\\before.jpg");
 }
 
 TEST_F(DialogTest, OkWithNothingHighlightedDoesNothing) {
@@ -200,7 +201,11 @@ TEST(DialogOverAnyFileSystem, ListsReadsAndLoadsThroughTheStoresFileSystem) {
   store::Store store{memory};
   FakeUi ui;
   QImage shown;
-  Dialog dialog(store, ui, [&shown](const QImage& picture) { shown = picture; });
+  std::string loadedPath;
+  Dialog dialog(store, ui, [&](const QImage& picture, const std::string& path) {
+    shown = picture;
+    loadedPath = path;
+  });
 
   const fs::path pics = memory.Drive().Root() / "pics";
   ASSERT_TRUE(dialog.SetFolder(pics));
@@ -214,13 +219,13 @@ TEST(DialogOverAnyFileSystem, ListsReadsAndLoadsThroughTheStoresFileSystem) {
             QString::fromStdString(store::KilobyteText(static_cast<std::uint64_t>(bytes.size()))));
   dialog.LoadChosenImage();
   EXPECT_EQ(shown.size(), QSize(8, 6));
-  EXPECT_EQ(store.ImageSourcePath, (pics / "one.BMP").string());
+  EXPECT_EQ(loadedPath, (pics / "one.BMP").string());
 
   ASSERT_TRUE(dialog.SetFolder(pics / "sub"));
   ASSERT_TRUE(dialog.HighlightFile(QStringLiteral("two.jpg")));
   ui.Expect("481");
   dialog.LoadChosenImage();
-  EXPECT_EQ(store.ImageSourcePath, (pics / "one.BMP").string());
+  EXPECT_EQ(loadedPath, (pics / "one.BMP").string());
   EXPECT_TRUE(ui.Unexpected().empty());
   EXPECT_FALSE(dialog.SetFolder(pics / "missing"));
 }

@@ -1,11 +1,11 @@
-#include "mainwin/printers.h"
+#include "widgets/printer_list.h"
 
 #include <QPrinterInfo>
 
 #include "platform/printer.h"
 #include "platform/qt_text.h"
 
-namespace mainwin {
+namespace widgets {
 
 PrinterList SystemPrinters() {
   PrinterList list;
@@ -21,4 +21,4 @@ PrinterList SystemPrinters() {
   return list;
 }
 
-}  // namespace mainwin
+}  // namespace widgets

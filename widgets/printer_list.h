@@ -3,7 +3,7 @@
 #include <QString>
 #include <QStringList>
 
-namespace mainwin {
+namespace widgets {
 
 struct PrinterList {
   QStringList names;    // device names, in the order the system lists them
@@ -15,4 +15,4 @@ struct PrinterList {
 // is the system's, or the PDF printer when the system has no printer.
 PrinterList SystemPrinters();
 
-}  // namespace mainwin
+}  // namespace widgets

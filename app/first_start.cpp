@@ -106,14 +106,12 @@ std::optional<std::filesystem::path> PrepareDemoDrive(platform::Ui& ui) {
 }
 
 bool VocabulariesEmpty(store::Store& store) {
-  for (const auto& file : {std::cref(store.DepartmentFileNo), std::cref(store.LeadSiteFileNo),
-                           std::cref(store.FindingFileNo), std::cref(store.ArrhythmiaFileNo)}) {
-    store::RecordFile* f = file.get().get();
-    if (f == nullptr) return false;
-    store::ListEntryRecord entry;
-    for (std::int32_t n = 1; n <= f->Count(); ++n) {
-      if (!f->Read(n, entry).ok()) return false;
-      if (!entry.Get(store::ListEntryField::EntryText).empty()) return false;
+  for (store::LookupList list : {store::LookupList::Department, store::LookupList::LeadSite,
+                                 store::LookupList::Finding, store::LookupList::Arrhythmia}) {
+    std::vector<std::string> entries;
+    if (!store.ReadListEntries(list, entries).ok()) return false;
+    for (const std::string& entry : entries) {
+      if (!entry.empty()) return false;
     }
   }
   return true;

@@ -50,7 +50,7 @@ int main(int argc, char** argv) {
     case platform::LockOutcome::kNoPermission:
       // Without the lock this run never writes: it opens everything for reading.
       ui.MsgBox(platform::DriveLockMessage(outcome, drive.Root()), platform::kExclamation);
-      store.ReadOnlySession = true;
+      store.SetReadOnlySession(true);
       break;
     case platform::LockOutcome::kHeldByAnother:
     case platform::LockOutcome::kFailed:

@@ -15,7 +15,7 @@ std::string ExamFormSession::DataFileRefusal(bool forWriting) const {
 
 std::string ExamFormSession::ListsRefusal() const {
   std::string refusal = store_.DataFileRefusal(false);
-  if (refusal.empty() && store_.ReadOnlySession) {
+  if (refusal.empty() && store_.ReadOnlySession()) {
     refusal = "このデータドライブには書き込めないため、一覧・検索はできません。";
   }
   return refusal;
@@ -45,7 +45,7 @@ ShownExamination ExamFormSession::ShowExamination(int n) {
 }
 
 void ExamFormSession::StartNewExamination() {
-  shownRecord_ = store_.RecordCount + 1;
+  shownRecord_ = store_.RecordCount() + 1;
   storedPictureOf_ = 0;
   lookupFill_.reset();
 }
@@ -68,9 +68,9 @@ FormChange StepTo(const store::Store& store, int x) {
   FormChange step;
   if (std::string refusal = store.DataFileRefusal(false); !refusal.empty()) {
     step.Say(std::move(refusal));
-  } else if (store.RecordCount == 0) {
+  } else if (store.RecordCount() == 0) {
     step.Say("データがありません。");
-  } else if (x < 1 || x > store.RecordCount) {
+  } else if (x < 1 || x > store.RecordCount()) {
     step.Say("データは以上です。");
   } else {
     step.after = FormAfter::Examination;
@@ -87,7 +87,7 @@ FormChange ExamFormSession::Previous() const { return StepTo(store_, shownRecord
 
 FormChange ExamFormSession::SliderAt(int position) const {
   FormChange step;
-  if (position > 0 && position <= store_.RecordCount) {
+  if (position > 0 && position <= store_.RecordCount()) {
     step.after = FormAfter::Examination;
     step.record = position;
   }

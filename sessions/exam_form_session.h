@@ -95,8 +95,8 @@ class ExamFormSession {
 
   // --- State the window shows ---------------------------------------
   int ShownRecordNumber() const { return shownRecord_; }
-  bool EditingNewExamination() const { return shownRecord_ > store_.RecordCount; }
-  int RecordCount() const { return store_.RecordCount; }
+  bool EditingNewExamination() const { return shownRecord_ > store_.RecordCount(); }
+  int RecordCount() const { return store_.RecordCount(); }
   const store::ExamRecord& Record() const { return CurrentRecord; }
   const std::string& PictureSource() const { return ImageSourcePath; }
   // Empty when the data file can be used as asked, else why not.

@@ -90,7 +90,7 @@ ListOpeningOutcome ExamListSession::Search(const store::SearchCriteria& criteria
 
 std::optional<ListStepOutcome> ExamListSession::Unusable() const {
   if (store_.LongOperationRunning()) return Step(ListStep::Busy);
-  if (store_.WorkFileNo) return std::nullopt;
+  if (store_.WorkFile()) return std::nullopt;
   ListStepOutcome out = Step(ListStep::Ended);
   out.Say("表示するデータがありません。", platform::kExclamation);
   return out;
@@ -114,7 +114,7 @@ ListStepOutcome ExamListSession::NextPage() {
 
 ListStepOutcome ExamListSession::GoToPage(int p) {
   if (store_.LongOperationRunning()) return Step(ListStep::Busy);
-  if (store_.RecordCount < 2) return Step(ListStep::Stayed);
+  if (store_.RecordCount() < 2) return Step(ListStep::Stayed);
   if (auto refused = Unusable()) return *refused;
   pager_.GoTo(p);
   return Step(ListStep::Moved);
@@ -140,7 +140,7 @@ ListPageOutcome ExamListSession::ReadPage() {
 
 std::optional<ListStepOutcome> ExamListSession::ReadRow(int key, store::ExamRecord& record) {
   if (auto refused = Unusable()) return refused;
-  if (key < 1 || key > store_.RecordCount) return Step(ListStep::Stayed);
+  if (key < 1 || key > store_.RecordCount()) return Step(ListStep::Stayed);
   if (platform::Status s = store_.ReadExamination(key, record); !s.ok()) {
     ListStepOutcome out = Step(ListStep::Stayed);
     out.SayError(s);
@@ -151,7 +151,7 @@ std::optional<ListStepOutcome> ExamListSession::ReadRow(int key, store::ExamReco
 
 ListStepOutcome ExamListSession::OpenRow(int key) {
   if (auto refused = Unusable()) return *refused;
-  if (key < 1 || key > store_.RecordCount) return Step(ListStep::Stayed);
+  if (key < 1 || key > store_.RecordCount()) return Step(ListStep::Stayed);
   ListStepOutcome out = Step(ListStep::RowChosen);
   out.record = key;
   return out;
@@ -226,8 +226,8 @@ bool ExamListSession::RunLongOperation(const std::function<void()>& work) {
 }
 
 platform::Status ExamListSession::ReadListRecord(std::int32_t p, store::ExamRecord& record) {
-  if (!store_.WorkFileNo) return platform::Status::Error(platform::kBadFileNameOrNumber);
-  return store_.WorkFileNo->Read(p, record);
+  if (!store_.WorkFile()) return platform::Status::Error(platform::kBadFileNameOrNumber);
+  return store_.WorkFile()->Read(p, record);
 }
 
 platform::Status ExamListSession::DiscardWorkFile() {

@@ -78,7 +78,7 @@ class ExamListSession {
   std::int32_t ListCount() const { return listCount_; }
   const store::Pager& Pager() const { return pager_; }
   // The working file is open (the list has not been ended behind its views).
-  bool WorkFileOpen() const { return store_.WorkFileNo != nullptr; }
+  bool WorkFileOpen() const { return store_.WorkFile() != nullptr; }
   bool LongOperationRunning() const { return store_.LongOperationRunning(); }
 
   // 一覧: the working file made a byte-for-byte copy of the data file (in

@@ -88,17 +88,17 @@ FormChange ExamFormSession::RegisterNew(const ExamEntry& entry, const PictureCon
     RefuseImageName(done);
     return done;
   }
-  const std::int32_t n = store_.RecordCount + 1;
+  const std::int32_t n = store_.RecordCount() + 1;
   CurrentRecord.Set(ExamField::RecordNo, store::ExamRecordNo(n));
   CurrentRecord.Set(ExamField::ImageName, imageName);
-  if (platform::Status s = store_.DataFileNo
-                               ? store_.DataFileNo->Write(n, CurrentRecord)
+  if (platform::Status s = store_.DataFile()
+                               ? store_.DataFile()->Write(n, CurrentRecord)
                                : platform::Status::Error(platform::kBadFileNameOrNumber);
       !s.ok()) {
     done.SayError(s);
     return done;
   }
-  store_.RecordCount = n;
+  store_.CountRecords();
   // The source is offered for deletion only once its picture is safely in
   // the image directory; otherwise it is the only copy.
   if (StorePicture(pictures, imageName, done)) {
@@ -130,7 +130,7 @@ FormChange ExamFormSession::CheckOverwrite(const ExamEntry& entry) {
   const std::string imageName = store::StoredImageName(entry.imageName);
   // A changed image name must not take over the picture of another record.
   store::ExamRecord stored;
-  if (store_.DataFileNo && store_.DataFileNo->Read(shownRecord_, stored).ok() &&
+  if (store_.DataFile() && store_.DataFile()->Read(shownRecord_, stored).ok() &&
       !EqualsIgnoringAsciiCase(stored.Get(ExamField::ImageName), imageName) &&
       ImageNameTaken(imageName, shownRecord_)) {
     RefuseImageName(check);
@@ -145,12 +145,12 @@ FormChange ExamFormSession::Overwrite(const ExamEntry& entry, const PictureConve
   const int n = shownRecord_;
   const std::string imageName = store::StoredImageName(entry.imageName);
   store::ExamRecord stored;
-  if (store_.DataFileNo) (void)store_.DataFileNo->Read(n, stored);
+  if (store_.DataFile()) (void)store_.DataFile()->Read(n, stored);
   CurrentRecord = entry.record;
   CurrentRecord.Set(ExamField::RecordNo, store::ExamRecordNo(n));
   CurrentRecord.Set(ExamField::ImageName, imageName);
-  if (platform::Status s = store_.DataFileNo
-                               ? store_.DataFileNo->Write(n, CurrentRecord)
+  if (platform::Status s = store_.DataFile()
+                               ? store_.DataFile()->Write(n, CurrentRecord)
                                : platform::Status::Error(platform::kBadFileNameOrNumber);
       !s.ok()) {
     done.SayError(s);
@@ -172,7 +172,7 @@ FormChange ExamFormSession::AskDelete(bool idFieldEmpty) const {
   FormChange check;
   if (std::string refusal = store_.DataFileRefusal(true); !refusal.empty()) {
     check.Say(std::move(refusal));
-  } else if (store_.RecordCount == 0) {
+  } else if (store_.RecordCount() == 0) {
     check.Say(kNoData);
   } else if (!idFieldEmpty) {
     check.ask = Question("このデータを削除しますか？");
@@ -184,12 +184,12 @@ FormChange ExamFormSession::ShowAfterFailure(int n) const {
   // Whatever the rebuild left, the form shows what is stored at its number
   // now, so that 上書き can never write this record over another one.
   FormChange shown;
-  if (n <= store_.RecordCount) {
+  if (n <= store_.RecordCount()) {
     shown.after = FormAfter::Examination;
     shown.record = n;
-  } else if (store_.RecordCount > 0) {
+  } else if (store_.RecordCount() > 0) {
     shown.after = FormAfter::Examination;
-    shown.record = store_.RecordCount;
+    shown.record = store_.RecordCount();
   } else {
     shown.after = FormAfter::NewExamination;
   }
@@ -199,7 +199,7 @@ FormChange ExamFormSession::ShowAfterFailure(int n) const {
 FormChange ExamFormSession::Delete(platform::Progress& progress) {
   FormChange done;
   const int n = shownRecord_;
-  if (n < 1 || n > store_.RecordCount) {
+  if (n < 1 || n > store_.RecordCount()) {
     done.Say("削除できません。");
     return done;
   }
@@ -233,8 +233,8 @@ FormChange ExamFormSession::Delete(platform::Progress& progress) {
   if (!rebuilt.ok()) return done;
 
   done.Say("削除終了。", platform::kOkOnly);
-  done.after = store_.RecordCount > 0 ? FormAfter::Examination : FormAfter::NewExamination;
-  done.record = store_.RecordCount;
+  done.after = store_.RecordCount() > 0 ? FormAfter::Examination : FormAfter::NewExamination;
+  done.record = store_.RecordCount();
   done.focusDate = true;
   return done;
 }
@@ -245,7 +245,7 @@ FormChange ExamFormSession::AskDeleteAll() const {
   FormChange check;
   if (std::string refusal = store_.DataFileRefusal(true); !refusal.empty()) {
     check.Say(std::move(refusal));
-  } else if (store_.RecordCount == 0) {
+  } else if (store_.RecordCount() == 0) {
     check.Say(kNoData);
   } else {
     check.ask = Question("保存されているデータを全て削除しますか？");
@@ -263,10 +263,10 @@ FormChange ExamFormSession::DeleteAll() {
   } else {
     done.SayError(firstFailure);
   }
-  if (store_.RecordCount > 0) {
+  if (store_.RecordCount() > 0) {
     // The data file could not be removed: it is still the file on screen.
     done.after = FormAfter::Examination;
-    done.record = store_.RecordCount;
+    done.record = store_.RecordCount();
     return done;
   }
   done.after = FormAfter::NewExamination;
@@ -296,7 +296,7 @@ FormChange ExamFormSession::Sort(platform::Ui& ui, platform::Progress& progress,
   // after a failure that came once the file had been replaced): the form is
   // reloaded from it, so that registering can never write one record's
   // fields over another. A new record being entered stays as typed.
-  if (shownRecord_ >= 1 && shownRecord_ <= store_.RecordCount) {
+  if (shownRecord_ >= 1 && shownRecord_ <= store_.RecordCount()) {
     done.after = FormAfter::Examination;
     done.record = shownRecord_;
   }

@@ -6,7 +6,7 @@
 
 namespace sessions {
 
-int ImageListSession::SliderMaximum() const { return std::max(store_.RecordCount, 1); }
+int ImageListSession::SliderMaximum() const { return std::max(store_.RecordCount(), 1); }
 
 ImagePageOutcome ImageListSession::Walk() {
   ImagePageOutcome out;
@@ -45,7 +45,7 @@ ImagePageOutcome ImageListSession::Slider(int value) {
 }
 
 int ImageListSession::CellRecord(int recordNo) const {
-  return recordNo >= 1 && recordNo <= store_.RecordCount ? recordNo : 0;
+  return recordNo >= 1 && recordNo <= store_.RecordCount() ? recordNo : 0;
 }
 
 DetailOutcome ImageListSession::ReadDetail(int n) {

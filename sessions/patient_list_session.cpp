@@ -24,7 +24,7 @@ std::int32_t RowKey(std::string_view fileNumber) {
 void PatientSession::ListMade(std::int16_t mode) {
   PatientListMode = mode;
   PatientPage.First();
-  PatientListCount = store_.ScratchFileNo ? store_.ScratchFileNo->Count() : 0;
+  PatientListCount = store_.ScratchFile() ? store_.ScratchFile()->Count() : 0;
 }
 
 bool PatientSession::CopyWholeList(Outcome& outcome) {
@@ -42,7 +42,7 @@ bool PatientSession::CopyWholeList(Outcome& outcome) {
 
 CommandOutcome PatientSession::OpenWholeList() {
   CommandOutcome out;
-  if (store_.PatientCount == 0) {
+  if (store_.PatientCount() == 0) {
     out.result = Done::Refused;
     out.Say("患者マスタは登録されていません。", platform::kCritical);
     return out;
@@ -67,14 +67,14 @@ Outcome PatientSession::DiscardList() {
 PatientListPage PatientSession::Page() {
   PatientListPage page;
   shownRows_.clear();
-  PatientListCount = store_.ScratchFileNo ? store_.ScratchFileNo->Count() : 0;
+  PatientListCount = store_.ScratchFile() ? store_.ScratchFile()->Count() : 0;
   PatientPage.Count(PatientListCount);
-  if (store_.ScratchFileNo) {
+  if (store_.ScratchFile()) {
     store::PatientRecord p;
     const std::int32_t last = PatientPage.PageLast(PatientListCount);
     for (std::int32_t k = std::max(PatientPage.PageFirst(), 1); k <= last; ++k) {
       // A read failure ends the rows there.
-      if (!store_.ScratchFileNo->Read(k, p).ok()) break;
+      if (!store_.ScratchFile()->Read(k, p).ok()) break;
       PatientListRow row;
       row.fileNumber = PatientListMode == 1
                            ? store::FormatNumber(k, "0000000000")
@@ -121,9 +121,9 @@ PatientShown PatientSession::OpenRow(int r) {
   // row's patient (the master changed since the list was made) is found
   // again by the patient's ID.
   const std::int32_t n = row.masterNo;
-  if (n >= 1 && n <= store_.PatientCount && store_.MasterFileNo) {
+  if (n >= 1 && n <= store_.PatientCount() && store_.MasterFile()) {
     store::PatientRecord record;
-    if (platform::Status s = store_.MasterFileNo->Read(n, record); !s.ok()) {
+    if (platform::Status s = store_.MasterFile()->Read(n, record); !s.ok()) {
       PatientShown failed;
       failed.SayError(s);
       return failed;
@@ -131,7 +131,7 @@ PatientShown PatientSession::OpenRow(int r) {
     if (record.Get(store::PatientField::PatientId) == row.id)
       return Show(n, record, row.fileNumber);
   }
-  if (store::IsNumericText(row.id) && store_.PatientCount > 0) {
+  if (store::IsNumericText(row.id) && store_.PatientCount() > 0) {
     const store::FoundPatient found =
         store_.LookupPatient(static_cast<float>(store::NumericValue(row.id)));
     if (found.outcome == store::LookupOutcome::Done && found.position > 0) {
@@ -144,7 +144,7 @@ PatientShown PatientSession::OpenRow(int r) {
 }
 
 ListAfterChange PatientSession::RefreshList(bool reordered) {
-  if (PatientListMode == 1 && store_.PatientCount > 0) {
+  if (PatientListMode == 1 && store_.PatientCount() > 0) {
     // The whole master again, at the page it showed (or the last there is).
     const std::int32_t page = PatientPage.PageNumber();
     const store::RebuildResult copied = store::OpenListOfAllPatients(store_, &progress_);
@@ -156,7 +156,7 @@ ListAfterChange PatientSession::RefreshList(bool reordered) {
     return ListAfterChange::Redraw;
   }
   // The hits named records that have moved, and their file is gone.
-  if (reordered || store_.PatientCount == 0) return ListAfterChange::Hide;
+  if (reordered || store_.PatientCount() == 0) return ListAfterChange::Hide;
   return ListAfterChange::Keep;
 }
 

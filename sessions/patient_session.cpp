@@ -29,7 +29,7 @@ PatientSession::PatientSession(store::Store& store, platform::Ui& ui, platform::
 std::vector<std::string> PatientSession::Departments() {
   std::vector<std::string> entries;
   (void)store_.ReadListEntries(store::LookupList::Department, entries);
-  entries.resize(store_.DepartmentFileNo ? store_.DepartmentFileNo->Count() : 0);
+  entries.resize(store_.ListFileOf(store::LookupList::Department) ? store_.ListFileOf(store::LookupList::Department)->Count() : 0);
   return entries;
 }
 
@@ -43,7 +43,7 @@ std::int32_t PatientSession::OpenForNewPatient() {
 }
 
 std::int32_t PatientSession::NumberAsNew() {
-  FileNo = store_.PatientCount + 1;
+  FileNo = store_.PatientCount() + 1;
   ShownId.clear();
   return FileNo;
 }
@@ -67,8 +67,8 @@ PatientShown PatientSession::Show(std::int32_t n, const store::PatientRecord& re
 
 PatientShown PatientSession::ShowPatient(std::int32_t n) {
   store::PatientRecord record;
-  platform::Status s = store_.MasterFileNo
-                           ? store_.MasterFileNo->Read(n, record)
+  platform::Status s = store_.MasterFile()
+                           ? store_.MasterFile()->Read(n, record)
                            : platform::Status::Error(platform::kBadFileNameOrNumber);
   if (!s.ok()) {
     PatientShown failed;
@@ -80,7 +80,7 @@ PatientShown PatientSession::ShowPatient(std::int32_t n) {
 }
 
 PatientShown PatientSession::Step(std::int32_t n) {
-  if (n < 1 || n > store_.PatientCount) return {};
+  if (n < 1 || n > store_.PatientCount()) return {};
   // The form is emptied first: a record that cannot be read leaves it empty.
   FileNo = 0;
   return ShowPatient(n);
@@ -135,7 +135,7 @@ bool PatientSession::FollowMaster(bool& asNew) {
     return true;
   }
   std::int32_t at = 0;
-  if (store_.PatientCount > 0 && store::IsNumericText(ShownId)) {
+  if (store_.PatientCount() > 0 && store::IsNumericText(ShownId)) {
     const store::FoundPatient found =
         store_.LookupPatient(static_cast<float>(store::NumericValue(ShownId)));
     if (found.outcome == store::LookupOutcome::Done) at = found.position;
@@ -192,7 +192,7 @@ CommandOutcome PatientSession::Register(const store::PatientRecord& patient) {
 DeletionOutcome PatientSession::DeleteShown() {
   DeletionOutcome out;
   const std::int32_t n = FileNo;
-  if (n < 1 || n > store_.PatientCount) {
+  if (n < 1 || n > store_.PatientCount()) {
     out.result = Done::Refused;
     out.Say("削除できません。");
     return out;
@@ -213,7 +213,7 @@ DeletionOutcome PatientSession::DeleteShown() {
   if (!deleted.ok()) out.SayError(deleted.status);
   ShownId.clear();
   MasterChanged(true);
-  out.listed = store_.PatientCount > 0 && CopyWholeList(out);
+  out.listed = store_.PatientCount() > 0 && CopyWholeList(out);
   NumberAsNew();
   return out;
 }
@@ -249,7 +249,7 @@ CommandOutcome PatientSession::RegisterBulk(std::span<const store::PatientRecord
       return out;
     }
     MasterChanged(false);
-    if (store_.PatientCount > 1) (void)SortMaster();
+    if (store_.PatientCount() > 1) (void)SortMaster();
   }
   out.Say("登録終了。", platform::kOkOnly);
   return out;
@@ -257,7 +257,7 @@ CommandOutcome PatientSession::RegisterBulk(std::span<const store::PatientRecord
 
 CommandOutcome PatientSession::SortMasterAlone() {
   CommandOutcome out;
-  if (store_.PatientCount == 0) {
+  if (store_.PatientCount() == 0) {
     out.result = Done::Refused;
     out.Say("患者マスタは登録されていません。", platform::kOkOnly);
     return out;

@@ -105,7 +105,7 @@ class PatientSession {
   std::function<void(bool reordered)> OnMasterChanged;
   void SetSortJobs(store::SortJobFactory jobs) { sortJobs_ = std::move(jobs); }
 
-  std::int32_t PatientCount() const { return store_.PatientCount; }
+  std::int32_t PatientCount() const { return store_.PatientCount(); }
   // The department entries of the patient windows' lists: the department
   // list's records, blank ones included.
   std::vector<std::string> Departments();

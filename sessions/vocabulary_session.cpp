@@ -5,15 +5,15 @@ namespace sessions {
 bool VocabularySession::ListOpen(store::LookupList list) const {
   switch (list) {
     case store::LookupList::Department:
-      return store_.DepartmentFileNo != nullptr;
+      return store_.ListFileOf(store::LookupList::Department) != nullptr;
     case store::LookupList::LeadSite:
-      return store_.LeadSiteFileNo != nullptr;
+      return store_.ListFileOf(store::LookupList::LeadSite) != nullptr;
     case store::LookupList::Finding:
-      return store_.FindingFileNo != nullptr;
+      return store_.ListFileOf(store::LookupList::Finding) != nullptr;
     case store::LookupList::Arrhythmia:
       break;
   }
-  return store_.ArrhythmiaFileNo != nullptr;
+  return store_.ListFileOf(store::LookupList::Arrhythmia) != nullptr;
 }
 
 VocabularyLoad VocabularySession::Load(store::LookupList list) {
@@ -22,7 +22,7 @@ VocabularyLoad VocabularySession::Load(store::LookupList list) {
   if (!ListOpen(list)) {
     // A list that was never made reads as empty in a run that may not write;
     // one that could not be opened was named at start-up and is said again.
-    if (!store_.ReadOnlySession) {
+    if (!store_.ReadOnlySession()) {
       load.Say("「" + std::string(store::Store::ListPath(list)) +
                "」を読み込めないため、空の一覧を表示します。");
     }

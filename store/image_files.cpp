@@ -125,14 +125,14 @@ bool InImageDirectory(platform::FileSystem& fs, std::string_view path) {
 platform::Status ExaminationsNamingImage(Store& store, std::string_view imageName,
                                          std::vector<std::int32_t>& numbers) {
   numbers.clear();
-  if (!store.DataFileNo) return platform::Status::Error(platform::kBadFileNameOrNumber);
+  if (!store.DataFile()) return platform::Status::Error(platform::kBadFileNameOrNumber);
   const ExamRecord target = FieldOf(StoredImageName(imageName));
   const std::string_view targetBytes = TrimBlanks(target.Raw(ExamField::ImageName));
   if (targetBytes.empty()) return platform::Status::Ok();
   const std::string targetName = target.Get(ExamField::ImageName);
   ExamRecord r;
-  for (std::int32_t n = 1; n <= store.RecordCount; ++n) {
-    if (platform::Status s = store.DataFileNo->Read(n, r); !s.ok()) return s;
+  for (std::int32_t n = 1; n <= store.RecordCount(); ++n) {
+    if (platform::Status s = store.DataFile()->Read(n, r); !s.ok()) return s;
     // Names of another length in bytes cannot be equal ignoring ASCII case.
     if (TrimBlanks(r.Raw(ExamField::ImageName)).size() != targetBytes.size()) continue;
     if (platform::EqualsIgnoringAsciiCase(r.Get(ExamField::ImageName), targetName)) {

@@ -42,10 +42,10 @@ std::string ImageDirectoryIndex::Find(std::string_view imageName) {
 platform::Status WalkImagePage(Store& store, std::int32_t& searchStart,
                                std::vector<ImageCell>& cells) {
   cells.clear();
-  if (searchStart > store.RecordCount) return platform::Status::Ok();
+  if (searchStart > store.RecordCount()) return platform::Status::Ok();
   ImageDirectoryIndex index(store.Files());
   ExamRecord record;
-  for (std::int32_t k = std::max(searchStart, 1); k <= store.RecordCount; ++k) {
+  for (std::int32_t k = std::max(searchStart, 1); k <= store.RecordCount(); ++k) {
     if (platform::Status s = store.ReadExamination(k, record); !s.ok()) {
       searchStart = k;
       return s;
@@ -59,20 +59,20 @@ platform::Status WalkImagePage(Store& store, std::int32_t& searchStart,
       return platform::Status::Ok();
     }
   }
-  searchStart = store.RecordCount + 1;
+  searchStart = store.RecordCount() + 1;
   return platform::Status::Ok();
 }
 
 bool NextImagePage(const Store& store, std::int32_t& searchStart) {
   searchStart += 1;
-  return searchStart <= store.RecordCount;
+  return searchStart <= store.RecordCount();
 }
 
 void PreviousImagePage(std::int32_t& searchStart) { searchStart = std::max(searchStart - 11, 1); }
 
 bool SliderImagePage(const Store& store, std::int32_t& searchStart, int sliderValue) {
   searchStart = sliderValue;
-  return searchStart <= store.RecordCount;
+  return searchStart <= store.RecordCount();
 }
 
 }  // namespace store

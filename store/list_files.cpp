@@ -17,6 +17,20 @@ std::unique_ptr<RecordFile>& Store::ListFile(LookupList which) {
   return ArrhythmiaFileNo;
 }
 
+Status Store::EmptyScratchFile() {
+  // Only the scratch file's handle is closed: no other file is replaced.
+  ScratchFileNo.reset();
+  Status deleted = fs_.Exists(kScratchFile) ? fs_.Delete(kScratchFile) : Status::Ok();
+  Status opened = readOnlySession_
+                      ? RecordFile::OpenReadOnly(fs_, kScratchFile, kPatientRecordLength, ScratchFileNo)
+                      : RecordFile::Open(fs_, kScratchFile, kPatientRecordLength, ScratchFileNo);
+  return deleted.ok() ? opened : deleted;
+}
+
+RecordFile* Store::ListFileOf(LookupList which) const {
+  return const_cast<Store*>(this)->ListFile(which).get();
+}
+
 Status Store::ReplaceListFile(LookupList which, const std::vector<std::string>& entries) {
   std::unique_ptr<RecordFile>& live = ListFile(which);
   // One that could not be opened is not replaced: it may be what was meant

@@ -22,11 +22,11 @@ std::string PageIndicator(std::int32_t pageNumber, std::int32_t pageCount) {
 Status ReadListPage(Store& store, const Pager& pager, std::int32_t listCount,
                     std::vector<ListRow>& rows) {
   rows.clear();
-  if (!store.WorkFileNo) return Status::Ok();
+  if (!store.WorkFile()) return Status::Ok();
   const std::int32_t last = pager.PageLast(listCount);
   for (std::int32_t k = std::max(pager.PageFirst(), 1); k <= last; ++k) {
     ListRow row{k, {}};
-    if (Status s = store.WorkFileNo->Read(k, row.record); !s.ok()) return s;
+    if (Status s = store.WorkFile()->Read(k, row.record); !s.ok()) return s;
     rows.push_back(std::move(row));
   }
   return Status::Ok();
@@ -39,7 +39,7 @@ std::int32_t RowKey(std::string_view fileNumber) {
 }
 
 Status DiscardWorkFile(Store& store) {
-  store.WorkFileNo.reset();
+  store.CloseWorkFile();
   if (!store.Files().Exists(kWorkFile)) return Status::Ok();
   return store.Files().Delete(kWorkFile);
 }

@@ -6,13 +6,13 @@ LongOperation::LongOperation(Store& store) : store_(store) {
   if (store_.longOperationRunning_) return;
   store_.longOperationRunning_ = true;
   started_ = true;
-  if (store_.OnLongOperation) store_.OnLongOperation(true);
+  if (store_.onLongOperation_) store_.onLongOperation_(true);
 }
 
 LongOperation::~LongOperation() {
   if (!started_) return;
   store_.longOperationRunning_ = false;
-  if (store_.OnLongOperation) store_.OnLongOperation(false);
+  if (store_.onLongOperation_) store_.onLongOperation_(false);
 }
 
 }  // namespace store

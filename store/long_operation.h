@@ -14,8 +14,8 @@ namespace store {
 //   store::LongOperation operation(store_);
 //   if (!operation) return;  // another one runs
 //
-// The first operation to begin calls `Store::OnLongOperation(true)`, the last
-// to end `OnLongOperation(false)` (the windows block their input meanwhile).
+// The first operation to begin tells `Store::SetOnLongOperation`'s function
+// true, the last to end false (the windows block their input meanwhile).
 class LongOperation {
  public:
   explicit LongOperation(Store& store);

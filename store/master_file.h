@@ -29,13 +29,13 @@ inline constexpr std::int32_t kMasterChunkRecords = 512;
 // master in large pieces; `done(k)` after each piece.
 template <typename Each, typename Done>
 Status ForEachMasterRecord(Store& store, Each each, Done done) {
-  if (!store.MasterFileNo) return Status::Error(platform::kBadFileNameOrNumber);
-  const std::int32_t count = store.PatientCount;
+  if (!store.MasterFile()) return Status::Error(platform::kBadFileNameOrNumber);
+  const std::int32_t count = store.PatientCount();
   std::vector<char> chunk(static_cast<std::size_t>(std::min(count, kMasterChunkRecords)) *
                           kPatientRecordLength);
   for (std::int32_t first = 1; first <= count; first += kMasterChunkRecords) {
     const std::int32_t n = std::min(kMasterChunkRecords, count - first + 1);
-    if (Status s = store.MasterFileNo->ReadRecords(first, n, chunk); !s.ok()) return s;
+    if (Status s = store.MasterFile()->ReadRecords(first, n, chunk); !s.ok()) return s;
     for (std::int32_t i = 0; i < n; ++i) {
       each(first + i,
            std::string_view(chunk.data() + static_cast<std::size_t>(i) * kPatientRecordLength,

@@ -21,7 +21,7 @@ double IdValue(std::string_view raw) { return NumericValue(TrimBlanks(raw)); }
 PatientRegistration RegisterPatient(Store& store, const PatientRecord& patient,
                                     platform::Progress* progress) {
   PatientRegistration out;
-  if (store.PatientCount > 0) {
+  if (store.PatientCount() > 0) {
     const FoundPatient found =
         store.LookupPatient(static_cast<float>(IdValue(patient.Raw(PatientField::PatientId))));
     if (found.outcome == LookupOutcome::ReadFailed) {
@@ -31,7 +31,7 @@ PatientRegistration RegisterPatient(Store& store, const PatientRecord& patient,
     if (const std::int32_t n = found.position; n > 0) {
       PatientRecord record = patient;
       record.Set(PatientField::RecordNo, MasterRecordNo(n));
-      Status s = store.MasterFileNo ? store.MasterFileNo->Write(n, record)
+      Status s = store.MasterFile() ? store.MasterFile()->Write(n, record)
                                     : Status::Error(platform::kBadFileNameOrNumber);
       out.result = s.ok() ? RebuildResult::Done() : RebuildResult::Unchanged(s);
       out.position = n;
@@ -54,15 +54,15 @@ RebuildResult DeleteWholeMaster(Store& store) {
 }
 
 Status AppendPatients(Store& store, std::span<const PatientRecord> patients) {
-  if (!store.MasterFileNo) return Status::Error(platform::kBadFileNameOrNumber);
+  if (!store.MasterFile()) return Status::Error(platform::kBadFileNameOrNumber);
   std::string bytes;
   bytes.reserve(patients.size() * kPatientRecordLength);
-  std::int32_t position = store.MasterFileNo->Count();
+  std::int32_t position = store.MasterFile()->Count();
   for (PatientRecord record : patients) {
     record.Set(PatientField::RecordNo, MasterRecordNo(++position));
     bytes += record.Bytes();
   }
-  Status s = store.MasterFileNo->AppendRecords(bytes);
+  Status s = store.MasterFile()->AppendRecords(bytes);
   store.CountRecords();
   return s;
 }
@@ -71,17 +71,7 @@ RebuildResult OpenListOfAllPatients(Store& store, platform::Progress* progress) 
   return CopyToStaging(store, Staging::ScratchFile, progress);
 }
 
-Status DiscardScratchFile(Store& store) {
-  // Only the scratch file's handle is closed: no other file is replaced.
-  store.ScratchFileNo.reset();
-  platform::FileSystem& fs = store.Files();
-  Status deleted = fs.Exists(kScratchFile) ? fs.Delete(kScratchFile) : Status::Ok();
-  Status opened =
-      store.ReadOnlySession
-          ? RecordFile::OpenReadOnly(fs, kScratchFile, kPatientRecordLength, store.ScratchFileNo)
-          : RecordFile::Open(fs, kScratchFile, kPatientRecordLength, store.ScratchFileNo);
-  return deleted.ok() ? opened : deleted;
-}
+Status DiscardScratchFile(Store& store) { return store.EmptyScratchFile(); }
 
 Status SearchPatients(Store& store, PatientSearchField field, std::string_view prefix,
                       platform::Progress& progress, std::int32_t& hits) {
@@ -93,14 +83,14 @@ Status SearchPatients(Store& store, PatientSearchField field, std::string_view p
     return failure;
   };
   if (Status s = DiscardScratchFile(store); !s.ok()) return fail(s);
-  if (!store.ScratchFileNo) return fail(Status::Error(platform::kBadFileNameOrNumber));
+  if (!store.ScratchFile()) return fail(Status::Error(platform::kBadFileNameOrNumber));
 
   const FieldDef& def = PatientRecord::Def(
       field == PatientSearchField::Name ? PatientField::Name : PatientField::Reading);
   const std::string wanted = platform::ToCp932(prefix);
   std::string found;
   found.reserve(64 * kPatientRecordLength);
-  progress.BeginPhase("処理中・・・・", store.PatientCount);
+  progress.BeginPhase("処理中・・・・", store.PatientCount());
   Status read = ForEachMasterRecord(
       store,
       [&](std::int32_t k, std::string_view record) {
@@ -118,7 +108,7 @@ Status SearchPatients(Store& store, PatientSearchField field, std::string_view p
       [&](std::int32_t k) { progress.Advance(k); });
   if (!read.ok()) return fail(read);
   if (hits > 0) {
-    if (Status s = store.ScratchFileNo->AppendRecords(found); !s.ok()) return fail(s);
+    if (Status s = store.ScratchFile()->AppendRecords(found); !s.ok()) return fail(s);
   }
   progress.Hide();
   return Status::Ok();
@@ -142,7 +132,7 @@ BulkIdCheck CheckBulkId(Store& store, std::string_view text,
       return check;
     }
   }
-  if (store.PatientCount == 0) return check;
+  if (store.PatientCount() == 0) return check;
   const FoundPatient found = store.LookupPatient(static_cast<float>(id));
   if (found.outcome == LookupOutcome::ReadFailed) {
     check.outcome = BulkIdCheck::ReadFailed;

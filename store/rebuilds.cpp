@@ -37,16 +37,16 @@ class Phase {
 
 bool IsExams(Staging staging) { return staging == Staging::WorkFile; }
 
-std::unique_ptr<RecordFile>& LiveFile(Store& store, Staging staging) {
-  return IsExams(staging) ? store.DataFileNo : store.MasterFileNo;
+RecordFile* LiveFile(Store& store, Staging staging) {
+  return IsExams(staging) ? store.DataFile() : store.MasterFile();
 }
 
-std::unique_ptr<RecordFile>& StagingFile(Store& store, Staging staging) {
-  return IsExams(staging) ? store.WorkFileNo : store.ScratchFileNo;
+RecordFile* StagingFile(Store& store, Staging staging) {
+  return IsExams(staging) ? store.WorkFile() : store.ScratchFile();
 }
 
 std::int32_t LiveCount(const Store& store, Staging staging) {
-  return IsExams(staging) ? store.RecordCount : store.PatientCount;
+  return IsExams(staging) ? store.RecordCount() : store.PatientCount();
 }
 
 Status BadRecordNumber() { return Status::Error(platform::kBadRecordNumber); }
@@ -72,12 +72,12 @@ RebuildResult DeleteAndRenumber(Store& store, Staging staging, std::int32_t n,
         ExamRecord exam;
         if (Status s = store.ReadExamination(i, exam); !s.ok()) return s;
         exam.Set(ExamField::RecordNo, FormatNumber(j, "000000"));
-        if (Status s = store.WorkFileNo->Write(j, exam); !s.ok()) return s;
+        if (Status s = store.WorkFile()->Write(j, exam); !s.ok()) return s;
       } else {
         PatientRecord patient;
-        if (Status s = store.MasterFileNo->Read(i, patient); !s.ok()) return s;
+        if (Status s = store.MasterFile()->Read(i, patient); !s.ok()) return s;
         patient.Set(PatientField::RecordNo, MasterRecordNo(j));
-        if (Status s = store.ScratchFileNo->Write(j, patient); !s.ok()) return s;
+        if (Status s = store.ScratchFile()->Write(j, patient); !s.ok()) return s;
       }
     }
     return Status::Ok();
@@ -103,8 +103,8 @@ RebuildResult ReorderByPositions(Store& store, Staging staging,
   return store.Rebuild(staging, [&]() -> Status {
     // The live file in one read, then the records in the new order, handed
     // over in pieces of about a megabyte.
-    std::unique_ptr<RecordFile>& live = LiveFile(store, staging);
-    std::unique_ptr<RecordFile>& out = StagingFile(store, staging);
+    RecordFile* live = LiveFile(store, staging);
+    RecordFile* out = StagingFile(store, staging);
     const std::size_t length = live->RecordLength();
     platform::LargeBuffer records(static_cast<std::size_t>(count) * length);
     if (!records.ok()) return Status::Error(platform::kOutOfMemory);
@@ -134,12 +134,12 @@ RebuildResult InsertPatientInIdOrder(Store& store, const PatientRecord& patient,
                                      platform::Progress* progress, std::int32_t* position) {
   PatientRecord added = patient;
   const double id = IdValue(added);
-  if (store.PatientCount == 0) {
-    if (!store.MasterFileNo) {
+  if (store.PatientCount() == 0) {
+    if (!store.MasterFile()) {
       return RebuildResult::Unchanged(Status::Error(platform::kBadFileNameOrNumber));
     }
     added.Set(PatientField::RecordNo, MasterRecordNo(1));
-    if (Status s = store.MasterFileNo->Write(1, added); !s.ok()) {
+    if (Status s = store.MasterFile()->Write(1, added); !s.ok()) {
       return RebuildResult::Unchanged(s);
     }
     store.CountRecords();
@@ -147,28 +147,28 @@ RebuildResult InsertPatientInIdOrder(Store& store, const PatientRecord& patient,
     return RebuildResult::Done();
   }
 
-  const std::int32_t count = store.PatientCount;
+  const std::int32_t count = store.PatientCount();
   std::int32_t placedAt = 0;
   Phase phase(progress, kProcessingCaption, count);
   RebuildResult result = store.Rebuild(Staging::ScratchFile, [&]() -> Status {
     std::int32_t i = 1;
     PatientRecord kept;
     for (std::int32_t k = 1; k <= count; ++k) {
-      if (Status s = store.MasterFileNo->Read(k, kept); !s.ok()) return s;
+      if (Status s = store.MasterFile()->Read(k, kept); !s.ok()) return s;
       const double value = IdValue(kept);
       if (value == id) return Status::Error(platform::kFileAlreadyExists);
       if (placedAt == 0 && value > id) {
         added.Set(PatientField::RecordNo, MasterRecordNo(i));
-        if (Status s = store.ScratchFileNo->Write(i, added); !s.ok()) return s;
+        if (Status s = store.ScratchFile()->Write(i, added); !s.ok()) return s;
         placedAt = i++;
       }
       kept.Set(PatientField::RecordNo, MasterRecordNo(i));
-      if (Status s = store.ScratchFileNo->Write(i++, kept); !s.ok()) return s;
+      if (Status s = store.ScratchFile()->Write(i++, kept); !s.ok()) return s;
       phase.Advance(k);
     }
     if (placedAt == 0) {
       added.Set(PatientField::RecordNo, MasterRecordNo(i));
-      if (Status s = store.ScratchFileNo->Write(i, added); !s.ok()) return s;
+      if (Status s = store.ScratchFile()->Write(i, added); !s.ok()) return s;
       placedAt = i;
     }
     return Status::Ok();

@@ -95,7 +95,7 @@ void PrintRecordPage(platform::Printer& printer, const RecordPage& page) {
 void PrintRecord(Store& store, platform::Ui& ui, platform::Printer& printer,
                  const RecordPrintRequest& request) {
   const int n = request.recordNumber;
-  if (n < 1 || n > store.RecordCount) {
+  if (n < 1 || n > store.RecordCount()) {
     ui.MsgBox("印刷できません。", platform::kExclamation);
     return;
   }

@@ -156,20 +156,20 @@ Status SearchRecords(Store& store, const SearchCriteria& criteria, platform::Pro
     return failure;
   };
   if (Status s = store.OpenWorkFile(); !s.ok()) return fail(s);
-  if (!store.DataFileNo) return fail(Status::Error(platform::kBadFileNameOrNumber));
-  if (Status s = store.WorkFileNo->SetWriteBehind(true); !s.ok()) return fail(s);
-  progress.BeginPhase("処理中・・・・", store.RecordCount);
+  if (!store.DataFile()) return fail(Status::Error(platform::kBadFileNameOrNumber));
+  if (Status s = store.WorkFile()->SetWriteBehind(true); !s.ok()) return fail(s);
+  progress.BeginPhase("処理中・・・・", store.RecordCount());
   ExamRecord record;
-  for (std::int32_t i = 1; i <= store.RecordCount; ++i) {
+  for (std::int32_t i = 1; i <= store.RecordCount(); ++i) {
     if (Status s = store.ReadExamination(i, record); !s.ok()) return fail(s);
     if (filter.Matches(record)) {
       PutHitRecordNo(record, i);
-      if (Status s = store.WorkFileNo->Write(hits + 1, record); !s.ok()) return fail(s);
+      if (Status s = store.WorkFile()->Write(hits + 1, record); !s.ok()) return fail(s);
       ++hits;
     }
     progress.Advance(i);
   }
-  if (Status s = store.WorkFileNo->SetWriteBehind(false); !s.ok()) return fail(s);
+  if (Status s = store.WorkFile()->SetWriteBehind(false); !s.ok()) return fail(s);
   progress.Hide();
   return Status::Ok();
 }

@@ -138,7 +138,7 @@ SortOutcome SortFile(Store& store, platform::Ui& ui, platform::Progress& progres
                      const SortKey& key, const SortJobFactory& createJob) {
   const bool exams = std::holds_alternative<ExamField>(key.field);
   const Staging staging = exams ? Staging::WorkFile : Staging::ScratchFile;
-  const std::int32_t count = exams ? store.RecordCount : store.PatientCount;
+  const std::int32_t count = exams ? store.RecordCount() : store.PatientCount();
   const std::size_t positionDigits = exams ? 6 : 10;
   platform::FileSystem& fs = store.Files();
 
@@ -183,7 +183,7 @@ SortOutcome SortFile(Store& store, platform::Ui& ui, platform::Progress& progres
   ExamRecord exam;
   for (std::int32_t i = 1; i <= count; ++i) {
     Status read = exams                ? store.ReadExamination(i, exam)
-                  : store.MasterFileNo ? store.MasterFileNo->Read(i, patient)
+                  : store.MasterFile() ? store.MasterFile()->Read(i, patient)
                                        : Status::Error(platform::kBadFileNameOrNumber);
     if (!read.ok()) return failNumber(read);
     s = job->Put(SortLine(store, exam, patient, key, i));

@@ -102,7 +102,7 @@ std::string Store::ListStagingPath(LookupList which) {
 Status Store::OpenStoreFile(const char* path, std::size_t length,
                             std::unique_ptr<RecordFile>& file) {
   file.reset();
-  if (ReadOnlySession) {
+  if (readOnlySession_) {
     Status s = RecordFile::OpenReadOnly(fs_, path, length, file);
     if (s.ok()) return s;
     // A list or scratch file that was never made reads as empty.
@@ -186,12 +186,12 @@ std::string Store::StartUpMessage() const {
   };
   if (!DataFileUsable()) {
     text += "\n検査データを読み込めないため、検査データの表示・登録・削除・並べ替えはできません。";
-  } else if (!DataFileWritable() && !ReadOnlySession) {
+  } else if (!DataFileWritable() && !readOnlySession_) {
     text += "\n検査データは表示だけできます。登録・削除・並べ替えはできません。";
   }
   if (!MasterFileNo || troubled(kMasterDir)) {
     text += "\n患者マスタを使用できないため、患者の登録・検索とＩＤからの入力はできません。";
-  } else if (MasterFileNo->ReadOnly() && !ReadOnlySession) {
+  } else if (MasterFileNo->ReadOnly() && !readOnlySession_) {
     text += "\n患者マスタは表示だけできます。患者の登録・変更・削除はできません。";
   }
   if (troubled(kImageDir)) text += "\n画像の保存と表示はできません。";
@@ -224,7 +224,7 @@ std::string Store::DataFileRefusal(bool forWriting) const {
     return text;
   }
   if (forWriting && !DataFileWritable()) {
-    if (ReadOnlySession) {
+    if (readOnlySession_) {
       return "このデータドライブには書き込めないため、登録・削除・並べ替えはできません。";
     }
     return "検査データファイル" + Quoted(kDataFile) +
@@ -239,7 +239,7 @@ void Store::RemoveLeftTemporaries() {
   if (fs_.ListFiles(kImageDir, names).ok()) {
     for (const std::string& name : names) {
       const long pid = JpegTemporaryPid(name);
-      const bool left = name == "Temp.bmp" || (pid > 0 && !ProcessRunning(pid));
+      const bool left = name == "Temp.bmp" || (pid > 0 && !processRunning_(pid));
       if (left) (void)fs_.Delete((imageDir / name).string());
     }
   }

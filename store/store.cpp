@@ -15,10 +15,10 @@ bool SameId(double value, float id) { return static_cast<float>(value) == id; }
 
 }  // namespace
 
-Store::Store(platform::FileSystem& fs) : ProcessRunning(platform::ProcessRunning), fs_(fs) {}
+Store::Store(platform::FileSystem& fs) : processRunning_(platform::ProcessRunning), fs_(fs) {}
 
 Status Store::StartUp() {
-  if (!ReadOnlySession) {
+  if (!readOnlySession_) {
     if (!fs_.IsDirectory(kMasterDir) && !fs_.Exists(kMasterDir)) {
       (void)fs_.CreateDirectory(kMasterDir);
     }
@@ -42,7 +42,7 @@ Status Store::StartUp() {
 
 Status Store::OpenDataFile() {
   for (const char* dir : {"C:\\VLN2\\", "C:\\VLN2\\GAZOU\\", "C:\\VLN2\\KARI\\"}) {
-    CheckFolder(dir, !ReadOnlySession);
+    CheckFolder(dir, !readOnlySession_);
   }
   return OpenStoreFile(kDataFile, kExamRecordLength, DataFileNo);
 }
@@ -72,8 +72,8 @@ Status Store::OpenAllFiles() {
 }
 
 void Store::CountRecords() {
-  RecordCount = DataFileNo ? DataFileNo->Count() : 0;
-  PatientCount = MasterFileNo ? MasterFileNo->Count() : 0;
+  recordCount_ = DataFileNo ? DataFileNo->Count() : 0;
+  patientCount_ = MasterFileNo ? MasterFileNo->Count() : 0;
   masterOrder_ = MasterOrder::Unknown;
 }
 
@@ -189,17 +189,6 @@ FoundPatient Store::LookupPatient(float id) {
   return found;
 }
 
-Status Store::ReadCurrentRecord(std::int32_t n) {
-  if (!DataFileNo) return Status::Error(platform::kBadFileNameOrNumber);
-  return DataFileNo->Read(n, CurrentRecord);
-}
-
-void Store::CopyToWorkRecord() {
-  for (std::size_t i = 1; i < ExamRecord::FieldCountValue; ++i) {
-    WorkRecord.CopyField(static_cast<ExamField>(i), CurrentRecord);
-  }
-}
-
 Status Store::ProbePatient(std::int32_t p, double& value) {
   if (patientProbeLog_ != nullptr) patientProbeLog_->push_back(p);
   value = 0;
@@ -216,7 +205,7 @@ Status Store::ProbePatient(std::int32_t p, double& value) {
 }
 
 std::int32_t Store::FindPatientById(float id) {
-  if (PatientCount == 0) return 0;
+  if (patientCount_ == 0) return 0;
   std::int32_t position = Bisect(id);
   (void)ScanWhenOutOfOrder(id, position);
   return position;
@@ -234,8 +223,8 @@ bool Store::ScanWhenOutOfOrder(float id, std::int32_t& position) {
 }
 
 std::int32_t Store::Bisect(float id) {
-  std::int32_t high = PatientCount + 1;
-  std::int32_t p = PatientCount / 2;
+  std::int32_t high = patientCount_ + 1;
+  std::int32_t p = patientCount_ / 2;
   if (p == 0) p = 1;
   double v = 0;
 
@@ -266,8 +255,8 @@ std::int32_t Store::Bisect(float id) {
 
 LookupOutcome Store::LookupPatientById(float id, std::int32_t& position) {
   position = 0;
-  if (PatientCount == 0) return LookupOutcome::EmptyMaster;
-  if (PatientCount < 11) {
+  if (patientCount_ == 0) return LookupOutcome::EmptyMaster;
+  if (patientCount_ < 11) {
     return ScanPatientsById(id, position).ok() ? LookupOutcome::Done : LookupOutcome::ReadFailed;
   }
   position = Bisect(id);
@@ -276,7 +265,7 @@ LookupOutcome Store::LookupPatientById(float id, std::int32_t& position) {
 
 Status Store::ScanPatientsById(float id, std::int32_t& position) {
   position = 0;
-  for (std::int32_t p = 1; p <= PatientCount; ++p) {
+  for (std::int32_t p = 1; p <= patientCount_; ++p) {
     double v = 0;
     if (Status s = ProbePatient(p, v); !s.ok()) return s;
     if (SameId(v, id)) {

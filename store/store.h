@@ -129,11 +129,6 @@ class Store {
   // trouble, Ok when there is none (StartUpMessage() is empty exactly then).
   [[nodiscard]] Status StartUp();
 
-  // Set before StartUp when this run may not write the drive (the drive lock
-  // could not be taken): every file is opened for reading only, nothing is
-  // created, deleted or cleaned up, and files that are read-only because of
-  // it are not reported as troubles.
-  bool ReadOnlySession = false;
 
   // The record files that StartUp found ending in part of a record. The
   // part is no record: nothing reads it, and the next rebuild of the file
@@ -164,8 +159,6 @@ class Store {
   // ("TEMP.DATA", "TEMP.DATA.PART", "TESTOUT.TXT", "KARIKAN.DATA.PART").
   // Only these exact names; any other file stays.
   void RemoveLeftTemporaries();
-  // Whether a process id belongs to a running process; replaceable for tests.
-  std::function<bool(long)> ProcessRunning;
 
   // Opens the data file (OpenDataFile), the master, the four lists and the
   // scratch file in that order, creating missing files, then CountRecords.
@@ -233,15 +226,56 @@ class Store {
   FoundPatient FindPatient(float id);
   FoundPatient LookupPatient(float id);
 
-  // Reads record n of the data file into CurrentRecord.
-  [[nodiscard]] Status ReadCurrentRecord(std::int32_t n);
 
-  // CopyToWorkRecord: every field of CurrentRecord but RecordNo into WorkRecord.
-  void CopyToWorkRecord();
   // When set, every patient record the lookups read is appended here.
   void SetPatientProbeLog(std::vector<std::int32_t>* log) { patientProbeLog_ = log; }
 
-  // --- Module state -----------------------------------------------------
+  // --- The open files and their counts ----------------------------------
+  // Each is null when the file is not open (it could not be opened, or a
+  // replacement closed it). A file is opened by OpenAllFiles (the working
+  // file by OpenWorkFile) and closed only by a replacement or ShutDownFiles.
+  RecordFile* DataFile() const { return DataFileNo.get(); }
+  RecordFile* MasterFile() const { return MasterFileNo.get(); }
+  RecordFile* ScratchFile() const { return ScratchFileNo.get(); }
+  RecordFile* WorkFile() const { return WorkFileNo.get(); }
+  RecordFile* ListFileOf(LookupList which) const;
+  // Closes the working file (it stays on the drive).
+  void CloseWorkFile() { WorkFileNo.reset(); }
+  // The patient scratch file emptied: closed, deleted and opened again
+  // (for reading only in a read-only run); no other file is touched.
+  [[nodiscard]] Status EmptyScratchFile();
+
+  // The records of the data file and of the master, as counted by the last
+  // CountRecords.
+  std::int32_t RecordCount() const { return recordCount_; }
+  std::int32_t PatientCount() const { return patientCount_; }
+
+  // Whether this run may not write the drive (see SetReadOnlySession).
+  bool ReadOnlySession() const { return readOnlySession_; }
+  // Set before StartUp when this run may not write the drive (the drive lock
+  // could not be taken): every file is opened for reading only, nothing is
+  // created, deleted or cleaned up, and files that are read-only because of
+  // it are not reported as troubles.
+  void SetReadOnlySession(bool readOnly) { readOnlySession_ = readOnly; }
+  // Whether a process id belongs to a running process; replaceable for tests.
+  void SetProcessRunning(std::function<bool(long)> running) { processRunning_ = std::move(running); }
+
+  // True while a long operation runs (see store/long_operation.h); commands
+  // that read or write the store do nothing meanwhile.
+  bool LongOperationRunning() const { return longOperationRunning_; }
+  // Told when the first long operation begins (true) and when it ends (false).
+  void SetOnLongOperation(std::function<void(bool running)> told) {
+    onLongOperation_ = std::move(told);
+  }
+
+ private:
+  friend class LongOperation;
+  bool longOperationRunning_ = false;
+  std::function<void(bool running)> onLongOperation_;
+  bool readOnlySession_ = false;
+  std::function<bool(long)> processRunning_;
+
+  // The module state: the open files and the counts, under the system's names.
   std::unique_ptr<RecordFile> DataFileNo;
   std::unique_ptr<RecordFile> MasterFileNo;
   std::unique_ptr<RecordFile> ScratchFileNo;
@@ -250,30 +284,8 @@ class Store {
   std::unique_ptr<RecordFile> FindingFileNo;
   std::unique_ptr<RecordFile> ArrhythmiaFileNo;
   std::unique_ptr<RecordFile> WorkFileNo;
-
-  std::int32_t RecordCount = 0;
-  std::int32_t PatientCount = 0;
-
-  ExamRecord CurrentRecord;
-  ExamRecord WorkRecord;
-  ListEntryRecord DepartmentEntry;
-  ListEntryRecord LeadSiteEntry;
-  ListEntryRecord FindingEntry;
-  ListEntryRecord ArrhythmiaEntry;
-
-  std::int16_t ItemIndex = 0;
-  std::string Answer;
-
-
-  // True while a long operation runs (see store/long_operation.h); commands
-  // that read or write the store do nothing meanwhile.
-  bool LongOperationRunning() const { return longOperationRunning_; }
-  // Told when the first long operation begins (true) and when it ends (false).
-  std::function<void(bool running)> OnLongOperation;
-
- private:
-  friend class LongOperation;
-  bool longOperationRunning_ = false;
+  std::int32_t recordCount_ = 0;
+  std::int32_t patientCount_ = 0;
 
   // The bisection over the master (ascending numeric PatientId): the record
   // whose ID has the value `id`, or 0. A master that is out of ID order (new

@@ -8,11 +8,11 @@
 namespace widgets {
 
 InputBlocker::InputBlocker(store::Store& store, QObject* parent) : QObject(parent), store_(store) {
-  store_.OnLongOperation = [this](bool running) { running ? Begin() : End(); };
+  store_.SetOnLongOperation([this](bool running) { running ? Begin() : End(); });
 }
 
 InputBlocker::~InputBlocker() {
-  store_.OnLongOperation = nullptr;
+  store_.SetOnLongOperation(nullptr);
   End();
 }
 

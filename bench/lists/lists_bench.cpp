@@ -126,7 +126,7 @@ int main(int argc, char** argv) {
 
   store::Store s(files);
   Check(s.StartUp().ok(), "start-up");
-  Check(s.RecordCount == kExams, "count");
+  Check(s.RecordCount() == kExams, "count");
   const fs::path scratch = root / "floor.out";
 
   struct Case {

@@ -77,12 +77,12 @@ int main(int argc, char** argv) {
               static_cast<double>(fs::file_size(master)) / 1e6);
   store::Store s(files);
   Check(s.StartUp().ok(), "start-up");
-  Check(s.PatientCount == patients, "count");
+  Check(s.PatientCount() == patients, "count");
   platform::NoProgress progress;
 
   // A new ID in the middle, inserted and removed again between the runs.
   store::PatientRecord middle;
-  Check(s.MasterFileNo->Read(patients / 2, middle).ok(), "read");
+  Check(s.MasterFile()->Read(patients / 2, middle).ok(), "read");
   int newId = static_cast<int>(store::NumericValue(middle.Get(store::PatientField::PatientId)));
   while (s.FindPatient(static_cast<float>(++newId)).position != 0) {
   }
@@ -105,7 +105,7 @@ int main(int argc, char** argv) {
 
   // The beginning of a name that many patients share.
   store::PatientRecord named;
-  Check(s.MasterFileNo->Read(patients / 3, named).ok(), "read");
+  Check(s.MasterFile()->Read(patients / 3, named).ok(), "read");
   const std::string name = named.Get(store::PatientField::Name);
   const std::string prefix = name.substr(0, 3);  // one character of UTF-8
   double search = 1e30, readFloor = 1e30;
@@ -131,10 +131,10 @@ int main(int argc, char** argv) {
   // the component, end to end.
   std::string bytes;
   {
-    std::vector<char> all(static_cast<std::size_t>(s.PatientCount) * store::kPatientRecordLength);
-    Check(s.MasterFileNo->ReadRecords(1, s.PatientCount, all).ok(), "read master");
+    std::vector<char> all(static_cast<std::size_t>(s.PatientCount()) * store::kPatientRecordLength);
+    Check(s.MasterFile()->ReadRecords(1, s.PatientCount(), all).ok(), "read master");
     std::string kept, moved;
-    for (std::int32_t k = 0; k < s.PatientCount; ++k) {
+    for (std::int32_t k = 0; k < s.PatientCount(); ++k) {
       const char* record = all.data() + static_cast<std::size_t>(k) * store::kPatientRecordLength;
       ((k + 1) % 9973 == 0 && moved.size() < 10 * store::kPatientRecordLength ? moved : kept)
           .append(record, store::kPatientRecordLength);
@@ -177,7 +177,7 @@ int main(int argc, char** argv) {
   std::printf(
       "bulk re-sort end to end   %8.2f ms   two reads, one write %8.2f ms   ratio %5.2f   (goal <= "
       "3; %d patients)\n",
-      resort * 1e3, resortFloor * 1e3, resort / resortFloor, s.PatientCount);
+      resort * 1e3, resortFloor * 1e3, resort / resortFloor, s.PatientCount());
   s.CloseAllFiles();
   fs::remove_all(root);
   return 0;

@@ -109,6 +109,7 @@ int FloorChild(const fs::path& root, int records) {
                                        store::ExamField::PatientId,  store::ExamField::Name,
                                        store::ExamField::Sex,        store::ExamField::Age,
                                        store::ExamField::Department, store::ExamField::HeartRate};
+    store::ExamRecord row;
     for (int p = 1; p <= records; ++p) {
       if ((p - 1) % 25 == 0) {
         if (p > 1) writer.newPage();
@@ -121,11 +122,11 @@ int FloorChild(const fs::path& root, int records) {
                            QStringLiteral("(見出し)"));
         }
       }
-      if (!store.WorkFileNo->Read(p, store.WorkRecord).ok()) return 1;
+      if (!store.WorkFile()->Read(p, row).ok()) return 1;
       const double y = (7 + 2 * ((p - 1) % 25)) * line + ascent;
       for (int i = 0; i < 8; ++i) {
         painter.drawText(QPointF((1 + offsets[i]) * column, y),
-                         QString::fromStdString(store.WorkRecord.Get(fields[i])));
+                         QString::fromStdString(row.Get(fields[i])));
       }
     }
   }
@@ -155,12 +156,13 @@ int ExamChild(const fs::path& root, const fs::path& jpeg) {
   (void)printer.SetCurrentPrinter(platform::kPdfPrinterName);
   start = Clock::now();
   cpuStart = CpuSeconds();
-  if (!store.ReadCurrentRecord(1).ok()) return 1;
+  store::ExamRecord exam;
+  if (!store.ReadExamination(1, exam).ok()) return 1;
   store::RecordPage page;
-  page.examDate = store.CurrentRecord.Get(store::ExamField::ExamDate);
-  page.patientId = store.CurrentRecord.Get(store::ExamField::PatientId);
-  page.name = store.CurrentRecord.Get(store::ExamField::Name);
-  page.commentText = store::CommentText(store.CurrentRecord.Get(store::ExamField::Comment));
+  page.examDate = exam.Get(store::ExamField::ExamDate);
+  page.patientId = exam.Get(store::ExamField::PatientId);
+  page.name = exam.Get(store::ExamField::Name);
+  page.commentText = store::CommentText(exam.Get(store::ExamField::Comment));
   page.picture = platform::PictureFromImage(onScreen);
   printer.BeginJob("bench");
   store::PrintRecordPage(printer, page);

@@ -85,7 +85,7 @@ int main(int argc, char** argv) {
   Dialog2 progress;
   const fs::path dataFile = files.HostPath(store::kDataFile);
 
-  std::printf("sorting %d examinations (%.1f MB)\n", store.RecordCount,
+  std::printf("sorting %d examinations (%.1f MB)\n", store.RecordCount(),
               static_cast<double>(fs::file_size(dataFile)) / 1e6);
   for (auto [key, name] :
        {std::pair{&store::kExamsById, "by ID  "}, std::pair{&store::kExamsByDate, "by date"}}) {
@@ -121,7 +121,7 @@ int main(int argc, char** argv) {
   }
   const double masterSort = Seconds(start);
   std::printf("master   %8.1f ms   floor %8.1f ms   ratio %5.2f   (%d patients)\n",
-              masterSort * 1e3, masterFloor * 1e3, masterSort / masterFloor, store.PatientCount);
+              masterSort * 1e3, masterFloor * 1e3, masterSort / masterFloor, store.PatientCount());
   store.CloseAllFiles();
   fs::remove_all(root);
   return 0;

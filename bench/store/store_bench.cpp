@@ -52,17 +52,18 @@ void BenchDrive(int exams, const fs::path& root) {
   const double openFloor = Best(runs, [&] { RawOpenAndCount(files.Drive()); });
   const double open = Best(runs, [&] {
     Check(s.OpenAllFiles().ok(), "OpenAllFiles");
-    Check(s.RecordCount == exams, "count");
+    Check(s.RecordCount() == exams, "count");
   });
   std::printf("OpenAllFiles + count  %9.1f us   floor %9.1f us   ratio %5.2f\n", open * 1e6,
               openFloor * 1e6, open / openFloor);
 
   const double readFloor = Best(runs, [&] { RawRead(dataFile); });
   std::size_t checksum = 0;
+  store::ExamRecord record;
   const double read = Best(runs, [&] {
-    for (std::int32_t n = 1; n <= s.RecordCount; ++n) {
-      Check(s.ReadCurrentRecord(n).ok(), "read");
-      checksum += static_cast<unsigned char>(s.CurrentRecord.data()[16]);
+    for (std::int32_t n = 1; n <= s.RecordCount(); ++n) {
+      Check(s.ReadExamination(n, record).ok(), "read");
+      checksum += static_cast<unsigned char>(record.data()[16]);
     }
   });
   std::printf("read every record     %9.2f ms   floor %9.2f ms   ratio %5.2f   (goal <= 2)\n",
@@ -73,7 +74,7 @@ void BenchDrive(int exams, const fs::path& root) {
     std::vector<float> ids;
     store::PatientRecord patient;
     for (int i = 0; i < 2000; ++i) {
-      Check(s.MasterFileNo->Read(1 + static_cast<std::int32_t>(random() % s.PatientCount), patient)
+      Check(s.MasterFile()->Read(1 + static_cast<std::int32_t>(random() % s.PatientCount()), patient)
                 .ok(),
             "master read");
       ids.push_back(std::stof(patient.Get(store::PatientField::PatientId)));
@@ -101,14 +102,14 @@ void BenchDrive(int exams, const fs::path& root) {
     const double rebuild = Best(1, [&] {
       Check(store::DeleteAndRenumber(s, store::Staging::WorkFile, 1).ok(), "rebuild");
     });
-    Check(s.RecordCount == exams - 1, "rebuild count");
+    Check(s.RecordCount() == exams - 1, "rebuild count");
     std::printf("delete #1, renumber   %9.2f ms   copy  %9.2f ms   ratio %5.2f   (goal <= 3)\n",
                 rebuild * 1e3, copyFloor * 1e3, rebuild / copyFloor);
 
     const double listCopy = Best(3, [&] {
       Check(store::CopyToStaging(s, store::Staging::WorkFile).ok(), "copy to TEMP.DATA");
     });
-    Check(s.WorkRecordCount() == s.RecordCount, "working file count");
+    Check(s.WorkRecordCount() == s.RecordCount(), "working file count");
     std::printf("copy to working file  %9.2f ms   copy  %9.2f ms   ratio %5.2f\n", listCopy * 1e3,
                 copyFloor * 1e3, listCopy / copyFloor);
 
@@ -118,7 +119,7 @@ void BenchDrive(int exams, const fs::path& root) {
     fs::remove(masterCopy);
     // A new ID in the middle of the master.
     store::PatientRecord middle;
-    Check(s.MasterFileNo->Read(s.PatientCount / 2, middle).ok(), "master read");
+    Check(s.MasterFile()->Read(s.PatientCount() / 2, middle).ok(), "master read");
     int newId = std::stoi(middle.Get(store::PatientField::PatientId));
     while (s.FindPatient(static_cast<float>(++newId)).position != 0) {
     }
@@ -127,7 +128,7 @@ void BenchDrive(int exams, const fs::path& root) {
     const double insert =
         Best(1, [&] { Check(store::InsertPatientInIdOrder(s, added).ok(), "insert"); });
     std::printf("insert one patient    %9.2f ms   copy  %9.2f ms   ratio %5.2f   (%d patients)\n",
-                insert * 1e3, masterFloor * 1e3, insert / masterFloor, s.PatientCount);
+                insert * 1e3, masterFloor * 1e3, insert / masterFloor, s.PatientCount());
   }
   s.CloseAllFiles();
   if (checksum == 0) std::printf("(empty)\n");

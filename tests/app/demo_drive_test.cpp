@@ -129,8 +129,8 @@ TEST(DemoDrive, ExaminationsOfTheMastersPatientsWithTheirPictures) {
   platform::PosixFileSystem fs{platform::DataDrive(t.Root())};
   Store s(fs);
   ASSERT_TRUE(s.StartUp().ok());
-  EXPECT_EQ(s.RecordCount, 24);
-  EXPECT_EQ(s.PatientCount, 10);
+  EXPECT_EQ(s.RecordCount(), 24);
+  EXPECT_EQ(s.PatientCount(), 10);
   for (const ExamRecord& e : exams) {
     EXPECT_GT(s.FindPatient(std::stof(e.Get(ExamField::PatientId))).position, 0)
         << e.Get(ExamField::PatientId);

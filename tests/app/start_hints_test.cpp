@@ -63,10 +63,10 @@ TEST(StartHints, TheHintGoesOnceAVocabularyHoldsAnEntry) {
   ASSERT_NE(app.Hint("vocabularyHint"), nullptr);
   // Blank entries (a list cleared and registered) are no vocabulary yet.
   store::ListEntryRecord entry;
-  ASSERT_TRUE(app.s.FindingFileNo->Write(1, entry).ok());
+  ASSERT_TRUE(app.s.ListFileOf(store::LookupList::Finding)->Write(1, entry).ok());
   EXPECT_TRUE(app::VocabulariesEmpty(app.s));
   entry.Set(store::ListEntryField::EntryText, "ＳＴ低下");
-  ASSERT_TRUE(app.s.FindingFileNo->Write(2, entry).ok());
+  ASSERT_TRUE(app.s.ListFileOf(store::LookupList::Finding)->Write(2, entry).ok());
   EXPECT_FALSE(app::VocabulariesEmpty(app.s));
   // Checked when the user comes back to the main window.
   QEvent activate(QEvent::WindowActivate);

@@ -375,7 +375,7 @@ class LookupWindowsTest : public QObject {
     QVERIFY(drive_->ReadBytes(store::kArrhythmiaFile) == oldBytes);
     QCOMPARE(refreshes, 2);
     store::ListEntryRecord entry;
-    QVERIFY(store_->ArrhythmiaFileNo->Read(1, entry).ok());
+    QVERIFY(store_->ListFileOf(store::LookupList::Arrhythmia)->Read(1, entry).ok());
     QCOMPARE(entry.Get(store::ListEntryField::EntryText), kArrhythmias[0]);
 
     fs_->Heal();

@@ -329,7 +329,7 @@ class Form1Test : public QObject {
     fx->ui.Expect("日付入力データが不正です。");
     QTest::keyClick(f.Text1[0], Qt::Key_S, Qt::ControlModifier);
     Fixture::Settle();
-    QCOMPARE(fx->store->RecordCount, 0);
+    QCOMPARE(fx->store->RecordCount(), 0);
     QCOMPARE(QApplication::focusWidget(), f.Text1[0]);
     QVERIFY(f.Text1[0]->text().isEmpty());
 
@@ -340,9 +340,9 @@ class Form1Test : public QObject {
     fx->ui.Expect("ファイルを開けません。");
     QTest::keyClick(f.Text1[1], Qt::Key_S, Qt::ControlModifier);
     Fixture::Settle();
-    QCOMPARE(fx->store->RecordCount, 1);
+    QCOMPARE(fx->store->RecordCount(), 1);
     store::ExamRecord stored;
-    QVERIFY(fx->store->DataFileNo->Read(1, stored).ok());
+    QVERIFY(fx->store->DataFile()->Read(1, stored).ok());
     QCOMPARE(stored.Get(store::ExamField::ExamDate), std::string("2006/02/01"));
     QCOMPARE(stored.Get(store::ExamField::PatientId), std::string("000045"));
     QCOMPARE(stored.Get(store::ExamField::Name), std::string("山田　花子"));
@@ -525,7 +525,7 @@ class Form1Test : public QObject {
     QCOMPARE(f.Label14->text(), QStringLiteral("1"));
     QCOMPARE(f.Text1[2]->text(), QStringLiteral("患者1"));
     QVERIFY(f.Text2->isEnabled());
-    // Values outside 1..RecordCount change nothing.
+    // Values outside 1..RecordCount() change nothing.
     f.Slider1->setMinimum(0);
     f.Slider1->setValue(0);
     f.Slider1_Click();
@@ -624,7 +624,7 @@ class Form1Test : public QObject {
     other.show();
     f.F_end->trigger();
     QVERIFY(!std::filesystem::exists(fx->drive.Host(store::kWorkFile)));
-    QVERIFY(!fx->store->DataFileNo);
+    QVERIFY(!fx->store->DataFile());
     QVERIFY(!other.isVisible());
     QVERIFY(!f.isVisible());
   }

@@ -134,7 +134,7 @@ class RecordFormTest : public QObject {
     store::FillFindingLists(*fx->store, *form);
     check();
     QCOMPARE(form->Combo3[2]->currentText(), QStringLiteral("typed"));
-    store::ClearRecordForm(*form, fx->store->RecordCount);
+    store::ClearRecordForm(*form, fx->store->RecordCount());
     QCOMPARE(form->Combo2->count(), 0);
     QCOMPARE(form->Combo3[0]->count(), 0);
     store::FillLookupLists(*fx->store, *form);

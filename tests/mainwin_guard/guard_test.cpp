@@ -105,10 +105,10 @@ TEST_F(GuardTest, CommandsFiredInsideASortDoNothing) {
 TEST_F(GuardTest, OnlyOneLongOperationAtATime) {
   bool running = false;
   int changes = 0;
-  store.OnLongOperation = [&](bool r) {
+  store.SetOnLongOperation([&](bool r) {
     running = r;
     ++changes;
-  };
+  });
   {
     LongOperation outer(store);
     ASSERT_TRUE(outer);
@@ -120,7 +120,7 @@ TEST_F(GuardTest, OnlyOneLongOperationAtATime) {
   EXPECT_FALSE(store.LongOperationRunning());
   EXPECT_FALSE(running);
   EXPECT_EQ(changes, 2);
-  store.OnLongOperation = nullptr;
+  store.SetOnLongOperation(nullptr);
 }
 
 }  // namespace

@@ -177,7 +177,7 @@ TEST_F(RegistrationTest, ThirteenthRegistrationAppendsWithItsNumberAndStoresTheL
   EXPECT_EQ(form->Label14->text(), QStringLiteral("14"));
   EXPECT_TRUE(form->Text1[2]->text().isEmpty());
   EXPECT_EQ(form->Slider1->maximum(), 13);
-  EXPECT_EQ(store.RecordCount, 13);
+  EXPECT_EQ(store.RecordCount(), 13);
 }
 
 TEST_F(RegistrationTest, AnsweringYesDeletesTheSourcePicture) {
@@ -328,7 +328,7 @@ TEST_F(RegistrationTest, DeletingThreeOfFiveRenumbersAndRemovesItsPicture) {
   EXPECT_EQ(form->Label14->text(), QStringLiteral("4"));
   EXPECT_EQ(form->Text1[2]->text(), QStringLiteral("患者5"));
   EXPECT_EQ(form->Slider1->value(), 4);
-  EXPECT_EQ(store.RecordCount, 4);
+  EXPECT_EQ(store.RecordCount(), 4);
 }
 
 TEST_F(RegistrationTest, DeletingTheOnlyRecordLeavesAnEmptyFile) {
@@ -362,7 +362,7 @@ TEST_F(RegistrationTest, DeleteAllEmptiesDataFileAndImageDirectory) {
   EXPECT_EQ(Data().size(), 0u);
   EXPECT_TRUE(fs::exists(drive.Host(kDataFile)));
   EXPECT_TRUE(ImageDirectory().empty());
-  EXPECT_EQ(store.RecordCount, 0);
+  EXPECT_EQ(store.RecordCount(), 0);
   EXPECT_EQ(form->Label14->text(), QStringLiteral("1"));
   EXPECT_EQ(form->Text1[0]->text(), QStringLiteral("2026/12/08"));
 }
@@ -422,7 +422,7 @@ TEST_F(RegistrationTest, TheHundredThousandthRecordKeepsItsSixDigits) {
   FillForm(QStringLiteral("000005"), QStringLiteral("渡辺"), QStringLiteral("nopic"));
   ui.Expect("ファイルを開けません。");
   form->D_touroku_Click();
-  EXPECT_EQ(store.RecordCount, 100000);
+  EXPECT_EQ(store.RecordCount(), 100000);
   EXPECT_EQ(RecordInFile(100000).Raw(ExamField::RecordNo), "100000");
   EXPECT_EQ(RecordInFile(99999).Raw(ExamField::RecordNo), " 1    ");
 }

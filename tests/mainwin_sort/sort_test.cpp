@@ -99,7 +99,7 @@ TEST_F(SortTest, ByIdThroughTheRealComponent) {
   EXPECT_EQ(Column(ExamField::Name), (Values{"患者2", "患者3", "患者1"}));
   EXPECT_EQ(Column(ArrhythmiaField(4)), (Values{"心房細動2", "心房細動3", "心房細動1"}));
   EXPECT_EQ(ui.Boxes().back().style, platform::kOkOnly);
-  EXPECT_EQ(store.RecordCount, 3);
+  EXPECT_EQ(store.RecordCount(), 3);
   EXPECT_FALSE(files.Exists(kSortExchangeFile));
   EXPECT_FALSE(files.Exists(kWorkFile));
   EXPECT_FALSE(progress.isVisible());
@@ -214,7 +214,7 @@ TEST_F(SortTest, AFailingCallLeavesTheDataFileAsItWas) {
             SortOutcome::Failed);
   EXPECT_EQ(t.ReadBytes(kDataFile), before);
   EXPECT_FALSE(progress.isVisible());
-  EXPECT_EQ(store.RecordCount, 3);
+  EXPECT_EQ(store.RecordCount(), 3);
   EXPECT_EQ(scripted.Live(), 0);
   // The same jobs sorting without a failure.
   scripted.Heal();
@@ -238,7 +238,7 @@ TEST_F(SortTest, AFailedWritePhaseLeavesTheDataFileWhole) {
   files.Heal();
   EXPECT_EQ(t.ReadBytes(kDataFile), before);
   EXPECT_FALSE(files.Exists(kWorkFile));
-  EXPECT_EQ(store.RecordCount, 3);
+  EXPECT_EQ(store.RecordCount(), 3);
   EXPECT_FALSE(progress.isVisible());
 }
 

@@ -202,7 +202,7 @@ TEST_F(RegistrationTest, AFailedDeleteLeavesTheMasterAndSaysSo) {
   f.Command3_Click();
   EXPECT_EQ(Master(), before);
   EXPECT_TRUE(f.isVisible());
-  EXPECT_EQ(store.PatientCount, 3);
+  EXPECT_EQ(store.PatientCount(), 3);
 }
 
 TEST_F(RegistrationTest, DeletingTheWholeMaster) {
@@ -221,7 +221,7 @@ TEST_F(RegistrationTest, DeletingTheWholeMaster) {
   ui.Expect("削除終了。");
   form->M_sakujyo->trigger();
   EXPECT_EQ(Master(), "");
-  EXPECT_EQ(store.PatientCount, 0);
+  EXPECT_EQ(store.PatientCount(), 0);
 }
 
 }  // namespace

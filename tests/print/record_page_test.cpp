@@ -54,7 +54,7 @@ class RecordPrintTest : public ::testing::Test {
     records[1].Set(store::ExamField::Comment, TwoLineComment());
     print_test::WriteRecords(fx.drive, store::kDataFile, records);
     ASSERT_TRUE(fx.store.StartUp().ok());
-    ASSERT_EQ(fx.store.RecordCount, 3);
+    ASSERT_EQ(fx.store.RecordCount(), 3);
     request.recordNumber = 2;
     request.printerName = "Printer B";
     request.page = [] { return ScreenValues(); };

@@ -225,7 +225,7 @@ TEST_F(ExamListSessionTest, NoHitMeansNoWorkingFile) {
   EXPECT_EQ(out.messages, (std::vector<Message>{{"保存されていません。", platform::kOkOnly}}));
   EXPECT_FALSE(memory.Exists(store::kWorkFile));
   EXPECT_EQ(list.ListCount(), 0);
-  EXPECT_EQ(store.RecordCount, 3);
+  EXPECT_EQ(store.RecordCount(), 3);
 }
 
 TEST_F(ExamListSessionTest, ASearchThatFailsPartWayLeavesNoList) {

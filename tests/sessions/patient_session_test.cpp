@@ -95,7 +95,7 @@ TEST_F(PatientSessionTest, ANewSmallestIdLandsAtRecordOneAndShiftsTheRest) {
   EXPECT_EQ(IdsOf(Master()), (Ids{"000005", "000010", "000020", "000030"}));
   // One form of RecordNo: each record's position in ten digits.
   EXPECT_EQ(RecordNosOf(Master()), (Ids{"0000000001", "0000000002", "0000000003", "0000000004"}));
-  EXPECT_EQ(store.PatientCount, 4);
+  EXPECT_EQ(store.PatientCount(), 4);
   EXPECT_FALSE(progress.visible);
   EXPECT_EQ(Scratch(), "");
 }
@@ -241,7 +241,7 @@ TEST_F(PatientSessionTest, AFailingFileSystemLeavesTheMasterByteIdentical) {
       {"sort",
        [&] {
          std::vector<std::int32_t> reversed;
-         for (std::int32_t n = store.PatientCount; n >= 1; --n) reversed.push_back(n);
+         for (std::int32_t n = store.PatientCount(); n >= 1; --n) reversed.push_back(n);
          return ReorderByPositions(store, Staging::ScratchFile, reversed, &progress);
        }},
   };
@@ -266,7 +266,7 @@ TEST_F(PatientSessionTest, AFailingFileSystemLeavesTheMasterByteIdentical) {
     files.Heal();
     EXPECT_EQ(r.outcome, RebuildOutcome::Unchanged) << name;
     EXPECT_TRUE(Master() == original) << name;
-    EXPECT_EQ(store.PatientCount, 3000) << name;
+    EXPECT_EQ(store.PatientCount(), 3000) << name;
   }
 }
 

@@ -92,7 +92,7 @@ TEST_F(VocabularySessionTest, AnUnusableListFileIsNamedAndKept) {
 
   testing_support::MemoryFileSystem readOnly;
   Store quiet(readOnly);
-  quiet.ReadOnlySession = true;
+  quiet.SetReadOnlySession(true);
   (void)quiet.StartUp();
   sessions::VocabularySession unwritten(quiet);
   EXPECT_TRUE(unwritten.Load(LookupList::Department).Silent());

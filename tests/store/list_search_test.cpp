@@ -88,7 +88,7 @@ class ListTest : public ::testing::Test {
     std::vector<int> numbers;
     for (std::int32_t k = 1; k <= s.WorkRecordCount(); ++k) {
       ExamRecord r;
-      EXPECT_TRUE(s.WorkFileNo->Read(k, r).ok());
+      EXPECT_TRUE(s.WorkFile()->Read(k, r).ok());
       numbers.push_back(static_cast<int>(NumericValue(r.Raw(ExamField::RecordNo))));
     }
     EXPECT_EQ(hits, s.WorkRecordCount());
@@ -236,7 +236,7 @@ TEST_F(SearchTest, ProgressShowsEveryRecordAndAHitIsTheWholeRecord) {
   EXPECT_FALSE(progress.shown);
   // The hit is the whole record but RecordNo, which is its data-file number.
   ExamRecord hit;
-  ASSERT_TRUE(s.WorkFileNo->Read(1, hit).ok());
+  ASSERT_TRUE(s.WorkFile()->Read(1, hit).ok());
   ExamRecord expected =
       Record(2, {"2004/03/15", "000012", "小山　花子", "F", "40", "経理部", {"", "", "心房粗動"}});
   expected.Set(ExamField::RecordNo, " 2");

@@ -80,7 +80,7 @@ TEST_F(RebuildsTest, DeletingAnExaminationRenumbersTheRestInSixDigits) {
   const RebuildResult r = DeleteAndRenumber(s, Staging::WorkFile, 2, &progress);
   ASSERT_TRUE(r.ok());
   EXPECT_EQ(memory.ReadBytes(kDataFile), FileBytes({Exam(1), Renumbered(Exam(3), 2)}));
-  EXPECT_EQ(s.RecordCount, 2);
+  EXPECT_EQ(s.RecordCount(), 2);
   EXPECT_TRUE(Leftovers().empty());
   EXPECT_EQ(progress.captions, std::vector<std::string>{std::string(kProcessingCaption)});
   EXPECT_EQ(progress.maximum, 3);
@@ -90,7 +90,7 @@ TEST_F(RebuildsTest, DeletingAnExaminationRenumbersTheRestInSixDigits) {
   ASSERT_TRUE(DeleteAndRenumber(s, Staging::WorkFile, 1).ok());
   ASSERT_TRUE(DeleteAndRenumber(s, Staging::WorkFile, 1).ok());
   EXPECT_EQ(memory.ReadBytes(kDataFile), "");
-  EXPECT_EQ(s.RecordCount, 0);
+  EXPECT_EQ(s.RecordCount(), 0);
 }
 
 TEST_F(RebuildsTest, DeletingAPatientRenumbersTheRestInTenDigits) {
@@ -98,7 +98,7 @@ TEST_F(RebuildsTest, DeletingAPatientRenumbersTheRestInTenDigits) {
   ASSERT_TRUE(DeleteAndRenumber(s, Staging::ScratchFile, 1).ok());
   EXPECT_EQ(memory.ReadBytes(kMasterFile),
             FileBytes({WithNo(Patient(20), "0000000001"), WithNo(Patient(30), "0000000002")}));
-  EXPECT_EQ(s.PatientCount, 2);
+  EXPECT_EQ(s.PatientCount(), 2);
   EXPECT_EQ(memory.ReadBytes(kScratchFile), "");
 }
 
@@ -157,7 +157,7 @@ TEST_F(RebuildsTest, ANewPatientGoesBeforeTheFirstLargerId) {
   EXPECT_EQ(memory.ReadBytes(kMasterFile),
             FileBytes({WithNo(Patient(10), "0000000001"), WithNo(Patient(20), "0000000002"),
                        WithNo(Patient(25), "0000000003"), WithNo(Patient(30), "0000000004")}));
-  EXPECT_EQ(s.PatientCount, 4);
+  EXPECT_EQ(s.PatientCount(), 4);
   EXPECT_EQ(progress.maximum, 3);
   EXPECT_EQ(progress.value, 3);
   EXPECT_FALSE(progress.visible);
@@ -184,7 +184,7 @@ TEST_F(RebuildsTest, TheFirstPatientIsWrittenWithoutARebuild) {
   ASSERT_TRUE(InsertPatientInIdOrder(s, Patient(45), &progress, &at).ok());
   EXPECT_EQ(at, 1);
   EXPECT_EQ(memory.ReadBytes(kMasterFile), WithNo(Patient(45), "0000000001").Bytes());
-  EXPECT_EQ(s.PatientCount, 1);
+  EXPECT_EQ(s.PatientCount(), 1);
   EXPECT_EQ(files.RenamesSeen(), 0);
   EXPECT_TRUE(progress.captions.empty());
 }
@@ -229,9 +229,10 @@ TEST_F(RebuildsTest, AFailedRenameLeavesTheLiveFileByteIdentical) {
   EXPECT_EQ(r.status.error, platform::kPermissionDenied);
   EXPECT_EQ(memory.ReadBytes(kDataFile), original);
   EXPECT_TRUE(Leftovers().empty());
-  EXPECT_EQ(s.RecordCount, 5);
-  ASSERT_TRUE(s.ReadCurrentRecord(5).ok());
-  EXPECT_EQ(s.CurrentRecord, Exam(5).Record());
+  EXPECT_EQ(s.RecordCount(), 5);
+  ExamRecord read;
+  ASSERT_TRUE(s.ReadExamination(5, read).ok());
+  EXPECT_EQ(read, Exam(5).Record());
 }
 
 // Once the staging file has taken the live file's name the change is made:
@@ -247,7 +248,7 @@ TEST_F(RebuildsTest, AFailureAfterTheRenameSaysTheChangeWasMade) {
   EXPECT_FALSE(r.ok());
   EXPECT_EQ(r.status.error, platform::kDeviceIoError);
   EXPECT_EQ(memory.ReadBytes(kDataFile), after);
-  EXPECT_EQ(s.RecordCount, 2);
+  EXPECT_EQ(s.RecordCount(), 2);
 
   // The staging file's own flush comes before the rename: nothing changed.
   Start(kDataFile, ExamFileBytes(3));
@@ -279,8 +280,8 @@ TEST_F(RebuildsTest, AFailedReopenAfterTheRenameSaysTheChangeWasMade) {
   EXPECT_EQ(r.outcome, RebuildOutcome::ReplacedThenFailed);
   EXPECT_EQ(r.status.error, platform::kPermissionDenied);
   EXPECT_EQ(memory.ReadBytes(kDataFile), FileBytes({Exam(1), Renumbered(Exam(3), 2)}));
-  EXPECT_FALSE(s.DataFileNo);
-  EXPECT_TRUE(s.MasterFileNo);
+  EXPECT_FALSE(s.DataFile());
+  EXPECT_TRUE(s.MasterFile());
 }
 
 TEST_F(RebuildsTest, CopyingTheDataFileMakesTheWorkingFile) {
@@ -290,7 +291,7 @@ TEST_F(RebuildsTest, CopyingTheDataFileMakesTheWorkingFile) {
   ASSERT_TRUE(r.ok());
   EXPECT_EQ(memory.ReadBytes(kWorkFile), original);
   EXPECT_EQ(memory.ReadBytes(kDataFile), original);
-  EXPECT_TRUE(s.WorkFileNo);
+  EXPECT_TRUE(s.WorkFile());
   EXPECT_EQ(s.WorkRecordCount(), 2500);
   EXPECT_EQ(progress.value, 2500);
   EXPECT_FALSE(progress.visible);
@@ -330,7 +331,7 @@ TEST_F(RebuildsTest, AFailedCopyLeavesNoPartialWorkingFile) {
   EXPECT_EQ(CopyToStaging(s, Staging::WorkFile).outcome, RebuildOutcome::Unchanged);
   EXPECT_FALSE(memory.Exists(kWorkFile));
   EXPECT_FALSE(memory.Exists("C:\\VLN2\\TEMP.DATA.PART"));
-  EXPECT_FALSE(s.WorkFileNo);
+  EXPECT_FALSE(s.WorkFile());
 }
 
 }  // namespace
@@ -355,10 +356,10 @@ TEST_F(RebuildsTest, APatientChangeKeepsTheExaminationListOpen) {
     ASSERT_TRUE(CopyToStaging(s, Staging::WorkFile).ok());
     memory.WriteBytes(kWorkFile, ExamFileBytes(1));  // a search result of one hit
     ASSERT_TRUE(c.change(s).ok());
-    ASSERT_TRUE(s.WorkFileNo);
+    ASSERT_TRUE(s.WorkFile());
     ExamRecord row;
-    ASSERT_TRUE(s.WorkFileNo->Read(1, row).ok());
-    EXPECT_EQ(s.WorkFileNo->Count(), 1);
+    ASSERT_TRUE(s.WorkFile()->Read(1, row).ok());
+    EXPECT_EQ(s.WorkFile()->Count(), 1);
   }
 }
 

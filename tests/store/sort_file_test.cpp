@@ -118,7 +118,7 @@ TEST_F(SortFileTest, ThePatientMasterById) {
     sorted[i].Set(PatientField::RecordNo, FormatNumber(static_cast<double>(i + 1), "0000000000"));
   }
   EXPECT_EQ(memory.ReadBytes(kMasterFile), FileBytes(sorted));
-  EXPECT_EQ(s.PatientCount, 4);
+  EXPECT_EQ(s.PatientCount(), 4);
   EXPECT_FALSE(memory.Exists(kSortExchangeFile));
   EXPECT_EQ(memory.ReadBytes(kScratchFile), "");
 }
@@ -176,7 +176,7 @@ TEST_F(SortFileTest, EveryFailingCallLeavesTheFileAsItWas) {
     EXPECT_EQ(memory.ReadBytes(kDataFile), before) << c.message;
     EXPECT_FALSE(progress.visible) << c.message;
     EXPECT_EQ(sort.Live(), 0) << c.message;
-    EXPECT_EQ(s.RecordCount, 3);
+    EXPECT_EQ(s.RecordCount(), 3);
   }
 }
 

@@ -20,12 +20,12 @@ using testing_support::TempDrive;
 Status DropRecord(Store& s, int drop) {
   return s.Rebuild(Staging::WorkFile, [&s, drop]() -> Status {
     std::int32_t out = 0;
-    for (std::int32_t n = 1; n <= s.RecordCount; ++n) {
+    for (std::int32_t n = 1; n <= s.RecordCount(); ++n) {
       if (n == drop) continue;
-      if (Status st = s.ReadCurrentRecord(n); !st.ok()) return st;
-      s.CopyToWorkRecord();
-      s.WorkRecord.Set(ExamField::RecordNo, FormatNumber(++out, "000000"));
-      if (Status st = s.WorkFileNo->Write(out, s.WorkRecord); !st.ok()) return st;
+      ExamRecord record;
+      if (Status st = s.ReadExamination(n, record); !st.ok()) return st;
+      record.Set(ExamField::RecordNo, FormatNumber(++out, "000000"));
+      if (Status st = s.WorkFile()->Write(out, record); !st.ok()) return st;
     }
     return Status::Ok();
   });
@@ -46,11 +46,12 @@ TEST_F(StoreTest, FirstStartOnAnEmptyDriveCreatesEveryFileEmpty) {
     EXPECT_EQ(t.ReadBytes(path).size(), 0u) << path;
   }
   for (const char* dir : {kImageDir, kKariDir, kMasterDir}) EXPECT_TRUE(files.IsDirectory(dir));
-  EXPECT_EQ(s.RecordCount, 0);
-  EXPECT_EQ(s.PatientCount, 0);
-  EXPECT_EQ(s.DepartmentFileNo->Count(), 0);
-  ASSERT_TRUE(s.ReadCurrentRecord(1).ok());
-  EXPECT_EQ(s.CurrentRecord, ExamRecord());
+  EXPECT_EQ(s.RecordCount(), 0);
+  EXPECT_EQ(s.PatientCount(), 0);
+  EXPECT_EQ(s.ListFileOf(store::LookupList::Department)->Count(), 0);
+  ExamRecord read1;
+  ASSERT_TRUE(s.ReadExamination(1, read1).ok());
+  EXPECT_EQ(read1, ExamRecord());
 }
 
 TEST_F(StoreTest, StartUpCountsExistingFilesAndDropsTheOldScratchFile) {
@@ -59,35 +60,36 @@ TEST_F(StoreTest, StartUpCountsExistingFilesAndDropsTheOldScratchFile) {
   t.WriteBytes(kDepartmentFile, std::string(900, ' '));
   t.WriteBytes(kScratchFile, std::string(127 * 2, 'x'));
   ASSERT_TRUE(s.StartUp().ok());
-  EXPECT_EQ(s.RecordCount, 3);
-  EXPECT_EQ(s.PatientCount, 4);
-  EXPECT_EQ(s.DepartmentFileNo->Count(), 45);
+  EXPECT_EQ(s.RecordCount(), 3);
+  EXPECT_EQ(s.PatientCount(), 4);
+  EXPECT_EQ(s.ListFileOf(store::LookupList::Department)->Count(), 45);
   EXPECT_EQ(t.ReadBytes(kScratchFile), "");
-  ASSERT_TRUE(s.ReadCurrentRecord(2).ok());
-  EXPECT_EQ(s.CurrentRecord, Exam(2));
+  ExamRecord read2;
+  ASSERT_TRUE(s.ReadExamination(2, read2).ok());
+  EXPECT_EQ(read2, Exam(2));
 }
 
 TEST_F(StoreTest, WorkFileIsOpenedCountedAndRemovedAtShutDown) {
   ASSERT_TRUE(s.StartUp().ok());
   ASSERT_TRUE(s.OpenWorkFile().ok());
-  s.WorkRecord = Exam(5);
-  s.WorkRecord.Set(ExamField::RecordNo, "000005");  // a search hit keeps its data-file number
-  ASSERT_TRUE(s.WorkFileNo->Write(1, s.WorkRecord).ok());
+  ExamRecord hit = Exam(5);
+  hit.Set(ExamField::RecordNo, "000005");  // a search hit keeps its data-file number
+  ASSERT_TRUE(s.WorkFile()->Write(1, hit).ok());
   EXPECT_EQ(s.WorkRecordCount(), 1);
   ASSERT_TRUE(s.RemoveWorkFile().ok());
   EXPECT_FALSE(files.Exists(kWorkFile));
-  EXPECT_TRUE(s.DataFileNo != nullptr);
+  EXPECT_TRUE(s.DataFile() != nullptr);
   ASSERT_TRUE(s.OpenWorkFile().ok());
   ASSERT_TRUE(s.ShutDownFiles().ok());
   EXPECT_FALSE(files.Exists(kWorkFile));
-  EXPECT_EQ(s.DataFileNo, nullptr);
+  EXPECT_EQ(s.DataFile(), nullptr);
 }
 
 TEST_F(StoreTest, RebuildRenumbersAndRecountsFromTheNewFile) {
   t.WriteBytes(kDataFile, ExamFileBytes(3));
   ASSERT_TRUE(s.StartUp().ok());
   ASSERT_TRUE(DropRecord(s, 2).ok());
-  EXPECT_EQ(s.RecordCount, 2);
+  EXPECT_EQ(s.RecordCount(), 2);
   const std::string bytes = t.ReadBytes(kDataFile);
   ASSERT_EQ(bytes.size(), 2 * 579u);
   ExamRecord third = Exam(3);
@@ -96,8 +98,9 @@ TEST_F(StoreTest, RebuildRenumbersAndRecountsFromTheNewFile) {
   EXPECT_EQ(bytes.substr(579), third.Bytes());
   EXPECT_FALSE(files.Exists(kWorkFile));
   // The files are open again and usable.
-  ASSERT_TRUE(s.ReadCurrentRecord(2).ok());
-  EXPECT_EQ(s.CurrentRecord.Get(ExamField::Name), "患者3");
+  ExamRecord read2;
+  ASSERT_TRUE(s.ReadExamination(2, read2).ok());
+  EXPECT_EQ(read2.Get(ExamField::Name), "患者3");
 }
 
 TEST_F(StoreTest, RebuildKeepsEveryFieldOfEveryRecord) {
@@ -123,8 +126,8 @@ TEST_F(StoreTest, FailedRebuildLosesNothing) {
     ++failures;
     EXPECT_EQ(st.error, platform::kDiskFull) << failAt;
     EXPECT_EQ(t.ReadBytes(kDataFile), original) << failAt;
-    EXPECT_EQ(s.RecordCount, 4000);
-    EXPECT_TRUE(s.DataFileNo && s.MasterFileNo && s.ArrhythmiaFileNo);
+    EXPECT_EQ(s.RecordCount(), 4000);
+    EXPECT_TRUE(s.DataFile() && s.MasterFile() && s.ListFileOf(store::LookupList::Arrhythmia));
     EXPECT_FALSE(files.Exists(kWorkFile));
   }
   EXPECT_GE(failures, 2);
@@ -134,12 +137,13 @@ TEST_F(StoreTest, FailedRebuildLosesNothing) {
   EXPECT_EQ(DropRecord(s, 1).error, platform::kPermissionDenied);
   files.Heal();
   EXPECT_EQ(t.ReadBytes(kDataFile), original);
-  EXPECT_EQ(s.RecordCount, 4000);
-  ASSERT_TRUE(s.ReadCurrentRecord(4000).ok());
-  EXPECT_EQ(s.CurrentRecord, Exam(4000));
+  EXPECT_EQ(s.RecordCount(), 4000);
+  ExamRecord read4000;
+  ASSERT_TRUE(s.ReadExamination(4000, read4000).ok());
+  EXPECT_EQ(read4000, Exam(4000));
   // And the next attempt succeeds.
   ASSERT_TRUE(DropRecord(s, 1).ok());
-  EXPECT_EQ(s.RecordCount, 3999);
+  EXPECT_EQ(s.RecordCount(), 3999);
 }
 
 TEST_F(StoreTest, AProducerFailureIsReturnedAndTheLiveFileStays) {
@@ -155,18 +159,18 @@ TEST_F(StoreTest, MasterRebuildGoesThroughTheScratchFile) {
   ASSERT_TRUE(s.StartUp().ok());
   Status st = s.Rebuild(Staging::ScratchFile, [this]() -> Status {
     PatientRecord patient;
-    for (std::int32_t n = 1; n <= s.PatientCount; ++n) {
-      if (Status r = s.MasterFileNo->Read(n, patient); !r.ok()) return r;
+    for (std::int32_t n = 1; n <= s.PatientCount(); ++n) {
+      if (Status r = s.MasterFile()->Read(n, patient); !r.ok()) return r;
       patient.Set(PatientField::RecordNo, FormatNumber(n, "0000000000"));
-      if (Status w = s.ScratchFileNo->Write(n, patient); !w.ok()) return w;
+      if (Status w = s.ScratchFile()->Write(n, patient); !w.ok()) return w;
     }
     patient.Clear();
     patient.Set(PatientField::PatientId, "000020");
     patient.Set(PatientField::RecordNo, FormatNumber(2, "0000000000"));
-    return s.ScratchFileNo->Write(2, patient);
+    return s.ScratchFile()->Write(2, patient);
   });
   ASSERT_TRUE(st.ok());
-  EXPECT_EQ(s.PatientCount, 2);
+  EXPECT_EQ(s.PatientCount(), 2);
   EXPECT_EQ(t.ReadBytes(kMasterFile).substr(0, 16), "0000000001000010");
   EXPECT_EQ(t.ReadBytes(kScratchFile), "");
 }

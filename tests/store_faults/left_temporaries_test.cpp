@@ -93,10 +93,10 @@ TEST(LeftTemporaries, RunningProcessesAreAskedByTheirId) {
   platform::PosixFileSystem files(t.Drive());
   Store s(files);
   std::set<long> asked;
-  s.ProcessRunning = [&asked](long pid) {
+  s.SetProcessRunning([&asked](long pid) {
     asked.insert(pid);
     return pid == 4242;
-  };
+  });
   ASSERT_TRUE(s.StartUp().ok());
   EXPECT_EQ(asked, (std::set<long>{4242, 4343}));
   EXPECT_EQ(Names(t.Host("C:\\VLN2\\GAZOU")), (std::set<std::string>{".A.jpg.4242.0.tmp"}));

@@ -113,7 +113,7 @@ TEST(ReplaceListFile, SavesTheWholeListAndReopensIt) {
   EXPECT_EQ(read, entries);
   // The count of the department list follows its file.
   ASSERT_TRUE(s.ReplaceListFile(LookupList::Department, Entries("科", 45)).ok());
-  EXPECT_EQ(s.DepartmentFileNo->Count(), 45);
+  EXPECT_EQ(s.ListFileOf(store::LookupList::Department)->Count(), 45);
   EXPECT_FALSE(std::filesystem::exists(t.Host(Store::ListStagingPath(LookupList::Finding))));
 }
 
@@ -143,7 +143,7 @@ TEST(ReplaceListFile, FailedWriteOrRenameKeepsTheOldList) {
     files.Heal();
     EXPECT_EQ(t.ReadBytes(kArrhythmiaFile), oldBytes) << "write " << n;
     EXPECT_FALSE(files.Exists(Store::ListStagingPath(LookupList::Arrhythmia)));
-    ASSERT_NE(s.ArrhythmiaFileNo, nullptr);
+    ASSERT_NE(s.ListFileOf(store::LookupList::Arrhythmia), nullptr);
   }
   files.FailRenames(platform::kPermissionDenied);
   EXPECT_EQ(s.ReplaceListFile(LookupList::Arrhythmia, Entries("新", 45)).error,
@@ -212,7 +212,7 @@ TEST(ReplaceListFile, ReadOnlyListIsRefused) {
   TempDrive t;
   platform::PosixFileSystem files(t.Drive());
   Store s(files);
-  s.ReadOnlySession = true;
+  s.SetReadOnlySession(true);
   t.WriteBytes(kFindingFile, FileOf(Entries("旧", 45)));
   t.WriteBytes(kDataFile, "");
   std::filesystem::create_directories(t.Host("C:\\MASTA"));

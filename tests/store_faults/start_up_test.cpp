@@ -58,7 +58,7 @@ TEST_F(StartUpTest, EveryFileUsableMeansNoMessage) {
   EXPECT_TRUE(s.DataFileUsable());
   EXPECT_TRUE(s.DataFileWritable());
   EXPECT_EQ(s.DataFileRefusal(true), "");
-  EXPECT_EQ(s.RecordCount, 3);
+  EXPECT_EQ(s.RecordCount(), 3);
 }
 
 // A folder where the data file should be: named, with the reason, and the
@@ -72,7 +72,7 @@ TEST_F(StartUpTest, FolderInPlaceOfTheDataFile) {
   ASSERT_NE(trouble, nullptr);
   EXPECT_EQ(trouble->trouble, Trouble::NotAFile);
   EXPECT_FALSE(s.DataFileUsable());
-  EXPECT_EQ(s.RecordCount, 0);
+  EXPECT_EQ(s.RecordCount(), 0);
   const std::string message = s.StartUpMessage();
   EXPECT_NE(
       message.find(
@@ -84,9 +84,9 @@ TEST_F(StartUpTest, FolderInPlaceOfTheDataFile) {
   EXPECT_EQ(message.find("データがありません"), std::string::npos);
   EXPECT_NE(s.DataFileRefusal(false).find("読み込めなかったため"), std::string::npos);
   // Everything else was opened all the same.
-  EXPECT_NE(s.MasterFileNo, nullptr);
-  EXPECT_NE(s.DepartmentFileNo, nullptr);
-  EXPECT_NE(s.ScratchFileNo, nullptr);
+  EXPECT_NE(s.MasterFile(), nullptr);
+  EXPECT_NE(s.ListFileOf(store::LookupList::Department), nullptr);
+  EXPECT_NE(s.ScratchFile(), nullptr);
   EXPECT_EQ(s.Troubles().size(), 1u);
 }
 
@@ -97,8 +97,8 @@ TEST_F(StartUpTest, PlainFileInPlaceOfTheMasterFolder) {
   t.WriteBytes("C:\\MASTA", "not a folder");
   EXPECT_FALSE(s.StartUp().ok());
   EXPECT_TRUE(s.DataFileWritable());
-  EXPECT_EQ(s.RecordCount, 3);
-  EXPECT_EQ(s.MasterFileNo, nullptr);
+  EXPECT_EQ(s.RecordCount(), 3);
+  EXPECT_EQ(s.MasterFile(), nullptr);
   ASSERT_EQ(s.Troubles().size(), 1u);
   EXPECT_EQ(s.Troubles()[0].path, "C:\\MASTA\\");
   EXPECT_EQ(s.Troubles()[0].trouble, Trouble::NotAFolder);
@@ -116,7 +116,7 @@ TEST_F(StartUpTest, DataFileWithoutReadPermission) {
   files.DenyAll(kDataFile);
   EXPECT_EQ(s.StartUp().error, platform::kPermissionDenied);
   EXPECT_FALSE(s.DataFileUsable());
-  EXPECT_EQ(s.RecordCount, 0);
+  EXPECT_EQ(s.RecordCount(), 0);
   const FileTrouble* trouble = TroubleOf(s, kDataFile);
   ASSERT_NE(trouble, nullptr);
   EXPECT_EQ(trouble->trouble, Trouble::NoPermission);
@@ -135,9 +135,10 @@ TEST_F(StartUpTest, ReadOnlyDataFileIsBrowsableButNeverWritten) {
   EXPECT_FALSE(s.StartUp().ok());
   EXPECT_TRUE(s.DataFileUsable());
   EXPECT_FALSE(s.DataFileWritable());
-  EXPECT_EQ(s.RecordCount, 3);
-  ASSERT_TRUE(s.ReadCurrentRecord(2).ok());
-  EXPECT_EQ(s.CurrentRecord.Get(ExamField::Name), "患者2");
+  EXPECT_EQ(s.RecordCount(), 3);
+  ExamRecord second;
+  ASSERT_TRUE(s.ReadExamination(2, second).ok());
+  EXPECT_EQ(second.Get(ExamField::Name), "患者2");
   EXPECT_EQ(TroubleOf(s, kDataFile)->trouble, Trouble::ReadOnlyFile);
   const std::string message = s.StartUpMessage();
   EXPECT_NE(message.find("「C:\\VLN2\\VLN2.ekg」は読み取り専用のファイルです。"), std::string::npos)
@@ -146,14 +147,14 @@ TEST_F(StartUpTest, ReadOnlyDataFileIsBrowsableButNeverWritten) {
   EXPECT_EQ(s.DataFileRefusal(false), "");
   EXPECT_NE(s.DataFileRefusal(true).find("読み取り専用のため"), std::string::npos);
 
-  EXPECT_EQ(s.DataFileNo->Write(4, s.CurrentRecord).error, platform::kPermissionDenied);
+  EXPECT_EQ(s.DataFile()->Write(4, second).error, platform::kPermissionDenied);
   EXPECT_EQ(s.Rebuild(Staging::WorkFile, [] { return Status::Ok(); }).status.error,
             platform::kPermissionDenied);
   EXPECT_EQ(t.ReadBytes(kDataFile), data);
   // A reopen (after any replace) keeps it readable.
   ASSERT_TRUE(s.OpenAllFiles().ok());
   EXPECT_TRUE(s.DataFileUsable());
-  EXPECT_EQ(s.RecordCount, 3);
+  EXPECT_EQ(s.RecordCount(), 3);
 }
 
 // On a read-only drive every file is opened for reading and the reason is the
@@ -164,7 +165,7 @@ TEST_F(StartUpTest, ReadOnlyDrive) {
   EXPECT_FALSE(s.StartUp().ok());
   EXPECT_TRUE(s.DataFileUsable());
   EXPECT_FALSE(s.DataFileWritable());
-  EXPECT_EQ(s.RecordCount, 3);
+  EXPECT_EQ(s.RecordCount(), 3);
   for (const FileTrouble& trouble : s.Troubles()) {
     EXPECT_EQ(trouble.trouble, Trouble::ReadOnlyDrive) << trouble.path;
     EXPECT_TRUE(trouble.readable) << trouble.path;
@@ -181,14 +182,14 @@ TEST_F(StartUpTest, ReadOnlySessionWritesNothing) {
   t.WriteBytes(kScratchFile, "left");
   t.WriteBytes("C:\\VLN2\\GAZOU\\Temp.bmp", "BM");
   std::filesystem::remove(t.Host(kDepartmentFile));
-  s.ReadOnlySession = true;
+  s.SetReadOnlySession(true);
   EXPECT_TRUE(s.StartUp().ok());
   EXPECT_EQ(s.StartUpMessage(), "");
   EXPECT_TRUE(s.DataFileUsable());
   EXPECT_FALSE(s.DataFileWritable());
   EXPECT_NE(s.DataFileRefusal(true).find("このデータドライブには書き込めない"), std::string::npos);
-  EXPECT_EQ(s.DepartmentFileNo, nullptr);  // reads as empty entries
-  EXPECT_EQ(s.MasterFileNo->Write(1, PatientRecord()).error, platform::kPermissionDenied);
+  EXPECT_EQ(s.ListFileOf(store::LookupList::Department), nullptr);  // reads as empty entries
+  EXPECT_EQ(s.MasterFile()->Write(1, PatientRecord()).error, platform::kPermissionDenied);
   EXPECT_EQ(t.ReadBytes(kScratchFile), "left");
   EXPECT_TRUE(std::filesystem::exists(t.Host("C:\\VLN2\\GAZOU\\Temp.bmp")));
   EXPECT_FALSE(std::filesystem::exists(t.Host(kDepartmentFile)));
@@ -196,7 +197,7 @@ TEST_F(StartUpTest, ReadOnlySessionWritesNothing) {
   // Without a data file there is nothing to browse, and that is said.
   std::filesystem::remove(t.Host(kDataFile));
   Store empty(files);
-  empty.ReadOnlySession = true;
+  empty.SetReadOnlySession(true);
   EXPECT_FALSE(empty.StartUp().ok());
   EXPECT_FALSE(empty.DataFileUsable());
   EXPECT_EQ(TroubleOf(empty, kDataFile)->trouble, Trouble::Missing);

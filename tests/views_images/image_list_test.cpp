@@ -99,7 +99,8 @@ TEST_F(ImageListTest, TheSliderDrawsFromItsRecordAndRefusesBeyondTheData) {
   EXPECT_EQ(Numbers(), Expected({10, 11, 12, 13, 14, 0}));
 
   // The data shrank under the slider: its last position is past the end.
-  store.RecordCount = 13;
+  std::filesystem::resize_file(store.Files().HostPath(store::kDataFile), 13 * 579);
+  ASSERT_TRUE(store.OpenAllFiles().ok());
   f.Slider1->setValue(14);
   ui.Expect(kNoMore);
   f.Slider1_Click();

@@ -155,7 +155,7 @@ TEST_F(ListMenusTest, ARunThatMayNotWriteTheDriveMakesNoList) {
   store.CloseAllFiles();
   platform::PosixFileSystem plain{t.Drive()};
   Store readOnly{plain};
-  readOnly.ReadOnlySession = true;
+  readOnly.SetReadOnlySession(true);
   Form1 window(readOnly, ui);
   window.Form_Load();
   for (QAction* command : {window.itiran, window.kensaku, window.C_ITIRAN}) {

@@ -233,7 +233,7 @@ TEST_F(ListViewsTest, ThePictureCell) {
   // An image name that reaches outside the image directory is missing.
   ExamRecord sneaky = Exam(3);
   sneaky.Set(ExamField::ImageName, "../img2");
-  ASSERT_TRUE(store.DataFileNo->Write(3, sneaky).ok());
+  ASSERT_TRUE(store.DataFile()->Write(3, sneaky).ok());
   ui.Expect("画像：../img2.jpgはありません。");
   f5->Image1_Click(2);
 }
@@ -267,7 +267,7 @@ TEST_F(ListViewsTest, ClosingDiscardsTheWorkingFileFromEitherView) {
   Open(20);
   f5->Command3_Click();
   EXPECT_FALSE(files.Exists(kWorkFile));
-  EXPECT_FALSE(store.WorkFileNo);
+  EXPECT_FALSE(store.WorkFile());
   EXPECT_FALSE(f5->isVisible());
   EXPECT_FALSE(lists->ListOpen());
 

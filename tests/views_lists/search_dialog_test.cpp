@@ -189,7 +189,7 @@ TEST_F(Dialog1Test, NoHitMeansNoList) {
   EXPECT_FALSE(files.Exists(kWorkFile));
   EXPECT_FALSE(lists->View1()->isVisible());
   EXPECT_FALSE(dialog->isVisible());
-  EXPECT_EQ(store.RecordCount, 40);
+  EXPECT_EQ(store.RecordCount(), 40);
 }
 
 TEST_F(Dialog1Test, ANewSearchEndsTheListBeforeIt) {

@@ -83,7 +83,7 @@ void ShowDetailRecord(platform::FileSystem& fs, platform::Ui& ui, DetailForm& fo
     ui.MsgBox("画像：" + form.DetailImageName + "はありません。");
     return;
   }
-  const std::string file = std::string(kImageDir) + found;
+  const std::string file = ImageFilePath(found);
   int error = platform::kNoError;
   QImage picture = platform::ReadPictureScaled(fs, file, form.PictureBox, &error);
   if (picture.isNull()) {

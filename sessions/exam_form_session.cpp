@@ -39,7 +39,7 @@ ShownExamination ExamFormSession::ShowExamination(int n) {
   if (FoundImageFile.empty()) {
     shown.Say("画像：" + imageName + ".jpgはありません。", platform::kOkOnly);
   } else {
-    shown.picturePath = std::string(store::kImageDir) + FoundImageFile;
+    shown.picturePath = store::ImageFilePath(FoundImageFile);
   }
   return shown;
 }

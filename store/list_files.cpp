@@ -1,6 +1,8 @@
 // Saving a lookup list as a whole through a staging file.
 #include "store/store.h"
 
+#include "store/atomic_replace.h"
+
 namespace store {
 
 std::unique_ptr<RecordFile>& Store::ListFile(LookupList which) {
@@ -53,17 +55,15 @@ Status Store::ReplaceListFile(LookupList which, const std::vector<std::string>& 
       entry.Set(ListEntryField::EntryText, entries[i]);
       written = staging->Write(static_cast<std::int32_t>(i + 1), entry);
     }
-    if (written.ok()) written = staging->Flush();
   }
   if (written.ok()) {
     live.reset();
-    const Status renamed = fs_.Rename(stagingPath, livePath);
-    // Once renamed the new list is in place; a folder that cannot be synced
-    // only delays its durability.
-    if (renamed.ok()) (void)fs_.SyncDirectory(kDataDir);
+    const ReplaceOutcome replaced = ReplaceAtomically(fs_, stagingPath, livePath, kDataDir);
     const Status reopened = OpenStoreFile(livePath.c_str(), kListEntryRecordLength, live);
     CountRecords();
-    written = renamed.ok() ? reopened : renamed;
+    // Once renamed the new list is in place; a folder that cannot be synced
+    // only delays its durability.
+    written = replaced.renamed ? reopened : replaced.status;
   }
   if (!written.ok() && fs_.Exists(stagingPath)) (void)fs_.Delete(stagingPath);
   return written;

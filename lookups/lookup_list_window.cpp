@@ -12,6 +12,7 @@
 
 #include "platform/cp932.h"
 #include "platform/qt_ui.h"
+#include "widgets/form_setup.h"
 
 namespace {
 
@@ -112,9 +113,7 @@ void LookupListWindow::Open() {
   }
   sessions::Show(ui_, load);
   Form_Load();
-  show();
-  raise();
-  activateWindow();
+  widgets::ShowInFront(this);
   Text1.front()->setFocus();
 }
 

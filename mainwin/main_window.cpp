@@ -212,10 +212,7 @@ bool Form1::Confirm(const sessions::FormChange& change) {
 }
 
 void Form1::ShowSecondaryWindow(QWidget* window) {
-  ui_.Lower();
-  window->show();
-  window->raise();
-  window->activateWindow();
+  widgets::ShowAboveMainWindow(ui_, window);
 }
 
 void Form1::F_end_Click() { close(); }

@@ -16,6 +16,7 @@
 #include "views/image_load_dialog.h"
 #include "widgets/command_guard.h"
 #include "widgets/progress_window.h"
+#include "widgets/form_setup.h"
 
 using platform::S;
 
@@ -140,9 +141,7 @@ void Form1::OpenImageLoadDialog(bool lowerMainWindow) {
   if (lowerMainWindow) {
     ShowSecondaryWindow(dialog);
   } else {
-    dialog->show();
-    dialog->raise();
-    dialog->activateWindow();
+    widgets::ShowInFront(dialog);
   }
 }
 

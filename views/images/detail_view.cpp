@@ -179,9 +179,7 @@ bool Form9::Open(int n) {
   if (showWindow) {
     showWindow(this);
   } else {
-    show();
-    raise();
-    activateWindow();
+    widgets::ShowInFront(this);
   }
   return true;
 }

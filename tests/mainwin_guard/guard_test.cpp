@@ -17,6 +17,7 @@
 #include "store/store.h"
 #include "store/text_format.h"
 #include "tests/support/fake_ui.h"
+#include "tests/support/sort_component.h"
 #include "tests/support/temp_drive.h"
 #include "widgets/progress_window.h"
 
@@ -40,13 +41,7 @@ std::string Exams(const std::vector<std::string>& ids) {
 
 class GuardTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    setenv("VELUNOR_COMPONENT_REGISTRY", (t.Root() / "components.ini").c_str(), 1);
-    ASSERT_TRUE(platform::RegisterComponent(zuvasort::kZuvaSortMemClassId,
-                                            {std::string(zuvasort::kProgId), VELUNOR_SORT_LIBRARY,
-                                             std::string(zuvasort::kTypeLibraryName)})
-                    .ok());
-  }
+  void SetUp() override { ASSERT_TRUE(component.Registered()); }
   void TearDown() override {
     for (const std::string& u : ui.Unexpected()) ADD_FAILURE() << u;
     EXPECT_TRUE(ui.AllAnswered());
@@ -54,6 +49,7 @@ class GuardTest : public ::testing::Test {
   }
 
   testing_support::TempDrive t;
+  testing_support::SortComponent component{t.Root(), VELUNOR_SORT_LIBRARY};
   platform::PosixFileSystem files{t.Drive()};
   Store store{files};
   testing_support::FakeUi ui;

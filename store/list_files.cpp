@@ -5,18 +5,30 @@
 
 namespace store {
 
+namespace {
+
+// The file and the size of each lookup list, in the order of LookupList.
+struct ListFacts {
+  const char* path;
+  int entries;
+};
+constexpr ListFacts kLists[] = {{kDepartmentFile, kDepartmentEntries},
+                                {kLeadSiteFile, kLeadSiteEntries},
+                                {kFindingFile, kFindingEntries},
+                                {kArrhythmiaFile, kArrhythmiaEntries}};
+
+const ListFacts& FactsOf(LookupList which) { return kLists[static_cast<int>(which)]; }
+
+}  // namespace
+
+const char* Store::ListPath(LookupList which) { return FactsOf(which).path; }
+
+int Store::ListEntries(LookupList which) { return FactsOf(which).entries; }
+
 std::unique_ptr<RecordFile>& Store::ListFile(LookupList which) {
-  switch (which) {
-    case LookupList::Department:
-      return DepartmentFileNo;
-    case LookupList::LeadSite:
-      return LeadSiteFileNo;
-    case LookupList::Finding:
-      return FindingFileNo;
-    case LookupList::Arrhythmia:
-      break;
-  }
-  return ArrhythmiaFileNo;
+  std::unique_ptr<RecordFile>* const files[] = {&DepartmentFileNo, &LeadSiteFileNo,
+                                                &FindingFileNo, &ArrhythmiaFileNo};
+  return *files[static_cast<int>(which)];
 }
 
 Status Store::EmptyScratchFile() {
@@ -72,20 +84,6 @@ Status Store::ReplaceListFile(LookupList which, const std::vector<std::string>& 
 }  // namespace store
 
 namespace store {
-
-int Store::ListEntries(LookupList which) {
-  switch (which) {
-    case LookupList::Department:
-      return kDepartmentEntries;
-    case LookupList::LeadSite:
-      return kLeadSiteEntries;
-    case LookupList::Finding:
-      return kFindingEntries;
-    case LookupList::Arrhythmia:
-      break;
-  }
-  return kArrhythmiaEntries;
-}
 
 Status Store::ReadListEntries(LookupList which, std::vector<std::string>& entries) {
   const int count = ListEntries(which);

@@ -339,8 +339,8 @@ void Form10::Command1_Click() {
 
 void Form10::Command3_Click() {
   (void)leaveChecks_->RunPending();
-  if (host_.Ui().MsgBox("この患者データを削除しますか？", platform::kYesNo) !=
-      platform::kAnswerYes) {
+  if (host_.Ui().MsgBox("この患者データを削除しますか？",
+                        platform::kYesNo | platform::kDefaultButton2) != platform::kAnswerYes) {
     return;
   }
   const sessions::DeletionOutcome deleted = session_.DeleteShown();

@@ -80,7 +80,7 @@ std::optional<Message> ExamFormSession::AskDiscard(const ExamEntry& onForm,
   }
   if (!changed) return std::nullopt;
   return Message{"入力中のデータは登録されていません。破棄しますか？",
-                 platform::kYesNo | platform::kExclamation | platform::kDefaultButton2};
+                 platform::kYesNo | platform::kDefaultButton2};
 }
 
 // --- Stepping through the examinations --------------------------------------

@@ -64,7 +64,7 @@ std::optional<Message> PatientSession::AskDiscard(const store::PatientRecord& on
         PatientField::BirthDate, PatientField::Department, PatientField::Remarks}) {
     if (onForm.Get(f) != shownPatient_.Get(f)) {
       return Message{"入力中のデータは登録されていません。破棄しますか？",
-                     platform::kYesNo | platform::kExclamation | platform::kDefaultButton2};
+                     platform::kYesNo | platform::kDefaultButton2};
     }
   }
   return std::nullopt;

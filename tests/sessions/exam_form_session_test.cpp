@@ -309,8 +309,8 @@ TEST_F(ExamFormSessionTest, LeavingAsksOnlyWhenTheFormDiffersFromWhatIsStored) {
     const std::optional<Message> ask = session.AskDiscard(form(c.stored, c.change), kToday);
     EXPECT_EQ(ask.has_value(), c.asks) << c.what;
     if (ask) {
-      EXPECT_EQ(*ask, (Message{"入力中のデータは登録されていません。破棄しますか？",
-                               kNoByDefault | platform::kExclamation}));
+      EXPECT_EQ(*ask,
+                (Message{"入力中のデータは登録されていません。破棄しますか？", kNoByDefault}));
     }
   }
 

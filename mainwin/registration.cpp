@@ -34,6 +34,7 @@ bool Form1::PictureShown() const { return !Image1->pixmap().isNull(); }
 
 void Form1::D_sinki_Click() {
   RunPendingLeaveCheck();
+  if (!MayLeaveForm()) return;
   StartNewExamination();
 }
 

@@ -83,7 +83,9 @@ void PatientWindows::M_sakujyo_Click() {
     ui_.MsgBox("患者マスタは登録されていません。", platform::kCritical);
     return;
   }
-  if (ui_.MsgBox("患者マスタを全て削除しますか？", platform::kYesNo) == platform::kAnswerNo) return;
+  if (ui_.MsgBox("患者マスタを全て削除しますか？", platform::kYesNo | platform::kDefaultButton2) ==
+      platform::kAnswerNo)
+    return;
   sessions::Show(ui_, session_.DeleteAll());
 }
 

@@ -40,7 +40,6 @@ TEST(Form1Sort, CtrlHSortsByIdAndReloadsTheShownRecord) {
   testing_support::FakeUi ui;
   sessions::ExamFormSession session(store);
   Form1 form(store, session, ui);
-  ui.Expect("画像：.jpgはありません。");
   form.Form_Load();
   form.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
@@ -49,7 +48,6 @@ TEST(Form1Sort, CtrlHSortsByIdAndReloadsTheShownRecord) {
 
   ui.Expect("データをＩＤ順に並べ替えます。", platform::kAnswerYes);
   ui.Expect("終了。");
-  ui.Expect("画像：.jpgはありません。");
   form.Text1[0]->setFocus();
   QTest::keyClick(form.Text1[0], Qt::Key_H, Qt::ControlModifier);
   EXPECT_TRUE(ui.AllAnswered());

@@ -50,9 +50,20 @@ void PatientWindows::Show(QWidget* window) {
   window->activateWindow();
 }
 
-void PatientWindows::M_touroku_Click() { Registration().OpenForNewPatient(); }
+bool PatientWindows::RefusedForWriting() {
+  const std::string refusal = session_.MasterRefusal(true);
+  if (refusal.empty()) return false;
+  ui_.MsgBox(refusal, platform::kExclamation);
+  return true;
+}
+
+void PatientWindows::M_touroku_Click() {
+  if (RefusedForWriting()) return;
+  Registration().OpenForNewPatient();
+}
 
 void PatientWindows::M_ikkatu_Click() {
+  if (RefusedForWriting()) return;
   Form12& bulk = Bulk();
   Show(&bulk);
   bulk.Text1[0]->setFocus(Qt::OtherFocusReason);
@@ -84,6 +95,7 @@ void PatientWindows::M_sakujyo_Click() {
     ui_.MsgBox("患者マスタは登録されていません。", platform::kCritical);
     return;
   }
+  if (RefusedForWriting()) return;
   if (ui_.MsgBox("患者マスタを全て削除しますか？", platform::kYesNo) == platform::kAnswerNo) return;
   sessions::Show(ui_, session_.DeleteAll());
 }

@@ -151,6 +151,8 @@ class Store {
   // Empty when the data file can be used as asked (read, or also written);
   // otherwise the Japanese message that says why a command cannot run.
   std::string DataFileRefusal(bool forWriting) const;
+  // The same for the patient master "KANJYA.MASTA".
+  std::string MasterFileRefusal(bool forWriting) const;
 
   // Removes the program's own temporary files that a run which died left:
   // "C:\VLN2\GAZOU\Temp.bmp", the JPEG writer's ".<name>.jpg.<pid>.<n>.tmp"

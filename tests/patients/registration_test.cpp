@@ -9,6 +9,7 @@
 #include <QTest>
 
 #include "patients/patient_form.h"
+#include "platform/error_text.h"
 #include "patients/patient_list.h"
 #include "tests/patients/fixture.h"
 #include "tests/support/records.h"
@@ -198,7 +199,7 @@ TEST_F(RegistrationTest, AFailedDeleteLeavesTheMasterAndSaysSo) {
   f.Slider1_Click();
   files.FailNthRename(1);
   ui.Expect("この患者データを削除しますか？", platform::kAnswerYes);
-  ui.Expect("70");
+  ui.Expect(platform::ErrorText(platform::kPermissionDenied));
   f.Command3_Click();
   EXPECT_EQ(Master(), before);
   EXPECT_TRUE(f.isVisible());
@@ -222,6 +223,35 @@ TEST_F(RegistrationTest, DeletingTheWholeMaster) {
   form->M_sakujyo->trigger();
   EXPECT_EQ(Master(), "");
   EXPECT_EQ(store.PatientCount(), 0);
+}
+
+}  // namespace
+}  // namespace patients_test
+
+namespace patients_test {
+namespace {
+
+// A master that cannot be written: 新規登録, 一括登録 and 全削除 say so
+// before anything is typed or asked; the name box's hint tells the truth.
+TEST_F(RegistrationTest, WritingCommandsAreRefusedUpFrontWhenTheMasterCannotBeWritten) {
+  WriteMaster({10, 20});
+  store.SetReadOnlySession(true);
+  Start();
+  for (QAction* command : {form->M_touroku, form->M_ikkatu, form->M_sakujyo}) {
+    SCOPED_TRACE(command->text().toStdString());
+    ui.Expect("このデータドライブには書き込めないため、患者の登録・削除・並べ替えはできません。");
+    command->trigger();
+    Settle();
+  }
+  EXPECT_TRUE(patients->RegistrationIfAny() == nullptr || !patients->RegistrationIfAny()->isVisible());
+  EXPECT_TRUE(patients->BulkIfAny() == nullptr || !patients->BulkIfAny()->isVisible());
+  EXPECT_EQ(Master(), MasterBytes({10, 20}));
+
+  Form10& f = patients->Registration();
+  QStringList hints;
+  for (QLabel* label : f.findChildren<QLabel*>()) hints << label->text();
+  EXPECT_TRUE(hints.contains(QStringLiteral("(全角10字以内)")));
+  EXPECT_FALSE(hints.contains(QStringLiteral("(全角20字以内)")));
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <QTest>
 #include <optional>
 
+#include "platform/error_text.h"
 #include "store/long_operation.h"
 #include "tests/print/print_fixture.h"
 #include "views/list_print.h"
@@ -210,7 +211,7 @@ TEST_F(Dialog4Test, TheOptionsShowAndHideTheRangeAndOpeningEmptiesIt) {
 TEST_F(Dialog4Test, APrinterErrorStopsThePrintoutAndIsShown) {
   List(30);
   fx.printer.failFromCall = 120;  // on the first page
-  fx.ui.Expect("482");
+  fx.ui.Expect(platform::ErrorText(482));
   dialog->Option2->click();
   dialog->OKButton->click();
   EXPECT_EQ(fx.ui.Boxes().back().style, platform::kExclamation);

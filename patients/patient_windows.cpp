@@ -78,6 +78,10 @@ void PatientWindows::M_itiran_Click() {
 
 void PatientWindows::M_kensaku_Click() {
   ui_.Lower();
+  if (const std::string refusal = session_.MasterRefusal(false); !refusal.empty()) {
+    ui_.MsgBox(refusal, platform::kExclamation);
+    return;
+  }
   if (session_.PatientCount() == 0) {
     ui_.MsgBox("患者マスタは登録されていません。", platform::kExclamation);
     return;

@@ -59,6 +59,12 @@ bool PatientSession::CopyWholeList(Outcome& outcome) {
 
 CommandOutcome PatientSession::OpenWholeList() {
   CommandOutcome out;
+  if (std::string refusal = store_.MasterFileRefusal(false); !refusal.empty()) {
+    // A master that could not be read is not an empty one.
+    out.result = Done::Refused;
+    out.Say(std::move(refusal));
+    return out;
+  }
   if (store_.PatientCount() == 0) {
     out.result = Done::Refused;
     out.Say("患者マスタは登録されていません。", platform::kCritical);

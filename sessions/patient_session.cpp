@@ -29,7 +29,9 @@ PatientSession::PatientSession(store::Store& store, platform::Ui& ui, platform::
 std::vector<std::string> PatientSession::Departments() {
   std::vector<std::string> entries;
   (void)store_.ReadListEntries(store::LookupList::Department, entries);
-  entries.resize(store_.ListFileOf(store::LookupList::Department) ? store_.ListFileOf(store::LookupList::Department)->Count() : 0);
+  entries.resize(store_.ListFileOf(store::LookupList::Department)
+                     ? store_.ListFileOf(store::LookupList::Department)->Count()
+                     : 0);
   return entries;
 }
 

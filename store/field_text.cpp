@@ -27,8 +27,8 @@ bool IsControl(std::string_view ch) {
 FieldTextCheck CheckFieldText(std::string_view utf8, std::size_t width, bool lineBreaks) {
   FieldTextCheck check;
   for (std::size_t i = 0; i < utf8.size();) {
-    const std::size_t n = std::min(SequenceLength(static_cast<unsigned char>(utf8[i])),
-                                   utf8.size() - i);
+    const std::size_t n =
+        std::min(SequenceLength(static_cast<unsigned char>(utf8[i])), utf8.size() - i);
     const std::string_view ch = utf8.substr(i, n);
     i += n;
     if (lineBreaks && ch == "\n") {

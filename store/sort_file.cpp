@@ -92,8 +92,7 @@ Status PositionsOf(std::string_view exchange, std::int32_t count, std::size_t di
 
 // The sort line of record i, which the read phase has just read.
 std::string SortLine(const Store& store, const ExamRecord& exam, const PatientRecord& patient,
-                     const SortKey& key,
-                     std::int32_t i) {
+                     const SortKey& key, std::int32_t i) {
   if (const auto* field = std::get_if<ExamField>(&key.field)) {
     return platform::FromCp932(exam.Raw(*field)) + FormatNumber(i, "000000");
   }

@@ -18,8 +18,7 @@ constexpr const char* kRefusalProperty = "fieldRefusal";
 // Whether `text` may stand in `box`; when not and the user is editing the
 // box, the reason is shown.
 bool Fits(QWidget* box, const QString& text, std::size_t width, bool lineBreaks) {
-  const store::FieldTextCheck check =
-      store::CheckFieldText(platform::S(text), width, lineBreaks);
+  const store::FieldTextCheck check = store::CheckFieldText(platform::S(text), width, lineBreaks);
   if (check.fits()) return true;
   if (box->hasFocus()) {
     const QString reason = platform::Q(store::FieldTextRefusal(check, width));

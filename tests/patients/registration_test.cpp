@@ -8,10 +8,10 @@
 #include <QSlider>
 #include <QTest>
 
-#include "patients/patient_form.h"
-#include "platform/error_text.h"
 #include "patients/bulk_registration.h"
+#include "patients/patient_form.h"
 #include "patients/patient_list.h"
+#include "platform/error_text.h"
 #include "tests/patients/fixture.h"
 #include "tests/support/records.h"
 
@@ -245,7 +245,8 @@ TEST_F(RegistrationTest, WritingCommandsAreRefusedUpFrontWhenTheMasterCannotBeWr
     command->trigger();
     Settle();
   }
-  EXPECT_TRUE(patients->RegistrationIfAny() == nullptr || !patients->RegistrationIfAny()->isVisible());
+  EXPECT_TRUE(patients->RegistrationIfAny() == nullptr ||
+              !patients->RegistrationIfAny()->isVisible());
   EXPECT_TRUE(patients->BulkIfAny() == nullptr || !patients->BulkIfAny()->isVisible());
   EXPECT_EQ(Master(), MasterBytes({10, 20}));
 

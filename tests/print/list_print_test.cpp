@@ -157,8 +157,8 @@ TEST_F(Dialog4Test, ASearchResultPrintsItsRecordsWithTheirDataFileNumbers) {
 TEST_F(Dialog4Test, InvalidRangesAreRefusedAndTheDialogStays) {
   List(40);
   const std::pair<const char*, const char*> refused[] = {
-      {"5", "3"}, {"0", "3"}, {"3", "41"}, {"", ""}, {"abc", "3"}, {"99999", "99999"}, {"-1", "2"},
-      {"1e1", "20"}, {"1", "2d1"},
+      {"5", "3"},         {"0", "3"},  {"3", "41"},   {"", ""},     {"abc", "3"},
+      {"99999", "99999"}, {"-1", "2"}, {"1e1", "20"}, {"1", "2d1"},
   };
   for (const auto& [from, to] : refused) {
     SCOPED_TRACE(std::string(from) + " to " + to);

@@ -426,7 +426,8 @@ TEST_F(ExamFormSessionTest, AFailedDeleteKeepsTheRecordAndShowsWhatIsStored) {
   files.FailRenames(platform::kPermissionDenied);
   const FormChange done = session.Delete(progress);
   files.Heal();
-  EXPECT_EQ(Texts(done), std::vector<std::string>{platform::ErrorText(platform::kPermissionDenied)});
+  EXPECT_EQ(Texts(done),
+            std::vector<std::string>{platform::ErrorText(platform::kPermissionDenied)});
   EXPECT_EQ(done.after, FormAfter::Examination);
   EXPECT_EQ(done.record, 3);
   EXPECT_FALSE(done.focusDate);
@@ -441,7 +442,8 @@ TEST_F(ExamFormSessionTest, DeleteAllEmptiesTheDataAndThePicturesOrKeepsBoth) {
             (Message{"保存されているデータを全て削除しますか？", platform::kYesNo}));
   FormChange done = session.DeleteAll();
   files.Heal();
-  EXPECT_EQ(Texts(done), std::vector<std::string>{platform::ErrorText(platform::kPermissionDenied)});
+  EXPECT_EQ(Texts(done),
+            std::vector<std::string>{platform::ErrorText(platform::kPermissionDenied)});
   EXPECT_EQ(done.after, FormAfter::Examination);
   EXPECT_EQ(done.record, 2);
   EXPECT_TRUE(memory.Exists(Picture(1)));

@@ -138,8 +138,9 @@ TEST_F(ImageListSessionTest, AReadFailureEndsThePageWithTheCellsBeforeIt) {
   const ImagePageOutcome page = images.Open();
   EXPECT_TRUE(page.draw);
   EXPECT_TRUE(page.cells.empty());
-  EXPECT_EQ(page.messages, (std::vector<Message>{{platform::ErrorText(platform::kBadFileNameOrNumber),
-                                                  platform::kExclamation}}));
+  EXPECT_EQ(page.messages,
+            (std::vector<Message>{
+                {platform::ErrorText(platform::kBadFileNameOrNumber), platform::kExclamation}}));
 }
 
 TEST_F(ImageListSessionTest, ACellsRecordMustStillBeInTheDataFile) {

@@ -15,8 +15,8 @@
 #include "store/rebuilds.h"
 #include "store/sort_file.h"
 #include "store/text_format.h"
-#include "tests/support/fake_ui.h"
 #include "tests/store_faults/access_file_system.h"
+#include "tests/support/fake_ui.h"
 #include "tests/support/faulty_file_system.h"
 #include "tests/support/memory_file_system.h"
 #include "tests/support/recording_progress.h"
@@ -513,7 +513,8 @@ TEST_F(PatientSessionTest, BulkRowsAreAppendedAndTheMasterSortedWhenWanted) {
       session.RegisterBulk(std::vector{PatientRecord(Patient(7))});
   files.Heal();
   EXPECT_EQ(failed.result, Done::Failed);
-  EXPECT_EQ(Texts(failed.messages), Ids{"61：ディスクがいっぱいです。\n患者は登録されていません。"});
+  EXPECT_EQ(Texts(failed.messages),
+            Ids{"61：ディスクがいっぱいです。\n患者は登録されていません。"});
 
   Open({});
   EXPECT_EQ(Texts(session.SortMasterAlone().messages), Ids{"患者マスタは登録されていません。"});
@@ -547,7 +548,8 @@ namespace {
 // A change made before a later step failed (here the folder sync after the
 // rename) is reported as made, with the failure in words.
 TEST_F(PatientSessionTest, AChangeMadeBeforeALaterStepFailedSaysSo) {
-  const std::string failure = "（エラー番号 " + platform::ErrorText(platform::kDeviceIoError) + "）";
+  const std::string failure =
+      "（エラー番号 " + platform::ErrorText(platform::kDeviceIoError) + "）";
   const struct {
     const char* what;
     std::function<sessions::CommandOutcome(sessions::PatientSession&)> command;
@@ -565,7 +567,8 @@ TEST_F(PatientSessionTest, AChangeMadeBeforeALaterStepFailedSaysSo) {
        },
        {"患者データは削除されましたが、その後の処理でエラーが発生しました。" + failure},
        {"000020"}},
-      {"全削除", [](sessions::PatientSession& s) { return s.DeleteAll(); },
+      {"全削除",
+       [](sessions::PatientSession& s) { return s.DeleteAll(); },
        {"患者マスタは全削除されましたが、その後の処理でエラーが発生しました。" + failure,
         "削除終了。"},
        {}},
@@ -662,8 +665,7 @@ TEST(PatientSessionReadOnlyDrive, WritingIsRefusedUpFrontAndReadingWorks) {
   ASSERT_TRUE(session.OpenWholeList().ok());
   EXPECT_EQ(session.Page().rows.size(), 3u);
   EXPECT_EQ(session.OpenRow(1).position, 2);
-  const sessions::CommandOutcome searched =
-      session.SearchBeginning(PatientSearchField::Name, "山");
+  const sessions::CommandOutcome searched = session.SearchBeginning(PatientSearchField::Name, "山");
   EXPECT_TRUE(searched.ok() && searched.Silent());
   const sessions::PatientListPage hits = session.Page();
   ASSERT_EQ(hits.rows.size(), 2u);
@@ -675,6 +677,30 @@ TEST(PatientSessionReadOnlyDrive, WritingIsRefusedUpFrontAndReadingWorks) {
   EXPECT_EQ(found.position, 2);
   EXPECT_EQ(t.ReadBytes(kScratchFile), "");  // as the last writable run left it
   for (const std::string& u : ui.Unexpected()) ADD_FAILURE() << u;
+}
+
+// A master that could not be read is said to be so, not called empty.
+TEST(PatientSessionReadOnlyDrive, AMasterThatCannotBeReadIsNotCalledEmpty) {
+  testing_support::TempDrive t;
+  store_faults::AccessFileSystem files{t.Drive()};
+  {
+    Store first(files);
+    ASSERT_TRUE(first.StartUp().ok());
+  }
+  files.DenyAll(kMasterFile);
+  Store store(files);
+  (void)store.StartUp();
+  testing_support::FakeUi ui;
+  testing_support::RecordingProgress progress;
+  sessions::PatientSession session(store, ui, progress);
+  const std::string refusal =
+      "患者マスタ「C:\\MASTA\\KANJYA.MASTA」を読み込めなかったため、この操作はできません。\n"
+      "「C:\\MASTA\\KANJYA.MASTA」を開く権限がありません。";
+  EXPECT_EQ(session.MasterRefusal(false), refusal);
+  const sessions::CommandOutcome listed = session.OpenWholeList();
+  EXPECT_EQ(listed.result, Done::Refused);
+  EXPECT_EQ(Texts(listed.messages), Ids{refusal});
+  EXPECT_EQ(Texts(session.Register(Patient(10)).messages), Ids{refusal});
 }
 
 }  // namespace

@@ -52,8 +52,10 @@ TEST(FieldText, TextFitsByItsCp932BytesAndStorableCharacters) {
 }
 
 TEST(FieldText, ANumberWithAnExponentIsNoRecordNumber) {
-  for (const char* yes : {"1e1", "1E1", "1d2", "２Ｅ３", "１ｅ１"}) EXPECT_TRUE(store::HasExponent(yes)) << yes;
-  for (const char* no : {"10", "２５", " 7 ", "0.6", ""}) EXPECT_FALSE(store::HasExponent(no)) << no;
+  for (const char* yes : {"1e1", "1E1", "1d2", "２Ｅ３", "１ｅ１"})
+    EXPECT_TRUE(store::HasExponent(yes)) << yes;
+  for (const char* no : {"10", "２５", " 7 ", "0.6", ""})
+    EXPECT_FALSE(store::HasExponent(no)) << no;
 }
 
 }  // namespace

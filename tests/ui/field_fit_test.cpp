@@ -17,9 +17,9 @@ namespace {
 
 struct Boxes {
   QWidget window;
-  QLineEdit* name = new QLineEdit(&window);     // 20 bytes
-  QComboBox* combo = new QComboBox(&window);    // 10 bytes
-  QLineEdit* date = new QLineEdit(&window);     // characters only
+  QLineEdit* name = new QLineEdit(&window);               // 20 bytes
+  QComboBox* combo = new QComboBox(&window);              // 10 bytes
+  QLineEdit* date = new QLineEdit(&window);               // characters only
   QPlainTextEdit* comment = new QPlainTextEdit(&window);  // 10 bytes, lines count CR LF
 
   Boxes() {
@@ -46,14 +46,18 @@ QString Text(QWidget* box) {
 
 TEST(FieldFit, WhatDoesNotFitIsRefusedAsItIsTyped) {
   Boxes boxes;
-  const QString tooLong20 = QStringLiteral("この欄には半角20字（全角10字）までしか入力できません。");
+  const QString tooLong20 =
+      QStringLiteral("この欄には半角20字（全角10字）までしか入力できません。");
   const struct {
     QWidget* box;
     QString typed;
     QString kept;
     QString reason;  // empty: nothing refused
   } cases[] = {
-      {boxes.name, QStringLiteral("山田太郎山田太郎山田"), QStringLiteral("山田太郎山田太郎山田"), {}},
+      {boxes.name,
+       QStringLiteral("山田太郎山田太郎山田"),
+       QStringLiteral("山田太郎山田太郎山田"),
+       {}},
       {boxes.name, QStringLiteral("山田太郎山田太郎山田花"), QStringLiteral("山田太郎山田太郎山田"),
        tooLong20},
       {boxes.name, QStringLiteral("ab😀c"), QStringLiteral("abc"),
@@ -93,10 +97,10 @@ TEST(FieldFit, WhatDoesNotFitIsRefusedAsItIsTyped) {
       }
     }
     EXPECT_EQ(Text(c.box), c.kept);
-    EXPECT_EQ(widgets::FieldRefusal(qobject_cast<QComboBox*>(c.box)
-                                        ? static_cast<QWidget*>(
-                                              qobject_cast<QComboBox*>(c.box)->lineEdit())
-                                        : c.box),
+    EXPECT_EQ(widgets::FieldRefusal(
+                  qobject_cast<QComboBox*>(c.box)
+                      ? static_cast<QWidget*>(qobject_cast<QComboBox*>(c.box)->lineEdit())
+                      : c.box),
               c.reason);
   }
   // A stored record is shown as it is, whatever it holds.

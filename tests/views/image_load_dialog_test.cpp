@@ -1,5 +1,5 @@
-#include "platform/error_text.h"
 #include "views/image_load_dialog.h"
+#include "platform/error_text.h"
 
 #include <gtest/gtest.h>
 

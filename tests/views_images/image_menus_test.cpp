@@ -11,10 +11,10 @@
 #include "mainwin/main_window.h"
 #include "tests/views_images/fixture.h"
 #include "views/image_load_dialog.h"
-#include "views/list_view1.h"
-#include "views/images/zoom_window.h"
-#include "views/images/image_list.h"
 #include "views/images/detail_view.h"
+#include "views/images/image_list.h"
+#include "views/images/zoom_window.h"
+#include "views/list_view1.h"
 
 namespace {
 

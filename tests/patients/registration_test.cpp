@@ -1,7 +1,9 @@
 // The registration window (患者マスタ/新規登録) and 全削除, reached from the
 // main window's menu, and the main window's ID lookup following the master.
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -255,6 +257,32 @@ TEST_F(RegistrationTest, WritingCommandsAreRefusedUpFrontWhenTheMasterCannotBeWr
   for (QLabel* label : f.findChildren<QLabel*>()) hints << label->text();
   EXPECT_TRUE(hints.contains(QStringLiteral("(全角10字以内)")));
   EXPECT_FALSE(hints.contains(QStringLiteral("(全角20字以内)")));
+}
+
+// The registration and bulk windows' boxes take no more than their master
+// fields hold, as they are typed.
+TEST_F(RegistrationTest, TheBoxesTakeOnlyWhatTheirFieldsHold) {
+  Start();
+  Form10& f = OpenNew();
+  Form12& bulk = patients->Bulk();
+  const struct {
+    QWidget* box;
+    int bytes;
+  } cases[] = {
+      {f.Text2, 20}, {f.Text3, 20},       {f.Combo2->lineEdit(), 10},
+      {f.Text5, 50}, {bulk.Text2[0], 20}, {bulk.Combo2[0]->lineEdit(), 10},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.box->objectName().toStdString());
+    c.box->setFocus();
+    auto* line = qobject_cast<QLineEdit*>(c.box);
+    ASSERT_NE(line, nullptr);
+    for (int k = 0; k < 30; ++k) {
+      QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QStringLiteral("漢"));
+      QApplication::sendEvent(line, &press);
+    }
+    EXPECT_EQ(line->text(), QString(c.bytes / 2, QChar(u'漢')));
+  }
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "platform/cp932.h"
 #include "platform/qt_ui.h"
 #include "widgets/form_setup.h"
+#include "widgets/field_fit.h"
 
 namespace {
 
@@ -57,6 +58,7 @@ LookupListWindow::LookupListWindow(const LookupListDef& def, store::Store& store
     box->setObjectName(QStringLiteral("Text1_%1").arg(i));
     box->setMinimumWidth(boxWidth);
     box->installEventFilter(this);
+    widgets::FitToField(box, store::kListEntryRecordLength);
     auto* mark = new QLabel(this);
     mark->setMinimumWidth(markWidth);
     mark->setStyleSheet(QStringLiteral("color: #c00000; font-weight: bold;"));

@@ -18,6 +18,7 @@
 #include "views/list_cells.h"
 #include "widgets/command_guard.h"
 #include "widgets/enter_moves_on.h"
+#include "widgets/field_fit.h"
 #include "widgets/form_setup.h"
 #include "widgets/leave_checks.h"
 
@@ -77,6 +78,14 @@ void Form12::BuildControls() {
     Text4[r] = edit(QStringLiteral("Text4_%1").arg(r));
     Text4[r]->setAttribute(Qt::WA_InputMethodEnabled, false);
     Combo2[r] = combo(QStringLiteral("Combo2_%1").arg(r));
+    using store::PatientField;
+    auto width = [](PatientField f) { return store::PatientRecord::Def(f).width; };
+    widgets::FitToField(Text1[r], 0);  // rewritten when left: characters only
+    widgets::FitToField(Text2[r], width(PatientField::Name));
+    widgets::FitToField(Text3[r], width(PatientField::Reading));
+    widgets::FitToField(Combo1[r], width(PatientField::Sex));
+    widgets::FitToField(Text4[r], 0);
+    widgets::FitToField(Combo2[r], width(PatientField::Department));
     Label2[r]->setMinimumWidth(digit * 11);
     Text1[r]->setMinimumWidth(digit * 8 + 12);
     Text2[r]->setMinimumWidth(wide * 10 + 12);

@@ -19,10 +19,12 @@
 #include "forms/entry_rules.h"
 #include "platform/qt_text.h"
 #include "store/entry_rules.h"
+#include "store/records.h"
 #include "store/text_format.h"
 #include "views/list_cells.h"
 #include "widgets/command_guard.h"
 #include "widgets/enter_moves_on.h"
+#include "widgets/field_fit.h"
 #include "widgets/form_setup.h"
 #include "widgets/leave_checks.h"
 
@@ -78,6 +80,15 @@ void Form10::BuildControls() {
   Text4->setAttribute(Qt::WA_InputMethodEnabled, false);
   Combo2 = combo("Combo2");
   Text5 = edit("Text5");
+  // The ID and the date of birth are rewritten when left: characters only.
+  auto width = [](store::PatientField f) { return store::PatientRecord::Def(f).width; };
+  widgets::FitToField(Text1, 0);
+  widgets::FitToField(Text2, width(store::PatientField::Name));
+  widgets::FitToField(Text3, width(store::PatientField::Reading));
+  widgets::FitToField(Combo1, width(store::PatientField::Sex));
+  widgets::FitToField(Text4, 0);
+  widgets::FitToField(Combo2, width(store::PatientField::Department));
+  widgets::FitToField(Text5, width(store::PatientField::Remarks));
   const int digit = fontMetrics().horizontalAdvance(QLatin1Char('0'));
   const int wide = fontMetrics().horizontalAdvance(QStringLiteral("あ"));
   Text1->setFixedWidth(digit * 8 + 16);
@@ -97,7 +108,7 @@ void Form10::BuildControls() {
     if (hint != nullptr) grid->addWidget(new QLabel(QString::fromUtf8(hint), panel), r, 2);
   };
   row(0, "ID", Text1, "(数字6桁以内)");
-  row(1, "氏名", Text2, "(全角20字以内)");
+  row(1, "氏名", Text2, "(全角10字以内)");
   row(2, "ヨミカタ", Text3, "(半角カナ20字以内)");
   row(3, "性別", Combo1, nullptr);
   row(4, "生年月日", Text4, "（年、月、日を／で区切る）");

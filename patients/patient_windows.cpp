@@ -49,9 +49,20 @@ void PatientWindows::Show(QWidget* window) {
   widgets::ShowInFront(window);
 }
 
-void PatientWindows::M_touroku_Click() { Registration().OpenForNewPatient(); }
+bool PatientWindows::RefusedForWriting() {
+  const std::string refusal = session_.MasterRefusal(true);
+  if (refusal.empty()) return false;
+  ui_.MsgBox(refusal, platform::kExclamation);
+  return true;
+}
+
+void PatientWindows::M_touroku_Click() {
+  if (RefusedForWriting()) return;
+  Registration().OpenForNewPatient();
+}
 
 void PatientWindows::M_ikkatu_Click() {
+  if (RefusedForWriting()) return;
   Form12& bulk = Bulk();
   Show(&bulk);
   bulk.Text1[0]->setFocus(Qt::OtherFocusReason);
@@ -66,6 +77,10 @@ void PatientWindows::M_itiran_Click() {
 
 void PatientWindows::M_kensaku_Click() {
   ui_.Lower();
+  if (const std::string refusal = session_.MasterRefusal(false); !refusal.empty()) {
+    ui_.MsgBox(refusal, platform::kExclamation);
+    return;
+  }
   if (session_.PatientCount() == 0) {
     ui_.MsgBox("患者マスタは登録されていません。", platform::kExclamation);
     return;
@@ -83,9 +98,11 @@ void PatientWindows::M_sakujyo_Click() {
     ui_.MsgBox("患者マスタは登録されていません。", platform::kCritical);
     return;
   }
+  if (RefusedForWriting()) return;
   if (ui_.MsgBox("患者マスタを全て削除しますか？", platform::kYesNo | platform::kDefaultButton2) ==
-      platform::kAnswerNo)
+      platform::kAnswerNo) {
     return;
+  }
   sessions::Show(ui_, session_.DeleteAll());
 }
 

@@ -54,7 +54,9 @@ class PatientWindows : public QObject, public PatientWindowHost {
   Form12* BulkIfAny() const;
 
   // --- The main window's 患者マスタ(&M) menu ----------------------------------
-  // 新規登録: the registration window emptied for a new patient.
+  // 新規登録: the registration window emptied for a new patient. It, 一括登録
+  // and 全削除 are refused up front, with the reason, when the master cannot
+  // be written.
   void M_touroku_Click();
   // 一括登録: the bulk registration window.
   void M_ikkatu_Click();
@@ -81,6 +83,9 @@ class PatientWindows : public QObject, public PatientWindowHost {
   void MasterChanged(bool reordered);
 
  private:
+  // The master cannot be written: the reason shown, true.
+  bool RefusedForWriting();
+
   store::Store& store_;
   platform::Ui& ui_;
   sessions::PatientSession session_;

@@ -1,5 +1,6 @@
 #include "platform/drive_lock.h"
 
+#include "platform/error_text.h"
 #include "platform/file_system.h"
 
 #include <fcntl.h>
@@ -78,7 +79,7 @@ std::string DriveLockMessage(LockOutcome outcome, const std::filesystem::path& d
     case LockOutcome::kFailed:
       break;
   }
-  return drive + "を開けません。（エラー番号 " + std::to_string(error) + "）";
+  return drive + "を開けません。（エラー番号 " + ErrorText(error) + "）";
 }
 
 }  // namespace platform

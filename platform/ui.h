@@ -3,6 +3,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/error_text.h"
+
 namespace platform {
 
 // Message-box style values and answer codes, as Windows numbers them.
@@ -51,8 +53,9 @@ class Ui {
   virtual void SetStayOnTop(bool /*onTop*/) {}
   virtual void Lower() {}
 
-  // Shows a failure's run-time error number in a warning box.
-  void ShowErrorNumber(int errorNumber) { MsgBox(std::to_string(errorNumber), kExclamation); }
+  // Shows a failure's run-time error number with its meaning in a warning
+  // box ("61：ディスクがいっぱいです。").
+  void ShowErrorNumber(int errorNumber) { MsgBox(ErrorText(errorNumber), kExclamation); }
 };
 
 }  // namespace platform

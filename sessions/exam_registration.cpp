@@ -156,8 +156,19 @@ FormChange ExamFormSession::Overwrite(const ExamEntry& entry, const PictureConve
                                ? store_.DataFile()->Write(n, CurrentRecord)
                                : platform::Status::Error(platform::kBadFileNameOrNumber);
       !s.ok()) {
-    done.SayError(s);
-    return done;
+    const store::RecordFile::Left left =
+        store_.DataFile() ? store_.DataFile()->LastWriteLeft() : store::RecordFile::Left::Old;
+    if (left == store::RecordFile::Left::New) {
+      done.SayMadeThenFailed("データは上書きされました", s);
+    } else {
+      done.SayError(s);
+      done.messages.back().text +=
+          left == store::RecordFile::Left::Old
+              ? "\nデータは変更されていません。"
+              : "\nファイルＮＯ " + std::to_string(n) +
+                    " のデータは一部だけ書き換わり、壊れている可能性があります。";
+      return done;
+    }
   }
   // The record's own JPEG, shown as it was loaded, stays byte for byte: only
   // a picture newly loaded for the record is converted.
@@ -222,8 +233,7 @@ FormChange ExamFormSession::Delete(platform::Progress& progress) {
   if (!rebuilt.ok()) {
     done = ShowAfterFailure(n);
     if (rebuilt.Changed()) {
-      done.Say("データは削除されましたが、その後の処理でエラーが発生しました。（エラー番号 " +
-               std::to_string(rebuilt.status.error) + "）");
+      done.SayMadeThenFailed("データは削除されました", rebuilt.status);
     } else {
       done.SayError(rebuilt.status);
       return done;

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
+#include "platform/error_text.h"
 #include "platform/status.h"
 #include "platform/ui.h"
 
@@ -29,9 +31,15 @@ struct Outcome {
   void Say(std::string text, int style = platform::kExclamation) {
     messages.push_back({std::move(text), style});
   }
-  // A run-time error number, shown as ShowErrorNumber shows it.
-  void SayError(int errorNumber) { Say(std::to_string(errorNumber), platform::kExclamation); }
+  // A run-time error number with its meaning, as ShowErrorNumber shows it.
+  void SayError(int errorNumber) { Say(platform::ErrorText(errorNumber), platform::kExclamation); }
   void SayError(const platform::Status& status) { SayError(status.error); }
+  // A change that was made before a later step failed: `made` says which
+  // ("データは削除されました"), then the failure with its meaning.
+  void SayMadeThenFailed(std::string_view made, const platform::Status& status) {
+    Say(std::string(made) + "が、その後の処理でエラーが発生しました。（エラー番号 " +
+        platform::ErrorText(status.error) + "）");
+  }
 };
 
 // Shows the messages of an outcome through the window's Ui, in order.

@@ -21,15 +21,32 @@ std::int32_t RowKey(std::string_view fileNumber) {
 
 }  // namespace
 
+bool PatientSession::ListInMemory() const {
+  return !store_.ScratchFile() || store_.ScratchFile()->ReadOnly() ||
+         !store_.MasterFileRefusal(true).empty();
+}
+
+std::int32_t PatientSession::ListFileCount() const {
+  if (ListInMemory()) return static_cast<std::int32_t>(listRecords_.size());
+  return store_.ScratchFile() ? store_.ScratchFile()->Count() : 0;
+}
+
 void PatientSession::ListMade(std::int16_t mode) {
   PatientListMode = mode;
   PatientPage.First();
-  PatientListCount = store_.ScratchFile() ? store_.ScratchFile()->Count() : 0;
+  PatientListCount = ListFileCount();
 }
 
 bool PatientSession::CopyWholeList(Outcome& outcome) {
   ui_.SetBusyCursor(true);
-  const store::RebuildResult copied = store::OpenListOfAllPatients(store_, &progress_);
+  store::RebuildResult copied = store::RebuildResult::Done();
+  if (ListInMemory()) {
+    if (platform::Status s = store::ReadWholeMaster(store_, listRecords_, &progress_); !s.ok()) {
+      copied = store::RebuildResult::Unchanged(s);
+    }
+  } else {
+    copied = store::OpenListOfAllPatients(store_, &progress_);
+  }
   ui_.SetBusyCursor(false);
   ListMade(1);
   if (!copied.Changed()) PatientListCount = 0;
@@ -42,6 +59,12 @@ bool PatientSession::CopyWholeList(Outcome& outcome) {
 
 CommandOutcome PatientSession::OpenWholeList() {
   CommandOutcome out;
+  if (std::string refusal = store_.MasterFileRefusal(false); !refusal.empty()) {
+    // A master that could not be read is not an empty one.
+    out.result = Done::Refused;
+    out.Say(std::move(refusal));
+    return out;
+  }
   if (store_.PatientCount() == 0) {
     out.result = Done::Refused;
     out.Say("患者マスタは登録されていません。", platform::kCritical);
@@ -60,6 +83,8 @@ Outcome PatientSession::DiscardList() {
   Outcome out;
   PatientListCount = 0;
   shownRows_.clear();
+  listRecords_.clear();
+  if (ListInMemory()) return out;
   if (platform::Status s = store::DiscardScratchFile(store_); !s.ok()) out.SayError(s);
   return out;
 }
@@ -67,14 +92,18 @@ Outcome PatientSession::DiscardList() {
 PatientListPage PatientSession::Page() {
   PatientListPage page;
   shownRows_.clear();
-  PatientListCount = store_.ScratchFile() ? store_.ScratchFile()->Count() : 0;
+  PatientListCount = ListFileCount();
   PatientPage.Count(PatientListCount);
-  if (store_.ScratchFile()) {
+  const bool inMemory = ListInMemory();
+  if (inMemory || store_.ScratchFile()) {
     store::PatientRecord p;
     const std::int32_t last = PatientPage.PageLast(PatientListCount);
     for (std::int32_t k = std::max(PatientPage.PageFirst(), 1); k <= last; ++k) {
-      // A read failure ends the rows there.
-      if (!store_.ScratchFile()->Read(k, p).ok()) break;
+      if (inMemory) {
+        p = listRecords_[static_cast<std::size_t>(k - 1)];
+      } else if (!store_.ScratchFile()->Read(k, p).ok()) {
+        break;  // a read failure ends the rows there
+      }
       PatientListRow row;
       row.fileNumber = PatientListMode == 1
                            ? store::FormatNumber(k, "0000000000")
@@ -147,10 +176,8 @@ ListAfterChange PatientSession::RefreshList(bool reordered) {
   if (PatientListMode == 1 && store_.PatientCount() > 0) {
     // The whole master again, at the page it showed (or the last there is).
     const std::int32_t page = PatientPage.PageNumber();
-    const store::RebuildResult copied = store::OpenListOfAllPatients(store_, &progress_);
-    ListMade(1);
-    if (!copied.Changed()) PatientListCount = 0;
-    if (!copied.ok()) return ListAfterChange::Hide;
+    Outcome ignored;
+    if (!CopyWholeList(ignored)) return ListAfterChange::Hide;
     PatientPage.Count(PatientListCount);
     PatientPage.GoTo(page);
     return ListAfterChange::Redraw;
@@ -227,7 +254,13 @@ CommandOutcome PatientSession::SearchBeginning(store::PatientSearchField field,
   }
   std::int32_t hits = 0;
   ui_.SetBusyCursor(true);
-  const platform::Status searched = store::SearchPatients(store_, field, text, progress_, hits);
+  platform::Status searched;
+  if (ListInMemory()) {
+    searched = store::CollectPatients(store_, field, text, progress_, listRecords_);
+    hits = static_cast<std::int32_t>(listRecords_.size());
+  } else {
+    searched = store::SearchPatients(store_, field, text, progress_, hits);
+  }
   ui_.SetBusyCursor(false);
   if (!searched.ok()) {
     PatientListCount = 0;

@@ -35,6 +35,14 @@ std::vector<std::string> PatientSession::Departments() {
   return entries;
 }
 
+bool PatientSession::RefusedForWriting(CommandOutcome& out) {
+  std::string refusal = store_.MasterFileRefusal(true);
+  if (refusal.empty()) return false;
+  out.result = Done::Refused;
+  out.Say(std::move(refusal));
+  return true;
+}
+
 void PatientSession::MasterChanged(bool reordered) {
   if (OnMasterChanged) OnMasterChanged(reordered);
 }
@@ -182,6 +190,7 @@ RegistrationCheck PatientSession::CheckRegistration(std::string_view id, std::st
 
 CommandOutcome PatientSession::Register(const store::PatientRecord& patient) {
   CommandOutcome out;
+  if (RefusedForWriting(out)) return out;
   {
     store::LongOperation operation(store_);
     if (!operation) {
@@ -196,9 +205,22 @@ CommandOutcome PatientSession::Register(const store::PatientRecord& patient) {
       // The master is as it was; the form keeps what was typed.
       out.result = Done::Failed;
       out.SayError(registered.result.status);
+      if (registered.overwritten) out.messages.back().text += "\n患者データは変更されていません。";
       return out;
     }
-    if (!registered.result.ok()) out.SayError(registered.result.status);
+    if (registered.overwritten && registered.left == store::RecordFile::Left::Mixed) {
+      // Neither the old patient nor the new one: the form keeps what was
+      // typed, so that 登録 can be tried again.
+      out.result = Done::Failed;
+      out.Say(platform::ErrorText(registered.result.status.error) + "\nファイルNO " +
+              std::to_string(registered.position) +
+              " の患者データは一部だけ書き換わり、壊れている可能性があります。");
+      MasterChanged(false);
+      return out;
+    }
+    if (!registered.result.ok()) {
+      out.SayMadeThenFailed("患者データは登録されました", registered.result.status);
+    }
     ShownId.clear();
     MasterChanged(!registered.overwritten);
   }
@@ -209,6 +231,7 @@ CommandOutcome PatientSession::Register(const store::PatientRecord& patient) {
 
 DeletionOutcome PatientSession::DeleteShown() {
   DeletionOutcome out;
+  if (RefusedForWriting(out)) return out;
   const std::int32_t n = FileNo;
   if (n < 1 || n > store_.PatientCount()) {
     out.result = Done::Refused;
@@ -228,7 +251,7 @@ DeletionOutcome PatientSession::DeleteShown() {
     out.SayError(deleted.status);
     return out;
   }
-  if (!deleted.ok()) out.SayError(deleted.status);
+  if (!deleted.ok()) out.SayMadeThenFailed("患者データは削除されました", deleted.status);
   ShownId.clear();
   MasterChanged(true);
   out.listed = store_.PatientCount() > 0 && CopyWholeList(out);
@@ -254,6 +277,7 @@ bool PatientSession::SortMaster() {
 
 CommandOutcome PatientSession::RegisterBulk(std::span<const store::PatientRecord> patients) {
   CommandOutcome out;
+  if (RefusedForWriting(out)) return out;
   {
     store::LongOperation operation(store_);
     if (!operation) {
@@ -264,6 +288,10 @@ CommandOutcome PatientSession::RegisterBulk(std::span<const store::PatientRecord
       MasterChanged(false);
       out.result = Done::Failed;
       out.SayError(s);
+      const bool cutBack = !store_.MasterFile() ||
+                           store_.MasterFile()->LastWriteLeft() == store::RecordFile::Left::Old;
+      out.messages.back().text += cutBack ? "\n患者は登録されていません。"
+                                          : "\n患者マスタの末尾に書きかけのデータが残りました。";
       return out;
     }
     MasterChanged(false);
@@ -275,6 +303,7 @@ CommandOutcome PatientSession::RegisterBulk(std::span<const store::PatientRecord
 
 CommandOutcome PatientSession::SortMasterAlone() {
   CommandOutcome out;
+  if (store_.PatientCount() > 0 && RefusedForWriting(out)) return out;
   if (store_.PatientCount() == 0) {
     out.result = Done::Refused;
     out.Say("患者マスタは登録されていません。", platform::kOkOnly);
@@ -291,6 +320,7 @@ CommandOutcome PatientSession::SortMasterAlone() {
 
 CommandOutcome PatientSession::DeleteAll() {
   CommandOutcome out;
+  if (RefusedForWriting(out)) return out;
   {
     store::LongOperation operation(store_);
     if (!operation) {
@@ -303,7 +333,7 @@ CommandOutcome PatientSession::DeleteAll() {
       out.SayError(deleted.status);
       return out;
     }
-    if (!deleted.ok()) out.SayError(deleted.status);
+    if (!deleted.ok()) out.SayMadeThenFailed("患者マスタは全削除されました", deleted.status);
     store_.CountRecords();
     MasterChanged(true);
   }

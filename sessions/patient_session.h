@@ -93,7 +93,8 @@ enum class ListAfterChange { Keep, Redraw, Hide };
 // window (the patient shown, its number, browsing, 登録, 削除), the list (a
 // copy of the whole master or the hits of a search in "KARIKAN.DATA", paged
 // fifteen rows at a time), the search and the bulk registration with its
-// re-sort, and the main window's 全削除. Commands that change the master or
+// re-sort, and the main window's 全削除. On a drive that cannot be written
+// the list and the search keep their records in memory. Commands that change the master or
 // read it whole hold the long-operation guard; after every change of the
 // master `OnMasterChanged` is told (while the guard is held) whether records
 // moved, so the windows follow.
@@ -107,6 +108,10 @@ class PatientSession {
   void SetSortJobs(store::SortJobFactory jobs) { sortJobs_ = std::move(jobs); }
 
   std::int32_t PatientCount() const { return store_.PatientCount(); }
+  // Empty when the master can be used as asked (read, or also written);
+  // otherwise the sentence that says why a command cannot run. Every command
+  // that changes the master is refused with it (Done::Refused) up front.
+  std::string MasterRefusal(bool forWriting) const { return store_.MasterFileRefusal(forWriting); }
   // The department entries of the patient windows' lists: the department
   // list's records, blank ones included.
   std::vector<std::string> Departments();
@@ -194,6 +199,12 @@ class PatientSession {
   PatientShown Show(std::int32_t n, const store::PatientRecord& record, std::string fileNumber);
   PatientShown Step(std::int32_t n);
   void ListMade(std::int16_t mode);
+  // A command that changes the master, refused up front when it cannot be written.
+  bool RefusedForWriting(CommandOutcome& out);
+  // The list's records are kept here instead of the scratch file when that
+  // cannot be written (a read-only drive): 一覧 and 検索 still work.
+  bool ListInMemory() const;
+  std::int32_t ListFileCount() const;
 
   store::Store& store_;
   platform::Ui& ui_;
@@ -214,6 +225,7 @@ class PatientSession {
   std::int32_t PatientListCount = 0;
   std::int16_t PatientListMode = 0;
   std::vector<PatientListRow> shownRows_;
+  std::vector<store::PatientRecord> listRecords_;
 };
 
 }  // namespace sessions

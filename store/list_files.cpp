@@ -35,9 +35,10 @@ Status Store::EmptyScratchFile() {
   // Only the scratch file's handle is closed: no other file is replaced.
   ScratchFileNo.reset();
   Status deleted = fs_.Exists(kScratchFile) ? fs_.Delete(kScratchFile) : Status::Ok();
-  Status opened = readOnlySession_
-                      ? RecordFile::OpenReadOnly(fs_, kScratchFile, kPatientRecordLength, ScratchFileNo)
-                      : RecordFile::Open(fs_, kScratchFile, kPatientRecordLength, ScratchFileNo);
+  Status opened =
+      readOnlySession_
+          ? RecordFile::OpenReadOnly(fs_, kScratchFile, kPatientRecordLength, ScratchFileNo)
+          : RecordFile::Open(fs_, kScratchFile, kPatientRecordLength, ScratchFileNo);
   return deleted.ok() ? opened : deleted;
 }
 

@@ -33,7 +33,10 @@ PatientRegistration RegisterPatient(Store& store, const PatientRecord& patient,
       record.Set(PatientField::RecordNo, MasterRecordNo(n));
       Status s = store.MasterFile() ? store.MasterFile()->Write(n, record)
                                     : Status::Error(platform::kBadFileNameOrNumber);
-      out.result = s.ok() ? RebuildResult::Done() : RebuildResult::Unchanged(s);
+      if (!s.ok() && store.MasterFile()) out.left = store.MasterFile()->LastWriteLeft();
+      out.result = s.ok()                              ? RebuildResult::Done()
+                   : out.left == RecordFile::Left::Old ? RebuildResult::Unchanged(s)
+                                                       : RebuildResult::ChangedThenFailed(s);
       out.position = n;
       out.overwritten = true;
       store.CountRecords();
@@ -73,22 +76,15 @@ RebuildResult OpenListOfAllPatients(Store& store, platform::Progress* progress) 
 
 Status DiscardScratchFile(Store& store) { return store.EmptyScratchFile(); }
 
-Status SearchPatients(Store& store, PatientSearchField field, std::string_view prefix,
-                      platform::Progress& progress, std::int32_t& hits) {
-  hits = 0;
-  auto fail = [&](Status failure) {
-    progress.Hide();
-    hits = 0;
-    (void)DiscardScratchFile(store);
-    return failure;
-  };
-  if (Status s = DiscardScratchFile(store); !s.ok()) return fail(s);
-  if (!store.ScratchFile()) return fail(Status::Error(platform::kBadFileNameOrNumber));
+namespace {
 
+// The records of the master whose field begins with `prefix`, RecordNo their
+// master record number in ten digits, appended to `found`.
+Status FindPatients(Store& store, PatientSearchField field, std::string_view prefix,
+                    platform::Progress& progress, std::string& found, std::int32_t& hits) {
   const FieldDef& def = PatientRecord::Def(
       field == PatientSearchField::Name ? PatientField::Name : PatientField::Reading);
   const std::string wanted = platform::ToCp932(prefix);
-  std::string found;
   found.reserve(64 * kPatientRecordLength);
   progress.BeginPhase("処理中・・・・", store.PatientCount());
   Status read = ForEachMasterRecord(
@@ -106,12 +102,66 @@ Status SearchPatients(Store& store, PatientSearchField field, std::string_view p
         ++hits;
       },
       [&](std::int32_t k) { progress.Advance(k); });
-  if (!read.ok()) return fail(read);
+  return read;
+}
+
+}  // namespace
+
+Status SearchPatients(Store& store, PatientSearchField field, std::string_view prefix,
+                      platform::Progress& progress, std::int32_t& hits) {
+  hits = 0;
+  auto fail = [&](Status failure) {
+    progress.Hide();
+    hits = 0;
+    (void)DiscardScratchFile(store);
+    return failure;
+  };
+  if (Status s = DiscardScratchFile(store); !s.ok()) return fail(s);
+  if (!store.ScratchFile()) return fail(Status::Error(platform::kBadFileNameOrNumber));
+  std::string found;
+  if (Status read = FindPatients(store, field, prefix, progress, found, hits); !read.ok()) {
+    return fail(read);
+  }
   if (hits > 0) {
     if (Status s = store.ScratchFile()->AppendRecords(found); !s.ok()) return fail(s);
   }
   progress.Hide();
   return Status::Ok();
+}
+
+Status CollectPatients(Store& store, PatientSearchField field, std::string_view prefix,
+                       platform::Progress& progress, std::vector<PatientRecord>& found) {
+  found.clear();
+  std::string bytes;
+  std::int32_t hits = 0;
+  const Status read = FindPatients(store, field, prefix, progress, bytes, hits);
+  progress.Hide();
+  if (!read.ok()) return read;
+  for (std::size_t at = 0; at + kPatientRecordLength <= bytes.size(); at += kPatientRecordLength) {
+    PatientRecord record;
+    std::memcpy(record.data(), bytes.data() + at, kPatientRecordLength);
+    found.push_back(record);
+  }
+  return Status::Ok();
+}
+
+Status ReadWholeMaster(Store& store, std::vector<PatientRecord>& records,
+                       platform::Progress* progress) {
+  records.clear();
+  if (progress) progress->BeginPhase(kProcessingCaption, store.PatientCount());
+  const Status read = ForEachMasterRecord(
+      store,
+      [&](std::int32_t, std::string_view bytes) {
+        PatientRecord record;
+        std::memcpy(record.data(), bytes.data(), kPatientRecordLength);
+        records.push_back(record);
+      },
+      [&](std::int32_t k) {
+        if (progress) progress->Advance(k);
+      });
+  if (progress) progress->Hide();
+  if (!read.ok()) records.clear();
+  return read;
 }
 
 BulkIdCheck CheckBulkId(Store& store, std::string_view text,

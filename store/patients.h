@@ -29,6 +29,9 @@ struct PatientRegistration {
   RebuildResult result;
   std::int32_t position = 0;  // the patient's record number in the master
   bool overwritten = false;   // an existing record was written in place
+  // After a failed overwrite in place: what the record holds (Old: the
+  // master is unchanged; Mixed: part old, part new).
+  RecordFile::Left left = RecordFile::Left::Old;
 };
 
 // 登録: a patient whose ID (by numeric value) the master holds overwrites
@@ -77,6 +80,17 @@ enum class PatientSearchField { Name, Reading };
 // records read under "処理中・・・・" and is hidden at the end.
 [[nodiscard]] Status SearchPatients(Store& store, PatientSearchField field, std::string_view prefix,
                                     platform::Progress& progress, std::int32_t& hits);
+
+// The same search without the scratch file (a drive that cannot be written):
+// the hits' records, RecordNo set as above, in `found`; the scratch file is
+// not touched.
+[[nodiscard]] Status CollectPatients(Store& store, PatientSearchField field,
+                                     std::string_view prefix, platform::Progress& progress,
+                                     std::vector<PatientRecord>& found);
+
+// The whole master read into `records` (the list of 一覧 kept in memory).
+[[nodiscard]] Status ReadWholeMaster(Store& store, std::vector<PatientRecord>& records,
+                                     platform::Progress* progress = nullptr);
 
 // --- The checks of the bulk registration ---------------------------------------
 

@@ -222,7 +222,9 @@ SortOutcome SortFile(Store& store, platform::Ui& ui, platform::Progress& progres
   if (!rebuilt.Changed()) return failNumber(rebuilt.status);
   (void)fs.Delete(kSortExchangeFile);
   if (!rebuilt.ok()) {
-    ui.ShowErrorNumber(rebuilt.status.error);
+    ui.MsgBox("データは並べ替えられましたが、その後の処理でエラーが発生しました。（エラー番号 " +
+                  platform::ErrorText(rebuilt.status.error) + "）",
+              platform::kExclamation);
     return SortOutcome::SortedThenFailed;
   }
   if (!key.finished.empty()) ui.MsgBox(key.finished, platform::kOkOnly);

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/error_text.h"
 #include "store/store.h"
 
 namespace store {
@@ -39,7 +40,7 @@ std::string Sentence(const FileTrouble& t) {
       break;
   }
   return name + "を" + (t.readable ? "書き込み用に" : "") + "開けません（エラー番号 " +
-         std::to_string(t.error) + "）。" + (t.readable ? "読み取りだけできます。" : "");
+         platform::ErrorText(t.error) + "）。" + (t.readable ? "読み取りだけできます。" : "");
 }
 
 bool AllDigits(std::string_view text) {
@@ -215,6 +216,34 @@ std::string Store::DataFileRefusal(bool forWriting) const {
     }
     return "検査データファイル" + Quoted(kDataFile) +
            "は読み取り専用のため、登録・削除・並べ替えはできません。";
+  }
+  return {};
+}
+
+std::string Store::MasterFileRefusal(bool forWriting) const {
+  const FileTrouble* trouble = nullptr;
+  for (const FileTrouble& t : troubles_) {
+    if (t.path == kMasterFile || (t.folder && std::string_view(kMasterFile).starts_with(t.path))) {
+      trouble = &t;
+      break;
+    }
+  }
+  if (!MasterFileNo) {
+    std::string text =
+        "患者マスタ" + Quoted(kMasterFile) + "を読み込めなかったため、この操作はできません。";
+    if (trouble) text += "\n" + Sentence(*trouble);
+    return text;
+  }
+  if (forWriting && MasterFileNo->ReadOnly()) {
+    if (readOnlySession_) {
+      return "このデータドライブには書き込めないため、患者の登録・削除・並べ替えはできません。";
+    }
+    if (trouble && trouble->trouble == Trouble::ReadOnlyDrive) {
+      return "患者マスタ" + Quoted(kMasterFile) +
+             "は読み取り専用のドライブにあるため、患者の登録・削除・並べ替えはできません。";
+    }
+    return "患者マスタ" + Quoted(kMasterFile) +
+           "は読み取り専用のため、患者の登録・削除・並べ替えはできません。";
   }
   return {};
 }

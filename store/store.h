@@ -129,7 +129,6 @@ class Store {
   // trouble, Ok when there is none (StartUpMessage() is empty exactly then).
   [[nodiscard]] Status StartUp();
 
-
   // The record files that StartUp found ending in part of a record. The
   // part is no record: nothing reads it, and the next rebuild of the file
   // leaves it out.
@@ -151,6 +150,8 @@ class Store {
   // Empty when the data file can be used as asked (read, or also written);
   // otherwise the Japanese message that says why a command cannot run.
   std::string DataFileRefusal(bool forWriting) const;
+  // The same for the patient master "KANJYA.MASTA".
+  std::string MasterFileRefusal(bool forWriting) const;
 
   // Removes the program's own temporary files that a run which died left:
   // "C:\VLN2\GAZOU\Temp.bmp", the JPEG writer's ".<name>.jpg.<pid>.<n>.tmp"
@@ -226,7 +227,6 @@ class Store {
   FoundPatient FindPatient(float id);
   FoundPatient LookupPatient(float id);
 
-
   // When set, every patient record the lookups read is appended here.
   void SetPatientProbeLog(std::vector<std::int32_t>* log) { patientProbeLog_ = log; }
 
@@ -258,7 +258,9 @@ class Store {
   // it are not reported as troubles.
   void SetReadOnlySession(bool readOnly) { readOnlySession_ = readOnly; }
   // Whether a process id belongs to a running process; replaceable for tests.
-  void SetProcessRunning(std::function<bool(long)> running) { processRunning_ = std::move(running); }
+  void SetProcessRunning(std::function<bool(long)> running) {
+    processRunning_ = std::move(running);
+  }
 
   // True while a long operation runs (see store/long_operation.h); commands
   // that read or write the store do nothing meanwhile.

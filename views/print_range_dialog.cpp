@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "platform/qt_text.h"
+#include "store/field_text.h"
 #include "store/text_format.h"
 #include "views/list_print.h"
 #include "widgets/enter_moves_on.h"
@@ -19,9 +20,11 @@ using widgets::Twips;
 
 namespace {
 
-// A range box's value rounded to the nearest whole number, halves to even.
+// A range box's value rounded to the nearest whole number, halves to even;
+// 0 (no record) for a number written with an exponent ("1e1").
 double RangeValue(const QLineEdit* box) {
-  return std::nearbyint(store::NumericValue(S(box->text())));
+  const std::string text = S(box->text());
+  return store::HasExponent(text) ? 0 : std::nearbyint(store::NumericValue(text));
 }
 
 }  // namespace

@@ -10,6 +10,8 @@
 #include <QStyle>
 
 #include "platform/japanese.h"
+#include "store/records.h"
+#include "widgets/field_fit.h"
 #include "widgets/record_layout.h"
 #include "widgets/twips.h"
 
@@ -69,6 +71,7 @@ void BuildMainFormControls(QWidget* client, store::MainForm& form, MainFormContr
   form.Text2->setObjectName(QStringLiteral("Text2"));
   form.Text2->setGeometry(Twips(10320, 10200, 1695, 345));
   form.Text2->setMaxLength(10);
+  FitToField(form.Text2, store::ExamRecord::Def(store::ExamField::ImageName).width);
   DisableInputMethod(form.Text2);
   Caption(client, ".jpg", Twips(12090, 10245, 600, 270), "Label22");
 

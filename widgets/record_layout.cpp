@@ -6,6 +6,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
+#include "store/records.h"
+#include "widgets/field_fit.h"
 #include "widgets/form_setup.h"
 #include "widgets/twips.h"
 
@@ -69,6 +71,10 @@ QGroupBox* RecordFieldsFrame(QWidget* client, const RecordFieldControls& form) {
     form.Text1[i]->setGeometry(text1At[i]);
   }
   for (int i : {0, 1, 3, 4}) DisableInputMethod(form.Text1[i]);
+  // The date, ID, age and heart rate are rewritten when left: characters only.
+  auto width = [](store::ExamField f) { return store::ExamRecord::Def(f).width; };
+  for (int i : {0, 1, 3, 4}) FitToField(form.Text1[i], 0);
+  FitToField(form.Text1[2], width(store::ExamField::Name));
 
   form.Combo1 =
       EditableCombo(frame, Twips(1320, 1950, 615, kComboHeight), QStringLiteral("Combo1"));
@@ -76,12 +82,15 @@ QGroupBox* RecordFieldsFrame(QWidget* client, const RecordFieldControls& form) {
   DisableInputMethod(form.Combo1->lineEdit());
   form.Combo2 =
       EditableCombo(frame, Twips(1320, 3180, 1455, kComboHeight), QStringLiteral("Combo2"));
+  FitToField(form.Combo1, width(store::ExamField::Sex));
+  FitToField(form.Combo2, width(store::ExamField::Department));
 
   form.Text3 = new QPlainTextEdit(frame);
   form.Text3->setObjectName(QStringLiteral("Text3"));
   form.Text3->setGeometry(Twips(3240, 960, 3015, 2655));
   form.Text3->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   form.Text3->setTabChangesFocus(true);
+  FitToField(form.Text3, width(store::ExamField::Comment));
 
   for (int i = 0; i < 5; ++i) {
     const int top = 840 + 570 * i;
@@ -93,6 +102,9 @@ QGroupBox* RecordFieldsFrame(QWidget* client, const RecordFieldControls& form) {
     form.arrhythmias[i] =
         EditableCombo(frame, Twips(11880, top, 2775, kComboHeight),
                       QString::fromLatin1(form.arrhythmiasName) + QStringLiteral("_%1").arg(i));
+    FitToField(form.leadSites[i], width(store::ExamField::LeadSite1));
+    FitToField(form.findings[i], width(store::ExamField::Finding1));
+    FitToField(form.arrhythmias[i], width(store::ExamField::Arrhythmia1));
   }
   return frame;
 }

@@ -13,6 +13,7 @@
 #include "forms/image_facts.h"
 #include "forms/record_transfer.h"
 #include "mainwin/main_window.h"
+#include "platform/error_text.h"
 #include "store/file_facts_text.h"
 #include "tests/mainwin/fixture.h"
 
@@ -218,7 +219,7 @@ class RecordFormTest : public QObject {
   void pictureThatIsNoPicture() {
     Open();
     fx->drive.WriteBytes("C:\\VLN2\\GAZOU\\BAD.jpg", "not a picture");
-    fx->ui.Expect("481");
+    fx->ui.Expect(platform::ErrorText(481));
     QVERIFY(
         !store::ShowRecordPicture(fx->store->Files(), fx->ui, "C:\\VLN2\\GAZOU\\BAD.jpg", *form));
     QVERIFY(form->Image1->pixmap().isNull());

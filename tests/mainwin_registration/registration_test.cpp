@@ -20,6 +20,7 @@
 #include <string>
 
 #include "mainwin/main_window.h"
+#include "platform/error_text.h"
 #include "platform/jpeg_converter.h"
 #include "store/records.h"
 #include "tests/support/fake_ui.h"
@@ -393,7 +394,7 @@ TEST_F(RegistrationTest, DialogOpensFromAnEmptyPictureAndRefusesTextNamedJpg) {
   const fs::path text = Source("report.jpg", "plain text, no picture\n");
   ASSERT_TRUE(dialog->SetFolder(text.parent_path()));
   ASSERT_TRUE(dialog->HighlightFile(QStringLiteral("report.jpg")));
-  ui.Expect("481");
+  ui.Expect(platform::ErrorText(481));
   dialog->OKButton->click();
   EXPECT_TRUE(form->Image1->pixmap().isNull());
   EXPECT_TRUE(dialog->isVisible());
@@ -418,7 +419,8 @@ TEST_F(RegistrationTest, FailureAfterTheDeleteIsDoneReloadsTheForm) {
   ASSERT_EQ(form->Label14->text(), QStringLiteral("2"));
   files.FailNthSync(2, platform::kDeviceIoError);  // the folder sync after the rename
   ui.Expect("このデータを削除しますか？", kAnswerYes);
-  ui.Expect("データは削除されましたが、その後の処理でエラーが発生しました。（エラー番号 57）");
+  ui.Expect("データは削除されましたが、その後の処理でエラーが発生しました。（エラー番号 " +
+            platform::ErrorText(57) + "）");
   form->sakujyo_Click();
   files.Heal();
   EXPECT_EQ(Data().size(), 2 * kLength);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/component.h"
+#include "platform/error_text.h"
 #include "sortlib/zuvasortmem.h"
 #include "store/sort_file.h"
 #include "store/store.h"
@@ -228,7 +229,7 @@ TEST_F(SortTest, AFailedWritePhaseLeavesTheDataFileWhole) {
   // The first write is the exchange file, the second hands TEMP.DATA over.
   files.FailNthWrite(2, platform::kDiskFull);
   ui.Expect("データをＩＤ順に並べ替えます。", platform::kAnswerYes);
-  ui.Expect("61");
+  ui.Expect(platform::ErrorText(61));
   EXPECT_EQ(SortDataFile(store, ui, progress, SortOrder::ById), SortOutcome::Failed);
   files.Heal();
   EXPECT_EQ(t.ReadBytes(kDataFile), before);

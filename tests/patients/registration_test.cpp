@@ -1,15 +1,19 @@
 // The registration window (患者マスタ/新規登録) and 全削除, reached from the
 // main window's menu, and the main window's ID lookup following the master.
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
 #include <QTest>
 
+#include "patients/bulk_registration.h"
 #include "patients/patient_form.h"
 #include "patients/patient_list.h"
+#include "platform/error_text.h"
 #include "tests/patients/fixture.h"
 #include "tests/support/records.h"
 
@@ -198,7 +202,7 @@ TEST_F(RegistrationTest, AFailedDeleteLeavesTheMasterAndSaysSo) {
   f.Slider1_Click();
   files.FailNthRename(1);
   ui.Expect("この患者データを削除しますか？", platform::kAnswerYes);
-  ui.Expect("70");
+  ui.Expect(platform::ErrorText(platform::kPermissionDenied));
   f.Command3_Click();
   EXPECT_EQ(Master(), before);
   EXPECT_TRUE(f.isVisible());
@@ -222,6 +226,63 @@ TEST_F(RegistrationTest, DeletingTheWholeMaster) {
   form->M_sakujyo->trigger();
   EXPECT_EQ(Master(), "");
   EXPECT_EQ(store.PatientCount(), 0);
+}
+
+}  // namespace
+}  // namespace patients_test
+
+namespace patients_test {
+namespace {
+
+// A master that cannot be written: 新規登録, 一括登録 and 全削除 say so
+// before anything is typed or asked; the name box's hint tells the truth.
+TEST_F(RegistrationTest, WritingCommandsAreRefusedUpFrontWhenTheMasterCannotBeWritten) {
+  WriteMaster({10, 20});
+  store.SetReadOnlySession(true);
+  ui.Expect("");  // the files a read-only run cannot create
+  Start();
+  for (QAction* command : {form->M_touroku, form->M_ikkatu, form->M_sakujyo}) {
+    SCOPED_TRACE(command->text().toStdString());
+    ui.Expect("このデータドライブには書き込めないため、患者の登録・削除・並べ替えはできません。");
+    command->trigger();
+    Settle();
+  }
+  EXPECT_TRUE(patients->RegistrationIfAny() == nullptr ||
+              !patients->RegistrationIfAny()->isVisible());
+  EXPECT_TRUE(patients->BulkIfAny() == nullptr || !patients->BulkIfAny()->isVisible());
+  EXPECT_EQ(Master(), MasterBytes({10, 20}));
+
+  Form10& f = patients->Registration();
+  QStringList hints;
+  for (QLabel* label : f.findChildren<QLabel*>()) hints << label->text();
+  EXPECT_TRUE(hints.contains(QStringLiteral("(全角10字以内)")));
+  EXPECT_FALSE(hints.contains(QStringLiteral("(全角20字以内)")));
+}
+
+// The registration and bulk windows' boxes take no more than their master
+// fields hold, as they are typed.
+TEST_F(RegistrationTest, TheBoxesTakeOnlyWhatTheirFieldsHold) {
+  Start();
+  Form10& f = OpenNew();
+  Form12& bulk = patients->Bulk();
+  const struct {
+    QWidget* box;
+    int bytes;
+  } cases[] = {
+      {f.Text2, 20}, {f.Text3, 20},       {f.Combo2->lineEdit(), 10},
+      {f.Text5, 50}, {bulk.Text2[0], 20}, {bulk.Combo2[0]->lineEdit(), 10},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.box->objectName().toStdString());
+    c.box->setFocus();
+    auto* line = qobject_cast<QLineEdit*>(c.box);
+    ASSERT_NE(line, nullptr);
+    for (int k = 0; k < 30; ++k) {
+      QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QStringLiteral("漢"));
+      QApplication::sendEvent(line, &press);
+    }
+    EXPECT_EQ(line->text(), QString(c.bytes / 2, QChar(u'漢')));
+  }
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <QTest>
 #include <optional>
 
+#include "platform/error_text.h"
 #include "store/long_operation.h"
 #include "tests/print/print_fixture.h"
 #include "views/list_print.h"
@@ -156,7 +157,8 @@ TEST_F(Dialog4Test, ASearchResultPrintsItsRecordsWithTheirDataFileNumbers) {
 TEST_F(Dialog4Test, InvalidRangesAreRefusedAndTheDialogStays) {
   List(40);
   const std::pair<const char*, const char*> refused[] = {
-      {"5", "3"}, {"0", "3"}, {"3", "41"}, {"", ""}, {"abc", "3"}, {"99999", "99999"}, {"-1", "2"},
+      {"5", "3"},         {"0", "3"},  {"3", "41"},   {"", ""},     {"abc", "3"},
+      {"99999", "99999"}, {"-1", "2"}, {"1e1", "20"}, {"1", "2d1"},
   };
   for (const auto& [from, to] : refused) {
     SCOPED_TRACE(std::string(from) + " to " + to);
@@ -209,7 +211,7 @@ TEST_F(Dialog4Test, TheOptionsShowAndHideTheRangeAndOpeningEmptiesIt) {
 TEST_F(Dialog4Test, APrinterErrorStopsThePrintoutAndIsShown) {
   List(30);
   fx.printer.failFromCall = 120;  // on the first page
-  fx.ui.Expect("482");
+  fx.ui.Expect(platform::ErrorText(482));
   dialog->Option2->click();
   dialog->OKButton->click();
   EXPECT_EQ(fx.ui.Boxes().back().style, platform::kExclamation);

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/error_text.h"
 #include "platform/jpeg_converter.h"
 #include "store/store.h"
 #include "store/text_format.h"
@@ -443,6 +444,33 @@ TEST_F(ExamFormSessionTest, AnOverwriteRewritesItsPositionAndKeepsItsOwnJpeg) {
   EXPECT_EQ(memory.ReadBytes(Picture(3)), "JPEG:BMnew");
 }
 
+// 上書き whose write fails part-way says what the record now holds.
+TEST_F(ExamFormSessionTest, AnOverwriteThatFailsPartWaySaysWhatIsOnDisk) {
+  const struct {
+    int failures;  // the second failing write is the putting back
+    const char* says;
+    bool unchanged;
+  } cases[] = {
+      {1, "61：ディスクがいっぱいです。\nデータは変更されていません。", true},
+      {2,
+       "61：ディスクがいっぱいです。\nファイルＮＯ 2 "
+       "のデータは一部だけ書き換わり、壊れている可能性があります。",
+       false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.failures);
+    store.CloseAllFiles();
+    Seed(3);
+    const std::string before = memory.ReadBytes(store::kDataFile);
+    ASSERT_TRUE(session.ShowExamination(2).read);
+    files.FailNthWriteShort(1, 100, platform::kDiskFull, c.failures);
+    const FormChange done = session.Overwrite(Entry("000777", "IMG2"), Pictures());
+    files.Heal();
+    EXPECT_EQ(Texts(done), std::vector<std::string>{c.says});
+    EXPECT_EQ(memory.ReadBytes(store::kDataFile) == before, c.unchanged);
+  }
+}
+
 // --- 削除, 全削除 ---------------------------------------------------------------
 
 TEST_F(ExamFormSessionTest, DeletingRenumbersAndRemovesAnUnsharedPicture) {
@@ -481,7 +509,8 @@ TEST_F(ExamFormSessionTest, AFailedDeleteKeepsTheRecordAndShowsWhatIsStored) {
   files.FailRenames(platform::kPermissionDenied);
   const FormChange done = session.Delete(progress);
   files.Heal();
-  EXPECT_EQ(Texts(done), std::vector<std::string>{"70"});
+  EXPECT_EQ(Texts(done),
+            std::vector<std::string>{platform::ErrorText(platform::kPermissionDenied)});
   EXPECT_EQ(done.after, FormAfter::Examination);
   EXPECT_EQ(done.record, 3);
   EXPECT_FALSE(done.focusDate);
@@ -496,7 +525,8 @@ TEST_F(ExamFormSessionTest, DeleteAllEmptiesTheDataAndThePicturesOrKeepsBoth) {
             (Message{"保存されているデータを全て削除しますか？", kNoByDefault}));
   FormChange done = session.DeleteAll();
   files.Heal();
-  EXPECT_EQ(Texts(done), std::vector<std::string>{"70"});
+  EXPECT_EQ(Texts(done),
+            std::vector<std::string>{platform::ErrorText(platform::kPermissionDenied)});
   EXPECT_EQ(done.after, FormAfter::Examination);
   EXPECT_EQ(done.record, 2);
   EXPECT_TRUE(memory.Exists(Picture(1)));

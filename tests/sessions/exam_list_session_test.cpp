@@ -151,8 +151,9 @@ TEST_F(ExamListSessionTest, AFailedCopyLeavesTheEarlierListWholeAndWithoutOneThe
   files.FailNthWrite(1);
   sessions::ListOpeningOutcome out = list.OpenListOfAllRecords(progress);
   EXPECT_EQ(out.opening, ListOpening::Failed);
-  EXPECT_EQ(out.messages,
-            (std::vector<Message>{{std::to_string(platform::kDiskFull), platform::kExclamation}}));
+  EXPECT_EQ(
+      out.messages,
+      (std::vector<Message>{{platform::ErrorText(platform::kDiskFull), platform::kExclamation}}));
   EXPECT_EQ(memory.ReadBytes(store::kWorkFile), Exam(9).Bytes());
   EXPECT_EQ(list.ListCount(), 1);
 
@@ -233,8 +234,9 @@ TEST_F(ExamListSessionTest, ASearchThatFailsPartWayLeavesNoList) {
   files.FailNthWrite(2);
   const sessions::ListOpeningOutcome out = list.Search({.name = "患者"}, progress);
   EXPECT_EQ(out.opening, ListOpening::Failed);
-  EXPECT_EQ(out.messages,
-            (std::vector<Message>{{std::to_string(platform::kDiskFull), platform::kExclamation}}));
+  EXPECT_EQ(
+      out.messages,
+      (std::vector<Message>{{platform::ErrorText(platform::kDiskFull), platform::kExclamation}}));
   EXPECT_EQ(out.hits, 0);
   EXPECT_EQ(list.ListCount(), 0);
   EXPECT_FALSE(memory.Exists(store::kWorkFile));

@@ -138,8 +138,9 @@ TEST_F(ImageListSessionTest, AReadFailureEndsThePageWithTheCellsBeforeIt) {
   const ImagePageOutcome page = images.Open();
   EXPECT_TRUE(page.draw);
   EXPECT_TRUE(page.cells.empty());
-  EXPECT_EQ(page.messages, (std::vector<Message>{{std::to_string(platform::kBadFileNameOrNumber),
-                                                  platform::kExclamation}}));
+  EXPECT_EQ(page.messages,
+            (std::vector<Message>{
+                {platform::ErrorText(platform::kBadFileNameOrNumber), platform::kExclamation}}));
 }
 
 TEST_F(ImageListSessionTest, ACellsRecordMustStillBeInTheDataFile) {
@@ -162,7 +163,7 @@ TEST_F(ImageListSessionTest, TheDetailViewGetsTheRecordAndTheNumberItCarries) {
   store.CloseAllFiles();
   EXPECT_EQ(images.ReadDetail(1).messages,
             (std::vector<Message>{
-                {std::to_string(platform::kBadFileNameOrNumber), platform::kExclamation}}));
+                {platform::ErrorText(platform::kBadFileNameOrNumber), platform::kExclamation}}));
   ASSERT_TRUE(store.OpenAllFiles().ok());
   for (const Case& c : std::vector<Case>{{1, true, 1}, {2, true, 17}}) {
     const sessions::DetailOutcome detail = images.ReadDetail(c.n);

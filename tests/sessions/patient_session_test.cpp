@@ -10,16 +10,19 @@
 #include <string>
 #include <vector>
 
+#include "platform/error_text.h"
 #include "store/patients.h"
 #include "store/rebuilds.h"
 #include "store/sort_file.h"
 #include "store/text_format.h"
+#include "tests/store_faults/access_file_system.h"
 #include "tests/support/fake_ui.h"
 #include "tests/support/faulty_file_system.h"
 #include "tests/support/memory_file_system.h"
 #include "tests/support/recording_progress.h"
 #include "tests/support/records.h"
 #include "tests/support/scripted_sort.h"
+#include "tests/support/temp_drive.h"
 
 namespace {
 
@@ -339,7 +342,7 @@ TEST_F(PatientSessionTest, RegisteringInsertsOrOverwritesAndTellsTheWindows) {
   const sessions::CommandOutcome failed = session.Register(Patient(25));
   files.Heal();
   EXPECT_EQ(failed.result, Done::Failed);
-  EXPECT_EQ(Texts(failed.messages), Ids{"61"});
+  EXPECT_EQ(Texts(failed.messages), Ids{"61：ディスクがいっぱいです。"});
   EXPECT_EQ(Master(), before);
   EXPECT_EQ(changes.size(), 2u);
 }
@@ -510,7 +513,8 @@ TEST_F(PatientSessionTest, BulkRowsAreAppendedAndTheMasterSortedWhenWanted) {
       session.RegisterBulk(std::vector{PatientRecord(Patient(7))});
   files.Heal();
   EXPECT_EQ(failed.result, Done::Failed);
-  EXPECT_EQ(Texts(failed.messages), Ids{"61"});
+  EXPECT_EQ(Texts(failed.messages),
+            Ids{"61：ディスクがいっぱいです。\n患者は登録されていません。"});
 
   Open({});
   EXPECT_EQ(Texts(session.SortMasterAlone().messages), Ids{"患者マスタは登録されていません。"});
@@ -577,6 +581,164 @@ TEST_F(PatientSessionTest, LeavingAsksOnlyWhenTheFormDiffersFromTheMaster) {
   EXPECT_FALSE(session.HasPatient(0));
   EXPECT_TRUE(session.HasPatient(3));
   EXPECT_FALSE(session.HasPatient(4));
+}
+
+// A change made before a later step failed (here the folder sync after the
+// rename) is reported as made, with the failure in words.
+TEST_F(PatientSessionTest, AChangeMadeBeforeALaterStepFailedSaysSo) {
+  const std::string failure =
+      "（エラー番号 " + platform::ErrorText(platform::kDeviceIoError) + "）";
+  const struct {
+    const char* what;
+    std::function<sessions::CommandOutcome(sessions::PatientSession&)> command;
+    Ids messages;
+    Ids after;
+  } cases[] = {
+      {"登録 of a new ID",
+       [](sessions::PatientSession& s) { return s.Register(Patient(15)); },
+       {"患者データは登録されましたが、その後の処理でエラーが発生しました。" + failure},
+       {"000010", "000015", "000020"}},
+      {"削除",
+       [](sessions::PatientSession& s) -> sessions::CommandOutcome {
+         (void)s.ShowPatient(1);
+         return s.DeleteShown();
+       },
+       {"患者データは削除されましたが、その後の処理でエラーが発生しました。" + failure},
+       {"000020"}},
+      {"全削除",
+       [](sessions::PatientSession& s) { return s.DeleteAll(); },
+       {"患者マスタは全削除されましたが、その後の処理でエラーが発生しました。" + failure,
+        "削除終了。"},
+       {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    store.CloseAllFiles();
+    Open({10, 20});
+    files.FailNthSync(2, platform::kDeviceIoError);  // the folder sync after the rename
+    const sessions::CommandOutcome done = c.command(session);
+    files.Heal();
+    EXPECT_EQ(done.result, Done::Done);
+    EXPECT_EQ(Texts(done.messages), c.messages);
+    EXPECT_EQ(IdsOf(Master()), c.after);
+  }
+}
+
+// 登録 over an existing ID whose write fails part-way reports what the
+// record now holds: the old patient, or a record that may be damaged.
+TEST_F(PatientSessionTest, AnOverwriteThatFailsPartWaySaysWhatIsOnDisk) {
+  const PatientRecord changed = Patient("20").With(PatientField::Name, "山田太郎");
+  const struct {
+    int failures;  // the second failing write is the putting back
+    const char* says;
+    bool unchanged;
+  } cases[] = {
+      {1, "61：ディスクがいっぱいです。\n患者データは変更されていません。", true},
+      {2,
+       "61：ディスクがいっぱいです。\nファイルNO 2 "
+       "の患者データは一部だけ書き換わり、壊れている可能性があります。",
+       false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.failures);
+    store.CloseAllFiles();
+    Open({10, 20, 30});
+    const std::string before = Master();
+    files.FailNthWriteShort(1, 20, platform::kDiskFull, c.failures);
+    const sessions::CommandOutcome failed = session.Register(changed);
+    files.Heal();
+    EXPECT_EQ(failed.result, Done::Failed);
+    EXPECT_EQ(Texts(failed.messages), Ids{c.says});
+    EXPECT_EQ(Master() == before, c.unchanged);
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// On a read-only drive the commands that would change the master are refused
+// up front with the reason, and the list and the search still work: their
+// records are kept in memory instead of "KARIKAN.DATA".
+TEST(PatientSessionReadOnlyDrive, WritingIsRefusedUpFrontAndReadingWorks) {
+  testing_support::TempDrive t;
+  store_faults::AccessFileSystem files{t.Drive()};
+  {
+    Store first(files);
+    ASSERT_TRUE(first.StartUp().ok());
+  }
+  const std::string master = std::string(Patient(10).With(PatientField::Name, "山田").Bytes()) +
+                             std::string(Patient(20).With(PatientField::Name, "川口").Bytes()) +
+                             std::string(Patient(30).With(PatientField::Name, "山本").Bytes());
+  t.WriteBytes(kMasterFile, master);
+  files.readOnlyDrive = true;
+  Store store(files);
+  (void)store.StartUp();
+  testing_support::FakeUi ui;
+  testing_support::RecordingProgress progress;
+  sessions::PatientSession session(store, ui, progress);
+
+  const std::string refusal = session.MasterRefusal(true);
+  EXPECT_EQ(refusal,
+            "患者マスタ「C:\\MASTA\\KANJYA.MASTA」は読み取り専用のドライブにあるため、"
+            "患者の登録・削除・並べ替えはできません。");
+  EXPECT_EQ(session.MasterRefusal(false), "");
+  ASSERT_TRUE(session.ShowPatient(2).shown());
+  const std::vector<PatientRecord> rows = {Patient(40)};
+  const std::pair<const char*, std::function<sessions::CommandOutcome()>> writing[] = {
+      {"登録", [&] { return session.Register(Patient(40)); }},
+      {"削除", [&] { return sessions::CommandOutcome(session.DeleteShown()); }},
+      {"一括登録", [&] { return session.RegisterBulk(rows); }},
+      {"並べ替え", [&] { return session.SortMasterAlone(); }},
+      {"全削除", [&] { return session.DeleteAll(); }},
+  };
+  for (const auto& [what, command] : writing) {
+    SCOPED_TRACE(what);
+    const sessions::CommandOutcome refused = command();
+    EXPECT_EQ(refused.result, Done::Refused);
+    EXPECT_EQ(Texts(refused.messages), Ids{refusal});
+  }
+  EXPECT_EQ(t.ReadBytes(kMasterFile), master);
+
+  ASSERT_TRUE(session.OpenWholeList().ok());
+  EXPECT_EQ(session.Page().rows.size(), 3u);
+  EXPECT_EQ(session.OpenRow(1).position, 2);
+  const sessions::CommandOutcome searched = session.SearchBeginning(PatientSearchField::Name, "山");
+  EXPECT_TRUE(searched.ok() && searched.Silent());
+  const sessions::PatientListPage hits = session.Page();
+  ASSERT_EQ(hits.rows.size(), 2u);
+  EXPECT_EQ(hits.rows[1].id, "000030");
+  EXPECT_EQ(hits.rows[1].masterNo, 3);
+  EXPECT_TRUE(session.DiscardList().Silent());
+  const sessions::ChartSearchOutcome found = session.SearchChartNumber("20");
+  EXPECT_EQ(found.result, sessions::ChartSearch::Found);
+  EXPECT_EQ(found.position, 2);
+  EXPECT_EQ(t.ReadBytes(kScratchFile), "");  // as the last writable run left it
+  for (const std::string& u : ui.Unexpected()) ADD_FAILURE() << u;
+}
+
+// A master that could not be read is said to be so, not called empty.
+TEST(PatientSessionReadOnlyDrive, AMasterThatCannotBeReadIsNotCalledEmpty) {
+  testing_support::TempDrive t;
+  store_faults::AccessFileSystem files{t.Drive()};
+  {
+    Store first(files);
+    ASSERT_TRUE(first.StartUp().ok());
+  }
+  files.DenyAll(kMasterFile);
+  Store store(files);
+  (void)store.StartUp();
+  testing_support::FakeUi ui;
+  testing_support::RecordingProgress progress;
+  sessions::PatientSession session(store, ui, progress);
+  const std::string refusal =
+      "患者マスタ「C:\\MASTA\\KANJYA.MASTA」を読み込めなかったため、この操作はできません。\n"
+      "「C:\\MASTA\\KANJYA.MASTA」を開く権限がありません。";
+  EXPECT_EQ(session.MasterRefusal(false), refusal);
+  const sessions::CommandOutcome listed = session.OpenWholeList();
+  EXPECT_EQ(listed.result, Done::Refused);
+  EXPECT_EQ(Texts(listed.messages), Ids{refusal});
+  EXPECT_EQ(Texts(session.Register(Patient(10)).messages), Ids{refusal});
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include "platform/component.h"
 #include "platform/cp932.h"
+#include "platform/error_text.h"
 #include "sortlib/zuvasortmem.h"
 #include "store/rebuilds.h"
 #include "store/text_format.h"
@@ -235,7 +236,7 @@ TEST_F(SortFileTest, EveryPositionMustComeBackOnce) {
                               Values{"0001000002.5", "000200000003", "000300000001"},
                               Values{"00001", "000200000003", "000300000001"}}) {
     ui.Expect("データをＩＤ順に並べ替えます。", platform::kAnswerYes);
-    ui.Expect("63");
+    ui.Expect(platform::ErrorText(63));
     EXPECT_EQ(SortFile(s, ui, progress, kExamsById,
                        [&](platform::Ui&) { return std::make_unique<BadLinesJob>(lines); }),
               SortOutcome::Failed);
@@ -249,7 +250,7 @@ TEST_F(SortFileTest, AFailedWritePhaseLeavesTheFileWhole) {
   // The first write is the exchange file, the second hands TEMP.DATA over.
   files.FailNthWrite(2, platform::kDiskFull);
   ui.Expect("データをＩＤ順に並べ替えます。", platform::kAnswerYes);
-  ui.Expect("61");
+  ui.Expect(platform::ErrorText(61));
   EXPECT_EQ(Sort(kExamsById), SortOutcome::Failed);
   EXPECT_EQ(memory.ReadBytes(kDataFile), before);
   EXPECT_FALSE(memory.Exists(kWorkFile));
@@ -261,7 +262,8 @@ TEST_F(SortFileTest, AFailureAfterTheReplacementIsReportedAsSuch) {
   // The staging file's flush, then the directory after the rename.
   files.FailNthSync(2, platform::kDeviceIoError);
   ui.Expect("データをＩＤ順に並べ替えます。", platform::kAnswerYes);
-  ui.Expect("57");
+  ui.Expect("データは並べ替えられましたが、その後の処理でエラーが発生しました。（エラー番号 " +
+            platform::ErrorText(57) + "）");
   EXPECT_EQ(Sort(kExamsById), SortOutcome::SortedThenFailed);
   EXPECT_EQ(Column(kDataFile, ExamField::PatientId), (Values{"000100", "000200", "000300"}));
   EXPECT_FALSE(memory.Exists(kSortExchangeFile));

@@ -1,4 +1,5 @@
 #include "views/image_load_dialog.h"
+#include "platform/error_text.h"
 
 #include <gtest/gtest.h>
 
@@ -116,7 +117,7 @@ TEST_F(DialogTest, VanishedFileReportsItsErrorNumber) {
   drive.WriteBytes((pictures / "gone.jpg").string(), "x");
   dialog->RefreshFileList();
   fs::remove(pictures / "gone.jpg");
-  ui.Expect("53");
+  ui.Expect(platform::ErrorText(53));
   EXPECT_TRUE(dialog->HighlightFile(QStringLiteral("gone.jpg")));
   ASSERT_EQ(ui.Boxes().size(), 1u);
   EXPECT_EQ(ui.Boxes()[0].style, platform::kExclamation);
@@ -178,7 +179,7 @@ TEST_F(DialogTest, TreeFollowsDrivesAndFolders) {
   // A data drive that is not there is reported; the tree stays.
   fs::path root = drive.Root();
   fs::rename(root, root.string() + "-away");
-  ui.Expect("76");
+  ui.Expect(platform::ErrorText(76));
   dialog->Drive1->setCurrentIndex(0);
   EXPECT_EQ(dialog->Drive1->currentIndex(), 1);
   EXPECT_EQ(dialog->Folder(), fs::path("/"));
@@ -223,7 +224,7 @@ TEST(DialogOverAnyFileSystem, ListsReadsAndLoadsThroughTheStoresFileSystem) {
 
   ASSERT_TRUE(dialog.SetFolder(pics / "sub"));
   ASSERT_TRUE(dialog.HighlightFile(QStringLiteral("two.jpg")));
-  ui.Expect("481");
+  ui.Expect(platform::ErrorText(481));
   dialog.LoadChosenImage();
   EXPECT_EQ(loadedPath, (pics / "one.BMP").string());
   EXPECT_TRUE(ui.Unexpected().empty());

@@ -10,6 +10,7 @@
 #include <QTest>
 
 #include "mainwin/main_window.h"
+#include "platform/error_text.h"
 #include "store/file_facts_text.h"
 #include "tests/views_images/fixture.h"
 #include "views/images/detail_view.h"
@@ -166,7 +167,7 @@ TEST_F(DetailViewTest, ARecordThatCannotBeReadLeavesTheViewAsItWas) {
   Form9& v = View();
   ASSERT_TRUE(v.Open(1));
   store.CloseAllFiles();  // the data file was closed meanwhile
-  ui.Expect("52");
+  ui.Expect(platform::ErrorText(52));
   EXPECT_FALSE(v.Open(2));
   EXPECT_EQ(v.Text1[2]->text(), QStringLiteral("患者1"));
 }

@@ -12,6 +12,7 @@
 
 #include "forms/record_transfer.h"
 #include "mainwin/main_window.h"
+#include "platform/error_text.h"
 #include "store/long_operation.h"
 #include "tests/support/recording_printer.h"
 #include "tests/views_lists/fixture.h"
@@ -141,7 +142,7 @@ TEST_F(ListMenusTest, SearchEndsTheListAndOpensAnEmptyDialog) {
 TEST_F(ListMenusTest, AFailedCopyShowsNoList) {
   Start(5);
   files.FailNthWrite(1);
-  ui.Expect("61");
+  ui.Expect(platform::ErrorText(61));
   form->itiran->trigger();
   EXPECT_FALSE(files.Exists(kWorkFile));
   EXPECT_TRUE(View1() == nullptr || !View1()->isVisible());

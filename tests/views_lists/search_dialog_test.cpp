@@ -8,6 +8,7 @@
 #include <QTest>
 #include <memory>
 
+#include "platform/error_text.h"
 #include "store/list_pages.h"
 #include "store/text_format.h"
 #include "tests/views_lists/fixture.h"
@@ -214,7 +215,7 @@ TEST_F(Dialog1Test, ASearchThatFailsLeavesNoList) {
   ASSERT_TRUE(store.OpenAllFiles().ok());
   dialog->Text3->setText(QStringLiteral("山"));
   files.FailNthWrite(1);
-  ui.Expect("61");
+  ui.Expect(platform::ErrorText(61));
   dialog->OKButton_Click();
   EXPECT_FALSE(files.Exists(kWorkFile));
   EXPECT_FALSE(lists->View1()->isVisible());

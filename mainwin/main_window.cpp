@@ -194,6 +194,7 @@ void Form1::StartNewExamination() {
 }
 
 bool Form1::Apply(const sessions::FormChange& change, bool lock) {
+  Q_EMIT CommandApplied();
   sessions::Show(ui_, change);
   switch (change.after) {
     case sessions::FormAfter::Unchanged:

@@ -234,6 +234,14 @@ class LookupWindowsTest : public QObject {
     CheckNoStrayBoxes();
   }
 
+  // Esc in a box is 閉じる.
+  void escapeCloses() {
+    Form7 window(*store_, ui_, {});
+    window.Open();
+    QTest::keyClick(window.Text1[3], Qt::Key_Escape);
+    QVERIFY(!window.isVisible());
+  }
+
   // Closing keeps the typed text; reopening reloads the file and drops it.
   void reopeningShowsStoredEntries() {
     Form7 window(*store_, ui_, {});

@@ -203,9 +203,10 @@ void Dialog::SetPlaces(const std::vector<Place>& places) {
     Drive1->addItem(QStringLiteral("/"));
     roots_.push_back(fs::path("/"));
   }
+  if (folder.empty()) return;
   // The entries moved: the tree is drawn afresh from its entry.
   driveIndex_ = -1;
-  if (!folder.empty()) (void)SetFolder(folder);
+  (void)SetFolder(folder);
 }
 
 fs::path Dialog::DriveRoot(int index) const {

@@ -157,7 +157,11 @@ TEST_F(DialogTest, OkWithNothingHighlightedDoesNothing) {
 }
 
 TEST_F(DialogTest, TreeFollowsDrivesAndFolders) {
-  // The data drive is "c:" and its tree starts at the drive root.
+  // The data drive is "c:" and its tree starts at the drive root, also in a
+  // dialog just made.
+  Dialog fresh(store, ui, {});
+  EXPECT_EQ(fresh.Drive1->currentText(), QStringLiteral("c:"));
+  EXPECT_EQ(fresh.Dir1->topLevelItem(0)->text(0), QStringLiteral("c:\\"));
   EXPECT_EQ(dialog->Drive1->currentText(), QStringLiteral("c:"));
   EXPECT_EQ(dialog->Dir1->topLevelItem(0)->text(0), QStringLiteral("c:\\"));
   ASSERT_EQ(dialog->Folder(), fs::weakly_canonical(pictures));

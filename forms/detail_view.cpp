@@ -80,10 +80,12 @@ void ShowDetailRecord(platform::FileSystem& fs, platform::Ui& ui, DetailForm& fo
   form.DetailImageName = imageName + ".jpg";
   const std::string found = FindImageFile(fs, imageName);
   if (found.empty()) {
-    ui.MsgBox("画像：" + form.DetailImageName + "はありません。");
+    // Said in the picture box: browsing records without pictures asks nothing.
+    form.Image1->setAlignment(Qt::AlignCenter);
+    form.Image1->setText(Q("画像：" + form.DetailImageName + "はありません。"));
     return;
   }
-  const std::string file = std::string(kImageDir) + found;
+  const std::string file = ImageFilePath(found);
   int error = platform::kNoError;
   // In its own proportions: the zoom window shows this picture undistorted.
   QImage picture =

@@ -50,8 +50,8 @@ void ClearDetailView(DetailForm& form);
 // ShowDetailRecord (after ClearDetailView): `record` into the view,
 // each field trimmed, Label14 = trimmed RecordNo; the record kept in
 // form.Shown. Then its picture "C:\VLN2\GAZOU\" + DetailImageName, found
-// ignoring case: missing, "画像：<DetailImageName>はありません。" and the
-// picture stays empty; otherwise the picture decoded at PictureBox, Text2 =
+// ignoring case: missing, "画像：<DetailImageName>はありません。" in the
+// picture box (no box to answer); otherwise the picture decoded at PictureBox, Text2 =
 // ImageName and the facts (ShowDetailFileFacts). A file that cannot be read
 // or is no picture shows its error number (481 for no picture) and leaves
 // the picture empty. The main window's source of the next registration is

@@ -13,6 +13,7 @@
 #include "platform/cp932.h"
 #include "platform/qt_ui.h"
 #include "widgets/escape_closes.h"
+#include "widgets/form_setup.h"
 
 namespace {
 
@@ -114,9 +115,7 @@ void LookupListWindow::Open() {
   }
   sessions::Show(ui_, load);
   Form_Load();
-  show();
-  raise();
-  activateWindow();
+  widgets::ShowInFront(this);
   Text1.front()->setFocus();
 }
 

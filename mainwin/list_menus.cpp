@@ -149,7 +149,8 @@ void Form1::ConnectListMenus() {
   // lists need the data file, and write the working file beside it: a run
   // that may not write the drive leaves the working file to the run that may.
   auto* menus = new ListMenus(
-      *this, store_, session_, ui_, printer_, [this](int n) { return ShowExamination(n); },
+      *this, store_, session_, ui_, printer_,
+      [this](int n) { return MayLeaveForm() && ShowExamination(n); },
       [this] {
         const std::string refusal = session_.ListsRefusal();
         if (!refusal.empty()) ui_.MsgBox(refusal, platform::kExclamation);

@@ -12,10 +12,12 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSlider>
+#include <QStatusBar>
 
 #include "forms/entry_rules.h"
 #include "forms/image_facts.h"
 #include "forms/record_transfer.h"
+#include "platform/qt_text.h"
 #include "platform/scaled_form.h"
 #include "widgets/command_guard.h"
 #include "widgets/enter_moves_on.h"
@@ -24,6 +26,8 @@
 #include "widgets/menu_shortcuts.h"
 #include "widgets/printer_list.h"
 #include "widgets/twips.h"
+
+using platform::Q;
 
 Form1::Form1(store::Store& store, sessions::ExamFormSession& session, platform::Ui& ui,
              platform::Printer* printer, QWidget* parent)
@@ -171,6 +175,7 @@ bool Form1::ShowStoredRecord(int n) {
   store::FillLookupLists(store_, *this);
   store::ShowCurrentRecord(shown.record, *this);
   sessions::Show(ui_, shown);
+  ShowPictureNote(shown.missingPicture);
   if (!shown.picturePath.empty() &&
       store::ShowRecordPicture(store_.Files(), ui_, shown.picturePath, *this)) {
     session_.StoredPictureShown();
@@ -189,6 +194,7 @@ void Form1::StartNewExamination() {
   store::ClearRecordForm(*this, session_.RecordCount());
   store::FillLookupLists(store_, *this);
   Text1[0]->setText(store::DateText(Today()));
+  ShowPictureNote({});
   session_.StartNewExamination();
   Label14->setText(QString::number(session_.ShownRecordNumber()));
   Text2->setEnabled(true);
@@ -210,22 +216,58 @@ bool Form1::Apply(const sessions::FormChange& change, bool lock) {
   return true;
 }
 
+bool Form1::ApplyLeaving(const sessions::FormChange& change, bool lock) {
+  if (change.after != sessions::FormAfter::Unchanged && !MayLeaveForm()) return false;
+  return Apply(change, lock);
+}
+
+bool Form1::MayLeaveForm() {
+  const std::optional<sessions::Message> ask =
+      session_.AskDiscard(Entry(), store::FromQDate(Today()));
+  return !ask || ui_.MsgBox(ask->text, ask->style) == platform::kAnswerYes;
+}
+
+void Form1::ShowPictureNote(const std::string& note) {
+  if (!note.empty()) {
+    Image1->setAlignment(Qt::AlignCenter);
+    Image1->setText(Q(note));
+  }
+  if (pictureNote_ == nullptr) {
+    if (note.empty()) return;
+    pictureNote_ = new QLabel(statusBar());
+    pictureNote_->setObjectName(QStringLiteral("PictureNote"));
+    statusBar()->addWidget(pictureNote_, 1);
+  }
+  pictureNote_->setText(Q(note));
+  pictureNote_->setVisible(!note.empty());
+  if (!note.empty()) {
+    statusBar()->show();
+    return;
+  }
+  // The status line goes with its last note, unless a hint is still there.
+  for (QWidget* w : statusBar()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    if (w->objectName().endsWith(QStringLiteral("Hint")) && w->isVisible()) return;
+  }
+  statusBar()->hide();
+}
+
 bool Form1::Confirm(const sessions::FormChange& change) {
   return ui_.MsgBox(change.ask->text, change.ask->style) == platform::kAnswerYes;
 }
 
 void Form1::ShowSecondaryWindow(QWidget* window) {
-  ui_.Lower();
-  window->show();
-  window->raise();
-  window->activateWindow();
+  widgets::ShowAboveMainWindow(ui_, window);
 }
 
 void Form1::F_end_Click() { close(); }
 
 void Form1::closeEvent(QCloseEvent* event) {
   // ShutDown: every file closed, the working file deleted, every window
-  // closed, the program ends. Closing is never cancelled.
+  // closed, the program ends. Only typed work the user keeps stops it.
+  if (!shutDown_ && !MayLeaveForm()) {
+    event->ignore();
+    return;
+  }
   event->accept();
   if (shutDown_) return;
   shutDown_ = true;

@@ -27,6 +27,7 @@ class Printer;
 }
 class QAction;
 class QGroupBox;
+class QLabel;
 class QMenu;
 class QPushButton;
 
@@ -188,6 +189,16 @@ class Form1 : public QMainWindow,
   // leaves on screen (`lock`: the image name of a stored one locked).
   // False when the examination could not be shown.
   bool Apply(const sessions::FormChange& change, bool lock = true);
+  // Apply for a command that leaves the form for another record or a new
+  // one: when the form holds work not yet registered, only after the user
+  // chose to discard it (false: the form stays as it is).
+  bool ApplyLeaving(const sessions::FormChange& change, bool lock = true);
+  // True when nothing typed would be lost by leaving the form, or the user
+  // answered Yes to discarding it.
+  bool MayLeaveForm();
+  // A picture that is not there, said in the picture box and the status
+  // line; empty: nothing to say.
+  void ShowPictureNote(const std::string& note);
   // Asks the question of `change` (it has one); true on Yes.
   bool Confirm(const sessions::FormChange& change);
   // ShowExamination without locking the image name: the slider and the
@@ -229,8 +240,9 @@ class Form1 : public QMainWindow,
   QString currentPrinter_;
   std::vector<QAction*> menuActions_;
   bool shutDown_ = false;
-  Dialog* dialog_ = nullptr;    // the image-load dialog, once created
-  Dialog2* dialog2_ = nullptr;  // the progress window, once created
+  QLabel* pictureNote_ = nullptr;  // the status line's picture note, once needed
+  Dialog* dialog_ = nullptr;       // the image-load dialog, once created
+  Dialog2* dialog2_ = nullptr;     // the progress window, once created
   // The vocabulary windows, children of this window once created.
   LookupListWindow* form3_ = nullptr;
   LookupListWindow* form4_ = nullptr;

@@ -9,9 +9,9 @@
 #include "mainwin/main_window.h"
 #include "widgets/progress_window.h"
 
-void Form1::ShowNextRecord() { Apply(session_.Next()); }
+void Form1::ShowNextRecord() { ApplyLeaving(session_.Next()); }
 
-void Form1::ShowPreviousRecord() { Apply(session_.Previous()); }
+void Form1::ShowPreviousRecord() { ApplyLeaving(session_.Previous()); }
 
 void Form1::Command1_Click() {
   RunPendingLeaveCheck();
@@ -53,7 +53,10 @@ void Form1::OnSliderAction(int action) {
 
 void Form1::Slider1_Click() {
   RunPendingLeaveCheck();
-  Apply(session_.SliderAt(Slider1->value()), false);
+  if (ApplyLeaving(session_.SliderAt(Slider1->value()), false)) return;
+  // The user kept the typed work: the slider goes back to the form's record.
+  const QSignalBlocker quiet(Slider1);
+  Slider1->setValue(session_.ShownRecordNumber());
 }
 
 void Form1::G_kria_Click() { Image1->clear(); }

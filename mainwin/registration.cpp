@@ -17,6 +17,7 @@
 #include "views/image_load_dialog.h"
 #include "widgets/command_guard.h"
 #include "widgets/progress_window.h"
+#include "widgets/form_setup.h"
 
 using platform::S;
 
@@ -34,6 +35,7 @@ bool Form1::PictureShown() const { return !Image1->pixmap().isNull(); }
 
 void Form1::D_sinki_Click() {
   RunPendingLeaveCheck();
+  if (!MayLeaveForm()) return;
   StartNewExamination();
 }
 
@@ -141,9 +143,7 @@ void Form1::OpenImageLoadDialog(bool lowerMainWindow) {
   if (lowerMainWindow) {
     ShowSecondaryWindow(dialog);
   } else {
-    dialog->show();
-    dialog->raise();
-    dialog->activateWindow();
+    widgets::ShowInFront(dialog);
   }
 }
 

@@ -1,6 +1,7 @@
 #include "patients/patient_form.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QDate>
 #include <QEvent>
@@ -234,6 +235,8 @@ void Form10::NumberAsNew() {
 }
 
 void Form10::OpenForNewPatient() {
+  // Typed work the user keeps stays on the form, which comes to the front.
+  if (isVisible() && !MayLeaveFor(0)) return host_.Show(this);
   ClearForm();
   session_.OpenForNewPatient();
   Slider1->setRange(0, session_.PatientCount());
@@ -341,8 +344,8 @@ void Form10::Command1_Click() {
 
 void Form10::Command3_Click() {
   (void)leaveChecks_->RunPending();
-  if (host_.Ui().MsgBox("この患者データを削除しますか？", platform::kYesNo) !=
-      platform::kAnswerYes) {
+  if (host_.Ui().MsgBox("この患者データを削除しますか？",
+                        platform::kYesNo | platform::kDefaultButton2) != platform::kAnswerYes) {
     return;
   }
   const sessions::DeletionOutcome deleted = session_.DeleteShown();
@@ -361,11 +364,28 @@ void Form10::Command4_Click() {
   Text1->setFocus(Qt::OtherFocusReason);
 }
 
-void Form10::Command2_Click() { hide(); }
+bool Form10::MayLeaveFor(std::int32_t n) {
+  if (n != 0 && !session_.HasPatient(n)) return true;  // the step goes nowhere
+  const std::optional<sessions::Message> ask = session_.AskDiscard(store::StorePatientForm(*this));
+  return !ask || host_.Ui().MsgBox(ask->text, ask->style) == platform::kAnswerYes;
+}
 
-void Form10::Command5_Click() { ShowStep(session_.Next()); }
+void Form10::closeEvent(QCloseEvent* event) {
+  if (!isVisible() || MayLeaveFor(0)) return QMainWindow::closeEvent(event);
+  event->ignore();
+}
 
-void Form10::Command6_Click() { ShowStep(session_.Previous()); }
+void Form10::Command2_Click() {
+  if (MayLeaveFor(0)) hide();
+}
+
+void Form10::Command5_Click() {
+  if (MayLeaveFor(session_.FileNumber() + 1)) ShowStep(session_.Next());
+}
+
+void Form10::Command6_Click() {
+  if (MayLeaveFor(session_.FileNumber() - 1)) ShowStep(session_.Previous());
+}
 
 void Form10::Command7_Click() {
   Command6->setFocus(Qt::OtherFocusReason);
@@ -377,4 +397,9 @@ void Form10::Command8_Click() {
   Command5_Click();
 }
 
-void Form10::Slider1_Click() { ShowStep(session_.GoTo(Slider1->value())); }
+void Form10::Slider1_Click() {
+  if (MayLeaveFor(Slider1->value())) return ShowStep(session_.GoTo(Slider1->value()));
+  // The typed work stays, and the slider with it.
+  const QSignalBlocker quiet(Slider1);
+  Slider1->setValue(session_.HasPatient(session_.FileNumber()) ? session_.FileNumber() : 0);
+}

@@ -79,6 +79,7 @@ class Form10 : public QMainWindow, public store::PatientForm {
 
  protected:
   bool event(QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   void BuildControls();
@@ -90,6 +91,9 @@ class Form10 : public QMainWindow, public store::PatientForm {
   // The form counts as a new patient: Label9 = PatientCount + 1, 削除 off.
   void NumberAsNew();
   void ClearForm();
+  // True when leaving the form for master record `n` (0: closing it) loses
+  // nothing typed, or the user chose to discard it.
+  bool MayLeaveFor(std::int32_t n);
 
   sessions::PatientSession& session_;
   PatientWindowHost& host_;

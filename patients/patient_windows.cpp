@@ -7,6 +7,7 @@
 #include "patients/patient_form.h"
 #include "patients/patient_list.h"
 #include "patients/patient_search_dialog.h"
+#include "widgets/form_setup.h"
 
 PatientWindows::PatientWindows(store::Store& store, platform::Ui& ui, platform::Progress& progress,
                                QWidget* owner)
@@ -45,9 +46,7 @@ void PatientWindows::Show(QWidget* window) {
     showWindow(window);
     return;
   }
-  window->show();
-  window->raise();
-  window->activateWindow();
+  widgets::ShowInFront(window);
 }
 
 void PatientWindows::M_touroku_Click() { Registration().OpenForNewPatient(); }
@@ -84,7 +83,9 @@ void PatientWindows::M_sakujyo_Click() {
     ui_.MsgBox("患者マスタは登録されていません。", platform::kCritical);
     return;
   }
-  if (ui_.MsgBox("患者マスタを全て削除しますか？", platform::kYesNo) == platform::kAnswerNo) return;
+  if (ui_.MsgBox("患者マスタを全て削除しますか？", platform::kYesNo | platform::kDefaultButton2) ==
+      platform::kAnswerNo)
+    return;
   sessions::Show(ui_, session_.DeleteAll());
 }
 

@@ -7,8 +7,24 @@
 
 namespace platform {
 
+namespace {
+
+// The window a box belongs to: the program's window the user works in (a
+// vocabulary window, a list view...), else the main window.
+QWidget* BoxOwner(QWidget* mainWindow) {
+  QWidget* active = QApplication::activeWindow();
+  if (active != nullptr && !active->windowFlags().testFlag(Qt::Popup) &&
+      qobject_cast<QMessageBox*>(active) == nullptr) {
+    return active;
+  }
+  return mainWindow != nullptr ? mainWindow->window() : nullptr;
+}
+
+}  // namespace
+
 int QtUi::MsgBox(std::string_view prompt, int style, std::string_view title) {
-  QMessageBox box(parent_.data());
+  const QPointer<QWidget> owner = BoxOwner(parent_.data());
+  QMessageBox box(owner.data());
   box.setWindowTitle(Q(title));
   box.setText(Q(prompt));
   switch (style & 0x70) {
@@ -57,13 +73,18 @@ int QtUi::MsgBox(std::string_view prompt, int style, std::string_view title) {
     QPushButton* button = box.addButton(QString::fromUtf8(b.label), b.role);
     answers.emplace_back(button, b.answer);
   }
-  box.setDefaultButton(static_cast<QPushButton*>(answers.front().first));
+  const std::size_t enter = (style & kDefaultButton2) != 0 && answers.size() > 1 ? 1 : 0;
+  box.setDefaultButton(static_cast<QPushButton*>(answers[enter].first));
   // Esc: Cancel where there is one, else No, else (an OK box) OK.
   QAbstractButton* escape = answers.back().first;
   box.setEscapeButton(escape);
   box.exec();
-  // The owner window is active again once its box is gone, as on Windows.
-  if (parent_ && parent_->isVisible()) parent_->window()->activateWindow();
+  // The window that asked is in front and active again once its box is
+  // gone, as on Windows.
+  if (owner && owner->isVisible()) {
+    owner->raise();
+    owner->activateWindow();
+  }
   QAbstractButton* clicked = box.clickedButton();
   for (const auto& [button, answer] : answers) {
     if (button == clicked) return answer;

@@ -9,7 +9,10 @@
 namespace platform {
 
 // Message boxes as Windows shows them: Japanese button labels, the first
-// button the default (Enter), Esc answering Cancel or No where the box has one.
+// button the default (Enter) unless the style asks for the second, Esc
+// answering Cancel or No where the box has one. A box belongs to the
+// program's active window (the main window when none is), and that window
+// is in front and active again once the box is gone.
 class QtUi : public Ui {
  public:
   explicit QtUi(QWidget* parent = nullptr) : parent_(parent) {}

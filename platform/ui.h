@@ -15,6 +15,7 @@ enum MsgBoxStyle : int {
   kQuestion = 32,
   kExclamation = 48,
   kInformation = 64,
+  kDefaultButton2 = 256,  // the second button (No of Yes/No) answers Enter
 };
 
 enum MsgBoxAnswer : int {

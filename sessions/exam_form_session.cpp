@@ -29,6 +29,8 @@ ShownExamination ExamFormSession::ShowExamination(int n) {
     return shown;
   }
   CurrentRecord = record;
+  shownAsStored_ = record;
+  pictureLoaded_ = false;
   shown.read = true;
   shown.record = record;
   shownRecord_ = n;
@@ -37,15 +39,17 @@ ShownExamination ExamFormSession::ShowExamination(int n) {
   const std::string imageName = record.Get(ExamField::ImageName);
   FoundImageFile = store::FindImageFile(store_.Files(), imageName);
   if (FoundImageFile.empty()) {
-    shown.Say("画像：" + imageName + ".jpgはありません。", platform::kOkOnly);
+    shown.missingPicture = "画像：" + imageName + ".jpgはありません。";
   } else {
-    shown.picturePath = std::string(store::kImageDir) + FoundImageFile;
+    shown.picturePath = store::ImageFilePath(FoundImageFile);
   }
   return shown;
 }
 
 void ExamFormSession::StartNewExamination() {
   shownRecord_ = store_.RecordCount() + 1;
+  shownAsStored_.Clear();
+  pictureLoaded_ = false;
   storedPictureOf_ = 0;
   lookupFill_.reset();
 }
@@ -58,6 +62,25 @@ void ExamFormSession::StoredPictureShown() {
 void ExamFormSession::PictureLoaded(std::string path) {
   ImageSourcePath = std::move(path);
   storedPictureOf_ = 0;
+  pictureLoaded_ = true;
+}
+
+// --- Typed work not yet registered ---------------------------------------
+
+std::optional<Message> ExamFormSession::AskDiscard(const ExamEntry& onForm,
+                                                   store::Date today) const {
+  store::ExamRecord expected = shownAsStored_;
+  if (EditingNewExamination()) expected.Set(ExamField::ExamDate, store::DateText(today));
+  bool changed = pictureLoaded_ || store::TrimBlanks(onForm.imageNameTrimmed) !=
+                                       store::TrimBlanks(expected.Get(ExamField::ImageName));
+  // Every field between the number and the image name is on the form.
+  for (int f = static_cast<int>(ExamField::ExamDate);
+       !changed && f < static_cast<int>(ExamField::ImageName); ++f) {
+    changed = onForm.record.Get(ExamField(f)) != expected.Get(ExamField(f));
+  }
+  if (!changed) return std::nullopt;
+  return Message{"入力中のデータは登録されていません。破棄しますか？",
+                 platform::kYesNo | platform::kDefaultButton2};
 }
 
 // --- Stepping through the examinations --------------------------------------

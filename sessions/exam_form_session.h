@@ -53,7 +53,8 @@ struct FormChange : FieldRefusal {
   int record = 0;             // FormAfter::Examination: its number
   bool focusDate = false;     // the date field takes the focus afterwards
   bool filesChanged = false;  // files went from a folder the image-load dialog may list
-  // A Yes/No question to ask before the next call (its Message.style is kYesNo).
+  // A Yes/No question to ask before the next call (its Message.style is
+  // kYesNo, with No the default where Yes would destroy data).
   std::optional<Message> ask;
 };
 
@@ -61,7 +62,10 @@ struct FormChange : FieldRefusal {
 struct ShownExamination : Outcome {
   bool read = false;  // false: the error is in the messages, the form stays
   store::ExamRecord record;
-  std::string picturePath;  // the picture file to show; empty: "…はありません。" is said
+  std::string picturePath;  // the picture file to show; empty: see missingPicture
+  // "画像：<name>.jpgはありません。" when the record's picture is not there: shown
+  // in the picture box and the status line, never as a box to answer.
+  std::string missingPicture;
 };
 
 // What an ID lookup fills in.
@@ -116,6 +120,14 @@ class ExamFormSession {
   // A picture was loaded from `path` (the image-load dialog): the source of
   // the next registration, converted also by an overwrite.
   void PictureLoaded(std::string path);
+
+  // --- Typed work not yet registered ----------------------------------
+  // The question to ask before the form is left (another record, 新規入力,
+  // 終了) while what it holds is not registered: a field or the image name
+  // differs from the examination stored at the number on screen (for a new
+  // examination, from an empty form dated `today`), or a picture was loaded
+  // since. Nothing when leaving loses nothing. Yes discards.
+  std::optional<Message> AskDiscard(const ExamEntry& onForm, store::Date today) const;
 
   // --- Stepping through the examinations ------------------------------
   // The next / previous examination: its number in `record`, or the reason.
@@ -183,6 +195,10 @@ class ExamFormSession {
   std::int16_t JpegResult = 0;
   // The picture on screen is the stored JPEG of this record (0: it is not).
   int storedPictureOf_ = 0;
+  // The examination on screen as stored (blank for a new one), and whether a
+  // picture was loaded for the form since it was shown.
+  store::ExamRecord shownAsStored_;
+  bool pictureLoaded_ = false;
   std::string pendingSource_;  // the source DeleteSource may delete
   std::optional<PatientFill> lookupFill_;
 };

@@ -169,7 +169,7 @@ ListStepOutcome ExamListSession::RowImage(int key) {
   }
   ListStepOutcome out = Step(ListStep::RowChosen);
   out.record = key;
-  out.imageFile = std::string(store::kImageDir) + found;
+  out.imageFile = store::ImageFilePath(found);
   out.name = record.Get(ExamField::Name);
   out.examDate = record.Get(ExamField::ExamDate);
   return out;

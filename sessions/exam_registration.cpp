@@ -22,7 +22,9 @@ constexpr const char* kTempBitmap = "C:\\VLN2\\GAZOU\\Temp.bmp";
 constexpr const char* kNameTaken = "登録済みの画像名です。変更して下さい。";
 constexpr const char* kNoData = "保存データは０件です。";
 
-Message Question(const char* text) { return {text, platform::kYesNo}; }
+// Every question of this form destroys or replaces data on Yes: Enter alone
+// answers No.
+Message Question(const char* text) { return {text, platform::kYesNo | platform::kDefaultButton2}; }
 
 void RefuseImageName(FieldRefusal& refusal) {
   refusal.field = EntryField::ImageName;
@@ -55,23 +57,24 @@ void ExamFormSession::ReportJpegResult(Outcome& outcome) const {
 bool ExamFormSession::StorePicture(const PictureConversion& pictures, std::string_view imageName,
                                    Outcome& outcome) {
   const std::string destination = store::ImagePath(imageName);
-  // No picture loaded converts nothing: the path left from an earlier record
-  // must not be stored under this record's name.
+  // No picture loaded stores nothing and says nothing: the path left from an
+  // earlier record must not be stored under this record's name.
   if (!pictures.pictureShown) {
-    JpegResult = platform::kJpegCannotOpen;
-    ReportJpegResult(outcome);
+    JpegResult = platform::kJpegOk;
     return false;
   }
   JpegResult = pictures.toJpeg(ImageSourcePath, destination);
-  ReportJpegResult(outcome);
-  if (JpegResult != platform::kJpegNotBmp) return JpegResult == platform::kJpegOk;
+  if (JpegResult != platform::kJpegNotBmp) {
+    ReportJpegResult(outcome);
+    return JpegResult == platform::kJpegOk;
+  }
 
-  // A picture from any other file goes through a bitmap of what is shown.
+  // A picture from any other file goes through a bitmap of what is shown;
+  // only when that fails too is the user told.
   platform::FileSystem& files = store_.Files();
   JpegResult = pictures.writeShownBitmap(kTempBitmap) ? pictures.toJpeg(kTempBitmap, destination)
                                                       : std::int16_t{platform::kJpegCannotWrite};
   if (files.Exists(kTempBitmap)) (void)files.Delete(kTempBitmap);
-  // A failure here would otherwise pass unnoticed after the message above.
   ReportJpegResult(outcome);
   return JpegResult == platform::kJpegOk;
 }

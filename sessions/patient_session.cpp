@@ -29,7 +29,9 @@ PatientSession::PatientSession(store::Store& store, platform::Ui& ui, platform::
 std::vector<std::string> PatientSession::Departments() {
   std::vector<std::string> entries;
   (void)store_.ReadListEntries(store::LookupList::Department, entries);
-  entries.resize(store_.ListFileOf(store::LookupList::Department) ? store_.ListFileOf(store::LookupList::Department)->Count() : 0);
+  entries.resize(store_.ListFileOf(store::LookupList::Department)
+                     ? store_.ListFileOf(store::LookupList::Department)->Count()
+                     : 0);
   return entries;
 }
 
@@ -45,12 +47,27 @@ std::int32_t PatientSession::OpenForNewPatient() {
 std::int32_t PatientSession::NumberAsNew() {
   FileNo = store_.PatientCount() + 1;
   ShownId.clear();
+  shownPatient_.Clear();
   return FileNo;
 }
 
 void PatientSession::Clear() {
   FileNo = 0;
   ShownId.clear();
+  shownPatient_.Clear();
+}
+
+std::optional<Message> PatientSession::AskDiscard(const store::PatientRecord& onForm) const {
+  using store::PatientField;
+  for (PatientField f :
+       {PatientField::PatientId, PatientField::Name, PatientField::Reading, PatientField::Sex,
+        PatientField::BirthDate, PatientField::Department, PatientField::Remarks}) {
+    if (onForm.Get(f) != shownPatient_.Get(f)) {
+      return Message{"入力中のデータは登録されていません。破棄しますか？",
+                     platform::kYesNo | platform::kDefaultButton2};
+    }
+  }
+  return std::nullopt;
 }
 
 PatientShown PatientSession::Show(std::int32_t n, const store::PatientRecord& record,
@@ -62,6 +79,7 @@ PatientShown PatientSession::Show(std::int32_t n, const store::PatientRecord& re
   shown.fileNumber = std::move(fileNumber);
   FileNo = n;
   ShownId = record.Get(store::PatientField::PatientId);
+  shownPatient_ = record;
   return shown;
 }
 

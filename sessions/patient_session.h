@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -138,6 +139,13 @@ class PatientSession {
   // 登録 of a checked form: an ID the master holds is overwritten in place,
   // a new one inserted in ID order.
   CommandOutcome Register(const store::PatientRecord& patient);
+  // The question to ask before the form is left (another record, 閉じる,
+  // closing) while `onForm` is not what is registered: a field differs from
+  // the patient shown from the master, or, for a new patient, from an empty
+  // form. Nothing when leaving loses nothing. Yes discards.
+  std::optional<Message> AskDiscard(const store::PatientRecord& onForm) const;
+  // Master record n exists: a browsing step to it leaves the form.
+  bool HasPatient(std::int32_t n) const { return n >= 1 && n <= store_.PatientCount(); }
   // 削除 (after the question): the record of FileNumber removed, then the
   // whole master copied for the list when patients are left.
   DeletionOutcome DeleteShown();
@@ -196,6 +204,8 @@ class PatientSession {
   // shown from the master (empty: none).
   std::int32_t FileNo = 0;
   std::string ShownId;
+  // The patient as the master holds it (blank for a new one).
+  store::PatientRecord shownPatient_;
 
   // The list: its page state (SearchStart, PatientPageIndex,
   // PatientPageNumber, PatientPageCount), its length, what it holds (1: a

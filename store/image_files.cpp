@@ -50,6 +50,10 @@ bool IsDeviceName(std::string_view name) {
 
 }  // namespace
 
+std::string ImageFilePath(std::string_view fileName) {
+  return std::string(kImageDir) + std::string(fileName);
+}
+
 std::string ImagePath(std::string_view imageName) {
   return std::string(kImageDir) + std::string(TrimBlanks(imageName)) + ".jpg";
 }
@@ -85,7 +89,7 @@ platform::Status DeleteImageFile(platform::FileSystem& fs, std::string_view imag
   deleted = false;
   const std::string found = FindImageFile(fs, imageName);
   if (found.empty()) return platform::Status::Ok();
-  if (platform::Status s = fs.Delete(std::string(kImageDir) + found); !s.ok()) return s;
+  if (platform::Status s = fs.Delete(ImageFilePath(found)); !s.ok()) return s;
   deleted = true;
   return platform::Status::Ok();
 }

@@ -32,6 +32,10 @@ std::string StoredImageName(std::string_view typed);
 // LPT1-LPT9, in any letter case, alone or before an extension: "con.x").
 bool IsStorableImageName(std::string_view typed);
 
+// The path of a file of the image directory by its stored file name (as
+// FindImageFile answers it): "C:\VLN2\GAZOU\" + `fileName`.
+std::string ImageFilePath(std::string_view fileName);
+
 // The stored name of the image file of `imageName` in the image directory,
 // found ignoring ASCII letter case as Windows finds it ("ab.JPG" for "AB");
 // empty when there is none or the name is not storable.

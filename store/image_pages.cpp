@@ -52,7 +52,7 @@ platform::Status WalkImagePage(Store& store, std::int32_t& searchStart,
     }
     const std::string found = index.Find(record.Get(ExamField::ImageName));
     if (found.empty()) continue;
-    cells.push_back(ImageCell{k, std::string(kImageDir) + found, record.Get(ExamField::ExamDate),
+    cells.push_back(ImageCell{k, ImageFilePath(found), record.Get(ExamField::ExamDate),
                               record.Get(ExamField::Name)});
     if (static_cast<int>(cells.size()) == kImageCells) {
       searchStart = k;

@@ -1,20 +1,34 @@
 // Saving a lookup list as a whole through a staging file.
 #include "store/store.h"
 
+#include "store/atomic_replace.h"
+
 namespace store {
 
+namespace {
+
+// The file and the size of each lookup list, in the order of LookupList.
+struct ListFacts {
+  const char* path;
+  int entries;
+};
+constexpr ListFacts kLists[] = {{kDepartmentFile, kDepartmentEntries},
+                                {kLeadSiteFile, kLeadSiteEntries},
+                                {kFindingFile, kFindingEntries},
+                                {kArrhythmiaFile, kArrhythmiaEntries}};
+
+const ListFacts& FactsOf(LookupList which) { return kLists[static_cast<int>(which)]; }
+
+}  // namespace
+
+const char* Store::ListPath(LookupList which) { return FactsOf(which).path; }
+
+int Store::ListEntries(LookupList which) { return FactsOf(which).entries; }
+
 std::unique_ptr<RecordFile>& Store::ListFile(LookupList which) {
-  switch (which) {
-    case LookupList::Department:
-      return DepartmentFileNo;
-    case LookupList::LeadSite:
-      return LeadSiteFileNo;
-    case LookupList::Finding:
-      return FindingFileNo;
-    case LookupList::Arrhythmia:
-      break;
-  }
-  return ArrhythmiaFileNo;
+  std::unique_ptr<RecordFile>* const files[] = {&DepartmentFileNo, &LeadSiteFileNo,
+                                                &FindingFileNo, &ArrhythmiaFileNo};
+  return *files[static_cast<int>(which)];
 }
 
 Status Store::EmptyScratchFile() {
@@ -53,17 +67,15 @@ Status Store::ReplaceListFile(LookupList which, const std::vector<std::string>& 
       entry.Set(ListEntryField::EntryText, entries[i]);
       written = staging->Write(static_cast<std::int32_t>(i + 1), entry);
     }
-    if (written.ok()) written = staging->Flush();
   }
   if (written.ok()) {
     live.reset();
-    const Status renamed = fs_.Rename(stagingPath, livePath);
-    // Once renamed the new list is in place; a folder that cannot be synced
-    // only delays its durability.
-    if (renamed.ok()) (void)fs_.SyncDirectory(kDataDir);
+    const ReplaceOutcome replaced = ReplaceAtomically(fs_, stagingPath, livePath, kDataDir);
     const Status reopened = OpenStoreFile(livePath.c_str(), kListEntryRecordLength, live);
     CountRecords();
-    written = renamed.ok() ? reopened : renamed;
+    // Once renamed the new list is in place; a folder that cannot be synced
+    // only delays its durability.
+    written = replaced.renamed ? reopened : replaced.status;
   }
   if (!written.ok() && fs_.Exists(stagingPath)) (void)fs_.Delete(stagingPath);
   return written;
@@ -72,20 +84,6 @@ Status Store::ReplaceListFile(LookupList which, const std::vector<std::string>& 
 }  // namespace store
 
 namespace store {
-
-int Store::ListEntries(LookupList which) {
-  switch (which) {
-    case LookupList::Department:
-      return kDepartmentEntries;
-    case LookupList::LeadSite:
-      return kLeadSiteEntries;
-    case LookupList::Finding:
-      return kFindingEntries;
-    case LookupList::Arrhythmia:
-      break;
-  }
-  return kArrhythmiaEntries;
-}
 
 Status Store::ReadListEntries(LookupList which, std::vector<std::string>& entries) {
   const int count = ListEntries(which);

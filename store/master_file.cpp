@@ -6,12 +6,12 @@ namespace store {
 
 std::string MasterRecordNo(std::int32_t n) { return FormatNumber(n, "0000000000"); }
 
-Status MasterInIdOrder(Store& store, bool& ordered) {
+Status MasterInIdOrder(RecordFile* master, bool& ordered) {
   ordered = true;
   double last = 0;
   bool first = true;
   return ForEachMasterRecord(
-      store,
+      master,
       [&](std::int32_t, std::string_view record) {
         const std::string_view id =
             TrimBlanks(record.substr(PatientRecord::Def(PatientField::PatientId).offset,

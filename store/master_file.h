@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "store/records.h"
-#include "store/store.h"
+#include "store/record_file.h"
 
 namespace store {
 
@@ -20,22 +20,23 @@ std::string MasterRecordNo(std::int32_t n);
 
 // Whether the master is in ascending numeric order of PatientId, so that the
 // bisection finds every ID (a master with one ID twice is not).
-[[nodiscard]] Status MasterInIdOrder(Store& store, bool& ordered);
+[[nodiscard]] Status MasterInIdOrder(RecordFile* master, bool& ordered);
 
 // Records read at a time when the whole master is scanned.
 inline constexpr std::int32_t kMasterChunkRecords = 512;
 
-// Calls `each(k, bytes)` for every master record k in order, reading the
-// master in large pieces; `done(k)` after each piece.
+// Calls `each(k, bytes)` for every record k of the master file `master` in
+// order, reading it in large pieces; `done(k)` after each piece. A master
+// that is not open (null) is "bad file name or number".
 template <typename Each, typename Done>
-Status ForEachMasterRecord(Store& store, Each each, Done done) {
-  if (!store.MasterFile()) return Status::Error(platform::kBadFileNameOrNumber);
-  const std::int32_t count = store.PatientCount();
+Status ForEachMasterRecord(RecordFile* master, Each each, Done done) {
+  if (master == nullptr) return Status::Error(platform::kBadFileNameOrNumber);
+  const std::int32_t count = master->Count();
   std::vector<char> chunk(static_cast<std::size_t>(std::min(count, kMasterChunkRecords)) *
                           kPatientRecordLength);
   for (std::int32_t first = 1; first <= count; first += kMasterChunkRecords) {
     const std::int32_t n = std::min(kMasterChunkRecords, count - first + 1);
-    if (Status s = store.MasterFile()->ReadRecords(first, n, chunk); !s.ok()) return s;
+    if (Status s = master->ReadRecords(first, n, chunk); !s.ok()) return s;
     for (std::int32_t i = 0; i < n; ++i) {
       each(first + i,
            std::string_view(chunk.data() + static_cast<std::size_t>(i) * kPatientRecordLength,

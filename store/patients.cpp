@@ -92,7 +92,7 @@ Status SearchPatients(Store& store, PatientSearchField field, std::string_view p
   found.reserve(64 * kPatientRecordLength);
   progress.BeginPhase("処理中・・・・", store.PatientCount());
   Status read = ForEachMasterRecord(
-      store,
+      store.MasterFile(),
       [&](std::int32_t k, std::string_view record) {
         if (wanted.size() > def.width ||
             std::memcmp(record.data() + def.offset, wanted.data(), wanted.size()) != 0) {

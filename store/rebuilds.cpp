@@ -1,6 +1,7 @@
 #include "store/rebuilds.h"
 
 #include "store/atomic_replace.h"
+#include "store/image_files.h"
 
 #include <algorithm>
 #include <memory>
@@ -253,7 +254,7 @@ Status DeleteAllExaminations(Store& store) {
     std::vector<std::string> names;
     if (Status listed = files.ListFiles(kImageDir, names); !listed.ok()) firstFailure = listed;
     for (const std::string& name : names) {
-      Status s = files.Delete(std::string(kImageDir) + name);
+      Status s = files.Delete(ImageFilePath(name));
       if (!s.ok() && firstFailure.ok()) firstFailure = s;
     }
     return firstFailure;

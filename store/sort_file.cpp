@@ -91,8 +91,7 @@ Status PositionsOf(std::string_view exchange, std::int32_t count, std::size_t di
 }
 
 // The sort line of record i, which the read phase has just read.
-std::string SortLine(const Store& store, const ExamRecord& exam, const PatientRecord& patient,
-                     const SortKey& key,
+std::string SortLine(const ExamRecord& exam, const PatientRecord& patient, const SortKey& key,
                      std::int32_t i) {
   if (const auto* field = std::get_if<ExamField>(&key.field)) {
     return platform::FromCp932(exam.Raw(*field)) + FormatNumber(i, "000000");
@@ -186,7 +185,7 @@ SortOutcome SortFile(Store& store, platform::Ui& ui, platform::Progress& progres
                   : store.MasterFile() ? store.MasterFile()->Read(i, patient)
                                        : Status::Error(platform::kBadFileNameOrNumber);
     if (!read.ok()) return failNumber(read);
-    s = job->Put(SortLine(store, exam, patient, key, i));
+    s = job->Put(SortLine(exam, patient, key, i));
     if (s != zuvasort::kSortOk) return fail(RtnMessage("PUT", s));
     progress.Advance(i);
   }

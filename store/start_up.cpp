@@ -78,20 +78,6 @@ long JpegTemporaryPid(std::string_view name) {
 
 }  // namespace
 
-const char* Store::ListPath(LookupList which) {
-  switch (which) {
-    case LookupList::Department:
-      return kDepartmentFile;
-    case LookupList::LeadSite:
-      return kLeadSiteFile;
-    case LookupList::Finding:
-      return kFindingFile;
-    case LookupList::Arrhythmia:
-      break;
-  }
-  return kArrhythmiaFile;
-}
-
 std::string Store::ListStagingPath(LookupList which) {
   const std::string_view path = ListPath(which);
   const std::size_t slash = path.rfind('\\');

@@ -7,6 +7,7 @@
 #include "platform/qt_text.h"
 #include "views/list_view1.h"
 #include "views/list_view2.h"
+#include "widgets/form_setup.h"
 
 ListViews::ListViews(sessions::ExamListSession& session, platform::Ui& ui, QWidget* owner)
     : QObject(owner), session_(session), ui_(ui) {
@@ -67,9 +68,7 @@ void ListViews::Show(QWidget* view) {
     showWindow(view);
     return;
   }
-  view->show();
-  view->raise();
-  view->activateWindow();
+  widgets::ShowInFront(view);
 }
 
 bool ListViews::Shown(const sessions::ListStepOutcome& step) {

@@ -94,9 +94,7 @@ void Dialog4::Open() {
   Label1->setVisible(true);
   Label2->setVisible(true);
   setModal(false);
-  show();
-  raise();
-  activateWindow();
+  widgets::ShowInFront(this);
   Option1->setChecked(true);
   Option1_Click();
 }

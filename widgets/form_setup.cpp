@@ -1,5 +1,7 @@
 #include "widgets/form_setup.h"
 
+#include "platform/ui.h"
+
 #include <QScreen>
 #include <QStringList>
 #include <QWidget>
@@ -31,6 +33,17 @@ QFont FormFont(int pointSize, bool bold) {
 void OpenMaximised(QWidget* window) {
   if (QScreen* screen = window->screen()) window->setGeometry(screen->availableGeometry());
   window->setWindowState(window->windowState() | Qt::WindowMaximized);
+}
+
+void ShowInFront(QWidget* window) {
+  window->show();
+  window->raise();
+  window->activateWindow();
+}
+
+void ShowAboveMainWindow(platform::Ui& ui, QWidget* window) {
+  ui.Lower();
+  ShowInFront(window);
 }
 
 }  // namespace widgets

@@ -4,6 +4,9 @@
 #include <QString>
 
 class QWidget;
+namespace platform {
+class Ui;
+}
 
 namespace widgets {
 
@@ -19,5 +22,12 @@ QFont FormFont(int pointSize, bool bold = false);
 // Shows `window` maximised; the geometry is set too, for a display without a
 // window manager (which would otherwise ignore the maximised state).
 void OpenMaximised(QWidget* window);
+
+// Shows `window` (again) in front of the program's windows, with the keyboard.
+void ShowInFront(QWidget* window);
+// Shows a secondary window above the main window: the main window is first
+// moved below the program's other windows (ending a stay-on-top state), then
+// `window` is shown in front.
+void ShowAboveMainWindow(platform::Ui& ui, QWidget* window);
 
 }  // namespace widgets

@@ -42,7 +42,7 @@ QComboBox* EditableCombo(QWidget* parent, QRect where, const QString& name) {
   return combo;
 }
 
-QGroupBox* RecordFieldsFrame(QWidget* client, store::MainForm& form) {
+QGroupBox* RecordFieldsFrame(QWidget* client, const RecordFieldControls& form) {
   auto* frame = new QGroupBox(client);
   frame->setObjectName(QStringLiteral("Frame1"));
   frame->setGeometry(Twips(60, 0, 15120, 3690));
@@ -85,14 +85,21 @@ QGroupBox* RecordFieldsFrame(QWidget* client, store::MainForm& form) {
 
   for (int i = 0; i < 5; ++i) {
     const int top = 840 + 570 * i;
-    form.Combo3[i] = EditableCombo(frame, Twips(6360, top, 1695, kComboHeight),
-                                   QStringLiteral("Combo3_%1").arg(i));
-    form.Combo4[i] = EditableCombo(frame, Twips(8400, top, 2895, kComboHeight),
-                                   QStringLiteral("Combo4_%1").arg(i));
-    form.Combo5[i] = EditableCombo(frame, Twips(11880, top, 2775, kComboHeight),
-                                   QStringLiteral("Combo5_%1").arg(i));
+    form.leadSites[i] = EditableCombo(frame, Twips(6360, top, 1695, kComboHeight),
+                                      QStringLiteral("Combo3_%1").arg(i));
+    form.findings[i] =
+        EditableCombo(frame, Twips(8400, top, 2895, kComboHeight),
+                      QString::fromLatin1(form.findingsName) + QStringLiteral("_%1").arg(i));
+    form.arrhythmias[i] =
+        EditableCombo(frame, Twips(11880, top, 2775, kComboHeight),
+                      QString::fromLatin1(form.arrhythmiasName) + QStringLiteral("_%1").arg(i));
   }
   return frame;
+}
+
+QGroupBox* RecordFieldsFrame(QWidget* client, store::MainForm& form) {
+  return RecordFieldsFrame(client, {form.Text1, form.Text3, form.Combo1, form.Combo2, form.Combo3,
+                                    form.Combo4, form.Combo5, "Combo4", "Combo5"});
 }
 
 RecordNumber RecordNumberLabels(QWidget* client) {

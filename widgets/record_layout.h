@@ -34,6 +34,21 @@ QComboBox* EditableCombo(QWidget* parent, QRect where, const QString& name);
 // take no input method.
 QGroupBox* RecordFieldsFrame(QWidget* client, store::MainForm& form);
 
+// The controls of the same frame in a window whose lists of findings and
+// arrhythmias carry other names (the detail view: Combo6, Combo7).
+struct RecordFieldControls {
+  std::array<QLineEdit*, 5>& Text1;
+  QPlainTextEdit*& Text3;
+  QComboBox*& Combo1;
+  QComboBox*& Combo2;
+  std::array<QComboBox*, 5>& leadSites;
+  std::array<QComboBox*, 5>& findings;
+  std::array<QComboBox*, 5>& arrhythmias;
+  const char* findingsName;
+  const char* arrhythmiasName;
+};
+QGroupBox* RecordFieldsFrame(QWidget* client, const RecordFieldControls& c);
+
 // The caption "ファイルＮＯ" (Label12) and the record's number in red (Label14).
 struct RecordNumber {
   QLabel* caption = nullptr;

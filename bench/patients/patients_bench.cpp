@@ -173,7 +173,7 @@ int main(int argc, char** argv) {
     Check(outcome == store::SortOutcome::Sorted, "sort");
   }
   bool ordered = false;
-  Check(store::MasterInIdOrder(s, ordered).ok() && ordered, "sorted master");
+  Check(store::MasterInIdOrder(s.MasterFile(), ordered).ok() && ordered, "sorted master");
   std::printf(
       "bulk re-sort end to end   %8.2f ms   two reads, one write %8.2f ms   ratio %5.2f   (goal <= "
       "3; %d patients)\n",

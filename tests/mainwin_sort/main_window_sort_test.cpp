@@ -12,6 +12,7 @@
 #include "store/text_format.h"
 #include "tests/support/fake_ui.h"
 #include "tests/support/records.h"
+#include "tests/support/sort_component.h"
 #include "tests/support/temp_drive.h"
 
 namespace {
@@ -22,11 +23,8 @@ using namespace store;
 // and the form afterwards showing what is stored at its position.
 TEST(Form1Sort, CtrlHSortsByIdAndReloadsTheShownRecord) {
   testing_support::TempDrive t;
-  setenv("VELUNOR_COMPONENT_REGISTRY", (t.Root() / "components.ini").c_str(), 1);
-  ASSERT_TRUE(platform::RegisterComponent(zuvasort::kZuvaSortMemClassId,
-                                          {std::string(zuvasort::kProgId), VELUNOR_SORT_LIBRARY,
-                                           std::string(zuvasort::kTypeLibraryName)})
-                  .ok());
+  testing_support::SortComponent component(t.Root(), VELUNOR_SORT_LIBRARY);
+  ASSERT_TRUE(component.Registered());
   std::vector<ExamRecord> records;
   for (const char* id : {"000300", "000100", "000200"}) {
     const int n = static_cast<int>(records.size()) + 1;
@@ -42,7 +40,6 @@ TEST(Form1Sort, CtrlHSortsByIdAndReloadsTheShownRecord) {
   testing_support::FakeUi ui;
   sessions::ExamFormSession session(store);
   Form1 form(store, session, ui);
-  ui.Expect("画像：.jpgはありません。");
   form.Form_Load();
   form.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
@@ -51,7 +48,6 @@ TEST(Form1Sort, CtrlHSortsByIdAndReloadsTheShownRecord) {
 
   ui.Expect("データをＩＤ順に並べ替えます。", platform::kAnswerYes);
   ui.Expect("終了。");
-  ui.Expect("画像：.jpgはありません。");
   form.Text1[0]->setFocus();
   QTest::keyClick(form.Text1[0], Qt::Key_H, Qt::ControlModifier);
   EXPECT_TRUE(ui.AllAnswered());

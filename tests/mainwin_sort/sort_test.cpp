@@ -16,6 +16,7 @@
 #include "tests/support/faulty_file_system.h"
 #include "tests/support/records.h"
 #include "tests/support/scripted_sort.h"
+#include "tests/support/sort_component.h"
 #include "tests/support/temp_drive.h"
 #include "widgets/progress_window.h"
 
@@ -44,21 +45,13 @@ SortOutcome SortDataFile(Store& store, platform::Ui& ui, platform::Progress& pro
 
 class SortTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    setenv("VELUNOR_COMPONENT_REGISTRY", (t.Root() / "components.ini").c_str(), 1);
-  }
   void TearDown() override {
     store.CloseAllFiles();
     platform::FreeUnusedLibraries();
     EXPECT_EQ(scripted.Live(), 0);
     EXPECT_TRUE(ui.Unexpected().empty()) << ui.Unexpected().front();
   }
-  void Register(const char* library) {
-    ASSERT_TRUE(platform::RegisterComponent(zuvasort::kZuvaSortMemClassId,
-                                            {std::string(zuvasort::kProgId), library,
-                                             std::string(zuvasort::kTypeLibraryName)})
-                    .ok());
-  }
+  void Register(const char* library) { ASSERT_TRUE(component.Register(library)); }
   void WriteData(const std::vector<ExamRecord>& records) {
     std::string bytes;
     for (const ExamRecord& r : records) bytes += r.Bytes();
@@ -77,6 +70,8 @@ class SortTest : public ::testing::Test {
   }
 
   TempDrive t;
+  // A registry of the test's own, empty until a test registers a library.
+  testing_support::SortComponent component{t.Root(), ""};
   testing_support::FaultyFileSystem files{t.Drive()};
   Store store{files};
   FakeUi ui;

@@ -15,6 +15,7 @@
 #include "store/text_format.h"
 #include "tests/patients/fixture.h"
 #include "tests/support/records.h"
+#include "tests/support/sort_component.h"
 
 namespace patients_test {
 namespace {
@@ -167,11 +168,8 @@ TEST_F(BulkTest, OnlyCloseEndsTheWindow) {
 // End to end through the real component: the bulk rows, the sort by ID, and
 // the main window's lookup.
 TEST_F(BulkTest, TheRealComponentSortsTheMaster) {
-  setenv("VELUNOR_COMPONENT_REGISTRY", (t.Root() / "components.ini").c_str(), 1);
-  ASSERT_TRUE(platform::RegisterComponent(zuvasort::kZuvaSortMemClassId,
-                                          {std::string(zuvasort::kProgId), VELUNOR_SORT_LIBRARY,
-                                           std::string(zuvasort::kTypeLibraryName)})
-                  .ok());
+  testing_support::SortComponent component(t.Root(), VELUNOR_SORT_LIBRARY);
+  ASSERT_TRUE(component.Registered());
   WriteMaster(Twelve());
   Start();
   patients->Session().SetSortJobs(store::SortJobFactory(store::CreateComponentSortJob));

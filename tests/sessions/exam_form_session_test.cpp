@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -36,6 +37,8 @@ using testing_support::ExamsOf;
 
 constexpr const char* kTaken = "登録済みの画像名です。変更して下さい。";
 constexpr const char* kNotBmp = "ファイルのフォーマットがBMP形式ではありません。";
+// Every question whose Yes destroys data answers No on Enter.
+constexpr int kNoByDefault = platform::kYesNo | platform::kDefaultButton2;
 const store::Date kToday{std::chrono::year{2026}, std::chrono::month{12}, std::chrono::day{8}};
 
 std::string Picture(int n) { return "C:\\VLN2\\GAZOU\\IMG" + std::to_string(n) + ".jpg"; }
@@ -116,8 +119,11 @@ TEST_F(ExamFormSessionTest, ShowingAnExaminationFindsItsPictureIgnoringCase) {
   session.StoredPictureShown();
   EXPECT_EQ(session.PictureSource(), Picture(2));
 
+  // A missing picture is a note on the form, not a box to answer.
   const sessions::ShownExamination three = session.ShowExamination(3);
-  EXPECT_EQ(three.messages, (std::vector<Message>{{"画像：IMG3.jpgはありません。", 0}}));
+  EXPECT_TRUE(three.Silent());
+  EXPECT_EQ(three.missingPicture, "画像：IMG3.jpgはありません。");
+  EXPECT_TRUE(two.missingPicture.empty());
   EXPECT_TRUE(three.picturePath.empty());
   EXPECT_EQ(session.PictureSource(), Picture(2));  // the last picture stays the source
 }
@@ -251,6 +257,72 @@ TEST_F(ExamFormSessionTest, TheIdLookupFillsThePatientAndTakesBackAStaleFill) {
   EXPECT_FALSE(stored.imageName);
 }
 
+// --- Typed work not yet registered ---------------------------------------------
+
+TEST_F(ExamFormSessionTest, LeavingAsksOnlyWhenTheFormDiffersFromWhatIsStored) {
+  Seed(2);
+  memory.WriteBytes("C:\\scans\\ecg.bmp", "BMscan");
+  // What the form hands over for the examination on screen, or for a blank
+  // new one, with `change` applied to it.
+  auto form = [this](bool stored, const std::function<void(ExamEntry&)>& change) {
+    ExamEntry entry;
+    if (stored) {
+      entry.record = session.Record();
+      entry.imageNameTrimmed = entry.record.Get(ExamField::ImageName);
+    } else {
+      entry.record.Set(ExamField::ExamDate, "2026/12/08");
+    }
+    change(entry);
+    return entry;
+  };
+  auto none = [](ExamEntry&) {};
+  struct Case {
+    const char* what;
+    bool stored;
+    std::function<void(ExamEntry&)> change;
+    bool loadPicture;
+    bool asks;
+  } cases[] = {
+      {"stored as shown", true, none, false, false},
+      {"stored, name typed", true, [](ExamEntry& e) { e.record.Set(ExamField::Name, "鈴木"); },
+       false, true},
+      {"stored, comment typed", true,
+       [](ExamEntry& e) { e.record.Set(ExamField::Comment, "要再検"); }, false, true},
+      {"stored, fifth arrhythmia", true,
+       [](ExamEntry& e) { e.record.Set(ExamField::Arrhythmia5, "心房細動"); }, false, true},
+      {"stored, image name", true, [](ExamEntry& e) { e.imageNameTrimmed = "other"; }, false, true},
+      {"stored, picture loaded", true, none, true, true},
+      {"new, blank", false, none, false, false},
+      {"new, another date", false,
+       [](ExamEntry& e) { e.record.Set(ExamField::ExamDate, "2026/12/07"); }, false, true},
+      {"new, ID typed", false, [](ExamEntry& e) { e.record.Set(ExamField::PatientId, "000045"); },
+       false, true},
+      {"new, picture loaded", false, none, true, true},
+  };
+  for (const Case& c : cases) {
+    if (c.stored) {
+      ASSERT_TRUE(session.ShowExamination(2).read);
+    } else {
+      session.StartNewExamination();
+    }
+    if (c.loadPicture) session.PictureLoaded("C:\\scans\\ecg.bmp");
+    const std::optional<Message> ask = session.AskDiscard(form(c.stored, c.change), kToday);
+    EXPECT_EQ(ask.has_value(), c.asks) << c.what;
+    if (ask) {
+      EXPECT_EQ(*ask,
+                (Message{"入力中のデータは登録されていません。破棄しますか？", kNoByDefault}));
+    }
+  }
+
+  // Once registered, the blank form that follows has nothing to lose.
+  session.StartNewExamination();
+  session.PictureLoaded("C:\\scans\\ecg.bmp");
+  ASSERT_TRUE(session.RegisterNew(Entry("000045", "000045"), Pictures()).ask);
+  ASSERT_EQ(session.DeleteSource(false, true).after, FormAfter::NewExamination);
+  session.StartNewExamination();
+  EXPECT_FALSE(session.AskDiscard(form(false, none), kToday));
+}
+
 // --- 登録 -----------------------------------------------------------------------
 
 TEST_F(ExamFormSessionTest, ANewExaminationIsAppendedWithItsPictureAndTheSourceMayGo) {
@@ -262,7 +334,7 @@ TEST_F(ExamFormSessionTest, ANewExaminationIsAppendedWithItsPictureAndTheSourceM
     const std::string name = yes ? "000046" : "000045";
     const FormChange done = session.RegisterNew(Entry(name, " " + name + " "), Pictures());
     ASSERT_TRUE(done.ask);
-    EXPECT_EQ(*done.ask, (Message{"元の画像を削除しますか？", platform::kYesNo}));
+    EXPECT_EQ(*done.ask, (Message{"元の画像を削除しますか？", kNoByDefault}));
     EXPECT_EQ(memory.ReadBytes("C:\\VLN2\\GAZOU\\" + name + ".jpg"), "JPEG:BMscan");
 
     const FormChange after = session.DeleteSource(yes, true);
@@ -280,25 +352,32 @@ TEST_F(ExamFormSessionTest, ANewExaminationIsAppendedWithItsPictureAndTheSourceM
   EXPECT_EQ(session.ShownRecordNumber(), 5);
 }
 
-TEST_F(ExamFormSessionTest, PicturesThatAreNoBitmapOrMissingAreSaidAndNeverLost) {
+// A picture stored through Temp.bmp is stored: nothing to say. Only a
+// picture that could not be stored is said, and no picture says nothing.
+TEST_F(ExamFormSessionTest, OnlyAPictureThatCouldNotBeStoredIsSaidAndNoneIsLost) {
   Seed(1);
   struct Case {
     const char* source;  // "": no picture shown
+    bool bitmapWritable;
     std::vector<std::string> messages;
     bool stored;
   } cases[] = {
-      {"C:\\scans\\photo.jpg", {kNotBmp}, true},  // through Temp.bmp
-      {"C:\\VLN2\\GAZOU\\IMG1.jpg", {kNotBmp}, true},
-      {"C:\\scans\\gone.bmp", {"ファイルを開けません。"}, false},
-      {"", {"ファイルを開けません。"}, false},
+      {"C:\\scans\\photo.jpg", true, {}, true},  // through Temp.bmp
+      {"C:\\VLN2\\GAZOU\\IMG1.jpg", true, {}, true},
+      {"C:\\scans\\gone.bmp", true, {"ファイルを開けません。"}, false},
+      {"C:\\scans\\photo.png", false, {"ファイルが書き込めません。"}, false},
+      {"", true, {}, false},
   };
   memory.WriteBytes("C:\\scans\\photo.jpg", "JPEGphoto");
+  memory.WriteBytes("C:\\scans\\photo.png", "PNGphoto");
   int k = 0;
   for (const Case& c : cases) {
     session.StartNewExamination();
     if (*c.source) session.PictureLoaded(c.source);
     const std::string name = "pic" + std::to_string(++k);
-    FormChange done = session.RegisterNew(Entry("000001", name), Pictures(*c.source != '\0'));
+    sessions::PictureConversion pictures = Pictures(*c.source != '\0');
+    if (!c.bitmapWritable) pictures.writeShownBitmap = [](std::string_view) { return false; };
+    FormChange done = session.RegisterNew(Entry("000001", name), pictures);
     EXPECT_EQ(Texts(done), c.messages) << c.source;
     EXPECT_EQ(done.ask.has_value(), c.stored) << c.source;
     EXPECT_EQ(memory.Exists("C:\\VLN2\\GAZOU\\" + name + ".jpg"), c.stored) << c.source;
@@ -308,9 +387,14 @@ TEST_F(ExamFormSessionTest, PicturesThatAreNoBitmapOrMissingAreSaidAndNeverLost)
   }
   EXPECT_EQ(memory.ReadBytes("C:\\VLN2\\GAZOU\\pic1.jpg"), "JPEG:BMshown");
   EXPECT_FALSE(memory.Exists("C:\\scans\\photo.jpg"));  // answered Yes
+  EXPECT_TRUE(memory.Exists("C:\\scans\\photo.png"));   // not stored: never offered
   EXPECT_EQ(memory.ReadBytes(Picture(1)), "JPEG1");     // inside the image folder: kept
-  EXPECT_EQ(Data().size(), 5u);                         // every record stays written
+  EXPECT_EQ(Data().size(), 6u);                         // every record stays written
   EXPECT_EQ(conversions.front(), "C:\\scans\\photo.jpg");
+
+  // An overwrite without a picture on screen says nothing about pictures.
+  ASSERT_TRUE(session.ShowExamination(1).read);
+  EXPECT_TRUE(session.Overwrite(Entry("000001", "IMG1"), Pictures(false)).Silent());
 }
 
 TEST_F(ExamFormSessionTest, AnImageNameOfAnotherPictureOrRecordIsRefused) {
@@ -339,7 +423,7 @@ TEST_F(ExamFormSessionTest, AnOverwriteRewritesItsPositionAndKeepsItsOwnJpeg) {
   ASSERT_TRUE(session.ShowExamination(2).read);
   session.StoredPictureShown();
   const FormChange check = session.CheckOverwrite(Entry("000777", "IMG2"));
-  EXPECT_EQ(*check.ask, (Message{"このデータを上書きしますか？", platform::kYesNo}));
+  EXPECT_EQ(*check.ask, (Message{"このデータを上書きしますか？", kNoByDefault}));
   const FormChange done = session.Overwrite(Entry("000777", "IMG2"), Pictures());
   EXPECT_TRUE(done.Silent());
   EXPECT_EQ(done.after, FormAfter::NewExamination);
@@ -366,8 +450,7 @@ TEST_F(ExamFormSessionTest, DeletingRenumbersAndRemovesAnUnsharedPicture) {
   testing_support::RecordingProgress progress;
   ASSERT_TRUE(session.ShowExamination(3).read);
   EXPECT_FALSE(session.AskDelete(true).ask);  // an empty ID field: nothing happens
-  EXPECT_EQ(*session.AskDelete(false).ask,
-            (Message{"このデータを削除しますか？", platform::kYesNo}));
+  EXPECT_EQ(*session.AskDelete(false).ask, (Message{"このデータを削除しますか？", kNoByDefault}));
   const FormChange done = session.Delete(progress);
   EXPECT_EQ(done.messages, (std::vector<Message>{{"削除終了。", platform::kOkOnly}}));
   EXPECT_EQ(done.after, FormAfter::Examination);
@@ -410,7 +493,7 @@ TEST_F(ExamFormSessionTest, DeleteAllEmptiesTheDataAndThePicturesOrKeepsBoth) {
   Seed(2);
   files.FailDeletes(platform::kPermissionDenied);
   EXPECT_EQ(*session.AskDeleteAll().ask,
-            (Message{"保存されているデータを全て削除しますか？", platform::kYesNo}));
+            (Message{"保存されているデータを全て削除しますか？", kNoByDefault}));
   FormChange done = session.DeleteAll();
   files.Heal();
   EXPECT_EQ(Texts(done), std::vector<std::string>{"70"});

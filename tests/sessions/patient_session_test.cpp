@@ -538,3 +538,45 @@ TEST_F(PatientSessionTest, DepartmentsAreTheDepartmentListsRecords) {
 }
 
 }  // namespace
+
+namespace {
+
+// Leaving the registration form asks only when what it holds is not what is
+// registered: the patient shown as the master holds it, or an empty form.
+TEST_F(PatientSessionTest, LeavingAsksOnlyWhenTheFormDiffersFromTheMaster) {
+  Open({10, 20, 30});
+  const PatientRecord stored = session.ShowPatient(2).record;
+  PatientRecord typed = stored;
+  typed.Set(PatientField::Remarks, "ペースメーカー");
+  PatientRecord idOnly;
+  idOnly.Set(PatientField::PatientId, "000045");
+  struct Case {
+    const char* what;
+    bool shown;  // patient 2 shown; else a new patient
+    PatientRecord onForm;
+    bool asks;
+  } cases[] = {
+      {"shown as stored", true, stored, false},
+      {"shown, remarks typed", true, typed, true},
+      {"new, empty", false, PatientRecord(), false},
+      {"new, ID typed", false, idOnly, true},
+  };
+  for (const Case& c : cases) {
+    if (c.shown) {
+      ASSERT_TRUE(session.ShowPatient(2).shown());
+    } else {
+      session.OpenForNewPatient();
+    }
+    const std::optional<sessions::Message> ask = session.AskDiscard(c.onForm);
+    EXPECT_EQ(ask.has_value(), c.asks) << c.what;
+    if (ask) {
+      EXPECT_EQ(ask->text, "入力中のデータは登録されていません。破棄しますか？");
+      EXPECT_NE(ask->style & platform::kDefaultButton2, 0) << c.what;
+    }
+  }
+  EXPECT_FALSE(session.HasPatient(0));
+  EXPECT_TRUE(session.HasPatient(3));
+  EXPECT_FALSE(session.HasPatient(4));
+}
+
+}  // namespace

@@ -15,6 +15,7 @@
 #include "tests/support/recording_progress.h"
 #include "tests/support/records.h"
 #include "tests/support/scripted_sort.h"
+#include "tests/support/sort_component.h"
 #include "tests/support/temp_drive.h"
 
 namespace {
@@ -269,11 +270,8 @@ TEST_F(SortFileTest, AFailureAfterTheReplacementIsReportedAsSuch) {
 // The master sort through the real component, created by class identity.
 TEST(SortFileComponent, TheRealComponentSortsTheMaster) {
   testing_support::TempDrive t;
-  setenv("VELUNOR_COMPONENT_REGISTRY", (t.Root() / "components.ini").c_str(), 1);
-  ASSERT_TRUE(platform::RegisterComponent(zuvasort::kZuvaSortMemClassId,
-                                          {std::string(zuvasort::kProgId), VELUNOR_SORT_LIBRARY,
-                                           std::string(zuvasort::kTypeLibraryName)})
-                  .ok());
+  testing_support::SortComponent component(t.Root(), VELUNOR_SORT_LIBRARY);
+  ASSERT_TRUE(component.Registered());
   platform::PosixFileSystem files{t.Drive()};
   Store s{files};
   const std::vector<PatientRecord> master = {Patient(300), Patient(100), Patient(200),

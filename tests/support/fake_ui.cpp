@@ -15,7 +15,20 @@ int FakeUi::MsgBox(std::string_view prompt, int style, std::string_view title) {
     unexpected.push_back("expected box \"" + next.prompt + "\" but got \"" + std::string(prompt) +
                          "\"");
   }
-  return next.answer;
+  return next.answer == kPressEnter ? DefaultAnswer(style) : next.answer;
+}
+
+int FakeUi::DefaultAnswer(int style) {
+  const bool second = (style & platform::kDefaultButton2) != 0;
+  switch (style & 0x7) {
+    case platform::kOkCancel:
+      return second ? platform::kAnswerCancel : platform::kAnswerOk;
+    case platform::kYesNo:
+    case platform::kYesNoCancel:
+      return second ? platform::kAnswerNo : platform::kAnswerYes;
+    default:
+      return platform::kAnswerOk;
+  }
 }
 
 void FakeUi::Expect(std::string prompt, int answer) {

@@ -31,6 +31,12 @@ class FakeUi : public platform::Ui {
     ++lowerCalls;
   }
 
+  // An answer that presses Enter: the box's default button as its style
+  // names it (the first, or the second with kDefaultButton2).
+  static constexpr int kPressEnter = -1;
+  // The answer of Enter in a box of `style`.
+  static int DefaultAnswer(int style);
+
   // Queues the answer of the next box (expected with `prompt` when not empty).
   void Expect(std::string prompt, int answer = platform::kAnswerOk);
   // Boxes shown so far.

@@ -49,6 +49,16 @@ TEST(QtUi, EnterAnswersTheFirstButton) {
   EXPECT_EQ(Answer(kOkCancel, Qt::Key_Return, seen), kAnswerOk);
 }
 
+// A question whose Yes destroys data names No as its default: Enter alone
+// keeps the data.
+TEST(QtUi, EnterAnswersNoWhereTheSecondButtonIsTheDefault) {
+  Seen seen;
+  EXPECT_EQ(Answer(kYesNo + kQuestion + kDefaultButton2, Qt::Key_Return, seen), kAnswerNo);
+  EXPECT_EQ(seen.defaultButton, QStringLiteral("いいえ"));
+  EXPECT_EQ(Answer(kYesNo + kDefaultButton2, Qt::Key_Escape, seen), kAnswerNo);
+  EXPECT_EQ(Answer(kOkOnly + kDefaultButton2, Qt::Key_Return, seen), kAnswerOk);
+}
+
 TEST(QtUi, EscapeAnswersCancelOrNo) {
   Seen seen;
   EXPECT_EQ(Answer(kYesNoCancel + kExclamation, Qt::Key_Escape, seen, "確認"), kAnswerCancel);
@@ -75,6 +85,33 @@ class ZOrderLog : public QObject {
  private:
   QHash<QObject*, int> changes_;
 };
+
+// 登録終了 in a vocabulary window, the PDF-saved message of a list view:
+// the box is the asking window's, and that window, not the main window, is
+// the active one once the box is gone.
+TEST(QtUiWindowOrder, TheWindowThatAskedIsActiveAfterItsBox) {
+  QWidget main;
+  main.setWindowTitle(QStringLiteral("Velunor2.0"));
+  main.resize(300, 200);
+  main.show();
+  QWidget vocabulary(&main, Qt::Window);
+  vocabulary.resize(200, 100);
+  vocabulary.show();
+  vocabulary.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&vocabulary));
+  QtUi ui(&main);
+  QWidget* owner = nullptr;
+  QTimer::singleShot(0, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr);
+    owner = box->parentWidget();
+    QTest::keyClick(box, Qt::Key_Return);
+  });
+  EXPECT_EQ(ui.MsgBox("登録終了", kOkOnly), kAnswerOk);
+  EXPECT_EQ(owner, &vocabulary);
+  EXPECT_TRUE(QTest::qWaitForWindowActive(&vocabulary));
+  EXPECT_EQ(QApplication::activeWindow(), &vocabulary);
+}
 
 bool StaysOnTop(QWidget& w) {
   return w.windowFlags().testFlag(Qt::WindowStaysOnTopHint) ||

@@ -188,7 +188,6 @@ TEST_F(ListMenusTest, ThePrintButtonsOpenThePrintRangeDialog) {
   WriteExams(3);
   testing_support::RecordingPrinter printer;
   form = std::make_unique<Form1>(store, ui, &printer);
-  ui.Expect("画像：IMG3.jpgはありません。");
   form->Form_Load();
   form->itiran->trigger();
   ASSERT_TRUE(View1()->Command4->isEnabled());

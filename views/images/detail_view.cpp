@@ -42,14 +42,6 @@ QLabel* Caption(QWidget* parent, const char* text, QRect where, const QString& n
   return label;
 }
 
-QComboBox* Combo(QWidget* parent, QRect where, const QString& name) {
-  auto* combo = new QComboBox(parent);
-  combo->setObjectName(name);
-  combo->setEditable(true);
-  combo->setGeometry(where);
-  return combo;
-}
-
 // The zoom window's lines from a record's stored fields, blanks kept.
 QString Untrimmed(const store::ExamRecord& r, ExamField field) {
   return Q(platform::FromCp932(r.Raw(field)));
@@ -95,46 +87,8 @@ Form9::Form9(store::Store& store, sessions::ImageListSession& session, platform:
 }
 
 void Form9::BuildControls(QWidget* client) {
-  Frame1 = new QGroupBox(client);
-  Frame1->setObjectName(QStringLiteral("Frame1"));
-  Frame1->setGeometry(Twips(60, 0, 15120, 3690));
-
-  Caption(Frame1, "検査日", Twips(120, 240, 1150, 300), QStringLiteral("Label1"));
-  Caption(Frame1, "ID", Twips(120, 765, 1150, 300), QStringLiteral("Label2"));
-  Caption(Frame1, "氏名", Twips(120, 1380, 1150, 300), QStringLiteral("Label3"));
-  Caption(Frame1, "性別", Twips(120, 1995, 1150, 300), QStringLiteral("Label4"));
-  Caption(Frame1, "年齢", Twips(120, 2655, 1150, 300), QStringLiteral("Label5"));
-  Caption(Frame1, "所属", Twips(120, 3225, 1150, 300), QStringLiteral("Label6"));
-  Caption(Frame1, "心拍数", Twips(3840, 270, 900, 300), QStringLiteral("Label11"))
-      ->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  Caption(Frame1, "コメント", Twips(3555, 690, 1500, 270), QStringLiteral("Label7"));
-  Caption(Frame1, "誘導部位", Twips(6360, 570, 1695, 270), QStringLiteral("Label8"));
-  Caption(Frame1, "異常所見", Twips(8400, 570, 2895, 270), QStringLiteral("Label9"));
-  Caption(Frame1, "不整脈", Twips(11880, 570, 2775, 270), QStringLiteral("Label10"));
-
-  const QRect text1At[5] = {Twips(1320, 195, 1335, 360), Twips(1320, 705, 1335, 420),
-                            Twips(1320, 1320, 1815, 420), Twips(1320, 2595, 615, 420),
-                            Twips(4800, 240, 855, 345)};
-  for (int i = 0; i < 5; ++i) {
-    Text1[i] = new QLineEdit(Frame1);
-    Text1[i]->setObjectName(QStringLiteral("Text1_%1").arg(i));
-    Text1[i]->setGeometry(text1At[i]);
-  }
-  Combo1 = Combo(Frame1, Twips(1320, 1950, 615, kComboHeight), QStringLiteral("Combo1"));
-  Combo2 = Combo(Frame1, Twips(1320, 3180, 1455, kComboHeight), QStringLiteral("Combo2"));
-  Text3 = new QPlainTextEdit(Frame1);
-  Text3->setObjectName(QStringLiteral("Text3"));
-  Text3->setGeometry(Twips(3240, 960, 3015, 2655));
-  Text3->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  for (int i = 0; i < 5; ++i) {
-    const int top = 840 + 570 * i;
-    Combo3[i] =
-        Combo(Frame1, Twips(6360, top, 1695, kComboHeight), QStringLiteral("Combo3_%1").arg(i));
-    Combo6[i] =
-        Combo(Frame1, Twips(8400, top, 2895, kComboHeight), QStringLiteral("Combo6_%1").arg(i));
-    Combo7[i] =
-        Combo(Frame1, Twips(11880, top, 2775, kComboHeight), QStringLiteral("Combo7_%1").arg(i));
-  }
+  Frame1 = widgets::RecordFieldsFrame(
+      client, {Text1, Text3, Combo1, Combo2, Combo3, Combo6, Combo7, "Combo6", "Combo7"});
 
   Image1 = new QLabel(client);
   Image1->setObjectName(QStringLiteral("Image1"));
@@ -179,9 +133,7 @@ bool Form9::Open(int n) {
   if (showWindow) {
     showWindow(this);
   } else {
-    show();
-    raise();
-    activateWindow();
+    widgets::ShowInFront(this);
   }
   return true;
 }

@@ -131,9 +131,7 @@ void Form8::Open() {
   if (showWindow) {
     showWindow(this);
   } else {
-    show();
-    raise();
-    activateWindow();
+    widgets::ShowInFront(this);
   }
   DrawPage(session_.Open());
 }

@@ -5,6 +5,7 @@
 #include "views/images/detail_view.h"
 #include "views/images/image_list.h"
 #include "views/images/zoom_window.h"
+#include "widgets/form_setup.h"
 
 ImageWindows::ImageWindows(store::Store& store, platform::Ui& ui, platform::Printer* printer,
                            QWidget* owner)
@@ -17,9 +18,7 @@ void ImageWindows::Show(QWidget* window) {
     showWindow(window);
     return;
   }
-  window->show();
-  window->raise();
-  window->activateWindow();
+  widgets::ShowInFront(window);
 }
 
 std::string ImageWindows::CurrentPrinter() const {

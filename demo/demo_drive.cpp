@@ -218,7 +218,7 @@ std::string WriteDemoDrive(const std::filesystem::path& root, const QDate& today
     r.Set(ExamField::HeartRate, std::to_string(heartRate));
     int finding = 0;
     if (heartRate >= 100) r.Set(FindingField(finding++), "洞頻脈");
-    if (heartRate <= 54) r.Set(FindingField(finding++), "洞除脈");
+    if (heartRate <= 54) r.Set(FindingField(finding++), "洞徐脈");
     if (abnormal) {
       const int pairs = 1 + static_cast<int>(random() % 2);
       for (int i = 0; i < pairs && finding < 5; ++i, ++finding) {

@@ -87,7 +87,9 @@ void ShowDetailRecord(platform::FileSystem& fs, platform::Ui& ui, DetailForm& fo
   }
   const std::string file = ImageFilePath(found);
   int error = platform::kNoError;
-  QImage picture = platform::ReadPictureScaled(fs, file, form.PictureBox, &error);
+  // In its own proportions: the zoom window shows this picture undistorted.
+  QImage picture =
+      platform::ReadPictureScaled(fs, file, form.PictureBox, &error, Qt::KeepAspectRatio);
   if (picture.isNull()) {
     ui.ShowErrorNumber(error);
     return;

@@ -13,7 +13,7 @@ inline constexpr std::array<std::string_view, 7> kBuiltinLeadSites = {
 };
 
 inline constexpr std::array<std::string_view, 12> kBuiltinFindings = {
-    "ＳＴ低下", "ＳＴ上昇",   "Ｔ陰性", "洞除脈",   "洞頻脈", "ＱＴ延長",
+    "ＳＴ低下", "ＳＴ上昇",   "Ｔ陰性", "洞徐脈",   "洞頻脈", "ＱＴ延長",
     "ＱＴ短縮", "ＱＲＳ増高", "Ｔ増高", "異常Ｑ波", "肺性Ｐ", "僧帽性Ｐ",
 };
 
@@ -30,7 +30,7 @@ inline constexpr std::array<std::string_view, 27> kBuiltinArrhythmias = {
     "右室肥大",
     "両室肥大",
     "ペースメーカー調律",
-    "洞除脈",
+    "洞徐脈",
     "洞機能不全症候群",
     "完全右脚ブロック",
     "不完全右脚ブロック",

@@ -12,6 +12,7 @@
 
 #include "platform/cp932.h"
 #include "platform/qt_ui.h"
+#include "widgets/escape_closes.h"
 #include "widgets/form_setup.h"
 #include "widgets/field_fit.h"
 
@@ -75,6 +76,7 @@ LookupListWindow::LookupListWindow(const LookupListDef& def, store::Store& store
   Command1 = MakeButton(this, "Command1", "登録(&S)");
   Command2 = MakeButton(this, "Command2", "クリア(&C)");
   Command3 = MakeButton(this, "Command3", "閉じる(&E)");
+  widgets::EscapeClicks(this, Command3);
   if (!def_.initialValues.empty()) Command4 = MakeButton(this, "Command4", "初期値読み込み(&Y)");
   connect(Command1, &QPushButton::clicked, this, &LookupListWindow::Command1_Click);
   connect(Command2, &QPushButton::clicked, this, &LookupListWindow::Command2_Click);

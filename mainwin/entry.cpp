@@ -96,6 +96,8 @@ void Form1::Carender_Click() {
     MonthView1->setSelectedDate(store::ParseExamDate(Text1[0]->text(), Today()).value_or(Today()));
     MonthView1->show();
     MonthView1->raise();
+    // The calendar takes the keyboard: arrows move, Enter picks, Esc closes.
+    MonthView1->setFocus(Qt::OtherFocusReason);
   } else {
     MonthView1->hide();
   }

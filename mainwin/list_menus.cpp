@@ -33,6 +33,9 @@ class ListMenus : public QObject {
         session_(store) {
     setObjectName(QStringLiteral("ListMenus"));
     session_.busyCursor = [this](bool busy) { ui_.SetBusyCursor(busy); };
+    connect(&form, &Form1::CommandApplied, this, [this] {
+      if (lists_ != nullptr) lists_->DataFileChanged();
+    });
   }
 
   // 一覧 (F8): the working file made a copy of the data file and shown in

@@ -5,6 +5,7 @@
 #include <QCalendarWidget>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -95,6 +96,7 @@ void Form1::BuildControls() {
   connect(Slider1, &QSlider::actionTriggered, this, &Form1::OnSliderAction);
   connect(Slider1, &QSlider::sliderReleased, this, guarded(&Form1::Slider1_Click));
   connect(MonthView1, &QCalendarWidget::clicked, this, &Form1::MonthView1_DateClick);
+  connect(MonthView1, &QCalendarWidget::activated, this, &Form1::MonthView1_DateClick);
   connect(Combo6, &QComboBox::activated, this, &Form1::Combo6_Click);
 }
 
@@ -200,6 +202,7 @@ void Form1::StartNewExamination() {
 }
 
 bool Form1::Apply(const sessions::FormChange& change, bool lock) {
+  Q_EMIT CommandApplied();
   sessions::Show(ui_, change);
   switch (change.after) {
     case sessions::FormAfter::Unchanged:
@@ -288,11 +291,18 @@ void Form1::Combo6_Click(int index) {
 
 bool Form1::eventFilter(QObject* watched, QEvent* event) {
   if (watched == Image1 && event->type() == QEvent::MouseButtonRelease) Q_EMIT Image1Clicked();
+  if (watched == MonthView1 && event->type() == QEvent::KeyPress &&
+      static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+    MonthView1->hide();
+    Text1[0]->setFocus(Qt::OtherFocusReason);
+    return true;
+  }
   return QMainWindow::eventFilter(watched, event);
 }
 
 void Form1::WatchFocus() {
   Image1->installEventFilter(this);
+  MonthView1->installEventFilter(this);
   new widgets::MenuShortcutsFirst(this, menuActions_);
   leaveChecks_ = new widgets::LeaveChecks(this);
   for (QWidget* field : std::initializer_list<QWidget*>{Text1[0], Text1[1], Text1[2], Text1[3],

@@ -169,6 +169,9 @@ class Form1 : public QMainWindow,
   // Image1 was clicked (enlargement when a picture is shown, image loading
   // when it is empty).
   void Image1Clicked();
+  // A command of the form is done and shown; a deletion, 全削除 or a sort
+  // among them has rebuilt the data file and so ended the list being browsed.
+  void CommandApplied();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

@@ -13,6 +13,6 @@ void Form1::D_insatu_Click() {
   request.printerName = S(CurrentPrinter());
   request.page = [this] { return store::RecordPageOf(*this); };
   // The properties of the printer the list names.
-  request.printerSettings = [this] { printer_->ShowProperties(S(Combo6->currentText())); };
+  request.printerSettings = [this] { return printer_->ShowProperties(S(Combo6->currentText())); };
   store::PrintRecord(store_, ui_, *printer_, request);
 }

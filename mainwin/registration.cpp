@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
+#include <filesystem>
 
 #include "forms/image_facts.h"
 #include "forms/record_transfer.h"
@@ -129,7 +130,7 @@ Dialog* Form1::ImageLoadDialog() {
           Image1->setPixmap(QPixmap::fromImage(picture));
           Image1->setVisible(true);
           store::ShowImageFileFacts(store_.Files(), path,
-                                    session_.Record().Get(store::ExamField::ImageName), *this);
+                                    std::filesystem::path(path).filename().string(), *this);
         },
         this);
   }

@@ -18,6 +18,7 @@
 #include "views/list_cells.h"
 #include "widgets/command_guard.h"
 #include "widgets/enter_moves_on.h"
+#include "widgets/escape_closes.h"
 #include "widgets/field_fit.h"
 #include "widgets/form_setup.h"
 #include "widgets/leave_checks.h"
@@ -104,6 +105,7 @@ void Form12::BuildControls() {
   Command2 = new QPushButton(QStringLiteral("クリア(&C)"), client);
   Command2->setObjectName(QStringLiteral("Command2"));
   Command3 = new QPushButton(QStringLiteral("閉じる(&E)"), client);
+  widgets::EscapeClicks(this, Command3);
   Command3->setObjectName(QStringLiteral("Command3"));
   auto* buttons = new QHBoxLayout();
   buttons->addStretch(1);

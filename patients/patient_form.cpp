@@ -24,6 +24,7 @@
 #include "views/list_cells.h"
 #include "widgets/command_guard.h"
 #include "widgets/enter_moves_on.h"
+#include "widgets/escape_closes.h"
 #include "widgets/field_fit.h"
 #include "widgets/form_setup.h"
 #include "widgets/leave_checks.h"
@@ -147,6 +148,7 @@ void Form10::BuildControls() {
   Command3 = new QPushButton(QStringLiteral("削除(&X)"), panel);
   Command3->setObjectName(QStringLiteral("Command3"));
   Command2 = new QPushButton(QStringLiteral("閉じる(&E)"), panel);
+  widgets::EscapeClicks(this, Command2);
   Command2->setObjectName(QStringLiteral("Command2"));
   auto* buttons = new QHBoxLayout();
   for (QPushButton* b : {Command1, Command4, Command3, Command2}) {

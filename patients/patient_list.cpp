@@ -14,6 +14,7 @@
 #include "store/list_pages.h"
 #include "views/list_cells.h"
 #include "widgets/command_guard.h"
+#include "widgets/escape_closes.h"
 #include "widgets/form_setup.h"
 
 using platform::Q;
@@ -65,6 +66,7 @@ Form11::Form11(sessions::PatientSession& session, PatientWindowHost& host, QWidg
   Label9 = new QLabel(client);
   Label9->setObjectName(QStringLiteral("Label9"));
   Command3 = new QPushButton(QStringLiteral("閉じる(&E)"), client);
+  widgets::EscapeClicks(this, Command3);
   Command3->setObjectName(QStringLiteral("Command3"));
   auto* bottom = new QHBoxLayout();
   bottom->addWidget(Command5);

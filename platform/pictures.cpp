@@ -15,16 +15,18 @@ QImage ReadPicture(FileSystem& fs, std::string_view path, int* error) {
   return ReadPictureScaled(fs, path, QSize(), error);
 }
 
-QImage ReadPictureScaled(FileSystem& fs, std::string_view path, QSize box, int* error) {
+QImage ReadPictureScaled(FileSystem& fs, std::string_view path, QSize box, int* error,
+                         Qt::AspectRatioMode mode) {
   std::string bytes;
   if (Status s = fs.ReadFile(path, bytes); !s.ok()) {
     if (error != nullptr) *error = s.error;
     return QImage();
   }
-  return DecodePictureScaled(bytes, box, error);
+  return DecodePictureScaled(bytes, box, error, mode);
 }
 
-QImage DecodePictureScaled(const std::string& bytes, QSize box, int* error) {
+QImage DecodePictureScaled(const std::string& bytes, QSize box, int* error,
+                           Qt::AspectRatioMode mode) {
   if (error != nullptr) *error = kNoError;
   QByteArray data = QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size()));
   QBuffer buffer(&data);
@@ -34,7 +36,8 @@ QImage DecodePictureScaled(const std::string& bytes, QSize box, int* error) {
   if (box.isValid() && !box.isEmpty()) {
     const QSize full = reader.size();
     if (full.isValid() && (full.width() > box.width() || full.height() > box.height())) {
-      reader.setScaledSize(full.boundedTo(box));
+      reader.setScaledSize(mode == Qt::KeepAspectRatio ? full.scaled(box, Qt::KeepAspectRatio)
+                                                       : full.boundedTo(box));
     }
   }
   QImage picture = reader.read();

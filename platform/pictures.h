@@ -20,11 +20,15 @@ QImage ReadPicture(FileSystem& fs, std::string_view path, int* error = nullptr);
 // picture larger than the box is decoded straight to the box's size (a JPEG
 // is scaled down while it is decoded, so a large scan costs a fraction of
 // its full decode and its full size is never held in memory); a smaller one
-// is decoded as it is. An empty box decodes at full size.
-QImage ReadPictureScaled(FileSystem& fs, std::string_view path, QSize box, int* error = nullptr);
+// is decoded as it is. An empty box decodes at full size. With
+// Qt::KeepAspectRatio the picture keeps its proportions: it is decoded to the
+// largest size of its shape that fits in the box.
+QImage ReadPictureScaled(FileSystem& fs, std::string_view path, QSize box, int* error = nullptr,
+                         Qt::AspectRatioMode mode = Qt::IgnoreAspectRatio);
 // The decoding step of ReadPictureScaled, on bytes already read; safe to run
 // on a worker thread. A null image (error 481) when they are no picture.
-QImage DecodePictureScaled(const std::string& bytes, QSize box, int* error = nullptr);
+QImage DecodePictureScaled(const std::string& bytes, QSize box, int* error = nullptr,
+                           Qt::AspectRatioMode mode = Qt::IgnoreAspectRatio);
 
 // Writes `picture` to `path` in `format` ("BMP", "JPG"). This is the one
 // place where Qt opens a picture file itself, by its host path

@@ -80,8 +80,9 @@ class Printer {
   virtual bool SetCurrentPrinter(std::string_view deviceName) = 0;
   // The modal properties dialog of the printer `deviceName`, where the user
   // sets the paper and its orientation; what is set there holds for that
-  // printer's following print commands. Returns when the dialog is closed.
-  virtual void ShowProperties(std::string_view deviceName) = 0;
+  // printer's following print commands. Returns when the dialog is closed:
+  // true when it was closed with OK, false when it was cancelled.
+  virtual bool ShowProperties(std::string_view deviceName) = 0;
 
   // --- A print command --------------------------------------------------
   // `title` names what is printed (the PDF printer names its file after it

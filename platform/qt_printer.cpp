@@ -148,7 +148,7 @@ QPageLayout QtPrinter::PageLayoutOf(std::string_view deviceName) const {
   return MakePrinter(deviceName)->pageLayout();
 }
 
-void QtPrinter::ShowProperties(std::string_view deviceName) {
+bool QtPrinter::ShowProperties(std::string_view deviceName) {
   std::unique_ptr<QPrinter> printer = MakePrinter(deviceName);
   bool accepted = false;
   if (propertiesDialog_) {
@@ -159,6 +159,7 @@ void QtPrinter::ShowProperties(std::string_view deviceName) {
     accepted = dialog.exec() == QDialog::Accepted;
   }
   if (accepted) layouts_[std::string(deviceName)] = printer->pageLayout();
+  return accepted;
 }
 
 void QtPrinter::BeginJob(std::string_view title) {

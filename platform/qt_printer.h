@@ -50,7 +50,7 @@ class QtPrinter : public Printer {
   std::string DefaultPrinterName() override;
   std::string DeviceName() const override { return current_; }
   bool SetCurrentPrinter(std::string_view deviceName) override;
-  void ShowProperties(std::string_view deviceName) override;
+  bool ShowProperties(std::string_view deviceName) override;
 
   void BeginJob(std::string_view title) override;
   JobResult EndJob() override;
@@ -88,7 +88,7 @@ class QtPrinter : public Printer {
   bool implicitJob_ = false;  // started by drawing, ended by EndDoc
   bool jobFailed_ = false;
   std::string jobTitle_;
-  QString pdfPath_;  // the staging file of the command's PDF
+  QString pdfPath_;      // the staging file of the command's PDF
   std::string failure_;  // why the PDF could not be written
   int pdfPages_ = 0;
   bool breakPending_ = false;  // the PDF printer's next drawing starts a page

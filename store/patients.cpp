@@ -150,7 +150,7 @@ Status ReadWholeMaster(Store& store, std::vector<PatientRecord>& records,
   records.clear();
   if (progress) progress->BeginPhase(kProcessingCaption, store.PatientCount());
   const Status read = ForEachMasterRecord(
-      store,
+      store.MasterFile(),
       [&](std::int32_t, std::string_view bytes) {
         PatientRecord record;
         std::memcpy(record.data(), bytes.data(), kPatientRecordLength);

@@ -109,10 +109,10 @@ void PrintRecord(Store& store, platform::Ui& ui, platform::Printer& printer,
     case platform::kAnswerYes:
       break;
     case platform::kAnswerNo:
-      if (request.printerSettings) {
-        request.printerSettings();
-      } else {
-        printer.ShowProperties(request.printerName);
+      // Cancelling the printer's settings cancels the print.
+      if (!(request.printerSettings ? request.printerSettings()
+                                    : printer.ShowProperties(request.printerName))) {
+        return;
       }
       break;
     default:

@@ -64,8 +64,9 @@ struct RecordPrintRequest {
   // (commentText is filled by the command).
   std::function<RecordPage()> page;
   // Run when the user answers No to the paper question; when not set, the
-  // properties dialog of `printerName` opens.
-  std::function<void()> printerSettings;
+  // properties dialog of `printerName` opens. False (the settings were
+  // cancelled) ends the print there.
+  std::function<bool()> printerSettings;
 };
 
 // 印刷 of an examination:
@@ -74,7 +75,8 @@ struct RecordPrintRequest {
 //     (empty when the record cannot be read);
 //   "プリンターを　「Ａ４縦向き」　にセットしましたか。" titled
 //     "プリンター設定確認", Yes/No/Cancel: No opens the printer settings and
-//     goes on, Cancel ends;
+//     goes on when they are closed with OK (cancelling them ends), Cancel
+//     ends;
 //   "印刷します", Yes/No: anything but Yes ends;
 //   hourglass; the page printed on `printerName` (PrintRecordPage), one
 //   document; hourglass off; the PDF printer's file is named to the user.

@@ -18,6 +18,23 @@ std::size_t CharCount(std::string_view utf8) {
   return n;
 }
 
+// Full-width digits (U+FF10-U+FF19, as a Japanese input method types them)
+// made ASCII digits; everything else as it stands.
+std::string NarrowDigits(std::string_view utf8) {
+  std::string out;
+  out.reserve(utf8.size());
+  for (std::size_t i = 0; i < utf8.size(); ++i) {
+    if (i + 2 < utf8.size() && utf8[i] == '\xEF' && utf8[i + 1] == '\xBC' &&
+        utf8[i + 2] >= '\x90' && utf8[i + 2] <= '\x99') {
+      out.push_back(static_cast<char>('0' + (utf8[i + 2] - '\x90')));
+      i += 2;
+    } else {
+      out.push_back(utf8[i]);
+    }
+  }
+  return out;
+}
+
 bool InRange(std::string_view text, double low, double high) {
   const double v = NumericValue(text);
   return v >= low && v <= high;
@@ -50,17 +67,19 @@ BoxCheck CheckYearBox(std::string_view year) {
   if (!year.empty() && CharCount(year) != 4) {
     return {BoxCheck::Refused, std::string(), "不正な入力です。"};
   }
-  return {BoxCheck::Accepted, std::string(year), {}};
+  return {BoxCheck::Accepted, NarrowDigits(year), {}};
 }
 
-BoxCheck CheckMonthBox(std::string_view month, std::string_view year) {
+BoxCheck CheckMonthBox(std::string_view typed, std::string_view year) {
+  const std::string month = NarrowDigits(typed);
   if (month.empty()) return {BoxCheck::Accepted, {}, {}};
   if (year.empty()) return {BoxCheck::YearMissing, std::string(month), "年を入力してください。"};
   if (!InRange(month, 1, 12)) return {BoxCheck::Refused, std::string(month), "入力が不正です。"};
   return {BoxCheck::Accepted, FormatNumber(NumericValue(month), "00"), {}};
 }
 
-BoxCheck CheckDayBox(std::string_view day, std::string_view month, std::string_view year) {
+BoxCheck CheckDayBox(std::string_view typed, std::string_view month, std::string_view year) {
+  const std::string day = NarrowDigits(typed);
   if (day.empty()) return {BoxCheck::Accepted, {}, {}};
   if (!month.empty() && year.empty()) {
     return {BoxCheck::YearMissing, std::string(day), "年を入力してください。"};
@@ -82,9 +101,11 @@ SearchFilter::SearchFilter(const SearchCriteria& c) {
   hasYear_ = !c.year.empty();
   hasMonth_ = hasYear_ && !c.month.empty();
   hasDay_ = hasMonth_ && !c.day.empty();
-  yearPrefix_ = platform::ToCp932(c.year);
-  monthPrefix_ = platform::ToCp932(c.year + "/" + TwoDigits(c.month));
-  date_ = platform::ToCp932(c.year + "/" + TwoDigits(c.month) + "/" + TwoDigits(c.day));
+  const std::string year = NarrowDigits(c.year);
+  const std::string month = TwoDigits(NarrowDigits(c.month));
+  yearPrefix_ = platform::ToCp932(year);
+  monthPrefix_ = platform::ToCp932(year + "/" + month);
+  date_ = platform::ToCp932(year + "/" + month + "/" + TwoDigits(NarrowDigits(c.day)));
   hasId_ = !c.id.empty();
   id_ = NumericValue(c.id);
   name_ = platform::ToCp932(c.name);

@@ -39,6 +39,9 @@ struct BoxCheck {
   std::string message;
 };
 
+// Full-width digits count as the digits they stand for: an accepted box
+// holds them as ASCII digits, and the filter reads them so.
+//
 // The year box: empty, or exactly 4 characters ("不正な入力です。" and the
 // box emptied otherwise). Any 4 characters pass; a year that is no number
 // simply matches no record.

@@ -7,8 +7,10 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
+#include <QPixmap>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QStandardPaths>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -29,10 +31,8 @@ namespace fs = std::filesystem;
 constexpr int kPathRole = Qt::UserRole;
 constexpr int kFilledRole = Qt::UserRole + 1;
 
-// The host directory a drive-list entry stands for.
-fs::path DriveRoot(int index, const platform::DataDrive& drive) {
-  return index == 0 ? drive.Root() : fs::path("/");
-}
+constexpr int kPreviewWidth = 240;
+constexpr int kPreviewHeight = 170;
 
 fs::path Canonical(const fs::path& path) {
   std::error_code ec;
@@ -80,6 +80,7 @@ Dialog::Dialog(store::Store& store, platform::Ui& ui,
   Drive1->setObjectName(QStringLiteral("Drive1"));
   Drive1->addItem(QStringLiteral("c:"));
   Drive1->addItem(QStringLiteral("/"));
+  roots_ = {fs::path("/")};
 
   Dir1 = new QTreeWidget(this);
   Dir1->setObjectName(QStringLiteral("Dir1"));
@@ -103,6 +104,12 @@ Dialog::Dialog(store::Store& store, platform::Ui& ui,
     facts->addWidget(label, i, 1);
   }
   facts->setColumnStretch(1, 1);
+  Preview = new QLabel(Frame2);
+  Preview->setObjectName(QStringLiteral("Preview"));
+  Preview->setFixedSize(kPreviewWidth, kPreviewHeight);
+  Preview->setAlignment(Qt::AlignCenter);
+  Preview->setFrameShape(QFrame::StyledPanel);
+  facts->addWidget(Preview, 0, 2, 5, 1);
 
   OKButton = new QPushButton(QStringLiteral("OK"), this);
   OKButton->setObjectName(QStringLiteral("OKButton"));
@@ -124,7 +131,7 @@ Dialog::Dialog(store::Store& store, platform::Ui& ui,
   auto* whole = new QVBoxLayout(this);
   whole->addLayout(top, 1);
   whole->addWidget(Frame2);
-  resize(640, 480);
+  resize(760, 560);
 
   connect(Drive1, &QComboBox::currentIndexChanged, this, &Dialog::Drive1_Change);
   connect(Dir1, &QTreeWidget::itemExpanded, this, &Dialog::FillChildren);
@@ -135,20 +142,90 @@ Dialog::Dialog(store::Store& store, platform::Ui& ui,
   connect(OKButton, &QPushButton::clicked, this, &Dialog::OKButton_Click);
   connect(CancelButton, &QPushButton::clicked, this, &Dialog::CancelButton_Click);
 
+  SetPlaces(UserPicturePlaces(store_.Files()));
   Form_Load();
 }
 
+std::vector<Dialog::Place> Dialog::PicturePlaces(platform::FileSystem& fs,
+                                                 std::vector<Place> standard,
+                                                 const std::vector<fs::path>& mediaParents) {
+  for (const fs::path& parent : mediaParents) {
+    std::vector<std::string> names;
+    if (!fs.IsDirectory(parent.string()) || !fs.ListDirectories(parent.string(), names).ok()) {
+      continue;
+    }
+    std::sort(names.begin(), names.end(), LessIgnoringCase);
+    for (const std::string& name : names) standard.push_back({platform::Q(name), parent / name});
+  }
+  std::vector<Place> places;
+  for (Place& place : standard) {
+    if (place.root.empty() || !fs.IsDirectory(place.root.string())) continue;
+    place.root = Canonical(place.root);
+    const bool offered = place.root == fs::path("/") ||
+                         std::any_of(places.begin(), places.end(),
+                                     [&](const Place& p) { return p.root == place.root; });
+    if (!offered) places.push_back(std::move(place));
+  }
+  return places;
+}
+
+std::vector<Dialog::Place> Dialog::UserPicturePlaces(platform::FileSystem& fs) {
+  auto standard = [](QStandardPaths::StandardLocation where) {
+    return fs::path(platform::S(QStandardPaths::writableLocation(where)));
+  };
+  const fs::path home = standard(QStandardPaths::HomeLocation);
+  std::vector<Place> places = {
+      {QStringLiteral("ホーム"), home},
+      {QStringLiteral("ピクチャ"), standard(QStandardPaths::PicturesLocation)},
+      {QStringLiteral("ドキュメント"), standard(QStandardPaths::DocumentsLocation)},
+      {QStringLiteral("ダウンロード"), standard(QStandardPaths::DownloadLocation)},
+  };
+  // A folder the desktop has not set up falls back to the home folder itself.
+  for (std::size_t i = 1; i < places.size(); ++i) {
+    if (places[i].root == home) places[i].root.clear();
+  }
+  const std::string user = qEnvironmentVariable("USER").toStdString();
+  std::vector<fs::path> media;
+  if (!user.empty()) media = {fs::path("/media") / user, fs::path("/run/media") / user};
+  return PicturePlaces(fs, std::move(places), media);
+}
+
+void Dialog::SetPlaces(const std::vector<Place>& places) {
+  const fs::path folder = folder_;
+  {
+    QSignalBlocker block(Drive1);
+    while (Drive1->count() > 1) Drive1->removeItem(1);
+    roots_.clear();
+    for (const Place& place : places) {
+      Drive1->addItem(place.label + QStringLiteral("  ") + platform::Q(place.root.string()));
+      roots_.push_back(place.root);
+    }
+    Drive1->addItem(QStringLiteral("/"));
+    roots_.push_back(fs::path("/"));
+  }
+  if (folder.empty()) return;
+  // The entries moved: the tree is drawn afresh from its entry.
+  driveIndex_ = -1;
+  (void)SetFolder(folder);
+}
+
+fs::path Dialog::DriveRoot(int index) const {
+  if (index <= 0) return store_.Files().Drive().Root();
+  return roots_.at(static_cast<std::size_t>(index - 1));
+}
+
 void Dialog::Form_Load() {
-  ShowDriveTree(Canonical(DriveRoot(0, store_.Files().Drive())));
+  ShowDriveTree(Canonical(DriveRoot(0)));
   RefreshFileList();
 }
 
 void Dialog::ClearFileFacts() {
   for (int i = 0; i < 4; ++i) Label19[static_cast<std::size_t>(i)]->clear();
+  Preview->clear();
 }
 
 void Dialog::Drive1_Change(int index) {
-  fs::path root = Canonical(DriveRoot(index, store_.Files().Drive()));
+  fs::path root = Canonical(DriveRoot(index));
   if (!store_.Files().IsDirectory(root.string())) {
     ui_.ShowErrorNumber(platform::kPathNotFound);
     QSignalBlocker block(Drive1);
@@ -163,7 +240,7 @@ void Dialog::ShowDriveTree(const fs::path& root) {
   QSignalBlocker block(Dir1);
   Dir1->clear();
   auto* top = new QTreeWidgetItem(Dir1);
-  top->setText(0, driveIndex_ == 0 ? QStringLiteral("c:\\") : QStringLiteral("/"));
+  top->setText(0, driveIndex_ == 0 ? QStringLiteral("c:\\") : platform::Q(root.string()));
   top->setData(0, kPathRole, platform::Q(root.string()));
   top->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
   FillChildren(top);
@@ -216,7 +293,7 @@ bool Dialog::SetFolder(const fs::path& folder) {
   const fs::path target = Canonical(folder);
   if (!store_.Files().IsDirectory(target.string())) return false;
   const int drive = DriveIndexFor(target);
-  const fs::path root = Canonical(DriveRoot(drive, store_.Files().Drive()));
+  const fs::path root = Canonical(DriveRoot(drive));
   if (drive != driveIndex_ || Dir1->topLevelItemCount() == 0) {
     driveIndex_ = drive;
     QSignalBlocker block(Drive1);
@@ -248,8 +325,18 @@ bool Dialog::SetFolder(const fs::path& folder) {
 }
 
 int Dialog::DriveIndexFor(const fs::path& folder) const {
-  const fs::path root = Canonical(DriveRoot(0, store_.Files().Drive()));
-  return folder == root || IsWithin(folder, root) ? 0 : 1;
+  // The entry whose root holds the folder most closely.
+  int best = Drive1->count() - 1;
+  std::size_t bestDepth = 0;
+  for (int i = 0; i + 1 < Drive1->count(); ++i) {
+    const fs::path root = Canonical(DriveRoot(i));
+    const std::size_t depth = static_cast<std::size_t>(std::distance(root.begin(), root.end()));
+    if ((folder == root || IsWithin(folder, root)) && depth > bestDepth) {
+      best = i;
+      bestDepth = depth;
+    }
+  }
+  return best;
 }
 
 bool Dialog::HighlightFile(const QString& name) {
@@ -277,6 +364,20 @@ void Dialog::File1_Click() {
   Label19[1]->setText(platform::Q(store::AttributeText(facts.attributes)));
   Label19[2]->setText(platform::Q(path.filename().string()));
   Label19[3]->setText(platform::Q(store::KilobyteText(facts.length)));
+  ShowPreview(path);
+}
+
+void Dialog::ShowPreview(const fs::path& path) {
+  const QImage picture = platform::ReadPicture(store_.Files(), path.string());
+  if (picture.isNull()) {
+    Preview->clear();
+    return;
+  }
+  const qreal ratio = Preview->devicePixelRatioF();
+  QPixmap shown = QPixmap::fromImage(picture.scaled((QSizeF(Preview->size()) * ratio).toSize(),
+                                                    Qt::KeepAspectRatio, Qt::SmoothTransformation));
+  shown.setDevicePixelRatio(ratio);
+  Preview->setPixmap(shown);
 }
 
 void Dialog::LoadChosenImage() {

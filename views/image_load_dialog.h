@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/ui.h"
 #include "store/store.h"
@@ -21,9 +22,14 @@ class QTreeWidget;
 class QTreeWidgetItem;
 
 // The image-load dialog "画像読み込み": a drive list, the folder tree of the
-// chosen drive and the picture files of the chosen folder, the facts of the
-// highlighted file, and the loading of the chosen file into the main
-// window's picture. Created on first use, then shown and hidden (modeless).
+// chosen drive and the picture files of the chosen folder, the facts and a
+// preview of the highlighted file, and the loading of the chosen file into
+// the main window's picture. Created on first use, then shown and hidden
+// (modeless).
+//
+// The drive list offers the data drive "c:" first and the whole host "/"
+// last; between them the places pictures are kept on this computer (see
+// PicturePlaces).
 class Dialog : public QDialog {
   Q_OBJECT
 
@@ -37,6 +43,25 @@ class Dialog : public QDialog {
   Dialog(store::Store& store, platform::Ui& ui,
          std::function<void(const QImage& picture, const std::string& path)> showInMainWindow,
          QWidget* parent = nullptr);
+
+  // A folder the drive list offers, under the name it shows.
+  struct Place {
+    QString label;
+    std::filesystem::path root;
+  };
+  // The places between "c:" and "/": `standard` (the home folder, Pictures,
+  // Documents, Downloads) and, after them, every folder in one of
+  // `mediaParents` (the mount points of removable media, /media/USER and
+  // /run/media/USER), labelled with its name. A folder that is not there, or
+  // is already offered, is left out.
+  static std::vector<Place> PicturePlaces(platform::FileSystem& fs, std::vector<Place> standard,
+                                          const std::vector<std::filesystem::path>& mediaParents);
+  // PicturePlaces of the user running the program, as the desktop names the
+  // folders.
+  static std::vector<Place> UserPicturePlaces(platform::FileSystem& fs);
+  // Replaces the places of the drive list (between "c:" and "/"); the
+  // current folder stays.
+  void SetPlaces(const std::vector<Place>& places);
 
   // Empties the value labels Label19(0)-Label19(3): done by every opening
   // from the main window, before the dialog is shown.
@@ -67,6 +92,7 @@ class Dialog : public QDialog {
   QListWidget* File1 = nullptr;
   QGroupBox* Frame2 = nullptr;
   std::array<QLabel*, 5> Label19{};
+  QLabel* Preview = nullptr;  // the highlighted picture, scaled to fit
   QPushButton* OKButton = nullptr;
   QPushButton* CancelButton = nullptr;
 
@@ -84,10 +110,15 @@ class Dialog : public QDialog {
   void FillChildren(QTreeWidgetItem* item);
   std::filesystem::path HighlightedPath() const;
   int DriveIndexFor(const std::filesystem::path& folder) const;
+  // The host folder of drive-list entry `index`.
+  std::filesystem::path DriveRoot(int index) const;
+  void ShowPreview(const std::filesystem::path& path);
 
   store::Store& store_;
   platform::Ui& ui_;
   std::function<void(const QImage&, const std::string&)> showInMainWindow_;
   std::filesystem::path folder_;
   int driveIndex_ = 0;
+  // The roots of the drive list's entries after "c:" (the last is "/").
+  std::vector<std::filesystem::path> roots_;
 };

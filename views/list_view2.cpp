@@ -13,6 +13,7 @@
 #include <QSlider>
 
 #include "views/list_cells.h"
+#include "widgets/escape_closes.h"
 #include "widgets/form_setup.h"
 
 namespace {
@@ -106,6 +107,7 @@ Form13::Form13(views::ListCommands& list, QWidget* parent)
   Command1 = bar.previous;
   Command2 = bar.next;
   Command3 = bar.close;
+  widgets::EscapeClicks(this, Command3);
   Command4 = bar.print;
   Slider1 = bar.slider;
   Label9 = bar.count;

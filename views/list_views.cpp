@@ -54,6 +54,10 @@ void ListViews::HideViews() {
   form13_->hide();
 }
 
+void ListViews::DataFileChanged() {
+  if (drawn_ && !session_.WorkFileOpen()) HideViews();
+}
+
 platform::Status ListViews::DiscardList() {
   HideViews();
   return session_.DiscardWorkFile();

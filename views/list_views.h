@@ -93,6 +93,11 @@ class ListViews : public QObject, public views::ListCommands {
   // Clear both views' rows and draw the current page (the page state set).
   void Redraw();
 
+  // The data file may have been rebuilt (a deletion, a sort): a list it ended
+  // (the working file closed under it) is hidden at once, without a word,
+  // rather than show rows that no longer name their records.
+  void DataFileChanged();
+
  private:
   void Show(QWidget* view);
   void HideViews();

@@ -80,7 +80,12 @@ void Dialog1::BuildControls() {
   InputMethodOff(Combo1->lineEdit());
   Combo2 = Combo(this, QStringLiteral("Combo2"));
   Combo3 = Combo(this, QStringLiteral("Combo3"));
-  for (QComboBox* c : {Combo2, Combo3}) c->setInputMethodHints(Qt::ImhPreferLatin);
+  // Department and arrhythmia search for what is typed: a part of an entry
+  // is never completed into the whole entry.
+  for (QComboBox* c : {Combo2, Combo3}) {
+    c->setInputMethodHints(Qt::ImhPreferLatin);
+    c->setCompleter(nullptr);
+  }
 
   OKButton = new QPushButton(QStringLiteral("OK"), this);
   OKButton->setObjectName(QStringLiteral("OKButton"));

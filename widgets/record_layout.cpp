@@ -129,7 +129,8 @@ RecordNumber RecordNumberLabels(QWidget* client) {
 QGroupBox* ImageFactsFrame(QWidget* client, std::array<QLabel*, 5>& facts) {
   auto* frame = new QGroupBox(QStringLiteral("画像情報"), client);
   frame->setObjectName(QStringLiteral("Frame2"));
-  frame->setGeometry(Twips(10080, 5400, 5175, 3015));
+  // Clear of the picture's frame, whose right edge is at 10125.
+  frame->setGeometry(Twips(10200, 5400, 5055, 3015));
   const char* captions[5] = {"更新日時", "属性", "ファイル名", "ﾌｧｲﾙｻｲｽﾞ", "ﾌｧｲﾙﾀｲﾌﾟ"};
   for (int i = 0; i < 5; ++i) {
     const int top = 420 + 500 * i;

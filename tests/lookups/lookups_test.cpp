@@ -51,7 +51,7 @@ const std::vector<std::string> kArrhythmias = {
     "右室肥大",
     "両室肥大",
     "ペースメーカー調律",
-    "洞除脈",
+    "洞徐脈",
     "洞機能不全症候群",
     "完全右脚ブロック",
     "不完全右脚ブロック",
@@ -68,7 +68,7 @@ const std::vector<std::string> kArrhythmias = {
     "多発性心室性期外収縮",
 };
 const std::vector<std::string> kFindings = {
-    "ＳＴ低下", "ＳＴ上昇",   "Ｔ陰性", "洞除脈",   "洞頻脈", "ＱＴ延長",
+    "ＳＴ低下", "ＳＴ上昇",   "Ｔ陰性", "洞徐脈",   "洞頻脈", "ＱＴ延長",
     "ＱＴ短縮", "ＱＲＳ増高", "Ｔ増高", "異常Ｑ波", "肺性Ｐ", "僧帽性Ｐ",
 };
 const std::vector<std::string> kLeadSites = {
@@ -232,6 +232,14 @@ class LookupWindowsTest : public QObject {
     }
     QCOMPARE(findingFile.substr(12 * 20), Spaces(33 * 20));
     CheckNoStrayBoxes();
+  }
+
+  // Esc in a box is 閉じる.
+  void escapeCloses() {
+    Form7 window(*store_, ui_, {});
+    window.Open();
+    QTest::keyClick(window.Text1[3], Qt::Key_Escape);
+    QVERIFY(!window.isVisible());
   }
 
   // Closing keeps the typed text; reopening reloads the file and drops it.

@@ -249,6 +249,31 @@ class Form1Test : public QObject {
     QVERIFY(f.MonthView1->isHidden());
     Fixture::Settle();
     QCOMPARE(QApplication::focusWidget(), f.Text1[1]);
+
+    // The keyboard alone: F12 opens on the date of the field, the arrows
+    // move, Enter picks; Esc closes without a change.
+    QTest::keyClick(f.Text1[1], Qt::Key_F12);
+    Fixture::Settle();
+    QWidget* keys = QApplication::focusWidget();
+    QVERIFY(keys != nullptr && f.MonthView1->isAncestorOf(keys));
+    QTest::keyClick(keys, Qt::Key_Right);
+    QTest::keyClick(keys, Qt::Key_Down);
+    QTest::keyClick(keys, Qt::Key_Return);
+    QCOMPARE(f.Text1[0]->text(), QStringLiteral("2005/07/17"));
+    QVERIFY(f.MonthView1->isHidden());
+    QTest::keyClick(f.Text1[1], Qt::Key_F12);
+    Fixture::Settle();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    QVERIFY(f.MonthView1->isHidden());
+    QCOMPARE(f.Text1[0]->text(), QStringLiteral("2005/07/17"));
+  }
+
+  void thePictureFactsStandClearOfThePicture() {
+    Form1& f = fx->Start();
+    QWidget* frame2 = f.findChild<QWidget*>(QStringLiteral("Frame2"));
+    QVERIFY(frame2 != nullptr);
+    QVERIFY(!frame2->geometry().intersects(f.Image1->geometry()));
   }
 
   // --- The ID field --------------------------------------------------------

@@ -156,6 +156,9 @@ TEST_F(RegistrationTest, ThirteenthRegistrationAppendsWithItsNumberAndStoresTheL
 
   const fs::path scan = Source("ecg.bmp", Bitmap(120, 80, Qt::darkGreen));
   LoadPicture(scan);
+  // 画像情報 tells of the loaded file, not of the examination shown before.
+  EXPECT_EQ(form->Label19[2]->text(), QStringLiteral("ecg.bmp"));
+  EXPECT_FALSE(form->Label19[0]->text().isEmpty());
   FillForm(QStringLiteral("000045"), QStringLiteral("山田太郎"), QStringLiteral(" 000045 "));
 
   ui.Expect("元の画像を削除しますか？", kAnswerNo);

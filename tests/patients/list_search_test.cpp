@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <QTest>
 
 #include "patients/patient_form.h"
 #include "patients/patient_list.h"
@@ -65,6 +66,13 @@ TEST_F(ListSearchTest, TheListPagesThroughTheWholeMaster) {
   EXPECT_TRUE(f.Command3->isEnabled());
 
   list.Command3_Click();
+  EXPECT_FALSE(list.isVisible());
+  EXPECT_EQ(Scratch(), "");
+
+  // Esc is 閉じる.
+  form->M_itiran->trigger();
+  ASSERT_TRUE(list.isVisible());
+  QTest::keyClick(list.Command4, Qt::Key_Escape);
   EXPECT_FALSE(list.isVisible());
   EXPECT_EQ(Scratch(), "");
 }

@@ -175,12 +175,25 @@ TEST_F(RecordPrintTest, NoToThePaperQuestionOpensThePrinterSettingsThenStillAsks
 
   // A window with a settings dialog of its own gets it instead.
   int ownSettings = 0;
-  request.printerSettings = [&ownSettings] { ++ownSettings; };
+  request.printerSettings = [&ownSettings] { return ++ownSettings > 0; };
   fx.ui.Expect(kPaperQuestion, platform::kAnswerNo);
   fx.ui.Expect("印刷します", platform::kAnswerNo);
   Print();
   EXPECT_EQ(ownSettings, 1);
   EXPECT_EQ(fx.printer.propertiesShown.size(), 1u);
+}
+
+TEST_F(RecordPrintTest, CancellingThePrinterSettingsEndsThePrint) {
+  // The printer's own properties and a window's settings dialog alike.
+  for (const bool own : {false, true}) {
+    fx.printer.propertiesAccepted = false;
+    request.printerSettings = nullptr;
+    if (own) request.printerSettings = [] { return false; };
+    fx.ui.Expect(kPaperQuestion, platform::kAnswerNo);
+    Print();
+    EXPECT_EQ(fx.ui.Boxes().size(), own ? 2u : 1u) << own;  // no "印刷します"
+    EXPECT_TRUE(fx.printer.jobs.empty()) << own;
+  }
 }
 
 TEST_F(RecordPrintTest, PrinterErrorsAndAMissingPictureAreSkippedWithoutAMessage) {

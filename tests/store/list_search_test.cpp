@@ -144,6 +144,18 @@ TEST(SearchBoxes, DateBoxes) {
   EXPECT_EQ(CheckDayBox("31", "03", "2004").text, "31");
 }
 
+TEST(SearchBoxes, FullWidthDigitsCountAsDigits) {
+  EXPECT_EQ(CheckYearBox("２００４").text, "2004");
+  EXPECT_EQ(CheckYearBox("２０0４").text, "2004");
+  const BoxCheck month = CheckMonthBox("３", "2004");
+  EXPECT_EQ(month.outcome, BoxCheck::Accepted);
+  EXPECT_EQ(month.text, "03");
+  EXPECT_EQ(CheckMonthBox("１２", "2004").text, "12");
+  EXPECT_EQ(CheckMonthBox("１３", "2004").outcome, BoxCheck::Refused);
+  EXPECT_EQ(CheckDayBox("０５", "03", "2004").text, "05");
+  EXPECT_EQ(CheckDayBox("３２", "03", "2004").outcome, BoxCheck::Refused);
+}
+
 TEST(SearchBoxes, CriteriaChecks) {
   SearchCriteria c;
   EXPECT_EQ(CheckCriteria(c), CriteriaRefusal::NoCriterion);
@@ -186,6 +198,9 @@ TEST_F(SearchTest, DateCriteria) {
   // Month and day mean nothing without the year.
   EXPECT_EQ(Search({.month = "03", .day = "05", .sex = "F"}), (std::vector<int>{2, 4}));
   EXPECT_EQ(Search({.year = "ab12"}), std::vector<int>{});
+  // Full-width digits find what the ASCII ones find.
+  EXPECT_EQ(Search({.year = "２００４", .month = "３"}), (std::vector<int>{1, 2, 5}));
+  EXPECT_EQ(Search({.year = "２００４", .month = "０３", .day = "５"}), std::vector<int>{1});
 }
 
 TEST_F(SearchTest, NameBeginsWithTheCriterion) {

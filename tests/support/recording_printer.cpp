@@ -13,9 +13,10 @@ bool RecordingPrinter::SetCurrentPrinter(std::string_view deviceName) {
   return true;
 }
 
-void RecordingPrinter::ShowProperties(std::string_view deviceName) {
+bool RecordingPrinter::ShowProperties(std::string_view deviceName) {
   propertiesShown.emplace_back(deviceName);
   if (onProperties) onProperties(deviceName);
+  return propertiesAccepted;
 }
 
 void RecordingPrinter::BeginJob(std::string_view title) {

@@ -40,7 +40,7 @@ class RecordingPrinter : public platform::Printer {
   std::string DefaultPrinterName() override { return names.front(); }
   std::string DeviceName() const override { return current; }
   bool SetCurrentPrinter(std::string_view deviceName) override;
-  void ShowProperties(std::string_view deviceName) override;
+  bool ShowProperties(std::string_view deviceName) override;
   void BeginJob(std::string_view title) override;
   platform::JobResult EndJob() override;
   platform::Status Print(std::string_view text) override;
@@ -66,6 +66,7 @@ class RecordingPrinter : public platform::Printer {
   std::vector<Item> items;
   std::vector<Job> jobs;
   std::vector<std::string> propertiesShown;
+  bool propertiesAccepted = true;  // what the properties dialog is closed with
   // Called when the properties dialog opens (the user's doing there).
   std::function<void(std::string_view)> onProperties;
   // What EndJob answers as the written file (the PDF printer's).

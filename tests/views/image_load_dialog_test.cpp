@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QListWidget>
+#include <QPixmap>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <filesystem>
@@ -157,7 +158,11 @@ TEST_F(DialogTest, OkWithNothingHighlightedDoesNothing) {
 }
 
 TEST_F(DialogTest, TreeFollowsDrivesAndFolders) {
-  // The data drive is "c:" and its tree starts at the drive root.
+  // The data drive is "c:" and its tree starts at the drive root, also in a
+  // dialog just made.
+  Dialog fresh(store, ui, {});
+  EXPECT_EQ(fresh.Drive1->currentText(), QStringLiteral("c:"));
+  EXPECT_EQ(fresh.Dir1->topLevelItem(0)->text(0), QStringLiteral("c:\\"));
   EXPECT_EQ(dialog->Drive1->currentText(), QStringLiteral("c:"));
   EXPECT_EQ(dialog->Dir1->topLevelItem(0)->text(0), QStringLiteral("c:\\"));
   ASSERT_EQ(dialog->Folder(), fs::weakly_canonical(pictures));
@@ -171,8 +176,9 @@ TEST_F(DialogTest, TreeFollowsDrivesAndFolders) {
   dialog->Dir1->setCurrentItem(current->child(0));
   EXPECT_EQ(Names(dialog->File1), QStringList{QStringLiteral("z.jpg")});
 
-  // The host file system is the second drive.
-  dialog->Drive1->setCurrentIndex(1);
+  // The host file system is the last drive.
+  const int host = dialog->Drive1->count() - 1;
+  dialog->Drive1->setCurrentIndex(host);
   EXPECT_EQ(dialog->Dir1->topLevelItem(0)->text(0), QStringLiteral("/"));
   EXPECT_EQ(dialog->Folder(), fs::path("/"));
 
@@ -181,9 +187,69 @@ TEST_F(DialogTest, TreeFollowsDrivesAndFolders) {
   fs::rename(root, root.string() + "-away");
   ui.Expect(platform::ErrorText(76));
   dialog->Drive1->setCurrentIndex(0);
-  EXPECT_EQ(dialog->Drive1->currentIndex(), 1);
+  EXPECT_EQ(dialog->Drive1->currentIndex(), host);
   EXPECT_EQ(dialog->Folder(), fs::path("/"));
   fs::rename(root.string() + "-away", root);
+}
+
+TEST_F(DialogTest, TheDriveListOffersThePlacesOfPictures) {
+  const fs::path home = drive.Root() / "user";
+  for (const char* folder : {"Pictures", "Documents", "media/USB_STICK", "media/CARD"}) {
+    fs::create_directories(home / folder);
+  }
+  drive.WriteBytes((home / "media" / "loose.txt").string(), "x");
+  const std::vector<Dialog::Place> places =
+      Dialog::PicturePlaces(files,
+                            {{QStringLiteral("ホーム"), home},
+                             {QStringLiteral("ピクチャ"), home / "Pictures"},
+                             {QStringLiteral("ドキュメント"), home / "Documents"},
+                             {QStringLiteral("ダウンロード"), home / "Downloads"},  // not there
+                             {QStringLiteral("また"), home / "." / "Pictures"}},  // offered already
+                            {home / "media", drive.Root() / "run-media"});  // the second not there
+  std::vector<std::pair<QString, fs::path>> got;
+  for (const Dialog::Place& place : places) got.emplace_back(place.label, place.root);
+  const fs::path root = fs::weakly_canonical(home);
+  EXPECT_EQ(got, (std::vector<std::pair<QString, fs::path>>{
+                     {QStringLiteral("ホーム"), root},
+                     {QStringLiteral("ピクチャ"), root / "Pictures"},
+                     {QStringLiteral("ドキュメント"), root / "Documents"},
+                     {QStringLiteral("CARD"), root / "media" / "CARD"},
+                     {QStringLiteral("USB_STICK"), root / "media" / "USB_STICK"}}));
+
+  // "c:" first and "/" last; a place shows its own tree, and a folder
+  // within it is found under that place.
+  dialog->SetPlaces(places);
+  ASSERT_EQ(dialog->Drive1->count(), 7);
+  EXPECT_EQ(dialog->Drive1->itemText(0), QStringLiteral("c:"));
+  EXPECT_EQ(dialog->Drive1->itemText(6), QStringLiteral("/"));
+  EXPECT_TRUE(dialog->Drive1->itemText(5).startsWith(QStringLiteral("USB_STICK")));
+  EXPECT_EQ(dialog->Folder(), fs::weakly_canonical(pictures));  // the folder stays
+  drive.WriteBytes((home / "media" / "USB_STICK" / "scan.JPG").string(), "x");
+  dialog->Drive1->setCurrentIndex(5);
+  EXPECT_EQ(dialog->Folder(), root / "media" / "USB_STICK");
+  EXPECT_EQ(Names(dialog->File1), QStringList{QStringLiteral("scan.JPG")});
+  ASSERT_TRUE(dialog->SetFolder(home / "Pictures"));
+  EXPECT_EQ(dialog->Drive1->currentIndex(), 2);
+  EXPECT_EQ(dialog->Dir1->topLevelItem(0)->text(0),
+            QString::fromStdString((root / "Pictures").string()));
+}
+
+TEST_F(DialogTest, TheHighlightedPictureIsPreviewedInItsProportions) {
+  ASSERT_TRUE(dialog->HighlightFile(QStringLiteral("ecg.bmp")));  // 40 x 30
+  const QPixmap preview = dialog->Preview->pixmap();
+  ASSERT_FALSE(preview.isNull());
+  const QSizeF shown = preview.deviceIndependentSize();
+  EXPECT_LE(shown.width(), dialog->Preview->width());
+  EXPECT_LE(shown.height(), dialog->Preview->height());
+  EXPECT_NEAR(shown.width() / shown.height(), 4.0 / 3.0, 0.02);
+  // A file that is no picture shows no preview; opening again empties it.
+  drive.WriteBytes((pictures / "note.jpg").string(), "no picture");
+  dialog->RefreshFileList();
+  ASSERT_TRUE(dialog->HighlightFile(QStringLiteral("note.jpg")));
+  EXPECT_TRUE(dialog->Preview->pixmap().isNull());
+  ASSERT_TRUE(dialog->HighlightFile(QStringLiteral("ecg.bmp")));
+  dialog->ClearFileFacts();
+  EXPECT_TRUE(dialog->Preview->pixmap().isNull());
 }
 
 // The dialog walks folders, reads facts and loads pictures through the

@@ -71,6 +71,44 @@ TEST_F(ZoomTest, TheCrosshairFollowsThePointerWithoutLeavingTrails) {
   EXPECT_FALSE(Red(shot.pixel(second.x(), 10)));
 }
 
+TEST_F(ZoomTest, ThePictureKeepsItsProportionsAndTheCrosshairShowsOnRed) {
+  Form2& f = *form;
+  f.show();
+  // A scan of 1001 x 684 handed on, and a file of 1600 x 1000 decoded to fit.
+  f.SetPicture(Solid(1001, 684, Qt::red));
+  const QRect area = f.Image1->PictureRect();
+  EXPECT_NEAR(double(area.width()) / area.height(), 1001.0 / 684, 0.01);
+  EXPECT_TRUE(area.width() == f.Image1->width() || area.height() == f.Image1->height());
+  WritePicture("WIDE.jpg", 1600, 1000);
+  ASSERT_TRUE(f.LoadPicture("C:\\VLN2\\GAZOU\\WIDE.jpg"));
+  const QSize decoded = f.Image1->Picture().size();
+  EXPECT_NEAR(double(decoded.width()) / decoded.height(), 1.6, 0.01);
+
+  // On an all-red picture the two red pixels stand between dark edges.
+  f.SetPicture(Solid(1001, 684, Qt::red));
+  const QPoint at = area.center();
+  Move(f.Image1, at);
+  const QPoint c = f.Image1->Crossing();
+  const QImage shot = f.Image1->grab().toImage();
+  auto dark = [](QRgb p) { return qRed(p) < 80 && qGreen(p) < 80 && qBlue(p) < 80; };
+  const int y = area.top() + 5;
+  EXPECT_TRUE(Red(shot.pixel(c.x(), y)) && Red(shot.pixel(c.x() + 1, y)));
+  EXPECT_TRUE(dark(shot.pixel(c.x() - 1, y)) && dark(shot.pixel(c.x() + 2, y)));
+  EXPECT_TRUE(Red(shot.pixel(c.x() + 3, y)));  // the picture again
+  const int x = area.left() + 5;
+  EXPECT_TRUE(dark(shot.pixel(x, c.y() - 1)) && dark(shot.pixel(x, c.y() + 2)));
+}
+
+TEST_F(ZoomTest, CancellingThePrinterSettingsEndsThePrint) {
+  form->SetPicture(Solid(40, 30, Qt::blue));
+  printer.propertiesAccepted = false;
+  ui.Expect(kLandscapeQuestion, platform::kAnswerNo);
+  form->Command1->click();
+  EXPECT_EQ(ui.Boxes().size(), 1u);  // no "印刷します"
+  EXPECT_EQ(printer.propertiesShown, std::vector<std::string>{"Printer B"});
+  EXPECT_TRUE(printer.jobs.empty());
+}
+
 TEST_F(ZoomTest, TheCloseBoxIsRefusedAndCloseEmptiesThePicture) {
   Form2& f = *form;
   EXPECT_EQ(f.windowTitle(), QStringLiteral("画像/拡大"));

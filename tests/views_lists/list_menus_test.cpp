@@ -81,6 +81,22 @@ TEST_F(ListMenusTest, ListRowToMainWindowAndBack) {
   EXPECT_EQ(View1()->Label11[0]->text(), QStringLiteral("16"));
 }
 
+TEST_F(ListMenusTest, ADeletionClosesTheOpenListAtOnce) {
+  Start(20);
+  form->itiran->trigger();
+  ASSERT_TRUE(View1()->isVisible());
+  // Moving through the records leaves the list as it is.
+  form->ShowPreviousRecord();
+  EXPECT_TRUE(View1()->isVisible());
+  // Deleting rebuilds the data file: the list of 20 closes without a click.
+  ui.Expect("このデータを削除しますか？", platform::kAnswerYes);
+  ui.Expect("削除終了。");
+  form->sakujyo->trigger();
+  EXPECT_FALSE(View1()->isVisible());
+  EXPECT_FALSE(View2()->isVisible());
+  EXPECT_EQ(store.RecordCount(), 19);
+}
+
 TEST_F(ListMenusTest, SwitchingBackWithoutAList) {
   Start(3);
   ui.Expect("表示するデータがありません。");

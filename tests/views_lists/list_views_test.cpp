@@ -282,6 +282,23 @@ TEST_F(ListViewsTest, ClosingDiscardsTheWorkingFileFromEitherView) {
   EXPECT_FALSE(files.Exists(kWorkFile));
 }
 
+TEST_F(ListViewsTest, EscIsTheCloseButtonOfEitherView) {
+  Open(20);
+  platform::NoProgress none;
+  for (QWidget* view : std::initializer_list<QWidget*>{f5, f13}) {
+    if (view == f13) {
+      ASSERT_EQ(session.OpenListOfAllRecords(none).opening, sessions::ListOpening::Opened);
+      lists->ShowFirstPage();
+      lists->ShowView2();
+    }
+    ASSERT_TRUE(view->isVisible());
+    QSlider* slider = view == f5 ? f5->Slider1 : f13->Slider1;
+    QTest::keyClick(slider, Qt::Key_Escape);
+    EXPECT_FALSE(view->isVisible());
+    EXPECT_FALSE(files.Exists(kWorkFile));
+  }
+}
+
 TEST_F(ListViewsTest, PrintingWaitsForThePrintRangeDialog) {
   Open(3);
   EXPECT_FALSE(f5->Command4->isEnabled());

@@ -2,6 +2,7 @@
 // shown in list view 1.
 #include <QApplication>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -31,6 +32,10 @@ class Dialog1Test : public lists_test::DriveTest {
       const std::string name = n % 2 == 0 ? "山田" + std::to_string(n) : n == 5 ? "小山" : "田中";
       records.push_back(Exam(n, name));
     }
+    // Arrhythmias of the atrium in two slots, one of the ventricle.
+    records[2].Set(ArrhythmiaField(1), "心房細動");
+    records[12].Set(ArrhythmiaField(3), "心房粗動");
+    records[22].Set(ArrhythmiaField(2), "心室性期外収縮");
     WriteExams(records);
     WriteList(kDepartmentFile, {"総務部", "", "経理部"}, 45);
     WriteList(kArrhythmiaFile, {"心房細動", "心房粗動"}, 45);
@@ -54,6 +59,16 @@ class Dialog1Test : public lists_test::DriveTest {
     QCoreApplication::processEvents();
   }
   QWidget* Focus() { return QApplication::focusWidget(); }
+  // Types text a key at a time, as the input method hands over each character.
+  static void TypeKeys(QWidget* box, const QString& text) {
+    for (const QChar c : text) {
+      QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+      QApplication::sendEvent(box, &press);
+      QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
+      QApplication::sendEvent(box, &release);
+    }
+    QCoreApplication::processEvents();
+  }
 
   sessions::ExamListSession session{store};
   QWidget owner;
@@ -132,6 +147,39 @@ TEST_F(Dialog1Test, MonthAndDayBoxes) {
   ui.Expect("入力が不正です。");
   TypeAndLeave(dialog->Text1[2], QStringLiteral("32"));
   EXPECT_EQ(Focus(), dialog->Text1[2]);
+}
+
+TEST_F(Dialog1Test, FullWidthDigitsInTheDateBoxesAreDigits) {
+  TypeAndLeave(dialog->Text1[0], QStringLiteral("２００４"));
+  EXPECT_EQ(dialog->Text1[0]->text(), QStringLiteral("2004"));
+  TypeAndLeave(dialog->Text1[1], QStringLiteral("１"));
+  EXPECT_EQ(dialog->Text1[1]->text(), QStringLiteral("01"));
+  TypeAndLeave(dialog->Text1[2], QStringLiteral("５"));
+  EXPECT_EQ(dialog->Text1[2]->text(), QStringLiteral("05"));
+  dialog->OKButton_Click();
+  EXPECT_EQ(lists->View1()->Label9->text(), QStringLiteral("データ数：2"));  // 4 and 32
+}
+
+TEST_F(Dialog1Test, APartOfAnEntryIsSearchedAsTyped) {
+  struct Case {
+    QComboBox* box;
+    QString typed;
+  };
+  for (const Case& c :
+       {Case{dialog->Combo2, QStringLiteral("総")}, Case{dialog->Combo3, QStringLiteral("心房")}}) {
+    c.box->setFocus();
+    TypeKeys(c.box->lineEdit(), c.typed);
+    EXPECT_EQ(c.box->currentText(), c.typed);
+    c.box->setEditText(QString());
+  }
+  // 心房 finds every examination with an arrhythmia of the atrium, in any slot.
+  dialog->Combo3->setFocus();
+  TypeKeys(dialog->Combo3->lineEdit(), QStringLiteral("心房"));
+  dialog->OKButton_Click();
+  EXPECT_EQ(dialog->SearchCriteria.arrhythmia, "心房");
+  EXPECT_EQ(lists->View1()->Label9->text(), QStringLiteral("データ数：2"));
+  EXPECT_EQ(lists->View1()->Label2[0]->text(), QStringLiteral(" 3    "));
+  EXPECT_EQ(lists->View1()->Label2[1]->text(), QStringLiteral(" 13   "));
 }
 
 TEST_F(Dialog1Test, IdBoxGetsSixDigits) {

@@ -201,11 +201,11 @@ void Form9::Command2_Click() {
     return page;
   };
   // No to the paper question: the printer chosen in the print-setup dialog
-  // prints this page; cancelling it keeps the main window's.
+  // prints this page; cancelling it ends the print.
   request.printerSettings = [this, &request] {
-    if (std::optional<std::string> chosen = AskPrintSetup(request.printerName)) {
-      request.printerName = *chosen;
-    }
+    std::optional<std::string> chosen = AskPrintSetup(request.printerName);
+    if (chosen) request.printerName = *chosen;
+    return chosen.has_value();
   };
   store::PrintRecord(store_, ui_, *printer_, request);
 }

@@ -24,6 +24,9 @@ namespace {
 
 // The crosshair stands this far left of and above the pointer's hot spot.
 constexpr int kCrossOffsetTwips = 20;
+const QColor kCrossEdge(40, 40, 40);
+// The part of the screen the window takes when it opens.
+constexpr double kScreenShare = 0.92;
 
 }  // namespace
 
@@ -44,26 +47,38 @@ void ZoomPicture::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
 }
 
+QRect ZoomPicture::PictureRect() const {
+  if (picture_.isNull()) return {};
+  const QSize fitted =
+      picture_.deviceIndependentSize().toSize().scaled(size(), Qt::KeepAspectRatio);
+  return QRect(QPoint((width() - fitted.width()) / 2, (height() - fitted.height()) / 2), fitted);
+}
+
 void ZoomPicture::paintEvent(QPaintEvent* /*event*/) {
   QPainter painter(this);
   painter.fillRect(rect(), palette().window());
   if (!picture_.isNull()) {
     const qreal ratio = devicePixelRatioF();
-    const QSize box = (QSizeF(size()) * ratio).toSize();
+    const QRect area = PictureRect();
+    const QSize box = (QSizeF(area.size()) * ratio).toSize();
     if (shown_.isNull() || shown_.size() != box) {
       shown_ = picture_.size() == box
                    ? picture_
                    : picture_.scaled(box, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
       shown_.setDevicePixelRatio(ratio);
     }
-    painter.drawPixmap(0, 0, shown_);
+    painter.drawPixmap(area.topLeft(), shown_);
   }
   painter.setPen(palette().windowText().color());
   painter.drawRect(rect().adjusted(0, 0, -1, -1));
   if (crossing_) {
-    painter.setPen(QPen(Qt::red, 1));
-    painter.drawLine(0, crossing_->y(), width() - 1, crossing_->y());
-    painter.drawLine(crossing_->x(), 0, crossing_->x(), height() - 1);
+    // Two pixels of red between dark edges: the lines stay visible on the
+    // red grid of an ECG.
+    const int x = crossing_->x(), y = crossing_->y();
+    painter.fillRect(QRect(0, y - 1, width(), 4), kCrossEdge);
+    painter.fillRect(QRect(x - 1, 0, 4, height()), kCrossEdge);
+    painter.fillRect(QRect(0, y, width(), 2), Qt::red);
+    painter.fillRect(QRect(x, 0, 2, height()), Qt::red);
   }
 }
 
@@ -122,8 +137,11 @@ Form2::Form2(store::Store& store, platform::Ui& ui, platform::Printer* printer,
 
   resize(Px(15015), Px(10260));
   if (QScreen* screen = this->screen()) {
+    // Most of the screen, in the form's proportions: the picture is seen
+    // large, the form scaled to the window.
     const QRect free = screen->availableGeometry();
-    const QSize size = this->size().boundedTo(free.size());
+    const QSize size =
+        this->size().scaled((QSizeF(free.size()) * kScreenShare).toSize(), Qt::KeepAspectRatio);
     setGeometry(QRect(free.topLeft() + QPoint((free.width() - size.width()) / 2,
                                               (free.height() - size.height()) / 2),
                       size));
@@ -143,8 +161,8 @@ void Form2::SetPicture(const QPixmap& picture, std::string sourceFile) {
 bool Form2::LoadPicture(const std::string& imageFile, int* error) {
   Image1->Clear();
   sourceFile_.clear();
-  const QImage picture =
-      platform::ReadPictureScaled(store_.Files(), imageFile, PictureBox(), error);
+  const QImage picture = platform::ReadPictureScaled(store_.Files(), imageFile, PictureBox(), error,
+                                                     Qt::KeepAspectRatio);
   if (picture.isNull()) return false;
   SetPicture(QPixmap::fromImage(picture), imageFile);
   return true;
@@ -158,7 +176,8 @@ void Form2::Command1_Click() {
     case platform::kAnswerYes:
       break;
     case platform::kAnswerNo:
-      printer_->ShowProperties(printerName);
+      // Cancelling the printer's settings cancels the print.
+      if (!printer_->ShowProperties(printerName)) return;
       break;
     default:
       return;

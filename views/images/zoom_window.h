@@ -2,6 +2,7 @@
 
 #include <QPixmap>
 #include <QPoint>
+#include <QRect>
 #include <QWidget>
 #include <functional>
 #include <optional>
@@ -14,10 +15,11 @@
 class QLabel;
 class QPushButton;
 
-// The picture of the zoom window: stretched over its area, with the red
-// crosshair through the mouse pointer drawn over it. The picture is scaled
-// to the area once (again when the area changes), so that following the
-// mouse repaints a ready pixmap and the lines.
+// The picture of the zoom window: as large as its area allows in its own
+// proportions, centred, with the crosshair through the mouse pointer drawn
+// over it (two red pixels between dark edges). The picture is scaled to the
+// area once (again when the area changes), so that following the mouse
+// repaints a ready pixmap and the lines.
 class ZoomPicture : public QWidget {
   Q_OBJECT
 
@@ -33,6 +35,8 @@ class ZoomPicture : public QWidget {
   // pointer is outside the picture.
   bool HasCrosshair() const { return crossing_.has_value(); }
   QPoint Crossing() const { return crossing_.value_or(QPoint()); }
+  // Where the picture is drawn, in the widget's pixels (empty: no picture).
+  QRect PictureRect() const;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -46,7 +50,8 @@ class ZoomPicture : public QWidget {
   std::optional<QPoint> crossing_;
 };
 
-// The zoom window "画像/拡大": one ECG picture large with the patient's
+// The zoom window "画像/拡大": one ECG picture large (the window opens over
+// most of the screen) with the patient's
 // name and the examination date, the crosshair, and printing the picture on
 // an A4 landscape page. The opener sets the picture and both lines; the
 // window is closed only through 閉じる, which empties the picture.
@@ -77,7 +82,7 @@ class Form2 : public QWidget {
 
   // Print: nothing while the picture is empty; otherwise the A4 landscape
   // question (No opens the properties of the main window's printer, Cancel
-  // ends), "印刷します" (anything but Yes ends), then one page: the name line
+  // there or here ends), "印刷します" (anything but Yes ends), then one page: the name line
   // at column 5, line 1, the date line at line 2, the picture from column 5,
   // line 5, kZoomPictureColumns wide and 40 lines high.
   void Command1_Click();

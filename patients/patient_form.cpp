@@ -375,6 +375,8 @@ void Form10::Command4_Click() {
   Text1->setFocus(Qt::OtherFocusReason);
 }
 
+bool Form10::MayDiscardTyped() { return !isVisible() || MayLeaveFor(0); }
+
 bool Form10::MayLeaveFor(std::int32_t n) {
   if (n != 0 && !session_.HasPatient(n)) return true;  // the step goes nowhere
   const std::optional<sessions::Message> ask = session_.AskDiscard(store::StorePatientForm(*this));

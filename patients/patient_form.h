@@ -32,6 +32,9 @@ class Form10 : public QMainWindow, public store::PatientForm {
   // 新規登録 of the main window: the form emptied, Label9 = PatientCount + 1,
   // 削除 disabled, shown with the focus in the ID box.
   void OpenForNewPatient();
+  // True when the window is hidden or holds nothing unregistered, or the user
+  // chose to discard what it holds.
+  bool MayDiscardTyped();
   // A patient the session found, shown with its file number; 削除 enabled.
   void ShowStoredPatient(const sessions::PatientShown& patient);
   // The master changed under the window: a patient shown from the master is

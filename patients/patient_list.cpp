@@ -142,6 +142,7 @@ void Form11::Slider1_Click() {
 }
 
 void Form11::Row_Click(int r) {
+  if (!host_.MayLeaveRegistration()) return;
   const sessions::PatientShown row = session_.OpenRow(r);
   sessions::Show(host_.Ui(), row);
   if (row.shown()) host_.ShowInRegistration(row);

@@ -107,6 +107,7 @@ void Dialog3::OKButton_Click() {
 }
 
 void Dialog3::SearchChartNumber() {
+  if (!host_.MayLeaveRegistration()) return;
   const sessions::ChartSearchOutcome found = session_.SearchChartNumber(S(Text1[0]->text()));
   // The list of an earlier search or of the whole master is gone with it.
   if (found.listDiscarded) host_.HideList();

@@ -22,6 +22,9 @@ class PatientWindowHost {
   virtual void HideList() = 0;
   // A patient the session found, shown in the registration window.
   virtual void ShowInRegistration(const sessions::PatientShown& patient) = 0;
+  // True when the registration window holds nothing unregistered, or the
+  // user chose to discard it ("入力中のデータは登録されていません。破棄しますか？").
+  virtual bool MayLeaveRegistration() = 0;
 
  protected:
   ~PatientWindowHost() = default;

@@ -122,6 +122,8 @@ void PatientWindows::ShowInRegistration(const sessions::PatientShown& patient) {
   Registration().ShowStoredPatient(patient);
 }
 
+bool PatientWindows::MayLeaveRegistration() { return !form10_ || form10_->MayDiscardTyped(); }
+
 void PatientWindows::MasterChanged(bool reordered) {
   if (form11_ && form11_->isVisible()) {
     switch (session_.RefreshList(reordered)) {

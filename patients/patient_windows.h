@@ -74,6 +74,7 @@ class PatientWindows : public QObject, public PatientWindowHost {
   void ShowList() override;
   void HideList() override;
   void ShowInRegistration(const sessions::PatientShown& patient) override;
+  bool MayLeaveRegistration() override;
   // After a change of the master: `reordered` when records were inserted,
   // removed or moved (the list's file is then gone: an open list of the
   // whole master is made again at its page, a search result is closed), else

@@ -96,6 +96,25 @@ TEST_F(ListSearchTest, AnOpenListIsMadeAgainWhenTheMasterChanges) {
   EXPECT_EQ(f.Text1->text(), QStringLiteral("000010"));
 }
 
+// A row or a chart number does not replace typed work in the registration
+// window without asking; いいえ keeps it.
+TEST_F(ListSearchTest, OpeningAPatientAsksBeforeTypedWorkIsLost) {
+  WriteMaster({10, 20, 30});
+  Start();
+  form->M_itiran->trigger();
+  Form11& list = patients->List();
+  list.Row_Click(0);
+  Form10& f = patients->Registration();
+  f.Text5->setText(QStringLiteral("ペースメーカー"));
+  ui.Expect("入力中のデータは登録されていません。破棄しますか？", platform::kAnswerNo);
+  list.Row_Click(1);
+  EXPECT_EQ(f.Text1->text(), QStringLiteral("000010"));
+  EXPECT_EQ(f.Text5->text(), QStringLiteral("ペースメーカー"));
+  ui.Expect("入力中のデータは登録されていません。破棄しますか？", platform::kAnswerYes);
+  list.Row_Click(1);
+  EXPECT_EQ(f.Text1->text(), QStringLiteral("000020"));
+}
+
 TEST_F(ListSearchTest, TheChartNumberOpensItsPatient) {
   WriteMaster({10, 12, 30});
   Start();

@@ -114,9 +114,7 @@ class SilentUi : public platform::Ui {
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
-  const fs::path root =
-      argc > 1 ? fs::path(argv[1]) : fs::temp_directory_path() / "velunor-lists-bench";
-  fs::remove_all(root);
+  const fs::path root = bench::WorkFolder(argc, argv, "velunor-lists-bench");
   bench::GenerateDrive(root, {kExams, 1000, 2006u});
   platform::PosixFileSystem files{platform::DataDrive(root)};
   const fs::path dataFile = files.HostPath(store::kDataFile);

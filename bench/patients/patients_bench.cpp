@@ -64,11 +64,9 @@ int main(int argc, char** argv) {
   // window appears.
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
-  const fs::path root =
-      argc > 1 ? fs::path(argv[1]) : fs::temp_directory_path() / "velunor-patients";
+  const fs::path root = bench::WorkFolder(argc, argv, "velunor-patients");
   const int patients = 100000;
   const int runs = 5;
-  fs::remove_all(root);
   bench::GenerateDrive(root, {1000, patients, 2024u});
   platform::PosixFileSystem files{platform::DataDrive(root)};
   const fs::path master = files.HostPath(store::kMasterFile);

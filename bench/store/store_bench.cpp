@@ -74,7 +74,8 @@ void BenchDrive(int exams, const fs::path& root) {
     std::vector<float> ids;
     store::PatientRecord patient;
     for (int i = 0; i < 2000; ++i) {
-      Check(s.MasterFile()->Read(1 + static_cast<std::int32_t>(random() % s.PatientCount()), patient)
+      Check(s.MasterFile()
+                ->Read(1 + static_cast<std::int32_t>(random() % s.PatientCount()), patient)
                 .ok(),
             "master read");
       ids.push_back(std::stof(patient.Get(store::PatientField::PatientId)));
@@ -137,7 +138,7 @@ void BenchDrive(int exams, const fs::path& root) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const fs::path base = argc > 1 ? fs::path(argv[1]) : fs::temp_directory_path() / "velunor-bench";
+  const fs::path base = bench::WorkFolder(argc, argv, "velunor-bench");
   for (int exams : {1000, 10000, 100000}) BenchDrive(exams, base / std::to_string(exams));
   fs::remove_all(base);
   return 0;

@@ -11,11 +11,33 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace bench {
 
 using Clock = std::chrono::steady_clock;
+
+// A fresh folder of the benchmark's own under `parent` (made when missing),
+// "parent/stem-XXXXXX": a benchmark works and deletes only in what it made,
+// never in a folder it was given.
+inline std::filesystem::path FreshFolder(const std::filesystem::path& parent, const char* stem) {
+  std::error_code ec;
+  std::filesystem::create_directories(parent, ec);
+  std::string pattern = (parent / (std::string(stem) + "-XXXXXX")).string();
+  if (::mkdtemp(pattern.data()) == nullptr) {
+    std::perror(pattern.c_str());
+    std::exit(1);
+  }
+  return pattern;
+}
+
+// The folder a benchmark works in: a fresh one under argv[1] when given,
+// else under the temporary folder.
+inline std::filesystem::path WorkFolder(int argc, char** argv, const char* stem) {
+  return FreshFolder(
+      argc > 1 ? std::filesystem::path(argv[1]) : std::filesystem::temp_directory_path(), stem);
+}
 
 // The wall time of one run of `body`, in seconds.
 inline double Seconds(const std::function<void()>& body) {

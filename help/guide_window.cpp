@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QSplitter>
 #include <QTextBlock>
 #include <QTextBrowser>
@@ -84,6 +85,8 @@ GuideWindow::GuideWindow(const QString& guideFile, QWidget* parent) : QWidget(pa
   connect(contents_, &QTreeWidget::itemActivated, this,
           [this](QTreeWidgetItem* item) { ShowChapter(item->text(0)); });
   connect(text_, &QTextBrowser::anchorClicked, this, &GuideWindow::OpenLink);
+  connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
+          &QWidget::close);
   Load(guideFile);
 }
 
@@ -146,6 +149,9 @@ bool GuideWindow::ShowChapter(const QString& heading) {
     text_->setTextCursor(cursor);
     const qreal top = text_->document()->documentLayout()->blockBoundingRect(block).top();
     text_->verticalScrollBar()->setValue(int(top));
+    const QList<QTreeWidgetItem*> items =
+        contents_->findItems(heading, Qt::MatchExactly | Qt::MatchRecursive);
+    contents_->setCurrentItem(items.value(0));
     return true;
   }
   return false;

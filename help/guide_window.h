@@ -16,7 +16,7 @@ namespace help {
 // ### headings on the left (a click shows the heading at the top), and a
 // search box that finds the next occurrence from the cursor, wrapping at
 // the end. Links to headings inside the guide jump there; other links open
-// in the desktop's browser.
+// in the desktop's browser. Esc closes the window.
 class GuideWindow : public QWidget {
   Q_OBJECT
 

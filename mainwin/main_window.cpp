@@ -257,7 +257,9 @@ bool Form1::Confirm(const sessions::FormChange& change) {
   return ui_.MsgBox(change.ask->text, change.ask->style) == platform::kAnswerYes;
 }
 
-void Form1::ShowSecondaryWindow(QWidget* window) { widgets::ShowAboveMainWindow(ui_, window); }
+void Form1::ShowSecondaryWindow(QWidget* window) {
+  widgets::ShowAboveMainWindow(ui_, window);
+}
 
 void Form1::F_end_Click() { close(); }
 

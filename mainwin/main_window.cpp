@@ -17,6 +17,7 @@
 #include "forms/entry_rules.h"
 #include "forms/image_facts.h"
 #include "forms/record_transfer.h"
+#include "help/help_menu.h"
 #include "platform/qt_text.h"
 #include "platform/scaled_form.h"
 #include "widgets/command_guard.h"
@@ -112,6 +113,7 @@ void Form1::BuildMenus() {
   ConnectCommand(nextdata, &Form1::nextdata_Click);
   ConnectCommand(Carender, &Form1::Carender_Click);
   if (printer_ != nullptr) ConnectCommand(D_insatu, &Form1::D_insatu_Click);
+  new help::HelpMenu(this, H_guide, H_version, store_.Files().Drive().Root());
 }
 
 void Form1::SetTabOrder() {

@@ -26,7 +26,7 @@ mkdir -p "$out"
 
 SHOTS=(main calendar image_dialog department lead_site finding arrhythmia search list_view1
        list_view2 print_range zoom image_list detail patient_register patient_list
-       patient_search patient_bulk first_start sort_progress sort_missing)
+       patient_search patient_bulk guide first_start sort_progress sort_missing)
 # VELUNOR_SHOTS="main calendar" takes only those.
 [ -n "${VELUNOR_SHOTS:-}" ] && read -r -a SHOTS <<<"$VELUNOR_SHOTS"
 
@@ -318,6 +318,22 @@ shot_patient_bulk() {
   sleep 0.3
   shot patient_bulk
   xdotool key alt+e
+  sleep 0.3
+}
+# F1 in the search dialog: the guide window at the dialog's chapter (Esc closes both).
+shot_guide() {
+  focus "$main"
+  xdotool key F7
+  local search guide
+  search=$(window '検索条件')
+  focus "$search"
+  xdotool key F1
+  guide=$(window '使い方ガイド')
+  shot guide "$guide"
+  focus "$guide"
+  xdotool key Escape
+  focus "$search"
+  xdotool key Escape
   sleep 0.3
 }
 # A fresh, empty drive: the hint about the built-in vocabularies.

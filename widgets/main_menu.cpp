@@ -73,6 +73,10 @@ void BuildMainMenu(QMenuBar* bar, MainMenu& m, std::vector<QAction*>& actions) {
 
   QMenu* crt = menu("画面(&R)", "CRT");
   m.C_ITIRAN = item(crt, "一覧表示切替え", "C_ITIRAN", QKeySequence(Qt::Key_F11));
+
+  QMenu* help = menu("ヘルプ(&H)", "help");
+  m.H_guide = item(help, "使い方ガイド", "H_guide", QKeySequence(Qt::Key_F1));
+  m.H_version = item(help, "バージョン情報", "H_version", QKeySequence());
 }
 
 }  // namespace widgets

@@ -47,6 +47,9 @@ struct MainMenu {
   QAction* Carender = nullptr;  // カレンダー F12
   // 画面(&R)
   QAction* C_ITIRAN = nullptr;  // 一覧表示切替え F11
+  // ヘルプ(&H)
+  QAction* H_guide = nullptr;    // 使い方ガイド F1
+  QAction* H_version = nullptr;  // バージョン情報
 };
 
 // Builds the menus of `menu` on `bar`, every item disabled until its command

@@ -401,15 +401,28 @@ std::filesystem::path ExecutableDirectory() {
 
 std::vector<std::filesystem::path> ComponentFallbackDirectories() {
   if (const auto& directories = FallbackOverride()) return *directories;
-  std::vector<std::filesystem::path> directories;
+  std::vector<std::filesystem::path> candidates;
   const std::filesystem::path here = ExecutableDirectory();
-  if (here.empty()) return directories;
-  for (std::filesystem::path d : {(here / ".." / "lib").lexically_normal(), here}) {
+  if (!here.empty()) {
+    candidates = {(here / ".." / "lib" / "velunor2").lexically_normal(),
+                  (here / ".." / "lib").lexically_normal(), here};
+  }
+  candidates.push_back(std::filesystem::path(VELUNOR_INSTALLED_COMPONENT_DIR).lexically_normal());
+  std::vector<std::filesystem::path> directories;
+  for (std::filesystem::path& d : candidates) {
     if (std::find(directories.begin(), directories.end(), d) == directories.end()) {
       directories.push_back(std::move(d));
     }
   }
   return directories;
+}
+
+std::filesystem::path FindBesideProgram(std::string_view fileName) {
+  for (const std::filesystem::path& d : ComponentFallbackDirectories()) {
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(d / fileName, ec)) return d / fileName;
+  }
+  return {};
 }
 
 void SetComponentFallbackDirectoriesForTesting(

@@ -25,9 +25,10 @@
 // When the class is not registered, or its registered library is missing or
 // does not load, creation falls back to the library installed beside the
 // program: the caller names the library file ("ZUVASORTMEM2.so") and it is
-// looked for in ../lib from the executable, then in the executable's own
-// folder. An installed program therefore sorts without any registry entry,
-// and a registry entry left behind by a deleted build does not stop it.
+// looked for in ../lib/velunor2 and ../lib from the executable, in the
+// executable's own folder, then in the installation's private folder. An
+// installed program therefore sorts without any registry entry, and a
+// registry entry left behind by a deleted build does not stop it.
 //
 // Creating an object (the sort component as the example; its interface and
 // the header-only job wrapper are in sortlib/zuvasortmem.h, which needs no
@@ -347,9 +348,14 @@ struct CreateResult {
 std::filesystem::path ExecutableDirectory();
 
 // Where a library is looked for when the registry does not lead to a usable
-// one: <executable folder>/../lib, then the executable folder itself (paths
-// normalised, without duplicates).
+// one: the program's private folder <executable folder>/../lib/velunor2, then
+// <executable folder>/../lib, the executable folder itself, and last the
+// private folder of the installation the program was built for
+// (<install prefix>/lib/velunor2); paths normalised, without duplicates.
 std::vector<std::filesystem::path> ComponentFallbackDirectories();
+
+// The first file `fileName` in ComponentFallbackDirectories(), empty if none.
+std::filesystem::path FindBesideProgram(std::string_view fileName);
 
 // For tests: replaces the folders above (nullopt restores them).
 void SetComponentFallbackDirectoriesForTesting(

@@ -1,6 +1,9 @@
-// velunor_regsvr [-u] [--soft] LIBRARY
+// velunor_regsvr [-u] [--soft] [LIBRARY]
 // Loads a component library and calls its DllRegisterServer (or, with -u,
 // DllUnregisterServer), which writes its entry in the component registry.
+// A LIBRARY without a folder is looked for where the program looks for its
+// components (ComponentFallbackDirectories); without LIBRARY the sort
+// component installed with the program is meant.
 // With --soft a failure is reported but the exit status stays 0 (the build
 // must not fail only because the per-user registry cannot be written).
 
@@ -11,26 +14,55 @@
 #include <string>
 
 #include "platform/component.h"
+#include "sortlib/zuvasortmem.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: velunor_regsvr [-u] [--soft] [LIBRARY]\n"
+    "Registers the component library LIBRARY for the current user in the\n"
+    "component registry ($VELUNOR_COMPONENT_REGISTRY, else\n"
+    "$XDG_CONFIG_HOME/velunor2/components.ini).\n"
+    "A LIBRARY without a folder is looked for beside the program (../lib/velunor2,\n"
+    "../lib, the program's folder, then %s);\n"
+    "without LIBRARY the sort component %s found there is registered.\n"
+    "\n"
+    "  -u         remove the entry instead\n"
+    "  --soft     report a failure but exit with status 0\n"
+    "  --help     print this help and exit\n";
+
+// The file to load for `argument` (empty when none was given).
+std::string LibraryToLoad(const char* argument) {
+  const std::string name = argument != nullptr ? argument : std::string(zuvasort::kLibraryFileName);
+  if (name.find('/') != std::string::npos) return name;
+  const std::filesystem::path found = platform::FindBesideProgram(name);
+  return found.empty() ? name : found.string();
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   bool unregister = false;
   bool soft = false;
-  const char* library = nullptr;
+  const char* argument = nullptr;
   for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "-u") == 0) {
+    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+      std::printf(kUsage, VELUNOR_INSTALLED_COMPONENT_DIR, zuvasort::kLibraryFileName.data());
+      return 0;
+    } else if (std::strcmp(argv[i], "-u") == 0) {
       unregister = true;
     } else if (std::strcmp(argv[i], "--soft") == 0) {
       soft = true;
+    } else if (argv[i][0] == '-' || argument != nullptr) {
+      std::fprintf(stderr, "usage: velunor_regsvr [-u] [--soft] [LIBRARY] (--help for more)\n");
+      return 2;
     } else {
-      library = argv[i];
+      argument = argv[i];
     }
   }
-  if (library == nullptr) {
-    std::fprintf(stderr, "usage: velunor_regsvr [-u] [--soft] LIBRARY\n");
-    return 2;
-  }
+  const std::string library = LibraryToLoad(argument);
   const int failure = soft ? 0 : 1;
-  void* handle = ::dlopen(library, RTLD_NOW | RTLD_LOCAL);
+  void* handle = ::dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (handle == nullptr) {
     std::fprintf(stderr, "velunor_regsvr: %s\n", ::dlerror());
     return failure;
@@ -38,7 +70,7 @@ int main(int argc, char** argv) {
   const char* entry = unregister ? "DllUnregisterServer" : "DllRegisterServer";
   auto fn = reinterpret_cast<platform::com::DllRegisterServerFn>(::dlsym(handle, entry));
   if (fn == nullptr) {
-    std::fprintf(stderr, "velunor_regsvr: %s has no %s\n", library, entry);
+    std::fprintf(stderr, "velunor_regsvr: %s has no %s\n", library.c_str(), entry);
     ::dlclose(handle);
     return failure;
   }
@@ -50,7 +82,7 @@ int main(int argc, char** argv) {
                  static_cast<unsigned>(hr), registry.c_str());
     return failure;
   }
-  std::printf("%s %s in %s\n", library, unregister ? "unregistered" : "registered",
+  std::printf("%s %s in %s\n", library.c_str(), unregister ? "unregistered" : "registered",
               registry.c_str());
   return 0;
 }

@@ -55,8 +55,8 @@ inline constexpr IID kZuvaSortMemHostInterfaceId{
 
 inline constexpr std::string_view kProgId = "ZUVASORTMEM2.ZUVASORTMEM";
 inline constexpr std::string_view kTypeLibraryName = "ZUVASORTMEMCLASS2";
-// The library's file name: installed in ../lib from the program (or beside
-// it), where creation finds it when the registry does not lead to it.
+// The library's file name: built and installed in ../lib/velunor2 from the
+// program, where creation finds it when the registry does not lead to it.
 inline constexpr std::string_view kLibraryFileName = "ZUVASORTMEM2.so";
 
 // Status codes returned by the methods.
@@ -284,8 +284,9 @@ inline std::string LibraryMissingMessage(const platform::CreateResult& created) 
   const std::vector<std::filesystem::path> beside = platform::ComponentFallbackDirectories();
   std::string tool = "velunor_regsvr";
   if (!here.empty() && std::filesystem::exists(here / tool)) tool = (here / tool).string();
-  const std::string library =
-      beside.empty() ? std::string(kLibraryFileName) : (beside.front() / kLibraryFileName).string();
+  std::filesystem::path found = platform::FindBesideProgram(kLibraryFileName);
+  if (found.empty() && !beside.empty()) found = beside.front() / kLibraryFileName;
+  const std::string library = found.empty() ? std::string(kLibraryFileName) : found.string();
   text +=
       "\n\n登録するには、端末で次のコマンドを実行してください"
       "（パスは ZUVASORTMEM2.so の置き場所に合わせてください）:\n  " +

@@ -71,14 +71,21 @@ TEST_F(Component, SelfRegistrationWritesAndRemovesItsEntry) {
 }
 
 // The program's folder is build/bin or <prefix>/bin; its library is in
-// ../lib, found there when nothing is registered.
+// ../lib (the build) or the private ../lib/velunor2 (an installation), found
+// there when nothing is registered; last the installation built for.
 TEST_F(Component, UnregisteredTheLibraryBesideTheProgramServes) {
   ASSERT_TRUE(platform::UnregisterComponent(zuvasort::kZuvaSortMemClassId).ok());
   const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe");
-  EXPECT_EQ(platform::ExecutableDirectory(), exe.parent_path());
+  const std::filesystem::path here = exe.parent_path();
+  EXPECT_EQ(platform::ExecutableDirectory(), here);
   EXPECT_EQ(
       platform::ComponentFallbackDirectories(),
-      (std::vector{(exe.parent_path() / ".." / "lib").lexically_normal(), exe.parent_path()}));
+      (std::vector<std::filesystem::path>{(here / ".." / "lib" / "velunor2").lexically_normal(),
+                                          (here / ".." / "lib").lexically_normal(), here,
+                                          std::filesystem::path(VELUNOR_INSTALLED_COMPONENT_DIR)}));
+  EXPECT_EQ(std::filesystem::canonical(platform::FindBesideProgram("ZUVASORTMEM2.so")),
+            std::filesystem::canonical(kLibraryPath));
+  EXPECT_TRUE(platform::FindBesideProgram("NOSUCHLIBRARY.so").empty());
   const std::string registryBefore = RegistryText();
 
   zuvasort::SortJob job;

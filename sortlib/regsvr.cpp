@@ -21,15 +21,23 @@ namespace {
 constexpr const char* kUsage =
     "usage: velunor_regsvr [-u] [--soft] [LIBRARY]\n"
     "Registers the component library LIBRARY for the current user in the\n"
-    "component registry ($VELUNOR_COMPONENT_REGISTRY, else\n"
-    "$XDG_CONFIG_HOME/velunor2/components.ini).\n"
-    "A LIBRARY without a folder is looked for beside the program (../lib/velunor2,\n"
-    "../lib, the program's folder, then %s);\n"
-    "without LIBRARY the sort component %s found there is registered.\n"
+    "component registry (%s).\n"
+    "A LIBRARY without a folder is looked for where the program looks for its\n"
+    "components; without LIBRARY the sort component %s found there is\n"
+    "registered. Those folders, in order:\n";
+constexpr const char* kOptions =
     "\n"
-    "  -u         remove the entry instead\n"
-    "  --soft     report a failure but exit with status 0\n"
-    "  --help     print this help and exit\n";
+    "  -u          remove the entry instead\n"
+    "  --soft      report a failure but exit with status 0\n"
+    "  --help, -h  print this help and exit\n";
+
+void PrintHelp() {
+  std::printf(kUsage, platform::ComponentRegistryPath().c_str(), zuvasort::kLibraryFileName.data());
+  for (const std::filesystem::path& d : platform::ComponentFallbackDirectories()) {
+    std::printf("  %s\n", d.c_str());
+  }
+  std::printf("%s", kOptions);
+}
 
 // The file to load for `argument` (empty when none was given).
 std::string LibraryToLoad(const char* argument) {
@@ -47,7 +55,7 @@ int main(int argc, char** argv) {
   const char* argument = nullptr;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-      std::printf(kUsage, VELUNOR_INSTALLED_COMPONENT_DIR, zuvasort::kLibraryFileName.data());
+      PrintHelp();
       return 0;
     } else if (std::strcmp(argv[i], "-u") == 0) {
       unregister = true;

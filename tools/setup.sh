@@ -9,7 +9,8 @@ packages=(
   fonts-ipafont-gothic qt6-translations-l10n poppler-utils
 )
 if [ "${VELUNOR_DEV_TOOLS:-0}" = 1 ]; then
-  packages+=(xvfb xdotool imagemagick x11-utils desktop-file-utils librsvg2-bin)
+  # Debian's checkers of the package, run by the packaging test when present.
+  packages+=(xvfb xdotool imagemagick x11-utils desktop-file-utils librsvg2-bin lintian appstream)
 fi
 missing=()
 for p in "${packages[@]}"; do

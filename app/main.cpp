@@ -4,6 +4,7 @@
 
 #include "app/first_start.h"
 #include "app/options.h"
+#include "app/single_instance.h"
 #include "app/termination.h"
 #include "mainwin/main_window.h"
 #include "platform/drive.h"
@@ -40,6 +41,10 @@ int main(int argc, char** argv) {
       options.demo ? app::PrepareDemoDrive(ui) : std::nullopt;
   if (options.demo && !demoRoot) return 1;
   platform::DataDrive drive(demoRoot ? *demoRoot : platform::DataDrive::ResolveRoot(argc, argv));
+  // A second start on the same drive in this desktop session brings the
+  // first program's window to the front instead.
+  app::SingleInstance instance(drive.Root());
+  if (instance.AskRunningToRaise()) return 0;
   platform::PosixFileSystem fs(drive);
   store::Store store(fs);
   platform::DriveLock lock;
@@ -64,6 +69,12 @@ int main(int argc, char** argv) {
   Form1 form(store, examForm, ui, &printer);
   ui.SetParent(&form);
   app::CloseOnTermination(form);
+  instance.Listen([&form] {
+    std::fprintf(stderr, "Velunor2.0: 2 回目の起動のため前面に表示します。\n");
+    form.setWindowState(form.windowState() & ~Qt::WindowMinimized);
+    form.raise();
+    form.activateWindow();
+  });
   // Starts the store and shows the window; closing it ends the program.
   form.Form_Load();
   app::ShowStartHints(form, store, demoRoot.value_or(std::filesystem::path()));

@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QIcon>
+#include <QSettings>
 #include <cstdio>
 
 #include "app/first_start.h"
@@ -15,6 +16,7 @@
 #include "platform/qt_ui.h"
 #include "sessions/exam_form_session.h"
 #include "store/store.h"
+#include "widgets/window_memory.h"
 
 int main(int argc, char** argv) {
   // --help and --version answer without a display.
@@ -64,6 +66,10 @@ int main(int argc, char** argv) {
       return 1;
   }
 
+  // Where the windows were: $XDG_CONFIG_HOME/velunor2/windows.ini.
+  QSettings windowPlaces(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("velunor2"),
+                         QStringLiteral("windows"));
+  widgets::RememberWindowsIn(&windowPlaces);
   platform::QtPrinter printer;
   sessions::ExamFormSession examForm(store);
   Form1 form(store, examForm, ui, &printer);

@@ -1,9 +1,11 @@
 #include <QApplication>
 #include <QIcon>
+#include <QSettings>
 #include <cstdio>
 
 #include "app/first_start.h"
 #include "app/options.h"
+#include "app/single_instance.h"
 #include "app/termination.h"
 #include "mainwin/main_window.h"
 #include "platform/drive.h"
@@ -14,6 +16,7 @@
 #include "platform/qt_ui.h"
 #include "sessions/exam_form_session.h"
 #include "store/store.h"
+#include "widgets/window_memory.h"
 
 int main(int argc, char** argv) {
   // --help and --version answer without a display.
@@ -40,6 +43,10 @@ int main(int argc, char** argv) {
       options.demo ? app::PrepareDemoDrive(ui) : std::nullopt;
   if (options.demo && !demoRoot) return 1;
   platform::DataDrive drive(demoRoot ? *demoRoot : platform::DataDrive::ResolveRoot(argc, argv));
+  // A second start on the same drive in this desktop session brings the
+  // first program's window to the front instead.
+  app::SingleInstance instance(drive.Root());
+  if (instance.AskRunningToRaise()) return 0;
   platform::PosixFileSystem fs(drive);
   store::Store store(fs);
   platform::DriveLock lock;
@@ -59,11 +66,21 @@ int main(int argc, char** argv) {
       return 1;
   }
 
+  // Where the windows were: $XDG_CONFIG_HOME/velunor2/windows.ini.
+  QSettings windowPlaces(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("velunor2"),
+                         QStringLiteral("windows"));
+  widgets::RememberWindowsIn(&windowPlaces);
   platform::QtPrinter printer;
   sessions::ExamFormSession examForm(store);
   Form1 form(store, examForm, ui, &printer);
   ui.SetParent(&form);
   app::CloseOnTermination(form);
+  instance.Listen([&form] {
+    std::fprintf(stderr, "Velunor2.0: 2 回目の起動のため前面に表示します。\n");
+    form.setWindowState(form.windowState() & ~Qt::WindowMinimized);
+    form.raise();
+    form.activateWindow();
+  });
   // Starts the store and shows the window; closing it ends the program.
   form.Form_Load();
   app::ShowStartHints(form, store, demoRoot.value_or(std::filesystem::path()));

@@ -50,8 +50,8 @@ std::string HelpText() {
          "心電図検査ファイリングシステム Velunor2.0 を起動します。\n"
          "Starts Velunor2.0, the filing system for ECG examinations.\n"
          "\n"
-         "  --drive-c DIR  DIR をデータドライブ（C:）として使います。\n"
-         "                 Uses DIR as the data drive (drive C:).\n"
+         "  --drive-c DIR  DIR をデータドライブ（C:）として使います（VELUNOR_DRIVE_C より優先）。\n"
+         "                 Uses DIR as the data drive (drive C:), over VELUNOR_DRIVE_C.\n"
          "  --demo         "
          "デモ用データドライブで起動します（初回に作成。実際のデータには触れません）。\n"
          "                 Starts on a demonstration drive of its own (made on first use;\n"
@@ -61,10 +61,10 @@ std::string HelpText() {
          "  --version      バージョンを表示して終了します。\n"
          "                 Prints the version and exits.\n"
          "\n"
-         "データドライブ: 環境変数 VELUNOR_DRIVE_C、--drive-c、$XDG_DATA_HOME/velunor2/C\n"
+         "データドライブ: --drive-c、環境変数 VELUNOR_DRIVE_C、$XDG_DATA_HOME/velunor2/C\n"
          "（通常 ~/.local/share/velunor2/C）の順に決まります。\n"
          "デモ用データドライブ: $XDG_DATA_HOME/velunor2/demo\n"
-         "Data drive: VELUNOR_DRIVE_C if set, else --drive-c, else $XDG_DATA_HOME/velunor2/C\n"
+         "Data drive: --drive-c if given, else VELUNOR_DRIVE_C, else $XDG_DATA_HOME/velunor2/C\n"
          "(normally ~/.local/share/velunor2/C). Demonstration drive: $XDG_DATA_HOME/velunor2/demo";
 }
 

@@ -204,9 +204,12 @@ bool Form12::eventFilter(QObject* watched, QEvent* event) {
 void Form12::closeEvent(QCloseEvent* event) {
   if (closing_) {
     event->accept();
-  } else {
-    event->ignore();
+    return;
   }
+  // The window's ×: 閉じる(&E) runs (refused, as the button is, while a long
+  // operation runs) and closes the window itself.
+  event->ignore();
+  QMetaObject::invokeMethod(Command3, &QPushButton::click, Qt::QueuedConnection);
 }
 
 void Form12::Command3_Click() {

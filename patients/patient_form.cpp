@@ -120,6 +120,7 @@ void Form10::BuildControls() {
 
   Slider1 = new QSlider(Qt::Horizontal, panel);
   Slider1->setObjectName(QStringLiteral("Slider1"));
+  Slider1->setToolTip(QStringLiteral("表示する患者を選ぶ"));
   Slider1->setRange(0, 0);
   Slider1->setPageStep(1);
   Command6 = views::ArrowButton(false, panel);

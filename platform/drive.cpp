@@ -49,15 +49,19 @@ std::filesystem::path DataDrive::ToHost(std::string_view path) const {
 }
 
 std::filesystem::path DataDrive::ResolveRoot(int argc, const char* const* argv) {
+  // The command line wins over the environment; the last --drive-c counts.
+  std::string fromOption;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg(argv[i]);
+    if (arg == "--drive-c" && i + 1 < argc) {
+      fromOption = argv[++i];
+    } else if (arg.starts_with("--drive-c=")) {
+      fromOption = std::string(arg.substr(10));
+    }
+  }
+  if (!fromOption.empty()) return fromOption;
   if (const char* env = std::getenv("VELUNOR_DRIVE_C"); env != nullptr && *env != '\0') {
     return env;
-  }
-  for (int i = 1; i + 1 < argc; ++i) {
-    if (std::string_view(argv[i]) == "--drive-c") return argv[i + 1];
-  }
-  for (int i = 1; i < argc; ++i) {
-    std::string_view arg(argv[i]);
-    if (arg.starts_with("--drive-c=")) return std::string(arg.substr(10));
   }
   std::filesystem::path base;
   if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg != nullptr && *xdg == '/') {

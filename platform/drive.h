@@ -24,8 +24,9 @@ class DataDrive {
   // True for a path written with the drive letter ("C:\..." or "c:/...").
   static bool IsDrivePath(std::string_view path);
 
-  // The root: VELUNOR_DRIVE_C if set, else "--drive-c DIR" of the command
-  // line, else $XDG_DATA_HOME/velunor2/C (~/.local/share/velunor2/C).
+  // The root: "--drive-c DIR" (or "--drive-c=DIR") of the command line, else
+  // VELUNOR_DRIVE_C if set, else $XDG_DATA_HOME/velunor2/C
+  // (~/.local/share/velunor2/C).
   static std::filesystem::path ResolveRoot(int argc, const char* const* argv);
 
  private:

@@ -14,8 +14,11 @@ void ShowPdfFile(Ui& ui, const JobResult& result) {
       slash == std::string::npos ? std::string() : result.outputFile.substr(0, slash);
   const std::string name =
       slash == std::string::npos ? result.outputFile : result.outputFile.substr(slash + 1);
-  ui.MsgBox("PDFファイルに保存しました。\nフォルダ: " + folder + "\nファイル: " + name,
-            kInformation);
+  const int pressed = ui.MsgBoxWithButtons(
+      "PDFファイルに保存しました。\nフォルダ: " + folder + "\nファイル: " + name,
+      {"フォルダーを開く", "PDFを開く"});
+  if (pressed == 0) ui.OpenWithDesktop(folder.empty() ? std::string(".") : folder);
+  if (pressed == 1) ui.OpenWithDesktop(result.outputFile);
 }
 
 }  // namespace platform

@@ -1,8 +1,10 @@
 #include "platform/qt_ui.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QUrl>
 #include <QWindow>
 
 namespace platform {
@@ -90,6 +92,34 @@ int QtUi::MsgBox(std::string_view prompt, int style, std::string_view title) {
     if (button == clicked) return answer;
   }
   return answers.back().second;
+}
+
+int QtUi::MsgBoxWithButtons(std::string_view prompt, const std::vector<std::string>& buttons) {
+  const QPointer<QWidget> owner = BoxOwner(parent_.data());
+  QMessageBox box(owner.data());
+  box.setWindowTitle(Q(kAppTitle));
+  box.setText(Q(prompt));
+  box.setIcon(QMessageBox::Information);
+  std::vector<QAbstractButton*> extra;
+  for (const std::string& label : buttons) {
+    extra.push_back(box.addButton(Q(label), QMessageBox::ActionRole));
+  }
+  QPushButton* ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+  box.setDefaultButton(ok);
+  box.setEscapeButton(ok);
+  box.exec();
+  if (owner && owner->isVisible()) {
+    owner->raise();
+    owner->activateWindow();
+  }
+  for (std::size_t i = 0; i < extra.size(); ++i) {
+    if (box.clickedButton() == extra[i]) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+void QtUi::OpenWithDesktop(const std::string& hostPath) {
+  QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(hostPath)));
 }
 
 void QtUi::DoEvents() { QApplication::processEvents(); }

@@ -20,6 +20,8 @@ class QtUi : public Ui {
 
   int MsgBox(std::string_view prompt, int style = kOkOnly,
              std::string_view title = kAppTitle) override;
+  int MsgBoxWithButtons(std::string_view prompt, const std::vector<std::string>& buttons) override;
+  void OpenWithDesktop(const std::string& hostPath) override;
   void DoEvents() override;
   void SetBusyCursor(bool busy) override;
   void SetStayOnTop(bool onTop) override;

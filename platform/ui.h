@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/error_text.h"
 
@@ -38,6 +39,17 @@ class Ui {
   // Shows `prompt` with the buttons and icon of `style`; returns the answer code.
   virtual int MsgBox(std::string_view prompt, int style = kOkOnly,
                      std::string_view title = kAppTitle) = 0;
+
+  // Shows `prompt` in an information box with `buttons` before its OK button;
+  // returns the index of the button pressed, or -1 for OK (Enter, Esc, ×).
+  virtual int MsgBoxWithButtons(std::string_view prompt, const std::vector<std::string>& buttons) {
+    (void)buttons;
+    MsgBox(prompt, kInformation);
+    return -1;
+  }
+
+  // Opens a host file or folder with the desktop's default program for it.
+  virtual void OpenWithDesktop(const std::string& /*hostPath*/) {}
 
   // Lets pending window events run (DoEvents).
   virtual void DoEvents() = 0;

@@ -66,6 +66,7 @@ QPushButton* ArrowButton(bool next, QWidget* parent) {
 QSlider* PageSlider(QWidget* parent) {
   auto* slider = new QSlider(Qt::Horizontal, parent);
   slider->setObjectName(QStringLiteral("Slider1"));
+  slider->setToolTip(QStringLiteral("表示するページを選ぶ"));
   slider->setTickPosition(QSlider::TicksBelow);
   slider->setPageStep(1);
   slider->setRange(1, 2);

@@ -71,13 +71,40 @@ QValidator::State FieldFit::validate(QString& input, int& /*pos*/) const {
   return Fits(box_, input, width_, false) ? Acceptable : Invalid;
 }
 
-void FitToField(QLineEdit* box, std::size_t width) { box->setValidator(new FieldFit(width, box)); }
-
-void FitToField(QComboBox* box, std::size_t width) {
-  if (box->lineEdit() != nullptr) box->setValidator(new FieldFit(width, box->lineEdit()));
+QString FieldLimitTip(std::size_t width, bool lineBreaks) {
+  if (width == 0) return {};
+  QString tip = width < 2 ? QStringLiteral("半角%1字まで").arg(width)
+                          : QStringLiteral("全角%1字（半角%2字）まで").arg(width / 2).arg(width);
+  if (lineBreaks) tip += QStringLiteral("、改行は半角2字分");
+  return tip;
 }
 
-void FitToField(QPlainTextEdit* box, std::size_t width) { new PlainTextFit(box, width); }
+namespace {
+
+// The limit in the box's tooltip, after what the tooltip already says.
+void ShowLimit(QWidget* box, std::size_t width, bool lineBreaks) {
+  const QString limit = FieldLimitTip(width, lineBreaks);
+  if (limit.isEmpty() || box->toolTip().contains(limit)) return;
+  box->setToolTip(box->toolTip().isEmpty() ? limit : box->toolTip() + QLatin1Char('\n') + limit);
+}
+
+}  // namespace
+
+void FitToField(QLineEdit* box, std::size_t width) {
+  box->setValidator(new FieldFit(width, box));
+  ShowLimit(box, width, false);
+}
+
+void FitToField(QComboBox* box, std::size_t width) {
+  if (box->lineEdit() == nullptr) return;
+  box->setValidator(new FieldFit(width, box->lineEdit()));
+  ShowLimit(box, width, false);
+}
+
+void FitToField(QPlainTextEdit* box, std::size_t width) {
+  new PlainTextFit(box, width);
+  ShowLimit(box, width, true);
+}
 
 QString FieldRefusal(const QWidget* box) { return box->property(kRefusalProperty).toString(); }
 

@@ -26,6 +26,11 @@ void FitToField(QComboBox* box, std::size_t width);
 // The comment box: a line break counts as the CR LF it is stored as.
 void FitToField(QPlainTextEdit* box, std::size_t width);
 
+// The tooltip FitToField gives a box of `width` bytes ("全角10字（半角20字）まで");
+// "半角1字まで" for a one-byte field, empty for width 0. `lineBreaks`: a line break counts as two
+// half-width characters.
+QString FieldLimitTip(std::size_t width, bool lineBreaks = false);
+
 // The reason the box's last refused edit was refused; empty when none was.
 QString FieldRefusal(const QWidget* box);
 

@@ -1,6 +1,7 @@
 #include "widgets/form_setup.h"
 
 #include "platform/ui.h"
+#include "widgets/window_memory.h"
 
 #include <QScreen>
 #include <QStringList>
@@ -31,11 +32,13 @@ QFont FormFont(int pointSize, bool bold) {
 }
 
 void OpenMaximised(QWidget* window) {
+  if (RestoreWindowPlace(window)) return;
   if (QScreen* screen = window->screen()) window->setGeometry(screen->availableGeometry());
   window->setWindowState(window->windowState() | Qt::WindowMaximized);
 }
 
 void ShowInFront(QWidget* window) {
+  if (!window->isVisible()) RestoreWindowPlace(window);
   window->show();
   window->raise();
   window->activateWindow();

@@ -23,9 +23,11 @@ void BuildMainFormControls(QWidget* client, store::MainForm& form, MainFormContr
   c.Command3 = new QPushButton(QStringLiteral("(+)"), c.Frame1);
   c.Command3->setObjectName(QStringLiteral("Command3"));
   c.Command3->setGeometry(Twips(2760, 120, 735, 300));
+  c.Command3->setToolTip(QStringLiteral("検査日を1日後にする"));
   c.Command4 = new QPushButton(QStringLiteral("(-)"), c.Frame1);
   c.Command4->setObjectName(QStringLiteral("Command4"));
   c.Command4->setGeometry(Twips(2760, 480, 735, 300));
+  c.Command4->setToolTip(QStringLiteral("検査日を1日前にする"));
 
   // --- Outside the frame ------------------------------------------------
   form.Image1 = new QLabel(client);
@@ -51,6 +53,7 @@ void BuildMainFormControls(QWidget* client, store::MainForm& form, MainFormContr
   form.Slider1 = new QSlider(Qt::Horizontal, client);
   form.Slider1->setObjectName(QStringLiteral("Slider1"));
   form.Slider1->setGeometry(Twips(10320, 4320, 2415, 615));
+  form.Slider1->setToolTip(QStringLiteral("表示する検査データを選ぶ"));
   form.Slider1->setFocusPolicy(Qt::StrongFocus);
   form.Slider1->setTickPosition(QSlider::TicksBelow);
   form.Slider1->setRange(0, 1);
@@ -64,6 +67,7 @@ void BuildMainFormControls(QWidget* client, store::MainForm& form, MainFormContr
   c.Combo6 = new QComboBox(client);
   c.Combo6->setObjectName(QStringLiteral("Combo6"));
   c.Combo6->setGeometry(Twips(10200, 9000, 4815, kComboHeight));
+  c.Combo6->setToolTip(QStringLiteral("印刷に使うプリンター"));
 
   Caption(client, "保存用画像名", Twips(10320, 9600, 2400, 270), "Label20");
   Caption(client, "(半角英数字10文字)", Twips(10320, 9900, 3000, 270), "Label21");

@@ -21,8 +21,9 @@ TEST(Options, HelpAndVersionEndTheProgramWhereverTheyStand) {
   EXPECT_GT(app::VersionText().size(), std::string("Velunor2.0 ").size());
   // Every option is explained in both languages.
   const std::string help = app::HelpText();
-  for (const char* text : {"--drive-c", "--demo", "--help", "--version", "使い方", "Usage",
-                           "デモ用データドライブ", "demonstration drive"}) {
+  for (const char* text :
+       {"--drive-c", "--demo", "--help", "--version", "使い方", "Usage", "デモ用データドライブ",
+        "demonstration drive", "VELUNOR_DRIVE_C より優先", "over VELUNOR_DRIVE_C"}) {
     EXPECT_NE(help.find(text), std::string::npos) << text;
   }
 }

@@ -63,6 +63,20 @@ class Form1Test : public QObject {
 
   // --- Start-up -----------------------------------------------------------
 
+  void buttonsWithoutWordsAndFieldsHaveTooltips() {
+    Form1& f = fx->Start();
+    const std::pair<QWidget*, QString> tips[] = {
+        {f.Command3, QStringLiteral("検査日を1日後にする")},
+        {f.Command4, QStringLiteral("検査日を1日前にする")},
+        {f.Command2, QStringLiteral("前のデータ")},
+        {f.Command1, QStringLiteral("次のデータ")},
+        {f.Slider1, QStringLiteral("表示する検査データを選ぶ")},
+        {f.Combo6, QStringLiteral("印刷に使うプリンター")},
+        {f.Text1[2], QStringLiteral("全角10字（半角20字）まで")},
+    };
+    for (const auto& [widget, tip] : tips) QCOMPARE(widget->toolTip(), tip);
+  }
+
   void startUpOnEmptyDrive() {
     Form1& f = fx->Start();
     QCOMPARE(f.Label14->text(), QStringLiteral("1"));

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <vector>
 
 #include "platform/drive.h"
 #include "platform/drive_lock.h"
@@ -41,14 +42,34 @@ TEST(DataDrive, FindsExistingNamesIgnoringCase) {
   EXPECT_EQ(files.HostPath("C:\\VLN2\\GAZOU\\New.jpg"), t.Root() / "vln2" / "Gazou" / "New.jpg");
 }
 
-TEST(DataDrive, RootComesFromEnvironmentThenOptionThenXdg) {
-  const char* argv[] = {"Velunor2.0", "--drive-c", "/opt/drive"};
-  setenv("VELUNOR_DRIVE_C", "/env/drive", 1);
-  EXPECT_EQ(DataDrive::ResolveRoot(3, argv), fs::path("/env/drive"));
-  unsetenv("VELUNOR_DRIVE_C");
-  EXPECT_EQ(DataDrive::ResolveRoot(3, argv), fs::path("/opt/drive"));
+TEST(DataDrive, RootComesFromOptionThenEnvironmentThenXdg) {
+  struct Case {
+    std::vector<const char*> args;
+    const char* env;  // VELUNOR_DRIVE_C, nullptr for unset
+    fs::path root;
+  };
+  const Case cases[] = {
+      {{"--drive-c", "/opt/drive"}, "/env/drive", "/opt/drive"},
+      {{"--drive-c=/opt/eq"}, "/env/drive", "/opt/eq"},
+      {{"--demo"}, "/env/drive", "/env/drive"},
+      {{"--drive-c", "/opt/drive"}, nullptr, "/opt/drive"},
+      {{"--drive-c", "/first", "--drive-c=/last"}, nullptr, "/last"},
+      {{}, "", "/xdg/velunor2/C"},
+      {{"--drive-c"}, nullptr, "/xdg/velunor2/C"},
+  };
   setenv("XDG_DATA_HOME", "/xdg", 1);
-  EXPECT_EQ(DataDrive::ResolveRoot(1, argv), fs::path("/xdg/velunor2/C"));
+  for (const Case& c : cases) {
+    std::vector<const char*> argv{"Velunor2.0"};
+    argv.insert(argv.end(), c.args.begin(), c.args.end());
+    if (c.env != nullptr) {
+      setenv("VELUNOR_DRIVE_C", c.env, 1);
+    } else {
+      unsetenv("VELUNOR_DRIVE_C");
+    }
+    SCOPED_TRACE(c.root.string());
+    EXPECT_EQ(DataDrive::ResolveRoot(static_cast<int>(argv.size()), argv.data()), c.root);
+  }
+  unsetenv("VELUNOR_DRIVE_C");
   unsetenv("XDG_DATA_HOME");
 }
 

@@ -18,6 +18,13 @@ int FakeUi::MsgBox(std::string_view prompt, int style, std::string_view title) {
   return next.answer == kPressEnter ? DefaultAnswer(style) : next.answer;
 }
 
+int FakeUi::MsgBoxWithButtons(std::string_view prompt, const std::vector<std::string>& buttons) {
+  extraButtons.push_back(buttons);
+  const int answer = MsgBox(prompt, platform::kInformation);
+  const int index = answer - kButton;
+  return index >= 0 && index < static_cast<int>(buttons.size()) ? index : -1;
+}
+
 int FakeUi::DefaultAnswer(int style) {
   const bool second = (style & platform::kDefaultButton2) != 0;
   switch (style & 0x7) {
@@ -38,6 +45,8 @@ void FakeUi::Expect(std::string prompt, int answer) {
 void FakeUi::Reset() {
   boxes.clear();
   unexpected.clear();
+  extraButtons.clear();
+  opened.clear();
   queue.clear();
   doEventsCalls = 0;
   stayOnTop = false;

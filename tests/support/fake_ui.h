@@ -20,6 +20,10 @@ class FakeUi : public platform::Ui {
 
   int MsgBox(std::string_view prompt, int style = platform::kOkOnly,
              std::string_view title = platform::kAppTitle) override;
+  // Recorded as a box of style kInformation; an answer of kButton + i presses
+  // the i-th extra button, any other answer OK.
+  int MsgBoxWithButtons(std::string_view prompt, const std::vector<std::string>& buttons) override;
+  void OpenWithDesktop(const std::string& hostPath) override { opened.push_back(hostPath); }
   void DoEvents() override { ++doEventsCalls; }
   void SetBusyCursor(bool busy) override { busyCursor = busy; }
   void SetStayOnTop(bool onTop) override {
@@ -34,6 +38,7 @@ class FakeUi : public platform::Ui {
   // An answer that presses Enter: the box's default button as its style
   // names it (the first, or the second with kDefaultButton2).
   static constexpr int kPressEnter = -1;
+  static constexpr int kButton = 100;
   // The answer of Enter in a box of `style`.
   static int DefaultAnswer(int style);
 
@@ -48,6 +53,8 @@ class FakeUi : public platform::Ui {
 
   std::vector<Box> boxes;
   std::vector<std::string> unexpected;
+  std::vector<std::vector<std::string>> extraButtons;  // of each MsgBoxWithButtons
+  std::vector<std::string> opened;                     // by OpenWithDesktop
   int doEventsCalls = 0;
   bool busyCursor = false;
   bool stayOnTop = false;  // the main window is kept above the others

@@ -111,4 +111,27 @@ TEST(FieldFit, WhatDoesNotFitIsRefusedAsItIsTyped) {
   EXPECT_EQ(boxes.comment->toPlainText(), QStringLiteral("0123456789ABC"));
 }
 
+TEST(FieldFit, EachBoxTellsItsLimitInItsTooltip) {
+  Boxes boxes;
+  struct Case {
+    QWidget* box;
+    QString tip;
+  };
+  const Case cases[] = {
+      {boxes.name, QStringLiteral("全角10字（半角20字）まで")},
+      {boxes.combo, QStringLiteral("全角5字（半角10字）まで")},
+      {boxes.date, QString()},
+      {boxes.comment, QStringLiteral("全角5字（半角10字）まで、改行は半角2字分")},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(c.box->toolTip(), c.tip);
+  }
+  // What a box already says stays, with the limit after it.
+  QLineEdit named;
+  named.setToolTip(QStringLiteral("氏名"));
+  widgets::FitToField(&named, 21);
+  EXPECT_EQ(named.toolTip(), QStringLiteral("氏名\n全角10字（半角21字）まで"));
+  EXPECT_EQ(widgets::FieldLimitTip(1), QStringLiteral("半角1字まで"));
+}
+
 }  // namespace

@@ -84,6 +84,7 @@ Form8::Form8(store::Store& store, sessions::ImageListSession& session, platform:
   Slider1 = new QSlider(Qt::Horizontal, client);
   Slider1->setObjectName(QStringLiteral("Slider1"));
   Slider1->setGeometry(Twips(240, 840, 2100, 615));
+  Slider1->setToolTip(QStringLiteral("表示するページを選ぶ"));
   Slider1->setTickPosition(QSlider::TicksBelow);
   Slider1->setFocusPolicy(Qt::StrongFocus);
   Command3 = new QPushButton(QStringLiteral("閉じる(&E)"), client);

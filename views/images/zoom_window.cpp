@@ -214,7 +214,11 @@ void Form2::Command2_Click() {
   hide();
 }
 
-void Form2::closeEvent(QCloseEvent* event) { event->ignore(); }
+void Form2::closeEvent(QCloseEvent* event) {
+  // The window's ×: 閉じる(&E), which hides it with its picture emptied.
+  Command2_Click();
+  event->accept();
+}
 
 void Form2::keyPressEvent(QKeyEvent* event) {
   // Esc: the window's cancel button.

@@ -232,12 +232,7 @@ FormChange ExamFormSession::Delete(platform::Progress& progress) {
       store::DeleteAndRenumber(store_, store::Staging::WorkFile, n, &progress);
   if (!rebuilt.ok()) {
     done = ShowAfterFailure(n);
-    if (rebuilt.Changed()) {
-      done.SayMadeThenFailed("データは削除されました", rebuilt.status);
-    } else {
-      done.SayError(rebuilt.status);
-      return done;
-    }
+    if (!done.SayRebuilt(rebuilt, "データは削除されました")) return done;
   }
   // Only once the record is gone does its picture go, and only when no
   // other examination names it.

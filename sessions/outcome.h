@@ -8,6 +8,7 @@
 #include "platform/error_text.h"
 #include "platform/status.h"
 #include "platform/ui.h"
+#include "store/store.h"
 
 namespace sessions {
 
@@ -39,6 +40,17 @@ struct Outcome {
   void SayMadeThenFailed(std::string_view made, const platform::Status& status) {
     Say(std::string(made) + "が、その後の処理でエラーが発生しました。（エラー番号 " +
         platform::ErrorText(status.error) + "）");
+  }
+  // What a rebuild came to, said: nothing when it is whole, the failure when
+  // the file is as it was, SayMadeThenFailed when a step after the
+  // replacement failed. False when the file is as it was.
+  bool SayRebuilt(const store::RebuildResult& rebuilt, std::string_view made) {
+    if (!rebuilt.Changed()) {
+      SayError(rebuilt.status);
+      return false;
+    }
+    if (!rebuilt.ok()) SayMadeThenFailed(made, rebuilt.status);
+    return true;
   }
 };
 

@@ -246,12 +246,10 @@ DeletionOutcome PatientSession::DeleteShown() {
   ui_.SetBusyCursor(true);
   const store::RebuildResult deleted = store::DeletePatient(store_, n, &progress_);
   ui_.SetBusyCursor(false);
-  if (!deleted.Changed()) {
+  if (!out.SayRebuilt(deleted, "患者データは削除されました")) {
     out.result = Done::Failed;
-    out.SayError(deleted.status);
     return out;
   }
-  if (!deleted.ok()) out.SayMadeThenFailed("患者データは削除されました", deleted.status);
   ShownId.clear();
   MasterChanged(true);
   out.listed = store_.PatientCount() > 0 && CopyWholeList(out);
@@ -328,12 +326,10 @@ CommandOutcome PatientSession::DeleteAll() {
       return out;
     }
     const store::RebuildResult deleted = store::DeleteWholeMaster(store_);
-    if (!deleted.Changed()) {
+    if (!out.SayRebuilt(deleted, "患者マスタは全削除されました")) {
       out.result = Done::Failed;
-      out.SayError(deleted.status);
       return out;
     }
-    if (!deleted.ok()) out.SayMadeThenFailed("患者マスタは全削除されました", deleted.status);
     store_.CountRecords();
     MasterChanged(true);
   }

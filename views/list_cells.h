@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QPushButton>
 #include <QString>
 #include <functional>
+
+#include "widgets/escape_closes.h"
 
 class QFont;
 class QLayout;
@@ -46,5 +49,26 @@ PageBar BuildPageBar(QWidget* client, QLayout* rows);
 // `chosen` runs (queued) when a page is chosen on the slider: when it is let
 // go, or moved by a click, a key or the wheel; not at every step of a drag.
 void OnPageChosen(QSlider* slider, QObject* context, std::function<void()> chosen);
+
+// The page bar built into a list view `view` (Form5, Form13): its controls
+// under the view's names, Esc as 閉じる, each button and the slider
+// connected to the view's command.
+template <typename View>
+void TakePageBar(View* view, QWidget* client, QLayout* rows) {
+  const PageBar bar = BuildPageBar(client, rows);
+  view->Command1 = bar.previous;
+  view->Command2 = bar.next;
+  view->Command3 = bar.close;
+  view->Command4 = bar.print;
+  view->Slider1 = bar.slider;
+  view->Label9 = bar.count;
+  view->Label10 = bar.page;
+  widgets::EscapeClicks(view, bar.close);
+  QObject::connect(bar.previous, &QPushButton::clicked, view, &View::Command1_Click);
+  QObject::connect(bar.next, &QPushButton::clicked, view, &View::Command2_Click);
+  QObject::connect(bar.close, &QPushButton::clicked, view, &View::Command3_Click);
+  QObject::connect(bar.print, &QPushButton::clicked, view, &View::Command4_Click);
+  OnPageChosen(bar.slider, view, [view] { view->Slider1_Click(); });
+}
 
 }  // namespace views

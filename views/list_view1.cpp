@@ -111,15 +111,7 @@ Form5::Form5(views::ListCommands& list, QWidget* parent)
   for (int c = 0; c < 10; ++c) grid->setColumnStretch(c, stretch[c]);
   Label11[0]->setMinimumWidth(QFontMetrics(font()).horizontalAdvance(QStringLiteral("000000")));
 
-  const views::PageBar bar = views::BuildPageBar(client, grid);
-  Command1 = bar.previous;
-  Command2 = bar.next;
-  Command3 = bar.close;
-  widgets::EscapeClicks(this, Command3);
-  Command4 = bar.print;
-  Slider1 = bar.slider;
-  Label9 = bar.count;
-  Label10 = bar.page;
+  views::TakePageBar(this, client, grid);
 
   GAMEN = menuBar()->addMenu(QStringLiteral("画面(&G)"));
   GAMEN->setObjectName(QStringLiteral("GAMEN"));
@@ -130,14 +122,9 @@ Form5::Form5(views::ListCommands& list, QWidget* parent)
   ITIRAN_2 = menuBar()->addAction(QStringLiteral("一覧②"));
   ITIRAN_2->setObjectName(QStringLiteral("ITIRAN_2"));
 
-  connect(Command1, &QPushButton::clicked, this, &Form5::Command1_Click);
-  connect(Command2, &QPushButton::clicked, this, &Form5::Command2_Click);
-  connect(Command3, &QPushButton::clicked, this, &Form5::Command3_Click);
-  connect(Command4, &QPushButton::clicked, this, &Form5::Command4_Click);
   connect(BDATA, &QAction::triggered, this, &Form5::BDATA_Click);
   connect(NDATA, &QAction::triggered, this, &Form5::NDATA_Click);
   connect(ITIRAN_2, &QAction::triggered, this, &Form5::ITIRAN_2_Click);
-  views::OnPageChosen(Slider1, this, [this] { Slider1_Click(); });
 
   Form_Load();
 }

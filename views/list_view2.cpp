@@ -103,15 +103,7 @@ Form13::Form13(views::ListCommands& list, QWidget* parent)
   for (int c = 0; c < 8; ++c) grid->setColumnStretch(c, stretch[c]);
   Label11[0]->setMinimumWidth(QFontMetrics(font()).horizontalAdvance(QStringLiteral("000000")));
 
-  const views::PageBar bar = views::BuildPageBar(client, grid);
-  Command1 = bar.previous;
-  Command2 = bar.next;
-  Command3 = bar.close;
-  widgets::EscapeClicks(this, Command3);
-  Command4 = bar.print;
-  Slider1 = bar.slider;
-  Label9 = bar.count;
-  Label10 = bar.page;
+  views::TakePageBar(this, client, grid);
 
   GAMEN1 = menuBar()->addMenu(QStringLiteral("画面(&G)"));
   GAMEN1->setObjectName(QStringLiteral("GAMEN1"));
@@ -122,14 +114,9 @@ Form13::Form13(views::ListCommands& list, QWidget* parent)
   ITIRAN_1 = menuBar()->addAction(QStringLiteral("一覧①"));
   ITIRAN_1->setObjectName(QStringLiteral("ITIRAN_1"));
 
-  connect(Command1, &QPushButton::clicked, this, &Form13::Command1_Click);
-  connect(Command2, &QPushButton::clicked, this, &Form13::Command2_Click);
-  connect(Command3, &QPushButton::clicked, this, &Form13::Command3_Click);
-  connect(Command4, &QPushButton::clicked, this, &Form13::Command4_Click);
   connect(backdata, &QAction::triggered, this, &Form13::backdata_Click);
   connect(nextdata, &QAction::triggered, this, &Form13::nextdata_Click);
   connect(ITIRAN_1, &QAction::triggered, this, &Form13::ITIRAN_1_Click);
-  views::OnPageChosen(Slider1, this, [this] { Slider1_Click(); });
 
   widgets::OpenMaximised(this);
 }

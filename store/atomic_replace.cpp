@@ -11,6 +11,8 @@ ReplaceOutcome ReplaceAtomically(platform::FileSystem& fs, std::string_view stag
                                  Durability durability) {
   const bool durable = durability == Durability::Durable;
   auto before = [&]() -> Status {
+    // Never an empty file made here in place of the live one.
+    if (!fs.Exists(staging)) return Status::Error(platform::kFileNotFound);
     if (durable) {
       std::unique_ptr<platform::RandomFile> file;
       if (Status s = fs.OpenRandom(staging, file); !s.ok()) return s;

@@ -101,6 +101,7 @@ FormChange ExamFormSession::RegisterNew(const ExamEntry& entry, const PictureCon
     done.SayError(s);
     return done;
   }
+  store_.ExamsByPatient().Put(n, CurrentRecord);
   store_.CountRecords();
   // The source is offered for deletion only once its picture is safely in
   // the image directory; otherwise it is the only copy.
@@ -170,6 +171,7 @@ FormChange ExamFormSession::Overwrite(const ExamEntry& entry, const PictureConve
       return done;
     }
   }
+  store_.ExamsByPatient().Put(n, CurrentRecord);
   // The record's own JPEG, shown as it was loaded, stays byte for byte: only
   // a picture newly loaded for the record is converted.
   const bool ownPictureUnchanged =
@@ -230,6 +232,7 @@ FormChange ExamFormSession::Delete(platform::Progress& progress) {
   if (!operation) return done;
   const store::RebuildResult rebuilt =
       store::DeleteAndRenumber(store_, store::Staging::WorkFile, n, &progress);
+  if (rebuilt.Changed()) store_.ExamsByPatient().Remove(n);
   if (!rebuilt.ok()) {
     done = ShowAfterFailure(n);
     if (!done.SayRebuilt(rebuilt, "データは削除されました")) return done;
@@ -265,8 +268,9 @@ FormChange ExamFormSession::DeleteAll() {
   FormChange done;
   store::LongOperation operation(store_);
   if (!operation) return done;
-  if (const platform::Status firstFailure = store::DeleteAllExaminations(store_);
-      firstFailure.ok()) {
+  const platform::Status firstFailure = store::DeleteAllExaminations(store_);
+  (void)store_.ExamsByPatient().Build(store_.DataFile());
+  if (firstFailure.ok()) {
     done.Say("削除終了。", platform::kOkOnly);
   } else {
     done.SayError(firstFailure);
@@ -298,6 +302,7 @@ FormChange ExamFormSession::Sort(platform::Ui& ui, platform::Progress& progress,
   if (platform::Status s = store_.RemoveWorkFile(); !s.ok()) ui.ShowErrorNumber(s.error);
   const store::SortKey& key = order == SortOrder::ById ? store::kExamsById : store::kExamsByDate;
   const store::SortOutcome sorted = store::SortFile(store_, ui, progress, key, createJob);
+  (void)store_.ExamsByPatient().Build(store_.DataFile());
   ui.SetBusyCursor(false);
   if (sorted == store::SortOutcome::Refused) return done;
   // The stored record at the number on screen may be another one now (also

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/file_system.h"
+#include "store/exam_index.h"
 #include "store/record_file.h"
 #include "store/records.h"
 
@@ -250,6 +251,10 @@ class Store {
   std::int32_t RecordCount() const { return recordCount_; }
   std::int32_t PatientCount() const { return patientCount_; }
 
+  // The examinations by patient, built by StartUp and kept current by the
+  // commands that change the data file.
+  ExamIndex& ExamsByPatient() { return examIndex_; }
+
   // Whether this run may not write the drive (see SetReadOnlySession).
   bool ReadOnlySession() const { return readOnlySession_; }
   // Set before StartUp when this run may not write the drive (the drive lock
@@ -288,6 +293,7 @@ class Store {
   std::unique_ptr<RecordFile> WorkFileNo;
   std::int32_t recordCount_ = 0;
   std::int32_t patientCount_ = 0;
+  ExamIndex examIndex_;
 
   // The bisection over the master (ascending numeric PatientId): the record
   // whose ID has the value `id`, or 0. A master that is out of ID order (new

@@ -59,6 +59,20 @@ std::vector<CompareField> CompareSession::Differences(const store::ExamRecord& a
   return differing;
 }
 
+std::string CompareSession::PictureFile(const store::ExamRecord& exam) {
+  const std::string found = store::FindImageFile(store_.Files(), exam.Get(ExamField::ImageName));
+  return found.empty() ? std::string() : store::ImageFilePath(found);
+}
+
+std::string CompareSession::PictureOf(int position) {
+  if (position < 0 || position >= static_cast<int>(view_.strip.size())) return {};
+  store::ExamRecord exam;
+  if (!store_.ReadExamination(view_.strip[static_cast<std::size_t>(position)].record, exam).ok()) {
+    return {};
+  }
+  return PictureFile(exam);
+}
+
 CompareView CompareSession::Open(int record) {
   view_ = CompareView{};
   store::ExamRecord exam;
@@ -112,11 +126,9 @@ bool CompareSession::ReadPane(int pane, int position, CompareView& into) {
     into.SayError(s);
     return false;
   }
-  const std::string imageName = read.exam.Get(ExamField::ImageName);
-  if (std::string found = store::FindImageFile(store_.Files(), imageName); !found.empty()) {
-    read.picturePath = store::ImageFilePath(found);
-  } else {
-    read.missingPicture = "画像：" + imageName + ".jpgはありません。";
+  read.picturePath = PictureFile(read.exam);
+  if (read.picturePath.empty()) {
+    read.missingPicture = "画像：" + read.exam.Get(ExamField::ImageName) + ".jpgはありません。";
   }
   into.panes[pane] = std::move(read);
   return true;

@@ -55,6 +55,9 @@ class CompareSession {
   CompareView Step(int pane, int delta);
   CompareView Select(int pane, int position);
   const CompareView& View() const { return view_; }
+  // The picture file of the examination at `position` of the strip; empty
+  // when it has none (or it cannot be read).
+  std::string PictureOf(int position);
 
   // The fields in which `a` and `b` differ. Lead sites with their findings
   // and arrhythmias count as sets: the same entries in another order are the
@@ -67,6 +70,7 @@ class CompareSession {
   // `into`; a read failure is said there.
   bool ReadPane(int pane, int position, CompareView& into);
   void Compare();
+  std::string PictureFile(const store::ExamRecord& exam);
 
   store::Store& store_;
   CompareView view_;

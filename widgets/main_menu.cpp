@@ -56,6 +56,7 @@ void BuildMainMenu(QMenuBar* bar, MainMenu& m, std::vector<QAction*>& actions) {
   m.G_kakudai = item(gazou, "拡大", "G_kakudai", ctrl(Qt::Key_D));
   m.G_itiran = item(gazou, "一覧", "G_itiran", ctrl(Qt::Key_R));
   m.G_kria = item(gazou, "クリア", "G_kria", ctrl(Qt::Key_J));
+  m.G_hikaku = item(gazou, "過去の検査と比較(&K)", "G_hikaku", QKeySequence(Qt::Key_F6));
 
   QMenu* kanjya = menu("患者マスタ(&M)", "M_kanjya");
   m.M_touroku = item(kanjya, "新規登録", "M_touroku", ctrl(Qt::Key_O));

@@ -33,6 +33,7 @@ struct MainMenu {
   QAction* G_kakudai = nullptr;   // 拡大 Ctrl+D
   QAction* G_itiran = nullptr;    // 一覧 Ctrl+R
   QAction* G_kria = nullptr;      // クリア Ctrl+J
+  QAction* G_hikaku = nullptr;    // 過去の検査と比較 F6
   // 患者マスタ(&M)
   QAction* M_touroku = nullptr;  // 新規登録 Ctrl+O
   QAction* M_ikkatu = nullptr;   // 一括登録 Ctrl+L

@@ -5,12 +5,17 @@
 #include "mainwin/main_window.h"
 #include "platform/qt_text.h"
 #include "views/compare/compare_opener.h"
+#include "views/images/image_windows.h"
 #include "widgets/command_guard.h"
 
 void Form1::ConnectCompareMenus() {
   auto* opener = new CompareOpener(store_, ui_, printer_, this);
   opener->showWindow = [this](QWidget* window) { ShowSecondaryWindow(window); };
   opener->printerName = [this] { return platform::S(CurrentPrinter()); };
+  if (auto* images =
+          findChild<ImageWindows*>(QStringLiteral("ImageWindows"), Qt::FindDirectChildrenOnly)) {
+    images->compare = [this](int n) { OpenComparison(n); };
+  }
   G_hikaku->setEnabled(true);
   connect(G_hikaku, &QAction::triggered, opener, widgets::Guarded(store_, [this, opener] {
             if (DataFileRefused(false)) return;
@@ -20,4 +25,11 @@ void Form1::ConnectCompareMenus() {
             }
             opener->Open(session_.ShownRecordNumber());
           }));
+}
+
+void Form1::OpenComparison(int record) {
+  if (auto* opener =
+          findChild<CompareOpener*>(QStringLiteral("CompareOpener"), Qt::FindDirectChildrenOnly)) {
+    opener->Open(record);
+  }
 }

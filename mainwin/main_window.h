@@ -227,6 +227,7 @@ class Form1 : public QMainWindow,
   void ConnectSortCommands();
   void ConnectImageMenus();    // 拡大, 画像一覧 (image_menus.cpp)
   void ConnectCompareMenus();  // 過去の検査と比較 (compare_menus.cpp)
+  void OpenComparison(int record);
   void RunSort(sessions::ExamFormSession::SortOrder order);
   void OpenLookupWindow(LookupListWindow*& window, LookupListWindow* (*make)(Form1&));
 

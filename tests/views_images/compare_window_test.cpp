@@ -4,17 +4,23 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QContextMenuEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include "mainwin/main_window.h"
 #include "tests/views_images/fixture.h"
 #include "views/compare/compare_opener.h"
 #include "views/compare/compare_picture.h"
 #include "views/compare/compare_window.h"
+#include "views/images/detail_view.h"
+#include "views/images/image_windows.h"
+#include "views/list_view1.h"
 
 namespace {
 
@@ -147,6 +153,40 @@ TEST_F(CompareWindowTest, PrintsBothOnOneLandscapePageAtOneScale) {
   EXPECT_EQ(pictures[0].pictureWidth, 320);  // decoded at full size
   EXPECT_LT(pictures[0].x + pictures[0].width, pictures[1].x);
   EXPECT_EQ(printer.PageOrientation, platform::Printer::Orientation::AsSet);
+}
+
+TEST_F(CompareWindowTest, TheDetailViewAndAListRowOpenTheirRecordsComparison) {
+  Form1& f = Main();
+  ImageWindows* images = f.findChild<ImageWindows*>(QStringLiteral("ImageWindows"));
+  ASSERT_NE(images, nullptr);
+  images->OpenDetail(2);
+  ASSERT_TRUE(images->Detail().Command3->isVisible());
+  images->Detail().Command3->click();
+  ASSERT_NE(Window(), nullptr);
+  EXPECT_EQ(Window()->panes[kRight].values[0]->text(), QStringLiteral("2005/03/03"));
+  Window()->hide();
+
+  f.itiran->trigger();
+  Form5* list = f.findChild<Form5*>(QStringLiteral("Form5"));
+  ASSERT_NE(list, nullptr);
+  QWidget* cell = nullptr;  // a data cell of the first row (record 1)
+  for (QLabel* label : list->findChildren<QLabel*>()) {
+    if (label->property("row").toInt() == 0 && label->property("row").isValid() &&
+        label != list->Image1[0]) {
+      cell = label;
+    }
+  }
+  ASSERT_NE(cell, nullptr);
+  QTimer::singleShot(0, [] {
+    QWidget* menu = QApplication::activePopupWidget();
+    ASSERT_NE(menu, nullptr);
+    QTest::keyClick(menu, Qt::Key_K);
+  });
+  QContextMenuEvent request(QContextMenuEvent::Mouse, QPoint(2, 2),
+                            cell->mapToGlobal(QPoint(2, 2)));
+  QApplication::sendEvent(cell, &request);
+  EXPECT_TRUE(Window()->isVisible());
+  EXPECT_EQ(Window()->panes[kRight].values[0]->text(), QStringLiteral("2005/03/02"));
 }
 
 }  // namespace

@@ -187,6 +187,7 @@ bool CompareWindow::Open(int record) {
     return false;
   }
   thumbnails_.assign(view.strip.size(), QIcon());
+  thumbnailsTried_ = 0;
   for (Pane& p : panes) {
     const QSignalBlocker quiet(p.strip);
     p.strip->clear();
@@ -199,8 +200,15 @@ bool CompareWindow::Open(int record) {
   pictureFiles_ = {};
   decodedFor_ = {};
   Show(view);
-  // The strip fills in once the window is on screen.
-  QTimer::singleShot(0, this, &CompareWindow::LoadStripPictures);
+  // The strip fills in a few pictures at a time once the window is on screen.
+  const int opening = ++opening_;
+  auto* loader = new QTimer(this);
+  connect(loader, &QTimer::timeout, this, [this, loader, opening] {
+    if (opening == opening_ && LoadStripPictures(2)) return;
+    loader->stop();
+    loader->deleteLater();
+  });
+  loader->start(0);
   return true;
 }
 
@@ -280,18 +288,21 @@ void CompareWindow::ZoomBoth(double factor) {
   for (int p = 0; p < 2; ++p) Sharpen(p);
 }
 
-void CompareWindow::LoadStripPictures() {
-  const auto& strip = session_.View().strip;
-  for (std::size_t i = 0; i < strip.size() && i < thumbnails_.size(); ++i) {
-    if (!thumbnails_[i].isNull()) continue;
-    const std::string file = session_.PictureOf(static_cast<int>(i));
-    if (file.empty()) continue;
-    const QImage small =
-        platform::ReadPictureScaled(store_.Files(), file, kThumbnail, nullptr, Qt::KeepAspectRatio);
-    if (small.isNull()) continue;
-    thumbnails_[i] = QIcon(QPixmap::fromImage(small));
+QIcon CompareWindow::StripPicture(int position) {
+  const std::string file = session_.PictureOf(position);
+  if (file.empty()) return {};
+  const QImage small =
+      platform::ReadPictureScaled(store_.Files(), file, kThumbnail, nullptr, Qt::KeepAspectRatio);
+  return small.isNull() ? QIcon() : QIcon(QPixmap::fromImage(small));
+}
+
+bool CompareWindow::LoadStripPictures(int count) {
+  for (; thumbnailsTried_ < thumbnails_.size() && count > 0; ++thumbnailsTried_, --count) {
+    const int i = static_cast<int>(thumbnailsTried_);
+    thumbnails_[thumbnailsTried_] = StripPicture(i);
     for (Pane& p : panes) {
-      if (QListWidgetItem* item = p.strip->item(static_cast<int>(i))) item->setIcon(thumbnails_[i]);
+      if (QListWidgetItem* item = p.strip->item(i)) item->setIcon(thumbnails_[thumbnailsTried_]);
     }
   }
+  return thumbnailsTried_ < thumbnails_.size();
 }

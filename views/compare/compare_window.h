@@ -62,8 +62,13 @@ class CompareWindow : public QWidget {
   // below at one scale.
   void Print_Click();
 
-  // The strip's small pictures, decoded at the strip's size.
-  void LoadStripPictures();
+  // Up to `count` of the strip's small pictures not yet there, in strip
+  // order; true while some are still missing. The window loads them a few
+  // at a time once it is open, so that it answers meanwhile.
+  bool LoadStripPictures(int count);
+  // The small picture of the examination at `position` of the strip, decoded
+  // at the strip's size; null when it has none.
+  QIcon StripPicture(int position);
 
  private:
   Pane BuildPane(int pane);
@@ -85,6 +90,8 @@ class CompareWindow : public QWidget {
   platform::Printer* printer_;
   std::function<std::string()> printerName_;
   std::vector<QIcon> thumbnails_;
+  std::size_t thumbnailsTried_ = 0;  // the strip's pictures looked for so far
+  int opening_ = 0;                  // counts the openings, so that a stale load stops
   std::array<std::string, 2> pictureFiles_;
   std::array<QSize, 2> decodedFor_;  // the box each pane's picture was decoded for
 };

@@ -26,7 +26,7 @@ mkdir -p "$out"
 
 SHOTS=(main calendar image_dialog department lead_site finding arrhythmia search list_view1
        list_view2 print_range zoom image_list detail patient_register patient_list
-       patient_search patient_bulk guide first_start sort_progress sort_missing)
+       patient_search patient_bulk guide first_start sort_progress sort_missing compare)
 # VELUNOR_SHOTS="main calendar" takes only those.
 [ -n "${VELUNOR_SHOTS:-}" ] && read -r -a SHOTS <<<"$VELUNOR_SHOTS"
 
@@ -216,6 +216,27 @@ shot_zoom() {
   sleep 0.3
 }
 # 画像一覧 (Ctrl+R): the first six pictures, left open for the detail view.
+# 過去の検査と比較 (F6) on the examination shown at start (a patient with
+# several examinations), zoomed once with the crosshair over the left picture;
+# closed again (閉じる).
+shot_compare() {
+  focus "$main"
+  xdotool key F6
+  local id
+  id=$(window '過去の検査と比較')
+  focus "$id"
+  local WIDTH HEIGHT
+  eval "$(xdotool getwindowgeometry --shell "$id" | grep -E '^(WIDTH|HEIGHT)=')"
+  xdotool mousemove --window "$id" $((WIDTH * 25 / 100)) $((HEIGHT * 52 / 100))
+  sleep 0.3
+  xdotool click 4
+  sleep 0.3
+  xdotool mousemove_relative 3 2
+  shot compare "$id"
+  xdotool mousemove 0 0
+  xdotool key alt+e
+  sleep 0.3
+}
 shot_image_list() {
   focus "$main"
   xdotool key ctrl+r

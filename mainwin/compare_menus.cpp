@@ -16,6 +16,9 @@ void Form1::ConnectCompareMenus() {
           findChild<ImageWindows*>(QStringLiteral("ImageWindows"), Qt::FindDirectChildrenOnly)) {
     images->compare = [this](int n) { OpenComparison(n); };
   }
+  // A command of the form may have renumbered the examinations the window
+  // shows: it closes, as the lists do.
+  connect(this, &Form1::CommandApplied, opener, [opener] { opener->Close(); });
   G_hikaku->setEnabled(true);
   connect(G_hikaku, &QAction::triggered, opener, widgets::Guarded(store_, [this, opener] {
             if (DataFileRefused(false)) return;

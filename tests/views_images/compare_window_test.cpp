@@ -155,6 +155,17 @@ TEST_F(CompareWindowTest, PrintsBothOnOneLandscapePageAtOneScale) {
   EXPECT_EQ(printer.PageOrientation, platform::Printer::Orientation::AsSet);
 }
 
+TEST_F(CompareWindowTest, ACommandOfTheFormClosesTheWindow) {
+  Form1& f = Main();
+  f.G_hikaku->trigger();
+  ASSERT_TRUE(Window()->isVisible());
+  ui.Expect("このデータを削除しますか？", platform::kAnswerYes);
+  ui.Expect("削除終了。");
+  f.sakujyo->trigger();
+  EXPECT_EQ(store.RecordCount(), 3);
+  EXPECT_FALSE(Window()->isVisible());
+}
+
 TEST_F(CompareWindowTest, TheDetailViewAndAListRowOpenTheirRecordsComparison) {
   Form1& f = Main();
   ImageWindows* images = f.findChild<ImageWindows*>(QStringLiteral("ImageWindows"));

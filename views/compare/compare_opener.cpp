@@ -25,3 +25,7 @@ void CompareOpener::Open(int record) {
     window_->activateWindow();
   }
 }
+
+void CompareOpener::Close() {
+  if (window_ != nullptr) window_->hide();
+}

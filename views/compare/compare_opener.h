@@ -30,6 +30,8 @@ class CompareOpener : public QObject {
   // cannot be read (the reason is said).
   void Open(int record);
   CompareWindow* Window() const { return window_; }
+  // The window hidden (the data file changed under it).
+  void Close();
 
  private:
   store::Store& store_;

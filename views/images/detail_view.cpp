@@ -110,7 +110,7 @@ void Form9::BuildControls(QWidget* client) {
   Command1->setGeometry(Twips(12720, 3840, 2175, 555));
   Command3 = new QPushButton(QStringLiteral("過去の検査と比較(&K)"), client);
   Command3->setObjectName(QStringLiteral("Command3"));
-  Command3->setGeometry(Twips(10320, 4560, 4575, 555));
+  Command3->setGeometry(Twips(10320, 4500, 4575, 480));
 
   const widgets::RecordNumber number = widgets::RecordNumberLabels(client);
   Label12 = number.caption;

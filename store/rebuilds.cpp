@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/large_buffer.h"
+#include "store/digits.h"
 #include "store/master_file.h"
 #include "store/text_format.h"
 
@@ -119,8 +120,13 @@ RebuildResult ReorderByPositions(Store& store, Staging staging,
       piece.insert(piece.end(), from, from + length);
       // RecordNo, the first field: the new position, in six digits for an
       // examination, ten for a patient.
-      const std::string number = IsExams(staging) ? FormatNumber(j, "000000") : MasterRecordNo(j);
-      std::copy_n(number.data(), number.size(), piece.data() + piece.size() - length);
+      char* record = piece.data() + piece.size() - length;
+      const std::size_t width = IsExams(staging) ? 6 : 10;
+      if (!WriteDigits(record, static_cast<std::uint64_t>(j), width)) {
+        const std::string number =
+            IsExams(staging) ? FormatNumber(j, "000000") : MasterRecordNo(j);
+        std::copy_n(number.data(), number.size(), record);
+      }
       if (piece.size() >= perPiece * length || j == count) {
         if (Status s = out->AppendRecords(piece); !s.ok()) return s;
         piece.clear();

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -103,28 +104,35 @@ RebuildResult ReorderByPositions(Store& store, Staging staging,
 
   Phase phase(progress, kWritingCaption, count);
   return store.Rebuild(staging, [&]() -> Status {
-    // The live file in one read, then the records in the new order, handed
+    // The live file in place (or in one read), then the records in the new order, handed
     // over in pieces of about a megabyte.
     RecordFile* live = LiveFile(store, staging);
     RecordFile* out = StagingFile(store, staging);
     const std::size_t length = live->RecordLength();
-    platform::LargeBuffer records(static_cast<std::size_t>(count) * length);
-    if (!records.ok()) return Status::Error(platform::kOutOfMemory);
-    if (Status s = live->ReadRecords(1, count, records.span()); !s.ok()) return s;
+    const char* records = nullptr;
+    std::unique_ptr<platform::MappedBytes> mapped = live->MapRecords(count);
+    std::optional<platform::LargeBuffer> copy;
+    if (mapped) {
+      records = mapped->Bytes().data();
+    } else {
+      copy.emplace(static_cast<std::size_t>(count) * length);
+      if (!copy->ok()) return Status::Error(platform::kOutOfMemory);
+      if (Status s = live->ReadRecords(1, count, copy->span()); !s.ok()) return s;
+      records = copy->data();
+    }
     const std::size_t perPiece = std::max<std::size_t>(1, (1024 * 1024) / length);
     std::vector<char> piece;
     piece.reserve(perPiece * length);
     for (std::int32_t j = 1; j <= count; ++j) {
       const auto n = static_cast<std::size_t>(positions[static_cast<std::size_t>(j - 1)]);
-      const char* from = records.data() + (n - 1) * length;
+      const char* from = records + (n - 1) * length;
       piece.insert(piece.end(), from, from + length);
       // RecordNo, the first field: the new position, in six digits for an
       // examination, ten for a patient.
       char* record = piece.data() + piece.size() - length;
       const std::size_t width = IsExams(staging) ? 6 : 10;
       if (!WriteDigits(record, static_cast<std::uint64_t>(j), width)) {
-        const std::string number =
-            IsExams(staging) ? FormatNumber(j, "000000") : MasterRecordNo(j);
+        const std::string number = IsExams(staging) ? FormatNumber(j, "000000") : MasterRecordNo(j);
         std::copy_n(number.data(), number.size(), record);
       }
       if (piece.size() >= perPiece * length || j == count) {

@@ -144,8 +144,10 @@ std::int32_t ZuvaSortJob::Put() {
   }
   if (++PROGRESS_COUNT > kProgressEvery) {
     PROGRESS_COUNT = 0;
-    if (PaintDue()) ShowCount(RECORD_COUNT);
-    view_.DoEvents();
+    if (PaintDue()) {
+      ShowCount(RECORD_COUNT);
+      view_.DoEvents();
+    }
   }
   if (RECORD_CAPACITY < RECORD_COUNT) {
     RECORD_CAPACITY += kRecordGrowth;
@@ -204,8 +206,10 @@ std::int32_t ZuvaSortJob::ZUVASORTMEM_GET() {
   }
   if (++PROGRESS_COUNT > kProgressEvery) {
     PROGRESS_COUNT = 0;
-    if (PaintDue()) ShowCount(GET_POSITION);
-    view_.DoEvents();
+    if (PaintDue()) {
+      ShowCount(GET_POSITION);
+      view_.DoEvents();
+    }
   }
   if (GET_POSITION > RECORD_COUNT) {
     ShowCount(RECORD_COUNT);

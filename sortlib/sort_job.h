@@ -89,8 +89,9 @@ class ZuvaSortJob {
   void ZUVASORTPARAM_SUB();
   std::int32_t Fail(std::int32_t status, std::u16string_view message, std::u16string_view title);
   void ShowCount(std::int32_t count) { view_.ShowCount(CountDisplay(count)); }
-  // True at most once every 20 ms: the count and the bar are repainted only
-  // then while lines stream through (the last count and the full bar always).
+  // True at most once every 20 ms: while lines stream through, the count and
+  // the bar are repainted and pending events run only then (the last count
+  // and the full bar always).
   bool PaintDue();
 
   JobView& view_;

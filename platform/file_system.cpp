@@ -112,6 +112,33 @@ class PosixRandomFile : public RandomFile {
     return Status::Ok();
   }
 
+  bool CopyFrom(RandomFile& from, std::uint64_t offset, std::uint64_t length,
+                Status& status) override {
+    auto* source = dynamic_cast<PosixRandomFile*>(&from);
+    if (source == nullptr) return false;
+    auto in = static_cast<off_t>(offset);
+    auto out = static_cast<off_t>(offset);
+    for (std::uint64_t done = 0; done < length;) {
+      const ssize_t n = ::copy_file_range(source->fd_, &in, fd_, &out,
+                                          static_cast<std::size_t>(length - done), 0);
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        const bool unsupported = errno == EXDEV || errno == ENOSYS || errno == EINVAL ||
+                                 errno == EOPNOTSUPP || errno == EBADF;
+        if (done == 0 && unsupported) return false;
+        status = Status::Error(ErrorFromErrno(errno));
+        return true;
+      }
+      if (n == 0) {
+        status = Status::Error(kDeviceIoError);
+        return true;
+      }
+      done += static_cast<std::uint64_t>(n);
+    }
+    status = Status::Ok();
+    return true;
+  }
+
   // The page cache's own pages, mapped at once: nothing is copied and no
   // fresh memory is cleared for them.
   std::unique_ptr<MappedBytes> Map(std::uint64_t length) override {

@@ -63,6 +63,14 @@ class RandomFile {
   // memory; null when this file cannot give them so (the caller reads them).
   // The file must not shrink while the view lives.
   virtual std::unique_ptr<MappedBytes> Map(std::uint64_t /*length*/) { return nullptr; }
+  // Copies `length` bytes of `from` at `offset` to the same offset of this
+  // file inside the operating system, without passing them through the
+  // program. False, with nothing copied, when this pair of files cannot (the
+  // caller copies them itself); otherwise `status` says how it went.
+  virtual bool CopyFrom(RandomFile& /*from*/, std::uint64_t /*offset*/, std::uint64_t /*length*/,
+                        Status& /*status*/) {
+    return false;
+  }
 };
 
 // The file facilities the system needs. Every path may be written as the

@@ -91,4 +91,8 @@ Status RecordChange(Store& store, ChangeEntry& entry, const std::vector<std::str
 
 void ChangeNotMade(Store& store) { (void)store.Changes().TakeBackLast(); }
 
+void SettleChange(Store& store, const ChangeEntry& entry) {
+  if (!ChangeMade(store, entry)) ChangeNotMade(store);
+}
+
 }  // namespace store

@@ -38,6 +38,9 @@ namespace store {
 // The change of the last entry was not made after all: the entry goes.
 void ChangeNotMade(Store& store);
 
+// After a change that failed: its entry stays only when the change was made.
+void SettleChange(Store& store, const ChangeEntry& entry);
+
 // Whether the change of `entry` (the last one) is what the files hold.
 bool ChangeMade(Store& store, const ChangeEntry& entry);
 

@@ -32,10 +32,19 @@ store::RecordFile* FileOf(store::Store& store, const std::string& file) {
   return nullptr;
 }
 
-// The record number field of `bytes` set to `n`.
+// The record number field of `bytes` set to `n`, as a registration sets it.
 void Renumber(const std::string& file, std::string& bytes, int n) {
-  const std::string number = IsExam(file) ? store::ExamRecordNo(n) : store::MasterRecordNo(n);
-  std::copy(number.begin(), number.end(), bytes.begin());
+  if (IsExam(file) && bytes.size() == store::kExamRecordLength) {
+    store::ExamRecord record;
+    std::copy(bytes.begin(), bytes.end(), record.data());
+    record.Set(store::ExamField::RecordNo, store::ExamRecordNo(n));
+    bytes = record.Bytes();
+  } else if (IsPatient(file) && bytes.size() == store::kPatientRecordLength) {
+    store::PatientRecord record;
+    std::copy(bytes.begin(), bytes.end(), record.data());
+    record.Set(store::PatientField::RecordNo, store::MasterRecordNo(n));
+    bytes = record.Bytes();
+  }
 }
 
 template <typename Fields>
@@ -188,7 +197,9 @@ HistoryChange HistorySession::WriteBack(const ChangeEntry& from, std::string byt
     done.SayError(s);
     return done;
   }
-  Renumber(from.file, bytes, from.record);
+  // An undo puts back the very bytes; a restored version takes the number
+  // of the place it goes to.
+  if (kind == ChangeKind::Restore) Renumber(from.file, bytes, from.record);
   change.after = bytes;
   change.countBefore = file->Count();
   std::vector<std::string> pictures;
@@ -297,8 +308,7 @@ HistoryChange HistorySession::Insert(const ChangeEntry& from) {
   store::LongOperation operation(store_);
   if (!operation) return done;
   const int count = file->Count();
-  std::string bytes = from.before;
-  Renumber(from.file, bytes, from.record);
+  const std::string bytes = from.before;
   ChangeEntry change = from;
   change.kind = ChangeKind::Undo;
   change.target = from.number;
@@ -440,17 +450,9 @@ HistoryChange HistorySession::UndoLast() {
     nothing.Say(kNothingToUndo);
     return nothing;
   }
+  // Every later change is undone already: the files are as this change
+  // left them, so a whole file can go back too.
   if (!RecordLevel(e)) {
-    // Every later entry must be an undo of a later change: the files are
-    // then as this change left them.
-    const std::vector<store::EntryHead>& heads = store_.Changes().Heads();
-    for (std::size_t i = *last + 1; i < heads.size(); ++i) {
-      if (heads[i].target <= e.number) {
-        HistoryChange refused;
-        refused.Say(kCannotUndo);
-        return refused;
-      }
-    }
     return UndoWholeFile(e);
   }
   if (e.before.empty()) return Remove(e);

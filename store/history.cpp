@@ -240,8 +240,18 @@ Status History::Open() {
   if (file_) return Status::Ok();
   if (!fs_.IsDirectory(folder_)) {
     if (Status s = fs_.CreateDirectory(folder_); !s.ok()) return s;
+    const std::size_t parent = folder_.find_last_of('\\', folder_.size() - 2);
+    if (parent != std::string::npos) (void)fs_.SyncDirectory(folder_.substr(0, parent + 1));
   }
+  const bool created = !fs_.Exists(path_);
   if (Status s = fs_.OpenRandom(path_, file_); !s.ok()) return s;
+  // A new log's name must outlast a power cut as its entries do.
+  if (created) {
+    if (Status s = fs_.SyncDirectory(folder_); !s.ok()) {
+      file_.reset();
+      return s;
+    }
+  }
   if (Status s = Scan(); !s.ok()) {
     Close();
     return s;

@@ -269,4 +269,187 @@ TEST_F(HistorySessionTest, UndoWalksBackThroughTheChangesNewestFirst) {
   EXPECT_EQ(Snapshot(memory), original);
 }
 
+TEST_F(HistorySessionTest, APowerCutAtEveryStepLeavesTheChangeWithItsEntryOrNeither) {
+  for (const Operation& op : Operations()) {
+    if (op.kind == ChangeKind::Sort) continue;  // its questions need the power on
+    SCOPED_TRACE(op.name);
+    // The drive after the change made whole.
+    memory = testing_support::MemoryFileSystem();
+    Seed();
+    const std::string old = memory.ReadBytes(store::kDataFile);
+    op.run(Start(), memory);
+    const std::string made = memory.ReadBytes(store::kDataFile);
+    const int steps = drive->power.StepsSeen();
+    ASSERT_GT(steps, 2);
+
+    for (int cut = 1; cut <= steps; ++cut) {
+      SCOPED_TRACE(cut);
+      memory = testing_support::MemoryFileSystem();
+      Seed();
+      Drive& d = Start();
+      d.power.CutBeforeStep(cut);
+      op.run(d, memory);
+      ASSERT_TRUE(d.power.PowerGone());
+      // The machine starts again.
+      drive.reset();
+      Start();
+      const std::vector<store::ChangeEntry> entries = Entries();
+      const std::string data = memory.ReadBytes(store::kDataFile);
+      if (entries.empty()) {
+        EXPECT_EQ(data.size(), old.size());
+        EXPECT_EQ(data, old);
+      } else {
+        ASSERT_EQ(entries.size(), 1u);
+        EXPECT_EQ(entries[0].kind, op.kind);
+        EXPECT_EQ(data, made);
+      }
+      EXPECT_EQ(drive->store.Changes().TornBytes(), 0u);
+    }
+  }
+}
+
+TEST_F(HistorySessionTest, TheVersionsOfAnExaminationShowWhatEachChangeSetAndOneCanBeRestored) {
+  Seed();
+  const std::string original(Exam(2).With(ExamField::PatientId, "000907").Bytes());
+  Drive& d = Start();
+  Operations()[1].run(d, memory);  // 000777, 山田 over examination 2
+  ASSERT_TRUE(d.form.ShowExamination(2).read);
+  ExamEntry second = Entry("000777", "IMG2");
+  second.record = Exam(99).With(ExamField::PatientId, "000777").With(ExamField::Name, "山田 次郎");
+  (void)d.form.Overwrite(second, Pictures(memory));
+
+  const sessions::Versions versions = d.history.OfExamination(2);
+  ASSERT_EQ(versions.rows.size(), 3u);
+  const std::vector<std::string> operations = {
+      versions.rows[0].operation, versions.rows[1].operation, versions.rows[2].operation};
+  EXPECT_EQ(operations, (std::vector<std::string>{"上書き", "上書き", "変更前"}));
+  EXPECT_EQ(versions.rows[0].time, "2026/12/09 10:14:06 +09:00");
+  EXPECT_EQ(versions.rows[0].user, "tanaka");
+
+  const sessions::ShownVersion newest = d.history.Show(versions.rows[0]);
+  EXPECT_EQ(newest.exam.Get(ExamField::Name), "山田 次郎");
+  EXPECT_EQ(newest.changed, std::vector<int>{static_cast<int>(ExamField::Name)});
+  const sessions::ShownVersion first = d.history.Show(versions.rows[1]);
+  EXPECT_EQ(first.exam.Get(ExamField::Name), "山田");
+  EXPECT_TRUE(std::ranges::find(first.changed, static_cast<int>(ExamField::PatientId)) !=
+              first.changed.end());
+  const sessions::ShownVersion before = d.history.Show(versions.rows[2]);
+  EXPECT_EQ(std::string(before.exam.Bytes()), original);
+  EXPECT_TRUE(before.changed.empty());
+
+  // The version before the changes made current again, as a change of its own.
+  const sessions::HistoryChange restored = d.history.Restore(versions.rows[2]);
+  EXPECT_TRUE(restored.changed);
+  EXPECT_EQ(restored.record, 2);
+  // Every field as it was; the place keeps the number the overwrites gave it.
+  const std::string now =
+      memory.ReadBytes(store::kDataFile).substr(store::kExamRecordLength, store::kExamRecordLength);
+  EXPECT_EQ(now.substr(6), original.substr(6));
+  EXPECT_EQ(now.substr(0, 6), " 2    ");
+  EXPECT_EQ(d.history.OfExamination(2).rows[0].operation, "復元");
+}
+
+TEST_F(HistorySessionTest, ADeletedExaminationIsRestoredAtTheEndWithItsPicture) {
+  Seed();
+  Drive& d = Start();
+  Operations()[2].run(d, memory);  // examination 2 deleted
+  ASSERT_FALSE(memory.Exists(Picture(2)));
+  const sessions::Versions versions = d.history.OfExamination(2);
+  ASSERT_EQ(versions.rows.size(), 1u);
+  EXPECT_TRUE(d.history.Show(versions.rows[0]).deleted);
+
+  const sessions::HistoryChange restored = d.history.Restore(versions.rows[0]);
+  EXPECT_EQ(restored.record, 4);
+  const std::vector<ExamRecord> data = testing_support::ExamsOf(memory.ReadBytes(store::kDataFile));
+  ASSERT_EQ(data.size(), 4u);
+  EXPECT_EQ(data[3].Get(ExamField::Name), "患者2");
+  EXPECT_EQ(data[3].Get(ExamField::RecordNo), "4");
+  EXPECT_EQ(memory.ReadBytes(Picture(2)), "JPEG2");
+}
+
+// RFC 4180 read back: quoted cells, doubled quotes, CRLF rows.
+std::vector<std::vector<std::string>> ParseCsv(std::string_view text) {
+  std::vector<std::vector<std::string>> rows(1, std::vector<std::string>(1));
+  bool quoted = false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    std::string& cell = rows.back().back();
+    if (quoted) {
+      if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
+        cell += '"';
+        ++i;
+      } else if (c == '"') {
+        quoted = false;
+      } else {
+        cell += c;
+      }
+    } else if (c == '"') {
+      quoted = true;
+    } else if (c == ',') {
+      rows.back().emplace_back();
+    } else if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+      rows.emplace_back(1);
+      ++i;
+    } else {
+      cell += c;
+    }
+  }
+  rows.pop_back();  // after the last CRLF
+  return rows;
+}
+
+TEST_F(HistorySessionTest, TheAuditTrailReadsBackAsCsvWithinItsDates) {
+  Seed();
+  Drive& d = Start();
+  d.user = "o'neil, \"admin\"";
+  Operations()[1].run(d, memory);  // 2026/12/09
+  d.clock += 24 * 3600;
+  d.user = "tanaka";
+  Operations()[2].run(d, memory);  // 2026/12/10
+  d.clock += 24 * 3600;
+  Operations()[4].run(d, memory);  // 2026/12/11
+
+  const struct {
+    const char* from;
+    const char* to;
+    std::vector<std::string> operations;
+  } cases[] = {
+      {"", "", {"上書き", "削除", "並べ替え"}},
+      {"2026/12/10", "", {"削除", "並べ替え"}},
+      {"", "2026/12/10", {"上書き", "削除"}},
+      {"2026/12/10", "2026/12/10", {"削除"}},
+      {"2027/01/01", "", {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.from) + "-" + c.to);
+    ASSERT_TRUE(sessions::WriteHistoryCsv(d.store, "C:\\audit.csv", c.from, c.to).ok());
+    const std::string text = memory.ReadBytes("C:\\audit.csv");
+    ASSERT_TRUE(text.starts_with("\xEF\xBB\xBF"));
+    const auto rows = ParseCsv(std::string_view(text).substr(3));
+    ASSERT_EQ(rows.size(), c.operations.size() + 1);
+    EXPECT_EQ(rows[0], (std::vector<std::string>{"日時", "ユーザー", "ホスト", "操作", "ファイル",
+                                                 "レコード番号", "患者ID", "変更項目"}));
+    for (std::size_t i = 0; i < c.operations.size(); ++i) {
+      ASSERT_EQ(rows[i + 1].size(), 8u);
+      EXPECT_EQ(rows[i + 1][3], c.operations[i]);
+    }
+  }
+  ASSERT_TRUE(sessions::WriteHistoryCsv(d.store, "C:\\audit.csv").ok());
+  auto rows = ParseCsv(std::string_view(memory.ReadBytes("C:\\audit.csv")).substr(3));
+  ASSERT_EQ(rows[1].size(), 8u);
+  rows[1].pop_back();
+  EXPECT_EQ(rows[1],
+            (std::vector<std::string>{"2026/12/09 10:14:05 +09:00", "o'neil, \"admin\"", "pc1",
+                                      "上書き", "C:\\VLN2\\VLN2.ekg", "2", "000777"}));
+  // The fields the overwrite set, by name; the number of the place is none.
+  const std::string changed =
+      ParseCsv(std::string_view(memory.ReadBytes("C:\\audit.csv")).substr(3))[1][7];
+  EXPECT_TRUE(changed.starts_with("ExamDate PatientId Name ")) << changed;
+  EXPECT_EQ(changed.find("RecordNo"), std::string::npos);
+  EXPECT_EQ(changed.find("Department"), std::string::npos);
+  EXPECT_EQ(rows[2][5], "2");
+  EXPECT_EQ(rows[2][6], "000777");
+  EXPECT_EQ(rows[3][5], "");
+}
+
 }  // namespace

@@ -225,7 +225,9 @@ class Form1 : public QMainWindow,
   void ConnectListMenus();     // 一覧, 検索, 一覧表示切替え (list_menus.cpp)
   void ConnectPatientMenus();  // 患者マスタ (patient_menus.cpp)
   void ConnectSortCommands();
-  void ConnectImageMenus();  // 拡大, 画像一覧 (image_menus.cpp)
+  void ConnectImageMenus();    // 拡大, 画像一覧 (image_menus.cpp)
+  void ConnectHistoryMenus();  // 変更履歴, 元に戻す (history_menus.cpp)
+  void ShowAfterHistoryChange(int record);
   void RunSort(sessions::ExamFormSession::SortOrder order);
   void OpenLookupWindow(LookupListWindow*& window, LookupListWindow* (*make)(Form1&));
 

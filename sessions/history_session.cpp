@@ -505,6 +505,17 @@ Outcome HistorySession::ArchiveBefore(const std::string& day) {
   return done;
 }
 
+Outcome HistorySession::ExportCsv(const std::string& path, const std::string& from,
+                                  const std::string& to) {
+  Outcome done;
+  if (Status s = WriteHistoryCsv(store_, path, from, to); !s.ok()) {
+    done.SayError(s);
+  } else {
+    done.Say("変更履歴を " + path + " に書き出しました。", platform::kInformation);
+  }
+  return done;
+}
+
 Status HistoryCsv(store::Store& store, const std::string& from, const std::string& to,
                   std::string& csv) {
   if (Status s = store::OpenChanges(store); !s.ok()) return s;

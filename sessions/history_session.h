@@ -77,6 +77,9 @@ class HistorySession {
   // Moves the entries before `day` (yyyy/mm/dd, local midnight) to the
   // archive of today; the messages say how many went.
   Outcome ArchiveBefore(const std::string& day);
+  // The audit trail from `from` to `to` (yyyy/mm/dd; empty: no bound) as
+  // CSV at `path` (WriteHistoryCsv); the messages say where it went.
+  Outcome ExportCsv(const std::string& path, const std::string& from, const std::string& to);
 
  private:
   // The newest entry that can still be undone; nullopt when none.

@@ -27,7 +27,7 @@ using widgets::Twips;
 
 namespace {
 
-constexpr const char* kMarked = "background-color: #fff176;";
+constexpr const char* kMarked = "background-color: #fff176; color: black;";
 const char* const kPatientCaptions[] = {"患者ID",   "氏名", "フリガナ", "性別",
                                         "生年月日", "所属", "備考"};
 

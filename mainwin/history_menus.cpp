@@ -23,7 +23,10 @@ void Form1::ConnectHistoryMenus() {
                   QDir::home().filePath(QStringLiteral("変更履歴.csv")),
                   QStringLiteral("CSV (*.csv)")));
             };
-            window.ShowExamination(ShownRecordNumber());
+            // A new examination has no history yet: the one changed last is shown.
+            const int last = history->Session().LastChangedExamination();
+            window.ShowExamination(
+                session_.EditingNewExamination() && last > 0 ? last : ShownRecordNumber());
             ShowSecondaryWindow(&window);
           }));
   D_modosu->setEnabled(true);

@@ -154,6 +154,15 @@ Versions HistorySession::OfPatient(const std::string& patientId) {
   return Rows(positions);
 }
 
+int HistorySession::LastChangedExamination() {
+  if (!store::OpenChanges(store_).ok()) return 0;
+  const std::vector<store::EntryHead>& heads = store_.Changes().Heads();
+  for (auto it = heads.rbegin(); it != heads.rend(); ++it) {
+    if (IsExam(it->file) && it->record > 0) return it->record;
+  }
+  return 0;
+}
+
 bool HistorySession::VersionBytes(const VersionRow& version, ChangeEntry& entry,
                                   std::string& bytes) {
   if (!store_.Changes().Read(version.position, entry).ok()) return false;

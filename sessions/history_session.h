@@ -54,6 +54,9 @@ class HistorySession {
   Versions OfExamination(int record);
   Versions OfPatient(const std::string& patientId);
   ShownVersion Show(const VersionRow& version);
+  // The examination the newest change of a single examination was made to
+  // (0: none), for a form that shows a new examination.
+  int LastChangedExamination();
 
   // Makes `version` current again: an examination is written back at its
   // number, a deleted one appended at the end (with its picture when it was

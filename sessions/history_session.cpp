@@ -10,6 +10,7 @@
 #include "store/image_files.h"
 #include "store/long_operation.h"
 #include "store/master_file.h"
+#include "store/patients.h"
 #include "store/rebuilds.h"
 
 namespace sessions {
@@ -416,12 +417,45 @@ HistoryChange HistorySession::Restore(const VersionRow& version) {
     failed.SayError(platform::kBadFileNameOrNumber);
     return failed;
   }
+  if (IsPatient(entry.file)) return RestorePatient(entry, bytes);
   // A deleted record comes back at the end: the records after it have
   // other numbers now.
   if (entry.after.empty()) return Append(entry, bytes, ChangeKind::Restore);
   // The pictures an overwrite kept are those before it, not the version's.
   entry.kept.clear();
   return WriteBack(entry, bytes, ChangeKind::Restore);
+}
+
+HistoryChange HistorySession::RestorePatient(const ChangeEntry& from, const std::string& bytes) {
+  HistoryChange done;
+  store::PatientRecord patient;
+  std::copy(bytes.begin(), bytes.end(), patient.data());
+  store::LongOperation operation(store_);
+  if (!operation) return done;
+  ChangeEntry change;
+  change.kind = ChangeKind::Restore;
+  change.file = from.file;
+  change.target = from.number;
+  change.countBefore = store_.PatientCount();
+  change.patientId = from.patientId;
+  change.name = patient.Get(store::PatientField::Name);
+  change.after = bytes;
+  if (Status s = store::RecordChange(store_, change, {from.file}); !s.ok()) {
+    done.SayError(s);
+    return done;
+  }
+  // Registered again: over the patient of that ID, or in ID order.
+  const store::PatientRegistration registered = store::RegisterPatient(store_, patient);
+  store::SettleChange(store_, change);
+  if (!registered.result.Changed()) {
+    done.SayError(registered.result.status);
+    return done;
+  }
+  if (!registered.result.ok())
+    done.SayMadeThenFailed("患者データは戻されました", registered.result);
+  store_.CountRecords();
+  done.changed = true;
+  return done;
 }
 
 std::optional<std::size_t> HistorySession::LastUndoable() {

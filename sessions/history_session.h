@@ -96,6 +96,7 @@ class HistorySession {
   HistoryChange Remove(const store::ChangeEntry& from);
   HistoryChange Insert(const store::ChangeEntry& from);
   HistoryChange UndoWholeFile(const store::ChangeEntry& entry);
+  HistoryChange RestorePatient(const store::ChangeEntry& from, const std::string& bytes);
   // Copies the pictures `entry` kept back to where they were.
   void PutBackPictures(const store::ChangeEntry& entry);
 

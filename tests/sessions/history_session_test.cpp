@@ -15,6 +15,8 @@
 
 #include "platform/jpeg_converter.h"
 #include "sessions/exam_form_session.h"
+#include "sessions/patient_session.h"
+#include "sessions/vocabulary_session.h"
 #include "store/change_recorder.h"
 #include "store/history.h"
 #include "store/image_files.h"
@@ -450,6 +452,102 @@ TEST_F(HistorySessionTest, TheAuditTrailReadsBackAsCsvWithinItsDates) {
   EXPECT_EQ(rows[2][5], "2");
   EXPECT_EQ(rows[2][6], "000777");
   EXPECT_EQ(rows[3][5], "");
+}
+
+// --- The patient master and the vocabularies ----------------------------------
+
+TEST_F(HistorySessionTest, EveryChangeOfTheMasterAndTheListsIsUndoneToTheByte) {
+  struct Case {
+    const char* name;
+    ChangeKind kind;
+    const char* patientId;
+    std::function<void(sessions::PatientSession&, sessions::VocabularySession&)> run;
+  } cases[] = {
+      {"患者登録 (新規)", ChangeKind::PatientRegister, "000015",
+       [](sessions::PatientSession& p, sessions::VocabularySession&) {
+         (void)p.Register(testing_support::Patient(15));
+       }},
+      {"患者登録 (上書き)", ChangeKind::PatientRegister, "000020",
+       [](sessions::PatientSession& p, sessions::VocabularySession&) {
+         (void)p.Register(testing_support::Patient(20).With(store::PatientField::Name, "山田"));
+       }},
+      {"患者削除", ChangeKind::PatientDelete, "000010",
+       [](sessions::PatientSession& p, sessions::VocabularySession&) {
+         (void)p.ShowPatient(1);
+         (void)p.DeleteShown();
+       }},
+      {"患者全削除", ChangeKind::PatientDeleteAll, "",
+       [](sessions::PatientSession& p, sessions::VocabularySession&) { (void)p.DeleteAll(); }},
+      {"一括登録", ChangeKind::BulkRegister, "",
+       [](sessions::PatientSession& p, sessions::VocabularySession&) {
+         (void)p.RegisterBulk(std::vector<store::PatientRecord>{testing_support::Patient(40)});
+       }},
+      {"語彙の保存", ChangeKind::VocabularySave, "",
+       [](sessions::PatientSession&, sessions::VocabularySession& v) {
+         std::vector<std::string> entries(store::kLeadSiteEntries);
+         entries[0] = "V9";
+         (void)v.Save(store::LookupList::LeadSite, "誘導部位登録", entries);
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    memory = testing_support::MemoryFileSystem();
+    memory.WriteBytes(store::kMasterFile,
+                      testing_support::FileBytes(std::vector<store::PatientRecord>{
+                          testing_support::Patient(10), testing_support::Patient(20)}));
+    Drive& d = Start();
+    const std::string master = memory.ReadBytes(store::kMasterFile);
+    const std::string list = memory.ReadBytes(store::kLeadSiteFile);
+    testing_support::FakeUi ui;
+    testing_support::RecordingProgress progress;
+    sessions::PatientSession patients(d.store, ui, progress);
+    sessions::VocabularySession vocabulary(d.store);
+    c.run(patients, vocabulary);
+    ASSERT_NE(memory.ReadBytes(store::kMasterFile) + memory.ReadBytes(store::kLeadSiteFile),
+              master + list);
+
+    const std::vector<store::ChangeEntry> entries = Entries();
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].kind, c.kind);
+    EXPECT_EQ(entries[0].patientId, c.patientId);
+    ASSERT_TRUE(d.history.AskUndoLast().ask);
+    EXPECT_TRUE(d.history.UndoLast().changed);
+    EXPECT_EQ(memory.ReadBytes(store::kMasterFile), master);
+    EXPECT_EQ(memory.ReadBytes(store::kLeadSiteFile), list);
+  }
+}
+
+TEST_F(HistorySessionTest, APatientsVersionsShowTheChangedFieldsAndOneCanBeRegisteredAgain) {
+  memory.WriteBytes(
+      store::kMasterFile,
+      testing_support::FileBytes(std::vector<store::PatientRecord>{testing_support::Patient(10)}));
+  Drive& d = Start();
+  testing_support::FakeUi ui;
+  testing_support::RecordingProgress progress;
+  sessions::PatientSession patients(d.store, ui, progress);
+  (void)patients.Register(testing_support::Patient(10).With(store::PatientField::Name, "山田"));
+  (void)patients.ShowPatient(1);
+  (void)patients.DeleteShown();
+
+  const sessions::Versions versions = d.history.OfPatient("000010");
+  ASSERT_EQ(versions.rows.size(), 3u);
+  EXPECT_EQ(versions.rows[0].operation, "患者削除");
+  EXPECT_EQ(versions.rows[1].operation, "患者登録");
+  EXPECT_EQ(versions.rows[2].operation, "変更前");
+  const sessions::ShownVersion registered = d.history.Show(versions.rows[1]);
+  EXPECT_FALSE(registered.examination);
+  EXPECT_EQ(registered.changed, std::vector<int>{static_cast<int>(store::PatientField::Name)});
+  EXPECT_TRUE(d.history.Show(versions.rows[0]).deleted);
+
+  // The deleted patient registered again, as the patient was before the change.
+  ASSERT_TRUE(d.history.Restore(versions.rows[2]).changed);
+  const std::string master = memory.ReadBytes(store::kMasterFile);
+  ASSERT_EQ(master.size(), store::kPatientRecordLength);
+  store::PatientRecord back;
+  std::copy(master.begin(), master.end(), back.data());
+  EXPECT_EQ(back.Get(store::PatientField::Name),
+            store::PatientRecord(testing_support::Patient(10)).Get(store::PatientField::Name));
+  EXPECT_EQ(d.store.PatientCount(), 1);
 }
 
 }  // namespace

@@ -24,8 +24,8 @@ namespace {
 constexpr const char* kNothingToUndo = "元に戻せる変更はありません。";
 constexpr const char* kCannotUndo = "この変更の後にデータが変わっているため、元に戻せません。";
 
-bool IsExam(const std::string& file) { return file == store::kDataFile; }
-bool IsPatient(const std::string& file) { return file == store::kMasterFile; }
+bool IsExam(std::string_view file) { return file == store::kDataFile; }
+bool IsPatient(std::string_view file) { return file == store::kMasterFile; }
 
 store::RecordFile* FileOf(store::Store& store, const std::string& file) {
   if (IsExam(file)) return store.DataFile();

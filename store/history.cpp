@@ -164,17 +164,30 @@ std::string StampTimeText(const ChangeStamp& stamp, bool seconds) {
 }
 
 std::uint32_t History::Crc32(std::string_view bytes, std::uint32_t crc) {
-  static const auto kTable = [] {
-    std::array<std::uint32_t, 256> table{};
+  // Eight bytes a step through eight tables (the standard reflected CRC-32).
+  static const auto kTables = [] {
+    std::array<std::array<std::uint32_t, 256>, 8> t{};
     for (std::uint32_t i = 0; i < 256; ++i) {
       std::uint32_t c = i;
       for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-      table[i] = c;
+      t[0][i] = c;
     }
-    return table;
+    for (std::uint32_t i = 0; i < 256; ++i) {
+      for (int k = 1; k < 8; ++k) t[k][i] = (t[k - 1][i] >> 8) ^ t[0][t[k - 1][i] & 0xff];
+    }
+    return t;
   }();
   crc = ~crc;
-  for (unsigned char b : bytes) crc = kTable[(crc ^ b) & 0xff] ^ (crc >> 8);
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  std::size_t n = bytes.size();
+  for (; n >= 8; p += 8, n -= 8) {
+    const std::uint32_t low = crc ^ (std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 |
+                                     std::uint32_t{p[2]} << 16 | std::uint32_t{p[3]} << 24);
+    crc = kTables[7][low & 0xff] ^ kTables[6][(low >> 8) & 0xff] ^ kTables[5][(low >> 16) & 0xff] ^
+          kTables[4][low >> 24] ^ kTables[3][p[4]] ^ kTables[2][p[5]] ^ kTables[1][p[6]] ^
+          kTables[0][p[7]];
+  }
+  for (; n > 0; ++p, --n) crc = kTables[0][(crc ^ *p) & 0xff] ^ (crc >> 8);
   return ~crc;
 }
 
@@ -233,6 +246,7 @@ void History::Close() {
   heads_.clear();
   byRecord_.clear();
   byPatient_.clear();
+  files_.clear();
   end_ = length_ = 0;
 }
 
@@ -259,11 +273,25 @@ Status History::Open() {
   return Status::Ok();
 }
 
+std::uint32_t History::KnownFileId(std::string_view file) const {
+  for (std::size_t i = 0; i < files_.size(); ++i) {
+    if (files_[i] == file) return static_cast<std::uint32_t>(i);
+  }
+  return UINT32_MAX;
+}
+
+std::uint32_t History::FileId(std::string_view file) {
+  if (const std::uint32_t known = KnownFileId(file); known != UINT32_MAX) return known;
+  files_.emplace_back(file);
+  return static_cast<std::uint32_t>(files_.size() - 1);
+}
+
 void History::Index(const ChangeEntry& e, std::uint64_t offset) {
   const std::size_t position = heads_.size();
+  const std::uint32_t fileId = FileId(e.file);
   heads_.push_back(
-      {e.number, offset, e.stamp.time, e.kind, e.file, e.record, e.patientId, e.target});
-  if (e.record > 0) byRecord_[{e.file, e.record}].push_back(position);
+      {e.number, offset, e.stamp.time, e.kind, files_[fileId], e.record, e.patientId, e.target});
+  if (e.record > 0) byRecord_[RecordKey(fileId, e.record)].push_back(position);
   if (!e.patientId.empty()) byPatient_[e.patientId].push_back(position);
 }
 
@@ -336,7 +364,8 @@ Status History::TakeBackLast() {
   }
   const std::size_t position = heads_.size() - 1;
   const EntryHead& head = heads_.back();
-  if (auto it = byRecord_.find({head.file, head.record}); it != byRecord_.end()) {
+  if (auto it = byRecord_.find(RecordKey(KnownFileId(head.file), head.record));
+      it != byRecord_.end()) {
     std::erase(it->second, position);
   }
   if (auto it = byPatient_.find(head.patientId); it != byPatient_.end()) {
@@ -348,7 +377,9 @@ Status History::TakeBackLast() {
 }
 
 std::vector<std::size_t> History::OfRecord(std::string_view file, std::int32_t record) const {
-  auto it = byRecord_.find({std::string(file), record});
+  const std::uint32_t fileId = KnownFileId(file);
+  if (fileId == UINT32_MAX) return {};
+  auto it = byRecord_.find(RecordKey(fileId, record));
   if (it == byRecord_.end()) return {};
   return {it->second.rbegin(), it->second.rend()};
 }

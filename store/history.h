@@ -1,11 +1,13 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -77,7 +79,7 @@ struct EntryHead {
   std::uint64_t offset = 0;  // of its frame in the log
   std::int64_t time = 0;
   ChangeKind kind = ChangeKind::Register;
-  std::string file;
+  std::string_view file;  // held by the History
   std::int32_t record = 0;
   std::string patientId;
   std::uint64_t target = 0;
@@ -145,6 +147,13 @@ class History {
  private:
   platform::Status Scan();
   void Index(const ChangeEntry& entry, std::uint64_t offset);
+  // The number of a file name among those the log names (added when new;
+  // UINT32_MAX from KnownFileId when not there).
+  std::uint32_t FileId(std::string_view file);
+  std::uint32_t KnownFileId(std::string_view file) const;
+  static std::uint64_t RecordKey(std::uint32_t fileId, std::int32_t record) {
+    return (std::uint64_t{fileId} << 32) | static_cast<std::uint32_t>(record);
+  }
 
   platform::FileSystem& fs_;
   std::string folder_, path_;
@@ -153,7 +162,8 @@ class History {
   std::uint64_t end_ = 0;     // end of the last readable frame
   std::uint64_t length_ = 0;  // length of the log file
   std::vector<EntryHead> heads_;
-  std::map<std::pair<std::string, std::int32_t>, std::vector<std::size_t>> byRecord_;
+  std::deque<std::string> files_;
+  std::unordered_map<std::uint64_t, std::vector<std::size_t>> byRecord_;
   std::map<std::string, std::vector<std::size_t>, std::less<>> byPatient_;
 };
 

@@ -231,4 +231,24 @@ TEST_F(HistoryTest, StampsReadAsTheWallClockWhereTheChangeWasMade) {
   }
 }
 
+TEST_F(HistoryTest, TheChecksumIsTheStandardCrc32) {
+  const struct {
+    std::string bytes;
+    std::uint32_t crc;
+  } cases[] = {
+      {"", 0},
+      {"123456789", 0xCBF43926u},
+      {"The quick brown fox jumps over the lazy dog", 0x414FA339u},
+      {std::string(1000, '\0'), 0x060B1780u},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(History::Crc32(c.bytes), c.crc) << c.bytes.size();
+    // In pieces, carried on from the last.
+    const std::size_t half = c.bytes.size() / 2 + 3 > c.bytes.size() ? 0 : c.bytes.size() / 2 + 3;
+    EXPECT_EQ(History::Crc32(std::string_view(c.bytes).substr(half),
+                             History::Crc32(std::string_view(c.bytes).substr(0, half))),
+              c.crc);
+  }
+}
+
 }  // namespace

@@ -49,10 +49,7 @@ HistoryWindow::HistoryWindow(sessions::HistorySession& session, platform::Ui& ui
   resize(Px(15500), Px(9600));
 }
 
-void HistoryWindow::BuildControls(QWidget* client) {
-  title_ = new QLabel(client);
-  title_->setObjectName(QStringLiteral("Title"));
-
+QWidget* HistoryWindow::BuildRecordArea(QWidget* client) {
   // The record fields at the form's places, for reading only.
   auto* record = new QWidget(client);
   record->setMinimumSize(Px(15240), Px(3720));
@@ -77,6 +74,13 @@ void HistoryWindow::BuildControls(QWidget* client) {
     patientEdits_.push_back(edit);
   }
   patientFields_->hide();
+  return record;
+}
+
+void HistoryWindow::BuildControls(QWidget* client) {
+  title_ = new QLabel(client);
+  title_->setObjectName(QStringLiteral("Title"));
+  QWidget* record = BuildRecordArea(client);
 
   deleted_ = new QLabel(QStringLiteral("（削除された検査）"), client);
   deleted_->setStyleSheet(QStringLiteral("color: #c00000;"));
@@ -101,6 +105,10 @@ void HistoryWindow::BuildControls(QWidget* client) {
   restore_->setEnabled(false);
   connect(restore_, &QPushButton::clicked, this, [this] { Restore(); });
 
+  BuildLowerPart(client, record);
+}
+
+void HistoryWindow::BuildLowerPart(QWidget* client, QWidget* record) {
   size_ = new QLabel(client);
   size_->setObjectName(QStringLiteral("Size"));
   archiveBefore_ = new QDateEdit(QDate::currentDate().addYears(-1), client);

@@ -47,6 +47,8 @@ class HistoryWindow : public QWidget, private store::MainForm {
 
  private:
   void BuildControls(QWidget* client);
+  QWidget* BuildRecordArea(QWidget* client);
+  void BuildLowerPart(QWidget* client, QWidget* record);
   void Reload();
   void ShowVersion(int row);
   void Restore();

@@ -72,6 +72,7 @@ void Form1::Build() {
   ConnectRegistrationCommands();
   ConnectImageMenus();
   ConnectCompareMenus();
+  ConnectHistoryMenus();
 }
 
 void Form1::ConnectCommand(QAction* item, void (Form1::*command)()) {

@@ -228,6 +228,8 @@ class Form1 : public QMainWindow,
   void ConnectImageMenus();    // 拡大, 画像一覧 (image_menus.cpp)
   void ConnectCompareMenus();  // 過去の検査と比較 (compare_menus.cpp)
   void OpenComparison(int record);
+  void ConnectHistoryMenus();  // 変更履歴, 元に戻す (history_menus.cpp)
+  void ShowAfterHistoryChange(int record);
   void RunSort(sessions::ExamFormSession::SortOrder order);
   void OpenLookupWindow(LookupListWindow*& window, LookupListWindow* (*make)(Form1&));
 

@@ -1,6 +1,7 @@
 #include "store/store.h"
 
 #include "store/atomic_replace.h"
+#include "store/history.h"
 
 #include "platform/process.h"
 #include "store/master_file.h"
@@ -16,6 +17,13 @@ bool SameId(double value, float id) { return static_cast<float>(value) == id; }
 }  // namespace
 
 Store::Store(platform::FileSystem& fs) : processRunning_(platform::ProcessRunning), fs_(fs) {}
+
+Store::~Store() = default;
+
+History& Store::Changes() {
+  if (!changes_) changes_ = std::make_unique<History>(fs_);
+  return *changes_;
+}
 
 Status Store::StartUp() {
   if (!readOnlySession_) {

@@ -13,6 +13,8 @@
 
 namespace store {
 
+class History;
+
 // Fixed paths, written as the system writes them.
 inline constexpr const char* kDataDir = "C:\\VLN2\\";
 inline constexpr const char* kImageDir = "C:\\VLN2\\GAZOU\\";
@@ -118,8 +120,11 @@ class Store {
   explicit Store(platform::FileSystem& fs);
   Store(const Store&) = delete;
   Store& operator=(const Store&) = delete;
+  ~Store();
 
   platform::FileSystem& Files() { return fs_; }
+  // The change history of the drive (store/history.h), opened on first use.
+  History& Changes();
 
   // Program start: "C:\MASTA\" is created when missing, a left-over
   // "KARIKAN.DATA" is deleted, the program's own temporary files of an earlier
@@ -331,6 +336,7 @@ class Store {
   std::vector<FileTrouble> troubles_;
   std::vector<PartialRecord> partialRecords_;
   platform::FileSystem& fs_;
+  std::unique_ptr<History> changes_;
 };
 
 }  // namespace store

@@ -26,7 +26,7 @@ mkdir -p "$out"
 
 SHOTS=(main calendar image_dialog department lead_site finding arrhythmia search list_view1
        list_view2 print_range zoom image_list detail patient_register patient_list
-       patient_search patient_bulk guide first_start sort_progress sort_missing compare)
+       patient_search patient_bulk guide first_start sort_progress sort_missing compare history)
 # VELUNOR_SHOTS="main calendar" takes only those.
 [ -n "${VELUNOR_SHOTS:-}" ] && read -r -a SHOTS <<<"$VELUNOR_SHOTS"
 
@@ -436,6 +436,27 @@ shot_sort_missing() {
   focus "$box"
   xdotool key Return
   stop
+}
+# 変更履歴: the heart rate of the examination on screen overwritten, then
+# F9: both versions, the changed field marked.
+shot_history() {
+  focus "$main"
+  xdotool mousemove 525 45 click --repeat 3 1
+  xdotool type 88
+  xdotool key ctrl+s
+  local box
+  box=$(window 'Velunor2\.0')
+  focus "$box"
+  xdotool key shift+Tab Return
+  sleep 0.5
+  focus "$main"
+  xdotool key F9
+  local id
+  id=$(window '変更履歴')
+  focus "$id"
+  shot history "$id"
+  xdotool key alt+x
+  sleep 0.3
 }
 
 start --demo

@@ -44,6 +44,10 @@ void BuildMainMenu(QMenuBar* bar, MainMenu& m, std::vector<QAction*>& actions) {
   m.D_id = item(m.D_sort, "ID順", "D_id", ctrl(Qt::Key_H));
   m.sakujyo = item(data, "削除", "sakujyo", ctrl(Qt::Key_X));
   m.ALL_sakujyo = item(data, "全削除", "ALL_sakujyo", ctrl(Qt::Key_K));
+  data->addSeparator();
+  m.D_rireki = item(data, "変更履歴", "D_rireki", QKeySequence(Qt::Key_F9));
+  m.D_modosu = item(data, "元に戻す (直前の変更)", "D_modosu",
+                    QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
 
   QMenu* syoki = menu("初期設定(&A)", "syoki");
   m.syozoku = item(syoki, "所属登録", "syozoku", ctrl(Qt::Key_A));

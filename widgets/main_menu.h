@@ -23,6 +23,8 @@ struct MainMenu {
   QAction* D_id = nullptr;         // ID順 Ctrl+H
   QAction* sakujyo = nullptr;      // 削除 Ctrl+X
   QAction* ALL_sakujyo = nullptr;  // 全削除 Ctrl+K
+  QAction* D_rireki = nullptr;     // 変更履歴 F9
+  QAction* D_modosu = nullptr;     // 元に戻す (直前の変更) Ctrl+Shift+Z
   // 初期設定(&A)
   QAction* syozoku = nullptr;      // 所属登録 Ctrl+A
   QAction* yudou = nullptr;        // 誘導部位登録 Ctrl+U

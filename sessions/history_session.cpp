@@ -409,7 +409,18 @@ HistoryChange HistorySession::UndoWholeFile(const ChangeEntry& entry) {
   return done;
 }
 
+// A restore or undo can move any examination: the index by patient is
+// built again rather than followed step by step.
+HistoryChange HistorySession::Reindexed(HistoryChange done) {
+  if (done.changed) (void)store_.ExamsByPatient().Build(store_.DataFile());
+  return done;
+}
+
 HistoryChange HistorySession::Restore(const VersionRow& version) {
+  return Reindexed(RestoreVersion(version));
+}
+
+HistoryChange HistorySession::RestoreVersion(const VersionRow& version) {
   ChangeEntry entry;
   std::string bytes;
   if (!VersionBytes(version, entry, bytes)) {
@@ -489,7 +500,9 @@ HistorySession::UndoQuestion HistorySession::AskUndoLast() {
   return question;
 }
 
-HistoryChange HistorySession::UndoLast() {
+HistoryChange HistorySession::UndoLast() { return Reindexed(UndoLastChange()); }
+
+HistoryChange HistorySession::UndoLastChange() {
   const std::optional<std::size_t> last = LastUndoable();
   ChangeEntry e;
   if (!last || !store_.Changes().Read(*last, e).ok()) {

@@ -97,6 +97,9 @@ class HistorySession {
   HistoryChange Insert(const store::ChangeEntry& from);
   HistoryChange UndoWholeFile(const store::ChangeEntry& entry);
   HistoryChange RestorePatient(const store::ChangeEntry& from, const std::string& bytes);
+  HistoryChange Reindexed(HistoryChange done);
+  HistoryChange RestoreVersion(const VersionRow& version);
+  HistoryChange UndoLastChange();
   // Copies the pictures `entry` kept back to where they were.
   void PutBackPictures(const store::ChangeEntry& entry);
 

@@ -18,6 +18,7 @@
 #include "sessions/patient_session.h"
 #include "sessions/vocabulary_session.h"
 #include "store/change_recorder.h"
+#include "store/exam_index.h"
 #include "store/history.h"
 #include "store/image_files.h"
 #include "store/text_format.h"
@@ -226,6 +227,12 @@ TEST_F(HistorySessionTest, UndoingEachChangeRestoresTheFilesAndPicturesToTheByte
     EXPECT_TRUE(undone.Silent()) << undone.messages[0].text;
     EXPECT_EQ(Snapshot(memory), before);
     EXPECT_EQ(d.store.RecordCount(), 4);
+    // The index by patient follows the undo as a fresh build would.
+    store::ExamIndex fresh;
+    ASSERT_TRUE(fresh.Build(d.store.DataFile()).ok());
+    for (const char* id : {"000905", "000906", "000907", "000908", "000777"}) {
+      EXPECT_EQ(d.store.ExamsByPatient().ExamsOf(id), fresh.ExamsOf(id)) << id;
+    }
 
     // The undo is a change of its own, and nothing is left to undo.
     const std::vector<store::ChangeEntry> entries = Entries();

@@ -1,0 +1,465 @@
+#include "store/backup.h"
+
+#include <archive.h>
+#include <archive_entry.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <functional>
+#include <map>
+#include <memory>
+#include <sstream>
+#include <system_error>
+
+#include "platform/drive.h"
+#include "store/records.h"
+#include "store/sha256.h"
+
+namespace store {
+namespace {
+
+using platform::Status;
+namespace fsys = std::filesystem;
+
+// Fast enough that the read-back check fits beside it; the pictures are JPEG
+// and hardly shrink at any level.
+constexpr const char* kGzipOptions = "gzip:compression-level=1";
+constexpr int kReadAttempts = 3;
+constexpr std::size_t kChunk = 1 << 16;
+
+std::string LocalTime(std::time_t t, const char* format) {
+  std::tm local{};
+  localtime_r(&t, &local);
+  char text[32];
+  std::strftime(text, sizeof text, format, &local);
+  return text;
+}
+
+// The drive root without a trailing "/", so that names beside it stay beside it.
+fsys::path Plain(const fsys::path& root) {
+  fsys::path p = root.lexically_normal();
+  return p.has_filename() ? p : p.parent_path();
+}
+
+std::string Join(const fsys::path& root, std::string_view relative) {
+  return (root / fsys::path(std::string(relative))).string();
+}
+
+bool StartsWithFolder(std::string_view path, std::string_view folder) {
+  return path.size() > folder.size() &&
+         platform::EqualsIgnoringAsciiCase(path.substr(0, folder.size()), folder) &&
+         path[folder.size()] == '/';
+}
+
+// The folders and files under the drive root, folders before what they hold.
+Status ListDrive(platform::FileSystem& fs, const fsys::path& root, const std::string& relative,
+                 std::vector<BackupEntry>& entries) {
+  const std::string host = relative.empty() ? root.string() : Join(root, relative);
+  std::vector<std::string> names;
+  if (Status s = fs.ListFiles(host, names); !s.ok()) return s;
+  std::sort(names.begin(), names.end());
+  for (const std::string& name : names) {
+    const std::string path = relative.empty() ? name : relative + "/" + name;
+    if (!IsTransientFile(path)) entries.push_back({path, false, 0, {}});
+  }
+  if (Status s = fs.ListDirectories(host, names); !s.ok()) return s;
+  std::sort(names.begin(), names.end());
+  for (const std::string& name : names) {
+    const std::string path = relative.empty() ? name : relative + "/" + name;
+    entries.push_back({path, true, 0, {}});
+    if (Status s = ListDrive(fs, root, path, entries); !s.ok()) return s;
+  }
+  return Status::Ok();
+}
+
+void CountRecords(BackupManifest& manifest) {
+  for (const BackupEntry& e : manifest.entries) {
+    if (e.folder) continue;
+    manifest.bytes += e.size;
+    if (platform::EqualsIgnoringAsciiCase(e.path, "VLN2/VLN2.ekg")) {
+      manifest.examinations = static_cast<int>(e.size / kExamRecordLength);
+    } else if (platform::EqualsIgnoringAsciiCase(e.path, "MASTA/KANJYA.MASTA")) {
+      manifest.patients = static_cast<int>(e.size / kPatientRecordLength);
+    } else if (StartsWithFolder(e.path, "VLN2/GAZOU")) {
+      ++manifest.pictures;
+    }
+  }
+}
+
+// --- writing -------------------------------------------------------------
+
+struct Sink {
+  platform::RandomFile* file = nullptr;
+  std::uint64_t offset = 0;
+  Status status;
+};
+
+la_ssize_t WriteToSink(archive* a, void* context, const void* buffer, size_t length) {
+  auto* sink = static_cast<Sink*>(context);
+  sink->status = sink->file->WriteAt(sink->offset, {static_cast<const char*>(buffer), length});
+  if (!sink->status.ok()) {
+    archive_set_error(a, EIO, "write failed");
+    return -1;
+  }
+  sink->offset += length;
+  return static_cast<la_ssize_t>(length);
+}
+
+struct ArchiveWriter {
+  archive* a = archive_write_new();
+  archive_entry* entry = archive_entry_new();
+  ~ArchiveWriter() {
+    archive_entry_free(entry);
+    archive_write_free(a);
+  }
+};
+
+bool WriteEntry(ArchiveWriter& w, const std::string& name, bool folder, std::string_view bytes,
+                std::time_t modified) {
+  archive_entry_clear(w.entry);
+  archive_entry_set_pathname_utf8(w.entry, name.c_str());
+  archive_entry_set_filetype(w.entry, folder ? AE_IFDIR : AE_IFREG);
+  archive_entry_set_perm(w.entry, folder ? 0755 : 0644);
+  archive_entry_set_size(w.entry, folder ? 0 : static_cast<la_int64_t>(bytes.size()));
+  archive_entry_set_mtime(w.entry, modified, 0);
+  if (archive_write_header(w.a, w.entry) != ARCHIVE_OK) return false;
+  return bytes.empty() || archive_write_data(w.a, bytes.data(), bytes.size()) ==
+                              static_cast<la_ssize_t>(bytes.size());
+}
+
+// One pass over the drive into the open staging file. `changed` is set when
+// a file's length or time differed after the pass from before it.
+BackupResult WritePass(platform::FileSystem& fs, const fsys::path& root, Sink& sink,
+                       std::time_t taken, platform::Progress& progress, bool& changed) {
+  BackupResult result;
+  BackupManifest& manifest = result.manifest;
+  if (Status s = ListDrive(fs, root, "", manifest.entries); !s.ok()) {
+    return BackupResult::Failed(s, root.string());
+  }
+  ArchiveWriter w;
+  archive_write_set_format_pax_restricted(w.a);
+  archive_write_add_filter_gzip(w.a);
+  archive_write_set_options(w.a, kGzipOptions);
+  archive_write_set_bytes_in_last_block(w.a, 1);
+  if (archive_write_open2(w.a, &sink, nullptr, WriteToSink, nullptr, nullptr) != ARCHIVE_OK) {
+    return BackupResult::Failed(Status::Error(platform::kDeviceIoError), "");
+  }
+  std::vector<platform::FileFacts> before(manifest.entries.size());
+  progress.BeginPhase("バックアップを作成しています", static_cast<int>(manifest.entries.size()));
+  for (std::size_t i = 0; i < manifest.entries.size(); ++i) {
+    BackupEntry& e = manifest.entries[i];
+    std::string bytes;
+    const std::string host = Join(root, e.path);
+    if (!e.folder) {
+      if (Status s = fs.Facts(host, before[i]); !s.ok()) return BackupResult::Failed(s, e.path);
+      if (Status s = fs.ReadFile(host, bytes); !s.ok()) return BackupResult::Failed(s, e.path);
+      e.size = bytes.size();
+      e.sha256 = Sha256Hex(bytes);
+    }
+    if (!WriteEntry(w, e.path, e.folder, bytes, before[i].modified)) {
+      return BackupResult::Failed(
+          sink.status.ok() ? Status::Error(platform::kDeviceIoError) : sink.status, "");
+    }
+    progress.Advance(static_cast<int>(i + 1));
+  }
+  for (std::size_t i = 0; i < manifest.entries.size() && !changed; ++i) {
+    platform::FileFacts after;
+    const BackupEntry& e = manifest.entries[i];
+    changed = !e.folder && (!fs.Facts(Join(root, e.path), after).ok() || after.length != e.size ||
+                            after.modified != before[i].modified);
+  }
+  manifest.taken = LocalTime(taken, "%Y-%m-%d %H:%M");
+  CountRecords(manifest);
+  const std::string text = manifest.Text();
+  if (!WriteEntry(w, kManifestName, false, text, taken) || archive_write_close(w.a) != ARCHIVE_OK) {
+    return BackupResult::Failed(
+        sink.status.ok() ? Status::Error(platform::kDeviceIoError) : sink.status, "");
+  }
+  return result;
+}
+
+// --- reading -------------------------------------------------------------
+
+struct Source {
+  platform::RandomFile* file = nullptr;
+  std::uint64_t offset = 0;
+  std::vector<char> buffer = std::vector<char>(kChunk);
+  Status status;
+};
+
+la_ssize_t ReadFromSource(archive* a, void* context, const void** out) {
+  auto* source = static_cast<Source*>(context);
+  std::size_t got = 0;
+  source->status = source->file->ReadAt(source->offset, source->buffer, got);
+  if (!source->status.ok()) {
+    archive_set_error(a, EIO, "read failed");
+    return -1;
+  }
+  source->offset += got;
+  *out = source->buffer.data();
+  return static_cast<la_ssize_t>(got);
+}
+
+struct ArchiveReader {
+  archive* a = archive_read_new();
+  ~ArchiveReader() { archive_read_free(a); }
+};
+
+// Calls `onEntry` for every entry of the archive with its name, whether it
+// is a folder and its bytes, after checking it against the manifest (which
+// comes last, so each entry's digest is kept until then).
+using EntryFunction = std::function<Status(const std::string&, bool, const std::string&)>;
+
+BackupResult ReadArchive(platform::FileSystem& fs, const fsys::path& path,
+                         platform::Progress& progress, const EntryFunction& onEntry) {
+  std::unique_ptr<platform::RandomFile> file;
+  if (Status s = fs.OpenRandomReadOnly(path.string(), file); !s.ok()) {
+    return BackupResult::Failed(s, path.string());
+  }
+  std::uint64_t length = 0;
+  (void)file->Length(length);
+  Source source;
+  source.file = file.get();
+  ArchiveReader r;
+  archive_read_support_filter_gzip(r.a);
+  archive_read_support_format_tar(r.a);
+  if (archive_read_open2(r.a, &source, nullptr, ReadFromSource, nullptr, nullptr) != ARCHIVE_OK) {
+    return BackupResult::Damaged(path.filename().string());
+  }
+  progress.BeginPhase("バックアップを確認しています", static_cast<int>(length >> 16) + 1);
+  std::map<std::string, BackupEntry> seen;
+  BackupResult result;
+  bool manifestFound = false;
+  archive_entry* entry = nullptr;
+  int rc = ARCHIVE_OK;
+  while ((rc = archive_read_next_header(r.a, &entry)) == ARCHIVE_OK) {
+    const char* utf8 = archive_entry_pathname_utf8(entry);
+    const std::string name = utf8 ? utf8 : archive_entry_pathname(entry);
+    const bool folder = archive_entry_filetype(entry) == AE_IFDIR;
+    std::string bytes;
+    char chunk[kChunk];
+    la_ssize_t got = 0;
+    while ((got = archive_read_data(r.a, chunk, sizeof chunk)) > 0)
+      bytes.append(chunk, static_cast<std::size_t>(got));
+    if (got < 0)
+      return source.status.ok() ? BackupResult::Damaged(name)
+                                : BackupResult::Failed(source.status, name);
+    if (name == kManifestName) {
+      manifestFound = BackupManifest::Parse(bytes, result.manifest);
+      break;
+    }
+    seen[name] = {name, folder, bytes.size(), folder ? "" : Sha256Hex(bytes)};
+    if (Status s = onEntry(name, folder, bytes); !s.ok()) return BackupResult::Failed(s, name);
+    progress.Advance(static_cast<int>(source.offset >> 16));
+  }
+  if (rc != ARCHIVE_OK && rc != ARCHIVE_EOF) {
+    return source.status.ok() ? BackupResult::Damaged(path.filename().string())
+                              : BackupResult::Failed(source.status, path.string());
+  }
+  if (!manifestFound) return BackupResult::Damaged(kManifestName);
+  // Nothing may follow the manifest: reading on to the end checks the
+  // compressed stream's own trailer too.
+  if (archive_read_next_header(r.a, &entry) != ARCHIVE_EOF)
+    return BackupResult::Damaged(path.filename().string());
+  for (const BackupEntry& want : result.manifest.entries) {
+    auto it = seen.find(want.path);
+    if (it == seen.end() || it->second.folder != want.folder || it->second.size != want.size ||
+        it->second.sha256 != want.sha256) {
+      return BackupResult::Damaged(want.path);
+    }
+    seen.erase(it);
+  }
+  if (!seen.empty()) return BackupResult::Damaged(seen.begin()->first);
+  return result;
+}
+
+Status RemoveTree(const fsys::path& folder) {
+  std::error_code ec;
+  fsys::remove_all(folder, ec);
+  return ec ? Status::Error(platform::ErrorFromErrno(ec.value())) : Status::Ok();
+}
+
+Status WriteWhole(platform::FileSystem& fs, const std::string& host, const std::string& bytes) {
+  std::unique_ptr<platform::RandomFile> file;
+  if (Status s = fs.OpenRandom(host, file); !s.ok()) return s;
+  if (Status s = file->Truncate(0); !s.ok()) return s;
+  if (Status s = file->WriteAt(0, bytes); !s.ok()) return s;
+  return file->Sync();
+}
+
+}  // namespace
+
+std::string BackupManifest::Text() const {
+  std::ostringstream out;
+  out << "Velunor2.0 backup 1\n"
+      << "taken " << taken << "\n"
+      << "examinations " << examinations << "\n"
+      << "patients " << patients << "\n"
+      << "pictures " << pictures << "\n"
+      << "bytes " << bytes << "\n";
+  for (const BackupEntry& e : entries) {
+    if (e.folder) {
+      out << "folder " << e.path << "\n";
+    } else {
+      out << "file " << e.sha256 << " " << e.size << " " << e.path << "\n";
+    }
+  }
+  return out.str();
+}
+
+bool BackupManifest::Parse(std::string_view text, BackupManifest& out) {
+  out = {};
+  std::istringstream in{std::string(text)};
+  std::string line;
+  if (!std::getline(in, line) || line != "Velunor2.0 backup 1") return false;
+  while (std::getline(in, line)) {
+    const std::size_t space = line.find(' ');
+    if (space == std::string::npos) return false;
+    const std::string key = line.substr(0, space);
+    const std::string value = line.substr(space + 1);
+    std::istringstream v(value);
+    if (key == "taken") {
+      out.taken = value;
+    } else if (key == "examinations") {
+      v >> out.examinations;
+    } else if (key == "patients") {
+      v >> out.patients;
+    } else if (key == "pictures") {
+      v >> out.pictures;
+    } else if (key == "bytes") {
+      v >> out.bytes;
+    } else if (key == "folder") {
+      out.entries.push_back({value, true, 0, {}});
+    } else if (key == "file") {
+      BackupEntry e;
+      v >> e.sha256 >> e.size;
+      v.get();
+      std::getline(v, e.path);
+      if (e.sha256.size() != 64 || e.path.empty()) return false;
+      out.entries.push_back(e);
+    } else {
+      return false;
+    }
+  }
+  return true;
+}
+
+bool IsTransientFile(std::string_view path) {
+  static constexpr std::string_view kTransient[] = {".velunor2.lock", "VLN2/TEMP.DATA",
+                                                    "VLN2/TESTOUT.TXT", "MASTA/KARIKAN.DATA"};
+  for (std::string_view t : kTransient) {
+    if (platform::EqualsIgnoringAsciiCase(path, t)) return true;
+  }
+  return path.size() > 5 &&
+         platform::EqualsIgnoringAsciiCase(path.substr(path.size() - 5), ".PART");
+}
+
+BackupResult WriteBackup(platform::FileSystem& fs, const fsys::path& driveRoot,
+                         const fsys::path& archive, std::time_t taken,
+                         platform::Progress& progress) {
+  const std::string staging = archive.string() + ".part";
+  const std::string folder = archive.parent_path().string();
+  BackupResult result;
+  bool changed = true;
+  for (int attempt = 0; changed && attempt < kReadAttempts; ++attempt) {
+    changed = false;
+    std::unique_ptr<platform::RandomFile> file;
+    if (Status s = fs.OpenRandom(staging, file); !s.ok())
+      return BackupResult::Failed(s, archive.string());
+    Sink sink;
+    sink.file = file.get();
+    Status s = file->Truncate(0);
+    result = s.ok() ? WritePass(fs, driveRoot, sink, taken, progress, changed)
+                    : BackupResult::Failed(s, "");
+    if (result.ok()) s = file->Sync();
+    file.reset();
+    if (!result.ok() || !s.ok()) {
+      (void)fs.Delete(staging);
+      if (result.ok()) result = BackupResult::Failed(s, archive.string());
+      if (result.file.empty()) result.file = archive.string();
+      return result;
+    }
+  }
+  if (changed) {
+    (void)fs.Delete(staging);
+    return {BackupResult::Problem::kChanging,
+            Status::Error(platform::kPathFileAccessError),
+            driveRoot.string(),
+            {}};
+  }
+  Status s = fs.Rename(staging, archive.string());
+  if (s.ok()) s = fs.SyncDirectory(folder);
+  if (!s.ok()) {
+    (void)fs.Delete(staging);
+    (void)fs.Delete(archive.string());
+    return BackupResult::Failed(s, archive.string());
+  }
+  BackupResult check = CheckBackup(fs, archive, progress);
+  if (!check.ok()) {
+    (void)fs.Delete(archive.string());
+    return check;
+  }
+  return result;
+}
+
+BackupResult CheckBackup(platform::FileSystem& fs, const fsys::path& archive,
+                         platform::Progress& progress) {
+  return ReadArchive(fs, archive, progress,
+                     [](const std::string&, bool, const std::string&) { return Status::Ok(); });
+}
+
+fsys::path RestoreStagingFolder(const fsys::path& driveRoot) {
+  return fsys::path(Plain(driveRoot).string() + ".restore");
+}
+
+fsys::path PreviousDriveFolder(const fsys::path& driveRoot) {
+  return fsys::path(Plain(driveRoot).string() + ".previous");
+}
+
+BackupResult RestoreBackup(platform::FileSystem& fs, const fsys::path& driveRoot,
+                           const fsys::path& archive, platform::Progress& progress) {
+  BackupResult check = CheckBackup(fs, archive, progress);
+  if (!check.ok()) return check;
+  const fsys::path root = Plain(driveRoot);
+  const fsys::path staging = RestoreStagingFolder(root);
+  const fsys::path previous = PreviousDriveFolder(root);
+  if (Status s = RemoveTree(staging); !s.ok()) return BackupResult::Failed(s, staging.string());
+  if (Status s = fs.CreateDirectory(staging.string()); !s.ok())
+    return BackupResult::Failed(s, staging.string());
+  BackupResult unpacked = ReadArchive(
+      fs, archive, progress, [&](const std::string& name, bool folder, const std::string& bytes) {
+        const std::string host = Join(staging, name);
+        if (folder) return fs.IsDirectory(host) ? Status::Ok() : fs.CreateDirectory(host);
+        return WriteWhole(fs, host, bytes);
+      });
+  Status s = unpacked.ok() ? fs.SyncDirectory(staging.string()) : unpacked.status;
+  const bool hadDrive = fs.IsDirectory(root.string());
+  if (s.ok() && hadDrive) s = fs.Rename(root.string(), previous.string());
+  if (s.ok()) {
+    s = fs.Rename(staging.string(), root.string());
+    if (!s.ok() && hadDrive) (void)fs.Rename(previous.string(), root.string());
+  }
+  if (!s.ok()) {
+    (void)RemoveTree(staging);
+    return unpacked.ok() ? BackupResult::Failed(s, root.string()) : unpacked;
+  }
+  (void)fs.SyncDirectory(root.parent_path().string());
+  (void)RemoveTree(previous);
+  return check;
+}
+
+bool RecoverInterruptedRestore(platform::FileSystem& fs, const fsys::path& driveRoot) {
+  const fsys::path root = Plain(driveRoot);
+  const fsys::path previous = PreviousDriveFolder(root);
+  if (!fs.IsDirectory(root.string()) && fs.IsDirectory(previous.string())) {
+    return fs.Rename(previous.string(), root.string()).ok();
+  }
+  return false;
+}
+
+fsys::path BackupFileName(const fsys::path& folder, std::time_t taken) {
+  return folder / ("velunor2-" + LocalTime(taken, "%Y%m%d-%H%M%S") + ".tar.gz");
+}
+
+}  // namespace store

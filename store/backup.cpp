@@ -2,6 +2,7 @@
 
 #include <archive.h>
 #include <archive_entry.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -181,24 +182,66 @@ BackupResult WritePass(platform::FileSystem& fs, const fsys::path& root, Sink& s
 
 // --- reading -------------------------------------------------------------
 
+// The archive's file inflated here rather than by libarchive, so that the
+// gzip trailer (the CRC and length of everything) is checked too and nothing
+// may follow it: a flipped bit anywhere in the file is found.
 struct Source {
   platform::RandomFile* file = nullptr;
   std::uint64_t offset = 0;
-  std::vector<char> buffer = std::vector<char>(kChunk);
+  std::vector<char> in = std::vector<char>(kChunk);
+  std::vector<char> out = std::vector<char>(kChunk);
+  z_stream z{};
+  bool ended = false;  // the gzip stream reached its checked end
+  bool damaged = false;
   Status status;
+
+  Source() { inflateInit2(&z, 16 + MAX_WBITS); }
+  ~Source() { inflateEnd(&z); }
+  Source(const Source&) = delete;
+  Source& operator=(const Source&) = delete;
+
+  // Up to out.size() inflated bytes; 0 at the end, -1 on failure.
+  la_ssize_t Inflate() {
+    z.next_out = reinterpret_cast<Bytef*>(out.data());
+    z.avail_out = static_cast<uInt>(out.size());
+    while (z.avail_out == out.size() && !ended) {
+      if (z.avail_in == 0) {
+        std::size_t got = 0;
+        status = file->ReadAt(offset, in, got);
+        if (!status.ok()) return -1;
+        offset += got;
+        z.next_in = reinterpret_cast<Bytef*>(in.data());
+        z.avail_in = static_cast<uInt>(got);
+        if (got == 0) return Fail();
+      }
+      const int rc = inflate(&z, Z_NO_FLUSH);
+      if (rc == Z_STREAM_END) {
+        ended = true;
+      } else if (rc != Z_OK && rc != Z_BUF_ERROR) {
+        return Fail();
+      }
+    }
+    return static_cast<la_ssize_t>(out.size() - z.avail_out);
+  }
+  la_ssize_t Fail() {
+    damaged = true;
+    return -1;
+  }
+  // True when the rest inflates to the stream's checked end and no byte follows.
+  bool EndsWell(std::uint64_t length) {
+    while (!ended) {
+      if (Inflate() < 0) return false;
+    }
+    return z.avail_in == 0 && offset == length;
+  }
 };
 
 la_ssize_t ReadFromSource(archive* a, void* context, const void** out) {
   auto* source = static_cast<Source*>(context);
-  std::size_t got = 0;
-  source->status = source->file->ReadAt(source->offset, source->buffer, got);
-  if (!source->status.ok()) {
-    archive_set_error(a, EIO, "read failed");
-    return -1;
-  }
-  source->offset += got;
-  *out = source->buffer.data();
-  return static_cast<la_ssize_t>(got);
+  const la_ssize_t got = source->Inflate();
+  if (got < 0) archive_set_error(a, EIO, "read failed");
+  *out = source->out.data();
+  return got;
 }
 
 struct ArchiveReader {
@@ -222,7 +265,6 @@ BackupResult ReadArchive(platform::FileSystem& fs, const fsys::path& path,
   Source source;
   source.file = file.get();
   ArchiveReader r;
-  archive_read_support_filter_gzip(r.a);
   archive_read_support_format_tar(r.a);
   if (archive_read_open2(r.a, &source, nullptr, ReadFromSource, nullptr, nullptr) != ARCHIVE_OK) {
     return BackupResult::Damaged(path.filename().string());
@@ -235,7 +277,8 @@ BackupResult ReadArchive(platform::FileSystem& fs, const fsys::path& path,
   int rc = ARCHIVE_OK;
   while ((rc = archive_read_next_header(r.a, &entry)) == ARCHIVE_OK) {
     const char* utf8 = archive_entry_pathname_utf8(entry);
-    const std::string name = utf8 ? utf8 : archive_entry_pathname(entry);
+    std::string name = utf8 ? utf8 : archive_entry_pathname(entry);
+    if (name.ends_with('/')) name.pop_back();
     const bool folder = archive_entry_filetype(entry) == AE_IFDIR;
     std::string bytes;
     char chunk[kChunk];
@@ -258,10 +301,12 @@ BackupResult ReadArchive(platform::FileSystem& fs, const fsys::path& path,
                               : BackupResult::Failed(source.status, path.string());
   }
   if (!manifestFound) return BackupResult::Damaged(kManifestName);
-  // Nothing may follow the manifest: reading on to the end checks the
-  // compressed stream's own trailer too.
-  if (archive_read_next_header(r.a, &entry) != ARCHIVE_EOF)
-    return BackupResult::Damaged(path.filename().string());
+  // Nothing may follow the manifest, and the compressed stream must end
+  // with its checked trailer.
+  if (archive_read_next_header(r.a, &entry) != ARCHIVE_EOF || !source.EndsWell(length)) {
+    return source.status.ok() ? BackupResult::Damaged(path.filename().string())
+                              : BackupResult::Failed(source.status, path.string());
+  }
   for (const BackupEntry& want : result.manifest.entries) {
     auto it = seen.find(want.path);
     if (it == seen.end() || it->second.folder != want.folder || it->second.size != want.size ||

@@ -35,6 +35,12 @@ long Number(const std::string& text) {
   return std::stol(text);
 }
 
+bool IdLess(const std::string& a, const std::string& b) {
+  const long x = Number(a);
+  const long y = Number(b);
+  return x >= 0 && y >= 0 ? x < y : a < b;
+}
+
 class Checker {
  public:
   Checker(platform::FileSystem& fs, bool workingCopyIsLeftover)
@@ -154,7 +160,7 @@ void CheckMaster(Checker& c) {
       c.Add(Kind::kDuplicateId, kMasterFile, static_cast<int>(i) + 1,
             "ID「" + patientId + "」が重複しています。",
             "ID の検索は先の患者を表示します。どちらかを削除してください。");
-    } else if (i > 0 && patientId < previous) {
+    } else if (i > 0 && IdLess(patientId, previous)) {
       c.Add(Kind::kMasterOrder, kMasterFile, static_cast<int>(i) + 1,
             "ID「" + patientId + "」が前の ID「" + previous + "」より小さく、ID 順ではありません。",
             "ID の検索が見つけ損なうことがあります。患者の一括登録の並べ替えで直ります。");

@@ -26,8 +26,8 @@ const char* Store::ListPath(LookupList which) { return FactsOf(which).path; }
 int Store::ListEntries(LookupList which) { return FactsOf(which).entries; }
 
 std::unique_ptr<RecordFile>& Store::ListFile(LookupList which) {
-  std::unique_ptr<RecordFile>* const files[] = {&DepartmentFileNo, &LeadSiteFileNo, &FindingFileNo,
-                                                &ArrhythmiaFileNo};
+  std::unique_ptr<RecordFile>* const files[] = {&DepartmentFileNo, &LeadSiteFileNo,
+                                                &FindingFileNo, &ArrhythmiaFileNo};
   return *files[static_cast<int>(which)];
 }
 

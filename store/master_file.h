@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "store/record_file.h"
 #include "store/records.h"
+#include "store/record_file.h"
 
 namespace store {
 

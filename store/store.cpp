@@ -215,8 +215,7 @@ bool Store::ScanWhenOutOfOrder(float id, std::int32_t& position) {
   if (position != 0) return true;
   if (masterOrder_ == MasterOrder::Unknown) {
     bool ordered = true;
-    if (!MasterInIdOrder(MasterFileNo.get(), ordered).ok())
-      return true;  // the bisection's answer stands
+    if (!MasterInIdOrder(MasterFileNo.get(), ordered).ok()) return true;  // the bisection's answer stands
     masterOrder_ = ordered ? MasterOrder::Ordered : MasterOrder::OutOfOrder;
   }
   if (masterOrder_ == MasterOrder::Ordered) return true;

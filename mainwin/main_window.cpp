@@ -71,6 +71,7 @@ void Form1::Build() {
   new widgets::InputBlocker(store_, this);
   ConnectRegistrationCommands();
   ConnectImageMenus();
+  ConnectDriveToolsMenus();
 }
 
 void Form1::ConnectCommand(QAction* item, void (Form1::*command)()) {

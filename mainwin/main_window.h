@@ -226,6 +226,8 @@ class Form1 : public QMainWindow,
   void ConnectPatientMenus();  // 患者マスタ (patient_menus.cpp)
   void ConnectSortCommands();
   void ConnectImageMenus();  // 拡大, 画像一覧 (image_menus.cpp)
+  // バックアップ作成…, バックアップから復元…, CSV出力…, データの点検 (drive_tools_menus.cpp)
+  void ConnectDriveToolsMenus();
   void RunSort(sessions::ExamFormSession::SortOrder order);
   void OpenLookupWindow(LookupListWindow*& window, LookupListWindow* (*make)(Form1&));
 

@@ -27,6 +27,7 @@ namespace fsys = std::filesystem;
 // and hardly shrink at any level.
 constexpr const char* kGzipOptions = "gzip:compression-level=1";
 constexpr int kReadAttempts = 3;
+constexpr const char* kLockName = ".velunor2.lock";
 constexpr std::size_t kChunk = 1 << 16;
 
 std::string LocalTime(std::time_t t, const char* format) {
@@ -391,7 +392,7 @@ bool BackupManifest::Parse(std::string_view text, BackupManifest& out) {
 }
 
 bool IsTransientFile(std::string_view path) {
-  static constexpr std::string_view kTransient[] = {".velunor2.lock", "VLN2/TEMP.DATA",
+  static constexpr std::string_view kTransient[] = {kLockName, kLastBackupNote, "VLN2/TEMP.DATA",
                                                     "VLN2/TESTOUT.TXT", "MASTA/KARIKAN.DATA"};
   for (std::string_view t : kTransient) {
     if (platform::EqualsIgnoringAsciiCase(path, t)) return true;
@@ -480,12 +481,18 @@ BackupResult RestoreBackup(platform::FileSystem& fs, const fsys::path& driveRoot
       });
   Status s = unpacked.ok() ? fs.SyncDirectory(staging.string()) : unpacked.status;
   const bool hadDrive = fs.IsDirectory(root.string());
+  // The lock file goes over with the data, so whoever holds the drive's lock
+  // holds the new drive's.
+  const std::string lock = (root / kLockName).string();
+  const bool movedLock =
+      s.ok() && fs.Exists(lock) && fs.Rename(lock, (staging / kLockName).string()).ok();
   if (s.ok() && hadDrive) s = fs.Rename(root.string(), previous.string());
   if (s.ok()) {
     s = fs.Rename(staging.string(), root.string());
     if (!s.ok() && hadDrive) (void)fs.Rename(previous.string(), root.string());
   }
   if (!s.ok()) {
+    if (movedLock) (void)fs.Rename((staging / kLockName).string(), lock);
     (void)RemoveTree(staging);
     return unpacked.ok() ? BackupResult::Failed(s, root.string()) : unpacked;
   }
@@ -501,6 +508,33 @@ bool RecoverInterruptedRestore(platform::FileSystem& fs, const fsys::path& drive
     return fs.Rename(previous.string(), root.string()).ok();
   }
   return false;
+}
+
+void NoteLastBackup(platform::FileSystem& fs, const fsys::path& driveRoot, std::time_t taken) {
+  std::unique_ptr<platform::RandomFile> file;
+  const std::string text = std::to_string(static_cast<long long>(taken)) + "\n";
+  if (fs.OpenRandom((Plain(driveRoot) / kLastBackupNote).string(), file).ok() &&
+      file->Truncate(0).ok()) {
+    (void)file->WriteAt(0, text);
+  }
+}
+
+std::optional<std::time_t> LastBackupNoted(platform::FileSystem& fs, const fsys::path& driveRoot) {
+  std::string text;
+  if (!fs.ReadFile((Plain(driveRoot) / kLastBackupNote).string(), text).ok()) return std::nullopt;
+  long long seconds = 0;
+  if (std::sscanf(text.c_str(), "%lld", &seconds) != 1) return std::nullopt;
+  return static_cast<std::time_t>(seconds);
+}
+
+bool DriveHasFiles(platform::FileSystem& fs, const fsys::path& driveRoot) {
+  std::vector<BackupEntry> entries;
+  if (!fs.IsDirectory(Plain(driveRoot).string()) ||
+      !ListDrive(fs, Plain(driveRoot), "", entries).ok()) {
+    return false;
+  }
+  return std::any_of(entries.begin(), entries.end(),
+                     [](const BackupEntry& e) { return !e.folder; });
 }
 
 fsys::path BackupFileName(const fsys::path& folder, std::time_t taken) {

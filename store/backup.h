@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <ctime>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,7 +40,8 @@ struct BackupManifest {
   static bool Parse(std::string_view text, BackupManifest& out);
 };
 
-// True for what a backup leaves out: the drive lock, the working copies
+// True for what a backup leaves out: the drive lock and the note of the last
+// backup at the drive root, the working copies
 // ("TEMP.DATA", "KARIKAN.DATA", "TESTOUT.TXT") and the staging files
 // ("*.PART") of an operation.
 bool IsTransientFile(std::string_view relativePath);
@@ -95,8 +97,9 @@ std::filesystem::path PreviousDriveFolder(const std::filesystem::path& driveRoot
 // archive is checked whole first (a damaged one changes nothing), unpacked
 // into the staging folder with every file synced, then the staging folder is
 // renamed into the drive's place (the old drive moved aside first and
-// removed afterwards). Every open file of the drive must be closed by the
-// caller, and an automatic backup of the old drive taken before.
+// removed afterwards). The drive's lock file is moved into the new drive
+// just before, so the lock its holder has stays held. Every open file of the drive must be closed
+// by the caller, and an automatic backup of the old drive taken before.
 BackupResult RestoreBackup(platform::FileSystem& fs, const std::filesystem::path& driveRoot,
                            const std::filesystem::path& archive, platform::Progress& progress);
 
@@ -104,6 +107,18 @@ BackupResult RestoreBackup(platform::FileSystem& fs, const std::filesystem::path
 // missing and the old one lies at PreviousDriveFolder: moves it back.
 // Returns true when it did.
 bool RecoverInterruptedRestore(platform::FileSystem& fs, const std::filesystem::path& driveRoot);
+
+// The note at the drive root of when the last backup was taken (seconds
+// since 1970 as text), written after each backup, left out of backups.
+inline constexpr const char* kLastBackupNote = ".velunor2.lastbackup";
+void NoteLastBackup(platform::FileSystem& fs, const std::filesystem::path& driveRoot,
+                    std::time_t taken);
+// Nothing when no backup was noted.
+std::optional<std::time_t> LastBackupNoted(platform::FileSystem& fs,
+                                           const std::filesystem::path& driveRoot);
+
+// True when the drive at `driveRoot` holds any file a backup would take.
+bool DriveHasFiles(platform::FileSystem& fs, const std::filesystem::path& driveRoot);
 
 // "<folder>/velunor2-YYYYMMDD-HHMMSS.tar.gz" in local time.
 std::filesystem::path BackupFileName(const std::filesystem::path& folder, std::time_t taken);

@@ -141,8 +141,13 @@ const std::vector<CsvKind>& CsvKinds() {
   return kinds;
 }
 
-int RunCommandLineTool(const Options& options, const std::filesystem::path& driveRoot,
+int RunCommandLineTool(const Options& given, const std::filesystem::path& root,
                        const std::filesystem::path& automaticFolder) {
+  // The file system takes a relative path as one on the drive: the files
+  // named here are the shell's, relative to the working folder.
+  Options options = given;
+  if (!options.file.empty()) options.file = std::filesystem::absolute(options.file).string();
+  const std::filesystem::path driveRoot = std::filesystem::absolute(root);
   const bool restore = options.tool == Options::Tool::kRestore;
   if (restore) (void)platform::CreateFolders(driveRoot);
   platform::DriveLock lock;

@@ -25,6 +25,12 @@
 int main(int argc, char** argv) {
   // --help and --version answer without a display.
   const app::Options options = app::ParseOptions(argc, argv);
+  // The tools of the data drive run without a display.
+  if (options.action == app::Options::Action::kTool) {
+    return app::RunCommandLineTool(options, platform::DataDrive::ResolveRoot(argc, argv),
+                                   drivetools::DefaultBackupFolder());
+  }
+
   if (options.action != app::Options::Action::kRun) {
     const bool error = options.action == app::Options::Action::kError;
     const std::string text = options.action == app::Options::Action::kVersion
@@ -32,12 +38,6 @@ int main(int argc, char** argv) {
                                  : (error ? options.error + "\n\n" : "") + app::HelpText();
     std::fprintf(error ? stderr : stdout, "%s\n", text.c_str());
     return error ? 2 : 0;
-  }
-
-  // The tools of the data drive run without a display.
-  if (options.action == app::Options::Action::kTool) {
-    return app::RunCommandLineTool(options, platform::DataDrive::ResolveRoot(argc, argv),
-                                   drivetools::DefaultBackupFolder());
   }
 
   QApplication app(argc, argv);

@@ -187,7 +187,9 @@ void CheckLeftovers(platform::FileSystem& fs, Checker& c, const std::filesystem:
     std::sort(names.begin(), names.end());
     for (const std::string& name : names) {
       const std::string relative = std::string(folder == kDataDir ? "VLN2/" : "MASTA/") + name;
-      const bool workingCopy = platform::EqualsIgnoringAsciiCase(name, "TEMP.DATA");
+      // The working copies a running program keeps open.
+      const bool workingCopy = platform::EqualsIgnoringAsciiCase(name, "TEMP.DATA") ||
+                               platform::EqualsIgnoringAsciiCase(name, "KARIKAN.DATA");
       if (!IsTransientFile(relative) || (workingCopy && !c.WorkingCopyIsLeftover())) continue;
       c.Add(Kind::kLeftover, folder + name, 0, "途中で終わった操作の作業ファイルです。",
             "次の起動時に削除します。");

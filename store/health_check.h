@@ -31,8 +31,8 @@ struct Finding {
 };
 
 // Reads every file of the drive at `driveRoot` and reports what is wrong,
-// changing nothing. A file the program itself has open for a list (the
-// working copy "TEMP.DATA") is reported as a leftover only when
+// changing nothing. The working copies a running program keeps ("TEMP.DATA",
+// "KARIKAN.DATA") are reported as leftovers only when
 // `workingCopyIsLeftover` (no program runs on the drive).
 std::vector<Finding> CheckDrive(platform::FileSystem& fs, const std::filesystem::path& driveRoot,
                                 bool workingCopyIsLeftover, platform::Progress& progress);

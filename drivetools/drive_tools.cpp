@@ -2,6 +2,7 @@
 
 #include <QFileDialog>
 #include <QLabel>
+#include <QMainWindow>
 #include <QStatusBar>
 #include <ctime>
 
@@ -15,26 +16,22 @@
 
 namespace drivetools {
 
-DriveTools::DriveTools(store::Store& store, platform::Ui& ui, QWidget* window,
-                       QStatusBar* statusLine)
-    : QObject(window),
-      store_(store),
-      session_(store),
-      ui_(ui),
-      window_(window),
-      statusLine_(statusLine) {
+DriveTools::DriveTools(store::Store& store, platform::Ui& ui, QMainWindow* window)
+    : QObject(window), store_(store), session_(store), ui_(ui), window_(window) {
   setObjectName(QStringLiteral("DriveTools"));
   progress_ = new Dialog2(window);
-  lastBackup_ = new QLabel(statusLine);
-  // The name ends in "Hint": the status line stays while it is there.
-  lastBackup_->setObjectName(QStringLiteral("LastBackupHint"));
-  statusLine->addPermanentWidget(lastBackup_);
 }
 
 void DriveTools::ShowLastBackup() {
+  if (lastBackup_ == nullptr) {
+    lastBackup_ = new QLabel(window_->statusBar());
+    // The name ends in "Hint": the status line stays while it is there.
+    lastBackup_->setObjectName(QStringLiteral("LastBackupHint"));
+    window_->statusBar()->addPermanentWidget(lastBackup_);
+  }
   lastBackup_->setText(platform::Q(session_.LastBackupText()));
   lastBackup_->show();
-  statusLine_->show();
+  window_->statusBar()->show();
 }
 
 void DriveTools::Backup() {

@@ -6,8 +6,7 @@
 #include "sessions/drive_tools_session.h"
 
 class QLabel;
-class QStatusBar;
-class QWidget;
+class QMainWindow;
 class Dialog2;
 
 namespace platform {
@@ -23,9 +22,10 @@ class DriveTools : public QObject {
   Q_OBJECT
 
  public:
-  // `window` is the main window: the dialogs belong to it and its status
-  // line says when the last backup was taken.
-  DriveTools(store::Store& store, platform::Ui& ui, QWidget* window, QStatusBar* statusLine);
+  // `window` is the main window: the dialogs belong to it and, once
+  // RemindOfBackup or a backup ran, its status line says when the last
+  // backup was taken.
+  DriveTools(store::Store& store, platform::Ui& ui, QMainWindow* window);
 
   void Backup();
   void Restore();
@@ -45,8 +45,7 @@ class DriveTools : public QObject {
   store::Store& store_;
   sessions::DriveToolsSession session_;
   platform::Ui& ui_;
-  QWidget* window_;
-  QStatusBar* statusLine_;
+  QMainWindow* window_;
   QLabel* lastBackup_ = nullptr;
   Dialog2* progress_ = nullptr;
 };

@@ -1,14 +1,13 @@
 // バックアップ作成…, バックアップから復元…, CSV出力… and データの点検 of
 // ファイル(F): the drive tools, with the main window's status line.
 #include <QAction>
-#include <QStatusBar>
 
 #include "drivetools/drive_tools.h"
 #include "mainwin/main_window.h"
 #include "widgets/command_guard.h"
 
 void Form1::ConnectDriveToolsMenus() {
-  auto* tools = new drivetools::DriveTools(store_, ui_, this, statusBar());
+  auto* tools = new drivetools::DriveTools(store_, ui_, this);
   // The restored drive's last examination, or a blank form when it has none.
   tools->afterRestore = [this] {
     if (session_.RecordCount() == 0 || !ShowExamination(session_.RecordCount())) {

@@ -172,6 +172,7 @@ BackupResult WritePass(platform::FileSystem& fs, const fsys::path& root, Sink& s
                             after.modified != before[i].modified);
   }
   manifest.taken = LocalTime(taken, "%Y-%m-%d %H:%M");
+  manifest.time = taken;
   CountRecords(manifest);
   const std::string text = manifest.Text();
   if (!WriteEntry(w, kManifestName, false, text, taken) || archive_write_close(w.a) != ARCHIVE_OK) {
@@ -340,6 +341,7 @@ std::string BackupManifest::Text() const {
   std::ostringstream out;
   out << "Velunor2.0 backup 1\n"
       << "taken " << taken << "\n"
+      << "time " << static_cast<long long>(time) << "\n"
       << "examinations " << examinations << "\n"
       << "patients " << patients << "\n"
       << "pictures " << pictures << "\n"
@@ -367,6 +369,10 @@ bool BackupManifest::Parse(std::string_view text, BackupManifest& out) {
     std::istringstream v(value);
     if (key == "taken") {
       out.taken = value;
+    } else if (key == "time") {
+      long long seconds = 0;
+      v >> seconds;
+      out.time = static_cast<std::time_t>(seconds);
     } else if (key == "examinations") {
       v >> out.examinations;
     } else if (key == "patients") {
@@ -498,6 +504,7 @@ BackupResult RestoreBackup(platform::FileSystem& fs, const fsys::path& driveRoot
   }
   (void)fs.SyncDirectory(root.parent_path().string());
   (void)RemoveTree(previous);
+  if (check.manifest.time > 0) NoteLastBackup(fs, root, check.manifest.time);
   return check;
 }
 

@@ -29,6 +29,7 @@ struct BackupEntry {
 
 struct BackupManifest {
   std::string taken;  // local time, "2026-12-09 12:34"
+  std::time_t time = 0;
   int examinations = 0;
   int patients = 0;
   int pictures = 0;
@@ -98,7 +99,8 @@ std::filesystem::path PreviousDriveFolder(const std::filesystem::path& driveRoot
 // into the staging folder with every file synced, then the staging folder is
 // renamed into the drive's place (the old drive moved aside first and
 // removed afterwards). The drive's lock file is moved into the new drive
-// just before, so the lock its holder has stays held. Every open file of the drive must be closed
+// just before, so the lock its holder has stays held; the new drive's note
+// of its last backup says when the archive was taken. Every open file of the drive must be closed
 // by the caller, and an automatic backup of the old drive taken before.
 BackupResult RestoreBackup(platform::FileSystem& fs, const std::filesystem::path& driveRoot,
                            const std::filesystem::path& archive, platform::Progress& progress);

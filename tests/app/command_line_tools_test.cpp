@@ -26,7 +26,7 @@ std::map<std::string, std::string> Tree(const fsys::path& root) {
   std::map<std::string, std::string> tree;
   for (const auto& e : fsys::recursive_directory_iterator(root)) {
     const std::string name = fsys::relative(e.path(), root).string();
-    if (name == ".velunor2.lock" || name == ".velunor2.lastbackup") continue;
+    if (name == ".velunor2.lock") continue;
     std::ifstream in(e.path(), std::ios::binary);
     tree[name] =
         e.is_directory() ? "<folder>" : std::string(std::istreambuf_iterator<char>(in), {});

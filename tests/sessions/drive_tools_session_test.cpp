@@ -68,6 +68,7 @@ TEST_F(DriveToolsSessionTest, BackupThenRestoreBringsTheDriveBack) {
       session.Restore(backup.archive, t.Root() / "auto", kNow + 60, progress);
   ASSERT_TRUE(restored.replaced) << (restored.Silent() ? "" : restored.messages[0].text);
   EXPECT_EQ(store.RecordCount(), 3);
+  EXPECT_EQ(session.LastBackup(), std::optional<std::time_t>(kNow));
   const store::BackupResult saved = store::CheckBackup(files, restored.automaticBackup, progress);
   ASSERT_TRUE(saved.ok());
   EXPECT_EQ(saved.manifest.examinations, 5);

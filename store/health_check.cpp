@@ -135,6 +135,12 @@ void CheckPictures(platform::FileSystem& fs, Checker& c, const std::set<std::str
   if (!fs.ListFiles(kImageDir, names).ok()) return;
   std::sort(names.begin(), names.end());
   for (const std::string& name : names) {
+    std::string bytes;
+    if (platform::Status s = fs.ReadFile(ImageFilePath(name), bytes); !s.ok()) {
+      c.Add(Kind::kUnreadable, ImageFilePath(name), 0,
+            "読み込めません（" + std::to_string(s.error) + "）。",
+            "画像は表示されません。ファイルの権限とドライブを確かめてください。");
+    }
     if (named.count(Lower(name))) continue;
     const bool picture = Lower(name).ends_with(".jpg");
     c.Add(picture ? Kind::kOrphanPicture : Kind::kLeftover, ImageFilePath(name), 0,

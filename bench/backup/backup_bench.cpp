@@ -101,9 +101,8 @@ int main(int argc, char** argv) {
       const std::string command = "tar czf " + tarred.string() + " -C " + root.string() + " .";
       bench::Check(std::system(command.c_str()) == 0, "tar");
     }));
-    backup.runs.push_back(bench::Seconds([&] {
-      bench::Check(store::WriteBackup(fs, root, archive, 0, progress).ok(), "backup");
-    }));
+    backup.runs.push_back(bench::Seconds(
+        [&] { bench::Check(store::WriteBackup(fs, root, archive, 0, progress).ok(), "backup"); }));
     read.runs.push_back(bench::Seconds([&] { bench::RawRead(root / "VLN2/VLN2.ekg"); }));
     exportCsv.runs.push_back(bench::Seconds([&] {
       bench::Check(store::ExportCsv(fs, store::CsvSource::kExaminations, csv,

@@ -1,6 +1,7 @@
 #include "drivetools/backup_dialog.h"
 
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -23,12 +24,17 @@ BackupDialog::BackupDialog(const std::filesystem::path& folder, const QString& l
       this));
   layout->addWidget(new QLabel(QStringLiteral("保存先フォルダ:"), this));
   auto* row = new QHBoxLayout;
-  FolderEdit = new QLineEdit(QString::fromStdString(folder.string()), this);
+  // The home folder is shown as "~", as the guide writes it.
+  QString shown = QString::fromStdString(folder.string());
+  if (shown.startsWith(QDir::homePath() + QStringLiteral("/"))) {
+    shown.replace(0, QDir::homePath().size(), QStringLiteral("~"));
+  }
+  FolderEdit = new QLineEdit(shown, this);
   FolderEdit->setMinimumWidth(440);
   auto* browse = new QPushButton(QStringLiteral("参照..."), this);
   connect(browse, &QPushButton::clicked, this, [this] {
-    const QString chosen = QFileDialog::getExistingDirectory(this, QStringLiteral("保存先フォルダ"),
-                                                             FolderEdit->text());
+    const QString chosen = QFileDialog::getExistingDirectory(
+        this, QStringLiteral("保存先フォルダ"), QString::fromStdString(Folder().string()));
     if (!chosen.isEmpty()) FolderEdit->setText(chosen);
   });
   row->addWidget(FolderEdit, 1);
@@ -43,6 +49,12 @@ BackupDialog::BackupDialog(const std::filesystem::path& folder, const QString& l
   layout->addWidget(buttons);
 }
 
-std::filesystem::path BackupDialog::Folder() const { return FolderEdit->text().toStdString(); }
+std::filesystem::path BackupDialog::Folder() const {
+  QString text = FolderEdit->text().trimmed();
+  if (text == QStringLiteral("~") || text.startsWith(QStringLiteral("~/"))) {
+    text.replace(0, 1, QDir::homePath());
+  }
+  return text.toStdString();
+}
 
 }  // namespace drivetools

@@ -251,6 +251,20 @@ struct ArchiveReader {
   ~ArchiveReader() { archive_read_free(a); }
 };
 
+// The first entry where the archive and its manifest differ (a file missing,
+// one too many, another size or digest); empty when they agree.
+std::string FirstMismatch(const BackupManifest& manifest, std::map<std::string, BackupEntry> seen) {
+  for (const BackupEntry& want : manifest.entries) {
+    auto it = seen.find(want.path);
+    if (it == seen.end() || it->second.folder != want.folder || it->second.size != want.size ||
+        it->second.sha256 != want.sha256) {
+      return want.path;
+    }
+    seen.erase(it);
+  }
+  return seen.empty() ? std::string() : seen.begin()->first;
+}
+
 // Calls `onEntry` for every entry of the archive with its name, whether it
 // is a folder and its bytes, after checking it against the manifest (which
 // comes last, so each entry's digest is kept until then).
@@ -309,15 +323,9 @@ BackupResult ReadArchive(platform::FileSystem& fs, const fsys::path& path,
     return source.status.ok() ? BackupResult::Damaged(path.filename().string())
                               : BackupResult::Failed(source.status, path.string());
   }
-  for (const BackupEntry& want : result.manifest.entries) {
-    auto it = seen.find(want.path);
-    if (it == seen.end() || it->second.folder != want.folder || it->second.size != want.size ||
-        it->second.sha256 != want.sha256) {
-      return BackupResult::Damaged(want.path);
-    }
-    seen.erase(it);
+  if (const std::string wrong = FirstMismatch(result.manifest, seen); !wrong.empty()) {
+    return BackupResult::Damaged(wrong);
   }
-  if (!seen.empty()) return BackupResult::Damaged(seen.begin()->first);
   return result;
 }
 

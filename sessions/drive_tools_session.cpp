@@ -76,6 +76,10 @@ RestoreQuestion DriveToolsSession::AskRestore(const std::filesystem::path& archi
   RestoreQuestion question;
   store::LongOperation operation(store_);
   if (!operation) return question;
+  if (ListOnScreen()) {
+    question.Say("一覧・検索の画面を閉じてから復元してください。");
+    return question;
+  }
   const store::BackupResult r = store::CheckBackup(store_.Files(), archive, progress);
   progress.Hide();
   if (!r.ok()) {

@@ -60,6 +60,8 @@ class DriveToolsSession {
   BackupOutcome BackupTo(const std::filesystem::path& archive, std::time_t now,
                          platform::Progress& progress);
 
+  // Refused while a list is on screen (its working copy would not survive
+  // the swap).
   RestoreQuestion AskRestore(const std::filesystem::path& archive, platform::Progress& progress);
   // After Yes: saves the current drive as an automatic backup in
   // `automaticFolder` (a drive without files is not saved), then replaces it

@@ -87,6 +87,17 @@ TEST_F(DriveToolsSessionTest, DamagedArchiveIsNotOfferedForRestore) {
   EXPECT_EQ(question.messages[0].text.rfind("このバックアップからは復元できません。", 0), 0u);
 }
 
+TEST_F(DriveToolsSessionTest, NoRestoreWhileAListIsOnScreen) {
+  Start(2);
+  const sessions::BackupOutcome backup = session.Backup(usb, kNow, progress);
+  ASSERT_TRUE(backup.done);
+  Put(root / "VLN2/TEMP.DATA", testing_support::ExamFileBytes(1));
+  const sessions::RestoreQuestion question = session.AskRestore(backup.archive, progress);
+  EXPECT_FALSE(question.sound);
+  ASSERT_EQ(question.messages.size(), 1u);
+  EXPECT_EQ(question.messages[0].text, "一覧・検索の画面を閉じてから復元してください。");
+}
+
 TEST_F(DriveToolsSessionTest, NothingStartsWhileAnotherLongOperationRuns) {
   Start(1);
   store::LongOperation running(store);

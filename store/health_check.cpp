@@ -108,7 +108,28 @@ class Checker {
   bool WorkingCopyIsLeftover() const { return workingCopyIsLeftover_; }
 };
 
-void CheckExaminations(platform::FileSystem& fs, Checker& c, std::set<std::string>& named) {
+// The picture files by their names in lower case: listed once, as looking
+// each examination's picture up in the folder would read it every time.
+using Pictures = std::map<std::string, std::string>;
+
+Pictures ListPictures(platform::FileSystem& fs) {
+  std::vector<std::string> names;
+  Pictures pictures;
+  if (fs.ListFiles(kImageDir, names).ok()) {
+    for (const std::string& name : names) pictures.emplace(Lower(name), name);
+  }
+  return pictures;
+}
+
+// The stored name of the picture file of `imageName`, found as
+// FindImageFile finds it; empty when there is none.
+std::string PictureOf(const Pictures& pictures, const std::string& imageName) {
+  if (!IsStorableImageName(imageName)) return {};
+  auto it = pictures.find(Lower(StoredImageName(imageName) + ".jpg"));
+  return it == pictures.end() ? std::string() : it->second;
+}
+
+void CheckExaminations(const Pictures& pictures, Checker& c, std::set<std::string>& named) {
   std::string bytes;
   if (!c.Read(kDataFile, bytes)) return;
   const std::size_t whole = c.CheckRecords(kDataFile, bytes, kExamRecordLength, kExamFields);
@@ -119,7 +140,7 @@ void CheckExaminations(platform::FileSystem& fs, Checker& c, std::set<std::strin
     c.CheckNumber(kDataFile, ReadField(record + no.offset, no.width), i);
     const std::string name = ReadField(record + image.offset, image.width);
     if (name.empty()) continue;
-    const std::string file = FindImageFile(fs, name);
+    const std::string file = PictureOf(pictures, name);
     if (file.empty()) {
       c.Add(Kind::kMissingPicture, kDataFile, static_cast<int>(i) + 1,
             "画像「" + name + "」のファイル " + ImagePath(name) + " がありません。",
@@ -130,19 +151,17 @@ void CheckExaminations(platform::FileSystem& fs, Checker& c, std::set<std::strin
   }
 }
 
-void CheckPictures(platform::FileSystem& fs, Checker& c, const std::set<std::string>& named) {
-  std::vector<std::string> names;
-  if (!fs.ListFiles(kImageDir, names).ok()) return;
-  std::sort(names.begin(), names.end());
-  for (const std::string& name : names) {
+void CheckPictures(platform::FileSystem& fs, const Pictures& pictures, Checker& c,
+                   const std::set<std::string>& named) {
+  for (const auto& [lower, name] : pictures) {
     std::string bytes;
     if (platform::Status s = fs.ReadFile(ImageFilePath(name), bytes); !s.ok()) {
       c.Add(Kind::kUnreadable, ImageFilePath(name), 0,
             "読み込めません（" + std::to_string(s.error) + "）。",
             "画像は表示されません。ファイルの権限とドライブを確かめてください。");
     }
-    if (named.count(Lower(name))) continue;
-    const bool picture = Lower(name).ends_with(".jpg");
+    if (named.count(lower)) continue;
+    const bool picture = lower.ends_with(".jpg");
     c.Add(picture ? Kind::kOrphanPicture : Kind::kLeftover, ImageFilePath(name), 0,
           picture ? "どの検査からも使われていない画像です。" : "画像フォルダの作業ファイルです。",
           picture ? "そのまま残します。不要なら削除してください。" : "次の起動時に削除します。");
@@ -217,9 +236,10 @@ std::vector<Finding> CheckDrive(platform::FileSystem& fs, const std::filesystem:
   Checker c(fs, workingCopyIsLeftover);
   std::set<std::string> named;
   progress.BeginPhase("データを点検しています", 5);
-  CheckExaminations(fs, c, named);
+  const Pictures pictures = ListPictures(fs);
+  CheckExaminations(pictures, c, named);
   progress.Advance(1);
-  CheckPictures(fs, c, named);
+  CheckPictures(fs, pictures, c, named);
   progress.Advance(2);
   CheckMaster(c);
   progress.Advance(3);

@@ -3,6 +3,7 @@
 #include "platform/cp932.h"
 #include "store/records.h"
 #include "store/store.h"
+#include "store/text_format.h"
 
 namespace store {
 namespace {
@@ -42,6 +43,52 @@ std::vector<std::string> RecordCells(const char* record, const std::array<FieldD
   cells.reserve(N);
   for (const FieldDef& f : fields) cells.push_back(ReadField(record + f.offset, f.width));
   return cells;
+}
+
+std::size_t RecordLength(CsvSource source) {
+  return source == CsvSource::kPatients ? kPatientRecordLength : kExamRecordLength;
+}
+
+std::string Utf8Text(std::string_view bytes, CsvSource source, platform::Progress& progress) {
+  const std::vector<std::vector<std::string>> rows = CsvRows(bytes, source);
+  progress.BeginPhase("CSV を書き出しています", static_cast<int>(rows.size()));
+  std::string text;
+  text.reserve(bytes.size());
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    text += CsvLine(rows[i]);
+    if (i % 1024 == 0) progress.Advance(static_cast<int>(i));
+  }
+  progress.Advance(static_cast<int>(rows.size()));
+  return text;
+}
+
+// The file's own cp932 bytes written straight into the cells: no byte of a
+// double-byte character is a comma, a quote, a line break or a blank, so
+// trimming and quoting work on the bytes as on the text.
+template <std::size_t N>
+void AppendCp932Line(std::string& text, const char* record, const std::array<FieldDef, N>& fields) {
+  for (std::size_t f = 0; f < N; ++f) {
+    if (f > 0) text += ',';
+    text += CsvCell(TrimBlanks(std::string_view(record + fields[f].offset, fields[f].width)));
+  }
+  text += "\r\n";
+}
+
+std::string Cp932Text(std::string_view bytes, CsvSource source, platform::Progress& progress) {
+  const std::size_t length = RecordLength(source);
+  const int records = static_cast<int>(bytes.size() / length);
+  progress.BeginPhase("CSV を書き出しています", records);
+  const bool patients = source == CsvSource::kPatients;
+  std::string text = platform::ToCp932(CsvLine(CsvRows({}, source).front()));
+  text.reserve(bytes.size());
+  for (int i = 0; i < records; ++i) {
+    const char* record = bytes.data() + static_cast<std::size_t>(i) * length;
+    patients ? AppendCp932Line(text, record, kPatientFields)
+             : AppendCp932Line(text, record, kExamFields);
+    if (i % 1024 == 0) progress.Advance(i);
+  }
+  progress.Advance(records);
+  return text;
 }
 
 }  // namespace
@@ -113,19 +160,11 @@ CsvResult ExportCsv(platform::FileSystem& fs, CsvSource source, const std::files
   CsvResult result;
   std::string bytes;
   if (Status s = fs.ReadFile(SourcePath(source), bytes); !s.ok()) return {s, SourcePath(source), 0};
-  const std::vector<std::vector<std::string>> rows = CsvRows(bytes, source);
-  progress.BeginPhase("CSV を書き出しています", static_cast<int>(rows.size()));
-  std::string text;
-  text.reserve(bytes.size());
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    text += CsvLine(rows[i]);
-    if (i % 1024 == 0) progress.Advance(static_cast<int>(i));
-  }
-  progress.Advance(static_cast<int>(rows.size()));
-  if (Status s = WriteWholeFile(fs, target, EncodeCsv(text, encoding)); !s.ok()) {
-    return {s, target.string(), 0};
-  }
-  result.rows = static_cast<int>(rows.size()) - 1;
+  const std::string text = encoding == CsvEncoding::kCp932
+                               ? Cp932Text(bytes, source, progress)
+                               : EncodeCsv(Utf8Text(bytes, source, progress), encoding);
+  if (Status s = WriteWholeFile(fs, target, text); !s.ok()) return {s, target.string(), 0};
+  result.rows = static_cast<int>(bytes.size() / RecordLength(source));
   return result;
 }
 

@@ -73,6 +73,7 @@ void Form1::Build() {
   ConnectImageMenus();
   ConnectCompareMenus();
   ConnectHistoryMenus();
+  ConnectDriveToolsMenus();
 }
 
 void Form1::ConnectCommand(QAction* item, void (Form1::*command)()) {

@@ -230,6 +230,8 @@ class Form1 : public QMainWindow,
   void OpenComparison(int record);
   void ConnectHistoryMenus();  // 変更履歴, 元に戻す (history_menus.cpp)
   void ShowAfterHistoryChange(int record);
+  // バックアップ作成…, バックアップから復元…, CSV出力…, データの点検 (drive_tools_menus.cpp)
+  void ConnectDriveToolsMenus();
   void RunSort(sessions::ExamFormSession::SortOrder order);
   void OpenLookupWindow(LookupListWindow*& window, LookupListWindow* (*make)(Form1&));
 

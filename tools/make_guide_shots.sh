@@ -26,7 +26,8 @@ mkdir -p "$out"
 
 SHOTS=(main calendar image_dialog department lead_site finding arrhythmia search list_view1
        list_view2 print_range zoom image_list detail patient_register patient_list
-       patient_search patient_bulk guide first_start sort_progress sort_missing compare history)
+       patient_search patient_bulk guide first_start sort_progress sort_missing compare history
+       backup_dialog check_report)
 # VELUNOR_SHOTS="main calendar" takes only those.
 [ -n "${VELUNOR_SHOTS:-}" ] && read -r -a SHOTS <<<"$VELUNOR_SHOTS"
 
@@ -456,6 +457,33 @@ shot_history() {
   focus "$id"
   shot history "$id"
   xdotool key alt+x
+  sleep 0.3
+}
+
+# ファイル(F) → バックアップ作成…: the dialog with the folder it suggests.
+shot_backup_dialog() {
+  focus "$main"
+  xdotool key alt+f Return
+  local id
+  id=$(window 'バックアップ作成')
+  focus "$id"
+  shot backup_dialog "$id"
+  xdotool key Escape
+  sleep 0.3
+}
+# ファイル(F) → データの点検 on the demonstration drive with a picture no
+# examination names.
+shot_check_report() {
+  local gazou="$home/.local/share/velunor2/demo/VLN2/GAZOU"
+  cp "$(ls "$gazou"/*.jpg | head -n 1)" "$gazou/OLD0001.jpg"
+  focus "$main"
+  xdotool key alt+f Down Down Down Return
+  local id
+  id=$(window 'データの点検')
+  focus "$id"
+  shot check_report "$id"
+  xdotool key Escape
+  rm -f "$gazou/OLD0001.jpg"
   sleep 0.3
 }
 

@@ -31,6 +31,11 @@ void BuildMainMenu(QMenuBar* bar, MainMenu& m, std::vector<QAction*>& actions) {
   auto ctrl = [](Qt::Key k) { return QKeySequence(Qt::CTRL | k); };
 
   QMenu* fail = menu("ファイル(&F)", "fail");
+  m.F_backup = item(fail, "バックアップ作成…", "F_backup", QKeySequence());
+  m.F_restore = item(fail, "バックアップから復元…", "F_restore", QKeySequence());
+  m.F_csv = item(fail, "CSV出力…", "F_csv", QKeySequence());
+  m.F_check = item(fail, "データの点検", "F_check", QKeySequence());
+  fail->addSeparator();
   m.F_end = item(fail, "終了", "F_end", ctrl(Qt::Key_E));
 
   QMenu* data = menu("データ(&D)", "data");

@@ -12,7 +12,11 @@ namespace widgets {
 // name, with its shortcut.
 struct MainMenu {
   // ファイル(&F)
-  QAction* F_end = nullptr;  // 終了 Ctrl+E
+  QAction* F_backup = nullptr;   // バックアップ作成…
+  QAction* F_restore = nullptr;  // バックアップから復元…
+  QAction* F_csv = nullptr;      // CSV出力…
+  QAction* F_check = nullptr;    // データの点検
+  QAction* F_end = nullptr;      // 終了 Ctrl+E
   // データ(&D)
   QAction* D_sinki = nullptr;      // 新規入力 Ctrl+N
   QAction* kensaku = nullptr;      // 検索 F7

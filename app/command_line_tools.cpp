@@ -6,6 +6,7 @@
 
 #include "platform/drive_lock.h"
 #include "platform/error_text.h"
+#include "sessions/history_session.h"
 #include "store/backup.h"
 #include "store/health_check.h"
 
@@ -136,6 +137,16 @@ const std::vector<CsvKind>& CsvKinds() {
        [](platform::FileSystem& fs, const std::filesystem::path& target, store::CsvEncoding e,
           platform::Progress& p) {
          return store::ExportCsv(fs, store::CsvSource::kPatients, target, e, p);
+       }},
+      {"history",
+       [](platform::FileSystem& fs, const std::filesystem::path& target, store::CsvEncoding e,
+          platform::Progress&) {
+         store::History history(fs);
+         store::CsvResult r;
+         r.status = sessions::WriteHistoryCsv(fs, history, target.string(), "", "", e);
+         if (!r.ok()) r.file = target.string();
+         r.rows = static_cast<int>(history.Heads().size());
+         return r;
        }},
   };
   return kinds;

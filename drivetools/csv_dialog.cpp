@@ -24,9 +24,10 @@ CsvDialog::CsvDialog(bool listOnScreen, const std::filesystem::path& folder, QWi
   AllExams = new QRadioButton(QStringLiteral("検査（全件）"), this);
   ListedExams = new QRadioButton(QStringLiteral("検査（画面の一覧・検索結果）"), this);
   Patients = new QRadioButton(QStringLiteral("患者マスタ"), this);
+  History = new QRadioButton(QStringLiteral("変更履歴（監査用）"), this);
   ListedExams->setEnabled(listOnScreen);
   (listOnScreen ? ListedExams : AllExams)->setChecked(true);
-  for (QRadioButton* b : {AllExams, ListedExams, Patients}) {
+  for (QRadioButton* b : {AllExams, ListedExams, Patients, History}) {
     what->addWidget(b);
     connect(b, &QRadioButton::toggled, this, &CsvDialog::SuggestName);
   }
@@ -53,7 +54,8 @@ CsvDialog::CsvDialog(bool listOnScreen, const std::filesystem::path& folder, QWi
 }
 
 void CsvDialog::SuggestName() {
-  const QString kind = Patients->isChecked()      ? QStringLiteral("患者マスタ")
+  const QString kind = History->isChecked()       ? QStringLiteral("変更履歴")
+                       : Patients->isChecked()    ? QStringLiteral("患者マスタ")
                        : ListedExams->isChecked() ? QStringLiteral("検査一覧")
                                                   : QStringLiteral("検査");
   QString folder =
@@ -73,6 +75,8 @@ store::CsvSource CsvDialog::Source() const {
   if (Patients->isChecked()) return store::CsvSource::kPatients;
   return ListedExams->isChecked() ? store::CsvSource::kExamList : store::CsvSource::kExaminations;
 }
+
+bool CsvDialog::HistoryChosen() const { return History->isChecked(); }
 
 store::CsvEncoding CsvDialog::Encoding() const {
   return EncodingBox->currentIndex() == 0 ? store::CsvEncoding::kCp932

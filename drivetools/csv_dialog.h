@@ -12,7 +12,7 @@ class QRadioButton;
 namespace drivetools {
 
 // CSV出力: what to write (the examinations whole, the list on screen, the
-// patient master), the encoding and the file.
+// patient master, the change history), the encoding and the file.
 class CsvDialog : public QDialog {
   Q_OBJECT
 
@@ -21,12 +21,14 @@ class CsvDialog : public QDialog {
   CsvDialog(bool listOnScreen, const std::filesystem::path& folder, QWidget* parent = nullptr);
 
   store::CsvSource Source() const;
+  bool HistoryChosen() const;
   store::CsvEncoding Encoding() const;
   std::filesystem::path File() const;
 
   QRadioButton* AllExams = nullptr;
   QRadioButton* ListedExams = nullptr;
   QRadioButton* Patients = nullptr;
+  QRadioButton* History = nullptr;  // the change history, as the audit trail
   QComboBox* EncodingBox = nullptr;
   QLineEdit* FileEdit = nullptr;
 

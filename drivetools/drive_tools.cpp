@@ -75,6 +75,10 @@ void DriveTools::Restore() {
 void DriveTools::ExportCsv() {
   CsvDialog dialog(session_.ListOnScreen(), BackupSettings::LastFolder().parent_path(), window_);
   if (dialog.exec() != QDialog::Accepted) return;
+  if (dialog.HistoryChosen()) {
+    sessions::Show(ui_, session_.ExportHistoryCsv(dialog.File(), dialog.Encoding()));
+    return;
+  }
   sessions::Show(ui_,
                  session_.ExportCsv(dialog.Source(), dialog.File(), dialog.Encoding(), *progress_));
 }

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "sessions/history_session.h"
 #include "store/long_operation.h"
 
 namespace sessions {
@@ -152,6 +153,24 @@ CsvOutcome DriveToolsSession::ExportCsv(store::CsvSource source,
   outcome.Say(
       "CSV ファイルを書き出しました（" + std::to_string(r.rows) + " 行）。\n" + target.string(),
       platform::kInformation);
+  return outcome;
+}
+
+CsvOutcome DriveToolsSession::ExportHistoryCsv(const std::filesystem::path& target,
+                                               store::CsvEncoding encoding) {
+  CsvOutcome outcome;
+  store::LongOperation operation(store_);
+  if (!operation) return outcome;
+  if (platform::Status s = WriteHistoryCsv(store_, target.string(), "", "", encoding); !s.ok()) {
+    outcome.Say("CSV ファイルを書き出せませんでした。\n" + platform::ErrorText(s.error) + "\n" +
+                target.string());
+    return outcome;
+  }
+  outcome.done = true;
+  outcome.rows = static_cast<int>(store_.Changes().Heads().size());
+  outcome.Say("CSV ファイルを書き出しました（" + std::to_string(outcome.rows) + " 行）。\n" +
+                  target.string(),
+              platform::kInformation);
   return outcome;
 }
 

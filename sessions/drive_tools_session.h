@@ -73,6 +73,9 @@ class DriveToolsSession {
   CsvOutcome ExportCsv(store::CsvSource source, const std::filesystem::path& target,
                        store::CsvEncoding encoding, platform::Progress& progress);
 
+  // The change history as the audit trail (every entry).
+  CsvOutcome ExportHistoryCsv(const std::filesystem::path& target, store::CsvEncoding encoding);
+
   CheckOutcome Check(bool workingCopyIsLeftover, platform::Progress& progress);
 
   // True when a list is on screen (its working copy is there to export).

@@ -94,16 +94,6 @@ std::string FolderOf(const std::string& path) {
   return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
-std::string Cell(std::string_view text) {
-  if (text.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(text);
-  std::string quoted = "\"";
-  for (char c : text) {
-    if (c == '"') quoted += '"';
-    quoted += c;
-  }
-  return quoted + '"';
-}
-
 }  // namespace
 
 HistorySession::HistorySession(store::Store& store) : store_(store) {}
@@ -572,46 +562,37 @@ Outcome HistorySession::ExportCsv(const std::string& path, const std::string& fr
   return done;
 }
 
-Status HistoryCsv(store::Store& store, const std::string& from, const std::string& to,
+Status HistoryCsv(store::History& history, const std::string& from, const std::string& to,
                   std::string& csv) {
-  if (Status s = store::OpenChanges(store); !s.ok()) return s;
-  store::History& history = store.Changes();
-  csv = "\xEF\xBB\xBF日時,ユーザー,ホスト,操作,ファイル,レコード番号,患者ID,変更項目\r\n";
+  csv = store::CsvLine({"日時", "ユーザー", "ホスト", "操作", "ファイル", "レコード番号", "患者ID",
+                        "変更項目"});
   for (std::size_t i = 0; i < history.Heads().size(); ++i) {
     ChangeEntry e;
     if (Status s = history.Read(i, e); !s.ok()) return s;
     const std::string time = store::StampTimeText(e.stamp);
     const std::string day = time.substr(0, 10);
     if ((!from.empty() && day < from) || (!to.empty() && day > to)) continue;
-    const std::string cells[] = {time,         e.stamp.user,
-                                 e.stamp.host, std::string(store::ChangeKindText(e.kind)),
-                                 e.file,       e.record > 0 ? std::to_string(e.record) : "",
-                                 e.patientId,  ChangedFieldNames(e)};
-    for (std::size_t c = 0; c < std::size(cells); ++c) {
-      if (c > 0) csv += ',';
-      csv += Cell(cells[c]);
-    }
-    csv += "\r\n";
+    csv += store::CsvLine({time, e.stamp.user, e.stamp.host,
+                           std::string(store::ChangeKindText(e.kind)), e.file,
+                           e.record > 0 ? std::to_string(e.record) : "", e.patientId,
+                           ChangedFieldNames(e)});
   }
   return Status::Ok();
 }
 
 Status WriteHistoryCsv(store::Store& store, const std::string& path, const std::string& from,
-                       const std::string& to) {
+                       const std::string& to, store::CsvEncoding encoding) {
+  if (Status s = store::OpenChanges(store); !s.ok()) return s;
+  return WriteHistoryCsv(store.Files(), store.Changes(), path, from, to, encoding);
+}
+
+Status WriteHistoryCsv(platform::FileSystem& fs, store::History& history, const std::string& path,
+                       const std::string& from, const std::string& to,
+                       store::CsvEncoding encoding) {
+  if (Status s = history.Open(); !s.ok()) return s;
   std::string csv;
-  if (Status s = HistoryCsv(store, from, to, csv); !s.ok()) return s;
-  platform::FileSystem& fs = store.Files();
-  const std::string staging = path + ".part";
-  std::unique_ptr<platform::RandomFile> out;
-  Status s = fs.OpenRandom(staging, out);
-  if (s.ok()) s = out->Truncate(0);
-  if (s.ok()) s = out->WriteAt(0, csv);
-  out.reset();
-  if (!s.ok()) {
-    (void)fs.Delete(staging);
-    return s;
-  }
-  return store::ReplaceAtomically(fs, staging, path, FolderOf(path)).status;
+  if (Status s = HistoryCsv(history, from, to, csv); !s.ok()) return s;
+  return store::WriteWholeFile(fs, path, store::EncodeCsv(csv, encoding));
 }
 
 }  // namespace sessions

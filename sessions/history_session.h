@@ -7,6 +7,7 @@
 
 #include "platform/file_system.h"
 #include "sessions/outcome.h"
+#include "store/csv_export.h"
 #include "store/history.h"
 #include "store/records.h"
 #include "store/store.h"
@@ -111,11 +112,16 @@ class HistorySession {
 // number, patient ID and the changed fields. Entries from `from` to `to`
 // (yyyy/mm/dd, both included; empty: no bound). Written to `path` through a
 // staging file that replaces it whole.
-[[nodiscard]] platform::Status WriteHistoryCsv(store::Store& store, const std::string& path,
-                                               const std::string& from = "",
-                                               const std::string& to = "");
-// The same rows as text.
-[[nodiscard]] platform::Status HistoryCsv(store::Store& store, const std::string& from,
+[[nodiscard]] platform::Status WriteHistoryCsv(
+    store::Store& store, const std::string& path, const std::string& from = "",
+    const std::string& to = "", store::CsvEncoding encoding = store::CsvEncoding::kUtf8Bom);
+// The same from a history of its own (the command line, without a running
+// store): entries are read as they stand, nothing is taken back.
+[[nodiscard]] platform::Status WriteHistoryCsv(platform::FileSystem& fs, store::History& history,
+                                               const std::string& path, const std::string& from,
+                                               const std::string& to, store::CsvEncoding encoding);
+// The rows as UTF-8 text, the header first.
+[[nodiscard]] platform::Status HistoryCsv(store::History& history, const std::string& from,
                                           const std::string& to, std::string& csv);
 
 }  // namespace sessions

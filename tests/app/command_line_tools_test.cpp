@@ -80,6 +80,13 @@ TEST(CommandLineTools, BackupRestoreExportAndCheckWithoutADisplay) {
   std::ifstream csv(t.Root() / "e.csv", std::ios::binary);
   const std::string text((std::istreambuf_iterator<char>(csv)), {});
   EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 5);
+  // The audit trail of a drive with no change yet: the header alone.
+  EXPECT_EQ(RunProgram(t.Root(), "--drive-c " + d.string() + " --export-csv history " +
+                                     (t.Root() / "h.csv").string() + " --encoding utf-8"),
+            0);
+  std::ifstream audit(t.Root() / "h.csv", std::ios::binary);
+  const std::string trail((std::istreambuf_iterator<char>(audit)), {});
+  EXPECT_TRUE(trail.starts_with("\xEF\xBB\xBF日時,ユーザー,ホスト,操作")) << trail;
 
   // Damage found by --check; a restore refused while another program holds the drive.
   Put(e / "VLN2/VLN2.ekg", testing_support::ExamFileBytes(4) + "torn");

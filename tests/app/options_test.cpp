@@ -89,7 +89,7 @@ TEST(Options, TheDriveToolsTakeTheirValues) {
     EXPECT_EQ(o.file, c.file);
   }
   EXPECT_EQ(Parse({"--export-csv", "exams", "e.csv"}).encoding, "cp932");
-  for (const char* text : {"--backup FILE", "--restore FILE --yes", "--export-csv exams|patients",
+  for (const char* text : {"--backup FILE", "--restore FILE --yes", "--export-csv exams|patients|history",
                            "--encoding cp932|utf-8", "--check"}) {
     EXPECT_NE(app::HelpText().find(text), std::string::npos) << text;
   }

@@ -38,8 +38,9 @@ std::uint32_t DateNumber(std::string_view text) {
   return value;
 }
 
-std::string DateText(std::uint32_t value) {
-  std::string text = "0000/00/00";
+// The text of date number `value`, "yyyy/mm/dd".
+std::array<char, kDateWidth> DateText(std::uint32_t value) {
+  std::array<char, kDateWidth> text = {'0', '0', '0', '0', '/', '0', '0', '/', '0', '0'};
   for (std::size_t i : {9, 8, 6, 5, 3, 2, 1, 0}) {
     text[i] = static_cast<char>('0' + value % 10);
     value /= 10;
@@ -63,9 +64,12 @@ std::pair<std::uint32_t, std::uint32_t> DatesBeginningWith(std::string_view pref
     }
     return low;
   };
-  auto head = [&](std::uint32_t v) { return DateText(v).substr(0, prefix.size()); };
-  return {firstWhere([&](std::uint32_t v) { return head(v) >= prefix; }),
-          firstWhere([&](std::uint32_t v) { return head(v) > prefix; })};
+  auto head = [&](std::uint32_t v) {
+    const std::array<char, kDateWidth> text = DateText(v);
+    return std::string_view(text.data(), prefix.size()).compare(prefix);
+  };
+  return {firstWhere([&](std::uint32_t v) { return head(v) >= 0; }),
+          firstWhere([&](std::uint32_t v) { return head(v) > 0; })};
 }
 
 // The first 8 bytes of `text` (fewer: the rest zero), and which of them count.
@@ -100,6 +104,8 @@ Status ExamIndex::Build(RecordFile* file) {
       Link(Records());
     }
   }
+  byDate_.Fill(dates_);
+  byId_.Fill(ids_);
   return Status::Ok();
 }
 
@@ -116,6 +122,65 @@ void ExamIndex::Clear() {
   sexCodes_.Clear();
   departmentCodes_.Clear();
   arrhythmiaCodes_.Clear();
+  byDate_.Clear();
+  byId_.Clear();
+}
+
+template <typename Key>
+void ExamIndex::Postings<Key>::Insert(Key key, std::int32_t n) {
+  const Entry entry{key, n};
+  entries_.insert(std::lower_bound(entries_.begin(), entries_.end(), entry), entry);
+}
+
+template <typename Key>
+void ExamIndex::Postings<Key>::Erase(Key key, std::int32_t n) {
+  const Entry entry{key, n};
+  auto it = std::lower_bound(entries_.begin(), entries_.end(), entry);
+  if (it != entries_.end() && *it == entry) entries_.erase(it);
+}
+
+template <typename Key>
+void ExamIndex::Postings<Key>::Renumber(std::int32_t removed) {
+  std::erase_if(entries_, [removed](const Entry& e) { return e.second == removed; });
+  for (Entry& e : entries_) {
+    if (e.second > removed) --e.second;
+  }
+}
+
+template <typename Key>
+void ExamIndex::Postings<Key>::Fill(const std::vector<Key>& column) {
+  entries_.clear();
+  entries_.reserve(column.size());
+  for (std::size_t i = 0; i < column.size(); ++i) {
+    entries_.emplace_back(column[i], static_cast<std::int32_t>(i + 1));
+  }
+  std::sort(entries_.begin(), entries_.end());
+}
+
+namespace {
+
+constexpr auto kKeyBelow = [](const auto& entry, const auto& key) { return entry.first < key; };
+constexpr auto kKeyAbove = [](const auto& key, const auto& entry) { return key < entry.first; };
+
+}  // namespace
+
+template <typename Key>
+auto ExamIndex::Postings<Key>::Range(Key low, Key high) const -> Span {
+  if (!(low < high)) return {};
+  auto first = std::lower_bound(entries_.begin(), entries_.end(), low, kKeyBelow);
+  auto last = std::lower_bound(first, entries_.end(), high, kKeyBelow);
+  return {first, last};
+}
+
+template <typename Key>
+auto ExamIndex::Postings<Key>::Equal(Key key) const -> Span {
+  auto first = std::lower_bound(entries_.begin(), entries_.end(), key, kKeyBelow);
+  return {first, std::upper_bound(first, entries_.end(), key, kKeyAbove)};
+}
+
+template <typename Key>
+auto ExamIndex::Postings<Key>::From(Key low) const -> Span {
+  return {std::lower_bound(entries_.begin(), entries_.end(), low, kKeyBelow), entries_.end()};
 }
 
 void ExamIndex::SetColumns(std::size_t at, const char* record) {
@@ -178,13 +243,18 @@ void ExamIndex::Unlink(std::int32_t n) {
 void ExamIndex::Put(std::int32_t n, const ExamRecord& record) {
   if (n < 1 || n > Records() + 1) return;
   Keys keys{record.Get(ExamField::PatientId), record.Get(ExamField::ExamDate)};
+  const auto at = static_cast<std::size_t>(n - 1);
   if (n == Records() + 1) {
     keys_.push_back(std::move(keys));
   } else {
     Unlink(n);
-    keys_[static_cast<std::size_t>(n - 1)] = std::move(keys);
+    keys_[at] = std::move(keys);
+    byDate_.Erase(dates_[at], n);
+    byId_.Erase(ids_[at], n);
   }
-  SetColumns(static_cast<std::size_t>(n - 1), record.data());
+  SetColumns(at, record.data());
+  byDate_.Insert(dates_[at], n);
+  byId_.Insert(ids_[at], n);
   Link(n);
 }
 
@@ -200,6 +270,8 @@ void ExamIndex::Remove(std::int32_t n) {
   eraseAt(sexes_);
   eraseAt(departments_);
   eraseAt(arrhythmias_);
+  byDate_.Renumber(n);
+  byId_.Renumber(n);
   for (auto& [id, records] : byPatient_) {
     for (std::int32_t& r : records) {
       if (r > n) --r;
@@ -245,23 +317,52 @@ std::vector<std::int32_t> ExamIndex::Candidates(const Query& q) const {
   const std::vector<char> arrhythmiaPasses =
       q.arrhythmia ? arrhythmiaCodes_.Passing(q.arrhythmia) : std::vector<char>();
 
-  std::vector<std::int32_t> candidates;
-  for (std::size_t i = 0; i < dates_.size(); ++i) {
+  auto passes = [&](std::size_t i) {
     if (dateTest && dates_[i] != kOddDate && (dates_[i] < dateLow || dates_[i] >= dateHigh)) {
-      continue;
+      return false;
     }
-    if (q.patientId && ids_[i] != *q.patientId) continue;
-    if (nameTest && (names_[i] & nameMask) != name) continue;
-    if (q.sex && !sexPasses[sexes_[i]]) continue;
-    if (q.ageFrom && *q.ageFrom > ages_[i]) continue;
-    if (q.ageTo && *q.ageTo < ages_[i]) continue;
-    if (q.department && !departmentPasses[departments_[i]]) continue;
-    if (q.arrhythmia && std::none_of(arrhythmias_[i].begin(), arrhythmias_[i].end(),
-                                     [&](std::uint16_t c) { return arrhythmiaPasses[c] != 0; })) {
-      continue;
-    }
-    candidates.push_back(static_cast<std::int32_t>(i + 1));
+    if (q.patientId && ids_[i] != *q.patientId) return false;
+    if (nameTest && (names_[i] & nameMask) != name) return false;
+    if (q.sex && !sexPasses[sexes_[i]]) return false;
+    if (q.ageFrom && *q.ageFrom > ages_[i]) return false;
+    if (q.ageTo && *q.ageTo < ages_[i]) return false;
+    if (q.department && !departmentPasses[departments_[i]]) return false;
+    return !q.arrhythmia || std::any_of(arrhythmias_[i].begin(), arrhythmias_[i].end(),
+                                        [&](std::uint16_t c) { return arrhythmiaPasses[c] != 0; });
+  };
+
+  // A date or an ID asked: only the records of the fewer postings are tested.
+  std::vector<std::span<const std::pair<std::uint32_t, std::int32_t>>> byDate;
+  std::span<const std::pair<double, std::int32_t>> byId;
+  std::size_t postings = dates_.size() + 1;
+  if (dateTest) {
+    byDate = {byDate_.Range(dateLow, dateHigh), byDate_.From(kOddDate)};
+    postings = byDate[0].size() + byDate[1].size();
   }
+  if (q.patientId) {
+    byId = byId_.Equal(*q.patientId);
+    if (byId.size() < postings) {
+      byDate.clear();
+      postings = byId.size();
+    } else {
+      byId = {};
+    }
+  }
+  std::vector<std::int32_t> candidates;
+  if (postings > dates_.size()) {
+    for (std::size_t i = 0; i < dates_.size(); ++i) {
+      if (passes(i)) candidates.push_back(static_cast<std::int32_t>(i + 1));
+    }
+    return candidates;
+  }
+  auto take = [&](const auto& entries) {
+    for (const auto& [key, n] : entries) {
+      if (passes(static_cast<std::size_t>(n - 1))) candidates.push_back(n);
+    }
+  };
+  for (const auto& entries : byDate) take(entries);
+  take(byId);
+  std::sort(candidates.begin(), candidates.end());
   return candidates;
 }
 

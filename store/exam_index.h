@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -98,6 +99,29 @@ class ExamIndex {
   // The search columns of one record, appended at the end or put at n.
   void SetColumns(std::size_t at, const char* record);
 
+  // The records by one key: (key, record) in order, so that a key or a range
+  // of keys is found by halving.
+  template <typename Key>
+  class Postings {
+   public:
+    using Entry = std::pair<Key, std::int32_t>;
+    void Insert(Key key, std::int32_t n);
+    void Erase(Key key, std::int32_t n);
+    // Record `removed` was taken out: it is gone, and the later ones are one lower.
+    void Renumber(std::int32_t removed);
+    // Every key of `column`, record n at n - 1.
+    void Fill(const std::vector<Key>& column);
+    // The records with low <= key < high, with key == `key`, with key >= low.
+    using Span = std::span<const Entry>;
+    Span Range(Key low, Key high) const;
+    Span Equal(Key key) const;
+    Span From(Key low) const;
+    void Clear() { entries_.clear(); }
+
+   private:
+    std::vector<Entry> entries_;
+  };
+
   std::vector<Keys> keys_;  // record n at n - 1
   std::unordered_map<std::string, std::vector<std::int32_t>> byPatient_;
 
@@ -108,6 +132,8 @@ class ExamIndex {
   std::vector<std::uint16_t> sexes_, departments_;
   std::vector<std::array<std::uint16_t, 5>> arrhythmias_;
   Codes sexCodes_, departmentCodes_, arrhythmiaCodes_;
+  Postings<std::uint32_t> byDate_;
+  Postings<double> byId_;
 };
 
 }  // namespace store

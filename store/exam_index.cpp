@@ -72,6 +72,19 @@ std::pair<std::uint32_t, std::uint32_t> DatesBeginningWith(std::string_view pref
           firstWhere([&](std::uint32_t v) { return head(v) > 0; })};
 }
 
+// NumericValue, the digits-and-blanks fields of most records read directly.
+double NumberOf(std::string_view field) {
+  double value = 0;
+  for (char c : field) {
+    if (c >= '0' && c <= '9') {
+      value = value * 10 + (c - '0');
+    } else if (c != ' ') {
+      return NumericValue(field);
+    }
+  }
+  return value;
+}
+
 // The first 8 bytes of `text` (fewer: the rest zero), and which of them count.
 std::pair<std::uint64_t, std::uint64_t> Head(std::string_view text) {
   std::uint64_t head = 0, mask = 0;
@@ -194,8 +207,8 @@ void ExamIndex::SetColumns(std::size_t at, const char* record) {
     arrhythmias_.emplace_back();
   }
   dates_[at] = DateNumber(RawOf(record, ExamField::ExamDate));
-  ids_[at] = NumericValue(RawOf(record, ExamField::PatientId));
-  ages_[at] = NumericValue(RawOf(record, ExamField::Age));
+  ids_[at] = NumberOf(RawOf(record, ExamField::PatientId));
+  ages_[at] = NumberOf(RawOf(record, ExamField::Age));
   names_[at] = Head(RawOf(record, ExamField::Name)).first;
   sexes_[at] = sexCodes_.Of(TrimBlanks(RawOf(record, ExamField::Sex)));
   departments_[at] = departmentCodes_.Of(TrimBlanks(RawOf(record, ExamField::Department)));
@@ -206,7 +219,7 @@ void ExamIndex::SetColumns(std::size_t at, const char* record) {
 }
 
 std::uint16_t ExamIndex::Codes::Of(std::string_view value) {
-  auto it = codes_.find(std::string(value));
+  auto it = codes_.find(value);
   if (it != codes_.end()) return it->second;
   if (values_.size() >= kMany) return kMany;
   const auto code = static_cast<std::uint16_t>(values_.size());

@@ -93,7 +93,11 @@ class ExamIndex {
     void Clear();
 
    private:
-    std::unordered_map<std::string, std::uint16_t> codes_;
+    struct Hash {
+      using is_transparent = void;
+      std::size_t operator()(std::string_view v) const { return std::hash<std::string_view>()(v); }
+    };
+    std::unordered_map<std::string, std::uint16_t, Hash, std::equal_to<>> codes_;
     std::vector<std::string> values_;
   };
   // The search columns of one record, appended at the end or put at n.

@@ -332,7 +332,7 @@ int main(int argc, char** argv) {
       bytes.data() + (bytes.size() / store::kExamRecordLength / 2) * store::kExamRecordLength,
       store::kExamRecordLength, sample.data());
 
-  std::printf("%-18s %7s  %-17s  %-17s  %-17s  %s\n", "query", "hits", "program min/median",
+  std::printf("%-18s %7s  %-20s  %-20s  %-20s  %s\n", "query", "hits", "program min/median",
               "SQLite min/median", "+index min/median", "program / SQLite, / +index (median)");
   bool ahead = true;
   for (const Query& q : Queries(sample)) {
@@ -355,7 +355,7 @@ int main(int argc, char** argv) {
     const double overPlain = ours.median / sqlPlain.median;
     const double overIndexed = ours.median / sqlIndexed.median;
     ahead = ahead && overPlain < 1 && overIndexed < 1;
-    std::printf("%-18s %7d  %7.2f %7.2f ms  %7.2f %7.2f ms  %7.2f %7.2f ms  %5.2f  %5.2f\n",
+    std::printf("%-18s %7d  %8.3f %8.3f ms  %8.3f %8.3f ms  %8.3f %8.3f ms  %5.2f  %5.2f\n",
                 q.what.c_str(), hits, ours.min * 1e3, ours.median * 1e3, sqlPlain.min * 1e3,
                 sqlPlain.median * 1e3, sqlIndexed.min * 1e3, sqlIndexed.median * 1e3, overPlain,
                 overIndexed);

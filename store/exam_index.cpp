@@ -117,8 +117,6 @@ Status ExamIndex::Build(RecordFile* file) {
       Link(Records());
     }
   }
-  byDate_.Fill(dates_);
-  byId_.Fill(ids_);
   return Status::Ok();
 }
 
@@ -141,12 +139,14 @@ void ExamIndex::Clear() {
 
 template <typename Key>
 void ExamIndex::Postings<Key>::Insert(Key key, std::int32_t n) {
+  if (!made_) return;
   const Entry entry{key, n};
   entries_.insert(std::lower_bound(entries_.begin(), entries_.end(), entry), entry);
 }
 
 template <typename Key>
 void ExamIndex::Postings<Key>::Erase(Key key, std::int32_t n) {
+  if (!made_) return;
   const Entry entry{key, n};
   auto it = std::lower_bound(entries_.begin(), entries_.end(), entry);
   if (it != entries_.end() && *it == entry) entries_.erase(it);
@@ -154,6 +154,7 @@ void ExamIndex::Postings<Key>::Erase(Key key, std::int32_t n) {
 
 template <typename Key>
 void ExamIndex::Postings<Key>::Renumber(std::int32_t removed) {
+  if (!made_) return;
   std::erase_if(entries_, [removed](const Entry& e) { return e.second == removed; });
   for (Entry& e : entries_) {
     if (e.second > removed) --e.second;
@@ -168,6 +169,7 @@ void ExamIndex::Postings<Key>::Fill(const std::vector<Key>& column) {
     entries_.emplace_back(column[i], static_cast<std::int32_t>(i + 1));
   }
   std::sort(entries_.begin(), entries_.end());
+  made_ = true;
 }
 
 namespace {
@@ -219,12 +221,15 @@ void ExamIndex::SetColumns(std::size_t at, const char* record) {
 }
 
 std::uint16_t ExamIndex::Codes::Of(std::string_view value) {
+  // Neighbouring records and slots often hold the same value.
+  if (last_ < values_.size() && values_[last_] == value) return last_;
   auto it = codes_.find(value);
-  if (it != codes_.end()) return it->second;
+  if (it != codes_.end()) return last_ = it->second;
   if (values_.size() >= kMany) return kMany;
   const auto code = static_cast<std::uint16_t>(values_.size());
   values_.emplace_back(value);
   codes_.emplace(values_.back(), code);
+  last_ = code;
   return code;
 }
 
@@ -238,6 +243,7 @@ std::vector<char> ExamIndex::Codes::Passing(
 void ExamIndex::Codes::Clear() {
   codes_.clear();
   values_.clear();
+  last_ = kMany;
 }
 
 void ExamIndex::Link(std::int32_t n) {
@@ -349,10 +355,12 @@ std::vector<std::int32_t> ExamIndex::Candidates(const Query& q) const {
   std::span<const std::pair<double, std::int32_t>> byId;
   std::size_t postings = dates_.size() + 1;
   if (dateTest) {
+    if (!byDate_.Made()) byDate_.Fill(dates_);
     byDate = {byDate_.Range(dateLow, dateHigh), byDate_.From(kOddDate)};
     postings = byDate[0].size() + byDate[1].size();
   }
   if (q.patientId) {
+    if (!byId_.Made()) byId_.Fill(ids_);
     byId = byId_.Equal(*q.patientId);
     if (byId.size() < postings) {
       byDate.clear();

@@ -98,17 +98,21 @@ class ExamIndex {
       std::size_t operator()(std::string_view v) const { return std::hash<std::string_view>()(v); }
     };
     std::unordered_map<std::string, std::uint16_t, Hash, std::equal_to<>> codes_;
+    std::uint16_t last_ = kMany;  // the code given last
     std::vector<std::string> values_;
   };
   // The search columns of one record, appended at the end or put at n.
   void SetColumns(std::size_t at, const char* record);
 
   // The records by one key: (key, record) in order, so that a key or a range
-  // of keys is found by halving.
+  // of keys is found by halving. Made from the column when first asked (the
+  // drive opens without sorting), then kept current; until then a change
+  // leaves it unmade.
   template <typename Key>
   class Postings {
    public:
     using Entry = std::pair<Key, std::int32_t>;
+    bool Made() const { return made_; }
     void Insert(Key key, std::int32_t n);
     void Erase(Key key, std::int32_t n);
     // Record `removed` was taken out: it is gone, and the later ones are one lower.
@@ -120,10 +124,14 @@ class ExamIndex {
     Span Range(Key low, Key high) const;
     Span Equal(Key key) const;
     Span From(Key low) const;
-    void Clear() { entries_.clear(); }
+    void Clear() {
+      entries_.clear();
+      made_ = false;
+    }
 
    private:
     std::vector<Entry> entries_;
+    bool made_ = false;
   };
 
   std::vector<Keys> keys_;  // record n at n - 1
@@ -136,8 +144,8 @@ class ExamIndex {
   std::vector<std::uint16_t> sexes_, departments_;
   std::vector<std::array<std::uint16_t, 5>> arrhythmias_;
   Codes sexCodes_, departmentCodes_, arrhythmiaCodes_;
-  Postings<std::uint32_t> byDate_;
-  Postings<double> byId_;
+  mutable Postings<std::uint32_t> byDate_;
+  mutable Postings<double> byId_;
 };
 
 }  // namespace store

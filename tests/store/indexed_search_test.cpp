@@ -14,6 +14,7 @@
 #include "store/search.h"
 #include "store/store.h"
 #include "store/text_format.h"
+#include "tests/support/faulty_file_system.h"
 #include "tests/support/memory_file_system.h"
 #include "tests/support/records.h"
 
@@ -138,7 +139,8 @@ class IndexedSearchTest : public ::testing::Test {
   }
 
   testing_support::MemoryFileSystem memory;
-  store::Store s{memory};
+  testing_support::FaultyFileSystem files{memory};
+  store::Store s{files};
 };
 
 TEST_F(IndexedSearchTest, EveryKindOfCriterionFindsWhatTestingEveryRecordFinds) {
@@ -196,6 +198,29 @@ TEST_F(IndexedSearchTest, AnIndexThatMissesRecordsIsRebuiltByTheSearch) {
   for (const SearchCriteria& c : {byId, SearchCriteria{.name = "山本"}}) {
     EXPECT_EQ(s.ExamsByPatient().Candidates(SearchFilter(c).IndexQuery()), Scanned(records, c))
         << Describe(c);
+  }
+}
+
+TEST_F(IndexedSearchTest, AFailedWriteOfHitsLeavesNoWorkingFileOnEitherPath) {
+  std::vector<ExamRecord> records;
+  for (int i = 1; i <= 40; ++i) records.push_back(testing_support::Exam(i));
+  Start(records);
+  struct Case {
+    const char* path;
+    SearchCriteria criteria;
+  } cases[] = {
+      {"the candidates", {.id = "000105"}},  // one record of forty
+      {"every record", {.department = "総務部"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    ASSERT_TRUE(s.RemoveWorkFile().ok());
+    files.FailNthWrite(1);
+    std::int32_t hits = -1;
+    platform::NoProgress none;
+    EXPECT_EQ(store::SearchRecords(s, c.criteria, none, hits).error, platform::kDiskFull);
+    EXPECT_EQ(hits, 0);
+    EXPECT_FALSE(memory.Exists(store::kWorkFile));
   }
 }
 

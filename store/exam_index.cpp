@@ -235,6 +235,7 @@ std::uint16_t ExamIndex::Codes::Of(std::string_view value) {
 
 std::vector<char> ExamIndex::Codes::Passing(
     const std::function<bool(std::string_view)>& test) const {
+  if (!test) return {};
   std::vector<char> passing(std::size_t{kMany} + 1, 1);
   for (std::size_t code = 0; code < values_.size(); ++code) passing[code] = test(values_[code]);
   return passing;
@@ -310,38 +311,47 @@ std::vector<ExamIndex::Entry> ExamIndex::ExamsOf(std::string_view patientId) con
   return exams;
 }
 
-std::vector<std::int32_t> ExamIndex::Candidates(const Query& q) const {
-  // Well-formed dates pass within [dateLow, dateHigh); odd ones always.
-  const bool dateTest = !q.datePrefixes.empty() || q.date.has_value();
-  std::uint32_t dateLow = 0, dateHigh = kOddDate;
+namespace {
+
+// The well-formed dates, as numbers low .. high - 1, that pass the date tests
+// of `q`.
+std::pair<std::uint32_t, std::uint32_t> DatesPassing(const ExamIndex::Query& q) {
+  std::uint32_t low = 0, high = kOddDate;
   for (const std::string& prefix : q.datePrefixes) {
-    const auto [low, high] = DatesBeginningWith(prefix);
-    dateLow = std::max(dateLow, low);
-    dateHigh = std::min(dateHigh, high);
+    const auto [first, end] = DatesBeginningWith(prefix);
+    low = std::max(low, first);
+    high = std::min(high, end);
   }
   if (q.date) {
     const std::uint32_t day = DateNumber(*q.date);
-    dateLow = std::max(dateLow, day == kOddDate ? dateHigh : day);
-    dateHigh = std::min(dateHigh, day == kOddDate ? dateLow : day + 1);
+    if (day == kOddDate) return {0, 0};
+    low = std::max(low, day);
+    high = std::min(high, day + 1);
   }
-  const bool nameTest = !q.namePrefix.empty();
+  return {low, high};
+}
+
+}  // namespace
+
+std::vector<std::int32_t> ExamIndex::Candidates(const Query& q) const {
+  // Well-formed dates pass within [dateLow, dateHigh); odd ones always.
+  const bool dateTest = !q.datePrefixes.empty() || q.date.has_value();
+  const auto [dateLow, dateHigh] = DatesPassing(q);
   const auto [name, nameMask] = Head(q.namePrefix);
   auto equalTo = [](const std::optional<std::string>& wanted) {
-    return [&wanted](std::string_view v) { return v == *wanted; };
+    return wanted ? [&wanted](std::string_view v) { return v == *wanted; }
+                  : std::function<bool(std::string_view)>();
   };
-  const std::vector<char> sexPasses =
-      q.sex ? sexCodes_.Passing(equalTo(q.sex)) : std::vector<char>();
-  const std::vector<char> departmentPasses =
-      q.department ? departmentCodes_.Passing(equalTo(q.department)) : std::vector<char>();
-  const std::vector<char> arrhythmiaPasses =
-      q.arrhythmia ? arrhythmiaCodes_.Passing(q.arrhythmia) : std::vector<char>();
+  const std::vector<char> sexPasses = sexCodes_.Passing(equalTo(q.sex));
+  const std::vector<char> departmentPasses = departmentCodes_.Passing(equalTo(q.department));
+  const std::vector<char> arrhythmiaPasses = arrhythmiaCodes_.Passing(q.arrhythmia);
 
   auto passes = [&](std::size_t i) {
     if (dateTest && dates_[i] != kOddDate && (dates_[i] < dateLow || dates_[i] >= dateHigh)) {
       return false;
     }
     if (q.patientId && ids_[i] != *q.patientId) return false;
-    if (nameTest && (names_[i] & nameMask) != name) return false;
+    if ((names_[i] & nameMask) != name) return false;  // no prefix: no byte counts
     if (q.sex && !sexPasses[sexes_[i]]) return false;
     if (q.ageFrom && *q.ageFrom > ages_[i]) return false;
     if (q.ageTo && *q.ageTo < ages_[i]) return false;
@@ -370,19 +380,17 @@ std::vector<std::int32_t> ExamIndex::Candidates(const Query& q) const {
     }
   }
   std::vector<std::int32_t> candidates;
+  auto test = [&](std::int32_t n) {
+    if (passes(static_cast<std::size_t>(n - 1))) candidates.push_back(n);
+  };
   if (postings > dates_.size()) {
-    for (std::size_t i = 0; i < dates_.size(); ++i) {
-      if (passes(i)) candidates.push_back(static_cast<std::int32_t>(i + 1));
-    }
+    for (std::int32_t n = 1; n <= Records(); ++n) test(n);
     return candidates;
   }
-  auto take = [&](const auto& entries) {
-    for (const auto& [key, n] : entries) {
-      if (passes(static_cast<std::size_t>(n - 1))) candidates.push_back(n);
-    }
-  };
-  for (const auto& entries : byDate) take(entries);
-  take(byId);
+  for (const auto& entries : byDate) {
+    for (const auto& entry : entries) test(entry.second);
+  }
+  for (const auto& entry : byId) test(entry.second);
   std::sort(candidates.begin(), candidates.end());
   return candidates;
 }

@@ -88,7 +88,7 @@ class ExamIndex {
    public:
     static constexpr std::uint16_t kMany = 0xFFFF;
     std::uint16_t Of(std::string_view value);
-    // For each code, whether its value passes `test`.
+    // For each code, whether its value passes `test` (no test: none).
     std::vector<char> Passing(const std::function<bool(std::string_view)>& test) const;
     void Clear();
 

@@ -85,7 +85,10 @@ Status FindPatients(Store& store, PatientSearchField field, std::string_view pre
   const FieldDef& def = PatientRecord::Def(
       field == PatientSearchField::Name ? PatientField::Name : PatientField::Reading);
   const std::string wanted = platform::ToCp932(prefix);
-  found.reserve(64 * kPatientRecordLength);
+  // Room for a search that finds an eighth of the master without moving the
+  // hits; pages never written are never touched.
+  found.reserve(static_cast<std::size_t>(std::max(64, store.PatientCount() / 8)) *
+                kPatientRecordLength);
   progress.BeginPhase("処理中・・・・", store.PatientCount());
   Status read = ForEachMasterRecord(
       store.MasterFile(),

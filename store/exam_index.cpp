@@ -1,7 +1,10 @@
 #include "store/exam_index.h"
 
 #include <algorithm>
+#include <cstring>
 #include <span>
+
+#include "store/text_format.h"
 
 namespace store {
 
@@ -13,6 +16,82 @@ constexpr std::int32_t kBuildChunk = 4096;
 std::string FieldOf(const char* record, ExamField field) {
   const FieldDef& def = ExamRecord::Def(field);
   return ReadField(record + def.offset, def.width);
+}
+
+std::string_view RawOf(const char* record, ExamField field) {
+  const FieldDef& def = ExamRecord::Def(field);
+  return {record + def.offset, def.width};
+}
+
+constexpr std::uint32_t kOddDate = 0xFFFFFFFF;
+constexpr std::size_t kDateWidth = 10;  // "yyyy/mm/dd"
+static_assert(kExamFields[1].width == kDateWidth);
+
+// "yyyy/mm/dd" as the number yyyymmdd; kOddDate for any other text.
+std::uint32_t DateNumber(std::string_view text) {
+  if (text.size() != kDateWidth || text[4] != '/' || text[7] != '/') return kOddDate;
+  std::uint32_t value = 0;
+  for (std::size_t i : {0, 1, 2, 3, 5, 6, 8, 9}) {
+    if (text[i] < '0' || text[i] > '9') return kOddDate;
+    value = value * 10 + static_cast<std::uint32_t>(text[i] - '0');
+  }
+  return value;
+}
+
+// The text of date number `value`, "yyyy/mm/dd".
+std::array<char, kDateWidth> DateText(std::uint32_t value) {
+  std::array<char, kDateWidth> text = {'0', '0', '0', '0', '/', '0', '0', '/', '0', '0'};
+  for (std::size_t i : {9, 8, 6, 5, 3, 2, 1, 0}) {
+    text[i] = static_cast<char>('0' + value % 10);
+    value /= 10;
+  }
+  return text;
+}
+
+// The dates numbers lo .. hi - 1 whose text begins with `prefix`. The texts
+// sort as their numbers do, so those beginning alike lie together.
+std::pair<std::uint32_t, std::uint32_t> DatesBeginningWith(std::string_view prefix) {
+  if (prefix.size() > kDateWidth) return {0, 0};
+  auto firstWhere = [](auto above) {
+    std::uint32_t low = 0, high = 100000000;
+    while (low < high) {
+      const std::uint32_t mid = low + (high - low) / 2;
+      if (above(mid)) {
+        high = mid;
+      } else {
+        low = mid + 1;
+      }
+    }
+    return low;
+  };
+  auto head = [&](std::uint32_t v) {
+    const std::array<char, kDateWidth> text = DateText(v);
+    return std::string_view(text.data(), prefix.size()).compare(prefix);
+  };
+  return {firstWhere([&](std::uint32_t v) { return head(v) >= 0; }),
+          firstWhere([&](std::uint32_t v) { return head(v) > 0; })};
+}
+
+// NumericValue, the digits-and-blanks fields of most records read directly.
+double NumberOf(std::string_view field) {
+  double value = 0;
+  for (char c : field) {
+    if (c >= '0' && c <= '9') {
+      value = value * 10 + (c - '0');
+    } else if (c != ' ') {
+      return NumericValue(field);
+    }
+  }
+  return value;
+}
+
+// The first 8 bytes of `text` (fewer: the rest zero), and which of them count.
+std::pair<std::uint64_t, std::uint64_t> Head(std::string_view text) {
+  std::uint64_t head = 0, mask = 0;
+  const std::size_t n = std::min<std::size_t>(8, text.size());
+  std::memcpy(&head, text.data(), n);
+  std::memset(&mask, 0xFF, n);
+  return {head, mask};
 }
 
 }  // namespace
@@ -34,6 +113,7 @@ Status ExamIndex::Build(RecordFile* file) {
       const char* record = chunk.data() + static_cast<std::size_t>(i) * kExamRecordLength;
       keys_.push_back(
           {FieldOf(record, ExamField::PatientId), FieldOf(record, ExamField::ExamDate)});
+      SetColumns(keys_.size() - 1, record);
       Link(Records());
     }
   }
@@ -43,6 +123,128 @@ Status ExamIndex::Build(RecordFile* file) {
 void ExamIndex::Clear() {
   keys_.clear();
   byPatient_.clear();
+  dates_.clear();
+  ids_.clear();
+  ages_.clear();
+  names_.clear();
+  sexes_.clear();
+  departments_.clear();
+  arrhythmias_.clear();
+  sexCodes_.Clear();
+  departmentCodes_.Clear();
+  arrhythmiaCodes_.Clear();
+  byDate_.Clear();
+  byId_.Clear();
+}
+
+template <typename Key>
+void ExamIndex::Postings<Key>::Insert(Key key, std::int32_t n) {
+  if (!made_) return;
+  const Entry entry{key, n};
+  entries_.insert(std::lower_bound(entries_.begin(), entries_.end(), entry), entry);
+}
+
+template <typename Key>
+void ExamIndex::Postings<Key>::Erase(Key key, std::int32_t n) {
+  if (!made_) return;
+  const Entry entry{key, n};
+  auto it = std::lower_bound(entries_.begin(), entries_.end(), entry);
+  if (it != entries_.end() && *it == entry) entries_.erase(it);
+}
+
+template <typename Key>
+void ExamIndex::Postings<Key>::Renumber(std::int32_t removed) {
+  if (!made_) return;
+  std::erase_if(entries_, [removed](const Entry& e) { return e.second == removed; });
+  for (Entry& e : entries_) {
+    if (e.second > removed) --e.second;
+  }
+}
+
+template <typename Key>
+void ExamIndex::Postings<Key>::Fill(const std::vector<Key>& column) {
+  entries_.clear();
+  entries_.reserve(column.size());
+  for (std::size_t i = 0; i < column.size(); ++i) {
+    entries_.emplace_back(column[i], static_cast<std::int32_t>(i + 1));
+  }
+  std::sort(entries_.begin(), entries_.end());
+  made_ = true;
+}
+
+namespace {
+
+constexpr auto kKeyBelow = [](const auto& entry, const auto& key) { return entry.first < key; };
+constexpr auto kKeyAbove = [](const auto& key, const auto& entry) { return key < entry.first; };
+
+}  // namespace
+
+template <typename Key>
+auto ExamIndex::Postings<Key>::Range(Key low, Key high) const -> Span {
+  if (!(low < high)) return {};
+  auto first = std::lower_bound(entries_.begin(), entries_.end(), low, kKeyBelow);
+  auto last = std::lower_bound(first, entries_.end(), high, kKeyBelow);
+  return {first, last};
+}
+
+template <typename Key>
+auto ExamIndex::Postings<Key>::Equal(Key key) const -> Span {
+  auto first = std::lower_bound(entries_.begin(), entries_.end(), key, kKeyBelow);
+  return {first, std::upper_bound(first, entries_.end(), key, kKeyAbove)};
+}
+
+template <typename Key>
+auto ExamIndex::Postings<Key>::From(Key low) const -> Span {
+  return {std::lower_bound(entries_.begin(), entries_.end(), low, kKeyBelow), entries_.end()};
+}
+
+void ExamIndex::SetColumns(std::size_t at, const char* record) {
+  if (at == dates_.size()) {
+    dates_.emplace_back();
+    ids_.emplace_back();
+    ages_.emplace_back();
+    names_.emplace_back();
+    sexes_.emplace_back();
+    departments_.emplace_back();
+    arrhythmias_.emplace_back();
+  }
+  dates_[at] = DateNumber(RawOf(record, ExamField::ExamDate));
+  ids_[at] = NumberOf(RawOf(record, ExamField::PatientId));
+  ages_[at] = NumberOf(RawOf(record, ExamField::Age));
+  names_[at] = Head(RawOf(record, ExamField::Name)).first;
+  sexes_[at] = sexCodes_.Of(TrimBlanks(RawOf(record, ExamField::Sex)));
+  departments_[at] = departmentCodes_.Of(TrimBlanks(RawOf(record, ExamField::Department)));
+  for (int i = 0; i < 5; ++i) {
+    arrhythmias_[at][static_cast<std::size_t>(i)] =
+        arrhythmiaCodes_.Of(RawOf(record, ArrhythmiaField(i)));
+  }
+}
+
+std::uint16_t ExamIndex::Codes::Of(std::string_view value) {
+  // Neighbouring records and slots often hold the same value.
+  if (last_ < values_.size() && values_[last_] == value) return last_;
+  auto it = codes_.find(value);
+  if (it != codes_.end()) return last_ = it->second;
+  if (values_.size() >= kMany) return kMany;
+  const auto code = static_cast<std::uint16_t>(values_.size());
+  values_.emplace_back(value);
+  codes_.emplace(values_.back(), code);
+  last_ = code;
+  return code;
+}
+
+std::vector<char> ExamIndex::Codes::Passing(
+    const std::function<bool(std::string_view)>& test) const {
+  if (!test) return {};
+  std::vector<char> passing(std::size_t{kMany} + 1, 1);
+  for (std::size_t code = 0; code < values_.size(); ++code) passing[code] = test(values_[code]);
+  return passing;
+}
+
+void ExamIndex::Codes::Clear() {
+  codes_.clear();
+  values_.clear();
+  last_ = kMany;
 }
 
 void ExamIndex::Link(std::int32_t n) {
@@ -61,12 +263,18 @@ void ExamIndex::Unlink(std::int32_t n) {
 void ExamIndex::Put(std::int32_t n, const ExamRecord& record) {
   if (n < 1 || n > Records() + 1) return;
   Keys keys{record.Get(ExamField::PatientId), record.Get(ExamField::ExamDate)};
+  const auto at = static_cast<std::size_t>(n - 1);
   if (n == Records() + 1) {
     keys_.push_back(std::move(keys));
   } else {
     Unlink(n);
-    keys_[static_cast<std::size_t>(n - 1)] = std::move(keys);
+    keys_[at] = std::move(keys);
+    byDate_.Erase(dates_[at], n);
+    byId_.Erase(ids_[at], n);
   }
+  SetColumns(at, record.data());
+  byDate_.Insert(dates_[at], n);
+  byId_.Insert(ids_[at], n);
   Link(n);
 }
 
@@ -74,6 +282,16 @@ void ExamIndex::Remove(std::int32_t n) {
   if (n < 1 || n > Records()) return;
   Unlink(n);
   keys_.erase(keys_.begin() + (n - 1));
+  auto eraseAt = [n](auto& column) { column.erase(column.begin() + (n - 1)); };
+  eraseAt(dates_);
+  eraseAt(ids_);
+  eraseAt(ages_);
+  eraseAt(names_);
+  eraseAt(sexes_);
+  eraseAt(departments_);
+  eraseAt(arrhythmias_);
+  byDate_.Renumber(n);
+  byId_.Renumber(n);
   for (auto& [id, records] : byPatient_) {
     for (std::int32_t& r : records) {
       if (r > n) --r;
@@ -91,6 +309,90 @@ std::vector<ExamIndex::Entry> ExamIndex::ExamsOf(std::string_view patientId) con
     return a.date != b.date ? a.date < b.date : a.record < b.record;
   });
   return exams;
+}
+
+namespace {
+
+// The well-formed dates, as numbers low .. high - 1, that pass the date tests
+// of `q`.
+std::pair<std::uint32_t, std::uint32_t> DatesPassing(const ExamIndex::Query& q) {
+  std::uint32_t low = 0, high = kOddDate;
+  for (const std::string& prefix : q.datePrefixes) {
+    const auto [first, end] = DatesBeginningWith(prefix);
+    low = std::max(low, first);
+    high = std::min(high, end);
+  }
+  if (q.date) {
+    const std::uint32_t day = DateNumber(*q.date);
+    if (day == kOddDate) return {0, 0};
+    low = std::max(low, day);
+    high = std::min(high, day + 1);
+  }
+  return {low, high};
+}
+
+}  // namespace
+
+std::vector<std::int32_t> ExamIndex::Candidates(const Query& q) const {
+  // Well-formed dates pass within [dateLow, dateHigh); odd ones always.
+  const bool dateTest = !q.datePrefixes.empty() || q.date.has_value();
+  const auto [dateLow, dateHigh] = DatesPassing(q);
+  const auto [name, nameMask] = Head(q.namePrefix);
+  auto equalTo = [](const std::optional<std::string>& wanted) {
+    return wanted ? [&wanted](std::string_view v) { return v == *wanted; }
+                  : std::function<bool(std::string_view)>();
+  };
+  const std::vector<char> sexPasses = sexCodes_.Passing(equalTo(q.sex));
+  const std::vector<char> departmentPasses = departmentCodes_.Passing(equalTo(q.department));
+  const std::vector<char> arrhythmiaPasses = arrhythmiaCodes_.Passing(q.arrhythmia);
+
+  auto passes = [&](std::size_t i) {
+    if (dateTest && dates_[i] != kOddDate && (dates_[i] < dateLow || dates_[i] >= dateHigh)) {
+      return false;
+    }
+    if (q.patientId && ids_[i] != *q.patientId) return false;
+    if ((names_[i] & nameMask) != name) return false;  // no prefix: no byte counts
+    if (q.sex && !sexPasses[sexes_[i]]) return false;
+    if (q.ageFrom && *q.ageFrom > ages_[i]) return false;
+    if (q.ageTo && *q.ageTo < ages_[i]) return false;
+    if (q.department && !departmentPasses[departments_[i]]) return false;
+    return !q.arrhythmia || std::any_of(arrhythmias_[i].begin(), arrhythmias_[i].end(),
+                                        [&](std::uint16_t c) { return arrhythmiaPasses[c] != 0; });
+  };
+
+  // A date or an ID asked: only the records of the fewer postings are tested.
+  std::vector<std::span<const std::pair<std::uint32_t, std::int32_t>>> byDate;
+  std::span<const std::pair<double, std::int32_t>> byId;
+  std::size_t postings = dates_.size() + 1;
+  if (dateTest) {
+    if (!byDate_.Made()) byDate_.Fill(dates_);
+    byDate = {byDate_.Range(dateLow, dateHigh), byDate_.From(kOddDate)};
+    postings = byDate[0].size() + byDate[1].size();
+  }
+  if (q.patientId) {
+    if (!byId_.Made()) byId_.Fill(ids_);
+    byId = byId_.Equal(*q.patientId);
+    if (byId.size() < postings) {
+      byDate.clear();
+      postings = byId.size();
+    } else {
+      byId = {};
+    }
+  }
+  std::vector<std::int32_t> candidates;
+  auto test = [&](std::int32_t n) {
+    if (passes(static_cast<std::size_t>(n - 1))) candidates.push_back(n);
+  };
+  if (postings > dates_.size()) {
+    for (std::int32_t n = 1; n <= Records(); ++n) test(n);
+    return candidates;
+  }
+  for (const auto& entries : byDate) {
+    for (const auto& entry : entries) test(entry.second);
+  }
+  for (const auto& entry : byId) test(entry.second);
+  std::sort(candidates.begin(), candidates.end());
+  return candidates;
 }
 
 }  // namespace store

@@ -1,6 +1,10 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <functional>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -20,9 +24,10 @@ namespace store {
 // overwritten), Remove after a record is deleted and the later ones moved
 // down, Clear after every record went, Build again after a reorder.
 //
-// Each record's keys are kept by record number, so that a further key (the
-// examination date for a selective search) is one more map beside
-// byPatient_, filled from the same Keys.
+// Beside it, the searched fields of every record as small columns (the date
+// as a number, the numeric ID and age, the first bytes of the name, codes of
+// sex, department and the arrhythmias), so that a search finds the records
+// that can match without reading the file.
 class ExamIndex {
  public:
   // One examination of a patient.
@@ -51,6 +56,24 @@ class ExamIndex {
   // one date by number. An empty ID names no patient: nothing.
   std::vector<Entry> ExamsOf(std::string_view patientId) const;
 
+  // What a search asks of the stored fields (cp932 bytes as stored); an
+  // unset member is no test.
+  struct Query {
+    std::vector<std::string> datePrefixes;  // ExamDate begins with each
+    std::optional<std::string> date;        // the trimmed ExamDate equals it
+    std::optional<double> patientId;        // the numeric value of PatientId
+    std::string namePrefix;                 // Name begins with it
+    std::optional<std::string> sex;         // the trimmed Sex equals it
+    std::optional<double> ageFrom, ageTo;   // the numeric value of Age within
+    std::optional<std::string> department;  // the trimmed Department equals it
+    // Passes one of the five Arrhythmia fields, blanks included.
+    std::function<bool(std::string_view)> arrhythmia;
+  };
+  // The records, ascending, that may meet every test of `query`: each record
+  // that meets them is among them (a long name prefix or an odd date lets a
+  // few through that do not).
+  std::vector<std::int32_t> Candidates(const Query& query) const;
+
  private:
   struct Keys {
     std::string patientId;
@@ -59,8 +82,70 @@ class ExamIndex {
   void Link(std::int32_t n);
   void Unlink(std::int32_t n);
 
+  // Distinct field values numbered in the order met; past the last code
+  // every further value gets kMany, which no test rules out.
+  class Codes {
+   public:
+    static constexpr std::uint16_t kMany = 0xFFFF;
+    std::uint16_t Of(std::string_view value);
+    // For each code, whether its value passes `test` (no test: none).
+    std::vector<char> Passing(const std::function<bool(std::string_view)>& test) const;
+    void Clear();
+
+   private:
+    struct Hash {
+      using is_transparent = void;
+      std::size_t operator()(std::string_view v) const { return std::hash<std::string_view>()(v); }
+    };
+    std::unordered_map<std::string, std::uint16_t, Hash, std::equal_to<>> codes_;
+    std::uint16_t last_ = kMany;  // the code given last
+    std::vector<std::string> values_;
+  };
+  // The search columns of one record, appended at the end or put at n.
+  void SetColumns(std::size_t at, const char* record);
+
+  // The records by one key: (key, record) in order, so that a key or a range
+  // of keys is found by halving. Made from the column when first asked (the
+  // drive opens without sorting), then kept current; until then a change
+  // leaves it unmade.
+  template <typename Key>
+  class Postings {
+   public:
+    using Entry = std::pair<Key, std::int32_t>;
+    bool Made() const { return made_; }
+    void Insert(Key key, std::int32_t n);
+    void Erase(Key key, std::int32_t n);
+    // Record `removed` was taken out: it is gone, and the later ones are one lower.
+    void Renumber(std::int32_t removed);
+    // Every key of `column`, record n at n - 1.
+    void Fill(const std::vector<Key>& column);
+    // The records with low <= key < high, with key == `key`, with key >= low.
+    using Span = std::span<const Entry>;
+    Span Range(Key low, Key high) const;
+    Span Equal(Key key) const;
+    Span From(Key low) const;
+    void Clear() {
+      entries_.clear();
+      made_ = false;
+    }
+
+   private:
+    std::vector<Entry> entries_;
+    bool made_ = false;
+  };
+
   std::vector<Keys> keys_;  // record n at n - 1
   std::unordered_map<std::string, std::vector<std::int32_t>> byPatient_;
+
+  // The search columns, record n at n - 1.
+  std::vector<std::uint32_t> dates_;  // yyyymmdd; kOddDate when not "yyyy/mm/dd"
+  std::vector<double> ids_, ages_;
+  std::vector<std::uint64_t> names_;  // the first 8 bytes
+  std::vector<std::uint16_t> sexes_, departments_;
+  std::vector<std::array<std::uint16_t, 5>> arrhythmias_;
+  Codes sexCodes_, departmentCodes_, arrhythmiaCodes_;
+  mutable Postings<std::uint32_t> byDate_;
+  mutable Postings<double> byId_;
 };
 
 }  // namespace store

@@ -146,6 +146,25 @@ bool SearchFilter::Matches(const ExamRecord& r) const {
   return true;
 }
 
+ExamIndex::Query SearchFilter::IndexQuery() const {
+  ExamIndex::Query q;
+  if (hasYear_) q.datePrefixes.push_back(yearPrefix_);
+  if (hasMonth_) q.datePrefixes.push_back(monthPrefix_);
+  if (hasDay_) q.date = date_;
+  if (hasId_) q.patientId = id_;
+  q.namePrefix = name_;
+  if (hasSex_) q.sex = sex_;
+  if (hasAgeFrom_) q.ageFrom = ageFrom_;
+  if (hasAgeTo_) q.ageTo = ageTo_;
+  if (!department_.empty()) q.department = department_;
+  if (!arrhythmia_.empty()) {
+    q.arrhythmia = [wanted = arrhythmia_](std::string_view field) {
+      return ContainsAtCharacter(field, wanted);
+    };
+  }
+  return q;
+}
+
 namespace {
 
 // ExamRecordNo(n) into the record's RecordNo field, padded with blanks.
@@ -164,6 +183,69 @@ void PutHitRecordNo(ExamRecord& record, std::int32_t n) {
   }
 }
 
+// Candidates closer than this many records are read in one run with those
+// between; a run holds at most kLongestRun records.
+constexpr std::int32_t kMergedGap = 16;
+constexpr std::int32_t kLongestRun = 4096;
+
+// Tests one record and appends it to the working file when it is a hit.
+class HitWriter {
+ public:
+  HitWriter(Store& store, const SearchFilter& filter, std::int32_t& hits)
+      : store_(store), filter_(filter), hits_(hits) {}
+  Status Test(std::int32_t n, ExamRecord& record) {
+    if (!filter_.Matches(record)) return Status::Ok();
+    PutHitRecordNo(record, n);
+    if (Status s = store_.WorkFile()->Write(hits_ + 1, record); !s.ok()) return s;
+    ++hits_;
+    return Status::Ok();
+  }
+
+ private:
+  Store& store_;
+  const SearchFilter& filter_;
+  std::int32_t& hits_;
+};
+
+// Every record read in turn; the index built again from them when `rebuild`.
+Status ScanAll(Store& store, HitWriter& hits, platform::Progress& progress, bool rebuild) {
+  ExamIndex& index = store.ExamsByPatient();
+  if (rebuild) index.Clear();
+  ExamRecord record;
+  for (std::int32_t i = 1; i <= store.RecordCount(); ++i) {
+    if (Status s = store.ReadExamination(i, record); !s.ok()) return s;
+    if (rebuild) index.Put(i, record);
+    if (Status s = hits.Test(i, record); !s.ok()) return s;
+    progress.Advance(i);
+  }
+  return Status::Ok();
+}
+
+// The candidate records only, runs of near ones read in one piece.
+Status ReadCandidates(Store& store, const std::vector<std::int32_t>& candidates, HitWriter& hits,
+                      platform::Progress& progress) {
+  std::vector<char> run;
+  ExamRecord record;
+  for (std::size_t k = 0; k < candidates.size();) {
+    const std::int32_t first = candidates[k];
+    std::size_t end = k + 1;
+    while (end < candidates.size() && candidates[end] - candidates[end - 1] <= kMergedGap &&
+           candidates[end] - first < kLongestRun) {
+      ++end;
+    }
+    const std::int32_t count = candidates[end - 1] - first + 1;
+    run.resize(static_cast<std::size_t>(count) * kExamRecordLength);
+    if (Status s = store.DataFile()->ReadRecords(first, count, run); !s.ok()) return s;
+    for (; k < end; ++k) {
+      const auto at = static_cast<std::size_t>(candidates[k] - first) * kExamRecordLength;
+      std::copy_n(run.data() + at, kExamRecordLength, record.data());
+      if (Status s = hits.Test(candidates[k], record); !s.ok()) return s;
+    }
+    progress.Advance(candidates[end - 1]);
+  }
+  return Status::Ok();
+}
+
 }  // namespace
 
 Status SearchRecords(Store& store, const SearchCriteria& criteria, platform::Progress& progress,
@@ -180,17 +262,19 @@ Status SearchRecords(Store& store, const SearchCriteria& criteria, platform::Pro
   if (!store.DataFile()) return fail(Status::Error(platform::kBadFileNameOrNumber));
   if (Status s = store.WorkFile()->SetWriteBehind(true); !s.ok()) return fail(s);
   progress.BeginPhase("処理中・・・・", store.RecordCount());
-  ExamRecord record;
-  for (std::int32_t i = 1; i <= store.RecordCount(); ++i) {
-    if (Status s = store.ReadExamination(i, record); !s.ok()) return fail(s);
-    if (filter.Matches(record)) {
-      PutHitRecordNo(record, i);
-      if (Status s = store.WorkFile()->Write(hits + 1, record); !s.ok()) return fail(s);
-      ++hits;
-    }
-    progress.Advance(i);
-  }
+  HitWriter writer(store, filter, hits);
+  const ExamIndex& index = store.ExamsByPatient();
+  const bool covered = index.Records() == store.RecordCount();
+  std::vector<std::int32_t> candidates;
+  if (covered) candidates = index.Candidates(filter.IndexQuery());
+  // Past about a quarter of the file, the runs would read most of it anyway.
+  const bool few =
+      covered && candidates.size() * 4 <= static_cast<std::size_t>(store.RecordCount());
+  Status searched = few ? ReadCandidates(store, candidates, writer, progress)
+                        : ScanAll(store, writer, progress, !covered);
+  if (!searched.ok()) return fail(searched);
   if (Status s = store.WorkFile()->SetWriteBehind(false); !s.ok()) return fail(s);
+  progress.Advance(store.RecordCount());
   progress.Hide();
   return Status::Ok();
 }

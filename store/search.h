@@ -89,6 +89,8 @@ class SearchFilter {
  public:
   explicit SearchFilter(const SearchCriteria& criteria);
   bool Matches(const ExamRecord& record) const;
+  // The same tests as the examination index asks them.
+  ExamIndex::Query IndexQuery() const;
 
  private:
   bool hasYear_ = false, hasMonth_ = false, hasDay_ = false;
@@ -103,8 +105,11 @@ class SearchFilter {
   double ageFrom_ = 0, ageTo_ = 0;
 };
 
-// SearchRecords: every record 1 ... RecordCount of the data file is read and
-// tested; each hit, given its data-file number as RecordNo, is appended to
+// SearchRecords: the records 1 ... RecordCount of the data file that meet the
+// filter, in record order. When the examination index covers the file and
+// leaves few candidates, only those are read (in large runs); otherwise every
+// record is read and tested, and the index is built again on the way when it
+// did not cover the file. Each hit, given its data-file number as RecordNo, is appended to
 // the working file, which is opened new (the caller has removed any earlier
 // one). `progress` shows the records done, under "処理中・・・・", and is
 // hidden at the end. `hits` is the number of hits. When a read or a write

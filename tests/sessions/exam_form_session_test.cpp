@@ -13,6 +13,7 @@
 
 #include "platform/error_text.h"
 #include "platform/jpeg_converter.h"
+#include "store/search.h"
 #include "store/store.h"
 #include "store/text_format.h"
 #include "tests/support/fake_ui.h"
@@ -578,6 +579,62 @@ TEST_F(ExamFormSessionTest, ASortReloadsTheNumberOnScreenAndARefusalLeavesTheFor
   EXPECT_EQ(session.Sort(ui, progress, ExamFormSession::SortOrder::ByDate, sort.Factory()).after,
             FormAfter::Unchanged);
   EXPECT_TRUE(ui.AllAnswered());
+}
+
+// Every change of the data file keeps the examination index current, so
+// that a search through it finds what testing every stored record finds.
+TEST_F(ExamFormSessionTest, AfterEveryChangeTheSearchFindsWhatTheDataFileHolds) {
+  Seed(4);
+  testing_support::RecordingProgress progress;
+  auto searchesAgree = [&](const char* after) {
+    SCOPED_TRACE(after);
+    EXPECT_EQ(store.ExamsByPatient().Records(), store.RecordCount());
+    const std::vector<ExamRecord> data = Data();
+    for (const store::SearchCriteria& c : {store::SearchCriteria{.id = "000777"},
+                                           {.id = "000778"},
+                                           {.id = "000103"},
+                                           {.name = "山田"},
+                                           {.year = "2026", .month = "12", .day = "08"}}) {
+      std::vector<int> expected;
+      for (std::size_t i = 0; i < data.size(); ++i) {
+        if (store::SearchFilter(c).Matches(data[i])) expected.push_back(static_cast<int>(i + 1));
+      }
+      ASSERT_TRUE(store.RemoveWorkFile().ok());
+      std::int32_t hits = 0;
+      ASSERT_TRUE(store::SearchRecords(store, c, progress, hits).ok());
+      std::vector<int> found;
+      for (const ExamRecord& hit : ExamsOf(memory.ReadBytes(store::kWorkFile))) {
+        found.push_back(static_cast<int>(store::NumericValue(hit.Raw(ExamField::RecordNo))));
+      }
+      EXPECT_EQ(found, expected) << c.id << c.name << c.year;
+    }
+  };
+  memory.WriteBytes("C:\\scans\\ecg.bmp", "BMscan");
+  session.StartNewExamination();
+  session.PictureLoaded("C:\\scans\\ecg.bmp");
+  ASSERT_TRUE(session.RegisterNew(Entry("000777", "000777"), Pictures()).ask);
+  (void)session.DeleteSource(false, true);
+  searchesAgree("register");
+
+  ASSERT_TRUE(session.ShowExamination(2).read);
+  session.StoredPictureShown();
+  (void)session.Overwrite(Entry("000778", "IMG2"), Pictures());
+  searchesAgree("overwrite");
+
+  ASSERT_TRUE(session.ShowExamination(1).read);
+  (void)session.Delete(progress);
+  searchesAgree("delete");
+
+  testing_support::FakeUi ui;
+  testing_support::ScriptedSort sort;
+  ui.Expect("データをＩＤ順に並べ替えます。", platform::kAnswerYes);
+  ui.Expect("終了。");
+  (void)session.Sort(ui, progress, ExamFormSession::SortOrder::ById, sort.Factory());
+  searchesAgree("sort");
+
+  ASSERT_TRUE(session.ShowExamination(1).read);
+  (void)session.DeleteAll();
+  searchesAgree("delete all");
 }
 
 }  // namespace

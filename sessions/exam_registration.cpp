@@ -83,6 +83,10 @@ bool ExamFormSession::StorePicture(const PictureConversion& pictures, std::strin
 
 FormChange ExamFormSession::RegisterNew(const ExamEntry& entry, const PictureConversion& pictures) {
   FormChange done;
+  // Under the drive's lock the count is the file's own: two workstations
+  // registering at once each append their record once.
+  const store::Store::DriveScope held = store_.Changing();
+  if (!held) return done;
   const std::string imageName = store::StoredImageName(entry.imageName);
   CurrentRecord = entry.record;
   // A picture file of that name, or another examination naming it (one
@@ -130,6 +134,8 @@ FormChange ExamFormSession::DeleteSource(bool yes, bool pictureShown) {
 
 FormChange ExamFormSession::CheckOverwrite(const ExamEntry& entry) {
   FormChange check;
+  const store::Store::DriveScope held = store_.Reading();
+  if (!held || !StillAsShown(check)) return check;
   const std::string imageName = store::StoredImageName(entry.imageName);
   // A changed image name must not take over the picture of another record.
   store::ExamRecord stored;
@@ -145,6 +151,8 @@ FormChange ExamFormSession::CheckOverwrite(const ExamEntry& entry) {
 
 FormChange ExamFormSession::Overwrite(const ExamEntry& entry, const PictureConversion& pictures) {
   FormChange done;
+  const store::Store::DriveScope held = store_.Changing();
+  if (!held || !StillAsShown(done)) return done;
   const int n = shownRecord_;
   const std::string imageName = store::StoredImageName(entry.imageName);
   store::ExamRecord stored;
@@ -212,11 +220,14 @@ FormChange ExamFormSession::ShowAfterFailure(int n) const {
 
 FormChange ExamFormSession::Delete(platform::Progress& progress) {
   FormChange done;
+  const store::Store::DriveScope held = store_.Changing(true);
+  if (!held) return done;
   const int n = shownRecord_;
   if (n < 1 || n > store_.RecordCount()) {
     done.Say("削除できません。");
     return done;
   }
+  if (!StillAsShown(done)) return done;
   // The picture of record n, by the name the record holds (the field on
   // screen may have been changed by an ID typed since).
   store::ExamRecord doomed;
@@ -289,6 +300,8 @@ FormChange ExamFormSession::Sort(platform::Ui& ui, platform::Progress& progress,
   FormChange done;
   store::LongOperation operation(store_);
   if (!operation) return done;
+  const store::Store::DriveScope held = store_.Changing(true);
+  if (!held) return done;
   if (std::string refusal = store_.DataFileRefusal(true); !refusal.empty()) {
     done.Say(std::move(refusal));
     return done;

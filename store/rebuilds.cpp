@@ -179,6 +179,8 @@ RebuildResult InsertPatientInIdOrder(Store& store, const PatientRecord& patient,
 }
 
 RebuildResult CopyToStaging(Store& store, Staging staging, platform::Progress* progress) {
+  const Store::DriveScope held = store.Reading();
+  if (!held) return RebuildResult::Unchanged(held.status());
   const bool exams = IsExams(staging);
   const std::string live = exams ? kDataFile : kMasterFile;
   const std::string target = exams ? kWorkFile : kScratchFile;
@@ -246,6 +248,8 @@ RebuildResult CopyToStaging(Store& store, Staging staging, platform::Progress* p
 namespace store {
 
 Status DeleteAllExaminations(Store& store) {
+  const Store::DriveScope held = store.Changing(true);
+  if (!held) return held.status();
   platform::FileSystem& files = store.Files();
   Status firstFailure = Status::Ok();
   (void)store.CloseReplaceReopen([&]() -> Status {

@@ -169,6 +169,8 @@ void PutHitRecordNo(ExamRecord& record, std::int32_t n) {
 Status SearchRecords(Store& store, const SearchCriteria& criteria, platform::Progress& progress,
                      std::int32_t& hits) {
   hits = 0;
+  const Store::DriveScope held = store.Reading();
+  if (!held) return held.status();
   const SearchFilter filter(criteria);
   auto fail = [&](Status failure) {
     progress.Hide();

@@ -119,6 +119,8 @@ Status Store::CloseReplaceReopen(const std::function<Status()>& replace, bool re
 }
 
 RebuildResult Store::Rebuild(Staging staging, const std::function<Status()>& produce) {
+  const DriveScope held = Changing(true);
+  if (!held) return RebuildResult::Unchanged(held.status());
   const bool work = staging == Staging::WorkFile;
   const char* stagingPath = work ? kWorkFile : kScratchFile;
   const char* livePath = work ? kDataFile : kMasterFile;
@@ -166,6 +168,8 @@ RebuildResult Store::Rebuild(Staging staging, const std::function<Status()>& pro
 }
 
 Status Store::ReadExamination(std::int32_t n, ExamRecord& record) {
+  const DriveScope held = Reading();
+  if (!held) return held.status();
   if (!DataFileNo) return Status::Error(platform::kBadFileNameOrNumber);
   return DataFileNo->Read(n, record);
 }
@@ -215,7 +219,8 @@ bool Store::ScanWhenOutOfOrder(float id, std::int32_t& position) {
   if (position != 0) return true;
   if (masterOrder_ == MasterOrder::Unknown) {
     bool ordered = true;
-    if (!MasterInIdOrder(MasterFileNo.get(), ordered).ok()) return true;  // the bisection's answer stands
+    if (!MasterInIdOrder(MasterFileNo.get(), ordered).ok())
+      return true;  // the bisection's answer stands
     masterOrder_ = ordered ? MasterOrder::Ordered : MasterOrder::OutOfOrder;
   }
   if (masterOrder_ == MasterOrder::Ordered) return true;

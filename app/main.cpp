@@ -49,15 +49,20 @@ int main(int argc, char** argv) {
   if (instance.AskRunningToRaise()) return 0;
   platform::PosixFileSystem fs(drive);
   store::Store store(fs);
+  // Other programs (here or on other workstations) may use the drive at
+  // the same time: each command locks the drive's lock file for its length.
   platform::DriveLock lock;
   switch (const platform::LockOutcome outcome = lock.Acquire(drive.Root())) {
     case platform::LockOutcome::kHeld:
+      store.SetDriveLock(&lock);
       break;
     case platform::LockOutcome::kReadOnlyDrive:
     case platform::LockOutcome::kNoPermission:
-      // Without the lock this run never writes: it opens everything for reading.
+      // Without a writable lock file this run never writes: it opens
+      // everything for reading, and still sees the others' changes.
       ui.MsgBox(platform::DriveLockMessage(outcome, drive.Root()), platform::kExclamation);
       store.SetReadOnlySession(true);
+      if (lock.Held()) store.SetDriveLock(&lock);
       break;
     case platform::LockOutcome::kHeldByAnother:
     case platform::LockOutcome::kFailed:

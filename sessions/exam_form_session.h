@@ -198,7 +198,8 @@ class ExamFormSession {
   // False, with the refusal said and both versions shown, when the stored
   // examination at the number on screen is no longer the one the form was
   // filled from (another workstation changed, moved or deleted it).
-  bool StillAsShown(Outcome& refusal);
+  // `mine` is what the form holds, shown beside the stored version.
+  bool StillAsShown(Outcome& refusal, const store::ExamRecord& mine);
   // The examination whose ID, date and image name are those of the one on
   // screen: its number, or 0.
   int FindShownAgain();

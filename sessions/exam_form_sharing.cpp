@@ -71,7 +71,7 @@ std::string BothVersions(const store::ExamRecord& mine, const store::ExamRecord&
 
 }  // namespace
 
-bool ExamFormSession::StillAsShown(Outcome& refusal) {
+bool ExamFormSession::StillAsShown(Outcome& refusal, const store::ExamRecord& mine) {
   store::ExamRecord stored;
   if (platform::Status s = store_.ReadExamination(shownRecord_, stored); !s.ok()) {
     refusal.SayError(s);
@@ -79,11 +79,18 @@ bool ExamFormSession::StillAsShown(Outcome& refusal) {
   }
   if (shownRecord_ <= store_.RecordCount() && stored.Bytes() == shownAsStored_.Bytes()) return true;
   std::string text =
-      "このデータは表示した後に他の端末で変更されたため、上書き・削除しませんでした。\n"
-      "（この画面の内容　→　いま保存されている内容）";
-  text += shownRecord_ > store_.RecordCount() || IsBlank(stored)
-              ? "\n保存されているデータはありません（他の端末で削除されました）。"
-              : BothVersions(shownAsStored_, stored);
+      "このデータは表示した後に他の端末で変更されたため、上書き・削除しませんでした。";
+  const int now = FindShownAgain();
+  if (now == 0) {
+    text += "\nこの検査は他の端末で削除されました。";
+  } else {
+    if (now != shownRecord_) {
+      text += "\nこの検査は他の端末での削除・並べ替えでファイルＮＯ " + std::to_string(now) +
+              " に移りました。";
+    }
+    (void)store_.ReadExamination(now, stored);
+    text += "\n（この画面の内容　→　いま保存されている内容）" + BothVersions(mine, stored);
+  }
   refusal.Say(std::move(text));
   return false;
 }

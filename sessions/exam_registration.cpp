@@ -135,7 +135,7 @@ FormChange ExamFormSession::DeleteSource(bool yes, bool pictureShown) {
 FormChange ExamFormSession::CheckOverwrite(const ExamEntry& entry) {
   FormChange check;
   const store::Store::DriveScope held = store_.Reading();
-  if (!held || !StillAsShown(check)) return check;
+  if (!held || !StillAsShown(check, entry.record)) return check;
   const std::string imageName = store::StoredImageName(entry.imageName);
   // A changed image name must not take over the picture of another record.
   store::ExamRecord stored;
@@ -152,7 +152,7 @@ FormChange ExamFormSession::CheckOverwrite(const ExamEntry& entry) {
 FormChange ExamFormSession::Overwrite(const ExamEntry& entry, const PictureConversion& pictures) {
   FormChange done;
   const store::Store::DriveScope held = store_.Changing();
-  if (!held || !StillAsShown(done)) return done;
+  if (!held || !StillAsShown(done, entry.record)) return done;
   const int n = shownRecord_;
   const std::string imageName = store::StoredImageName(entry.imageName);
   store::ExamRecord stored;
@@ -227,7 +227,7 @@ FormChange ExamFormSession::Delete(platform::Progress& progress) {
     done.Say("削除できません。");
     return done;
   }
-  if (!StillAsShown(done)) return done;
+  if (!StillAsShown(done, shownAsStored_)) return done;
   // The picture of record n, by the name the record holds (the field on
   // screen may have been changed by an ID typed since).
   store::ExamRecord doomed;

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
 
 #include <cstdlib>
 #include <filesystem>
@@ -114,16 +118,31 @@ TEST(FileOperations, CopyRenameDeleteReportWindowsNumbers) {
   EXPECT_EQ(names, std::vector<std::string>{"a.txt"});
 }
 
-TEST(DriveLock, SecondHolderIsRefusedUntilReleased) {
+TEST(DriveLock, ALockOfAProgramThatDiedIsReleased) {
   TempDrive t;
-  platform::DriveLock first;
-  platform::DriveLock second;
-  ASSERT_EQ(first.Acquire(t.Root()), platform::LockOutcome::kHeld);
-  EXPECT_EQ(second.Acquire(t.Root()), platform::LockOutcome::kHeldByAnother);
-  EXPECT_FALSE(second.Held());
-  first.Release();
-  // A lock file left behind by an ended run does not block the next start.
-  EXPECT_EQ(second.Acquire(t.Root()), platform::LockOutcome::kHeld);
+  int ready[2];
+  ASSERT_EQ(::pipe(ready), 0);
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    platform::DriveLock held;
+    if (held.Acquire(t.Root()) != platform::LockOutcome::kHeld || !held.LockExclusive().ok()) {
+      ::_exit(1);
+    }
+    (void)::write(ready[1], "x", 1);
+    ::pause();  // killed while it holds the lock
+    ::_exit(0);
+  }
+  char x = 0;
+  ASSERT_EQ(::read(ready[0], &x, 1), 1);
+  platform::DriveLock other;
+  ASSERT_EQ(other.Acquire(t.Root()), platform::LockOutcome::kHeld);
+  EXPECT_FALSE(other.TryLockShared());
+  ::kill(child, SIGKILL);
+  ::waitpid(child, nullptr, 0);
+  EXPECT_TRUE(other.LockExclusive().ok());
+  ::close(ready[0]);
+  ::close(ready[1]);
 }
 
 }  // namespace

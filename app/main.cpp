@@ -43,6 +43,12 @@ int main(int argc, char** argv) {
       options.demo ? app::PrepareDemoDrive(ui) : std::nullopt;
   if (options.demo && !demoRoot) return 1;
   platform::DataDrive drive(demoRoot ? *demoRoot : platform::DataDrive::ResolveRoot(argc, argv));
+  // The lists of this workstation never share a working copy with another's.
+  if (std::error_code made; std::filesystem::create_directories(
+                                platform::DataDrive::WorkstationFolder(drive.Root()), made) ||
+                            !made) {
+    drive.SetWorkingCopyFolder(platform::DataDrive::WorkstationFolder(drive.Root()));
+  }
   // A second start on the same drive in this desktop session brings the
   // first program's window to the front instead.
   app::SingleInstance instance(drive.Root());

@@ -146,3 +146,43 @@ TEST(DriveLock, ALockOfAProgramThatDiedIsReleased) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(DataDrive, WorkingCopiesGoToTheWorkstationsFolderAndNothingElseDoes) {
+  DataDrive drive("/srv/C");
+  drive.SetWorkingCopyFolder("/srv/C/.velunor2-workstations/pc1-x");
+  struct Case {
+    const char* written;
+    const char* host;
+  } cases[] = {
+      {"C:\\VLN2\\TEMP.DATA", "/srv/C/.velunor2-workstations/pc1-x/TEMP.DATA"},
+      {"c:/vln2/temp.data.part", "/srv/C/.velunor2-workstations/pc1-x/TEMP.DATA.PART"},
+      {"C:\\MASTA\\KARIKAN.DATA", "/srv/C/.velunor2-workstations/pc1-x/KARIKAN.DATA"},
+      {"C:\\MASTA\\KARIKAN.DATA.PART", "/srv/C/.velunor2-workstations/pc1-x/KARIKAN.DATA.PART"},
+      {"C:\\VLN2\\VLN2.ekg", "/srv/C/VLN2/VLN2.ekg"},
+      {"C:\\MASTA\\TEMP.DATA", "/srv/C/MASTA/TEMP.DATA"},
+      {"C:\\VLN2\\GAZOU\\TEMP.DATA", "/srv/C/VLN2/GAZOU/TEMP.DATA"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(drive.ToHost(c.written), fs::path(c.host)) << c.written;
+}
+
+TEST(DataDrive, EachDesktopSessionIsAWorkstationOfItsOwn) {
+  const char* before = std::getenv("XDG_RUNTIME_DIR");
+  const std::string saved = before != nullptr ? before : "";
+  ::setenv("XDG_RUNTIME_DIR", "/run/user/1000", 1);
+  const fs::path one = DataDrive::WorkstationFolder("/srv/C");
+  ::setenv("XDG_RUNTIME_DIR", "/tmp/session2", 1);
+  const fs::path two = DataDrive::WorkstationFolder("/srv/C");
+  EXPECT_EQ(DataDrive::WorkstationFolder("/srv/C"), two);
+  if (before != nullptr) {
+    ::setenv("XDG_RUNTIME_DIR", saved.c_str(), 1);
+  } else {
+    ::unsetenv("XDG_RUNTIME_DIR");
+  }
+  EXPECT_NE(one, two);
+  EXPECT_EQ(one.parent_path(), fs::path("/srv/C/.velunor2-workstations"));
+  EXPECT_EQ(two.parent_path(), one.parent_path());
+}
+
+}  // namespace

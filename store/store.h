@@ -304,6 +304,8 @@ class Store {
   bool DriveBeingRebuilt() const;
   // How often the files were reopened because another program changed them.
   std::uint64_t Reloads() const { return reloads_; }
+  // The generation this program last saw (after its own change: that change's).
+  std::uint64_t SeenGeneration() const { return seenGeneration_; }
 
   // True while a long operation runs (see store/long_operation.h); commands
   // that read or write the store do nothing meanwhile.

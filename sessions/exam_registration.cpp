@@ -26,6 +26,13 @@ constexpr const char* kNoData = "保存データは０件です。";
 // answers No.
 Message Question(const char* text) { return {text, platform::kYesNo | platform::kDefaultButton2}; }
 
+// The form's record as 上書き would store it (the image name is its own field).
+store::ExamRecord AsRegistered(const ExamEntry& entry) {
+  store::ExamRecord record = entry.record;
+  record.Set(ExamField::ImageName, store::StoredImageName(entry.imageName));
+  return record;
+}
+
 void RefuseImageName(FieldRefusal& refusal) {
   refusal.field = EntryField::ImageName;
   refusal.empty = true;
@@ -135,7 +142,7 @@ FormChange ExamFormSession::DeleteSource(bool yes, bool pictureShown) {
 FormChange ExamFormSession::CheckOverwrite(const ExamEntry& entry) {
   FormChange check;
   const store::Store::DriveScope held = store_.Reading();
-  if (!held || !StillAsShown(check, entry.record)) return check;
+  if (!held || !StillAsShown(check, AsRegistered(entry))) return check;
   const std::string imageName = store::StoredImageName(entry.imageName);
   // A changed image name must not take over the picture of another record.
   store::ExamRecord stored;
@@ -152,7 +159,7 @@ FormChange ExamFormSession::CheckOverwrite(const ExamEntry& entry) {
 FormChange ExamFormSession::Overwrite(const ExamEntry& entry, const PictureConversion& pictures) {
   FormChange done;
   const store::Store::DriveScope held = store_.Changing();
-  if (!held || !StillAsShown(done, entry.record)) return done;
+  if (!held || !StillAsShown(done, AsRegistered(entry))) return done;
   const int n = shownRecord_;
   const std::string imageName = store::StoredImageName(entry.imageName);
   store::ExamRecord stored;

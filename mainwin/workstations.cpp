@@ -21,6 +21,9 @@ namespace {
 constexpr int kLookEveryMs = 1500;
 // A wait that is not asked about for this long has ended.
 constexpr int kWaitEndedAfterMs = 300;
+constexpr const char* kUnreachable =
+    "データドライブに接続できません。接続が戻るまで、登録・削除・並べ替えはできません"
+    "（書きかけのデータは残りません）。";
 
 }  // namespace
 
@@ -59,6 +62,11 @@ void Form1::WatchOtherWorkstations() {
 }
 
 void Form1::CatchUpWithOtherWorkstations() {
+  if (!store_.DriveReachable()) {
+    // Nothing can be locked, so nothing is written until it comes back.
+    ShowDriveNote(kUnreachable);
+    return;
+  }
   ShowDriveNote(store_.DriveBeingRebuilt()
                     ? std::string(platform::WaitingText(platform::DriveLock::Waiting::kRebuild))
                     : std::string());

@@ -4,6 +4,7 @@
 #include "platform/file_system.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
@@ -109,6 +110,13 @@ bool DriveLock::TryLockShared() { return fd_ >= 0 && SetLock(fd_, F_RDLCK, false
 
 void DriveLock::Unlock() {
   if (fd_ >= 0) (void)SetLock(fd_, F_UNLCK, false);
+}
+
+bool DriveLock::Reachable() const {
+  struct stat facts {};
+  char byte = 0;
+  return fd_ >= 0 && ::fstat(fd_, &facts) == 0 && facts.st_nlink > 0 &&
+         ::pread(fd_, &byte, 1, kGenerationAt) >= 0;
 }
 
 std::uint64_t DriveLock::Generation() const {

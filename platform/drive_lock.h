@@ -64,6 +64,10 @@ class DriveLock {
   bool TryLockShared();
   void Unlock();
 
+  // Whether the lock file can still be read: false when the share that
+  // holds the drive cannot be reached (or the file was taken away).
+  bool Reachable() const;
+
   // The generation stored on the drive (0 for a new lock file).
   std::uint64_t Generation() const;
   // Raises the generation by one; only under the exclusive lock. Returns the

@@ -26,6 +26,13 @@ constexpr const char* kNoData = "保存データは０件です。";
 // answers No.
 Message Question(const char* text) { return {text, platform::kYesNo | platform::kDefaultButton2}; }
 
+// Whether the drive's lock is held; when it could not be taken for another
+// reason than the user cancelling the wait (an unreachable share), says why.
+bool Held(const store::Store::DriveScope& held, Outcome& outcome) {
+  if (!held && held.status().error != platform::kPermissionDenied) outcome.SayError(held.status());
+  return static_cast<bool>(held);
+}
+
 // The form's record as 上書き would store it (the image name is its own field).
 store::ExamRecord AsRegistered(const ExamEntry& entry) {
   store::ExamRecord record = entry.record;
@@ -93,7 +100,7 @@ FormChange ExamFormSession::RegisterNew(const ExamEntry& entry, const PictureCon
   // Under the drive's lock the count is the file's own: two workstations
   // registering at once each append their record once.
   const store::Store::DriveScope held = store_.Changing();
-  if (!held) return done;
+  if (!Held(held, done)) return done;
   const std::string imageName = store::StoredImageName(entry.imageName);
   CurrentRecord = entry.record;
   // A picture file of that name, or another examination naming it (one
@@ -142,7 +149,7 @@ FormChange ExamFormSession::DeleteSource(bool yes, bool pictureShown) {
 FormChange ExamFormSession::CheckOverwrite(const ExamEntry& entry) {
   FormChange check;
   const store::Store::DriveScope held = store_.Reading();
-  if (!held || !StillAsShown(check, AsRegistered(entry))) return check;
+  if (!Held(held, check) || !StillAsShown(check, AsRegistered(entry))) return check;
   const std::string imageName = store::StoredImageName(entry.imageName);
   // A changed image name must not take over the picture of another record.
   store::ExamRecord stored;
@@ -159,7 +166,7 @@ FormChange ExamFormSession::CheckOverwrite(const ExamEntry& entry) {
 FormChange ExamFormSession::Overwrite(const ExamEntry& entry, const PictureConversion& pictures) {
   FormChange done;
   const store::Store::DriveScope held = store_.Changing();
-  if (!held || !StillAsShown(done, AsRegistered(entry))) return done;
+  if (!Held(held, done) || !StillAsShown(done, AsRegistered(entry))) return done;
   const int n = shownRecord_;
   const std::string imageName = store::StoredImageName(entry.imageName);
   store::ExamRecord stored;
@@ -228,7 +235,7 @@ FormChange ExamFormSession::ShowAfterFailure(int n) const {
 FormChange ExamFormSession::Delete(platform::Progress& progress) {
   FormChange done;
   const store::Store::DriveScope held = store_.Changing(true);
-  if (!held) return done;
+  if (!Held(held, done)) return done;
   const int n = shownRecord_;
   if (n < 1 || n > store_.RecordCount()) {
     done.Say("削除できません。");
@@ -308,7 +315,7 @@ FormChange ExamFormSession::Sort(platform::Ui& ui, platform::Progress& progress,
   store::LongOperation operation(store_);
   if (!operation) return done;
   const store::Store::DriveScope held = store_.Changing(true);
-  if (!held) return done;
+  if (!Held(held, done)) return done;
   if (std::string refusal = store_.DataFileRefusal(true); !refusal.empty()) {
     done.Say(std::move(refusal));
     return done;

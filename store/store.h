@@ -300,6 +300,8 @@ class Store {
   // Whether another program changed the drive since this one last looked
   // (a plain read of the counter, no lock).
   bool DriveChanged() const;
+  // Whether the drive's lock file can be reached (always, without one).
+  bool DriveReachable() const { return driveLock_ == nullptr || driveLock_->Reachable(); }
   // Whether another program is rebuilding a whole file now.
   bool DriveBeingRebuilt() const;
   // How often the files were reopened because another program changed them.

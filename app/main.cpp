@@ -53,6 +53,12 @@ int main(int argc, char** argv) {
       options.demo ? app::PrepareDemoDrive(ui) : std::nullopt;
   if (options.demo && !demoRoot) return 1;
   platform::DataDrive drive(demoRoot ? *demoRoot : platform::DataDrive::ResolveRoot(argc, argv));
+  // The lists of this workstation never share a working copy with another's.
+  if (std::error_code made; std::filesystem::create_directories(
+                                platform::DataDrive::WorkstationFolder(drive.Root()), made) ||
+                            !made) {
+    drive.SetWorkingCopyFolder(platform::DataDrive::WorkstationFolder(drive.Root()));
+  }
   // A second start on the same drive in this desktop session brings the
   // first program's window to the front instead.
   app::SingleInstance instance(drive.Root());
@@ -62,15 +68,20 @@ int main(int argc, char** argv) {
   // the new one in place left no drive: the old one goes back.
   (void)store::RecoverInterruptedRestore(fs, drive.Root());
   store::Store store(fs);
+  // Other programs (here or on other workstations) may use the drive at
+  // the same time: each command locks the drive's lock file for its length.
   platform::DriveLock lock;
   switch (const platform::LockOutcome outcome = lock.Acquire(drive.Root())) {
     case platform::LockOutcome::kHeld:
+      store.SetDriveLock(&lock);
       break;
     case platform::LockOutcome::kReadOnlyDrive:
     case platform::LockOutcome::kNoPermission:
-      // Without the lock this run never writes: it opens everything for reading.
+      // Without a writable lock file this run never writes: it opens
+      // everything for reading, and still sees the others' changes.
       ui.MsgBox(platform::DriveLockMessage(outcome, drive.Root()), platform::kExclamation);
       store.SetReadOnlySession(true);
+      if (lock.Held()) store.SetDriveLock(&lock);
       break;
     case platform::LockOutcome::kHeldByAnother:
     case platform::LockOutcome::kFailed:

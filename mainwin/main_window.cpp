@@ -74,6 +74,7 @@ void Form1::Build() {
   ConnectCompareMenus();
   ConnectHistoryMenus();
   ConnectDriveToolsMenus();
+  WatchOtherWorkstations();
 }
 
 void Form1::ConnectCommand(QAction* item, void (Form1::*command)()) {

@@ -165,6 +165,11 @@ class Form1 : public QMainWindow,
   // runs before they change the record, as a focus change does on Windows.
   void RunPendingLeaveCheck();
 
+  // Other workstations on the drive (workstations.cpp): a look every 1.5 s
+  // that follows their changes, keeping typed work; a waiting note.
+  void WatchOtherWorkstations();
+  void CatchUpWithOtherWorkstations();
+
  Q_SIGNALS:
   // Image1 was clicked (enlargement when a picture is shown, image loading
   // when it is empty).
@@ -199,6 +204,7 @@ class Form1 : public QMainWindow,
   // A picture that is not there, said in the picture box and the status
   // line; empty: nothing to say.
   void ShowPictureNote(const std::string& note);
+  void ShowDriveNote(const std::string& note);
   // Asks the question of `change` (it has one); true on Yes.
   bool Confirm(const sessions::FormChange& change);
   // ShowExamination without locking the image name: the slider and the

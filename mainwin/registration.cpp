@@ -16,8 +16,8 @@
 #include "platform/qt_text.h"
 #include "views/image_load_dialog.h"
 #include "widgets/command_guard.h"
-#include "widgets/progress_window.h"
 #include "widgets/form_setup.h"
+#include "widgets/progress_window.h"
 
 using platform::S;
 
@@ -93,6 +93,7 @@ void Form1::RegisterNew(const sessions::ExamEntry& entry) {
 void Form1::Overwrite(const sessions::ExamEntry& entry) {
   const sessions::FormChange check = session_.CheckOverwrite(entry);
   if (check) return RefuseField(check);
+  if (!check.ask) return sessions::Show(ui_, check);  // changed on another workstation
   if (!Confirm(check)) return;
   Apply(session_.Overwrite(entry,
                            store::PictureConversionOf(store_.Files(), Image1->pixmap().toImage())));

@@ -1,7 +1,13 @@
 #include "platform/drive.h"
 
+#include <unistd.h>
+
+#include <cstdio>
 #include <cstdlib>
+#include <functional>
+#include <string>
 #include <system_error>
+#include <utility>
 
 namespace platform {
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
@@ -22,8 +28,47 @@ bool DataDrive::IsDrivePath(std::string_view path) {
   return path.size() >= 2 && (path[0] == 'C' || path[0] == 'c') && path[1] == ':';
 }
 
+namespace {
+
+// Where a working copy is written, and its name in the workstation's folder.
+constexpr std::pair<const char*, const char*> kWorkingCopies[] = {
+    {"C:\\VLN2\\TEMP.DATA", "TEMP.DATA"},
+    {"C:\\VLN2\\TEMP.DATA.PART", "TEMP.DATA.PART"},
+    {"C:\\MASTA\\KARIKAN.DATA", "KARIKAN.DATA"},
+    {"C:\\MASTA\\KARIKAN.DATA.PART", "KARIKAN.DATA.PART"},
+};
+
+std::string WithBackslashes(std::string_view path) {
+  std::string out(path);
+  for (char& c : out) {
+    if (c == '/') c = '\\';
+  }
+  return out;
+}
+
+}  // namespace
+
+std::filesystem::path DataDrive::WorkstationFolder(const std::filesystem::path& root) {
+  char host[256] = {};
+  (void)::gethostname(host, sizeof host - 1);
+  const char* session = std::getenv("XDG_RUNTIME_DIR");
+  const char* home = std::getenv("HOME");
+  const std::string who = std::string(host) + "\n" + std::to_string(::getuid()) + "\n" +
+                          (session != nullptr ? session : "") + "\n" +
+                          (home != nullptr ? home : "");
+  char hash[17];
+  std::snprintf(hash, sizeof hash, "%016zx", std::hash<std::string>{}(who));
+  return root / ".velunor2-workstations" / (std::string(host) + "-" + hash);
+}
+
 std::filesystem::path DataDrive::ToHost(std::string_view path) const {
   if (!IsDrivePath(path)) return std::filesystem::path(std::string(path));
+  if (!workingCopies_.empty()) {
+    const std::string written = WithBackslashes(path);
+    for (const auto& [copy, name] : kWorkingCopies) {
+      if (EqualsIgnoringAsciiCase(written, copy)) return workingCopies_ / name;
+    }
+  }
   std::filesystem::path host = root_;
   std::string_view rest = path.substr(2);
   bool parentExists = true;

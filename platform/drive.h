@@ -21,6 +21,17 @@ class DataDrive {
   // host path ("/home/...") is returned unchanged.
   std::filesystem::path ToHost(std::string_view path) const;
 
+  // The working copies of one workstation ("C:\VLN2\TEMP.DATA",
+  // "C:\MASTA\KARIKAN.DATA" and their ".PART" files) are kept in `folder`
+  // instead, so that programs on several workstations never share one. The
+  // folder must lie on the drive's own file system: a rebuild renames its
+  // working copy over the live file. Empty: they stay where they are written.
+  void SetWorkingCopyFolder(std::filesystem::path folder) { workingCopies_ = std::move(folder); }
+  const std::filesystem::path& WorkingCopyFolder() const { return workingCopies_; }
+  // "<root>/.velunor2-workstations/<name>": the folder of this workstation,
+  // named after the host, the user and the desktop session (XDG_RUNTIME_DIR).
+  static std::filesystem::path WorkstationFolder(const std::filesystem::path& root);
+
   // True for a path written with the drive letter ("C:\..." or "c:/...").
   static bool IsDrivePath(std::string_view path);
 
@@ -31,6 +42,7 @@ class DataDrive {
 
  private:
   std::filesystem::path root_;
+  std::filesystem::path workingCopies_;
 };
 
 // True when `a` and `b` are equal but for the letter case of ASCII letters,

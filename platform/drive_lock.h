@@ -1,24 +1,34 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
+#include <string_view>
 
 #include "platform/status.h"
 
 namespace platform {
 
-// How taking the drive lock went.
+// How opening the drive's lock file went.
 enum class LockOutcome {
-  kHeld,           // this run holds the lock
-  kHeldByAnother,  // another program (a second Velunor2.0) holds it
+  kHeld,           // the lock file is open: this run may take locks and write
+  kHeldByAnother,  // (no longer given: several programs share a drive)
   kReadOnlyDrive,  // the lock file cannot be made: the drive is read-only
   kNoPermission,   // the lock file cannot be made: no permission to write there
   kFailed,         // anything else (see Error())
 };
 
-// An advisory lock on the data drive, held for the whole run so that a second
-// Velunor2.0 on the same drive refuses to start. The operating system drops
-// the lock when the process ends, so a crashed run never blocks a start.
+// The lock file of a data drive that several programs (on one machine or on
+// several machines sharing the drive) use at once. Each command takes a lock
+// on it: shared while it only reads, exclusive while it changes a file. The
+// locks are open-file-description byte-range locks, which network file
+// systems carry between machines; the file system drops them when the
+// program ends, however it ends.
+//
+// The file also holds the drive's generation, a counter that each change
+// raises, and the mark of a rebuild of a whole file, so that a program that
+// waits can say what it waits for.
 class DriveLock {
  public:
   DriveLock() = default;
@@ -26,22 +36,56 @@ class DriveLock {
   DriveLock(const DriveLock&) = delete;
   DriveLock& operator=(const DriveLock&) = delete;
 
-  // Takes the lock on "<driveRoot>/.velunor2.lock", creating the file when
-  // missing. A lock file that exists but cannot be opened for writing (a
-  // read-only drive, no write permission) is locked through a read-only open,
-  // so the lock still keeps a second program out. Only another holder gives
-  // kHeldByAnother; a lock file that can be neither made nor opened gives
-  // kReadOnlyDrive, kNoPermission or kFailed.
+  // Opens "<driveRoot>/.velunor2.lock", creating the file when missing. A
+  // lock file that exists but cannot be opened for writing (a read-only
+  // drive, no write permission) is opened for reading: shared locks and the
+  // generation still work, and kReadOnlyDrive or kNoPermission says that
+  // this run must not write. A lock file that can be neither made nor opened
+  // gives kReadOnlyDrive, kNoPermission or kFailed and no file.
   LockOutcome Acquire(const std::filesystem::path& driveRoot);
   void Release();
   bool Held() const { return fd_ >= 0; }
-  // The run-time error number behind the last kFailed (or the refusal).
+  // The run-time error number behind the last kFailed.
   int Error() const { return error_; }
 
+  // What a waiting lock is waiting for.
+  enum class Waiting { kUpdate, kRebuild };
+  // Asked while a lock is not granted, first after 0.5 s, then about every
+  // 0.1 s; false cancels the wait.
+  using WaitFunction = std::function<bool(Waiting)>;
+
+  // Takes the shared (reading) or the exclusive (changing) lock, waiting for
+  // the other programs' locks to end. A lock already held is changed to the
+  // one asked. Fails with kPermissionDenied when the wait is cancelled and
+  // with kBadFileNameOrNumber when the file is not open.
+  [[nodiscard]] Status LockShared(const WaitFunction& wait = {});
+  [[nodiscard]] Status LockExclusive(const WaitFunction& wait = {});
+  // Takes the lock only when it is free now.
+  bool TryLockShared();
+  void Unlock();
+
+  // Whether the lock file can still be read: false when the share that
+  // holds the drive cannot be reached (or the file was taken away).
+  bool Reachable() const;
+
+  // The generation stored on the drive (0 for a new lock file).
+  std::uint64_t Generation() const;
+  // Raises the generation by one; only under the exclusive lock. Returns the
+  // new value (the old one when the file cannot be written).
+  std::uint64_t RaiseGeneration();
+  // Marks (or ends) a rebuild of a whole file; only under the exclusive lock.
+  void MarkRebuild(bool rebuilding);
+  bool RebuildMarked() const;
+
  private:
+  Status Lock(short type, const WaitFunction& wait);
   int fd_ = -1;
+  bool writable_ = false;
   int error_ = kNoError;
 };
+
+// The words for a wait, as the status line and the waiting window show them.
+std::string_view WaitingText(DriveLock::Waiting waiting);
 
 // The message for an outcome other than kHeld, naming the drive.
 // For kReadOnlyDrive and kNoPermission the program goes on for reading only.

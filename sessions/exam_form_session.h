@@ -89,6 +89,16 @@ struct PatientLookup : Outcome {
   std::optional<PatientFill> takeBack;
 };
 
+// What a look at the drive found when another workstation changed it.
+struct DriveRefresh : Outcome {
+  bool changed = false;  // the files were reloaded: lists and vocabularies are refilled
+  // Examination: show `record` (the examination on screen, where it is now);
+  // NewExamination: a blank new one; Unchanged: the fields stay as they are.
+  FormAfter after = FormAfter::Unchanged;
+  int record = 0;
+  int shownNumber = 0;  // the number on screen now
+};
+
 // The examination form's state and commands: the record on screen, its number
 // (RecordCount + 1: a new examination), the picture of the record and the
 // commands that change the data file. Each command runs whole and says what
@@ -176,7 +186,24 @@ class ExamFormSession {
                   const store::SortJobFactory& createJob =
                       store::SortJobFactory(store::CreateComponentSortJob));
 
+  // --- Other workstations on the drive (exam_form_sharing.cpp) --------
+  // When another workstation changed the drive: the files are reloaded and
+  // the examination on screen is found again by its ID, date and image name
+  // (said when it is gone). `typedUnregistered`: the form holds typed work
+  // (AskDiscard would ask); it is never replaced, only renumbered, and when
+  // its examination is gone it stays on screen as a new one.
+  DriveRefresh Refresh(bool typedUnregistered);
+
  private:
+  // False, with the refusal said and both versions shown, when the stored
+  // examination at the number on screen is no longer the one the form was
+  // filled from (another workstation changed, moved or deleted it).
+  // `mine` is what the form holds, shown beside the stored version.
+  bool StillAsShown(Outcome& refusal, const store::ExamRecord& mine);
+  // The examination whose ID, date and image name are those of the one on
+  // screen: its number, or 0.
+  int FindShownAgain();
+  std::uint64_t reloadsSeen_ = 0;
   // A picture file of `imageName` exists, or an examination other than
   // `exceptRecord` names it.
   bool ImageNameTaken(const std::string& imageName, int exceptRecord);

@@ -52,6 +52,20 @@ std::vector<std::string> AllPictures(platform::FileSystem& files) {
   return paths;
 }
 
+// Whether the drive's lock is held; when it could not be taken for another
+// reason than the user cancelling the wait (an unreachable share), says why.
+bool Held(const store::Store::DriveScope& held, Outcome& outcome) {
+  if (!held && held.status().error != platform::kPermissionDenied) outcome.SayError(held.status());
+  return static_cast<bool>(held);
+}
+
+// The form's record as 上書き would store it (the image name is its own field).
+store::ExamRecord AsRegistered(const ExamEntry& entry) {
+  store::ExamRecord record = entry.record;
+  record.Set(ExamField::ImageName, store::StoredImageName(entry.imageName));
+  return record;
+}
+
 void RefuseImageName(FieldRefusal& refusal) {
   refusal.field = EntryField::ImageName;
   refusal.empty = true;
@@ -109,6 +123,10 @@ bool ExamFormSession::StorePicture(const PictureConversion& pictures, std::strin
 
 FormChange ExamFormSession::RegisterNew(const ExamEntry& entry, const PictureConversion& pictures) {
   FormChange done;
+  // Under the drive's lock the count is the file's own: two workstations
+  // registering at once each append their record once.
+  const store::Store::DriveScope held = store_.Changing();
+  if (!Held(held, done)) return done;
   const std::string imageName = store::StoredImageName(entry.imageName);
   CurrentRecord = entry.record;
   // A picture file of that name, or another examination naming it (one
@@ -164,6 +182,8 @@ FormChange ExamFormSession::DeleteSource(bool yes, bool pictureShown) {
 
 FormChange ExamFormSession::CheckOverwrite(const ExamEntry& entry) {
   FormChange check;
+  const store::Store::DriveScope held = store_.Reading();
+  if (!Held(held, check) || !StillAsShown(check, AsRegistered(entry))) return check;
   const std::string imageName = store::StoredImageName(entry.imageName);
   // A changed image name must not take over the picture of another record.
   store::ExamRecord stored;
@@ -179,6 +199,8 @@ FormChange ExamFormSession::CheckOverwrite(const ExamEntry& entry) {
 
 FormChange ExamFormSession::Overwrite(const ExamEntry& entry, const PictureConversion& pictures) {
   FormChange done;
+  const store::Store::DriveScope held = store_.Changing();
+  if (!Held(held, done) || !StillAsShown(done, AsRegistered(entry))) return done;
   const int n = shownRecord_;
   const std::string imageName = store::StoredImageName(entry.imageName);
   store::ExamRecord stored;
@@ -258,11 +280,14 @@ FormChange ExamFormSession::ShowAfterFailure(int n) const {
 
 FormChange ExamFormSession::Delete(platform::Progress& progress) {
   FormChange done;
+  const store::Store::DriveScope held = store_.Changing(true);
+  if (!Held(held, done)) return done;
   const int n = shownRecord_;
   if (n < 1 || n > store_.RecordCount()) {
     done.Say("削除できません。");
     return done;
   }
+  if (!StillAsShown(done, shownAsStored_)) return done;
   // The picture of record n, by the name the record holds (the field on
   // screen may have been changed by an ID typed since).
   store::ExamRecord doomed;
@@ -359,6 +384,8 @@ FormChange ExamFormSession::Sort(platform::Ui& ui, platform::Progress& progress,
   FormChange done;
   store::LongOperation operation(store_);
   if (!operation) return done;
+  const store::Store::DriveScope held = store_.Changing(true);
+  if (!Held(held, done)) return done;
   if (std::string refusal = store_.DataFileRefusal(true); !refusal.empty()) {
     done.Say(std::move(refusal));
     return done;

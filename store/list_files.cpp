@@ -26,8 +26,8 @@ const char* Store::ListPath(LookupList which) { return FactsOf(which).path; }
 int Store::ListEntries(LookupList which) { return FactsOf(which).entries; }
 
 std::unique_ptr<RecordFile>& Store::ListFile(LookupList which) {
-  std::unique_ptr<RecordFile>* const files[] = {&DepartmentFileNo, &LeadSiteFileNo,
-                                                &FindingFileNo, &ArrhythmiaFileNo};
+  std::unique_ptr<RecordFile>* const files[] = {&DepartmentFileNo, &LeadSiteFileNo, &FindingFileNo,
+                                                &ArrhythmiaFileNo};
   return *files[static_cast<int>(which)];
 }
 
@@ -47,6 +47,8 @@ RecordFile* Store::ListFileOf(LookupList which) const {
 }
 
 Status Store::ReplaceListFile(LookupList which, const std::vector<std::string>& entries) {
+  const DriveScope held = Changing();
+  if (!held) return held.status();
   std::unique_ptr<RecordFile>& live = ListFile(which);
   // One that could not be opened is not replaced: it may be what was meant
   // to be kept (a folder, a file the user may not read).
@@ -87,6 +89,8 @@ Status Store::ReplaceListFile(LookupList which, const std::vector<std::string>& 
 namespace store {
 
 Status Store::ReadListEntries(LookupList which, std::vector<std::string>& entries) {
+  const DriveScope held = Reading();
+  if (!held) return held.status();
   const int count = ListEntries(which);
   entries.assign(static_cast<std::size_t>(count), std::string());
   RecordFile* file = ListFile(which).get();

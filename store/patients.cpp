@@ -21,6 +21,11 @@ double IdValue(std::string_view raw) { return NumericValue(TrimBlanks(raw)); }
 PatientRegistration RegisterPatient(Store& store, const PatientRecord& patient,
                                     platform::Progress* progress) {
   PatientRegistration out;
+  const Store::DriveScope held = store.Changing();
+  if (!held) {
+    out.result = RebuildResult::Unchanged(held.status());
+    return out;
+  }
   if (store.PatientCount() > 0) {
     const FoundPatient found =
         store.LookupPatient(static_cast<float>(IdValue(patient.Raw(PatientField::PatientId))));
@@ -57,6 +62,8 @@ RebuildResult DeleteWholeMaster(Store& store) {
 }
 
 Status AppendPatients(Store& store, std::span<const PatientRecord> patients) {
+  const Store::DriveScope held = store.Changing();
+  if (!held) return held.status();
   if (!store.MasterFile()) return Status::Error(platform::kBadFileNameOrNumber);
   std::string bytes;
   bytes.reserve(patients.size() * kPatientRecordLength);

@@ -193,6 +193,8 @@ RebuildResult InsertPatientInIdOrder(Store& store, const PatientRecord& patient,
 }
 
 RebuildResult CopyToStaging(Store& store, Staging staging, platform::Progress* progress) {
+  const Store::DriveScope held = store.Reading();
+  if (!held) return RebuildResult::Unchanged(held.status());
   const bool exams = IsExams(staging);
   const std::string live = exams ? kDataFile : kMasterFile;
   const std::string target = exams ? kWorkFile : kScratchFile;
@@ -274,6 +276,8 @@ RebuildResult CopyToStaging(Store& store, Staging staging, platform::Progress* p
 namespace store {
 
 Status DeleteAllExaminations(Store& store) {
+  const Store::DriveScope held = store.Changing(true);
+  if (!held) return held.status();
   platform::FileSystem& files = store.Files();
   Status firstFailure = Status::Ok();
   (void)store.CloseReplaceReopen([&]() -> Status {

@@ -251,6 +251,8 @@ Status ReadCandidates(Store& store, const std::vector<std::int32_t>& candidates,
 Status SearchRecords(Store& store, const SearchCriteria& criteria, platform::Progress& progress,
                      std::int32_t& hits) {
   hits = 0;
+  const Store::DriveScope held = store.Reading();
+  if (!held) return held.status();
   const SearchFilter filter(criteria);
   auto fail = [&](Status failure) {
     progress.Hide();

@@ -128,6 +128,8 @@ Status Store::CloseReplaceReopen(const std::function<Status()>& replace, bool re
 }
 
 RebuildResult Store::Rebuild(Staging staging, const std::function<Status()>& produce) {
+  const DriveScope held = Changing(true);
+  if (!held) return RebuildResult::Unchanged(held.status());
   const bool work = staging == Staging::WorkFile;
   const char* stagingPath = work ? kWorkFile : kScratchFile;
   const char* livePath = work ? kDataFile : kMasterFile;
@@ -175,6 +177,8 @@ RebuildResult Store::Rebuild(Staging staging, const std::function<Status()>& pro
 }
 
 Status Store::ReadExamination(std::int32_t n, ExamRecord& record) {
+  const DriveScope held = Reading();
+  if (!held) return held.status();
   if (!DataFileNo) return Status::Error(platform::kBadFileNameOrNumber);
   return DataFileNo->Read(n, record);
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/drive_lock.h"
 #include "platform/file_system.h"
 #include "store/exam_index.h"
 #include "store/record_file.h"
@@ -272,6 +273,52 @@ class Store {
     processRunning_ = std::move(running);
   }
 
+  // --- Several programs on one drive (store/shared_drive.cpp) ----------
+  // The lock file of the drive; none (tests of one program) takes no lock.
+  void SetDriveLock(platform::DriveLock* lock);
+  // Asked while a lock waits for another program (see DriveLock::Lock*).
+  void SetLockWait(platform::DriveLock::WaitFunction wait) { lockWait_ = std::move(wait); }
+
+  // A held lock on the drive for one command. Scopes nest: an inner scope
+  // takes nothing the outer one holds; a change inside a read lets go of
+  // the read and takes the exclusive lock. Taking a lock first looks at the
+  // drive's generation and, when another program changed the drive, reopens
+  // and counts every file (Reloads() goes up). The outermost change raises
+  // the generation when it ends.
+  class [[nodiscard]] DriveScope {
+   public:
+    DriveScope(DriveScope&& other) noexcept;
+    DriveScope(const DriveScope&) = delete;
+    DriveScope& operator=(const DriveScope&) = delete;
+    ~DriveScope();
+    // False when the lock could not be taken (the wait was cancelled): the
+    // command must not touch the files.
+    explicit operator bool() const { return status_.ok(); }
+    Status status() const { return status_; }
+
+   private:
+    friend class Store;
+    DriveScope(Store* store, int before, Status status);
+    Store* store_;
+    int before_;  // the hold before this scope (DriveHold)
+    Status status_;
+  };
+  DriveScope Reading();
+  // `rebuild`: the change rebuilds a whole file; the other programs say so
+  // while they wait.
+  DriveScope Changing(bool rebuild = false);
+  // Whether another program changed the drive since this one last looked
+  // (a plain read of the counter, no lock).
+  bool DriveChanged() const;
+  // Whether the drive's lock file can be reached (always, without one).
+  bool DriveReachable() const { return driveLock_ == nullptr || driveLock_->Reachable(); }
+  // Whether another program is rebuilding a whole file now.
+  bool DriveBeingRebuilt() const;
+  // How often the files were reopened because another program changed them.
+  std::uint64_t Reloads() const { return reloads_; }
+  // The generation this program last saw (after its own change: that change's).
+  std::uint64_t SeenGeneration() const { return seenGeneration_; }
+
   // True while a long operation runs (see store/long_operation.h); commands
   // that read or write the store do nothing meanwhile.
   bool LongOperationRunning() const { return longOperationRunning_; }
@@ -282,6 +329,15 @@ class Store {
 
  private:
   friend class LongOperation;
+  enum DriveHold { kNoHold, kSharedHold, kExclusiveHold };
+  platform::DriveLock* driveLock_ = nullptr;
+  platform::DriveLock::WaitFunction lockWait_;
+  int driveHold_ = kNoHold;
+  std::uint64_t seenGeneration_ = 0;
+  std::uint64_t reloads_ = 0;
+  // Under a lock: reopens every file when the generation moved.
+  void CatchUpWithDrive();
+  void EndDriveScope(int before);
   bool longOperationRunning_ = false;
   std::function<void(bool running)> onLongOperation_;
   bool readOnlySession_ = false;

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
 
 #include <cstdlib>
 #include <filesystem>
@@ -114,16 +118,71 @@ TEST(FileOperations, CopyRenameDeleteReportWindowsNumbers) {
   EXPECT_EQ(names, std::vector<std::string>{"a.txt"});
 }
 
-TEST(DriveLock, SecondHolderIsRefusedUntilReleased) {
+TEST(DriveLock, ALockOfAProgramThatDiedIsReleased) {
   TempDrive t;
-  platform::DriveLock first;
-  platform::DriveLock second;
-  ASSERT_EQ(first.Acquire(t.Root()), platform::LockOutcome::kHeld);
-  EXPECT_EQ(second.Acquire(t.Root()), platform::LockOutcome::kHeldByAnother);
-  EXPECT_FALSE(second.Held());
-  first.Release();
-  // A lock file left behind by an ended run does not block the next start.
-  EXPECT_EQ(second.Acquire(t.Root()), platform::LockOutcome::kHeld);
+  int ready[2];
+  ASSERT_EQ(::pipe(ready), 0);
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    platform::DriveLock held;
+    if (held.Acquire(t.Root()) != platform::LockOutcome::kHeld || !held.LockExclusive().ok()) {
+      ::_exit(1);
+    }
+    (void)::write(ready[1], "x", 1);
+    ::pause();  // killed while it holds the lock
+    ::_exit(0);
+  }
+  char x = 0;
+  ASSERT_EQ(::read(ready[0], &x, 1), 1);
+  platform::DriveLock other;
+  ASSERT_EQ(other.Acquire(t.Root()), platform::LockOutcome::kHeld);
+  EXPECT_FALSE(other.TryLockShared());
+  ::kill(child, SIGKILL);
+  ::waitpid(child, nullptr, 0);
+  EXPECT_TRUE(other.LockExclusive().ok());
+  ::close(ready[0]);
+  ::close(ready[1]);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(DataDrive, WorkingCopiesGoToTheWorkstationsFolderAndNothingElseDoes) {
+  DataDrive drive("/srv/C");
+  drive.SetWorkingCopyFolder("/srv/C/.velunor2-workstations/pc1-x");
+  struct Case {
+    const char* written;
+    const char* host;
+  } cases[] = {
+      {"C:\\VLN2\\TEMP.DATA", "/srv/C/.velunor2-workstations/pc1-x/TEMP.DATA"},
+      {"c:/vln2/temp.data.part", "/srv/C/.velunor2-workstations/pc1-x/TEMP.DATA.PART"},
+      {"C:\\MASTA\\KARIKAN.DATA", "/srv/C/.velunor2-workstations/pc1-x/KARIKAN.DATA"},
+      {"C:\\MASTA\\KARIKAN.DATA.PART", "/srv/C/.velunor2-workstations/pc1-x/KARIKAN.DATA.PART"},
+      {"C:\\VLN2\\VLN2.ekg", "/srv/C/VLN2/VLN2.ekg"},
+      {"C:\\MASTA\\TEMP.DATA", "/srv/C/MASTA/TEMP.DATA"},
+      {"C:\\VLN2\\GAZOU\\TEMP.DATA", "/srv/C/VLN2/GAZOU/TEMP.DATA"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(drive.ToHost(c.written), fs::path(c.host)) << c.written;
+}
+
+TEST(DataDrive, EachDesktopSessionIsAWorkstationOfItsOwn) {
+  const char* before = std::getenv("XDG_RUNTIME_DIR");
+  const std::string saved = before != nullptr ? before : "";
+  ::setenv("XDG_RUNTIME_DIR", "/run/user/1000", 1);
+  const fs::path one = DataDrive::WorkstationFolder("/srv/C");
+  ::setenv("XDG_RUNTIME_DIR", "/tmp/session2", 1);
+  const fs::path two = DataDrive::WorkstationFolder("/srv/C");
+  EXPECT_EQ(DataDrive::WorkstationFolder("/srv/C"), two);
+  if (before != nullptr) {
+    ::setenv("XDG_RUNTIME_DIR", saved.c_str(), 1);
+  } else {
+    ::unsetenv("XDG_RUNTIME_DIR");
+  }
+  EXPECT_NE(one, two);
+  EXPECT_EQ(one.parent_path(), fs::path("/srv/C/.velunor2-workstations"));
+  EXPECT_EQ(two.parent_path(), one.parent_path());
 }
 
 }  // namespace

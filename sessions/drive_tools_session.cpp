@@ -56,6 +56,10 @@ BackupOutcome DriveToolsSession::BackupTo(const std::filesystem::path& archive, 
   BackupOutcome outcome;
   store::LongOperation operation(store_);
   if (!operation) return outcome;
+  // Read under the drive's shared lock: no workstation changes anything
+  // between the first file and the last.
+  const store::Store::DriveScope held = store_.Reading();
+  if (!Held(held, outcome)) return outcome;
   const store::BackupResult r = store::WriteBackup(store_.Files(), Root(), archive, now, progress);
   progress.Hide();
   if (!r.ok()) {
@@ -102,6 +106,8 @@ RestoreOutcome DriveToolsSession::Restore(const std::filesystem::path& archive,
   RestoreOutcome outcome;
   store::LongOperation operation(store_);
   if (!operation) return outcome;
+  const store::Store::DriveScope held = store_.Changing(true);
+  if (!Held(held, outcome)) return outcome;
   const std::filesystem::path automatic = store::BackupFileName(automaticFolder, now);
   store::BackupResult saved;
   if (store::DriveHasFiles(store_.Files(), Root())) {

@@ -52,13 +52,6 @@ std::vector<std::string> AllPictures(platform::FileSystem& files) {
   return paths;
 }
 
-// Whether the drive's lock is held; when it could not be taken for another
-// reason than the user cancelling the wait (an unreachable share), says why.
-bool Held(const store::Store::DriveScope& held, Outcome& outcome) {
-  if (!held && held.status().error != platform::kPermissionDenied) outcome.SayError(held.status());
-  return static_cast<bool>(held);
-}
-
 // The form's record as 上書き would store it (the image name is its own field).
 store::ExamRecord AsRegistered(const ExamEntry& entry) {
   store::ExamRecord record = entry.record;
@@ -346,6 +339,8 @@ FormChange ExamFormSession::AskDeleteAll() const {
 
 FormChange ExamFormSession::DeleteAll() {
   FormChange done;
+  const store::Store::DriveScope held = store_.Changing(true);
+  if (!Held(held, done)) return done;
   store::LongOperation operation(store_);
   if (!operation) return done;
   store::ChangeEntry change =

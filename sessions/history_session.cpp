@@ -407,6 +407,9 @@ HistoryChange HistorySession::Reindexed(HistoryChange done) {
 }
 
 HistoryChange HistorySession::Restore(const VersionRow& version) {
+  HistoryChange done;
+  const store::Store::DriveScope held = store_.Changing(true);
+  if (!Held(held, done)) return done;
   return Reindexed(RestoreVersion(version));
 }
 
@@ -490,7 +493,12 @@ HistorySession::UndoQuestion HistorySession::AskUndoLast() {
   return question;
 }
 
-HistoryChange HistorySession::UndoLast() { return Reindexed(UndoLastChange()); }
+HistoryChange HistorySession::UndoLast() {
+  HistoryChange done;
+  const store::Store::DriveScope held = store_.Changing(true);
+  if (!Held(held, done)) return done;
+  return Reindexed(UndoLastChange());
+}
 
 HistoryChange HistorySession::UndoLastChange() {
   const std::optional<std::size_t> last = LastUndoable();

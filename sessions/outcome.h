@@ -57,4 +57,9 @@ struct Outcome {
 // Shows the messages of an outcome through the window's Ui, in order.
 void Show(platform::Ui& ui, const Outcome& outcome);
 
+// Whether the drive's lock `held` is held; when it could not be taken for
+// another reason than the user cancelling the wait (an unreachable share),
+// `outcome` says why.
+bool Held(const store::Store::DriveScope& held, Outcome& outcome);
+
 }  // namespace sessions

@@ -228,6 +228,11 @@ bool PatientSession::RecordMasterChange(store::ChangeEntry& change, CommandOutco
 CommandOutcome PatientSession::Register(const store::PatientRecord& patient) {
   CommandOutcome out;
   if (RefusedForWriting(out)) return out;
+  const store::Store::DriveScope held = store_.Changing();
+  if (!Held(held, out)) {
+    out.result = Done::Busy;
+    return out;
+  }
   {
     store::LongOperation operation(store_);
     if (!operation) {
@@ -273,6 +278,11 @@ CommandOutcome PatientSession::Register(const store::PatientRecord& patient) {
 DeletionOutcome PatientSession::DeleteShown() {
   DeletionOutcome out;
   if (RefusedForWriting(out)) return out;
+  const store::Store::DriveScope held = store_.Changing();
+  if (!Held(held, out)) {
+    out.result = Done::Busy;
+    return out;
+  }
   const std::int32_t n = FileNo;
   if (n < 1 || n > store_.PatientCount()) {
     out.result = Done::Refused;
@@ -322,6 +332,11 @@ bool PatientSession::SortMaster() {
 CommandOutcome PatientSession::RegisterBulk(std::span<const store::PatientRecord> patients) {
   CommandOutcome out;
   if (RefusedForWriting(out)) return out;
+  const store::Store::DriveScope held = store_.Changing(true);
+  if (!Held(held, out)) {
+    out.result = Done::Busy;
+    return out;
+  }
   {
     store::LongOperation operation(store_);
     if (!operation) {
@@ -357,6 +372,11 @@ CommandOutcome PatientSession::SortMasterAlone() {
     out.Say("患者マスタは登録されていません。", platform::kOkOnly);
     return out;
   }
+  const store::Store::DriveScope held = store_.Changing(true);
+  if (!Held(held, out)) {
+    out.result = Done::Busy;
+    return out;
+  }
   store::LongOperation operation(store_);
   if (!operation) {
     out.result = Done::Busy;
@@ -374,6 +394,11 @@ CommandOutcome PatientSession::SortMasterAlone() {
 CommandOutcome PatientSession::DeleteAll() {
   CommandOutcome out;
   if (RefusedForWriting(out)) return out;
+  const store::Store::DriveScope held = store_.Changing(true);
+  if (!Held(held, out)) {
+    out.result = Done::Busy;
+    return out;
+  }
   {
     store::LongOperation operation(store_);
     if (!operation) {

@@ -37,6 +37,8 @@ VocabularyLoad VocabularySession::Load(store::LookupList list) {
 Outcome VocabularySession::Save(store::LookupList list, std::string_view caption,
                                 const std::vector<std::string>& entries) {
   Outcome out;
+  const store::Store::DriveScope held = store_.Changing();
+  if (!Held(held, out)) return out;
   store::ChangeEntry change;
   change.kind = store::ChangeKind::VocabularySave;
   change.file = store::Store::ListPath(list);

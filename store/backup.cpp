@@ -28,6 +28,7 @@ namespace fsys = std::filesystem;
 constexpr const char* kGzipOptions = "gzip:compression-level=1";
 constexpr int kReadAttempts = 3;
 constexpr const char* kLockName = ".velunor2.lock";
+constexpr const char* kWorkstationsFolder = ".velunor2-workstations";
 constexpr std::size_t kChunk = 1 << 16;
 
 std::string LocalTime(std::time_t t, const char* format) {
@@ -69,6 +70,8 @@ Status ListDrive(platform::FileSystem& fs, const fsys::path& root, const std::st
   std::sort(names.begin(), names.end());
   for (const std::string& name : names) {
     const std::string path = relative.empty() ? name : relative + "/" + name;
+    // Each workstation's working copies: its own, never part of the data.
+    if (platform::EqualsIgnoringAsciiCase(path, kWorkstationsFolder)) continue;
     entries.push_back({path, true, 0, {}});
     if (Status s = ListDrive(fs, root, path, entries); !s.ok()) return s;
   }

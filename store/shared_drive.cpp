@@ -3,6 +3,7 @@
 // that finds the generation moved reopens its files (a rebuild elsewhere has
 // renamed new files over the ones it had open).
 
+#include "store/history.h"
 #include "store/store.h"
 
 namespace store {
@@ -38,6 +39,11 @@ void Store::CatchUpWithDrive() {
   seenGeneration_ = generation;
   ++reloads_;
   (void)CloseReplaceReopen([] { return Status::Ok(); });
+  // Another program changed the files: the index and the history's end are
+  // read again from what is on the drive now (an append at the old end would
+  // write over the other program's entries).
+  (void)examIndex_.Build(DataFileNo.get());
+  if (changes_) changes_->Close();
 }
 
 Store::DriveScope Store::Reading() {

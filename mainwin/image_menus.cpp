@@ -7,6 +7,7 @@
 
 #include "mainwin/main_window.h"
 #include "platform/qt_text.h"
+#include "platform/thumbnails.h"
 #include "store/text_format.h"
 #include "views/images/image_windows.h"
 #include "widgets/command_guard.h"
@@ -23,6 +24,7 @@ void Form1::ConnectImageMenus() {
   auto* windows = new ImageWindows(store_, ui_, printer_, this);
   windows->showWindow = [this](QWidget* window) { ShowSecondaryWindow(window); };
   windows->printerName = [this] { return platform::S(CurrentPrinter()); };
+  windows->thumbnails = &platform::ThumbnailCache::Default();
 
   // With the picture empty, 拡大 and the click open the image-load dialog
   // (registration.cpp); with a picture, the zoom window shows it.

@@ -119,7 +119,7 @@ bool Form8::DrawPage(const sessions::ImagePageOutcome& page) {
     if (isVisible()) area_->Rescale();
     const QSize shown = Image1[0]->size().expandedTo(Twips(0, 0, kCellWidth, kCellHeight).size());
     CellBox = (QSizeF(shown) * devicePixelRatioF()).toSize();
-    store::ShowImagePage(store_.Files(), *this, page.cells);
+    store::ShowImagePage(store_.Files(), *this, page.cells, thumbnails);
   }
   sessions::Show(ui_, page);
   return page.draw;

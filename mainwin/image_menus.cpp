@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 
+#include "forms/record_transfer.h"
 #include "mainwin/main_window.h"
 #include "platform/qt_text.h"
 #include "platform/thumbnails.h"
@@ -30,7 +31,8 @@ void Form1::ConnectImageMenus() {
   // (registration.cpp); with a picture, the zoom window shows it.
   auto enlarge = widgets::Guarded(store_, [this, windows] {
     if (!PictureShown()) return;
-    windows->ShowZoom(Image1->pixmap(), QStringLiteral("氏名　：") + Text1[2]->text(),
+    windows->ShowZoom(QPixmap::fromImage(store::FullPicture(store_.Files(), *this)),
+                      QStringLiteral("氏名　：") + Text1[2]->text(),
                       QStringLiteral("検査日：") + Text1[0]->text());
   });
   connect(G_kakudai, &QAction::triggered, windows, enlarge);

@@ -16,8 +16,8 @@
 #include "platform/qt_text.h"
 #include "views/image_load_dialog.h"
 #include "widgets/command_guard.h"
-#include "widgets/progress_window.h"
 #include "widgets/form_setup.h"
+#include "widgets/progress_window.h"
 
 using platform::S;
 
@@ -80,7 +80,7 @@ void Form1::D_touroku_Click() {
 
 void Form1::RegisterNew(const sessions::ExamEntry& entry) {
   sessions::FormChange done = session_.RegisterNew(
-      entry, store::PictureConversionOf(store_.Files(), Image1->pixmap().toImage()));
+      entry, store::PictureConversionOf(store_.Files(), store::FullPicture(store_.Files(), *this)));
   if (done) return RefuseField(done);
   if (done.ask) {
     sessions::Show(ui_, done);
@@ -94,8 +94,8 @@ void Form1::Overwrite(const sessions::ExamEntry& entry) {
   const sessions::FormChange check = session_.CheckOverwrite(entry);
   if (check) return RefuseField(check);
   if (!Confirm(check)) return;
-  Apply(session_.Overwrite(entry,
-                           store::PictureConversionOf(store_.Files(), Image1->pixmap().toImage())));
+  Apply(session_.Overwrite(entry, store::PictureConversionOf(
+                                      store_.Files(), store::FullPicture(store_.Files(), *this))));
 }
 
 // --- 削除, 全削除 --------------------------------------------------------------

@@ -27,9 +27,10 @@ void ListViews::SetPrintRange(std::function<void()> openPrintRange) {
 bool ListViews::ListOpen() const { return drawn_ && session_.WorkFileOpen(); }
 
 void ListViews::Redraw() {
-  store::ClearListRows1(*form5_);
-  store::ClearListRows2(*form13_);
   const sessions::ListPageOutcome page = session_.ReadPage();
+  const int rows = static_cast<int>(page.rows.size());
+  store::ClearListRows1(*form5_, rows);
+  store::ClearListRows2(*form13_, rows);
   store::ShowListPage(page, form5_, form13_);
   // The picture cell only where a row holds a record.
   for (int r = 0; r < store::kRowsPerPage; ++r) {

@@ -3,10 +3,13 @@
 #include <QSettings>
 #include <cstdio>
 
+#include "app/command_line_tools.h"
 #include "app/first_start.h"
 #include "app/options.h"
 #include "app/single_instance.h"
 #include "app/termination.h"
+#include "drivetools/backup_places.h"
+#include "drivetools/drive_tools.h"
 #include "mainwin/main_window.h"
 #include "platform/drive.h"
 #include "platform/drive_lock.h"
@@ -15,12 +18,19 @@
 #include "platform/qt_printer.h"
 #include "platform/qt_ui.h"
 #include "sessions/exam_form_session.h"
+#include "store/backup.h"
 #include "store/store.h"
 #include "widgets/window_memory.h"
 
 int main(int argc, char** argv) {
   // --help and --version answer without a display.
   const app::Options options = app::ParseOptions(argc, argv);
+  // The tools of the data drive run without a display.
+  if (options.action == app::Options::Action::kTool) {
+    return app::RunCommandLineTool(options, platform::DataDrive::ResolveRoot(argc, argv),
+                                   drivetools::DefaultBackupFolder());
+  }
+
   if (options.action != app::Options::Action::kRun) {
     const bool error = options.action == app::Options::Action::kError;
     const std::string text = options.action == app::Options::Action::kVersion
@@ -48,6 +58,9 @@ int main(int argc, char** argv) {
   app::SingleInstance instance(drive.Root());
   if (instance.AskRunningToRaise()) return 0;
   platform::PosixFileSystem fs(drive);
+  // A restore that stopped between moving the old drive aside and putting
+  // the new one in place left no drive: the old one goes back.
+  (void)store::RecoverInterruptedRestore(fs, drive.Root());
   store::Store store(fs);
   platform::DriveLock lock;
   switch (const platform::LockOutcome outcome = lock.Acquire(drive.Root())) {
@@ -83,6 +96,11 @@ int main(int argc, char** argv) {
   });
   // Starts the store and shows the window; closing it ends the program.
   form.Form_Load();
+  // The status line says when the last backup was taken; the demonstration
+  // drive is never reminded of one.
+  if (auto* tools = form.findChild<drivetools::DriveTools*>(QStringLiteral("DriveTools"))) {
+    tools->RemindOfBackup(!demoRoot);
+  }
   app::ShowStartHints(form, store, demoRoot.value_or(std::filesystem::path()));
   return QApplication::exec();
 }

@@ -8,6 +8,57 @@
 
 namespace app {
 
+namespace {
+
+Options Refused(Options options, const std::string& japanese, const std::string& english) {
+  options.action = Options::Action::kError;
+  options.error = japanese + "\n" + english;
+  return options;
+}
+
+// Reads a tool's values after argv[i]; false when one is missing.
+bool TakeTool(Options& options, std::string_view arg, int argc, const char* const* argv, int& i) {
+  struct Spec {
+    std::string_view name;
+    Options::Tool tool;
+    int values;
+  };
+  static constexpr Spec kTools[] = {{"--backup", Options::Tool::kBackup, 1},
+                                    {"--restore", Options::Tool::kRestore, 1},
+                                    {"--export-csv", Options::Tool::kExportCsv, 2},
+                                    {"--check", Options::Tool::kCheck, 0}};
+  for (const Spec& spec : kTools) {
+    if (arg != spec.name) continue;
+    if (i + spec.values >= argc) return false;
+    options.tool = spec.tool;
+    if (spec.values == 2) options.csvKind = argv[++i];
+    if (spec.values >= 1) options.file = argv[++i];
+    return true;
+  }
+  return false;
+}
+
+Options CheckTool(Options options) {
+  if (options.tool == Options::Tool::kNone) {
+    if (options.yes) {
+      return Refused(options, "--yes は --restore と一緒に指定してください。",
+                     "--yes goes with --restore.");
+    }
+    return options;
+  }
+  if (options.tool == Options::Tool::kRestore && !options.yes) {
+    return Refused(options, "--restore は現在のデータを置き換えます。--yes を付けてください。",
+                   "--restore replaces the data on the drive: add --yes.");
+  }
+  if (options.encoding != "cp932" && options.encoding != "utf-8") {
+    return Refused(options, "--encoding は cp932 か utf-8 です。", "--encoding is cp932 or utf-8.");
+  }
+  options.action = Options::Action::kTool;
+  return options;
+}
+
+}  // namespace
+
 Options ParseOptions(int argc, const char* const* argv) {
   Options options;
   for (int i = 1; i < argc; ++i) {
@@ -33,6 +84,24 @@ Options ParseOptions(int argc, const char* const* argv) {
       ++i;  // read by platform::DataDrive::ResolveRoot
     } else if (arg.starts_with("--drive-c=")) {
       // read by platform::DataDrive::ResolveRoot
+    } else if (arg == "--yes") {
+      options.yes = true;
+    } else if (arg == "--encoding") {
+      if (i + 1 >= argc) {
+        return Refused(options, "--encoding には cp932 か utf-8 を指定してください。",
+                       "--encoding needs cp932 or utf-8.");
+      }
+      options.encoding = argv[++i];
+    } else if (arg == "--backup" || arg == "--restore" || arg == "--export-csv" ||
+               arg == "--check") {
+      if (options.tool != Options::Tool::kNone) {
+        return Refused(options, "ツールのオプションは一度に一つだけです。",
+                       "Give one tool option at a time.");
+      }
+      if (!TakeTool(options, arg, argc, argv, i)) {
+        return Refused(options, std::string(arg) + " に指定が足りません。",
+                       std::string(arg) + " is missing its value.");
+      }
     } else if (arg.starts_with("--")) {
       options.action = Options::Action::kError;
       options.error =
@@ -40,7 +109,7 @@ Options ParseOptions(int argc, const char* const* argv) {
       return options;
     }
   }
-  return options;
+  return CheckTool(options);
 }
 
 std::string HelpText() {
@@ -56,6 +125,27 @@ std::string HelpText() {
          "デモ用データドライブで起動します（初回に作成。実際のデータには触れません）。\n"
          "                 Starts on a demonstration drive of its own (made on first use;\n"
          "                 your own data is not touched).\n"
+         "\n"
+         "データドライブのツール（画面なしで動き、進み具合を標準エラーに出し、失敗すると\n"
+         "0 以外で終了します）/ Tools for the data drive (no display needed; progress on\n"
+         "stderr; a failure ends with a non-zero status):\n"
+         "  --backup FILE  データドライブ全体を "
+         "FILE（.tar.gz）にバックアップし、読み返して確かめます。\n"
+         "                 Backs up the whole data drive to FILE (.tar.gz) and reads it back.\n"
+         "  --restore FILE --yes\n"
+         "                 FILE "
+         "からデータドライブを復元します（先に現在のデータを自動バックアップ。\n"
+         "                 ほかのプログラムがドライブを使用中なら行いません）。\n"
+         "                 Replaces the data drive with FILE (the current data is backed up\n"
+         "                 first; refused while another program uses the drive).\n"
+         "  --export-csv exams|patients FILE [--encoding cp932|utf-8]\n"
+         "                 検査または患者マスタを CSV で書き出します（既定は cp932）。\n"
+         "                 Exports the examinations or the patient master as CSV (cp932 by\n"
+         "                 default, or UTF-8 with a byte-order mark).\n"
+         "  --check        データを点検し、見つかった問題を表示します（何も変更しません）。\n"
+         "                 Checks the data and lists what is wrong (changes nothing); exits 1\n"
+         "                 when something was found.\n"
+         "\n"
          "  --help, -h     このヘルプを表示して終了します。\n"
          "                 Prints this help and exits.\n"
          "  --version      バージョンを表示して終了します。\n"

@@ -27,6 +27,7 @@ QString ChapterOf(const QWidget* window) {
       {QStringLiteral("Form2"), QStringLiteral("画像を拡大する・印刷する")},
       {QStringLiteral("Form8"), QStringLiteral("画像の一覧と詳細表示")},
       {QStringLiteral("Form9"), QStringLiteral("画像の一覧と詳細表示")},
+      {QStringLiteral("CompareWindow"), QStringLiteral("過去の検査と比較")},
       {QStringLiteral("Form10"), QStringLiteral("患者マスタ")},
       {QStringLiteral("Form11"), QStringLiteral("患者マスタ")},
       {QStringLiteral("Form12"), QStringLiteral("患者マスタ")},

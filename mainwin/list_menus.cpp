@@ -29,6 +29,7 @@ void Form1::ConnectListMenus() {
   };
   // The main window's refills of the arrhythmia list reach the dialog's.
   host.searchArrhythmias = [this](QComboBox* box) { SearchCombo3 = box; };
+  host.compare = [this](int n) { OpenComparison(n); };
   auto* lists = new ListWindows(store_, ui_, printer_, std::move(host));
   connect(this, &Form1::CommandApplied, lists, [lists] { lists->DataFileChanged(); });
   for (QAction* item : {itiran, kensaku, C_ITIRAN}) item->setEnabled(true);

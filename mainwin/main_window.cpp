@@ -71,6 +71,9 @@ void Form1::Build() {
   new widgets::InputBlocker(store_, this);
   ConnectRegistrationCommands();
   ConnectImageMenus();
+  ConnectCompareMenus();
+  ConnectHistoryMenus();
+  ConnectDriveToolsMenus();
 }
 
 void Form1::ConnectCommand(QAction* item, void (Form1::*command)()) {
@@ -257,9 +260,7 @@ bool Form1::Confirm(const sessions::FormChange& change) {
   return ui_.MsgBox(change.ask->text, change.ask->style) == platform::kAnswerYes;
 }
 
-void Form1::ShowSecondaryWindow(QWidget* window) {
-  widgets::ShowAboveMainWindow(ui_, window);
-}
+void Form1::ShowSecondaryWindow(QWidget* window) { widgets::ShowAboveMainWindow(ui_, window); }
 
 void Form1::F_end_Click() { close(); }
 

@@ -225,7 +225,13 @@ class Form1 : public QMainWindow,
   void ConnectListMenus();     // 一覧, 検索, 一覧表示切替え (list_menus.cpp)
   void ConnectPatientMenus();  // 患者マスタ (patient_menus.cpp)
   void ConnectSortCommands();
-  void ConnectImageMenus();  // 拡大, 画像一覧 (image_menus.cpp)
+  void ConnectImageMenus();    // 拡大, 画像一覧 (image_menus.cpp)
+  void ConnectCompareMenus();  // 過去の検査と比較 (compare_menus.cpp)
+  void OpenComparison(int record);
+  void ConnectHistoryMenus();  // 変更履歴, 元に戻す (history_menus.cpp)
+  void ShowAfterHistoryChange(int record);
+  // バックアップ作成…, バックアップから復元…, CSV出力…, データの点検 (drive_tools_menus.cpp)
+  void ConnectDriveToolsMenus();
   void RunSort(sessions::ExamFormSession::SortOrder order);
   void OpenLookupWindow(LookupListWindow*& window, LookupListWindow* (*make)(Form1&));
 

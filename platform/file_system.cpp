@@ -1,6 +1,7 @@
 #include "platform/file_system.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -46,6 +47,17 @@ int WindowsAttributes(bool isDirectory, bool ownerWritable, std::string_view nam
 }
 
 namespace {
+
+class PosixMappedBytes final : public MappedBytes {
+ public:
+  PosixMappedBytes(void* at, std::size_t length) : at_(at), length_(length) {}
+  ~PosixMappedBytes() override { ::munmap(at_, length_); }
+  std::span<const char> Bytes() const override { return {static_cast<const char*>(at_), length_}; }
+
+ private:
+  void* at_;
+  std::size_t length_;
+};
 
 class PosixRandomFile : public RandomFile {
  public:
@@ -98,6 +110,44 @@ class PosixRandomFile : public RandomFile {
       return Status::Error(ErrorFromErrno(errno));
     }
     return Status::Ok();
+  }
+
+  bool CopyFrom(RandomFile& from, std::uint64_t offset, std::uint64_t length,
+                Status& status) override {
+    auto* source = dynamic_cast<PosixRandomFile*>(&from);
+    if (source == nullptr) return false;
+    auto in = static_cast<off_t>(offset);
+    auto out = static_cast<off_t>(offset);
+    for (std::uint64_t done = 0; done < length;) {
+      const ssize_t n = ::copy_file_range(source->fd_, &in, fd_, &out,
+                                          static_cast<std::size_t>(length - done), 0);
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        const bool unsupported = errno == EXDEV || errno == ENOSYS || errno == EINVAL ||
+                                 errno == EOPNOTSUPP || errno == EBADF;
+        if (done == 0 && unsupported) return false;
+        status = Status::Error(ErrorFromErrno(errno));
+        return true;
+      }
+      if (n == 0) {
+        status = Status::Error(kDeviceIoError);
+        return true;
+      }
+      done += static_cast<std::uint64_t>(n);
+    }
+    status = Status::Ok();
+    return true;
+  }
+
+  // The page cache's own pages, mapped at once: nothing is copied and no
+  // fresh memory is cleared for them.
+  std::unique_ptr<MappedBytes> Map(std::uint64_t length) override {
+    std::uint64_t actual = 0;
+    if (length == 0 || !Length(actual).ok() || actual < length) return nullptr;
+    const auto bytes = static_cast<std::size_t>(length);
+    void* at = ::mmap(nullptr, bytes, PROT_READ, MAP_SHARED | MAP_POPULATE, fd_, 0);
+    if (at == MAP_FAILED) return nullptr;
+    return std::make_unique<PosixMappedBytes>(at, bytes);
   }
 
  private:

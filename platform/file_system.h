@@ -39,6 +39,13 @@ struct PathState {
   bool readOnlyDrive = false;
 };
 
+// A read-only view of a file's bytes, in place; released when destroyed.
+class MappedBytes {
+ public:
+  virtual ~MappedBytes() = default;
+  virtual std::span<const char> Bytes() const = 0;
+};
+
 // An open file for random access, read and write.
 class RandomFile {
  public:
@@ -52,6 +59,18 @@ class RandomFile {
   virtual Status Sync() = 0;
   // Cuts the file to `length` bytes (a failed append taken back).
   virtual Status Truncate(std::uint64_t length) = 0;
+  // The first `length` bytes in place, without copying them into fresh
+  // memory; null when this file cannot give them so (the caller reads them).
+  // The file must not shrink while the view lives.
+  virtual std::unique_ptr<MappedBytes> Map(std::uint64_t /*length*/) { return nullptr; }
+  // Copies `length` bytes of `from` at `offset` to the same offset of this
+  // file inside the operating system, without passing them through the
+  // program. False, with nothing copied, when this pair of files cannot (the
+  // caller copies them itself); otherwise `status` says how it went.
+  virtual bool CopyFrom(RandomFile& /*from*/, std::uint64_t /*offset*/, std::uint64_t /*length*/,
+                        Status& /*status*/) {
+    return false;
+  }
 };
 
 // The file facilities the system needs. Every path may be written as the

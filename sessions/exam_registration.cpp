@@ -7,6 +7,7 @@
 #include "platform/drive.h"
 #include "platform/jpeg_converter.h"
 #include "sessions/exam_form_session.h"
+#include "store/change_recorder.h"
 #include "store/image_files.h"
 #include "store/long_operation.h"
 #include "store/rebuilds.h"
@@ -25,6 +26,31 @@ constexpr const char* kNoData = "保存データは０件です。";
 // Every question of this form destroys or replaces data on Yes: Enter alone
 // answers No.
 Message Question(const char* text) { return {text, platform::kYesNo | platform::kDefaultButton2}; }
+
+// The history entry of a change to examination `n` (0: the whole file).
+store::ChangeEntry ExamChange(store::ChangeKind kind, int n, int countBefore,
+                              const store::ExamRecord* before, const store::ExamRecord* after) {
+  store::ChangeEntry change;
+  change.kind = kind;
+  change.file = store::kDataFile;
+  change.record = n;
+  change.countBefore = countBefore;
+  if (before) change.before = before->Bytes();
+  if (after) change.after = after->Bytes();
+  if (const store::ExamRecord* named = after ? after : before) {
+    change.patientId = named->Get(ExamField::PatientId);
+    change.name = named->Get(ExamField::Name);
+  }
+  return change;
+}
+
+// The pictures of the image directory, by path.
+std::vector<std::string> AllPictures(platform::FileSystem& files) {
+  std::vector<std::string> names, paths;
+  (void)files.ListFiles(store::kImageDir, names);
+  for (const std::string& name : names) paths.push_back(store::ImageFilePath(name));
+  return paths;
+}
 
 void RefuseImageName(FieldRefusal& refusal) {
   refusal.field = EntryField::ImageName;
@@ -94,13 +120,21 @@ FormChange ExamFormSession::RegisterNew(const ExamEntry& entry, const PictureCon
   const std::int32_t n = store_.RecordCount() + 1;
   CurrentRecord.Set(ExamField::RecordNo, store::ExamRecordNo(n));
   CurrentRecord.Set(ExamField::ImageName, imageName);
+  store::ChangeEntry change =
+      ExamChange(store::ChangeKind::Register, n, n - 1, nullptr, &CurrentRecord);
+  if (platform::Status s = store::RecordChange(store_, change); !s.ok()) {
+    done.SayError(s);
+    return done;
+  }
   if (platform::Status s = store_.DataFile()
                                ? store_.DataFile()->Write(n, CurrentRecord)
                                : platform::Status::Error(platform::kBadFileNameOrNumber);
       !s.ok()) {
+    store::SettleChange(store_, change);
     done.SayError(s);
     return done;
   }
+  store_.ExamsByPatient().Put(n, CurrentRecord);
   store_.CountRecords();
   // The source is offered for deletion only once its picture is safely in
   // the image directory; otherwise it is the only copy.
@@ -152,10 +186,26 @@ FormChange ExamFormSession::Overwrite(const ExamEntry& entry, const PictureConve
   CurrentRecord = entry.record;
   CurrentRecord.Set(ExamField::RecordNo, store::ExamRecordNo(n));
   CurrentRecord.Set(ExamField::ImageName, imageName);
+  // The record's own JPEG, shown as it was loaded, stays byte for byte: only
+  // a picture newly loaded for the record is converted.
+  const bool ownPictureUnchanged =
+      storedPictureOf_ == n && pictures.pictureShown &&
+      EqualsIgnoringAsciiCase(stored.Get(ExamField::ImageName), imageName);
+  store::ChangeEntry change =
+      ExamChange(store::ChangeKind::Overwrite, n, store_.RecordCount(), &stored, &CurrentRecord);
+  std::vector<std::string> replaced;
+  if (!ownPictureUnchanged && pictures.pictureShown)
+    replaced.push_back(store::ImagePath(imageName));
+  if (platform::Status s = store::RecordChange(store_, change, replaced); !s.ok()) {
+    done.SayError(s);
+    done.messages.back().text += "\nデータは変更されていません。";
+    return done;
+  }
   if (platform::Status s = store_.DataFile()
                                ? store_.DataFile()->Write(n, CurrentRecord)
                                : platform::Status::Error(platform::kBadFileNameOrNumber);
       !s.ok()) {
+    store::SettleChange(store_, change);
     const store::RecordFile::Left left =
         store_.DataFile() ? store_.DataFile()->LastWriteLeft() : store::RecordFile::Left::Old;
     if (left == store::RecordFile::Left::New) {
@@ -170,11 +220,7 @@ FormChange ExamFormSession::Overwrite(const ExamEntry& entry, const PictureConve
       return done;
     }
   }
-  // The record's own JPEG, shown as it was loaded, stays byte for byte: only
-  // a picture newly loaded for the record is converted.
-  const bool ownPictureUnchanged =
-      storedPictureOf_ == n && pictures.pictureShown &&
-      EqualsIgnoringAsciiCase(stored.Get(ExamField::ImageName), imageName);
+  store_.ExamsByPatient().Put(n, CurrentRecord);
   if (!ownPictureUnchanged) (void)StorePicture(pictures, imageName, done);
   done.after = FormAfter::NewExamination;
   return done;
@@ -228,8 +274,20 @@ FormChange ExamFormSession::Delete(platform::Progress& progress) {
 
   store::LongOperation operation(store_);
   if (!operation) return done;
+  store::ChangeEntry change =
+      ExamChange(store::ChangeKind::Delete, n, store_.RecordCount(), &doomed, nullptr);
+  std::vector<std::string> kept;
+  if (std::string file = store::FindImageFile(store_.Files(), picture); !file.empty()) {
+    kept.push_back(store::ImageFilePath(file));
+  }
+  if (platform::Status s = store::RecordChange(store_, change, kept); !s.ok()) {
+    done.SayError(s);
+    return done;
+  }
   const store::RebuildResult rebuilt =
       store::DeleteAndRenumber(store_, store::Staging::WorkFile, n, &progress);
+  if (rebuilt.Changed()) store_.ExamsByPatient().Remove(n);
+  if (!rebuilt.Changed()) store::ChangeNotMade(store_);
   if (!rebuilt.ok()) {
     done = ShowAfterFailure(n);
     if (!done.SayRebuilt(rebuilt, "データは削除されました")) return done;
@@ -265,8 +323,20 @@ FormChange ExamFormSession::DeleteAll() {
   FormChange done;
   store::LongOperation operation(store_);
   if (!operation) return done;
-  if (const platform::Status firstFailure = store::DeleteAllExaminations(store_);
-      firstFailure.ok()) {
+  store::ChangeEntry change =
+      ExamChange(store::ChangeKind::DeleteAll, 0, store_.RecordCount(), nullptr, nullptr);
+  std::vector<std::string> kept = AllPictures(store_.Files());
+  kept.insert(kept.begin(), store::kDataFile);
+  if (platform::Status s = store::RecordChange(store_, change, kept); !s.ok()) {
+    done.SayError(s);
+    done.after = FormAfter::Examination;
+    done.record = store_.RecordCount();
+    return done;
+  }
+  const platform::Status firstFailure = store::DeleteAllExaminations(store_);
+  store::SettleChange(store_, change);
+  (void)store_.ExamsByPatient().Build(store_.DataFile());
+  if (firstFailure.ok()) {
     done.Say("削除終了。", platform::kOkOnly);
   } else {
     done.SayError(firstFailure);
@@ -297,7 +367,18 @@ FormChange ExamFormSession::Sort(platform::Ui& ui, platform::Progress& progress,
   ui.SetBusyCursor(true);
   if (platform::Status s = store_.RemoveWorkFile(); !s.ok()) ui.ShowErrorNumber(s.error);
   const store::SortKey& key = order == SortOrder::ById ? store::kExamsById : store::kExamsByDate;
+  store::ChangeEntry change =
+      ExamChange(store::ChangeKind::Sort, 0, store_.RecordCount(), nullptr, nullptr);
+  if (platform::Status s = store::RecordChange(store_, change, {store::kDataFile}); !s.ok()) {
+    ui.SetBusyCursor(false);
+    done.SayError(s);
+    return done;
+  }
   const store::SortOutcome sorted = store::SortFile(store_, ui, progress, key, createJob);
+  (void)store_.ExamsByPatient().Build(store_.DataFile());
+  if (sorted == store::SortOutcome::Refused || sorted == store::SortOutcome::Failed) {
+    store::ChangeNotMade(store_);
+  }
   ui.SetBusyCursor(false);
   if (sorted == store::SortOutcome::Refused) return done;
   // The stored record at the number on screen may be another one now (also

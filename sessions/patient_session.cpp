@@ -2,6 +2,8 @@
 // 全削除. The list and the search are in patient_list_session.cpp.
 #include "sessions/patient_session.h"
 
+#include "store/change_recorder.h"
+
 #include "store/entry_rules.h"
 #include "store/long_operation.h"
 #include "store/text_format.h"
@@ -188,6 +190,41 @@ RegistrationCheck PatientSession::CheckRegistration(std::string_view id, std::st
   return RegistrationCheck::Accepted;
 }
 
+std::optional<store::PatientRecord> PatientSession::PatientBefore(
+    const store::PatientRecord& patient) {
+  const std::string id = patient.Get(store::PatientField::PatientId);
+  if (id.empty() || id.find_first_not_of("0123456789") != std::string::npos) return std::nullopt;
+  const store::FoundPatient found = store_.LookupPatient(std::stof(id));
+  if (!found.found()) return std::nullopt;
+  return found.record;
+}
+
+store::ChangeEntry PatientSession::MasterChange(store::ChangeKind kind,
+                                                const std::optional<store::PatientRecord>& before,
+                                                const store::PatientRecord* after) const {
+  store::ChangeEntry change;
+  change.kind = kind;
+  change.file = store::kMasterFile;
+  change.countBefore = store_.PatientCount();
+  if (before) change.before = before->Bytes();
+  if (after) change.after = after->Bytes();
+  if (const store::PatientRecord* named = after ? after : before ? &*before : nullptr) {
+    change.patientId = named->Get(store::PatientField::PatientId);
+    change.name = named->Get(store::PatientField::Name);
+  }
+  return change;
+}
+
+bool PatientSession::RecordMasterChange(store::ChangeEntry& change, CommandOutcome& out) {
+  // The master as a whole is kept: a change of it goes back to the byte.
+  if (platform::Status s = store::RecordChange(store_, change, {store::kMasterFile}); !s.ok()) {
+    out.result = Done::Failed;
+    out.SayError(s);
+    return false;
+  }
+  return true;
+}
+
 CommandOutcome PatientSession::Register(const store::PatientRecord& patient) {
   CommandOutcome out;
   if (RefusedForWriting(out)) return out;
@@ -197,10 +234,14 @@ CommandOutcome PatientSession::Register(const store::PatientRecord& patient) {
       out.result = Done::Busy;
       return out;
     }
+    store::ChangeEntry change =
+        MasterChange(store::ChangeKind::PatientRegister, PatientBefore(patient), &patient);
+    if (!RecordMasterChange(change, out)) return out;
     ui_.SetBusyCursor(true);
     const store::PatientRegistration registered =
         store::RegisterPatient(store_, patient, &progress_);
     ui_.SetBusyCursor(false);
+    store::SettleChange(store_, change);
     if (!registered.result.Changed()) {
       // The master is as it was; the form keeps what was typed.
       out.result = Done::Failed;
@@ -243,9 +284,14 @@ DeletionOutcome PatientSession::DeleteShown() {
     out.result = Done::Busy;
     return out;
   }
+  store::PatientRecord doomed;
+  if (store_.MasterFile()) (void)store_.MasterFile()->Read(n, doomed);
+  store::ChangeEntry change = MasterChange(store::ChangeKind::PatientDelete, doomed, nullptr);
+  if (!RecordMasterChange(change, out)) return out;
   ui_.SetBusyCursor(true);
   const store::RebuildResult deleted = store::DeletePatient(store_, n, &progress_);
   ui_.SetBusyCursor(false);
+  if (!deleted.Changed()) store::ChangeNotMade(store_);
   if (!out.SayRebuilt(deleted, "患者データは削除されました")) {
     out.result = Done::Failed;
     return out;
@@ -282,7 +328,11 @@ CommandOutcome PatientSession::RegisterBulk(std::span<const store::PatientRecord
       out.result = Done::Busy;
       return out;
     }
+    store::ChangeEntry change =
+        MasterChange(store::ChangeKind::BulkRegister, std::nullopt, nullptr);
+    if (!RecordMasterChange(change, out)) return out;
     if (platform::Status s = store::AppendPatients(store_, patients); !s.ok()) {
+      store::SettleChange(store_, change);
       MasterChanged(false);
       out.result = Done::Failed;
       out.SayError(s);
@@ -312,7 +362,12 @@ CommandOutcome PatientSession::SortMasterAlone() {
     out.result = Done::Busy;
     return out;
   }
-  if (!SortMaster()) out.result = Done::Failed;
+  store::ChangeEntry change = MasterChange(store::ChangeKind::Sort, std::nullopt, nullptr);
+  if (!RecordMasterChange(change, out)) return out;
+  if (!SortMaster()) {
+    store::SettleChange(store_, change);
+    out.result = Done::Failed;
+  }
   return out;
 }
 
@@ -325,7 +380,11 @@ CommandOutcome PatientSession::DeleteAll() {
       out.result = Done::Busy;
       return out;
     }
+    store::ChangeEntry change =
+        MasterChange(store::ChangeKind::PatientDeleteAll, std::nullopt, nullptr);
+    if (!RecordMasterChange(change, out)) return out;
     const store::RebuildResult deleted = store::DeleteWholeMaster(store_);
+    if (!deleted.Changed()) store::ChangeNotMade(store_);
     if (!out.SayRebuilt(deleted, "患者マスタは全削除されました")) {
       out.result = Done::Failed;
       return out;

@@ -11,6 +11,7 @@
 #include "platform/progress.h"
 #include "platform/ui.h"
 #include "sessions/outcome.h"
+#include "store/history.h"
 #include "store/pager.h"
 #include "store/patients.h"
 #include "store/records.h"
@@ -193,6 +194,14 @@ class PatientSession {
   CommandOutcome DeleteAll();
 
  private:
+  // The history entry of a change to the master (kept whole beside the
+  // history), and recording it; false, said in `out`, when it cannot be.
+  std::optional<store::PatientRecord> PatientBefore(const store::PatientRecord& patient);
+  store::ChangeEntry MasterChange(store::ChangeKind kind,
+                                  const std::optional<store::PatientRecord>& before,
+                                  const store::PatientRecord* after) const;
+  bool RecordMasterChange(store::ChangeEntry& change, CommandOutcome& out);
+
   void MasterChanged(bool reordered);
   // The sort with its question, inside the guard; true when reordered.
   bool SortMaster();

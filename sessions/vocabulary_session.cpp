@@ -1,5 +1,7 @@
 #include "sessions/vocabulary_session.h"
 
+#include "store/change_recorder.h"
+
 namespace sessions {
 
 bool VocabularySession::ListOpen(store::LookupList list) const {
@@ -35,7 +37,14 @@ VocabularyLoad VocabularySession::Load(store::LookupList list) {
 Outcome VocabularySession::Save(store::LookupList list, std::string_view caption,
                                 const std::vector<std::string>& entries) {
   Outcome out;
-  const platform::Status status = store_.ReplaceListFile(list, entries);
+  store::ChangeEntry change;
+  change.kind = store::ChangeKind::VocabularySave;
+  change.file = store::Store::ListPath(list);
+  platform::Status status = store::RecordChange(store_, change, {change.file});
+  if (status.ok()) {
+    status = store_.ReplaceListFile(list, entries);
+    if (!status.ok()) store::SettleChange(store_, change);
+  }
   if (!status.ok()) {
     out.Say(NotSavedMessage(caption, status.error));
   } else {

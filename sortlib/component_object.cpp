@@ -3,6 +3,7 @@
 
 #include <dlfcn.h>
 
+#include <algorithm>
 #include <atomic>
 #include <charconv>
 #include <cmath>
@@ -261,6 +262,28 @@ class ZuvaSortMemObject final : public _ZUVASORTMEM, public IZuvaSortMemHost {
   HRESULT get_OrderingBytes(std::int64_t* bytes) override {
     if (bytes == nullptr) return E_POINTER;
     *bytes = static_cast<std::int64_t>(job_.OrderingBytes());
+    return S_OK;
+  }
+  HRESULT PutBytes(const char* bytes, std::int32_t length, std::int32_t* status) override {
+    if (length < 0 || (bytes == nullptr && length > 0)) return E_INVALIDARG;
+    return Run(status, [&] {
+      std::u16string& data = job_.ZUVASORTMEM_DATA;
+      data.resize(static_cast<std::size_t>(length));
+      for (std::int32_t i = 0; i < length; ++i) {
+        data[static_cast<std::size_t>(i)] = static_cast<unsigned char>(bytes[i]);
+      }
+      return job_.ZUVASORTMEM_PUT();
+    });
+  }
+  HRESULT GetDataBytes(char* buffer, std::int32_t capacity, std::int32_t* length) override {
+    if (length == nullptr || (buffer == nullptr && capacity > 0)) return E_POINTER;
+    const std::u16string& data = job_.ZUVASORTMEM_DATA;
+    *length = static_cast<std::int32_t>(data.size());
+    if (data.size() > static_cast<std::size_t>(std::max(capacity, 0))) return S_FALSE;
+    for (char16_t c : data) {
+      if (c >= 0x80) return S_FALSE;
+    }
+    for (std::size_t i = 0; i < data.size(); ++i) buffer[i] = static_cast<char>(data[i]);
     return S_OK;
   }
 

@@ -1,5 +1,6 @@
 #include "sortlib/sort_job.h"
 
+#include <chrono>
 #include <ctime>
 #include <new>
 
@@ -14,6 +15,7 @@ namespace {
 
 constexpr std::int32_t kRecordGrowth = 4096;
 constexpr std::int32_t kProgressEvery = 1024;
+constexpr std::chrono::milliseconds kPaintInterval{20};
 constexpr std::u16string_view kTenBlanks = u"          ";
 
 int CurrentYear() {
@@ -54,6 +56,13 @@ std::u16string CreditsText(std::u16string_view dateLine) {
 }
 
 ZuvaSortJob::ZuvaSortJob(JobView& view) : view_(view) { STOP_FLAG = 0; }
+
+bool ZuvaSortJob::PaintDue() {
+  const auto now = std::chrono::steady_clock::now();
+  if (now - lastPaint_ < kPaintInterval) return false;
+  lastPaint_ = now;
+  return true;
+}
 
 ZuvaSortJob::~ZuvaSortJob() { view_.CloseWindow(); }
 
@@ -135,8 +144,10 @@ std::int32_t ZuvaSortJob::Put() {
   }
   if (++PROGRESS_COUNT > kProgressEvery) {
     PROGRESS_COUNT = 0;
-    ShowCount(RECORD_COUNT);
-    view_.DoEvents();
+    if (PaintDue()) {
+      ShowCount(RECORD_COUNT);
+      view_.DoEvents();
+    }
   }
   if (RECORD_CAPACITY < RECORD_COUNT) {
     RECORD_CAPACITY += kRecordGrowth;
@@ -166,7 +177,9 @@ std::int32_t ZuvaSortJob::Main() {
 
   Ordering ordering =
       OrderRecords(RECORDS, KEY_TABLE, [this](std::int64_t passes, std::int64_t total) {
-        view_.FillBar(static_cast<double>(passes) / static_cast<double>(total));
+        if (passes == total || PaintDue()) {
+          view_.FillBar(static_cast<double>(passes) / static_cast<double>(total));
+        }
         view_.DoEvents();
       });
   SORT_INDEX = std::move(ordering.index);
@@ -193,8 +206,10 @@ std::int32_t ZuvaSortJob::ZUVASORTMEM_GET() {
   }
   if (++PROGRESS_COUNT > kProgressEvery) {
     PROGRESS_COUNT = 0;
-    ShowCount(GET_POSITION);
-    view_.DoEvents();
+    if (PaintDue()) {
+      ShowCount(GET_POSITION);
+      view_.DoEvents();
+    }
   }
   if (GET_POSITION > RECORD_COUNT) {
     ShowCount(RECORD_COUNT);

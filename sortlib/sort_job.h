@@ -1,6 +1,7 @@
 #pragma once
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -88,6 +89,10 @@ class ZuvaSortJob {
   void ZUVASORTPARAM_SUB();
   std::int32_t Fail(std::int32_t status, std::u16string_view message, std::u16string_view title);
   void ShowCount(std::int32_t count) { view_.ShowCount(CountDisplay(count)); }
+  // True at most once every 20 ms: while lines stream through, the count and
+  // the bar are repainted and pending events run only then (the last count
+  // and the full bar always).
+  bool PaintDue();
 
   JobView& view_;
   std::int32_t SORT_STATUS = 0;
@@ -102,6 +107,7 @@ class ZuvaSortJob {
   std::vector<std::int32_t> SORT_INDEX;  // 0-based record numbers
   std::int32_t WINDOW_ID = 0;
   std::size_t orderingBytes_ = 0;
+  std::chrono::steady_clock::time_point lastPaint_{};
 };
 
 }  // namespace zuvasort

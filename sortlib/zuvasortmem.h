@@ -30,6 +30,7 @@
 // thread, the library shows its progress window ZUVASORTMEMFORM with a stop
 // button; the button is noticed by the next PUT, MAIN or GET (status 90).
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -133,6 +134,14 @@ struct IZuvaSortMemHost : platform::com::IUnknown {
   virtual HRESULT SetMessageSink(MessageSink sink, void* context) = 0;
   // Bytes the last MAIN allocated for its ordering arrays (0 before MAIN).
   virtual HRESULT get_OrderingBytes(std::int64_t* bytes) = 0;
+  // ZUVASORTMEM_DATA = the `length` bytes at `bytes`, each byte one character
+  // (U+0000..U+00FF), then PUT; the status as PUT returns it.
+  virtual HRESULT PutBytes(const char* bytes, std::int32_t length, std::int32_t* status) = 0;
+  // ZUVASORTMEM_DATA as bytes: S_OK with `*length` bytes written to `buffer`
+  // when every character is ASCII and they fit `capacity`; S_FALSE with
+  // nothing written otherwise (`*length` is then the characters' count), when
+  // the caller reads the property instead.
+  virtual HRESULT GetDataBytes(char* buffer, std::int32_t capacity, std::int32_t* length) = 0;
 
  protected:
   ~IZuvaSortMemHost() = default;
@@ -210,16 +219,41 @@ class SortJob {
     platform::com::VariantClear(&result);
     return platform::com::Succeeded(hr) ? status : FromHr(hr);
   }
-  // ZUVASORTMEM_DATA = record, then PUT.
+  // ZUVASORTMEM_DATA = record, then PUT. An ASCII record goes over the byte
+  // path, without a UTF-16 string in between.
   std::int32_t Put(std::string_view record) {
+    if (host_ && IsAscii(record) && record.size() <= kMaxBytesLength) {
+      std::int32_t status = kAutomationError;
+      const HRESULT hr =
+          host_->PutBytes(record.data(), static_cast<std::int32_t>(record.size()), &status);
+      return platform::com::Succeeded(hr) ? status : FromHr(hr);
+    }
     const std::int32_t s = SetData(record);
     return s != kSortOk ? s : Put();
   }
-  // GET; on 0 `record` receives ZUVASORTMEM_DATA.
+  // GET; on 0 `record` receives ZUVASORTMEM_DATA (an ASCII record as bytes,
+  // reusing the capacity of `record`).
   std::int32_t Get(std::string& record) {
     const std::int32_t s = Get();
-    if (s == kSortOk) Data(record);
+    if (s == kSortOk && !DataBytes(record)) Data(record);
     return s;
+  }
+  // ZUVASORTMEM_DATA into `out` when it is ASCII; false otherwise.
+  bool DataBytes(std::string& out) {
+    if (!host_) return false;
+    if (out.capacity() < 64) out.reserve(64);
+    out.resize(out.capacity());
+    std::int32_t length = 0;
+    const auto capacity = static_cast<std::int32_t>(std::min(out.size(), kMaxBytesLength));
+    HRESULT hr = host_->GetDataBytes(out.data(), capacity, &length);
+    if (hr == platform::com::S_FALSE && length > capacity &&
+        static_cast<std::size_t>(length) <= kMaxBytesLength) {
+      out.resize(static_cast<std::size_t>(length));
+      hr = host_->GetDataBytes(out.data(), length, &length);
+    }
+    if (hr != platform::com::S_OK) return false;
+    out.resize(static_cast<std::size_t>(length));
+    return true;
   }
 
   // Releases the object; the library unloads when nothing else holds it.
@@ -233,6 +267,13 @@ class SortJob {
                                std::int32_t style) {
     return static_cast<platform::Ui*>(context)->MsgBox(platform::Utf8FromUtf16(prompt), style,
                                                        platform::Utf8FromUtf16(title));
+  }
+  static constexpr std::size_t kMaxBytesLength = 0x7fffffff;
+  static bool IsAscii(std::string_view text) {
+    for (char c : text) {
+      if (static_cast<unsigned char>(c) >= 0x80) return false;
+    }
+    return true;
   }
   static std::int32_t FromHr(HRESULT hr) {
     if (platform::com::Succeeded(hr)) return kSortOk;

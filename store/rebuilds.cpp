@@ -5,10 +5,12 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/large_buffer.h"
+#include "store/digits.h"
 #include "store/master_file.h"
 #include "store/text_format.h"
 
@@ -102,25 +104,37 @@ RebuildResult ReorderByPositions(Store& store, Staging staging,
 
   Phase phase(progress, kWritingCaption, count);
   return store.Rebuild(staging, [&]() -> Status {
-    // The live file in one read, then the records in the new order, handed
+    // The live file in place (or in one read), then the records in the new order, handed
     // over in pieces of about a megabyte.
     RecordFile* live = LiveFile(store, staging);
     RecordFile* out = StagingFile(store, staging);
     const std::size_t length = live->RecordLength();
-    platform::LargeBuffer records(static_cast<std::size_t>(count) * length);
-    if (!records.ok()) return Status::Error(platform::kOutOfMemory);
-    if (Status s = live->ReadRecords(1, count, records.span()); !s.ok()) return s;
+    const char* records = nullptr;
+    std::unique_ptr<platform::MappedBytes> mapped = live->MapRecords(count);
+    std::optional<platform::LargeBuffer> copy;
+    if (mapped) {
+      records = mapped->Bytes().data();
+    } else {
+      copy.emplace(static_cast<std::size_t>(count) * length);
+      if (!copy->ok()) return Status::Error(platform::kOutOfMemory);
+      if (Status s = live->ReadRecords(1, count, copy->span()); !s.ok()) return s;
+      records = copy->data();
+    }
     const std::size_t perPiece = std::max<std::size_t>(1, (1024 * 1024) / length);
     std::vector<char> piece;
     piece.reserve(perPiece * length);
     for (std::int32_t j = 1; j <= count; ++j) {
       const auto n = static_cast<std::size_t>(positions[static_cast<std::size_t>(j - 1)]);
-      const char* from = records.data() + (n - 1) * length;
+      const char* from = records + (n - 1) * length;
       piece.insert(piece.end(), from, from + length);
       // RecordNo, the first field: the new position, in six digits for an
       // examination, ten for a patient.
-      const std::string number = IsExams(staging) ? FormatNumber(j, "000000") : MasterRecordNo(j);
-      std::copy_n(number.data(), number.size(), piece.data() + piece.size() - length);
+      char* record = piece.data() + piece.size() - length;
+      const std::size_t width = IsExams(staging) ? 6 : 10;
+      if (!WriteDigits(record, static_cast<std::uint64_t>(j), width)) {
+        const std::string number = IsExams(staging) ? FormatNumber(j, "000000") : MasterRecordNo(j);
+        std::copy_n(number.data(), number.size(), record);
+      }
       if (piece.size() >= perPiece * length || j == count) {
         if (Status s = out->AppendRecords(piece); !s.ok()) return s;
         piece.clear();
@@ -198,12 +212,26 @@ RebuildResult CopyToStaging(Store& store, Staging staging, platform::Progress* p
     if (Status s = fs.OpenRandom(part, to); !s.ok()) return s;
     std::uint64_t length = 0;
     if (Status s = from->Length(length); !s.ok()) return s;
-    // Whole records in pieces of about a megabyte; a partial tail is copied too.
+    // Whole records, copied by the operating system where it can (pieces of
+    // about eight megabytes), else through a buffer (about one megabyte); a
+    // partial tail is copied too.
     const std::size_t piece = (1024 * 1024 / recordLength) * recordLength;
-    std::vector<char> buffer(piece);
+    std::vector<char> buffer;
+    bool inSystem = true;
     for (std::uint64_t offset = 0; offset < length;) {
-      const std::size_t want =
-          static_cast<std::size_t>(std::min<std::uint64_t>(piece, length - offset));
+      const std::size_t want = static_cast<std::size_t>(
+          std::min<std::uint64_t>(inSystem ? 8 * piece : piece, length - offset));
+      if (inSystem) {
+        Status copied;
+        inSystem = to->CopyFrom(*from, offset, want, copied);
+        if (inSystem) {
+          if (!copied.ok()) return copied;
+          offset += want;
+          phase.Advance(static_cast<int>(offset / recordLength));
+        }
+        continue;
+      }
+      buffer.resize(piece);
       std::size_t got = 0;
       if (Status s = from->ReadAt(offset, std::span<char>(buffer.data(), want), got); !s.ok()) {
         return s;

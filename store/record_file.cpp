@@ -121,6 +121,11 @@ Status RecordFile::ReadRecords(std::int32_t first, std::int32_t count, std::span
   return Status::Ok();
 }
 
+std::unique_ptr<platform::MappedBytes> RecordFile::MapRecords(std::int32_t count) {
+  if (count < 1 || count > Count() || !DrainPending().ok()) return nullptr;
+  return file_->Map(static_cast<std::uint64_t>(count) * recordLength_);
+}
+
 Status RecordFile::AppendRecords(std::span<const char> records) {
   if (records.size() % recordLength_ != 0) return Status::Error(platform::kBadRecordNumber);
   if (Status s = DrainPending(); !s.ok()) return s;

@@ -62,6 +62,9 @@ class RecordFile {
   // (count x RecordLength() bytes) in one piece, past the read-ahead; a
   // range beyond Count() is "bad record number".
   [[nodiscard]] Status ReadRecords(std::int32_t first, std::int32_t count, std::span<char> out);
+  // Records 1 .. count in place (count x RecordLength() bytes), where the
+  // file can give them without a copy; null otherwise (read them instead).
+  std::unique_ptr<platform::MappedBytes> MapRecords(std::int32_t count);
 
   // Appends whole records (a multiple of RecordLength() bytes) at Count() + 1
   // in one write; all of them or, after a failure, none (the file is cut back

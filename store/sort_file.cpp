@@ -7,6 +7,7 @@
 
 #include "platform/cp932.h"
 #include "sortlib/zuvasortmem.h"
+#include "store/digits.h"
 #include "store/entry_rules.h"
 #include "store/rebuilds.h"
 #include "store/text_format.h"
@@ -90,24 +91,36 @@ Status PositionsOf(std::string_view exchange, std::int32_t count, std::size_t di
   return Status::Ok();
 }
 
-// The sort line of record i, which the read phase has just read.
-std::string SortLine(const ExamRecord& exam, const PatientRecord& patient, const SortKey& key,
-                     std::int32_t i) {
+bool IsAscii(std::string_view text) {
+  return std::all_of(text.begin(), text.end(),
+                     [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// The sort line of record i, which the read phase has just read, into `line`.
+void SortLine(const ExamRecord& exam, const PatientRecord& patient, const SortKey& key,
+              std::int32_t i, std::string& line) {
+  line.clear();
   if (const auto* field = std::get_if<ExamField>(&key.field)) {
-    return platform::FromCp932(exam.Raw(*field)) + FormatNumber(i, "000000");
+    const std::string_view raw = exam.Raw(*field);
+    if (IsAscii(raw)) {
+      line.append(raw);
+    } else {
+      line = platform::FromCp932(raw);
+    }
+    AppendDigits(line, static_cast<std::uint64_t>(i), 6);
+    return;
   }
   const std::string_view raw = TrimBlanks(patient.Raw(std::get<PatientField>(key.field)));
-  std::string id;
   if (!raw.empty() && raw.size() <= 6 &&
       std::all_of(raw.begin(), raw.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-    id.assign(6 - raw.size(), '0');  // the digits as "000000" formats them
-    id += raw;
+    line.assign(6 - raw.size(), '0');  // the digits as "000000" formats them
+    line += raw;
   } else {
-    id = FormatPatientId(patient.Get(std::get<PatientField>(key.field)));
+    line = FormatPatientId(patient.Get(std::get<PatientField>(key.field)));
   }
   // Text that is no number keeps the six key characters of the line.
-  if (id.size() < 6) id.append(6 - id.size(), ' ');
-  return id + FormatNumber(i, "0000000000");
+  if (line.size() < 6) line.append(6 - line.size(), ' ');
+  AppendDigits(line, static_cast<std::uint64_t>(i), 10);
 }
 
 }  // namespace
@@ -180,12 +193,14 @@ SortOutcome SortFile(Store& store, platform::Ui& ui, platform::Progress& progres
   progress.BeginPhase(kReadingCaption, count);
   ui.DoEvents();
   ExamRecord exam;
+  std::string sortLine;
   for (std::int32_t i = 1; i <= count; ++i) {
     Status read = exams                ? store.ReadExamination(i, exam)
                   : store.MasterFile() ? store.MasterFile()->Read(i, patient)
                                        : Status::Error(platform::kBadFileNameOrNumber);
     if (!read.ok()) return failNumber(read);
-    s = job->Put(SortLine(exam, patient, key, i));
+    SortLine(exam, patient, key, i, sortLine);
+    s = job->Put(sortLine);
     if (s != zuvasort::kSortOk) return fail(RtnMessage("PUT", s));
     progress.Advance(i);
   }
@@ -198,7 +213,11 @@ SortOutcome SortFile(Store& store, platform::Ui& ui, platform::Progress& progres
   exchange.reserve(static_cast<std::size_t>(count) * (positionDigits + 14));
   std::string line;
   while ((s = job->Get(line)) == zuvasort::kSortOk) {
-    exchange += platform::ToCp932(line);
+    if (IsAscii(line)) {
+      exchange += line;
+    } else {
+      exchange += platform::ToCp932(line);
+    }
     exchange += kLineEnd;
   }
   if (s != zuvasort::kEndOfData) {

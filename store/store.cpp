@@ -1,6 +1,7 @@
 #include "store/store.h"
 
 #include "store/atomic_replace.h"
+#include "store/history.h"
 
 #include "platform/process.h"
 #include "store/master_file.h"
@@ -17,6 +18,13 @@ bool SameId(double value, float id) { return static_cast<float>(value) == id; }
 
 Store::Store(platform::FileSystem& fs) : processRunning_(platform::ProcessRunning), fs_(fs) {}
 
+Store::~Store() = default;
+
+History& Store::Changes() {
+  if (!changes_) changes_ = std::make_unique<History>(fs_);
+  return *changes_;
+}
+
 Status Store::StartUp() {
   if (!readOnlySession_) {
     if (!fs_.IsDirectory(kMasterDir) && !fs_.Exists(kMasterDir)) {
@@ -27,6 +35,7 @@ Status Store::StartUp() {
     RemoveLeftTemporaries();
   }
   Status opened = OpenAllFiles();
+  (void)examIndex_.Build(DataFileNo.get());
   partialRecords_.clear();
   for (const auto& [file, path] :
        {std::pair{&DataFileNo, kDataFile}, std::pair{&MasterFileNo, kMasterFile},
@@ -215,7 +224,8 @@ bool Store::ScanWhenOutOfOrder(float id, std::int32_t& position) {
   if (position != 0) return true;
   if (masterOrder_ == MasterOrder::Unknown) {
     bool ordered = true;
-    if (!MasterInIdOrder(MasterFileNo.get(), ordered).ok()) return true;  // the bisection's answer stands
+    if (!MasterInIdOrder(MasterFileNo.get(), ordered).ok())
+      return true;  // the bisection's answer stands
     masterOrder_ = ordered ? MasterOrder::Ordered : MasterOrder::OutOfOrder;
   }
   if (masterOrder_ == MasterOrder::Ordered) return true;

@@ -7,10 +7,13 @@
 #include <vector>
 
 #include "platform/file_system.h"
+#include "store/exam_index.h"
 #include "store/record_file.h"
 #include "store/records.h"
 
 namespace store {
+
+class History;
 
 // Fixed paths, written as the system writes them.
 inline constexpr const char* kDataDir = "C:\\VLN2\\";
@@ -117,8 +120,11 @@ class Store {
   explicit Store(platform::FileSystem& fs);
   Store(const Store&) = delete;
   Store& operator=(const Store&) = delete;
+  ~Store();
 
   platform::FileSystem& Files() { return fs_; }
+  // The change history of the drive (store/history.h), opened on first use.
+  History& Changes();
 
   // Program start: "C:\MASTA\" is created when missing, a left-over
   // "KARIKAN.DATA" is deleted, the program's own temporary files of an earlier
@@ -250,6 +256,10 @@ class Store {
   std::int32_t RecordCount() const { return recordCount_; }
   std::int32_t PatientCount() const { return patientCount_; }
 
+  // The examinations by patient, built by StartUp and kept current by the
+  // commands that change the data file.
+  ExamIndex& ExamsByPatient() { return examIndex_; }
+
   // Whether this run may not write the drive (see SetReadOnlySession).
   bool ReadOnlySession() const { return readOnlySession_; }
   // Set before StartUp when this run may not write the drive (the drive lock
@@ -288,6 +298,7 @@ class Store {
   std::unique_ptr<RecordFile> WorkFileNo;
   std::int32_t recordCount_ = 0;
   std::int32_t patientCount_ = 0;
+  ExamIndex examIndex_;
 
   // The bisection over the master (ascending numeric PatientId): the record
   // whose ID has the value `id`, or 0. A master that is out of ID order (new
@@ -325,6 +336,7 @@ class Store {
   std::vector<FileTrouble> troubles_;
   std::vector<PartialRecord> partialRecords_;
   platform::FileSystem& fs_;
+  std::unique_ptr<History> changes_;
 };
 
 }  // namespace store

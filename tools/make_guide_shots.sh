@@ -26,7 +26,8 @@ mkdir -p "$out"
 
 SHOTS=(main calendar image_dialog department lead_site finding arrhythmia search list_view1
        list_view2 print_range zoom image_list detail patient_register patient_list
-       patient_search patient_bulk guide first_start sort_progress sort_missing)
+       patient_search patient_bulk guide first_start sort_progress sort_missing compare history
+       backup_dialog check_report)
 # VELUNOR_SHOTS="main calendar" takes only those.
 [ -n "${VELUNOR_SHOTS:-}" ] && read -r -a SHOTS <<<"$VELUNOR_SHOTS"
 
@@ -216,6 +217,27 @@ shot_zoom() {
   sleep 0.3
 }
 # 画像一覧 (Ctrl+R): the first six pictures, left open for the detail view.
+# 過去の検査と比較 (F6) on the examination shown at start (a patient with
+# several examinations), zoomed once with the crosshair over the left picture;
+# closed again (閉じる).
+shot_compare() {
+  focus "$main"
+  xdotool key F6
+  local id
+  id=$(window '過去の検査と比較')
+  focus "$id"
+  local WIDTH HEIGHT
+  eval "$(xdotool getwindowgeometry --shell "$id" | grep -E '^(WIDTH|HEIGHT)=')"
+  xdotool mousemove --window "$id" $((WIDTH * 25 / 100)) $((HEIGHT * 52 / 100))
+  sleep 0.3
+  xdotool click 4
+  sleep 0.3
+  xdotool mousemove_relative 3 2
+  shot compare "$id"
+  xdotool mousemove 0 0
+  xdotool key alt+e
+  sleep 0.3
+}
 shot_image_list() {
   focus "$main"
   xdotool key ctrl+r
@@ -415,6 +437,54 @@ shot_sort_missing() {
   focus "$box"
   xdotool key Return
   stop
+}
+# 変更履歴: the heart rate of the examination on screen overwritten, then
+# F9: both versions, the changed field marked.
+shot_history() {
+  focus "$main"
+  xdotool mousemove 525 45 click --repeat 3 1
+  xdotool type 88
+  xdotool key ctrl+s
+  local box
+  box=$(window 'Velunor2\.0')
+  focus "$box"
+  xdotool key shift+Tab Return
+  sleep 0.5
+  focus "$main"
+  xdotool key F9
+  local id
+  id=$(window '変更履歴')
+  focus "$id"
+  shot history "$id"
+  xdotool key alt+x
+  sleep 0.3
+}
+
+# ファイル(F) → バックアップ作成…: the dialog with the folder it suggests.
+shot_backup_dialog() {
+  focus "$main"
+  xdotool key alt+f Return
+  local id
+  id=$(window 'バックアップ作成')
+  focus "$id"
+  shot backup_dialog "$id"
+  xdotool key Escape
+  sleep 0.3
+}
+# ファイル(F) → データの点検 on the demonstration drive with a picture no
+# examination names.
+shot_check_report() {
+  local gazou="$home/.local/share/velunor2/demo/VLN2/GAZOU"
+  cp "$(ls "$gazou"/*.jpg | head -n 1)" "$gazou/OLD0001.jpg"
+  focus "$main"
+  xdotool key alt+f Down Down Down Return
+  local id
+  id=$(window 'データの点検')
+  focus "$id"
+  shot check_report "$id"
+  xdotool key Escape
+  rm -f "$gazou/OLD0001.jpg"
+  sleep 0.3
 }
 
 start --demo

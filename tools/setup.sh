@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6printsupport6 libqt6widgets6 libqt6gui6
-  libgtest-dev googletest libjpeg-dev file dpkg-dev
+  libgtest-dev googletest libjpeg-dev file dpkg-dev libarchive-dev libssl-dev zlib1g-dev
   fonts-ipafont-gothic qt6-translations-l10n poppler-utils
 )
 if [ "${VELUNOR_DEV_TOOLS:-0}" = 1 ]; then

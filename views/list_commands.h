@@ -23,6 +23,8 @@ class ListCommands {
   virtual void ShowView2() = 0;
   // The print range dialog, when there is one.
   virtual void Print() = 0;
+  // The comparison window for the row's record (its context menu).
+  virtual void CompareRow(int /*key*/) {}
 
  protected:
   ~ListCommands() = default;

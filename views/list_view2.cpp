@@ -13,6 +13,7 @@
 #include <QSlider>
 
 #include "views/list_cells.h"
+#include "views/row_menu.h"
 #include "widgets/escape_closes.h"
 #include "widgets/form_setup.h"
 
@@ -140,6 +141,10 @@ void Form13::Command3_Click() {
 void Form13::Command4_Click() { list_.Print(); }
 
 bool Form13::eventFilter(QObject* watched, QEvent* event) {
+  const QVariant at = watched->property("row");
+  if (at.isValid() && views::RowContextMenu(this, watched, event, RowKey[at.toInt()], list_)) {
+    return true;
+  }
   if (event->type() == QEvent::MouseButtonRelease &&
       static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
     const QVariant row = watched->property("row");

@@ -145,3 +145,7 @@ void ListViews::ShowView2() {
   Show(form13_);
   form5_->hide();
 }
+
+void ListViews::CompareRow(int key) {
+  if (compare && key > 0 && !session_.LongOperationRunning()) compare(key);
+}

@@ -50,6 +50,8 @@ class ListViews : public QObject, public views::ListCommands {
   std::function<void(const std::string& imageFile, const std::string& name,
                      const std::string& examDate)>
       showZoom;
+  // The comparison window for a row's record; unset, rows have no menu.
+  std::function<void(int record)> compare;
   // The print range dialog; the print buttons are disabled until it is set.
   void SetPrintRange(std::function<void()> openPrintRange);
 
@@ -81,6 +83,7 @@ class ListViews : public QObject, public views::ListCommands {
   // List view 1's picture cell: the row record's image to the zoom window,
   // else "画像：<name>.jpgはありません。".
   void ShowRowImage(int key) override;
+  void CompareRow(int key) override;
   // List view 2's boxes: the row's record whole in a message (the session's
   // RowComment, RowFindings, RowArrhythmias).
   void ShowRowComment(int key) override;

@@ -72,6 +72,7 @@ ListViews& ListWindows::Lists() {
     lists_->showExamination = host_.showExamination;
     lists_->showWindow = host_.showWindow;
     lists_->showZoom = host_.showZoom;
+    lists_->compare = host_.compare;
     if (printer_ != nullptr) lists_->SetPrintRange([this] { PrintRangeDialog().Open(); });
   }
   return *lists_;

@@ -28,6 +28,7 @@ struct ListWindowsHost {
   std::function<void(const std::string& file, const std::string& name, const std::string& examDate)>
       showZoom;
   std::function<void(QComboBox*)> searchArrhythmias;  // the search dialog's 不整脈 box, once made
+  std::function<void(int)> compare;                   // a row's 過去の検査と比較
 };
 
 // 一覧, 検索 and 一覧表示切替え: the list views and the search dialog, each

@@ -31,6 +31,11 @@ void BuildMainMenu(QMenuBar* bar, MainMenu& m, std::vector<QAction*>& actions) {
   auto ctrl = [](Qt::Key k) { return QKeySequence(Qt::CTRL | k); };
 
   QMenu* fail = menu("ファイル(&F)", "fail");
+  m.F_backup = item(fail, "バックアップ作成…", "F_backup", QKeySequence());
+  m.F_restore = item(fail, "バックアップから復元…", "F_restore", QKeySequence());
+  m.F_csv = item(fail, "CSV出力…", "F_csv", QKeySequence());
+  m.F_check = item(fail, "データの点検", "F_check", QKeySequence());
+  fail->addSeparator();
   m.F_end = item(fail, "終了", "F_end", ctrl(Qt::Key_E));
 
   QMenu* data = menu("データ(&D)", "data");
@@ -44,6 +49,10 @@ void BuildMainMenu(QMenuBar* bar, MainMenu& m, std::vector<QAction*>& actions) {
   m.D_id = item(m.D_sort, "ID順", "D_id", ctrl(Qt::Key_H));
   m.sakujyo = item(data, "削除", "sakujyo", ctrl(Qt::Key_X));
   m.ALL_sakujyo = item(data, "全削除", "ALL_sakujyo", ctrl(Qt::Key_K));
+  data->addSeparator();
+  m.D_rireki = item(data, "変更履歴", "D_rireki", QKeySequence(Qt::Key_F9));
+  m.D_modosu = item(data, "元に戻す (直前の変更)", "D_modosu",
+                    QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
 
   QMenu* syoki = menu("初期設定(&A)", "syoki");
   m.syozoku = item(syoki, "所属登録", "syozoku", ctrl(Qt::Key_A));
@@ -56,6 +65,7 @@ void BuildMainMenu(QMenuBar* bar, MainMenu& m, std::vector<QAction*>& actions) {
   m.G_kakudai = item(gazou, "拡大", "G_kakudai", ctrl(Qt::Key_D));
   m.G_itiran = item(gazou, "一覧", "G_itiran", ctrl(Qt::Key_R));
   m.G_kria = item(gazou, "クリア", "G_kria", ctrl(Qt::Key_J));
+  m.G_hikaku = item(gazou, "過去の検査と比較(&K)", "G_hikaku", QKeySequence(Qt::Key_F6));
 
   QMenu* kanjya = menu("患者マスタ(&M)", "M_kanjya");
   m.M_touroku = item(kanjya, "新規登録", "M_touroku", ctrl(Qt::Key_O));

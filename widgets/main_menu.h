@@ -12,7 +12,11 @@ namespace widgets {
 // name, with its shortcut.
 struct MainMenu {
   // ファイル(&F)
-  QAction* F_end = nullptr;  // 終了 Ctrl+E
+  QAction* F_backup = nullptr;   // バックアップ作成…
+  QAction* F_restore = nullptr;  // バックアップから復元…
+  QAction* F_csv = nullptr;      // CSV出力…
+  QAction* F_check = nullptr;    // データの点検
+  QAction* F_end = nullptr;      // 終了 Ctrl+E
   // データ(&D)
   QAction* D_sinki = nullptr;      // 新規入力 Ctrl+N
   QAction* kensaku = nullptr;      // 検索 F7
@@ -23,6 +27,8 @@ struct MainMenu {
   QAction* D_id = nullptr;         // ID順 Ctrl+H
   QAction* sakujyo = nullptr;      // 削除 Ctrl+X
   QAction* ALL_sakujyo = nullptr;  // 全削除 Ctrl+K
+  QAction* D_rireki = nullptr;     // 変更履歴 F9
+  QAction* D_modosu = nullptr;     // 元に戻す (直前の変更) Ctrl+Shift+Z
   // 初期設定(&A)
   QAction* syozoku = nullptr;      // 所属登録 Ctrl+A
   QAction* yudou = nullptr;        // 誘導部位登録 Ctrl+U
@@ -33,6 +39,7 @@ struct MainMenu {
   QAction* G_kakudai = nullptr;   // 拡大 Ctrl+D
   QAction* G_itiran = nullptr;    // 一覧 Ctrl+R
   QAction* G_kria = nullptr;      // クリア Ctrl+J
+  QAction* G_hikaku = nullptr;    // 過去の検査と比較 F6
   // 患者マスタ(&M)
   QAction* M_touroku = nullptr;  // 新規登録 Ctrl+O
   QAction* M_ikkatu = nullptr;   // 一括登録 Ctrl+L

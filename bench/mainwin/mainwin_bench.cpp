@@ -2,8 +2,8 @@
 // same start-up on an empty drive, and one next-record step against its
 // floor (reading the record and decoding its picture, without a window).
 //
-//   mainwin_bench [EXAMS]      (default 100000; runs under any Qt platform,
-//                               offscreen when none is set)
+// Runs under any Qt platform, offscreen when none is set; --help for the
+// options.
 #include <unistd.h>
 #include <QApplication>
 #include <QImage>
@@ -20,6 +20,7 @@
 
 #include "bench/ecg/ecg_picture.h"
 #include "bench/generator/generator.h"
+#include "bench/support/floors.h"
 #include "forms/record_transfer.h"
 #include "mainwin/main_window.h"
 #include "platform/file_system.h"
@@ -37,6 +38,10 @@ double Median(std::vector<double> v) {
   return v[v.size() / 2];
 }
 
+constexpr const char* kAbout =
+    "Times the main window's start-up on a full drive against an empty one, and its\n"
+    "next-record step against reading the record and decoding its picture.";
+
 // A Ui that answers every box with OK and counts them: the runs expect none.
 class CountingUi : public platform::Ui {
  public:
@@ -49,14 +54,6 @@ class CountingUi : public platform::Ui {
   void SetBusyCursor(bool) override {}
   int boxes = 0;
 };
-
-std::filesystem::path TempRoot(const char* tag) {
-  std::string pattern =
-      (std::filesystem::temp_directory_path() / (std::string("velunor-bench-") + tag + "-XXXXXX"))
-          .string();
-  if (::mkdtemp(pattern.data()) == nullptr) std::exit(1);
-  return pattern;
-}
 
 // Start-up to the first shown form: the window built, Form_Load (store
 // start, form cleared and filled, last record and its picture shown) and the
@@ -88,12 +85,15 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "%s\n", qPrintable(message));
     }
   });
+  const bench::Options options = bench::ParseOptions(argc, argv, kAbout);
   QApplication app(argc, argv);
-  const int exams = argc > 1 ? std::atoi(argv[1]) : 100000;
+  const int exams = options.Records(100000);
   constexpr int kPictures = 64;  // the last examinations have their pictures
 
-  const std::filesystem::path emptyRoot = TempRoot("empty");
-  const std::filesystem::path fullRoot = TempRoot("full");
+  const std::filesystem::path root = bench::FreshFolder(options.parent, "velunor-mainwin-bench");
+  const std::filesystem::path emptyRoot = root / "empty";
+  const std::filesystem::path fullRoot = root / "full";
+  std::filesystem::create_directories(emptyRoot);
   bench::DriveSize size;
   size.exams = exams;
   size.patients = std::min(exams, 20000);
@@ -114,7 +114,7 @@ int main(int argc, char** argv) {
   (void)StartUpMs(emptyRoot, ui);
   (void)StartUpMs(fullRoot, ui);
   std::vector<double> empty, full;
-  for (int i = 0; i < 9; ++i) {
+  for (int i = 0; i < std::max(options.runs, 5); ++i) {
     empty.push_back(StartUpMs(emptyRoot, ui));
     full.push_back(StartUpMs(fullRoot, ui));
   }
@@ -133,7 +133,9 @@ int main(int argc, char** argv) {
   QApplication::processEvents();
   const int first = std::max(1, exams - kPictures + 1);
   std::vector<double> steps;
-  for (int round = 0; round < 3; ++round) {
+  bench::Runs stepRuns, floorRuns;
+  for (int round = 0; round < options.runs; ++round) {
+    const auto roundStart = Clock::now();
     form.ShowExamination(first);
     for (int x = first; x < exams; ++x) {
       const Clock::time_point t = Clock::now();
@@ -141,10 +143,12 @@ int main(int argc, char** argv) {
       QApplication::processEvents();  // the form repainted
       steps.push_back(Ms(Clock::now() - t));
     }
+    stepRuns.Add(std::chrono::duration<double>(Clock::now() - roundStart).count());
   }
   // Floor: the same records read and their pictures decoded, no window.
   std::vector<double> floors;
-  for (int round = 0; round < 3; ++round) {
+  for (int round = 0; round < options.runs; ++round) {
+    const auto roundStart = Clock::now();
     for (int x = first + 1; x <= exams; ++x) {
       const Clock::time_point t = Clock::now();
       store::ExamRecord record;
@@ -156,6 +160,7 @@ int main(int argc, char** argv) {
       if (picture.isNull()) return 1;
       floors.push_back(Ms(Clock::now() - t));
     }
+    floorRuns.Add(std::chrono::duration<double>(Clock::now() - roundStart).count());
   }
   // Floor at the size shown: the same, the picture decoded at the size of
   // the picture box, as the window decodes it.
@@ -214,11 +219,12 @@ int main(int argc, char** argv) {
       "next-record step: %.2f ms (goal < 10); floor (read + decode the picture) %.2f ms;"
       " step / floor = %.2f\n",
       stepMs, floorMs, stepMs / floorMs);
+  bench::PrintRatio("next-record steps over the pictures", stepRuns, floorRuns, "<= 2");
   std::printf("message boxes: %d (expected 0)\n", ui.boxes);
+  bench::PrintLoad();
 
   store.CloseAllFiles();
   std::error_code ec;
-  std::filesystem::remove_all(emptyRoot, ec);
-  std::filesystem::remove_all(fullRoot, ec);
+  std::filesystem::remove_all(root, ec);  // the fresh folder made above
   return ui.boxes == 0 ? 0 : 1;
 }

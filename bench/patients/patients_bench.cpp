@@ -30,7 +30,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-using bench::Best;
 using bench::Check;
 using bench::Clock;
 using bench::RawRead;
@@ -57,20 +56,25 @@ class MarkingProgress : public platform::Progress {
   std::vector<Clock::time_point> marks;
 };
 
+constexpr const char* kAbout =
+    "Times the patient master's insertion, name-prefix search and the bulk registration's\n"
+    "re-sort against copies and reads of the master.";
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  const bench::Options options = bench::ParseOptions(argc, argv, kAbout);
   // The program's process: Qt loaded and running, as when the component's
   // window appears.
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
-  const fs::path root = bench::WorkFolder(argc, argv, "velunor-patients");
-  const int patients = 100000;
-  const int runs = 5;
+  const fs::path root = bench::FreshFolder(options.parent, "velunor-patients-bench");
+  const int patients = std::min(options.Records(100000), 100000);
+  const int runs = options.runs;
+  bench::PrintLoad();
   bench::GenerateDrive(root, {1000, patients, 2024u});
   platform::PosixFileSystem files{platform::DataDrive(root)};
   const fs::path master = files.HostPath(store::kMasterFile);
-  const fs::path copy = root / "copy.masta";
   std::printf("== %d patients (%.1f MB master)\n", patients,
               static_cast<double>(fs::file_size(master)) / 1e6);
   store::Store s(files);
@@ -87,40 +91,36 @@ int main(int argc, char** argv) {
   store::PatientRecord added;
   added.Set(store::PatientField::PatientId, store::FormatNumber(newId, "000000"));
   added.Set(store::PatientField::Name, "新規患者");
-  double insert = 1e30, copyFloor = 1e30;
+  bench::Runs insert, copyFloor;
+  int copies = 0;
+  auto newCopy = [&] { return root / ("copy-" + std::to_string(++copies) + ".masta"); };
   for (int i = 0; i < runs; ++i) {
-    copyFloor = std::min(copyFloor, Seconds([&] { bench::RawCopy(master, copy, true); }));
+    const fs::path to = newCopy();
+    copyFloor.Add(Seconds([&] { bench::RawCopy(master, to, true); }));
+    fs::remove(to);
     store::PatientRegistration r;
-    insert = std::min(insert, Seconds([&] { r = store::RegisterPatient(s, added, &progress); }));
+    insert.Add(Seconds([&] { r = store::RegisterPatient(s, added, &progress); }));
     Check(r.result.ok() && !r.overwritten, "insert");
     Check(store::DeletePatient(s, r.position).ok(), "delete");
   }
-  fs::remove(copy);
-  std::printf(
-      "new patient in the middle %8.2f ms   copy of the master   %8.2f ms   ratio %5.2f   (goal <= "
-      "3)\n",
-      insert * 1e3, copyFloor * 1e3, insert / copyFloor);
+  bench::PrintRatio("new patient in the middle", insert, copyFloor, "<= 3");
 
   // The beginning of a name that many patients share.
   store::PatientRecord named;
   Check(s.MasterFile()->Read(patients / 3, named).ok(), "read");
   const std::string name = named.Get(store::PatientField::Name);
   const std::string prefix = name.substr(0, 3);  // one character of UTF-8
-  double search = 1e30, readFloor = 1e30;
+  bench::Runs search, readFloor;
   std::int32_t hits = 0;
   for (int i = 0; i < runs; ++i) {
-    readFloor = std::min(readFloor, Seconds([&] { RawRead(master); }));
-    search = std::min(
-        search, Seconds([&] {
-          Check(store::SearchPatients(s, store::PatientSearchField::Name, prefix, progress, hits)
-                    .ok(),
-                "search");
-        }));
+    readFloor.Add(Seconds([&] { RawRead(master); }));
+    search.Add(Seconds([&] {
+      Check(store::SearchPatients(s, store::PatientSearchField::Name, prefix, progress, hits).ok(),
+            "search");
+    }));
   }
-  std::printf(
-      "name-prefix search        %8.2f ms   one read             %8.2f ms   ratio %5.2f   (goal <= "
-      "2; %d hits)\n",
-      search * 1e3, readFloor * 1e3, search / readFloor, hits);
+  const std::string searched = "name-prefix search (" + std::to_string(hits) + " hits)";
+  bench::PrintRatio(searched.c_str(), search, readFloor, "<= 2");
   Check(store::DiscardScratchFile(s).ok(), "discard");
 
   // The bulk registration's re-sort: ten patients at the end of the master,
@@ -147,20 +147,21 @@ int main(int argc, char** argv) {
     ::close(fd);
   }
   YesUi ui;
-  double resort = 1e30, resortFloor = 1e30;
+  bench::Runs resort, resortFloor;
   for (int i = 0; i < runs; ++i) {
     s.CloseAllFiles();
     fs::copy_file(unsorted, master, fs::copy_options::overwrite_existing);
     Check(s.OpenAllFiles().ok(), "reopen");
-    resortFloor = std::min(resortFloor, Seconds([&] {
-                             RawRead(master);
-                             bench::RawCopy(master, copy, true);
-                           }));
+    const fs::path to = newCopy();
+    resortFloor.Add(Seconds([&] {
+      RawRead(master);
+      bench::RawCopy(master, to, true);
+    }));
+    fs::remove(to);
     store::SortOutcome outcome{};
     MarkingProgress marking;
     const auto start = Clock::now();
-    resort = std::min(
-        resort, Seconds([&] { outcome = store::SortFile(s, ui, marking, store::kPatientsById); }));
+    resort.Add(Seconds([&] { outcome = store::SortFile(s, ui, marking, store::kPatientsById); }));
     if (i == runs - 1) {
       std::printf("  phases (ms from the start):");
       for (auto m : marking.marks) {
@@ -172,11 +173,9 @@ int main(int argc, char** argv) {
   }
   bool ordered = false;
   Check(store::MasterInIdOrder(s.MasterFile(), ordered).ok() && ordered, "sorted master");
-  std::printf(
-      "bulk re-sort end to end   %8.2f ms   two reads, one write %8.2f ms   ratio %5.2f   (goal <= "
-      "3; %d patients)\n",
-      resort * 1e3, resortFloor * 1e3, resort / resortFloor, s.PatientCount());
+  bench::PrintRatio("bulk re-sort end to end", resort, resortFloor, "<= 2.5");
+  bench::PrintLoad();
   s.CloseAllFiles();
-  fs::remove_all(root);
+  fs::remove_all(root);  // the fresh folder made above
   return 0;
 }

@@ -6,7 +6,7 @@
 //   - one examination with a 2 MB picture: the time from the command's start
 //     to the finished PDF, against the floor of decoding that JPEG once.
 //
-//   print_bench [EXAMS]   (default 100000; runs offscreen)
+// Runs offscreen; --help for the options.
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -27,6 +27,7 @@
 
 #include "bench/ecg/ecg_picture.h"
 #include "bench/generator/generator.h"
+#include "bench/support/floors.h"
 #include "platform/file_system.h"
 #include "platform/qt_printer.h"
 #include "store/record_page.h"
@@ -55,11 +56,9 @@ long MaxRssKb() {
   return usage.ru_maxrss;
 }
 
-fs::path TempRoot() {
-  std::string pattern = (fs::temp_directory_path() / "velunor-print-bench-XXXXXX").string();
-  if (::mkdtemp(pattern.data()) == nullptr) std::exit(1);
-  return pattern;
-}
+constexpr const char* kAbout =
+    "Times printing the record list and one examination into the PDF printer against\n"
+    "drawing the same pages straight onto a PDF writer and decoding the picture once.";
 
 // --- Child modes: one measurement each, printed as "key=value ..." ---------
 
@@ -235,8 +234,10 @@ int main(int argc, char** argv) {
   }
   if (argc >= 4 && std::string(argv[1]) == "--exam") return ExamChild(argv[2], argv[3]);
 
-  const int exams = argc > 1 ? std::atoi(argv[1]) : 100000;
-  const fs::path root = TempRoot();
+  const bench::Options options = bench::ParseOptions(argc, argv, kAbout);
+  const int exams = options.Records(100000);
+  const fs::path root = bench::FreshFolder(options.parent, "velunor-print-bench");
+  bench::PrintLoad();
   bench::DriveSize size;
   size.exams = exams;
   size.patients = std::min(exams, 20000);
@@ -248,40 +249,57 @@ int main(int argc, char** argv) {
   std::printf("  pages/s and the ratio to the floor from processor time (wall seconds beside)\n");
   std::printf("  %6s %8s %8s %10s %10s %8s %12s %10s\n", "pages", "wall s", "cpu s", "pages/s",
               "floor p/s", "ratio", "maxrss MB", "floor MB");
-  for (int pages : {1000, 4000}) {
+  const std::vector<int> pageCounts =
+      options.tiny ? std::vector<int>{2} : std::vector<int>{1000, 4000};
+  for (int pages : pageCounts) {
     const int records = std::min(exams, pages * views::kListRecordsPerPage);
     const int printed = views::ListPageCount(records);
     const std::string list =
         RunChild(argv[0], "--list '" + root.string() + "' " + std::to_string(records));
     const std::string floor =
         RunChild(argv[0], "--floor '" + root.string() + "' " + std::to_string(records));
+    bench::Runs listCpu, floorCpuRuns;
+    listCpu.Add(Field(list, "cpu"));
+    floorCpuRuns.Add(Field(floor, "cpu"));
+    for (int run = 1; run < options.runs; ++run) {
+      const std::string args = " '" + root.string() + "' " + std::to_string(records);
+      floorCpuRuns.Add(Field(RunChild(argv[0], "--floor" + args), "cpu"));
+      listCpu.Add(Field(RunChild(argv[0], "--list" + args), "cpu"));
+    }
     const double cpu = Field(list, "cpu"), floorCpu = Field(floor, "cpu");
     std::printf("  %6d %8.2f %8.2f %10.0f %10.0f %8.2f %12.1f %10.1f\n", printed,
                 Field(list, "seconds"), cpu, printed / cpu, printed / floorCpu, cpu / floorCpu,
                 Field(list, "maxrss_kb") / 1024, Field(floor, "maxrss_kb") / 1024);
     std::printf("         (PDF %.1f MB; resident before printing %.1f MB)\n",
                 Field(list, "bytes") / 1e6, Field(list, "rss_before_kb") / 1024);
+    const std::string what = "record list, " + std::to_string(printed) + " pages (cpu)";
+    bench::PrintRatio(what.c_str(), listCpu, floorCpuRuns, "<= 1.2");
   }
 
-  const fs::path jpeg = WriteLargeJpeg(root, 2 * 1000 * 1000);
+  const fs::path jpeg = WriteLargeJpeg(root, options.tiny ? 100 * 1000 : 2 * 1000 * 1000);
   const QImage probe(QString::fromStdString(jpeg.string()));
   std::printf("\none examination with a %.2f MB picture (%dx%d)\n",
               static_cast<double>(fs::file_size(jpeg)) / 1e6, probe.width(), probe.height());
   std::string best;
-  for (int i = 0; i < 5; ++i) {
+  bench::Runs examCpu, decodeCpu;
+  for (int i = 0; i < options.runs; ++i) {
     const std::string exam =
         RunChild(argv[0], "--exam '" + root.string() + "' '" + jpeg.string() + "'");
+    examCpu.Add(Field(exam, "cpu"));
+    decodeCpu.Add(Field(exam, "decode_cpu"));
     if (best.empty() || Field(exam, "cpu") < Field(best, "cpu")) best = exam;
   }
-  std::printf("  to the finished PDF %.0f ms processor time (%.0f ms wall), best of 5\n",
-              Field(best, "cpu") * 1000, Field(best, "seconds") * 1000);
+  std::printf("  to the finished PDF %.0f ms processor time (%.0f ms wall), best of %d\n",
+              Field(best, "cpu") * 1000, Field(best, "seconds") * 1000, options.runs);
   std::printf("  decoding the JPEG once (floor) %.0f ms processor time (%.0f ms wall)\n",
               Field(best, "decode_cpu") * 1000, Field(best, "decode") * 1000);
   std::printf("  ratio %.2f; PDF %.2f MB; peak memory %.1f MB\n",
               Field(best, "cpu") / Field(best, "decode_cpu"), Field(best, "bytes") / 1e6,
               Field(best, "maxrss_kb") / 1024);
+  bench::PrintRatio("examination to PDF (processor time)", examCpu, decodeCpu, "none");
+  bench::PrintLoad();
 
   std::error_code ec;
-  fs::remove_all(root, ec);
+  fs::remove_all(root, ec);  // the fresh folder made above
   return 0;
 }

@@ -1,5 +1,6 @@
 // Times the record store on generated drives of 1,000 / 10,000 / 100,000
-// examinations against floors measured in the same run, and prints ratios.
+// examinations against floors measured in the same run, and prints ratios
+// (min and median over the runs).
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -22,7 +23,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-using bench::Best;
 using bench::Check;
 using bench::RawRead;
 using bench::Seconds;
@@ -39,41 +39,42 @@ void RawOpenAndCount(const platform::DataDrive& drive) {
   }
 }
 
-void BenchDrive(int exams, const fs::path& root) {
-  fs::remove_all(root);
+constexpr const char* kAbout =
+    "Times opening, reading and rebuilding the record files against plain reads and copies.";
+
+void BenchDrive(int exams, const fs::path& root, const bench::Options& options) {
   bench::GenerateDrive(root, {exams, exams, 2006u + static_cast<unsigned>(exams)});
   platform::PosixFileSystem files{platform::DataDrive(root)};
   const fs::path dataFile = files.HostPath(store::kDataFile);
-  const int runs = exams >= 100000 ? 5 : 20;
+  const int runs = options.tiny ? options.runs : exams >= 100000 ? options.runs : 4 * options.runs;
+  const bool large = exams >= 100000 || options.tiny;
   std::printf("\n== %d examinations, %d patients (%.1f MB data file)\n", exams, exams,
               static_cast<double>(fs::file_size(dataFile)) / 1e6);
 
   store::Store s(files);
-  const double openFloor = Best(runs, [&] { RawOpenAndCount(files.Drive()); });
-  const double open = Best(runs, [&] {
+  const bench::Runs openFloor = bench::Time(runs, [&] { RawOpenAndCount(files.Drive()); });
+  const bench::Runs open = bench::Time(runs, [&] {
     Check(s.OpenAllFiles().ok(), "OpenAllFiles");
     Check(s.RecordCount() == exams, "count");
   });
-  std::printf("OpenAllFiles + count  %9.1f us   floor %9.1f us   ratio %5.2f\n", open * 1e6,
-              openFloor * 1e6, open / openFloor);
+  bench::PrintRatio("OpenAllFiles + count", open, openFloor, "none");
 
-  const double readFloor = Best(runs, [&] { RawRead(dataFile); });
+  const bench::Runs readFloor = bench::Time(runs, [&] { RawRead(dataFile); });
   std::size_t checksum = 0;
   store::ExamRecord record;
-  const double read = Best(runs, [&] {
+  const bench::Runs read = bench::Time(runs, [&] {
     for (std::int32_t n = 1; n <= s.RecordCount(); ++n) {
       Check(s.ReadExamination(n, record).ok(), "read");
       checksum += static_cast<unsigned char>(record.data()[16]);
     }
   });
-  std::printf("read every record     %9.2f ms   floor %9.2f ms   ratio %5.2f   (goal <= 2)\n",
-              read * 1e3, readFloor * 1e3, read / readFloor);
+  bench::PrintRatio("read every record", read, readFloor, "<= 2");
 
-  if (exams == 100000) {
+  if (large) {
     std::mt19937 random(7);
     std::vector<float> ids;
     store::PatientRecord patient;
-    for (int i = 0; i < 2000; ++i) {
+    for (int i = 0; i < (options.tiny ? 50 : 2000); ++i) {
       Check(s.MasterFile()
                 ->Read(1 + static_cast<std::int32_t>(random() % s.PatientCount()), patient)
                 .ok(),
@@ -85,7 +86,7 @@ void BenchDrive(int exams, const fs::path& root) {
     for (float id : ids) (void)s.FindPatient(id);
     s.SetPatientProbeLog(nullptr);
     std::size_t found = 0;
-    const double find = Best(3, [&] {
+    const bench::Runs find = bench::Time(runs, [&] {
       found = 0;
       for (float id : ids) {
         found += s.FindPatient(id).position > 0;
@@ -94,30 +95,34 @@ void BenchDrive(int exams, const fs::path& root) {
     Check(found == ids.size(), "every ID found");
     std::printf(
         "FindPatientById       %9.2f us per search, %.1f probes on average (%zu searches)\n",
-        find * 1e6 / static_cast<double>(ids.size()),
+        find.Median() * 1e6 / static_cast<double>(ids.size()),
         static_cast<double>(probes.size()) / static_cast<double>(ids.size()), ids.size());
 
-    const fs::path copy = root / "copy.ekg";
-    const double copyFloor = Best(3, [&] { bench::RawCopy(dataFile, copy, true); });
-    fs::remove(copy);
-    const double rebuild = Best(1, [&] {
-      Check(store::DeleteAndRenumber(s, store::Staging::WorkFile, 1).ok(), "rebuild");
-    });
-    Check(s.RecordCount() == exams - 1, "rebuild count");
-    std::printf("delete #1, renumber   %9.2f ms   copy  %9.2f ms   ratio %5.2f   (goal <= 3)\n",
-                rebuild * 1e3, copyFloor * 1e3, rebuild / copyFloor);
-
-    const double listCopy = Best(3, [&] {
-      Check(store::CopyToStaging(s, store::Staging::WorkFile).ok(), "copy to TEMP.DATA");
-    });
+    // Every floor copies to a new file of its own, removed after its timing.
+    int copies = 0;
+    auto copyFloor = [&](const fs::path& from, bool durable) {
+      const fs::path to = root / ("copy-" + std::to_string(++copies));
+      const double seconds = Seconds([&] { bench::RawCopy(from, to, durable); });
+      fs::remove(to);
+      return seconds;
+    };
+    bench::Runs rebuild, rebuildFloor, listCopy, listFloor;
+    for (int run = 0; run < options.runs; ++run) {
+      rebuildFloor.Add(copyFloor(dataFile, true));
+      rebuild.Add(Seconds([&] {
+        Check(store::DeleteAndRenumber(s, store::Staging::WorkFile, 1).ok(), "rebuild");
+      }));
+      listFloor.Add(copyFloor(dataFile, false));
+      listCopy.Add(Seconds([&] {
+        Check(store::CopyToStaging(s, store::Staging::WorkFile).ok(), "copy to TEMP.DATA");
+      }));
+    }
+    Check(s.RecordCount() == exams - options.runs, "rebuild count");
     Check(s.WorkRecordCount() == s.RecordCount(), "working file count");
-    std::printf("copy to working file  %9.2f ms   copy  %9.2f ms   ratio %5.2f\n", listCopy * 1e3,
-                copyFloor * 1e3, listCopy / copyFloor);
+    bench::PrintRatio("delete #1, renumber", rebuild, rebuildFloor, "<= 3");
+    bench::PrintRatio("copy to working file", listCopy, listFloor, "<= 1.5");
 
     const fs::path masterFile = files.HostPath(store::kMasterFile);
-    const fs::path masterCopy = root / "copy.masta";
-    const double masterFloor = Best(3, [&] { bench::RawCopy(masterFile, masterCopy, true); });
-    fs::remove(masterCopy);
     // A new ID in the middle of the master.
     store::PatientRecord middle;
     Check(s.MasterFile()->Read(s.PatientCount() / 2, middle).ok(), "master read");
@@ -126,10 +131,16 @@ void BenchDrive(int exams, const fs::path& root) {
     }
     store::PatientRecord added;
     added.Set(store::PatientField::PatientId, store::FormatNumber(newId, "000000"));
-    const double insert =
-        Best(1, [&] { Check(store::InsertPatientInIdOrder(s, added).ok(), "insert"); });
-    std::printf("insert one patient    %9.2f ms   copy  %9.2f ms   ratio %5.2f   (%d patients)\n",
-                insert * 1e3, masterFloor * 1e3, insert / masterFloor, s.PatientCount());
+    bench::Runs insert, insertFloor;
+    for (int run = 0; run < options.runs; ++run) {
+      insertFloor.Add(copyFloor(masterFile, true));
+      std::int32_t position = 0;
+      insert.Add(Seconds([&] {
+        Check(store::InsertPatientInIdOrder(s, added, nullptr, &position).ok(), "insert");
+      }));
+      Check(store::DeleteAndRenumber(s, store::Staging::ScratchFile, position).ok(), "delete");
+    }
+    bench::PrintRatio("insert one patient", insert, insertFloor, "<= 3");
   }
   s.CloseAllFiles();
   if (checksum == 0) std::printf("(empty)\n");
@@ -138,8 +149,14 @@ void BenchDrive(int exams, const fs::path& root) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const fs::path base = bench::WorkFolder(argc, argv, "velunor-bench");
-  for (int exams : {1000, 10000, 100000}) BenchDrive(exams, base / std::to_string(exams));
-  fs::remove_all(base);
+  const bench::Options options = bench::ParseOptions(argc, argv, kAbout);
+  const fs::path base = bench::FreshFolder(options.parent, "velunor-store-bench");
+  bench::PrintLoad();
+  const std::vector<int> sizes = options.tiny || options.records > 0
+                                     ? std::vector<int>{options.Records(0)}
+                                     : std::vector<int>{1000, 10000, 100000};
+  for (int exams : sizes) BenchDrive(exams, base / std::to_string(exams), options);
+  bench::PrintLoad();
+  fs::remove_all(base);  // the fresh folder made above
   return 0;
 }

@@ -51,4 +51,48 @@ TEST(Options, AnUnknownOptionOrAMissingFolderIsRefused) {
   EXPECT_NE(missing.error.find("--drive-c"), std::string::npos);
 }
 
+TEST(Options, TheDriveToolsTakeTheirValues) {
+  struct Case {
+    std::vector<const char*> args;
+    Options::Action action;
+    Options::Tool tool;
+    std::string file;
+  };
+  const Case cases[] = {
+      {{"--drive-c", "/d", "--backup", "b.tar.gz"},
+       Options::Action::kTool,
+       Options::Tool::kBackup,
+       "b.tar.gz"},
+      {{"--restore", "b.tar.gz", "--yes"},
+       Options::Action::kTool,
+       Options::Tool::kRestore,
+       "b.tar.gz"},
+      {{"--restore", "b.tar.gz"}, Options::Action::kError, Options::Tool::kRestore, "b.tar.gz"},
+      {{"--export-csv", "patients", "p.csv", "--encoding", "utf-8"},
+       Options::Action::kTool,
+       Options::Tool::kExportCsv,
+       "p.csv"},
+      {{"--export-csv", "exams", "e.csv", "--encoding", "sjis"},
+       Options::Action::kError,
+       Options::Tool::kExportCsv,
+       "e.csv"},
+      {{"--export-csv", "exams"}, Options::Action::kError, Options::Tool::kNone, ""},
+      {{"--check"}, Options::Action::kTool, Options::Tool::kCheck, ""},
+      {{"--check", "--backup", "b"}, Options::Action::kError, Options::Tool::kCheck, ""},
+      {{"--yes"}, Options::Action::kError, Options::Tool::kNone, ""},
+  };
+  for (const Case& c : cases) {
+    const Options o = Parse(c.args);
+    SCOPED_TRACE(c.args.front());
+    EXPECT_EQ(o.action, c.action);
+    EXPECT_EQ(o.tool, c.tool);
+    EXPECT_EQ(o.file, c.file);
+  }
+  EXPECT_EQ(Parse({"--export-csv", "exams", "e.csv"}).encoding, "cp932");
+  for (const char* text : {"--backup FILE", "--restore FILE --yes", "--export-csv exams|patients",
+                           "--encoding cp932|utf-8", "--check"}) {
+    EXPECT_NE(app::HelpText().find(text), std::string::npos) << text;
+  }
+}
+
 }  // namespace

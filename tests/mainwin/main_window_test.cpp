@@ -11,6 +11,7 @@
 #include <QStatusBar>
 #include <QTest>
 
+#include "drivetools/check_report.h"
 #include "mainwin/main_window.h"
 #include "tests/mainwin/fixture.h"
 #include "widgets/printer_list.h"
@@ -114,6 +115,22 @@ class Form1Test : public QObject {
     QCOMPARE(f.Label19[2]->text(), QStringLiteral("IMG12"));
     // The left-over scratch file was deleted; the open files hold a new, empty one.
     QCOMPARE(std::filesystem::file_size(fx->drive.Host(store::kScratchFile)), std::uintmax_t(0));
+  }
+
+  // ファイル(F) → データの点検 reads the drive and shows what it found in its
+  // report window, without a box.
+  void theCheckShowsItsReport() {
+    fx->WriteExams(2);
+    fx->WritePicture("IMG1");
+    Form1& f = fx->Start();
+    f.F_check->trigger();
+    auto* report = f.findChild<drivetools::CheckReport*>(QStringLiteral("CheckReport"));
+    QVERIFY(report != nullptr);
+    QVERIFY(report->isVisible());
+    const QString text = report->Text->toPlainText();
+    QVERIFY2(text.contains(QStringLiteral("IMG2")), qPrintable(text));
+    QVERIFY(!text.contains(QStringLiteral("IMG1")));
+    ExpectNoSurprises();
   }
 
   // A missing picture is said in the picture box and the status line; no

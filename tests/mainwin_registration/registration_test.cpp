@@ -22,6 +22,7 @@
 #include "mainwin/main_window.h"
 #include "platform/error_text.h"
 #include "platform/jpeg_converter.h"
+#include "store/change_recorder.h"
 #include "store/records.h"
 #include "tests/support/fake_ui.h"
 #include "tests/support/faulty_file_system.h"
@@ -420,7 +421,10 @@ TEST_F(RegistrationTest, FailureAfterTheDeleteIsDoneReloadsTheForm) {
   Start();
   form->maedata_Click();
   ASSERT_EQ(form->Label14->text(), QStringLiteral("2"));
-  files.FailNthSync(2, platform::kDeviceIoError);  // the folder sync after the rename
+  ASSERT_TRUE(store::OpenChanges(store).ok());
+  // The first three syncs are the history's (the picture kept beside it, its
+  // folder, the entry); the fifth is the folder sync after the rename.
+  files.FailNthSync(5, platform::kDeviceIoError);
   ui.Expect("このデータを削除しますか？", kAnswerYes);
   ui.Expect("データは削除されましたが、その後の処理でエラーが発生しました。（エラー番号 " +
             platform::ErrorText(57) + "）");

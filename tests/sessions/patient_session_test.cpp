@@ -4,6 +4,8 @@
 // workflows of the patient session over them.
 #include "sessions/patient_session.h"
 
+#include "store/change_recorder.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -508,7 +510,7 @@ TEST_F(PatientSessionTest, BulkRowsAreAppendedAndTheMasterSortedWhenWanted) {
       EXPECT_EQ(session.CheckBulkId("5", {}).outcome, BulkIdCheck::InUse);
     }
   }
-  files.FailNthWrite(1);
+  files.FailNthWrite(2);  // the first write is the change's entry in the history
   const sessions::CommandOutcome failed =
       session.RegisterBulk(std::vector{PatientRecord(Patient(7))});
   files.Heal();
@@ -615,7 +617,10 @@ TEST_F(PatientSessionTest, AChangeMadeBeforeALaterStepFailedSaysSo) {
     SCOPED_TRACE(c.what);
     store.CloseAllFiles();
     Open({10, 20});
-    files.FailNthSync(2, platform::kDeviceIoError);  // the folder sync after the rename
+    ASSERT_TRUE(store::OpenChanges(store).ok());
+    // The first three syncs are the history's (the master kept beside it,
+    // its folder, the entry); the fifth is the folder sync after the rename.
+    files.FailNthSync(5, platform::kDeviceIoError);
     const sessions::CommandOutcome done = c.command(session);
     files.Heal();
     EXPECT_EQ(done.result, Done::Done);
@@ -644,7 +649,8 @@ TEST_F(PatientSessionTest, AnOverwriteThatFailsPartWaySaysWhatIsOnDisk) {
     store.CloseAllFiles();
     Open({10, 20, 30});
     const std::string before = Master();
-    files.FailNthWriteShort(1, 20, platform::kDiskFull, c.failures);
+    // The first write is the change's entry in the history.
+    files.FailNthWriteShort(2, 20, platform::kDiskFull, c.failures);
     const sessions::CommandOutcome failed = session.Register(changed);
     files.Heal();
     EXPECT_EQ(failed.result, Done::Failed);

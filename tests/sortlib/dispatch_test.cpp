@@ -141,5 +141,66 @@ TEST_F(Automation, InterfacesOfOneObject) {
   static_cast<zuvasort::IZuvaSortMemHost*>(host)->Release();
 }
 
+// The host's byte path: a line is a string of bytes, each one character; it
+// orders and comes back exactly as the same line over the UTF-8 strings, an
+// ASCII line as bytes and any other through the string property.
+TEST(BytePath, LinesComeBackAsTheyWentIn) {
+  const std::string longLine = "c" + std::string(200, '9');  // beyond the first buffer
+  const struct {
+    std::string line;
+    bool asBytes;  // handed over on the byte path
+  } lines[] = {
+      {"b2", true},     {"\u4E00z", false},       {"a3", true},
+      {longLine, true}, {"\xEF\xBD\xB1x", false},  // half-width katakana: one character
+      {"a1", true},
+  };
+  RecordedJob j;
+  ASSERT_EQ(j.Load("1,1", {}), 0);
+  zuvasort::IZuvaSortMemHost* host = j.job.Host();
+  for (const auto& l : lines) {
+    std::int32_t status = -1;
+    if (l.asBytes) {
+      ASSERT_EQ(host->PutBytes(l.line.data(), static_cast<std::int32_t>(l.line.size()), &status),
+                S_OK);
+    } else {
+      status = j.job.Put(l.line);
+    }
+    ASSERT_EQ(status, 0) << l.line;
+  }
+  ASSERT_EQ(j.job.Main(), 0);
+  // U+4E00 sorts before "a" (its bytes exchanged), U+FF71 after "c".
+  EXPECT_EQ(j.GetAll(),
+            (std::vector<std::string>{"\u4E00z", "a3", "a1", "b2", longLine, "\xEF\xBD\xB1x"}));
+  EXPECT_EQ(j.job.Close(), 0);
+  EXPECT_TRUE(j.boxes.empty());
+}
+
+TEST(BytePath, BytesAreCharactersAndOnlyAsciiComesBackAsBytes) {
+  RecordedJob j;
+  ASSERT_EQ(j.Load("1,2", {}), 0);
+  zuvasort::IZuvaSortMemHost* host = j.job.Host();
+  std::int32_t status = -1;
+  EXPECT_EQ(host->PutBytes("\xE9x", 2, &status), S_OK);  // U+00E9, "x"
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(host->PutBytes("a", 1, &status), S_OK);  // shorter than the key
+  EXPECT_EQ(status, zuvasort::kShortRecord);
+  EXPECT_EQ(host->PutBytes(nullptr, -1, &status), E_INVALIDARG);
+
+  RecordedJob k;
+  ASSERT_EQ(k.Load("1,1", {"\xC3\xA9", "ab"}), 0);
+  ASSERT_EQ(k.job.Main(), 0);
+  char buffer[8];
+  std::int32_t length = -1;
+  ASSERT_EQ(k.job.Get(), 0);
+  EXPECT_EQ(k.job.Host()->GetDataBytes(buffer, sizeof buffer, &length), S_OK);
+  EXPECT_EQ(std::string(buffer, static_cast<std::size_t>(length)), "ab");
+  EXPECT_EQ(k.job.Host()->GetDataBytes(buffer, 1, &length), S_FALSE);  // too small
+  EXPECT_EQ(length, 2);
+  ASSERT_EQ(k.job.Get(), 0);
+  EXPECT_EQ(k.job.Host()->GetDataBytes(buffer, sizeof buffer, &length), S_FALSE);
+  EXPECT_EQ(k.job.Data(), "\xC3\xA9");  // "é" through the string property
+  EXPECT_EQ(k.job.Close(), 0);
+}
+
 }  // namespace
 }  // namespace sortlib_test

@@ -5,6 +5,8 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
+#include <chrono>
+#include <cstdio>
 #include <thread>
 
 #include "fixture.h"
@@ -172,6 +174,45 @@ TEST_F(Window, StopFlagIsSharedOnItsThreadOnly) {
   RecordedJob fresh;  // a new object clears the request
   ASSERT_EQ(fresh.Load("1,1", {"x"}), 0);
   EXPECT_EQ(fresh.job.Main(), 0);
+}
+
+// Counts the paints of one widget.
+class PaintCounter : public QObject {
+ public:
+  int paints = 0;
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint) ++paints;
+    return false;
+  }
+};
+
+// While a hundred thousand lines stream in and out, the window is painted at
+// most once every 20 ms (and at the phase changes), not every 1,024 lines.
+TEST_F(Window, PaintedAtMostEveryTwentyMilliseconds) {
+  RecordedJob j;
+  ASSERT_EQ(j.Load("1,6", {}), 0);
+  QWidget* form = Forms().front();
+  PaintCounter counter;
+  form->installEventFilter(&counter);
+  const auto start = std::chrono::steady_clock::now();
+  char line[16];
+  for (int i = 0; i < zuvasort::kMaxRecords; ++i) {
+    std::snprintf(line, sizeof line, "%06d%06d", (i * 7919) % 100000, i);
+    ASSERT_EQ(j.job.Put(line), 0);
+  }
+  ASSERT_EQ(j.job.Main(), 0);
+  std::string got;
+  int lines = 0;
+  while (j.job.Get(got) == 0) ++lines;
+  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                      std::chrono::steady_clock::now() - start)
+                      .count();
+  form->removeEventFilter(&counter);
+  EXPECT_EQ(lines, zuvasort::kMaxRecords);
+  // Two streams of lines, MAIN's count, phase and full bar, the first GET
+  // and the last count: a few paints beyond one every 20 ms.
+  EXPECT_LE(counter.paints, static_cast<int>(ms / 20) + 10) << ms << " ms";
+  EXPECT_EQ(j.job.Close(), 0);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 
 #include "store/text_format.h"
@@ -9,6 +10,7 @@
 #include "tests/support/memory_file_system.h"
 #include "tests/support/recording_progress.h"
 #include "tests/support/records.h"
+#include "tests/support/temp_drive.h"
 
 namespace {
 
@@ -360,6 +362,36 @@ TEST_F(RebuildsTest, APatientChangeKeepsTheExaminationListOpen) {
     ExamRecord row;
     ASSERT_TRUE(s.WorkFile()->Read(1, row).ok());
     EXPECT_EQ(s.WorkFile()->Count(), 1);
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// On a real drive the copy is made by the operating system: over an older
+// working copy, in pieces, a partial tail included, byte for byte.
+TEST(RebuildsOnADrive, TheListCopyReplacesAnOlderWorkingCopy) {
+  const struct {
+    int records;
+    std::string tail;
+  } cases[] = {{3, ""}, {20000, "xy"}};  // one piece; two pieces and a tail
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.records);
+    testing_support::TempDrive t;
+    const std::string original = testing_support::ExamFileBytes(c.records) + c.tail;
+    t.WriteBytes(kDataFile, original);
+    t.WriteBytes(kWorkFile, std::string(15000000, 'z'));  // a longer, older list
+    platform::PosixFileSystem files{t.Drive()};
+    Store s{files};
+    ASSERT_TRUE(s.StartUp().ok());
+    RecordingProgress progress;
+    ASSERT_TRUE(CopyToStaging(s, Staging::WorkFile, &progress).ok());
+    EXPECT_TRUE(t.ReadBytes(kWorkFile) == original);
+    EXPECT_EQ(s.WorkRecordCount(), c.records);
+    EXPECT_EQ(progress.value, c.records);
+    EXPECT_FALSE(std::filesystem::exists(t.Drive().ToHost("C:\\VLN2\\TEMP.DATA.PART")));
+    s.CloseAllFiles();
   }
 }
 

@@ -2,12 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <numeric>
+#include <random>
+#include <type_traits>
 
 #include "platform/component.h"
 #include "platform/cp932.h"
 #include "platform/error_text.h"
+#include "sortlib/radix_order.h"
 #include "sortlib/zuvasortmem.h"
+#include "store/entry_rules.h"
 #include "store/rebuilds.h"
 #include "store/text_format.h"
 #include "tests/support/fake_ui.h"
@@ -291,6 +297,124 @@ TEST(SortFileComponent, TheRealComponentSortsTheMaster) {
   EXPECT_EQ(t.ReadBytes(kMasterFile), FileBytes(sorted));
   EXPECT_TRUE(ui.Unexpected().empty());
   s.CloseAllFiles();
+  platform::FreeUnusedLibraries();
+  unsetenv("VELUNOR_COMPONENT_REGISTRY");
+}
+
+// The old way of ordering a file, for comparison with the sort through the
+// component: every line built with FormatNumber and handed over as UTF-16,
+// ordered by its key characters (each code unit with its bytes exchanged),
+// equal keys in file order.
+namespace old_order {
+
+std::string Line(const ExamRecord& exam, const PatientRecord& patient, const SortKey& key,
+                 std::int32_t i) {
+  if (const auto* field = std::get_if<ExamField>(&key.field)) {
+    return platform::FromCp932(exam.Raw(*field)) + FormatNumber(i, "000000");
+  }
+  const std::string_view raw = TrimBlanks(patient.Raw(std::get<PatientField>(key.field)));
+  std::string id;
+  if (!raw.empty() && raw.size() <= 6 &&
+      std::all_of(raw.begin(), raw.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+    id = std::string(6 - raw.size(), '0') + std::string(raw);
+  } else {
+    id = FormatPatientId(patient.Get(std::get<PatientField>(key.field)));
+  }
+  if (id.size() < 6) id.append(6 - id.size(), ' ');
+  return id + FormatNumber(i, "0000000000");
+}
+
+// The file's bytes in the old order, renumbered.
+template <class Record>
+std::string Sorted(std::string_view file, const SortKey& key, std::size_t keyLength,
+                   std::size_t numberWidth) {
+  const std::size_t length = Record::kLength;
+  const auto count = static_cast<std::int32_t>(file.size() / length);
+  std::vector<std::u16string> keys;
+  for (std::int32_t i = 1; i <= count; ++i) {
+    Record r;
+    std::copy_n(file.data() + static_cast<std::size_t>(i - 1) * length, length, r.data());
+    ExamRecord exam;
+    PatientRecord patient;
+    if constexpr (std::is_same_v<Record, ExamRecord>) {
+      exam = r;
+    } else {
+      patient = r;
+    }
+    keys.push_back(platform::Utf16FromUtf8(Line(exam, patient, key, i)).substr(0, keyLength));
+  }
+  std::vector<std::int32_t> order(static_cast<std::size_t>(count));
+  std::iota(order.begin(), order.end(), 0);
+  std::stable_sort(order.begin(), order.end(), [&](std::int32_t a, std::int32_t b) {
+    const std::u16string& x = keys[static_cast<std::size_t>(a)];
+    const std::u16string& y = keys[static_cast<std::size_t>(b)];
+    return std::lexicographical_compare(
+        x.begin(), x.end(), y.begin(), y.end(), [](char16_t c, char16_t d) {
+          return zuvasort::CharacterDigit(c) < zuvasort::CharacterDigit(d);
+        });
+  });
+  std::string out;
+  out.reserve(file.size());
+  for (std::size_t j = 0; j < order.size(); ++j) {
+    std::string record(file.substr(static_cast<std::size_t>(order[j]) * length, length));
+    const std::string number =
+        FormatNumber(static_cast<double>(j + 1), numberWidth == 6 ? "000000" : "0000000000");
+    record.replace(0, number.size(), number);
+    out += record;
+  }
+  return out;
+}
+
+}  // namespace old_order
+
+// 100,000 examinations and patients with many equal keys, some keys in
+// double-byte or half-width characters and some blank: each sort through
+// the component leaves the file byte for byte as the old way ordered it.
+TEST(SortFileComponent, OrdersExactlyAsTheOldWayOnAHundredThousandRecords) {
+  testing_support::TempDrive t;
+  testing_support::SortComponent component(t.Root(), VELUNOR_SORT_LIBRARY);
+  ASSERT_TRUE(component.Registered());
+  constexpr int kCount = 100000;
+  const std::vector<std::string> oddIds = {"      ", "ｱｲｳ   ", "１２３", "12 34 ", "ABC   "};
+  const std::vector<std::string> oddDates = {"          ", "２００６/1/", "H18/01/02 ",
+                                             "2006/1/2  "};
+  std::mt19937 random(29);
+  const ExamRecord base = testing_support::Exam(1);
+  std::string exams;
+  exams.reserve(kExamRecordLength * kCount);
+  std::string master;
+  for (int i = 1; i <= kCount; ++i) {
+    ExamRecord exam = base;
+    const int pick = static_cast<int>(random() % 1000);
+    exam.Set(ExamField::PatientId, pick < 5 ? oddIds[pick] : FormatNumber(pick % 700, "000000"));
+    const int day = static_cast<int>(random() % 400);
+    exam.Set(ExamField::ExamDate, day < 4 ? oddDates[day]
+                                          : "20" + FormatNumber(day % 30, "00") + "/0" +
+                                                std::to_string(day % 9 + 1) + "/15");
+    exams += exam.Bytes();
+    const int id = static_cast<int>(random() % 5000);
+    master += testing_support::Patient(id < 5 ? oddIds[id] : std::to_string(id)).Bytes();
+  }
+
+  platform::PosixFileSystem files{t.Drive()};
+  Store s{files};
+  for (const SortKey* key : {&kExamsById, &kExamsByDate, &kPatientsById}) {
+    const bool onExams = key != &kPatientsById;
+    t.WriteBytes(kDataFile, exams);
+    t.WriteBytes(kMasterFile, master);
+    ASSERT_TRUE(s.StartUp().ok());
+    const std::string expected =
+        onExams ? old_order::Sorted<ExamRecord>(exams, *key, key == &kExamsById ? 6 : 10, 6)
+                : old_order::Sorted<PatientRecord>(master, *key, 6, 10);
+    FakeUi ui;
+    RecordingProgress progress;
+    ui.Expect(std::string(key->question), platform::kAnswerYes);
+    if (!key->finished.empty()) ui.Expect(std::string(key->finished));
+    ASSERT_EQ(SortFile(s, ui, progress, *key), SortOutcome::Sorted) << key->parameter;
+    EXPECT_TRUE(t.ReadBytes(onExams ? kDataFile : kMasterFile) == expected) << key->question;
+    EXPECT_TRUE(ui.Unexpected().empty());
+    s.CloseAllFiles();
+  }
   platform::FreeUnusedLibraries();
   unsetenv("VELUNOR_COMPONENT_REGISTRY");
 }

@@ -78,6 +78,9 @@ Form9::Form9(store::Store& store, sessions::ImageListSession& session, platform:
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(platform::ScaledForm::Wrap(client));
   connect(Command1, &QPushButton::clicked, this, &Form9::Command1_Click);
+  connect(Command3, &QPushButton::clicked, this, [this] {
+    if (compare && !store_.LongOperationRunning()) compare(openedRecord_);
+  });
   connect(Command2, &QPushButton::clicked, this, [this] {
     if (!store_.LongOperationRunning()) Command2_Click();
   });
@@ -105,6 +108,9 @@ void Form9::BuildControls(QWidget* client) {
   Command1 = new QPushButton(QStringLiteral("閉じる(&E)"), client);
   Command1->setObjectName(QStringLiteral("Command1"));
   Command1->setGeometry(Twips(12720, 3840, 2175, 555));
+  Command3 = new QPushButton(QStringLiteral("過去の検査と比較(&K)"), client);
+  Command3->setObjectName(QStringLiteral("Command3"));
+  Command3->setGeometry(Twips(10320, 4500, 4575, 480));
 
   const widgets::RecordNumber number = widgets::RecordNumberLabels(client);
   Label12 = number.caption;
@@ -129,6 +135,8 @@ bool Form9::Open(int n) {
   // Decoded at the size the zoom window shows, which this view hands it on to.
   PictureBox = (QSizeF(Twips(0, 0, 14775, 9255).size()) * devicePixelRatioF()).toSize();
   RecordNumber = detail.recordNumber;
+  openedRecord_ = n;
+  Command3->setVisible(static_cast<bool>(compare));
   store::ShowDetailRecord(store_.Files(), ui_, *this, detail.record);
   if (showWindow) {
     showWindow(this);

@@ -34,6 +34,9 @@ class Form9 : public QWidget, public store::DetailForm {
   std::function<void(const QPixmap& picture, const QString& label1, const QString& label2,
                      const std::string& sourceFile)>
       showZoom;
+  // The comparison window for the examination shown; unset, 過去の検査と比較
+  // is hidden.
+  std::function<void(int record)> compare;
   // Shows the view above the main window; unset, it is shown and activated.
   std::function<void(QWidget* view)> showWindow;
   // The print-setup dialog of the No answer: the printers and the one
@@ -54,6 +57,7 @@ class Form9 : public QWidget, public store::DetailForm {
   QLabel* Label12 = nullptr;        // ファイルＮＯ
   QPushButton* Command1 = nullptr;  // 閉じる(&E)
   QPushButton* Command2 = nullptr;  // 印刷(&P)
+  QPushButton* Command3 = nullptr;  // 過去の検査と比較(&K)
 
   // The number of the record shown, as Label14 shows it.
   int RecordNumber = 0;
@@ -80,4 +84,5 @@ class Form9 : public QWidget, public store::DetailForm {
   platform::Ui& ui_;
   platform::Printer* printer_;
   std::function<std::string()> printerName_;
+  int openedRecord_ = 0;  // the data-file record shown
 };

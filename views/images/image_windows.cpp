@@ -49,6 +49,9 @@ Form9& ImageWindows::Detail() {
     form9_ = new Form9(
         store_, session_, ui_, printer_, [this] { return CurrentPrinter(); }, owner_);
     form9_->showWindow = [this](QWidget* w) { Show(w); };
+    form9_->compare = [this](int n) {
+      if (compare) compare(n);
+    };
     form9_->showZoom = [this](const QPixmap& picture, const QString& label1, const QString& label2,
                               const std::string& sourceFile) {
       ShowZoom(picture, label1, label2, sourceFile);

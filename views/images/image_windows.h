@@ -32,6 +32,8 @@ class ImageWindows : public QObject {
   // Shows a window above the main window (the main window lowered first).
   // Unset, the window is shown and activated.
   std::function<void(QWidget* window)> showWindow;
+  // The comparison window for record n (the detail view's 過去の検査と比較).
+  std::function<void(int record)> compare;
   // The main window's current printer; unset, the printer's own.
   std::function<std::string()> printerName;
   // The image list's thumbnails (set before it is first opened); unset, it

@@ -1,0 +1,53 @@
+// 変更履歴 (F9) and 元に戻す (直前の変更) (Ctrl+Shift+Z): the history window of
+// the examination on screen, and the last change on the drive undone after a
+// question that names it.
+#include <QAction>
+#include <QDir>
+#include <QFileDialog>
+
+#include "history/history_window.h"
+#include "mainwin/main_window.h"
+#include "platform/qt_text.h"
+#include "widgets/command_guard.h"
+
+void Form1::ConnectHistoryMenus() {
+  auto* history = new HistoryWindows(store_, ui_, this);
+  D_rireki->setEnabled(true);
+  connect(D_rireki, &QAction::triggered, history, widgets::Guarded(store_, [this, history] {
+            RunPendingLeaveCheck();
+            HistoryWindow& window = history->Window();
+            window.restored = [this](int record) { ShowAfterHistoryChange(record); };
+            window.askCsvPath = [&window] {
+              return platform::S(QFileDialog::getSaveFileName(
+                  &window, QStringLiteral("CSV出力"),
+                  QDir::home().filePath(QStringLiteral("変更履歴.csv")),
+                  QStringLiteral("CSV (*.csv)")));
+            };
+            // A new examination has no history yet: the one changed last is shown.
+            const int last = history->Session().LastChangedExamination();
+            window.ShowExamination(
+                session_.EditingNewExamination() && last > 0 ? last : ShownRecordNumber());
+            ShowSecondaryWindow(&window);
+          }));
+  D_modosu->setEnabled(true);
+  connect(D_modosu, &QAction::triggered, history, widgets::Guarded(store_, [this, history] {
+            RunPendingLeaveCheck();
+            const auto question = history->Session().AskUndoLast();
+            sessions::Show(ui_, question);
+            if (!question.ask || !MayLeaveForm()) return;
+            if (ui_.MsgBox(question.ask->text, question.ask->style) != platform::kAnswerYes) return;
+            const sessions::HistoryChange done = history->Session().UndoLast();
+            sessions::Show(ui_, done);
+            if (done.changed) ShowAfterHistoryChange(done.record);
+          }));
+}
+
+void Form1::ShowAfterHistoryChange(int record) {
+  const int count = session_.RecordCount();
+  if (record < 1 || record > count) record = std::min(ShownRecordNumber(), count);
+  if (record >= 1) {
+    ShowExamination(record);
+  } else {
+    StartNewExamination();
+  }
+}

@@ -1,0 +1,484 @@
+#include "store/history.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+
+#include "store/atomic_replace.h"
+
+namespace store {
+
+using platform::Status;
+
+namespace {
+
+constexpr std::string_view kMagic = "VLH1";
+constexpr std::size_t kFrameHead = 8;  // magic + body length
+constexpr std::size_t kFrameTail = 4;  // checksum
+constexpr std::uint32_t kLargestBody = 512u << 20;
+constexpr std::size_t kScanChunk = 4u << 20;
+
+void PutU32(std::string& out, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xff));
+}
+void PutU64(std::string& out, std::uint64_t v) {
+  for (int i = 0; i < 8; ++i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xff));
+}
+void PutText(std::string& out, std::string_view s) {
+  PutU32(out, static_cast<std::uint32_t>(s.size()));
+  out.append(s);
+}
+
+// Reads the body's fields in order; any read past the end fails the whole.
+class BodyReader {
+ public:
+  explicit BodyReader(std::string_view body) : rest_(body) {}
+  bool ok() const { return ok_; }
+  std::uint64_t U(int bytes) {
+    if (rest_.size() < static_cast<std::size_t>(bytes)) return Fail();
+    std::uint64_t v = 0;
+    for (int i = 0; i < bytes; ++i) {
+      v |= std::uint64_t{static_cast<unsigned char>(rest_[i])} << (8 * i);
+    }
+    rest_.remove_prefix(bytes);
+    return v;
+  }
+  std::string Text() {
+    const std::uint64_t n = U(4);
+    if (!ok_ || rest_.size() < n) return Fail(), std::string();
+    std::string s(rest_.substr(0, n));
+    rest_.remove_prefix(n);
+    return s;
+  }
+
+ private:
+  std::uint64_t Fail() {
+    ok_ = false;
+    rest_ = {};
+    return 0;
+  }
+  std::string_view rest_;
+  bool ok_ = true;
+};
+
+std::uint32_t LoadU32(const char* p) {
+  std::uint32_t v = 0;
+  for (int i = 0; i < 4; ++i) v |= std::uint32_t{static_cast<unsigned char>(p[i])} << (8 * i);
+  return v;
+}
+
+// The head fields, in the order a body holds them; `entry` gets them.
+bool ReadHead(BodyReader& in, ChangeEntry& entry) {
+  entry.number = in.U(8);
+  entry.stamp.time = static_cast<std::int64_t>(in.U(8));
+  entry.stamp.offset = static_cast<std::int32_t>(in.U(4));
+  entry.stamp.user = in.Text();
+  entry.stamp.host = in.Text();
+  entry.kind = static_cast<ChangeKind>(in.U(1));
+  entry.file = in.Text();
+  entry.record = static_cast<std::int32_t>(in.U(4));
+  entry.countBefore = static_cast<std::int32_t>(in.U(4));
+  entry.patientId = in.Text();
+  entry.name = in.Text();
+  entry.target = in.U(8);
+  return in.ok();
+}
+
+Status ReadAll(platform::RandomFile& file, std::uint64_t offset, std::string& out) {
+  std::size_t got = 0;
+  if (Status s = file.ReadAt(offset, out, got); !s.ok()) return s;
+  if (got != out.size()) return Status::Error(platform::kDeviceIoError);
+  return Status::Ok();
+}
+
+}  // namespace
+
+std::string_view ChangeKindText(ChangeKind kind) {
+  switch (kind) {
+    case ChangeKind::Register:
+      return "登録";
+    case ChangeKind::Overwrite:
+      return "上書き";
+    case ChangeKind::Delete:
+      return "削除";
+    case ChangeKind::DeleteAll:
+      return "全削除";
+    case ChangeKind::Sort:
+      return "並べ替え";
+    case ChangeKind::BulkRegister:
+      return "一括登録";
+    case ChangeKind::PatientRegister:
+      return "患者登録";
+    case ChangeKind::PatientDelete:
+      return "患者削除";
+    case ChangeKind::PatientDeleteAll:
+      return "患者全削除";
+    case ChangeKind::VocabularySave:
+      return "語彙の保存";
+    case ChangeKind::Restore:
+      return "復元";
+    case ChangeKind::Undo:
+      return "元に戻す";
+  }
+  return "?";
+}
+
+ChangeStamp StampNow() {
+  ChangeStamp stamp;
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  stamp.time = now;
+  stamp.offset = static_cast<std::int32_t>(local.tm_gmtoff);
+  if (const passwd* pw = getpwuid(getuid()); pw != nullptr && pw->pw_name != nullptr) {
+    stamp.user = pw->pw_name;
+  } else if (const char* logname = std::getenv("LOGNAME"); logname != nullptr) {
+    stamp.user = logname;
+  }
+  std::array<char, 256> host{};
+  if (gethostname(host.data(), host.size() - 1) == 0) stamp.host = host.data();
+  return stamp;
+}
+
+std::string StampTimeText(const ChangeStamp& stamp, bool seconds) {
+  // The wall clock where the change was made, whatever zone reads it now.
+  const std::time_t shifted = static_cast<std::time_t>(stamp.time + stamp.offset);
+  std::tm t{};
+  gmtime_r(&shifted, &t);
+  char text[48];
+  if (!seconds) {
+    std::snprintf(text, sizeof text, "%04d/%02d/%02d %02d:%02d", t.tm_year + 1900, t.tm_mon + 1,
+                  t.tm_mday, t.tm_hour, t.tm_min);
+    return text;
+  }
+  const int off = std::abs(stamp.offset) / 60;
+  std::snprintf(text, sizeof text, "%04d/%02d/%02d %02d:%02d:%02d %c%02d:%02d", t.tm_year + 1900,
+                t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec,
+                stamp.offset < 0 ? '-' : '+', off / 60, off % 60);
+  return text;
+}
+
+std::uint32_t History::Crc32(std::string_view bytes, std::uint32_t crc) {
+  // Eight bytes a step through eight tables (the standard reflected CRC-32).
+  static const auto kTables = [] {
+    std::array<std::array<std::uint32_t, 256>, 8> t{};
+    for (std::uint32_t i = 0; i < 256; ++i) {
+      std::uint32_t c = i;
+      for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+      t[0][i] = c;
+    }
+    for (std::uint32_t i = 0; i < 256; ++i) {
+      for (int k = 1; k < 8; ++k) t[k][i] = (t[k - 1][i] >> 8) ^ t[0][t[k - 1][i] & 0xff];
+    }
+    return t;
+  }();
+  crc = ~crc;
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  std::size_t n = bytes.size();
+  for (; n >= 8; p += 8, n -= 8) {
+    const std::uint32_t low = crc ^ (std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 |
+                                     std::uint32_t{p[2]} << 16 | std::uint32_t{p[3]} << 24);
+    crc = kTables[7][low & 0xff] ^ kTables[6][(low >> 8) & 0xff] ^ kTables[5][(low >> 16) & 0xff] ^
+          kTables[4][low >> 24] ^ kTables[3][p[4]] ^ kTables[2][p[5]] ^ kTables[1][p[6]] ^
+          kTables[0][p[7]];
+  }
+  for (; n > 0; ++p, --n) crc = kTables[0][(crc ^ *p) & 0xff] ^ (crc >> 8);
+  return ~crc;
+}
+
+std::string History::Frame(const ChangeEntry& e) {
+  std::string body;
+  PutU64(body, e.number);
+  PutU64(body, static_cast<std::uint64_t>(e.stamp.time));
+  PutU32(body, static_cast<std::uint32_t>(e.stamp.offset));
+  PutText(body, e.stamp.user);
+  PutText(body, e.stamp.host);
+  body.push_back(static_cast<char>(e.kind));
+  PutText(body, e.file);
+  PutU32(body, static_cast<std::uint32_t>(e.record));
+  PutU32(body, static_cast<std::uint32_t>(e.countBefore));
+  PutText(body, e.patientId);
+  PutText(body, e.name);
+  PutU64(body, e.target);
+  PutU32(body, static_cast<std::uint32_t>(e.kept.size()));
+  for (const KeptFile& k : e.kept) {
+    PutText(body, k.name);
+    PutText(body, k.live);
+  }
+  PutText(body, e.before);
+  PutText(body, e.after);
+
+  std::string frame(kMagic);
+  PutU32(frame, static_cast<std::uint32_t>(body.size()));
+  frame += body;
+  PutU32(frame, Crc32(frame));
+  return frame;
+}
+
+bool History::ParseBody(std::string_view body, ChangeEntry& out) {
+  BodyReader in(body);
+  out = ChangeEntry{};
+  if (!ReadHead(in, out)) return false;
+  const std::uint64_t kept = in.U(4);
+  for (std::uint64_t i = 0; in.ok() && i < kept; ++i) {
+    KeptFile k;
+    k.name = in.Text();
+    k.live = in.Text();
+    out.kept.push_back(std::move(k));
+  }
+  out.before = in.Text();
+  out.after = in.Text();
+  return in.ok();
+}
+
+History::History(platform::FileSystem& fs, std::string folder)
+    : fs_(fs), folder_(std::move(folder)), path_(folder_ + "CHANGES.LOG"), stamp_(StampNow) {}
+
+History::~History() = default;
+
+void History::Close() {
+  file_.reset();
+  heads_.clear();
+  byRecord_.clear();
+  byPatient_.clear();
+  files_.clear();
+  end_ = length_ = 0;
+}
+
+Status History::Open() {
+  if (file_) return Status::Ok();
+  if (!fs_.IsDirectory(folder_)) {
+    if (Status s = fs_.CreateDirectory(folder_); !s.ok()) return s;
+    const std::size_t parent = folder_.find_last_of('\\', folder_.size() - 2);
+    if (parent != std::string::npos) (void)fs_.SyncDirectory(folder_.substr(0, parent + 1));
+  }
+  const bool created = !fs_.Exists(path_);
+  if (Status s = fs_.OpenRandom(path_, file_); !s.ok()) return s;
+  // A new log's name must outlast a power cut as its entries do.
+  if (created) {
+    if (Status s = fs_.SyncDirectory(folder_); !s.ok()) {
+      file_.reset();
+      return s;
+    }
+  }
+  if (Status s = Scan(); !s.ok()) {
+    Close();
+    return s;
+  }
+  return Status::Ok();
+}
+
+std::uint32_t History::KnownFileId(std::string_view file) const {
+  for (std::size_t i = 0; i < files_.size(); ++i) {
+    if (files_[i] == file) return static_cast<std::uint32_t>(i);
+  }
+  return UINT32_MAX;
+}
+
+std::uint32_t History::FileId(std::string_view file) {
+  if (const std::uint32_t known = KnownFileId(file); known != UINT32_MAX) return known;
+  files_.emplace_back(file);
+  return static_cast<std::uint32_t>(files_.size() - 1);
+}
+
+void History::Index(const ChangeEntry& e, std::uint64_t offset) {
+  const std::size_t position = heads_.size();
+  const std::uint32_t fileId = FileId(e.file);
+  heads_.push_back(
+      {e.number, offset, e.stamp.time, e.kind, files_[fileId], e.record, e.patientId, e.target});
+  if (e.record > 0) byRecord_[RecordKey(fileId, e.record)].push_back(position);
+  if (!e.patientId.empty()) byPatient_[e.patientId].push_back(position);
+}
+
+Status History::Scan() {
+  if (Status s = file_->Length(length_); !s.ok()) return s;
+  std::string chunk;
+  std::uint64_t chunkAt = 0;
+  std::uint64_t at = 0;
+  // The bytes [offset, offset + n) of the log, read ahead in large pieces.
+  auto bytes = [&](std::uint64_t offset, std::size_t n, std::string_view& out) -> Status {
+    if (offset < chunkAt || offset + n > chunkAt + chunk.size()) {
+      chunk.resize(
+          std::max<std::uint64_t>(n, std::min<std::uint64_t>(kScanChunk, length_ - offset)));
+      chunkAt = offset;
+      if (Status s = ReadAll(*file_, offset, chunk); !s.ok()) return s;
+    }
+    out = std::string_view(chunk).substr(offset - chunkAt, n);
+    return Status::Ok();
+  };
+  while (length_ - at >= kFrameHead + kFrameTail) {
+    std::string_view head;
+    if (Status s = bytes(at, kFrameHead, head); !s.ok()) return s;
+    const std::uint32_t bodyLength = LoadU32(head.data() + 4);
+    if (head.substr(0, 4) != kMagic || bodyLength > kLargestBody ||
+        length_ - at < kFrameHead + bodyLength + kFrameTail) {
+      break;
+    }
+    std::string_view frame;
+    if (Status s = bytes(at, kFrameHead + bodyLength + kFrameTail, frame); !s.ok()) return s;
+    const std::string_view covered = frame.substr(0, kFrameHead + bodyLength);
+    ChangeEntry entry;
+    BodyReader in(covered.substr(kFrameHead));
+    if (LoadU32(frame.data() + covered.size()) != Crc32(covered) || !ReadHead(in, entry)) break;
+    Index(entry, at);
+    at += frame.size();
+  }
+  end_ = at;
+  return Status::Ok();
+}
+
+Status History::Append(ChangeEntry& entry) {
+  if (Status s = Open(); !s.ok()) return s;
+  entry.number = NextNumber();
+  entry.stamp = stamp_();
+  const std::string frame = Frame(entry);
+  // A torn entry left by a crash goes first, so that nothing unreadable
+  // stands between two entries.
+  Status s = end_ < length_ ? file_->Truncate(end_) : Status::Ok();
+  if (s.ok()) s = file_->WriteAt(end_, frame);
+  if (s.ok()) s = file_->Sync();
+  if (!s.ok()) {
+    if (file_->Truncate(end_).ok()) length_ = end_;
+    return s;
+  }
+  Index(entry, end_);
+  end_ += frame.size();
+  length_ = end_;
+  return Status::Ok();
+}
+
+Status History::TakeBackLast() {
+  if (heads_.empty()) return Status::Ok();
+  ChangeEntry last;
+  if (Status s = Read(heads_.size() - 1, last); !s.ok()) return s;
+  const std::uint64_t offset = heads_.back().offset;
+  if (Status s = file_->Truncate(offset); !s.ok()) return s;
+  if (Status s = file_->Sync(); !s.ok()) return s;
+  for (const KeptFile& k : last.kept) {
+    if (fs_.Exists(KeptPath(k.name))) (void)fs_.Delete(KeptPath(k.name));
+  }
+  const std::size_t position = heads_.size() - 1;
+  const EntryHead& head = heads_.back();
+  if (auto it = byRecord_.find(RecordKey(KnownFileId(head.file), head.record));
+      it != byRecord_.end()) {
+    std::erase(it->second, position);
+  }
+  if (auto it = byPatient_.find(head.patientId); it != byPatient_.end()) {
+    std::erase(it->second, position);
+  }
+  heads_.pop_back();
+  end_ = length_ = offset;
+  return Status::Ok();
+}
+
+std::vector<std::size_t> History::OfRecord(std::string_view file, std::int32_t record) const {
+  const std::uint32_t fileId = KnownFileId(file);
+  if (fileId == UINT32_MAX) return {};
+  auto it = byRecord_.find(RecordKey(fileId, record));
+  if (it == byRecord_.end()) return {};
+  return {it->second.rbegin(), it->second.rend()};
+}
+
+std::vector<std::size_t> History::OfPatient(std::string_view patientId) const {
+  auto it = byPatient_.find(patientId);
+  if (it == byPatient_.end()) return {};
+  return {it->second.rbegin(), it->second.rend()};
+}
+
+Status History::Read(std::size_t position, ChangeEntry& out) {
+  if (!file_ || position >= heads_.size()) return Status::Error(platform::kBadRecordNumber);
+  const std::uint64_t offset = heads_[position].offset;
+  std::string head(kFrameHead, '\0');
+  if (Status s = ReadAll(*file_, offset, head); !s.ok()) return s;
+  std::string frame(kFrameHead + LoadU32(head.data() + 4) + kFrameTail, '\0');
+  if (Status s = ReadAll(*file_, offset, frame); !s.ok()) return s;
+  const std::string_view covered(frame.data(), frame.size() - kFrameTail);
+  if (LoadU32(frame.data() + covered.size()) != Crc32(covered) ||
+      !ParseBody(covered.substr(kFrameHead), out)) {
+    return Status::Error(platform::kBadFileNameOrNumber);
+  }
+  return Status::Ok();
+}
+
+std::uint64_t History::SizeOnDrive() {
+  std::uint64_t total = 0;
+  std::vector<std::string> names;
+  if (!fs_.ListFiles(folder_, names).ok()) return end_;
+  for (const std::string& name : names) {
+    platform::FileFacts facts;
+    if (fs_.Facts(folder_ + name, facts).ok()) total += facts.length;
+  }
+  return total;
+}
+
+std::string History::KeptName(std::uint64_t number, std::string_view suffix) {
+  char text[32];
+  std::snprintf(text, sizeof text, "E%06llu", static_cast<unsigned long long>(number));
+  return text + std::string(suffix);
+}
+
+Status History::Archive(std::int64_t before, std::string_view today, std::size_t& archived) {
+  archived = 0;
+  if (Status s = Open(); !s.ok()) return s;
+  std::string old, kept;
+  std::vector<ChangeEntry> leaving;
+  for (std::size_t i = 0; i < heads_.size(); ++i) {
+    ChangeEntry entry;
+    if (Status s = Read(i, entry); !s.ok()) return s;
+    if (heads_[i].time < before) {
+      old += Frame(entry);
+      leaving.push_back(std::move(entry));
+    } else {
+      kept += Frame(entry);
+    }
+  }
+  if (leaving.empty()) return Status::Ok();
+
+  // The archive first, synced: an entry is always in the log, the archive or
+  // both, never in neither.
+  const std::string archivePath = folder_ + "CHANGES-" + std::string(today) + ".LOG";
+  std::unique_ptr<platform::RandomFile> archive;
+  std::uint64_t archiveLength = 0;
+  Status s = fs_.OpenRandom(archivePath, archive);
+  if (s.ok()) s = archive->Length(archiveLength);
+  if (s.ok()) s = archive->WriteAt(archiveLength, old);
+  if (s.ok()) s = archive->Sync();
+  archive.reset();
+  if (!s.ok()) return s;
+
+  const std::string staging = path_ + ".new";
+  std::unique_ptr<platform::RandomFile> next;
+  s = fs_.OpenRandom(staging, next);
+  if (s.ok()) s = next->Truncate(0);
+  if (s.ok()) s = next->WriteAt(0, kept);
+  next.reset();
+  if (!s.ok()) {
+    (void)fs_.Delete(staging);
+    return s;
+  }
+  file_.reset();
+  const ReplaceOutcome replaced = ReplaceAtomically(fs_, staging, path_, folder_);
+  Close();
+  if (Status reopened = Open(); replaced.status.ok())
+    s = reopened;
+  else
+    s = replaced.status;
+  if (!replaced.renamed) return s;
+
+  const std::string archiveFolder = folder_ + "ARCHIVE\\";
+  if (!fs_.IsDirectory(archiveFolder)) (void)fs_.CreateDirectory(archiveFolder);
+  for (const ChangeEntry& entry : leaving) {
+    for (const KeptFile& k : entry.kept) {
+      if (fs_.Exists(KeptPath(k.name))) (void)fs_.Rename(KeptPath(k.name), archiveFolder + k.name);
+    }
+  }
+  archived = leaving.size();
+  return s;
+}
+
+}  // namespace store

@@ -1,0 +1,165 @@
+#include "store/csv_export.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/cp932.h"
+#include "store/store.h"
+#include "tests/support/faulty_file_system.h"
+#include "tests/support/memory_file_system.h"
+#include "tests/support/records.h"
+
+namespace {
+
+using namespace store;
+using testing_support::Exam;
+using testing_support::FaultyFileSystem;
+using testing_support::FileBytes;
+using testing_support::MemoryFileSystem;
+using testing_support::Patient;
+using Rows = std::vector<std::vector<std::string>>;
+
+// An RFC 4180 reader, as a spreadsheet reads the file: quoted cells may hold
+// commas, doubled quotes and line breaks; lines end in CR LF.
+Rows ParseCsv(const std::string& text) {
+  Rows rows(1);
+  std::string cell;
+  bool quoted = false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (quoted) {
+      if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
+        cell += '"';
+        ++i;
+      } else if (c == '"') {
+        quoted = false;
+      } else {
+        cell += c;
+      }
+    } else if (c == '"') {
+      quoted = true;
+    } else if (c == ',') {
+      rows.back().push_back(std::move(cell));
+      cell.clear();
+    } else if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+      rows.back().push_back(std::move(cell));
+      cell.clear();
+      rows.emplace_back();
+      ++i;
+    } else {
+      cell += c;
+    }
+  }
+  EXPECT_TRUE(rows.back().empty() && cell.empty()) << "the last line does not end in CR LF";
+  rows.pop_back();
+  return rows;
+}
+
+std::string Decoded(const std::string& bytes, CsvEncoding encoding) {
+  if (encoding == CsvEncoding::kCp932) return platform::FromCp932(bytes);
+  EXPECT_EQ(bytes.substr(0, 3), "\xEF\xBB\xBF");
+  return bytes.substr(3);
+}
+
+class CsvExportTest : public ::testing::Test {
+ protected:
+  MemoryFileSystem memory;
+  platform::NoProgress progress;
+  void SetUp() override { ASSERT_TRUE(memory.CreateDirectory("/out").ok()); }
+};
+
+TEST_F(CsvExportTest, ExaminationsReadBackAsTheyStand) {
+  struct Case {
+    const char* comment;
+    const char* cell;  // what a spreadsheet shows
+  };
+  const Case comments[] = {
+      {"洞調律\r\n経過観察", "洞調律\r\n経過観察"},
+      {"ST低下, 要再検", "ST低下, 要再検"},
+      {"\"至急\"の依頼", "\"至急\"の依頼"},
+      {"=HYPERLINK(\"x\")", "'=HYPERLINK(\"x\")"},
+      {"+81 3", "'+81 3"},
+      {"-5mm", "'-5mm"},
+      {"@SUM(A1)", "'@SUM(A1)"},
+      {"\tタブ", "'\tタブ"},
+      {"～①㈱", "～①㈱"},
+  };
+  std::vector<ExamRecord> records;
+  for (const Case& c : comments) {
+    records.push_back(
+        Exam(static_cast<int>(records.size()) + 1).With(ExamField::Comment, c.comment));
+  }
+  memory.WriteBytes(kDataFile, FileBytes(records) + "torn");
+  for (CsvEncoding encoding : {CsvEncoding::kCp932, CsvEncoding::kUtf8Bom}) {
+    SCOPED_TRACE(encoding == CsvEncoding::kCp932 ? "cp932" : "utf-8");
+    const CsvResult r =
+        ExportCsv(memory, CsvSource::kExaminations, "/out/e.csv", encoding, progress);
+    ASSERT_TRUE(r.ok());
+    EXPECT_EQ(r.rows, static_cast<int>(records.size()));
+    const Rows rows = ParseCsv(Decoded(memory.ReadBytes("/out/e.csv"), encoding));
+    ASSERT_EQ(rows.size(), records.size() + 1);
+    EXPECT_EQ(rows[0][0], "番号");
+    EXPECT_EQ(rows[0][8], "コメント");
+    for (std::size_t i = 0; i < records.size(); ++i) {
+      ASSERT_EQ(rows[i + 1].size(), kExamFields.size());
+      EXPECT_EQ(rows[i + 1][8], comments[i].cell);
+      EXPECT_EQ(rows[i + 1][3], records[i].Get(ExamField::Name));
+      EXPECT_EQ(rows[i + 1][24], records[i].Get(ExamField::ImageName));
+    }
+    EXPECT_FALSE(memory.Exists("/out/e.csv.part"));
+  }
+}
+
+TEST_F(CsvExportTest, EachSourceIsItsOwnFile) {
+  memory.WriteBytes(kDataFile, FileBytes({Exam(1), Exam(2), Exam(3)}));
+  memory.WriteBytes(kWorkFile, FileBytes({Exam(2)}));
+  memory.WriteBytes(kMasterFile, FileBytes({Patient(7), Patient(9)}));
+  struct Case {
+    CsvSource source;
+    std::size_t rows;
+    std::size_t columns;
+    std::string firstId;
+  };
+  const Case cases[] = {
+      {CsvSource::kExaminations, 3, 25, Exam(1).Record().Get(ExamField::PatientId)},
+      {CsvSource::kExamList, 1, 25, Exam(2).Record().Get(ExamField::PatientId)},
+      {CsvSource::kPatients, 2, 8, "000007"},
+  };
+  for (const Case& c : cases) {
+    const CsvResult r = ExportCsv(memory, c.source, "/out/x.csv", CsvEncoding::kUtf8Bom, progress);
+    ASSERT_TRUE(r.ok());
+    const Rows rows = ParseCsv(Decoded(memory.ReadBytes("/out/x.csv"), CsvEncoding::kUtf8Bom));
+    ASSERT_EQ(rows.size(), c.rows + 1);
+    EXPECT_EQ(rows[0].size(), c.columns);
+    EXPECT_EQ(rows[1][c.source == CsvSource::kPatients ? 1 : 2], c.firstId);
+  }
+}
+
+TEST_F(CsvExportTest, FailedExportLeavesNoFile) {
+  memory.WriteBytes(kDataFile, FileBytes({Exam(1)}));
+  FaultyFileSystem faulty(memory);
+  struct Case {
+    const char* name;
+    std::function<void()> arm;
+  };
+  const Case cases[] = {
+      {"disk full", [&] { faulty.FailNthWrite(1, platform::kDiskFull); }},
+      {"sync", [&] { faulty.FailNthSync(1); }},
+      {"rename", [&] { faulty.FailNthRename(1); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    c.arm();
+    const CsvResult r =
+        ExportCsv(faulty, CsvSource::kExaminations, "/out/e.csv", CsvEncoding::kCp932, progress);
+    faulty.Heal();
+    EXPECT_FALSE(r.ok());
+    EXPECT_FALSE(memory.Exists("/out/e.csv"));
+    EXPECT_FALSE(memory.Exists("/out/e.csv.part"));
+  }
+}
+
+}  // namespace

@@ -9,6 +9,7 @@
 
 #include "platform/pictures.h"
 #include "platform/qt_text.h"
+#include "platform/thumbnails.h"
 
 namespace store {
 
@@ -25,15 +26,22 @@ void ClearImageCells(ImageListForm& form) {
 }
 
 void ShowImagePage(platform::FileSystem& fs, ImageListForm& form,
-                   const std::vector<ImageCell>& cells) {
+                   const std::vector<ImageCell>& cells, platform::ThumbnailCache* thumbnails) {
   // The files are read here, through the store's file system; the pictures
   // are decoded side by side, one a core.
+  const QSize box = form.CellBox;
   std::vector<std::string> bytes(cells.size());
   std::vector<QImage> pictures(cells.size());
+  std::vector<platform::PictureStamp> stamps(cells.size());
+  std::vector<bool> stamped(cells.size(), false);
   for (std::size_t i = 0; i < cells.size(); ++i) {
+    if (thumbnails != nullptr && platform::StampOf(fs.HostPath(cells[i].imageFile), stamps[i])) {
+      pictures[i] = thumbnails->Find(stamps[i], box);
+      if (!pictures[i].isNull()) continue;
+      stamped[i] = true;
+    }
     (void)fs.ReadFile(cells[i].imageFile, bytes[i]);
   }
-  const QSize box = form.CellBox;
   auto decode = [&](std::size_t i) {
     if (!bytes[i].empty()) pictures[i] = platform::DecodePictureScaled(bytes[i], box);
   };
@@ -47,6 +55,14 @@ void ShowImagePage(platform::FileSystem& fs, ImageListForm& form,
   }
   for (std::size_t i = 0; i < cells.size(); i += workers) decode(i);
   for (std::thread& t : threads) t.join();
+  for (std::size_t i = 0; i < cells.size(); ++i) {
+    // A picture rewritten while it was read keeps no thumbnail.
+    platform::PictureStamp now;
+    if (stamped[i] && !pictures[i].isNull() &&
+        platform::StampOf(fs.HostPath(cells[i].imageFile), now) && now.length == bytes[i].size() &&
+        now.modifiedNs == stamps[i].modifiedNs)
+      thumbnails->StoreLater(stamps[i], box, pictures[i]);
+  }
 
   for (std::size_t i = 0; i < cells.size() && i < kImageCells; ++i) {
     const ImageCell& cell = cells[i];

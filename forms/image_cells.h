@@ -10,6 +10,9 @@
 #include "store/image_pages.h"
 
 class QLabel;
+namespace platform {
+class ThumbnailCache;
+}
 
 namespace store {
 
@@ -32,8 +35,12 @@ void ClearImageCells(ImageListForm& form);
 // ShowImagePage (after ClearImageCells): the cells of a page drawn in order,
 // each picture read through `fs` and decoded at CellBox. A picture that
 // cannot be decoded leaves its cell's picture empty; its captions and
-// record number are written all the same.
+// record number are written all the same. With `thumbnails`, a picture on
+// the host disk is taken from its stored thumbnail at CellBox when there is
+// one, and the thumbnails of the pictures decoded here are stored on the
+// cache's worker thread.
 void ShowImagePage(platform::FileSystem& fs, ImageListForm& form,
-                   const std::vector<ImageCell>& cells);
+                   const std::vector<ImageCell>& cells,
+                   platform::ThumbnailCache* thumbnails = nullptr);
 
 }  // namespace store

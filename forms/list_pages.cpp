@@ -5,6 +5,7 @@
 #include <QPlainTextEdit>
 #include <QSignalBlocker>
 #include <QSlider>
+#include <algorithm>
 #include <vector>
 
 #include "platform/cp932.h"
@@ -29,18 +30,18 @@ void SetSlider(QSlider* slider, int maximum, int value) {
 
 }  // namespace
 
-void ClearListRows1(ListForm1& f) {
-  for (int r = 0; r < kRowsPerPage; ++r) {
+void ClearListRows1(ListForm1& f, int first) {
+  for (int r = std::max(first, 0); r < kRowsPerPage; ++r) {
     for (auto* column : {&f.Label11, &f.Label2, &f.Label3, &f.Label4, &f.Label5, &f.Label6,
                          &f.Label7, &f.Label8, &f.Label13}) {
       (*column)[r]->clear();
     }
+    f.RowKey[r] = 0;
   }
-  f.RowKey.fill(0);
 }
 
-void ClearListRows2(ListForm2& f) {
-  for (int r = 0; r < kRowsPerPage; ++r) {
+void ClearListRows2(ListForm2& f, int first) {
+  for (int r = std::max(first, 0); r < kRowsPerPage; ++r) {
     for (auto* column : {&f.Label11, &f.Label2, &f.Label3, &f.Label4, &f.Label5}) {
       (*column)[r]->clear();
       (*column)[r]->hide();
@@ -51,8 +52,8 @@ void ClearListRows2(ListForm2& f) {
     f.List1[r]->hide();
     f.List2[r]->clear();
     f.List2[r]->hide();
+    f.RowKey[r] = 0;
   }
-  f.RowKey.fill(0);
 }
 
 void ShowListPage(const sessions::ListPageOutcome& page, ListForm1* form1, ListForm2* form2) {
@@ -80,14 +81,21 @@ void ShowListPage(const sessions::ListPageOutcome& page, ListForm1* form1, ListF
       form2->Label3[r]->setText(Q(e.Get(ExamField::ExamDate)));
       form2->Label4[r]->setText(Q(e.Get(ExamField::PatientId)));
       form2->Label5[r]->setText(Q(e.Get(ExamField::Name)));
-      form2->Text1[r]->setPlainText(Q(e.Get(ExamField::Comment)));
+      const QString comment = Q(e.Get(ExamField::Comment));
+      if (form2->Text1[r]->toPlainText() == comment) {
+        form2->Text1[r]->moveCursor(QTextCursor::Start);
+      } else {
+        form2->Text1[r]->setPlainText(comment);
+      }
       QStringList pairs, arrhythmias;
       for (int i = 0; i < 5; ++i) {
         pairs << Stored(e.Raw(LeadSiteField(i))) + QLatin1Char('/') +
                      Stored(e.Raw(FindingField(i)));
         arrhythmias << Stored(e.Raw(ArrhythmiaField(i)));
       }
+      form2->List1[r]->clear();
       form2->List1[r]->addItems(pairs);
+      form2->List2[r]->clear();
       form2->List2[r]->addItems(arrhythmias);
       for (QWidget* w :
            {static_cast<QWidget*>(form2->Label11[r]), static_cast<QWidget*>(form2->Label2[r]),

@@ -45,11 +45,11 @@ struct ListForm2 {
   std::array<int, kRowsPerPage> RowKey{};  // as list view 1's
 };
 
-// Empties the captions and keys of every row of list view 1.
-void ClearListRows1(ListForm1& form);
-// Empties every row of list view 2 (captions, comment, both lists, keys) and
-// hides its controls.
-void ClearListRows2(ListForm2& form);
+// Empties the captions and keys of rows `first` ... 14 of list view 1.
+void ClearListRows1(ListForm1& form, int first = 0);
+// Empties rows `first` ... 14 of list view 2 (captions, comment, both lists,
+// keys) and hides their controls.
+void ClearListRows2(ListForm2& form, int first = 0);
 
 // Draws a page into both list views (either may be absent): row r gets the
 // page's row r (list view 1: position, RecordNo as stored, then the trimmed
@@ -58,7 +58,10 @@ void ClearListRows2(ListForm2& form);
 // LeadSite + "/" + Finding and five arrhythmias, untrimmed, and its row
 // made visible) and its key. Then "データ数：" + the list's count, the
 // sliders' range 1 ... PageSliderMaximum(page count) with the value of the
-// page number, and the page indicator. Callers empty the rows first.
+// page number, and the page indicator. The page's rows are written whole
+// over what they held (a caption that stays the same is not touched, so it
+// is not laid out and painted again); callers empty the rows after them
+// (ClearListRows1/2 from the page's row count).
 void ShowListPage(const sessions::ListPageOutcome& page, ListForm1* form1, ListForm2* form2);
 
 }  // namespace store

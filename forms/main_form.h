@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QDate>
+#include <QSize>
 #include <array>
 #include <functional>
+#include <string>
 
 #include "store/shown_record.h"
 
@@ -40,6 +42,14 @@ struct MainForm {
   // the bytes of the fields the user did not change; forgotten when the form
   // is emptied.
   ShownRecord Shown;
+
+  // Image1's picture when ShowRecordPicture decoded it smaller than its file
+  // (the size it is shown at): the file, the box it was decoded for and the
+  // cache key of the pixmap it set. A picture put into Image1 otherwise has
+  // another key, so these no longer apply to it.
+  std::string ScaledPictureFile;
+  QSize ScaledPictureBox;
+  qint64 ScaledPictureKey = 0;
 
   // Today's date as the form writes it; replaceable for tests.
   std::function<QDate()> Today = [] { return QDate::currentDate(); };

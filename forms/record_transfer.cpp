@@ -142,17 +142,63 @@ void ShowCurrentRecord(const ExamRecord& r, MainForm& form) {
   RememberShownRecord(r, form);
 }
 
+namespace {
+
+QSize ShownSize(const QLabel& label) {
+  return (QSizeF(label.size()) * label.devicePixelRatioF()).toSize();
+}
+
+bool ScaledPictureShown(const MainForm& form) {
+  const QPixmap shown = form.Image1->pixmap();
+  return !shown.isNull() && shown.cacheKey() == form.ScaledPictureKey &&
+         !form.ScaledPictureFile.empty();
+}
+
+// Sets the picture decoded at `box` from `path`, remembering it when it came
+// out smaller than the file.
+void SetRecordPicture(QImage picture, const std::string& path, QSize box, MainForm& form) {
+  const bool reduced = box.isValid() && !box.isEmpty() &&
+                       (picture.width() == box.width() || picture.height() == box.height());
+  form.Image1->setPixmap(QPixmap::fromImage(std::move(picture)));
+  form.ScaledPictureFile = reduced ? path : std::string();
+  form.ScaledPictureBox = box;
+  form.ScaledPictureKey = reduced ? form.Image1->pixmap().cacheKey() : 0;
+}
+
+}  // namespace
+
 bool ShowRecordPicture(platform::FileSystem& fs, platform::Ui& ui, const std::string& path,
                        MainForm& form) {
   form.Image1->clear();
+  form.ScaledPictureFile.clear();
+  form.ScaledPictureKey = 0;
   int error = platform::kNoError;
-  QImage picture = platform::ReadPicture(fs, path, &error);
+  const QSize box = ShownSize(*form.Image1);
+  QImage picture = platform::ReadPictureScaled(fs, path, box, &error);
   if (picture.isNull()) {
     ui.ShowErrorNumber(error);
     return false;
   }
-  form.Image1->setPixmap(QPixmap::fromImage(std::move(picture)));
+  SetRecordPicture(std::move(picture), path, box, form);
   return true;
+}
+
+QImage FullPicture(platform::FileSystem& fs, const MainForm& form) {
+  if (ScaledPictureShown(form)) {
+    QImage full = platform::ReadPicture(fs, form.ScaledPictureFile);
+    if (!full.isNull()) return full;
+  }
+  return form.Image1->pixmap().toImage();
+}
+
+void RefitRecordPicture(platform::FileSystem& fs, MainForm& form) {
+  if (!ScaledPictureShown(form)) return;
+  const QSize box = ShownSize(*form.Image1);
+  if (box.width() <= form.ScaledPictureBox.width() &&
+      box.height() <= form.ScaledPictureBox.height())
+    return;
+  QImage picture = platform::ReadPictureScaled(fs, form.ScaledPictureFile, box);
+  if (!picture.isNull()) SetRecordPicture(std::move(picture), form.ScaledPictureFile, box, form);
 }
 
 void StoreFormInRecord(const MainForm& form, ExamRecord& r) {
@@ -161,7 +207,7 @@ void StoreFormInRecord(const MainForm& form, ExamRecord& r) {
   shown.StoreCommentText(r, S(form.Text3->toPlainText()));
 }
 
-RecordPage RecordPageOf(const MainForm& form) {
+RecordPage RecordPageOf(platform::FileSystem& fs, const MainForm& form) {
   RecordPage page;
   page.examDate = S(form.Text1[0]->text());
   page.patientId = S(form.Text1[1]->text());
@@ -175,7 +221,7 @@ RecordPage RecordPageOf(const MainForm& form) {
     page.findings[i] = S(form.Combo4[i]->currentText());
     page.arrhythmias[i] = S(form.Combo5[i]->currentText());
   }
-  page.picture = platform::PictureFromImage(form.Image1->pixmap().toImage());
+  page.picture = platform::PictureFromImage(FullPicture(fs, form));
   return page;
 }
 

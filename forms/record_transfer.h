@@ -25,11 +25,24 @@ void ClearRecordForm(MainForm& form, int recordCount);
 // and Label14 are left to the caller.
 void ShowCurrentRecord(const ExamRecord& record, MainForm& form);
 
-// The picture file `path` shown stretched in Image1. A file that cannot be
-// read or is no picture empties the picture and shows its error number (481
-// for no picture): false then.
+// The picture file `path` shown stretched in Image1, decoded at the size
+// Image1 shows it (in device pixels). A file that cannot be read or is no
+// picture empties the picture and shows its error number (481 for no
+// picture): false then.
 bool ShowRecordPicture(platform::FileSystem& fs, platform::Ui& ui, const std::string& path,
                        MainForm& form);
+
+// Image1's picture at full size, for what keeps or enlarges it (the zoom
+// window, a registration's conversion, the printed page): when
+// ShowRecordPicture decoded it smaller and it is still on screen, its file
+// decoded whole (the picture on screen when that fails); otherwise the
+// picture as it is.
+QImage FullPicture(platform::FileSystem& fs, const MainForm& form);
+
+// Image1 resized: a picture ShowRecordPicture decoded smaller is decoded
+// again from its file when Image1 now shows it larger than it was decoded
+// for, so that it is never shown enlarged from a smaller decode.
+void RefitRecordPicture(platform::FileSystem& fs, MainForm& form);
 
 // The form -> `record`: every field but RecordNo and ImageName, each stored
 // left-justified and cut or padded to its width, the comment's line breaks as
@@ -37,8 +50,9 @@ bool ShowRecordPicture(platform::FileSystem& fs, platform::Ui& ui, const std::st
 // the record's bytes as they were stored.
 void StoreFormInRecord(const MainForm& form, ExamRecord& record);
 
-// The printed page of the examination as the form shows it.
-RecordPage RecordPageOf(const MainForm& form);
+// The printed page of the examination as the form shows it, its picture at
+// full size (FullPicture).
+RecordPage RecordPageOf(platform::FileSystem& fs, const MainForm& form);
 
 // FillDepartmentList, FillLeadSiteLists, FillFindingLists,
 // FillArrhythmiaLists, in this order. Each list is read once in full from its

@@ -5,8 +5,10 @@
 #include <QLabel>
 #include <QLineEdit>
 
+#include "forms/record_transfer.h"
 #include "mainwin/main_window.h"
 #include "platform/qt_text.h"
+#include "platform/thumbnails.h"
 #include "store/text_format.h"
 #include "views/images/image_windows.h"
 #include "widgets/command_guard.h"
@@ -23,12 +25,14 @@ void Form1::ConnectImageMenus() {
   auto* windows = new ImageWindows(store_, ui_, printer_, this);
   windows->showWindow = [this](QWidget* window) { ShowSecondaryWindow(window); };
   windows->printerName = [this] { return platform::S(CurrentPrinter()); };
+  windows->thumbnails = &platform::ThumbnailCache::Default();
 
   // With the picture empty, 拡大 and the click open the image-load dialog
   // (registration.cpp); with a picture, the zoom window shows it.
   auto enlarge = widgets::Guarded(store_, [this, windows] {
     if (!PictureShown()) return;
-    windows->ShowZoom(Image1->pixmap(), QStringLiteral("氏名　：") + Text1[2]->text(),
+    windows->ShowZoom(QPixmap::fromImage(store::FullPicture(store_.Files(), *this)),
+                      QStringLiteral("氏名　：") + Text1[2]->text(),
                       QStringLiteral("検査日：") + Text1[0]->text());
   });
   connect(G_kakudai, &QAction::triggered, windows, enlarge);

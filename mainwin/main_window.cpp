@@ -295,6 +295,8 @@ void Form1::Combo6_Click(int index) {
 
 bool Form1::eventFilter(QObject* watched, QEvent* event) {
   if (watched == Image1 && event->type() == QEvent::MouseButtonRelease) Q_EMIT Image1Clicked();
+  if (watched == Image1 && event->type() == QEvent::Resize)
+    store::RefitRecordPicture(store_.Files(), *this);
   if (watched == MonthView1 && event->type() == QEvent::KeyPress &&
       static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
     MonthView1->hide();

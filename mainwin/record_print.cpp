@@ -11,7 +11,7 @@ void Form1::D_insatu_Click() {
   store::RecordPrintRequest request;
   request.recordNumber = ShownRecordNumber();
   request.printerName = S(CurrentPrinter());
-  request.page = [this] { return store::RecordPageOf(*this); };
+  request.page = [this] { return store::RecordPageOf(store_.Files(), *this); };
   // The properties of the printer the list names.
   request.printerSettings = [this] { return printer_->ShowProperties(S(Combo6->currentText())); };
   store::PrintRecord(store_, ui_, *printer_, request);

@@ -80,7 +80,7 @@ void Form1::D_touroku_Click() {
 
 void Form1::RegisterNew(const sessions::ExamEntry& entry) {
   sessions::FormChange done = session_.RegisterNew(
-      entry, store::PictureConversionOf(store_.Files(), Image1->pixmap().toImage()));
+      entry, store::PictureConversionOf(store_.Files(), store::FullPicture(store_.Files(), *this)));
   if (done) return RefuseField(done);
   if (done.ask) {
     sessions::Show(ui_, done);
@@ -95,8 +95,8 @@ void Form1::Overwrite(const sessions::ExamEntry& entry) {
   if (check) return RefuseField(check);
   if (!check.ask) return sessions::Show(ui_, check);  // changed on another workstation
   if (!Confirm(check)) return;
-  Apply(session_.Overwrite(entry,
-                           store::PictureConversionOf(store_.Files(), Image1->pixmap().toImage())));
+  Apply(session_.Overwrite(entry, store::PictureConversionOf(
+                                      store_.Files(), store::FullPicture(store_.Files(), *this))));
 }
 
 // --- 削除, 全削除 --------------------------------------------------------------

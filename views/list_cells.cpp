@@ -9,6 +9,8 @@
 #include <QWidget>
 #include <algorithm>
 
+#include "widgets/tick_slider.h"
+
 namespace views {
 
 int ListFontSize(const QWidget* window) {
@@ -64,7 +66,7 @@ QPushButton* ArrowButton(bool next, QWidget* parent) {
 }
 
 QSlider* PageSlider(QWidget* parent) {
-  auto* slider = new QSlider(Qt::Horizontal, parent);
+  auto* slider = new widgets::TickSlider(Qt::Horizontal, parent);
   slider->setObjectName(QStringLiteral("Slider1"));
   slider->setToolTip(QStringLiteral("表示するページを選ぶ"));
   slider->setTickPosition(QSlider::TicksBelow);

@@ -27,16 +27,30 @@ void ListViews::SetPrintRange(std::function<void()> openPrintRange) {
 bool ListViews::ListOpen() const { return drawn_ && session_.WorkFileOpen(); }
 
 void ListViews::Redraw() {
-  store::ClearListRows1(*form5_);
-  store::ClearListRows2(*form13_);
   const sessions::ListPageOutcome page = session_.ReadPage();
-  store::ShowListPage(page, form5_, form13_);
+  store::ClearListRows1(*form5_, static_cast<int>(page.rows.size()));
+  store::ShowListPage(page, form5_, nullptr);
+  view2Page_ = page;
+  view2Behind_ = true;
+  if (form13_->isVisible()) DrawView2();
   // The picture cell only where a row holds a record.
   for (int r = 0; r < store::kRowsPerPage; ++r) {
     form5_->Image1[r]->setVisible(!form5_->Label2[r]->text().isEmpty());
   }
   drawn_ = true;
   sessions::Show(ui_, page);
+}
+
+void ListViews::DrawView2() {
+  if (!view2Behind_) return;
+  view2Behind_ = false;
+  store::ClearListRows2(*form13_, static_cast<int>(view2Page_.rows.size()));
+  store::ShowListPage(view2Page_, nullptr, form13_);
+}
+
+Form13* ListViews::View2() {
+  DrawView2();
+  return form13_;
 }
 
 void ListViews::ShowFirstPage() {
@@ -127,6 +141,7 @@ void ListViews::ShowView1() {
 
 void ListViews::ShowView2() {
   if (session_.LongOperationRunning()) return;
+  DrawView2();
   Show(form13_);
   form5_->hide();
 }

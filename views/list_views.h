@@ -32,7 +32,10 @@ class ListViews : public QObject, public views::ListCommands {
   ListViews(sessions::ExamListSession& session, platform::Ui& ui, QWidget* owner);
 
   Form5* View1() const { return form5_; }
-  Form13* View2() const { return form13_; }
+  // List view 2 with the current page drawn into it: a page is drawn into
+  // the view that is on screen at once, and into list view 2 while it is
+  // hidden only when it is asked for (here or by ShowView2).
+  Form13* View2();
 
   // The record port of the main window: reads examination n and shows it
   // there (Label14 and Slider1 included); false when the record could not be
@@ -107,6 +110,8 @@ class ListViews : public QObject, public views::ListCommands {
   // The outcome of a step shown (the views hidden first when the list
   // ended); true when it moved the page.
   bool Shown(const sessions::ListStepOutcome& step);
+  // The page kept for list view 2 drawn into it, when it is not yet.
+  void DrawView2();
 
   sessions::ExamListSession& session_;
   platform::Ui& ui_;
@@ -114,4 +119,6 @@ class ListViews : public QObject, public views::ListCommands {
   Form13* form13_ = nullptr;
   std::function<void()> openPrintRange_;
   bool drawn_ = false;
+  sessions::ListPageOutcome view2Page_;
+  bool view2Behind_ = false;
 };

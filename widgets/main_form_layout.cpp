@@ -13,6 +13,7 @@
 #include "store/records.h"
 #include "widgets/field_fit.h"
 #include "widgets/record_layout.h"
+#include "widgets/tick_slider.h"
 #include "widgets/twips.h"
 
 namespace widgets {
@@ -50,7 +51,7 @@ void BuildMainFormControls(QWidget* client, store::MainForm& form, MainFormContr
   c.Command1->setIconSize(QSize(24, 24));
   c.Command1->setToolTip(QStringLiteral("次のデータ"));
 
-  form.Slider1 = new QSlider(Qt::Horizontal, client);
+  form.Slider1 = new widgets::TickSlider(Qt::Horizontal, client);
   form.Slider1->setObjectName(QStringLiteral("Slider1"));
   form.Slider1->setGeometry(Twips(10320, 4320, 2415, 615));
   form.Slider1->setToolTip(QStringLiteral("表示する検査データを選ぶ"));

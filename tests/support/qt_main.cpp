@@ -4,7 +4,10 @@
 
 #include <QApplication>
 
+#include "tests/support/temp_cache.h"
+
 int main(int argc, char** argv) {
+  const testing_support::TemporaryCache cache;
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QTest>
+#include <functional>
 #include <memory>
 
 #include "platform/progress.h"
@@ -49,8 +50,10 @@ class ListViewsTest : public lists_test::DriveTest {
   QString Row(int first, int count, int r) {
     return r < count ? QString::number(first + r) : QString();
   }
-  // Both views show positions first ... first + count - 1 and nothing after.
+  // Both views show positions first ... first + count - 1 and nothing after
+  // (list view 2 once it is asked for).
   void ExpectPage(int first, int count) {
+    ASSERT_EQ(lists->View2(), f13);
     for (int r = 0; r < kRowsPerPage; ++r) {
       EXPECT_EQ(f5->Label11[r]->text(), Row(first, count, r)) << "view 1 row " << r;
       EXPECT_EQ(f13->Label11[r]->text(), Row(first, count, r)) << "view 2 row " << r;
@@ -109,6 +112,46 @@ TEST_F(ListViewsTest, ShortLastPageInBothViews) {
   f13->ITIRAN_1->trigger();
   EXPECT_TRUE(f5->isVisible());
   EXPECT_FALSE(f13->isVisible());
+}
+
+TEST_F(ListViewsTest, ViewTwoShowsThePageStepsTakenWhileItWasHidden) {
+  struct Case {
+    const char* what;
+    std::function<void(Form5&)> step;
+    const char* firstRow;
+  };
+  const Case cases[] = {
+      {"next page", [](Form5& f) { f.Command2_Click(); }, "16"},
+      {"slider to page 4",
+       [](Form5& f) {
+         f.Slider1->setValue(4);
+         f.Slider1_Click();
+       },
+       "46"},
+      {"two pages on, one back",
+       [](Form5& f) {
+         f.Command2_Click();
+         f.Command2_Click();
+         f.Command1_Click();
+       },
+       "16"},
+  };
+  Open(61);
+  for (const Case& c : cases) {
+    lists->ShowView1();
+    f5->Slider1->setValue(1);
+    f5->Slider1_Click();
+    ASSERT_FALSE(f13->isVisible());
+    c.step(*f5);
+    f5->ITIRAN_2->trigger();
+    ASSERT_TRUE(f13->isVisible()) << c.what;
+    EXPECT_EQ(f13->Label11[0]->text(), QString::fromUtf8(c.firstRow)) << c.what;
+    EXPECT_EQ(f13->Label10->text(), f5->Label10->text()) << c.what;
+    EXPECT_EQ(Texts(f13->Label11), Positions1()) << c.what;
+    // Stepping with view 2 on screen draws it at once.
+    f13->Command2_Click();
+    EXPECT_EQ(f13->Label11[0]->text(), f5->Label11[0]->text()) << c.what;
+  }
 }
 
 TEST_F(ListViewsTest, SliderThenNextAndPrevious) {

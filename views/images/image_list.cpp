@@ -13,6 +13,7 @@
 #include "store/image_pages.h"
 #include "widgets/command_guard.h"
 #include "widgets/form_setup.h"
+#include "widgets/tick_slider.h"
 #include "widgets/twips.h"
 
 using widgets::Px;
@@ -81,7 +82,7 @@ Form8::Form8(store::Store& store, sessions::ImageListSession& session, platform:
   Command1->setGeometry(Twips(1320, 120, 1020, 615));
   Command1->setIconSize(QSize(24, 24));
   Command1->setToolTip(QStringLiteral("次のページ"));
-  Slider1 = new QSlider(Qt::Horizontal, client);
+  Slider1 = new widgets::TickSlider(Qt::Horizontal, client);
   Slider1->setObjectName(QStringLiteral("Slider1"));
   Slider1->setGeometry(Twips(240, 840, 2100, 615));
   Slider1->setToolTip(QStringLiteral("表示するページを選ぶ"));
@@ -119,7 +120,7 @@ bool Form8::DrawPage(const sessions::ImagePageOutcome& page) {
     if (isVisible()) area_->Rescale();
     const QSize shown = Image1[0]->size().expandedTo(Twips(0, 0, kCellWidth, kCellHeight).size());
     CellBox = (QSizeF(shown) * devicePixelRatioF()).toSize();
-    store::ShowImagePage(store_.Files(), *this, page.cells);
+    store::ShowImagePage(store_.Files(), *this, page.cells, thumbnails);
   }
   sessions::Show(ui_, page);
   return page.draw;

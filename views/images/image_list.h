@@ -14,7 +14,8 @@ class QPushButton;
 class QSlider;
 namespace platform {
 class ScaledForm;
-}
+class ThumbnailCache;
+}  // namespace platform
 
 // The image list "画像一覧": the pictures of the data file six a page, in two
 // columns and three rows, with file number, examination date and name; the
@@ -33,6 +34,9 @@ class Form8 : public QWidget, public store::ImageListForm {
   std::function<void(int n)> openDetail;
   // Shows the list above the main window; unset, it is shown and activated.
   std::function<void(QWidget* list)> showWindow;
+  // Where the pictures' thumbnails are kept; unset, every picture is decoded
+  // from its file.
+  platform::ThumbnailCache* thumbnails = nullptr;
 
   // Opening: the cells emptied, the slider over 1 ... RecordCount at 1, the
   // window shown, the first page drawn from record 1.

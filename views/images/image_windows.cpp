@@ -39,6 +39,7 @@ Form8& ImageWindows::ImageList() {
     form8_ = new Form8(store_, session_, ui_, owner_);
     form8_->openDetail = [this](int n) { OpenDetail(n); };
     form8_->showWindow = [this](QWidget* w) { Show(w); };
+    form8_->thumbnails = thumbnails;
   }
   return *form8_;
 }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/printer.h"
+#include "platform/thumbnails.h"
 #include "platform/ui.h"
 #include "sessions/image_list_session.h"
 #include "store/store.h"
@@ -35,6 +36,9 @@ class ImageWindows : public QObject {
   std::function<void(int record)> compare;
   // The main window's current printer; unset, the printer's own.
   std::function<std::string()> printerName;
+  // The image list's thumbnails (set before it is first opened); unset, it
+  // decodes every picture from its file.
+  platform::ThumbnailCache* thumbnails = nullptr;
 
   Form2& Zoom();
   Form8& ImageList();

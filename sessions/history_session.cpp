@@ -572,18 +572,17 @@ Outcome HistorySession::ExportCsv(const std::string& path, const std::string& fr
 
 Status HistoryCsv(store::History& history, const std::string& from, const std::string& to,
                   std::string& csv) {
-  csv = store::CsvLine({"日時", "ユーザー", "ホスト", "操作", "ファイル", "レコード番号", "患者ID",
-                        "変更項目"});
+  csv = store::CsvLine(
+      {"日時", "ユーザー", "ホスト", "操作", "ファイル", "レコード番号", "患者ID", "変更項目"});
   for (std::size_t i = 0; i < history.Heads().size(); ++i) {
     ChangeEntry e;
     if (Status s = history.Read(i, e); !s.ok()) return s;
     const std::string time = store::StampTimeText(e.stamp);
     const std::string day = time.substr(0, 10);
     if ((!from.empty() && day < from) || (!to.empty() && day > to)) continue;
-    csv += store::CsvLine({time, e.stamp.user, e.stamp.host,
-                           std::string(store::ChangeKindText(e.kind)), e.file,
-                           e.record > 0 ? std::to_string(e.record) : "", e.patientId,
-                           ChangedFieldNames(e)});
+    csv += store::CsvLine(
+        {time, e.stamp.user, e.stamp.host, std::string(store::ChangeKindText(e.kind)), e.file,
+         e.record > 0 ? std::to_string(e.record) : "", e.patientId, ChangedFieldNames(e)});
   }
   return Status::Ok();
 }

@@ -12,6 +12,7 @@
 
 #include "platform/pictures.h"
 #include "platform/qt_text.h"
+#include "platform/thumbnails.h"
 #include "store/records.h"
 #include "widgets/escape_closes.h"
 
@@ -291,8 +292,14 @@ void CompareWindow::ZoomBoth(double factor) {
 QIcon CompareWindow::StripPicture(int position) {
   const std::string file = session_.PictureOf(position);
   if (file.empty()) return {};
-  const QImage small =
-      platform::ReadPictureScaled(store_.Files(), file, kThumbnail, nullptr, Qt::KeepAspectRatio);
+  // The user's thumbnail cache first; a drive the cache cannot see (no host
+  // path) decodes here.
+  QImage small =
+      platform::Thumbnail(store_.Files().HostPath(file), kThumbnail, Qt::KeepAspectRatio);
+  if (small.isNull()) {
+    small =
+        platform::ReadPictureScaled(store_.Files(), file, kThumbnail, nullptr, Qt::KeepAspectRatio);
+  }
   return small.isNull() ? QIcon() : QIcon(QPixmap::fromImage(small));
 }
 

@@ -163,8 +163,10 @@ int RunCommandLineTool(const Options& given, const std::filesystem::path& root,
   if (restore) (void)platform::CreateFolders(driveRoot);
   platform::DriveLock lock;
   const platform::LockOutcome locked = lock.Acquire(driveRoot);
-  if (restore && locked != platform::LockOutcome::kHeld) {
-    Say(platform::DriveLockMessage(locked, driveRoot, lock.Error()));
+  if (restore && (locked != platform::LockOutcome::kHeld || lock.OthersPresent())) {
+    if (locked != platform::LockOutcome::kHeld) {
+      Say(platform::DriveLockMessage(locked, driveRoot, lock.Error()));
+    }
     Say("ほかのプログラムがデータドライブを使用中のため復元しません / another program uses the "
         "drive: not restored.");
     return 3;

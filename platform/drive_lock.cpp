@@ -22,6 +22,9 @@ namespace {
 constexpr off_t kGenerationAt = 0;
 constexpr off_t kRebuildMarkAt = 8;
 constexpr off_t kLockAt = 4096;
+// Every program on the drive holds this byte shared for its whole run, so
+// that a restore can tell whether any other program uses the drive.
+constexpr off_t kPresentAt = 4097;
 
 constexpr auto kFirstWaitReport = std::chrono::milliseconds(500);
 constexpr auto kRetryEvery = std::chrono::milliseconds(20);
@@ -32,11 +35,11 @@ bool OnReadOnlyDrive(const std::filesystem::path& path) {
   return ::statvfs(path.c_str(), &vfs) == 0 && (vfs.f_flag & ST_RDONLY) != 0;
 }
 
-int SetLock(int fd, short type, bool wait) {
+int SetLock(int fd, short type, bool wait, off_t at = kLockAt) {
   struct flock range {};
   range.l_type = type;
   range.l_whence = SEEK_SET;
-  range.l_start = kLockAt;
+  range.l_start = at;
   range.l_len = 1;
   return ::fcntl(fd, wait ? F_OFD_SETLKW : F_OFD_SETLK, &range);
 }
@@ -57,6 +60,7 @@ LockOutcome DriveLock::Acquire(const std::filesystem::path& driveRoot) {
     fd = ::open(lockPath.c_str(), O_RDONLY | O_CLOEXEC);
   }
   fd_ = fd;
+  if (fd_ >= 0) (void)SetLock(fd_, F_RDLCK, false, kPresentAt);
   if (writable_) return LockOutcome::kHeld;
   error_ = ErrorFromErrno(openError);
   if (openError == EROFS || OnReadOnlyDrive(driveRoot)) return LockOutcome::kReadOnlyDrive;
@@ -104,6 +108,16 @@ Status DriveLock::Lock(short type, const WaitFunction& wait) {
     }
     std::this_thread::sleep_for(kRetryEvery);
   }
+}
+
+bool DriveLock::OthersPresent() const {
+  if (fd_ < 0) return false;
+  struct flock range {};
+  range.l_type = F_WRLCK;
+  range.l_whence = SEEK_SET;
+  range.l_start = kPresentAt;
+  range.l_len = 1;
+  return ::fcntl(fd_, F_OFD_GETLK, &range) == 0 && range.l_type != F_UNLCK;
 }
 
 bool DriveLock::TryLockShared() { return fd_ >= 0 && SetLock(fd_, F_RDLCK, false) == 0; }

@@ -60,6 +60,9 @@ class DriveLock {
   // with kBadFileNameOrNumber when the file is not open.
   [[nodiscard]] Status LockShared(const WaitFunction& wait = {});
   [[nodiscard]] Status LockExclusive(const WaitFunction& wait = {});
+  // Whether another program (here or on another machine) has the drive's
+  // lock file open through Acquire, whatever it is doing now.
+  bool OthersPresent() const;
   // Takes the lock only when it is free now.
   bool TryLockShared();
   void Unlock();

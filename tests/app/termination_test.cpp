@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "platform/drive.h"
 #include "tests/support/temp_drive.h"
 
 namespace {
@@ -31,12 +32,16 @@ TEST(Termination, SigtermAndSighupShutDownAsTheExitCommandDoes) {
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    t.WriteBytes("C:\\VLN2\\TEMP.DATA", "copies of examinations");
+    // The working copy of this workstation (this test's desktop session).
+    const std::filesystem::path workingCopy =
+        platform::DataDrive::WorkstationFolder(t.Root()) / "TEMP.DATA";
+    std::filesystem::create_directories(workingCopy.parent_path());
+    t.WriteBytes(workingCopy.string(), "copies of examinations");
     ASSERT_EQ(::kill(child, signal), 0);
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     EXPECT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
-    EXPECT_FALSE(std::filesystem::exists(t.Root() / "VLN2" / "TEMP.DATA"));
+    EXPECT_FALSE(std::filesystem::exists(workingCopy));
   }
 }
 

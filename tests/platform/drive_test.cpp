@@ -138,9 +138,11 @@ TEST(DriveLock, ALockOfAProgramThatDiedIsReleased) {
   platform::DriveLock other;
   ASSERT_EQ(other.Acquire(t.Root()), platform::LockOutcome::kHeld);
   EXPECT_FALSE(other.TryLockShared());
+  EXPECT_TRUE(other.OthersPresent());
   ::kill(child, SIGKILL);
   ::waitpid(child, nullptr, 0);
   EXPECT_TRUE(other.LockExclusive().ok());
+  EXPECT_FALSE(other.OthersPresent());
   ::close(ready[0]);
   ::close(ready[1]);
 }

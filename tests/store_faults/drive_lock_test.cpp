@@ -25,6 +25,13 @@ TEST(DriveLockOutcome, ManyProgramsOpenOneDriveAndOnlyAChangeKeepsTheOthersOut) 
   ASSERT_EQ(first.Acquire(t.Root()), LockOutcome::kHeld);
   ASSERT_EQ(second.Acquire(t.Root()), LockOutcome::kHeld);
   ASSERT_EQ(third.Acquire(t.Root()), LockOutcome::kHeld);
+  // Each sees the others on the drive (a restore waits for none of them to be).
+  EXPECT_TRUE(first.OthersPresent());
+  second.Release();
+  third.Release();
+  EXPECT_FALSE(first.OthersPresent());
+  ASSERT_EQ(second.Acquire(t.Root()), LockOutcome::kHeld);
+  ASSERT_EQ(third.Acquire(t.Root()), LockOutcome::kHeld);
   struct Case {
     const char* name;
     bool firstChanges;  // the first holds the exclusive lock, else a shared one

@@ -49,42 +49,53 @@ std::size_t RecordLength(CsvSource source) {
   return source == CsvSource::kPatients ? kPatientRecordLength : kExamRecordLength;
 }
 
-std::string Utf8Text(std::string_view bytes, CsvSource source, platform::Progress& progress) {
-  const std::vector<std::vector<std::string>> rows = CsvRows(bytes, source);
-  progress.BeginPhase("CSV を書き出しています", static_cast<int>(rows.size()));
-  std::string text;
-  text.reserve(bytes.size());
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    text += CsvLine(rows[i]);
-    if (i % 1024 == 0) progress.Advance(static_cast<int>(i));
+bool FormulaStart(char c) { return c == '=' || c == '+' || c == '-' || c == '@' || c == '\t'; }
+
+// Appends the cell of one field's cp932 bytes as CsvCell writes its text,
+// working on the bytes: no byte of a double-byte character is a blank, a
+// comma, a quote or a line break, and a cell starts with a formula sign
+// exactly when its first byte is one. `utf8` decodes the bytes on the way.
+void AppendCell(std::string& out, std::string_view field, bool utf8) {
+  const std::string_view cell = TrimBlanks(field);
+  const bool quoted = cell.find_first_of(",\"\r\n") != std::string_view::npos;
+  if (quoted) out += '"';
+  if (!cell.empty() && FormulaStart(cell.front())) out += '\'';
+  std::size_t from = 0;
+  for (std::size_t quote; quoted && (quote = cell.find('"', from)) != std::string_view::npos;
+       from = quote + 1) {
+    utf8 ? platform::AppendFromCp932(out, cell.substr(from, quote - from))
+         : (void)out.append(cell.substr(from, quote - from));
+    out += "\"\"";
   }
-  progress.Advance(static_cast<int>(rows.size()));
-  return text;
+  utf8 ? platform::AppendFromCp932(out, cell.substr(from)) : (void)out.append(cell.substr(from));
+  if (quoted) out += '"';
 }
 
-// The file's own cp932 bytes written straight into the cells: no byte of a
-// double-byte character is a comma, a quote, a line break or a blank, so
-// trimming and quoting work on the bytes as on the text.
 template <std::size_t N>
-void AppendCp932Line(std::string& text, const char* record, const std::array<FieldDef, N>& fields) {
+void AppendLine(std::string& out, const char* record, const std::array<FieldDef, N>& fields,
+                bool utf8) {
   for (std::size_t f = 0; f < N; ++f) {
-    if (f > 0) text += ',';
-    text += CsvCell(TrimBlanks(std::string_view(record + fields[f].offset, fields[f].width)));
+    if (f > 0) out += ',';
+    AppendCell(out, std::string_view(record + fields[f].offset, fields[f].width), utf8);
   }
-  text += "\r\n";
+  out += "\r\n";
 }
 
-std::string Cp932Text(std::string_view bytes, CsvSource source, platform::Progress& progress) {
+// The whole CSV file in one buffer, straight from the records' bytes.
+std::string CsvText(std::string_view bytes, CsvSource source, CsvEncoding encoding,
+                    platform::Progress& progress) {
+  const bool utf8 = encoding == CsvEncoding::kUtf8Bom;
+  const bool patients = source == CsvSource::kPatients;
   const std::size_t length = RecordLength(source);
   const int records = static_cast<int>(bytes.size() / length);
   progress.BeginPhase("CSV を書き出しています", records);
-  const bool patients = source == CsvSource::kPatients;
-  std::string text = platform::ToCp932(CsvLine(CsvRows({}, source).front()));
-  text.reserve(bytes.size());
+  const std::string header = CsvLine(patients ? PatientHeader() : ExamHeader());
+  std::string text = EncodeCsv(header, encoding);
+  text.reserve(text.size() + (utf8 ? bytes.size() / 2 * 3 : bytes.size()) + records * 8);
   for (int i = 0; i < records; ++i) {
     const char* record = bytes.data() + static_cast<std::size_t>(i) * length;
-    patients ? AppendCp932Line(text, record, kPatientFields)
-             : AppendCp932Line(text, record, kExamFields);
+    patients ? AppendLine(text, record, kPatientFields, utf8)
+             : AppendLine(text, record, kExamFields, utf8);
     if (i % 1024 == 0) progress.Advance(i);
   }
   progress.Advance(records);
@@ -160,9 +171,7 @@ CsvResult ExportCsv(platform::FileSystem& fs, CsvSource source, const std::files
   CsvResult result;
   std::string bytes;
   if (Status s = fs.ReadFile(SourcePath(source), bytes); !s.ok()) return {s, SourcePath(source), 0};
-  const std::string text = encoding == CsvEncoding::kCp932
-                               ? Cp932Text(bytes, source, progress)
-                               : EncodeCsv(Utf8Text(bytes, source, progress), encoding);
+  const std::string text = CsvText(bytes, source, encoding, progress);
   if (Status s = WriteWholeFile(fs, target, text); !s.ok()) return {s, target.string(), 0};
   result.rows = static_cast<int>(bytes.size() / RecordLength(source));
   return result;

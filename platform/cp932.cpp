@@ -2,7 +2,9 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <stdexcept>
 
 namespace platform {
@@ -88,9 +90,9 @@ class DecodeTable {
     }
   }
 
-  // Appends the character at `bytes[at]` (or U+FFFD for a byte that starts
-  // none) and returns how many bytes it took.
-  std::size_t Append(std::string_view bytes, std::size_t at, std::string& out) const {
+  // Writes the character at `bytes[at]` (or U+FFFD for a byte that starts
+  // none) at `out`; returns how many bytes of `bytes` it took.
+  std::size_t Put(std::string_view bytes, std::size_t at, char*& out) const {
     const auto b = static_cast<unsigned char>(bytes[at]);
     const Utf8* c = nullptr;
     std::size_t used = 1;
@@ -101,10 +103,11 @@ class DecodeTable {
       used = 2;
     }
     if (c == nullptr || c->length == 0) {
-      out.append(kReplacement, 3);
+      out = std::copy_n(kReplacement, 3, out);
       return 1;
     }
-    out.append(c->bytes, c->length);
+    std::memcpy(out, c->bytes, sizeof c->bytes);
+    out += c->length;
     return used;
   }
 
@@ -161,18 +164,25 @@ const DecodeTable& Table() {
 
 }  // namespace
 
-void AppendFromCp932(std::string& out, std::string_view bytes) {
+char* DecodeCp932(std::string_view bytes, char* out) {
   const DecodeTable& table = Table();
   const bool ascii = table.AsciiAsItself();
   std::size_t i = 0;
   while (i < bytes.size()) {
     const std::size_t start = i;
     while (ascii && i < bytes.size() && static_cast<unsigned char>(bytes[i]) < 0x80) ++i;
-    out.append(bytes.data() + start, i - start);
+    out = std::copy_n(bytes.data() + start, i - start, out);
     while (i < bytes.size() && (!ascii || static_cast<unsigned char>(bytes[i]) >= 0x80)) {
-      i += table.Append(bytes, i, out);
+      i += table.Put(bytes, i, out);
     }
   }
+  return out;
+}
+
+void AppendFromCp932(std::string& out, std::string_view bytes) {
+  const std::size_t size = out.size();
+  out.resize(size + kMostUtf8PerCp932Byte * bytes.size());
+  out.resize(static_cast<std::size_t>(DecodeCp932(bytes, out.data() + size) - out.data()));
 }
 
 bool IsDecodableCp932(std::string_view bytes) { return Table().Decodable(bytes); }

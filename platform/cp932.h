@@ -21,6 +21,12 @@ std::string FromCp932(std::string_view bytes);
 // system's converter per string.
 void AppendFromCp932(std::string& out, std::string_view bytes);
 
+// FromCp932(bytes) written at `out`, which has room for
+// kMostUtf8PerCp932Byte * bytes.size() bytes; returns the end of what it
+// wrote.
+constexpr std::size_t kMostUtf8PerCp932Byte = 4;
+char* DecodeCp932(std::string_view bytes, char* out);
+
 // True when every byte of `bytes` belongs to a cp932 character (FromCp932
 // would give no U+FFFD for them), checked byte by byte without decoding.
 bool IsDecodableCp932(std::string_view bytes);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <stdexcept>
 
@@ -116,6 +117,14 @@ class DecodeTable {
 
   bool Decodable(std::string_view bytes) const {
     for (std::size_t i = 0; i < bytes.size();) {
+      if (asciiAsItself_ && i + 8 <= bytes.size()) {
+        std::uint64_t word;
+        std::memcpy(&word, bytes.data() + i, 8);
+        if ((word & 0x8080808080808080ULL) == 0) {
+          i += 8;
+          continue;
+        }
+      }
       const auto b = static_cast<unsigned char>(bytes[i]);
       if (kind_[b] == kChar) {
         ++i;

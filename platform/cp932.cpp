@@ -2,7 +2,10 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
+#include <cstring>
 #include <stdexcept>
 
 namespace platform {
@@ -50,11 +53,6 @@ Converter& ToCp932Converter() {
   return converter;
 }
 
-Converter& FromCp932Converter() {
-  thread_local Converter converter("UTF-8", "CP932");
-  return converter;
-}
-
 bool IsAscii(std::string_view text) {
   for (char c : text) {
     if (static_cast<unsigned char>(c) >= 0x80) return false;
@@ -70,7 +68,133 @@ std::size_t Utf8SequenceLength(unsigned char b) {
   return 1;
 }
 
+// Every cp932 character in UTF-8, taken once from the system's converter so
+// that the table and FromCp932 can never disagree.
+class DecodeTable {
+ public:
+  DecodeTable() {
+    Converter conv("UTF-8", "CP932");
+    for (int b = 0; b < 256; ++b) {
+      const char one[1] = {static_cast<char>(b)};
+      kind_[b] = Decode(conv, std::string_view(one, 1), single_[b]);
+      if (b < 0x80 && (kind_[b] != kChar || single_[b].length != 1 || single_[b].bytes[0] != b)) {
+        asciiAsItself_ = false;
+      }
+      if (b < 0x80 && kind_[b] == kLead) kind_[b] = kInvalid;
+      if (kind_[b] != kLead) continue;
+      for (int t = 0; t < 256; ++t) {
+        const char two[2] = {static_cast<char>(b), static_cast<char>(t)};
+        if (Decode(conv, std::string_view(two, 2), pair_[(b - 0x80) * 256 + t]) != kChar) {
+          pair_[(b - 0x80) * 256 + t].length = 0;
+        }
+      }
+    }
+  }
+
+  // Writes the character at `bytes[at]` (or U+FFFD for a byte that starts
+  // none) at `out`; returns how many bytes of `bytes` it took.
+  std::size_t Put(std::string_view bytes, std::size_t at, char*& out) const {
+    const auto b = static_cast<unsigned char>(bytes[at]);
+    const Utf8* c = nullptr;
+    std::size_t used = 1;
+    if (kind_[b] == kChar) {
+      c = &single_[b];
+    } else if (kind_[b] == kLead && at + 1 < bytes.size()) {
+      c = &pair_[(b - 0x80) * 256 + static_cast<unsigned char>(bytes[at + 1])];
+      used = 2;
+    }
+    if (c == nullptr || c->length == 0) {
+      out = std::copy_n(kReplacement, 3, out);
+      return 1;
+    }
+    std::memcpy(out, c->bytes, sizeof c->bytes);
+    out += c->length;
+    return used;
+  }
+
+  // True when every byte below 0x80 is the character it is in ASCII.
+  bool AsciiAsItself() const { return asciiAsItself_; }
+
+  bool Decodable(std::string_view bytes) const {
+    for (std::size_t i = 0; i < bytes.size();) {
+      if (asciiAsItself_ && i + 8 <= bytes.size()) {
+        std::uint64_t word;
+        std::memcpy(&word, bytes.data() + i, 8);
+        if ((word & 0x8080808080808080ULL) == 0) {
+          i += 8;
+          continue;
+        }
+      }
+      const auto b = static_cast<unsigned char>(bytes[i]);
+      if (kind_[b] == kChar) {
+        ++i;
+      } else if (kind_[b] == kLead && i + 1 < bytes.size() &&
+                 pair_[(b - 0x80) * 256 + static_cast<unsigned char>(bytes[i + 1])].length > 0) {
+        i += 2;
+      } else {
+        return false;
+      }
+    }
+    return true;
+  }
+
+ private:
+  static constexpr const char* kReplacement = "\xEF\xBF\xBD";
+  enum Kind : unsigned char { kInvalid, kChar, kLead };
+  struct Utf8 {
+    char bytes[4] = {};
+    unsigned char length = 0;
+  };
+
+  // What the converter makes of `in` as one character.
+  static Kind Decode(Converter& conv, std::string_view in, Utf8& c) {
+    std::string out;
+    int err = 0;
+    const std::size_t used = conv.Run(in, out, err);
+    if (err == EINVAL && used == 0 && in.size() == 1) return kLead;
+    if (err != 0 || used != in.size() || out.empty() || out.size() > sizeof c.bytes) {
+      return kInvalid;
+    }
+    std::copy(out.begin(), out.end(), c.bytes);
+    c.length = static_cast<unsigned char>(out.size());
+    return kChar;
+  }
+
+  bool asciiAsItself_ = true;
+  Kind kind_[256] = {};
+  Utf8 single_[256];
+  Utf8 pair_[128 * 256];
+};
+
+const DecodeTable& Table() {
+  static const DecodeTable table;
+  return table;
+}
+
 }  // namespace
+
+char* DecodeCp932(std::string_view bytes, char* out) {
+  const DecodeTable& table = Table();
+  const bool ascii = table.AsciiAsItself();
+  std::size_t i = 0;
+  while (i < bytes.size()) {
+    const std::size_t start = i;
+    while (ascii && i < bytes.size() && static_cast<unsigned char>(bytes[i]) < 0x80) ++i;
+    out = std::copy_n(bytes.data() + start, i - start, out);
+    while (i < bytes.size() && (!ascii || static_cast<unsigned char>(bytes[i]) >= 0x80)) {
+      i += table.Put(bytes, i, out);
+    }
+  }
+  return out;
+}
+
+void AppendFromCp932(std::string& out, std::string_view bytes) {
+  const std::size_t size = out.size();
+  out.resize(size + kMostUtf8PerCp932Byte * bytes.size());
+  out.resize(static_cast<std::size_t>(DecodeCp932(bytes, out.data() + size) - out.data()));
+}
+
+bool IsDecodableCp932(std::string_view bytes) { return Table().Decodable(bytes); }
 
 std::string ToCp932(std::string_view utf8) {
   if (IsAscii(utf8)) return std::string(utf8);
@@ -97,17 +221,7 @@ std::string FromCp932(std::string_view bytes) {
   if (IsAscii(bytes)) return std::string(bytes);
   std::string out;
   out.reserve(bytes.size() * 3 / 2);
-  Converter& conv = FromCp932Converter();
-  while (!bytes.empty()) {
-    int err = 0;
-    std::size_t used = conv.Run(bytes, out, err);
-    bytes.remove_prefix(used);
-    if (bytes.empty()) break;
-    out.append("\xEF\xBF\xBD");
-    // Skip the single offending byte: a lead byte whose trail byte is not
-    // valid loses only itself, so the next character is still read.
-    bytes.remove_prefix(1);
-  }
+  AppendFromCp932(out, bytes);
   return out;
 }
 

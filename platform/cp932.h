@@ -17,6 +17,20 @@ std::string ToCp932(std::string_view utf8);
 // cp932 -> UTF-8. A byte sequence that is not cp932 becomes U+FFFD.
 std::string FromCp932(std::string_view bytes);
 
+// FromCp932(bytes) appended to `out`, from a table: no call into the
+// system's converter per string.
+void AppendFromCp932(std::string& out, std::string_view bytes);
+
+// FromCp932(bytes) written at `out`, which has room for
+// kMostUtf8PerCp932Byte * bytes.size() bytes; returns the end of what it
+// wrote.
+constexpr std::size_t kMostUtf8PerCp932Byte = 4;
+char* DecodeCp932(std::string_view bytes, char* out);
+
+// True when every byte of `bytes` belongs to a cp932 character (FromCp932
+// would give no U+FFFD for them), checked byte by byte without decoding.
+bool IsDecodableCp932(std::string_view bytes);
+
 // True for a byte that starts a double-byte character.
 constexpr bool IsCp932LeadByte(unsigned char b) {
   return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);

@@ -337,6 +337,8 @@ Status PosixFileSystem::ReadFile(std::string_view path, std::string& bytes) {
   const std::string host = HostPath(path).string();
   const int fd = ::open(host.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return Status::Error(ErrorFromErrno(errno));
+  struct stat st;
+  if (::fstat(fd, &st) == 0 && st.st_size > 0) bytes.reserve(static_cast<std::size_t>(st.st_size));
   char buffer[64 * 1024];
   for (;;) {
     const ssize_t n = ::read(fd, buffer, sizeof buffer);

@@ -17,7 +17,6 @@ namespace {
 
 using Kind = Finding::Kind;
 
-constexpr const char* kReplacement = "\xEF\xBF\xBD";
 constexpr int kMostPerKindAndFile = 100;
 
 std::string Lower(std::string_view s) {
@@ -26,9 +25,7 @@ std::string Lower(std::string_view s) {
   return out;
 }
 
-bool Undecodable(std::string_view bytes) {
-  return platform::FromCp932(bytes).find(kReplacement) != std::string::npos;
-}
+bool Undecodable(std::string_view bytes) { return !platform::IsDecodableCp932(bytes); }
 
 long Number(const std::string& text) {
   if (text.empty() || !std::all_of(text.begin(), text.end(), ::isdigit)) return -1;

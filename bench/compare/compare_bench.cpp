@@ -3,18 +3,17 @@
 // decoded at the size shown) and one step of a pane, against decoding the
 // same two pictures at full size in the same run (the floor).
 //
-// Usage: compare_bench [folder] [examinations] [picture bytes]
-// The drive is made in a fresh folder under `folder` (default: the
-// temporary folder) and removed afterwards. 100,000 examinations; 50 of them,
-// spread over the file, are one patient's, each with a picture of about
-// 2 MB (hard links to one JPEG, read from the page cache as on a machine
-// that showed them before).
+// Default size: 100,000 examinations; 50 of them, spread over the file, are
+// one patient's, each with a picture of about 2 MB (hard links to one JPEG,
+// read from the page cache as on a machine that showed them before).
 #include <QApplication>
 #include <QBuffer>
 #include <QFile>
 #include <QImageReader>
 #include <QListWidget>
 #include <QPushButton>
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -37,13 +36,6 @@ namespace fs = std::filesystem;
 
 constexpr int kPatientExams = 50;
 constexpr const char* kPatient = "999999";
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v.empty() ? 0 : v[v.size() / 2];
-}
-
-double Min(const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); }
 
 class QuietUi : public platform::Ui {
  public:
@@ -72,22 +64,13 @@ QByteArray Jpeg(std::size_t bytes, QSize& size) {
   return data;
 }
 
-void Report(const char* what, const std::vector<double>& ms, double floor) {
-  std::printf("%-46s runs %3zu  min %7.2f ms  median %7.2f ms  ratio %.2f\n", what, ms.size(),
-              Min(ms), Median(ms), Median(ms) / floor);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc > 1 && std::strcmp(argv[1], "--help") == 0) {
-    std::printf(
-        "compare_bench [folder] [examinations=100000] [picture bytes=2000000]\n"
-        "Times opening the comparison window for a patient with 50 examinations and one\n"
-        "step of a pane, against decoding two pictures at full size. Works in a fresh\n"
-        "folder under `folder` (default: the temporary folder) and removes it.\n");
-    return 0;
-  }
+  const bench::Options o = bench::ParseOptions(
+      argc, argv,
+      "Opening the comparison window for a patient with 50 examinations and one step of a\n"
+      "pane, against decoding the two pictures at full size in the same round.");
   if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
   qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
     if (type != QtDebugMsg && type != QtInfoMsg && !message.contains(QStringLiteral("XDG_")) &&
@@ -97,9 +80,9 @@ int main(int argc, char** argv) {
   });
   int qtArgc = 1;
   QApplication app(qtArgc, argv);
-  const fs::path root = bench::WorkFolder(argc, argv, "velunor-compare-bench");
-  const int exams = argc > 2 ? std::atoi(argv[2]) : 100000;
-  const std::size_t pictureBytes = argc > 3 ? std::strtoull(argv[3], nullptr, 10) : 2000000;
+  const fs::path root = bench::FreshFolder(o.parent, "velunor-compare-bench");
+  const int exams = std::max(o.Records(100000), kPatientExams * 2);
+  const std::size_t pictureBytes = o.tiny ? 200000 : 2000000;
 
   bench::DriveSize size;
   size.exams = exams;
@@ -135,69 +118,51 @@ int main(int argc, char** argv) {
               static_cast<long long>(jpeg.size()), full.width(), full.height());
 
   // Floor: the two pictures decoded at full size.
-  std::vector<double> floors;
-  for (int round = 0; round < 9; ++round) {
-    floors.push_back(1000 * bench::Seconds([&] {
-                       for (int i : {records.back(), records[records.size() - 2]}) {
-                         QFile file(
-                             QString::fromStdString((gazou / (names[i - 1] + ".jpg")).string()));
-                         bench::Check(file.open(QIODevice::ReadOnly), "open picture");
-                         QByteArray bytes = file.readAll();
-                         QBuffer buffer(&bytes);
-                         buffer.open(QIODevice::ReadOnly);
-                         bench::Check(!QImageReader(&buffer).read().isNull(), "decode");
-                       }
-                     }));
-  }
-  const double floor = Median(floors);
+  auto decodeTwo = [&] {
+    for (int i : {records.back(), records[records.size() - 2]}) {
+      QFile file(QString::fromStdString((gazou / (names[i - 1] + ".jpg")).string()));
+      bench::Check(file.open(QIODevice::ReadOnly), "open picture");
+      QByteArray bytes = file.readAll();
+      QBuffer buffer(&bytes);
+      buffer.open(QIODevice::ReadOnly);
+      bench::Check(!QImageReader(&buffer).read().isNull(), "decode");
+    }
+  };
 
   store::Store store(files);
-  std::vector<double> builds;
   bench::Check(store.StartUp().ok(), "start");
-  for (int round = 0; round < 5; ++round) {
-    builds.push_back(1000 * bench::Seconds([&] {
-                       bench::Check(store.ExamsByPatient().Build(store.DataFile()).ok(), "index");
-                     }));
-  }
   QuietUi ui;
   sessions::CompareSession session(store);
-  std::vector<double> lookups;
-  for (int round = 0; round < 20; ++round) {
-    lookups.push_back(1000 * bench::Seconds([&] {
-                        bench::Check(session.Open(records.back()).opened, "session open");
-                      }));
-  }
-
   CompareWindow window(store, session, ui, nullptr, {});
   window.setGeometry(0, 0, 1366, 768);
   window.show();
   QApplication::processEvents();
-  std::vector<double> opens, strips, steps;
-  for (int round = 0; round < 9; ++round) {
+  bench::Runs floors, builds, lookups, opens, strips, steps;
+  for (int round = 0; round < o.runs; ++round) {
+    floors.Add(bench::Seconds(decodeTwo));
+    builds.Add(bench::Seconds(
+        [&] { bench::Check(store.ExamsByPatient().Build(store.DataFile()).ok(), "index"); }));
+    lookups.Add(
+        bench::Seconds([&] { bench::Check(session.Open(records.back()).opened, "session open"); }));
     const int shown = records[records.size() - 1 - round % 3];
-    opens.push_back(1000 * bench::Seconds([&] { bench::Check(window.Open(shown), "open"); }));
-    strips.push_back(1000 * bench::Seconds([&] {
-                       while (window.LoadStripPictures(1)) {
-                       }
-                     }));
+    opens.Add(bench::Seconds([&] { bench::Check(window.Open(shown), "open"); }));
+    strips.Add(bench::Seconds([&] {
+      while (window.LoadStripPictures(1)) {
+      }
+    }));
     QApplication::processEvents();
-    for (int i = 0; i < 4; ++i) {
-      steps.push_back(1000 * bench::Seconds([&] {
-                        window.panes[sessions::CompareSession::kLeft].back->click();
-                      }));
-    }
+    steps.Add(bench::Seconds([&] { window.panes[sessions::CompareSession::kLeft].back->click(); }));
   }
   const QSize shownAt = window.panes[0].picture->Picture().size();
 
-  std::printf("floor: two pictures decoded at full size   %7.1f ms (median of %zu)\n", floor,
-              floors.size());
-  Report("index built at start (one sequential read)", builds, floor);
-  Report("session: the patient's 50, two records read", lookups, floor);
-  Report("window opened: session + two pictures shown", opens, floor);
-  Report("a step of a pane (record read, picture shown)", steps, floor);
-  Report("strip: 50 small pictures (loaded after opening)", strips, floor);
-  std::printf("pictures shown at %dx%d; goals: open < 150 ms, step < 50 ms\n", shownAt.width(),
-              shownAt.height());
+  std::printf("floor: two pictures decoded at full size, each round\n");
+  bench::PrintRatio("index built at start (one read)", builds, floors, "-");
+  bench::PrintRatio("session: the patient's 50, two read", lookups, floors, "-");
+  bench::PrintRatio("window opened (two pictures shown)", opens, floors, "< 150 ms");
+  bench::PrintRatio("a step of a pane", steps, floors, "< 50 ms");
+  bench::PrintRatio("strip: 50 small pictures", strips, floors, "-");
+  std::printf("pictures shown at %dx%d\n", shownAt.width(), shownAt.height());
+  bench::PrintLoad();
   store.CloseAllFiles();
   std::error_code ec;
   fs::remove_all(root, ec);

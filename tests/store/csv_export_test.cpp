@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -159,6 +160,72 @@ TEST_F(CsvExportTest, FailedExportLeavesNoFile) {
     EXPECT_FALSE(r.ok());
     EXPECT_FALSE(memory.Exists("/out/e.csv"));
     EXPECT_FALSE(memory.Exists("/out/e.csv.part"));
+  }
+}
+
+// The file as the cells of CsvRows make it, one CsvLine at a time.
+std::string CellByCell(const std::string& fileBytes, CsvSource source, CsvEncoding encoding) {
+  std::string text;
+  for (const std::vector<std::string>& row : CsvRows(fileBytes, source)) text += CsvLine(row);
+  return EncodeCsv(text, encoding);
+}
+
+// Records whose every field holds a random mix of what cells can start
+// with, contain and end with; `raw` adds bytes no character is made of.
+template <typename Record, std::size_t N>
+std::string MixedRecords(const std::array<FieldDef, N>& fields, int count, bool raw) {
+  const std::vector<std::string> pieces = {"ｱｲｳｴｵ", "ｶﾞｯｺｳ", "漢字", "～①㈱", "表", "ソ", " ",
+                                           "  ",    "\"",    ",",    "\r\n",  "\n", "\r", "=",
+                                           "+",     "-",     "@",    "\t",    "A1", "0",  "'"};
+  const std::vector<std::string> rawPieces = {"\x81\x22", "\x85\x40", "\xFF",
+                                              "\xA0",     "\x80",     "\x82"};
+  std::mt19937 random(25);
+  std::string bytes;
+  for (int i = 0; i < count; ++i) {
+    Record record;
+    for (std::size_t f = 0; f < N; ++f) {
+      std::string text;
+      for (int k = static_cast<int>(random() % 5); k > 0; --k) {
+        text += pieces[random() % pieces.size()];
+      }
+      record.Set(static_cast<typename Record::FieldType>(f), text);
+      if (raw && random() % 3 == 0 && fields[f].width > 2) {
+        const std::string& piece = rawPieces[random() % rawPieces.size()];
+        const std::size_t at = random() % (fields[f].width - piece.size() + 1);
+        std::copy(piece.begin(), piece.end(), record.data() + fields[f].offset + at);
+      }
+    }
+    bytes += record.Bytes();
+  }
+  return bytes;
+}
+
+TEST_F(CsvExportTest, WholeFileIsWhatItsCellsMake) {
+  struct Case {
+    const char* name;
+    CsvSource source;
+    CsvEncoding encoding;
+    bool raw;  // bytes that decode to U+FFFD: their cp932 cells could not match
+  };
+  const Case cases[] = {
+      {"examinations cp932", CsvSource::kExaminations, CsvEncoding::kCp932, false},
+      {"examinations utf-8", CsvSource::kExaminations, CsvEncoding::kUtf8Bom, true},
+      {"patients cp932", CsvSource::kPatients, CsvEncoding::kCp932, false},
+      {"patients utf-8", CsvSource::kPatients, CsvEncoding::kUtf8Bom, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const bool patients = c.source == CsvSource::kPatients;
+    const std::string bytes = patients ? MixedRecords<PatientRecord>(kPatientFields, 3000, c.raw)
+                                       : MixedRecords<ExamRecord>(kExamFields, 3000, c.raw);
+    memory.WriteBytes(patients ? kMasterFile : kDataFile, bytes + "torn");
+    ASSERT_TRUE(ExportCsv(memory, c.source, "/out/m.csv", c.encoding, progress).ok());
+    const std::string written = memory.ReadBytes("/out/m.csv");
+    const std::string expected = CellByCell(bytes, c.source, c.encoding);
+    ASSERT_EQ(written.size(), expected.size());
+    for (std::size_t at = 0; at < written.size(); at += 4096) {
+      ASSERT_EQ(written.substr(at, 4096), expected.substr(at, 4096)) << "at byte " << at;
+    }
   }
 }
 

@@ -117,7 +117,11 @@ void AppendExamLine(const ExamRecord& exam, ExamField field, std::int32_t i, std
 void AppendPatientLine(std::string_view record, PatientField field, std::int32_t i,
                        std::string& out) {
   const FieldDef& def = kPatientFields[static_cast<std::size_t>(field)];
-  const std::string_view raw = TrimBlanks(record.substr(def.offset, def.width));
+  const char* bytes = record.data() + def.offset;
+  std::size_t first = 0, last = def.width;
+  while (first < last && bytes[first] == ' ') ++first;
+  while (last > first && bytes[last - 1] == ' ') --last;
+  const std::string_view raw(bytes + first, last - first);
   const std::size_t from = out.size();
   if (!raw.empty() && raw.size() <= 6 &&
       std::all_of(raw.begin(), raw.end(), [](char c) { return c >= '0' && c <= '9'; })) {

@@ -303,10 +303,8 @@ SortOutcome SortFile(Store& store, platform::Ui& ui, platform::Progress& progres
   if (s != zuvasort::kSortOk) return fail(RtnMessage("CLOSE", s));
   job.reset();
 
-  std::string sorted;
   std::vector<std::int32_t> positions;
-  if (Status r = fs.ReadFile(kSortExchangeFile, sorted); !r.ok()) return failNumber(r);
-  if (Status r = PositionsOf(sorted, count, positionDigits, positions); !r.ok()) {
+  if (Status r = PositionsOf(exchange, count, positionDigits, positions); !r.ok()) {
     return failNumber(r);
   }
   ui.DoEvents();

@@ -98,7 +98,7 @@ inline constexpr std::string_view kSortLibraryMissing = zuvasort::kLibraryMissin
 
 // Sorts the file of `key` through a job of `createJob`: a left-over
 // "C:\VLN2\TESTOUT.TXT" is deleted; every record's sort line is handed to the
-// job (read phase "データ読み込み中・・・"), the sorted lines pass through
+// job (read phase "データ読み込み中・・・"), the sorted lines are written to
 // TESTOUT.TXT (cp932, each line ended by CR LF), every position must come
 // back exactly once, and the records are copied in the new order into the
 // staging file, which replaces the file in one atomic step

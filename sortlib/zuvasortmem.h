@@ -205,6 +205,7 @@ class SortJob {
   }
   // Low-level access for callers that need their own sink.
   IZuvaSortMemHost* Host() const { return host_.get(); }
+  IZuvaSortMemBatch* Batch() const { return batch_.get(); }
   _ZUVASORTMEM* Object() const { return object_.get(); }
 
   std::int32_t SetParam(std::string_view utf8) {
@@ -376,9 +377,9 @@ class SortJob {
   platform::ComPtr<_ZUVASORTMEM> object_;
   platform::ComPtr<IZuvaSortMemHost> host_;
   platform::ComPtr<IZuvaSortMemBatch> batch_;
-  std::string batchBytes_;                // reused by PutLines
+  std::string batchBytes_;               // reused by PutLines
   std::vector<std::int32_t> batchEnds_;  // reused by PutLines
-  platform::com::Bstr scratch_;  // reused by SetData
+  platform::com::Bstr scratch_;          // reused by SetData
 };
 
 // The first lines of the message shown when the component cannot be created.

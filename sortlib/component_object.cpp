@@ -145,7 +145,9 @@ HRESULT Guarded(F&& f) {
   }
 }
 
-class ZuvaSortMemObject final : public _ZUVASORTMEM, public IZuvaSortMemHost {
+class ZuvaSortMemObject final : public _ZUVASORTMEM,
+                                public IZuvaSortMemHost,
+                                public IZuvaSortMemBatch {
  public:
   ZuvaSortMemObject() : job_(view_) { ++liveObjects; }
   ~ZuvaSortMemObject() { --liveObjects; }
@@ -157,6 +159,8 @@ class ZuvaSortMemObject final : public _ZUVASORTMEM, public IZuvaSortMemHost {
       *object = static_cast<_ZUVASORTMEM*>(this);
     } else if (iid == IZuvaSortMemHost::kIid) {
       *object = static_cast<IZuvaSortMemHost*>(this);
+    } else if (iid == IZuvaSortMemBatch::kIid) {
+      *object = static_cast<IZuvaSortMemBatch*>(this);
     } else {
       *object = nullptr;
       return E_NOINTERFACE;
@@ -285,6 +289,59 @@ class ZuvaSortMemObject final : public _ZUVASORTMEM, public IZuvaSortMemHost {
     }
     for (std::size_t i = 0; i < data.size(); ++i) buffer[i] = static_cast<char>(data[i]);
     return S_OK;
+  }
+
+  // IZuvaSortMemBatch
+  HRESULT PutLines(const char* bytes, const std::int32_t* ends, std::int32_t count,
+                   std::int32_t* put, std::int32_t* status) override {
+    if (put == nullptr) return E_POINTER;
+    if (count < 0 || (count > 0 && (bytes == nullptr || ends == nullptr))) return E_INVALIDARG;
+    for (std::int32_t k = 0; k < count; ++k) {
+      if (ends[k] < (k == 0 ? 0 : ends[k - 1])) return E_INVALIDARG;
+    }
+    *put = 0;
+    return Run(status, [&] {
+      std::int32_t from = 0;
+      for (std::int32_t k = 0; k < count; ++k) {
+        std::u16string& data = job_.ZUVASORTMEM_DATA;
+        data.resize(static_cast<std::size_t>(ends[k] - from));
+        for (std::int32_t i = from; i < ends[k]; ++i) {
+          data[static_cast<std::size_t>(i - from)] = static_cast<unsigned char>(bytes[i]);
+        }
+        from = ends[k];
+        if (const std::int32_t s = job_.ZUVASORTMEM_PUT(); s != kSortOk) return s;
+        ++*put;
+      }
+      return static_cast<std::int32_t>(kSortOk);
+    });
+  }
+  HRESULT GetLines(char* buffer, std::int32_t capacity, const char* separator,
+                   std::int32_t separatorLength, std::int32_t* length, std::int32_t* pending,
+                   std::int32_t* status) override {
+    if (length == nullptr || pending == nullptr) return E_POINTER;
+    if (capacity < 0 || separatorLength < 0 || (buffer == nullptr && capacity > 0) ||
+        (separator == nullptr && separatorLength > 0)) {
+      return E_INVALIDARG;
+    }
+    *length = 0;
+    *pending = 0;
+    return Run(status, [&] {
+      for (;;) {
+        if (const std::int32_t s = job_.ZUVASORTMEM_GET(); s != kSortOk) return s;
+        const std::u16string& data = job_.ZUVASORTMEM_DATA;
+        const bool ascii =
+            std::all_of(data.begin(), data.end(), [](char16_t c) { return c < 0x80; });
+        if (!ascii || static_cast<std::int64_t>(data.size()) + separatorLength >
+                          static_cast<std::int64_t>(capacity) - *length) {
+          *pending = 1;
+          return static_cast<std::int32_t>(kSortOk);
+        }
+        char* to = buffer + *length;
+        for (char16_t c : data) *to++ = static_cast<char>(c);
+        std::copy_n(separator, separatorLength, to);
+        *length += static_cast<std::int32_t>(data.size()) + separatorLength;
+      }
+    });
   }
 
  private:

@@ -33,6 +33,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -53,6 +54,8 @@ inline constexpr IID kZuvaSortMemInterfaceId{
     0x8b70cee3, 0x6ccb, 0x4225, {0x91, 0xed, 0xcd, 0x04, 0xbd, 0xfe, 0xd9, 0xdd}};
 inline constexpr IID kZuvaSortMemHostInterfaceId{
     0xd67a14d0, 0x4f43, 0x4bd3, {0x85, 0x54, 0x0a, 0x0a, 0xa6, 0x1a, 0x8e, 0x2b}};
+inline constexpr IID kZuvaSortMemBatchInterfaceId{
+    0x3f1c62a9, 0x0d57, 0x4b8e, {0x9a, 0x41, 0x6e, 0x2d, 0xc0, 0x73, 0x18, 0xb5}};
 
 inline constexpr std::string_view kProgId = "ZUVASORTMEM2.ZUVASORTMEM";
 inline constexpr std::string_view kTypeLibraryName = "ZUVASORTMEMCLASS2";
@@ -147,6 +150,31 @@ struct IZuvaSortMemHost : platform::com::IUnknown {
   ~IZuvaSortMemHost() = default;
 };
 
+// A third interface of the same object (QueryInterface; libraries built
+// before it answer E_NOINTERFACE): many lines per call, as bytes. Each line
+// goes through PUT or GET exactly as one call would, progress window and
+// stop button included.
+struct IZuvaSortMemBatch : platform::com::IUnknown {
+  static constexpr IID kIid = kZuvaSortMemBatchInterfaceId;
+  // Line k is bytes[ends[k-1] .. ends[k]) (ends[-1] = 0), each byte one
+  // character as PutBytes takes it. PUT of each line in turn, stopping at
+  // the first status that is not 0: `*status` is that status (0 when every
+  // line was put) and `*put` the lines that returned 0.
+  virtual HRESULT PutLines(const char* bytes, const std::int32_t* ends, std::int32_t count,
+                           std::int32_t* put, std::int32_t* status) = 0;
+  // GET after GET, each line that is ASCII written to `buffer` followed by
+  // the `separatorLength` bytes of `separator`, until a GET returns a status
+  // that is not 0 (`*status`; 99 at the end), or a line is not ASCII or
+  // would not fit `capacity` (`*status` 0 and `*pending` 1: that line is in
+  // ZUVASORTMEM_DATA, not in `buffer`). `*length` receives the bytes written.
+  virtual HRESULT GetLines(char* buffer, std::int32_t capacity, const char* separator,
+                           std::int32_t separatorLength, std::int32_t* length,
+                           std::int32_t* pending, std::int32_t* status) = 0;
+
+ protected:
+  ~IZuvaSortMemBatch() = default;
+};
+
 // A job on one ZUVASORTMEM object, with UTF-8 strings. Every call returns the
 // component's status; a call on an object that was not created returns
 // kAutomationError. Link velunor_component.
@@ -162,7 +190,10 @@ class SortJob {
     host_.Reset();
     platform::CreateResult r =
         platform::CreateObject(kZuvaSortMemClassId, object_, kLibraryFileName);
-    if (r.status.ok()) object_.As(host_);
+    if (r.status.ok()) {
+      object_.As(host_);
+      object_.As(batch_);
+    }
     return r;
   }
   bool IsCreated() const { return static_cast<bool>(object_); }
@@ -174,6 +205,7 @@ class SortJob {
   }
   // Low-level access for callers that need their own sink.
   IZuvaSortMemHost* Host() const { return host_.get(); }
+  IZuvaSortMemBatch* Batch() const { return batch_.get(); }
   _ZUVASORTMEM* Object() const { return object_.get(); }
 
   std::int32_t SetParam(std::string_view utf8) {
@@ -256,8 +288,64 @@ class SortJob {
     return true;
   }
 
+  // PUT of every line of `lines`, many per call where the library can, as
+  // Put(line) would; 0 or the first status that is not 0.
+  std::int32_t PutLines(std::span<const std::string_view> lines) {
+    std::size_t total = 0;
+    bool ascii = static_cast<bool>(batch_);
+    for (std::string_view line : lines) {
+      total += line.size();
+      ascii = ascii && IsAscii(line);
+    }
+    if (!ascii || total > kMaxBytesLength) {
+      for (std::string_view line : lines) {
+        if (const std::int32_t s = Put(line); s != kSortOk) return s;
+      }
+      return kSortOk;
+    }
+    batchBytes_.clear();
+    batchEnds_.clear();
+    for (std::string_view line : lines) {
+      batchBytes_ += line;
+      batchEnds_.push_back(static_cast<std::int32_t>(batchBytes_.size()));
+    }
+    std::int32_t put = 0;
+    std::int32_t status = kAutomationError;
+    const HRESULT hr = batch_->PutLines(batchBytes_.data(), batchEnds_.data(),
+                                        static_cast<std::int32_t>(lines.size()), &put, &status);
+    return platform::com::Succeeded(hr) ? status : FromHr(hr);
+  }
+  // GET until a status that is not 0, which it returns (99 at the end): each
+  // line, in UTF-8, is appended to `out` followed by `separator`, and an
+  // ASCII line passes as bytes.
+  std::int32_t GetLines(std::string& out, std::string_view separator) {
+    std::string line;
+    if (!batch_) {
+      std::int32_t s;
+      while ((s = Get(line)) == kSortOk) (out += line) += separator;
+      return s;
+    }
+    for (;;) {
+      const std::size_t room = std::max<std::size_t>(out.capacity() - out.size(), 1 << 20);
+      const std::size_t at = out.size();
+      out.resize(at + std::min(room, kMaxBytesLength));
+      std::int32_t length = 0, pending = 0, status = kAutomationError;
+      const HRESULT hr = batch_->GetLines(
+          out.data() + at, static_cast<std::int32_t>(out.size() - at), separator.data(),
+          static_cast<std::int32_t>(separator.size()), &length, &pending, &status);
+      out.resize(at + static_cast<std::size_t>(platform::com::Succeeded(hr) ? length : 0));
+      if (!platform::com::Succeeded(hr)) return FromHr(hr);
+      if (status != kSortOk) return status;
+      if (pending) {
+        Data(line);
+        (out += line) += separator;
+      }
+    }
+  }
+
   // Releases the object; the library unloads when nothing else holds it.
   void Release() {
+    batch_.Reset();
     host_.Reset();
     object_.Reset();
   }
@@ -288,7 +376,10 @@ class SortJob {
 
   platform::ComPtr<_ZUVASORTMEM> object_;
   platform::ComPtr<IZuvaSortMemHost> host_;
-  platform::com::Bstr scratch_;  // reused by SetData
+  platform::ComPtr<IZuvaSortMemBatch> batch_;
+  std::string batchBytes_;               // reused by PutLines
+  std::vector<std::int32_t> batchEnds_;  // reused by PutLines
+  platform::com::Bstr scratch_;          // reused by SetData
 };
 
 // The first lines of the message shown when the component cannot be created.

@@ -40,6 +40,12 @@ class ComponentSortJob final : public SortJob {
   std::int32_t Main() override { return job_.Main(); }
   std::int32_t Get(std::string& line) override { return job_.Get(line); }
   std::int32_t Close() override { return job_.Close(); }
+  std::int32_t PutLines(std::span<const std::string_view> lines) override {
+    return job_.PutLines(lines);
+  }
+  std::int32_t GetLines(std::string& out, std::string_view separator) override {
+    return job_.GetLines(out, separator);
+  }
 
  private:
   zuvasort::SortJob job_;
@@ -96,31 +102,115 @@ bool IsAscii(std::string_view text) {
                      [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
-// The sort line of record i, which the read phase has just read, into `line`.
-void SortLine(const ExamRecord& exam, const PatientRecord& patient, const SortKey& key,
-              std::int32_t i, std::string& line) {
-  line.clear();
-  if (const auto* field = std::get_if<ExamField>(&key.field)) {
-    const std::string_view raw = exam.Raw(*field);
-    if (IsAscii(raw)) {
-      line.append(raw);
-    } else {
-      line = platform::FromCp932(raw);
-    }
-    AppendDigits(line, static_cast<std::uint64_t>(i), 6);
-    return;
+// Appends the sort line of examination i, which the read phase has just read.
+void AppendExamLine(const ExamRecord& exam, ExamField field, std::int32_t i, std::string& out) {
+  const std::string_view raw = exam.Raw(field);
+  if (IsAscii(raw)) {
+    out.append(raw);
+  } else {
+    out += platform::FromCp932(raw);
   }
-  const std::string_view raw = TrimBlanks(patient.Raw(std::get<PatientField>(key.field)));
+  AppendDigits(out, static_cast<std::uint64_t>(i), 6);
+}
+
+// Appends the sort line of patient i, whose record bytes are `record`.
+void AppendPatientLine(std::string_view record, PatientField field, std::int32_t i,
+                       std::string& out) {
+  const FieldDef& def = kPatientFields[static_cast<std::size_t>(field)];
+  const char* bytes = record.data() + def.offset;
+  std::size_t first = 0, last = def.width;
+  while (first < last && bytes[first] == ' ') ++first;
+  while (last > first && bytes[last - 1] == ' ') --last;
+  const std::string_view raw(bytes + first, last - first);
+  const std::size_t from = out.size();
   if (!raw.empty() && raw.size() <= 6 &&
       std::all_of(raw.begin(), raw.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-    line.assign(6 - raw.size(), '0');  // the digits as "000000" formats them
-    line += raw;
+    out.append(6 - raw.size(), '0');  // the digits as "000000" formats them
+    out += raw;
   } else {
-    line = FormatPatientId(patient.Get(std::get<PatientField>(key.field)));
+    PatientRecord patient;
+    std::copy_n(record.data(), kPatientRecordLength, patient.data());
+    out += FormatPatientId(patient.Get(field));
   }
   // Text that is no number keeps the six key characters of the line.
-  if (line.size() < 6) line.append(6 - line.size(), ' ');
-  AppendDigits(line, static_cast<std::uint64_t>(i), 10);
+  if (out.size() - from < 6) out.append(6 - (out.size() - from), ' ');
+  AppendDigits(out, static_cast<std::uint64_t>(i), 10);
+}
+
+// Lines collected in one string and handed to the job many at a time.
+class LineBatch {
+ public:
+  static constexpr std::size_t kLines = 4096;
+  std::string& Text() { return text_; }
+  // Ends the line appended to Text() since the last one.
+  void EndLine() { ends_.push_back(text_.size()); }
+  bool Full() const { return ends_.size() >= kLines; }
+  std::int32_t HandTo(SortJob& job) {
+    views_.clear();
+    std::size_t from = 0;
+    for (std::size_t end : ends_) {
+      views_.emplace_back(text_.data() + from, end - from);
+      from = end;
+    }
+    const std::int32_t s = views_.empty() ? 0 : job.PutLines(views_);
+    text_.clear();
+    ends_.clear();
+    return s;
+  }
+
+ private:
+  std::string text_;
+  std::vector<std::size_t> ends_;
+  std::vector<std::string_view> views_;
+};
+
+// The master's records 1 .. count in place, or read into `copy`.
+Status MasterRecords(Store& store, std::int32_t count, std::unique_ptr<platform::MappedBytes>& map,
+                     std::vector<char>& copy, std::string_view& records) {
+  RecordFile* master = store.MasterFile();
+  if (master == nullptr) return Status::Error(platform::kBadFileNameOrNumber);
+  map = master->MapRecords(count);
+  if (map) {
+    records = std::string_view(map->Bytes().data(), map->Bytes().size());
+    return Status::Ok();
+  }
+  copy.resize(static_cast<std::size_t>(count) * kPatientRecordLength);
+  if (Status s = master->ReadRecords(1, count, copy); !s.ok()) return s;
+  records = std::string_view(copy.data(), copy.size());
+  return Status::Ok();
+}
+
+// The read phase: every record's sort line handed to the job. The status of
+// the PUT that failed, else 0; a record that could not be read leaves its
+// error in `read`.
+std::int32_t PutSortLines(Store& store, const SortKey& key, std::int32_t count, SortJob& job,
+                          platform::Progress& progress, Status& read) {
+  std::unique_ptr<platform::MappedBytes> map;
+  std::vector<char> copy;
+  std::string_view records;
+  const auto* examField = std::get_if<ExamField>(&key.field);
+  if (examField == nullptr) {
+    read = MasterRecords(store, count, map, copy, records);
+    if (!read.ok()) return 0;
+  }
+  LineBatch batch;
+  ExamRecord exam;
+  for (std::int32_t i = 1; i <= count; ++i) {
+    if (examField != nullptr) {
+      if (read = store.ReadExamination(i, exam); !read.ok()) return 0;
+      AppendExamLine(exam, *examField, i, batch.Text());
+    } else {
+      const std::string_view record = records.substr(
+          static_cast<std::size_t>(i - 1) * kPatientRecordLength, kPatientRecordLength);
+      AppendPatientLine(record, std::get<PatientField>(key.field), i, batch.Text());
+    }
+    batch.EndLine();
+    if (batch.Full() || i == count) {
+      if (const std::int32_t s = batch.HandTo(job); s != zuvasort::kSortOk) return s;
+      progress.Advance(i);
+    }
+  }
+  return zuvasort::kSortOk;
 }
 
 }  // namespace
@@ -189,21 +279,12 @@ SortOutcome SortFile(Store& store, platform::Ui& ui, platform::Progress& progres
   if (s == zuvasort::kSortOk) s = job->Open();
   if (s != zuvasort::kSortOk) return fail(RtnMessage("OPEN", s));
 
-  PatientRecord patient;
   progress.BeginPhase(kReadingCaption, count);
   ui.DoEvents();
-  ExamRecord exam;
-  std::string sortLine;
-  for (std::int32_t i = 1; i <= count; ++i) {
-    Status read = exams                ? store.ReadExamination(i, exam)
-                  : store.MasterFile() ? store.MasterFile()->Read(i, patient)
-                                       : Status::Error(platform::kBadFileNameOrNumber);
-    if (!read.ok()) return failNumber(read);
-    SortLine(exam, patient, key, i, sortLine);
-    s = job->Put(sortLine);
-    if (s != zuvasort::kSortOk) return fail(RtnMessage("PUT", s));
-    progress.Advance(i);
-  }
+  Status read;
+  s = PutSortLines(store, key, count, *job, progress, read);
+  if (!read.ok()) return failNumber(read);
+  if (s != zuvasort::kSortOk) return fail(RtnMessage("PUT", s));
 
   s = job->Main();
   progress.Hide();
@@ -211,15 +292,8 @@ SortOutcome SortFile(Store& store, platform::Ui& ui, platform::Progress& progres
 
   std::string exchange;
   exchange.reserve(static_cast<std::size_t>(count) * (positionDigits + 14));
-  std::string line;
-  while ((s = job->Get(line)) == zuvasort::kSortOk) {
-    if (IsAscii(line)) {
-      exchange += line;
-    } else {
-      exchange += platform::ToCp932(line);
-    }
-    exchange += kLineEnd;
-  }
+  s = job->GetLines(exchange, kLineEnd);
+  if (!IsAscii(exchange)) exchange = platform::ToCp932(exchange);
   if (s != zuvasort::kEndOfData) {
     (void)WriteExchangeFile(fs, exchange);
     return fail(RtnMessage("GET", s));
@@ -229,10 +303,8 @@ SortOutcome SortFile(Store& store, platform::Ui& ui, platform::Progress& progres
   if (s != zuvasort::kSortOk) return fail(RtnMessage("CLOSE", s));
   job.reset();
 
-  std::string sorted;
   std::vector<std::int32_t> positions;
-  if (Status r = fs.ReadFile(kSortExchangeFile, sorted); !r.ok()) return failNumber(r);
-  if (Status r = PositionsOf(sorted, count, positionDigits, positions); !r.ok()) {
+  if (Status r = PositionsOf(exchange, count, positionDigits, positions); !r.ok()) {
     return failNumber(r);
   }
   ui.DoEvents();

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -30,6 +31,23 @@ class SortJob {
   // GET; on 0 `line` receives ZUVASORTMEM_DATA.
   virtual std::int32_t Get(std::string& line) = 0;
   virtual std::int32_t Close() = 0;
+
+  // PUT of each line in turn; 0, or the first status that is not 0 (the
+  // lines after it are not put).
+  virtual std::int32_t PutLines(std::span<const std::string_view> lines) {
+    for (std::string_view line : lines) {
+      if (const std::int32_t s = Put(line); s != 0) return s;
+    }
+    return 0;
+  }
+  // GET until a status that is not 0, which it returns (99 at the end); each
+  // line is appended to `out` followed by `separator`.
+  virtual std::int32_t GetLines(std::string& out, std::string_view separator) {
+    std::string line;
+    std::int32_t s;
+    while ((s = Get(line)) == 0) (out += line) += separator;
+    return s;
+  }
 };
 
 // Creates a job whose component shows its messages through `ui`; nullptr
@@ -80,7 +98,7 @@ inline constexpr std::string_view kSortLibraryMissing = zuvasort::kLibraryMissin
 
 // Sorts the file of `key` through a job of `createJob`: a left-over
 // "C:\VLN2\TESTOUT.TXT" is deleted; every record's sort line is handed to the
-// job (read phase "データ読み込み中・・・"), the sorted lines pass through
+// job (read phase "データ読み込み中・・・"), the sorted lines are written to
 // TESTOUT.TXT (cp932, each line ended by CR LF), every position must come
 // back exactly once, and the records are copied in the new order into the
 // staging file, which replaces the file in one atomic step

@@ -12,6 +12,7 @@
 #include <algorithm>
 
 #include "forms/entry_rules.h"
+#include "forms/record_transfer.h"
 #include "mainwin/main_window.h"
 #include "platform/drive_lock.h"
 #include "platform/qt_text.h"
@@ -78,6 +79,7 @@ void Form1::CatchUpWithOtherWorkstations() {
   const bool typed = session_.AskDiscard(Entry(), store::FromQDate(Today())).has_value();
   const sessions::DriveRefresh refresh = session_.Refresh(typed);
   if (!refresh.changed) return;
+  store::FillLookupLists(store_, *this);  // the drop-downs keep what is typed in them
   Q_EMIT DriveChangedElsewhere();
   switch (refresh.after) {
     case sessions::FormAfter::Examination:

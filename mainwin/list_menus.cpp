@@ -32,6 +32,8 @@ void Form1::ConnectListMenus() {
   host.compare = [this](int n) { OpenComparison(n); };
   auto* lists = new ListWindows(store_, ui_, printer_, std::move(host));
   connect(this, &Form1::CommandApplied, lists, [lists] { lists->DataFileChanged(); });
+  connect(this, &Form1::DriveChangedElsewhere, lists,
+          [lists] { lists->FollowOtherWorkstations(); });
   for (QAction* item : {itiran, kensaku, C_ITIRAN}) item->setEnabled(true);
   connect(itiran, &QAction::triggered, lists,
           widgets::Guarded(store_, [lists] { lists->itiran_Click(); }));

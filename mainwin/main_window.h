@@ -177,6 +177,8 @@ class Form1 : public QMainWindow,
   // A command of the form is done and shown; a deletion, 全削除 or a sort
   // among them has rebuilt the data file and so ended the list being browsed.
   void CommandApplied();
+  // Another workstation changed the drive and the form has followed.
+  void DriveChangedElsewhere();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

@@ -1,6 +1,7 @@
 // 患者マスタ(&M): the patient windows, each created on first use as a window
 // of its own above the main window.
 #include <QAction>
+#include <QTimer>
 
 #include "mainwin/main_window.h"
 #include "patients/patient_windows.h"
@@ -15,6 +16,11 @@ void Form1::ConnectPatientMenus() {
       {M_itiran, &PatientWindows::M_itiran_Click},   {M_kensaku, &PatientWindows::M_kensaku_Click},
       {M_sakujyo, &PatientWindows::M_sakujyo_Click},
   };
+  // The master as it is once started, then again whenever another
+  // workstation changed the drive.
+  QTimer::singleShot(0, patients, [patients] { (void)patients->Session().FollowDrive(); });
+  connect(this, &Form1::DriveChangedElsewhere, patients,
+          [patients] { (void)patients->Session().FollowDrive(); });
   for (const auto& [item, command] : commands) {
     item->setEnabled(true);
     connect(item, &QAction::triggered, patients,

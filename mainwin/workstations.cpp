@@ -12,6 +12,7 @@
 #include <algorithm>
 
 #include "forms/entry_rules.h"
+#include "forms/record_transfer.h"
 #include "mainwin/main_window.h"
 #include "platform/drive_lock.h"
 #include "platform/qt_text.h"
@@ -28,6 +29,7 @@ constexpr const char* kUnreachable =
 }  // namespace
 
 void Form1::WatchOtherWorkstations() {
+  store_.SetBeforeCommand([this] { CatchUpWithOtherWorkstations(); });
   auto* look = new QTimer(this);
   look->setObjectName(QStringLiteral("WorkstationTimer"));
   look->setInterval(kLookEveryMs);
@@ -62,8 +64,9 @@ void Form1::WatchOtherWorkstations() {
 }
 
 void Form1::CatchUpWithOtherWorkstations() {
-  if (!store_.DriveReachable()) {
-    // Nothing can be locked, so nothing is written until it comes back.
+  (void)store_.FollowDriveReachability();
+  if (store_.DriveUnreachable()) {
+    // Read-only until it comes back: nothing can be locked, so nothing is written.
     ShowDriveNote(kUnreachable);
     return;
   }
@@ -76,6 +79,8 @@ void Form1::CatchUpWithOtherWorkstations() {
   const bool typed = session_.AskDiscard(Entry(), store::FromQDate(Today())).has_value();
   const sessions::DriveRefresh refresh = session_.Refresh(typed);
   if (!refresh.changed) return;
+  store::FillLookupLists(store_, *this);  // the drop-downs keep what is typed in them
+  Q_EMIT DriveChangedElsewhere();
   switch (refresh.after) {
     case sessions::FormAfter::Examination:
       (void)ShowExamination(refresh.record);

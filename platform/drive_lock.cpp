@@ -51,6 +51,7 @@ DriveLock::~DriveLock() { Release(); }
 LockOutcome DriveLock::Acquire(const std::filesystem::path& driveRoot) {
   Release();
   error_ = kNoError;
+  root_ = driveRoot;
   (void)CreateFolders(driveRoot);
   const std::filesystem::path lockPath = driveRoot / ".velunor2.lock";
   int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, ModesIn(driveRoot).file);
@@ -131,6 +132,17 @@ bool DriveLock::Reachable() const {
   char byte = 0;
   return fd_ >= 0 && ::fstat(fd_, &facts) == 0 && facts.st_nlink > 0 &&
          ::pread(fd_, &byte, 1, kGenerationAt) >= 0;
+}
+
+bool DriveLock::Reconnect() {
+  if (Reachable()) return true;
+  if (root_.empty()) return false;
+  const std::filesystem::path lockPath = root_ / ".velunor2.lock";
+  const int fd = ::open(lockPath.c_str(), (writable_ ? O_RDWR : O_RDONLY) | O_CLOEXEC);
+  if (fd < 0) return false;
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = fd;
+  return Reachable();
 }
 
 std::uint64_t DriveLock::Generation() const {

@@ -70,6 +70,10 @@ class DriveLock {
   // Whether the lock file can still be read: false when the share that
   // holds the drive cannot be reached (or the file was taken away).
   bool Reachable() const;
+  // Opens the lock file of the drive given to Acquire again (never creating
+  // it: an empty mount point is not the drive) in place of a handle that no
+  // longer reaches it. True when the drive is reachable afterwards.
+  bool Reconnect();
 
   // The generation stored on the drive (0 for a new lock file).
   std::uint64_t Generation() const;
@@ -83,6 +87,7 @@ class DriveLock {
  private:
   Status Lock(short type, const WaitFunction& wait);
   int fd_ = -1;
+  std::filesystem::path root_;
   bool writable_ = false;
   int error_ = kNoError;
 };

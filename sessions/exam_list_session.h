@@ -132,6 +132,13 @@ class ExamListSession {
   // ListCount.
   std::optional<std::pair<int, int>> PrintRange(bool whole, double a, double b) const;
 
+  // After another workstation changed the drive: the working file is still
+  // the list when every row still is, byte for byte apart from its record
+  // number, the data file's record its key names; then Stayed and the list stays. Otherwise the
+  // working file is discarded and Ended says so. Stayed silently when the drive did not change
+  // since the last look or no list is open.
+  ListStepOutcome FollowDrive();
+
   // Runs `work` as a long operation (store::LongOperation); false, without
   // running it, when another one runs.
   bool RunLongOperation(const std::function<void()>& work);
@@ -161,6 +168,7 @@ class ExamListSession {
   store::Store& store_;
   std::int32_t listCount_ = 0;
   store::Pager pager_;
+  std::uint64_t reloadsSeen_ = 0;
 };
 
 }  // namespace sessions

@@ -176,6 +176,11 @@ class PatientSession {
   // master record, or its patient found again by ID when the master moved.
   PatientShown OpenRow(int r);
   ListAfterChange RefreshList(bool reordered);
+  // After another workstation changed the drive: when the master is not what
+  // it was at the last look, OnMasterChanged is told (as a reordering, since
+  // the records may have moved) and true returned. The first look only takes
+  // note of the master.
+  bool FollowDrive();
 
   // --- The search -------------------------------------------------------------
   ChartSearchOutcome SearchChartNumber(const std::string& text);
@@ -234,6 +239,8 @@ class PatientSession {
   std::int32_t PatientListCount = 0;
   std::int16_t PatientListMode = 0;
   std::vector<PatientListRow> shownRows_;
+  std::uint64_t reloadsSeen_ = 0;
+  std::string masterSeen_;  // the master's digest at the last look
   std::vector<store::PatientRecord> listRecords_;
 };
 

@@ -46,6 +46,16 @@ void Store::CatchUpWithDrive() {
   if (changes_) changes_->Close();
 }
 
+bool Store::FollowDriveReachability() {
+  const bool unreachable = driveLock_ != nullptr && !driveLock_->Reconnect();
+  if (unreachable == driveUnreachable_) return false;
+  driveUnreachable_ = unreachable;
+  // The handles opened before the break may be stale: the next lock reopens
+  // them whatever the generation says.
+  if (!unreachable) seenGeneration_ = ~driveLock_->Generation();
+  return true;
+}
+
 Store::DriveScope Store::Reading() {
   const int before = driveHold_;
   if (driveLock_ == nullptr || before != kNoHold) return DriveScope(this, before, Status::Ok());
@@ -67,6 +77,13 @@ Store::DriveScope Store::Changing(bool rebuild) {
     if (before == kSharedHold) (void)driveLock_->LockShared();
     driveHold_ = before;
     return DriveScope(this, before, s);
+  }
+  if (!driveLock_->Reachable()) {
+    // Without the drive no lock holds anything: nothing is written at all.
+    driveUnreachable_ = true;
+    driveLock_->Unlock();
+    if (before == kSharedHold) (void)driveLock_->LockShared();
+    return DriveScope(this, before, Status::Error(platform::kDeviceIoError));
   }
   driveHold_ = kExclusiveHold;
   if (rebuild) driveLock_->MarkRebuild(true);

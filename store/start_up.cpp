@@ -198,7 +198,14 @@ std::string Store::PartialRecordsMessage() const {
   return text;
 }
 
+namespace {
+constexpr const char* kDriveUnreachable =
+    "データドライブに接続できません。接続が戻るまで、登録・削除・並べ替えはできません"
+    "（書きかけのデータは残りません）。";
+}  // namespace
+
 std::string Store::DataFileRefusal(bool forWriting) const {
+  if (forWriting && driveUnreachable_) return kDriveUnreachable;
   if (!DataFileUsable()) {
     std::string text =
         "検査データファイル" + Quoted(kDataFile) + "を読み込めなかったため、この操作はできません。";
@@ -221,6 +228,7 @@ std::string Store::DataFileRefusal(bool forWriting) const {
 }
 
 std::string Store::MasterFileRefusal(bool forWriting) const {
+  if (forWriting && driveUnreachable_) return kDriveUnreachable;
   const FileTrouble* trouble = nullptr;
   for (const FileTrouble& t : troubles_) {
     if (t.path == kMasterFile || (t.folder && std::string_view(kMasterFile).starts_with(t.path))) {

@@ -262,7 +262,7 @@ class Store {
   ExamIndex& ExamsByPatient() { return examIndex_; }
 
   // Whether this run may not write the drive (see SetReadOnlySession).
-  bool ReadOnlySession() const { return readOnlySession_; }
+  bool ReadOnlySession() const { return readOnlySession_ || driveUnreachable_; }
   // Set before StartUp when this run may not write the drive (the drive lock
   // could not be taken): every file is opened for reading only, nothing is
   // created, deleted or cleaned up, and files that are read-only because of
@@ -312,6 +312,18 @@ class Store {
   bool DriveChanged() const;
   // Whether the drive's lock file can be reached (always, without one).
   bool DriveReachable() const { return driveLock_ == nullptr || driveLock_->Reachable(); }
+  // Looks whether the drive can be reached, reconnecting to it when it can
+  // again. While it cannot, this run is read-only (ReadOnlySession, the
+  // refusals for writing) and no change begins; once it can, every file is
+  // reopened before the next command reads. True when that state switched.
+  bool FollowDriveReachability();
+  bool DriveUnreachable() const { return driveUnreachable_; }
+  // Called by every window command before it runs: brings what the windows
+  // show up to date with the other programs' changes.
+  void SetBeforeCommand(std::function<void()> before) { beforeCommand_ = std::move(before); }
+  void BeforeCommand() {
+    if (beforeCommand_) beforeCommand_();
+  }
   // Whether another program is rebuilding a whole file now.
   bool DriveBeingRebuilt() const;
   // How often the files were reopened because another program changed them.
@@ -335,6 +347,8 @@ class Store {
   int driveHold_ = kNoHold;
   std::uint64_t seenGeneration_ = 0;
   std::uint64_t reloads_ = 0;
+  bool driveUnreachable_ = false;
+  std::function<void()> beforeCommand_;
   // Under a lock: reopens every file when the generation moved.
   void CatchUpWithDrive();
   void EndDriveScope(int before);

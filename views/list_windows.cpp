@@ -59,6 +59,12 @@ void ListWindows::DataFileChanged() {
   if (lists_ != nullptr) lists_->DataFileChanged();
 }
 
+void ListWindows::FollowOtherWorkstations() {
+  const sessions::ListStepOutcome followed = session_.FollowDrive();
+  if (followed.step == sessions::ListStep::Ended) DataFileChanged();
+  sessions::Show(ui_, followed);
+}
+
 void ListWindows::OpenListOfAllRecords() {
   ListViews& lists = Lists();
   const sessions::ListOpeningOutcome opened = session_.OpenListOfAllRecords(host_.progress());

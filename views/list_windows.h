@@ -54,6 +54,9 @@ class ListWindows : public QObject {
   // The main window changed the data file: a list whose working file a
   // rebuild ended closes at once.
   void DataFileChanged();
+  // Another workstation changed the drive: an open list that no longer shows
+  // the stored records says so and closes.
+  void FollowOtherWorkstations();
 
  private:
   void OpenListOfAllRecords();

@@ -16,12 +16,14 @@ namespace widgets {
 // A command of a window that reads or writes the store: it does nothing while
 // a long operation runs (the sort component and the progress window let
 // pending events run, so a shortcut or a click could otherwise start a second
-// command inside the first). The signal's arguments are passed on when the
-// command takes them (QAction::triggered's `checked` is dropped otherwise).
+// command inside the first). Before it runs, what is shown is brought up to
+// date with the other workstations' changes (Store::SetBeforeCommand). The signal's arguments are
+// passed on when the command takes them (QAction::triggered's `checked` is dropped otherwise).
 template <typename F>
 auto Guarded(store::Store& store, F command) {
   return [&store, command = std::move(command)](auto&&... args) {
     if (store.LongOperationRunning()) return;
+    store.BeforeCommand();
     if constexpr (std::is_invocable_v<F&, decltype(args)...>) {
       command(std::forward<decltype(args)>(args)...);
     } else {

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -209,6 +211,72 @@ TEST_F(ExamFormSharingTest, RegistrationsOnBothWorkstationsEachLandOnce) {
   EXPECT_EQ(second->form.RecordCount(), 7);  // until it looks again
   EXPECT_TRUE(second->form.Refresh(false).changed);
   EXPECT_EQ(second->form.RecordCount(), 8);
+}
+
+TEST_F(ExamFormSharingTest, WithoutTheDriveNoChangeBeginsAndNothingIsWritten) {
+  struct Case {
+    const char* name;
+    std::function<sessions::FormChange()> change;
+  } cases[] = {
+      {"登録",
+       [&] {
+         first->form.StartNewExamination();
+         ExamEntry entry = EntryOf(Exam(9).With(ExamField::ImageName, "N9"), "新規");
+         return first->form.RegisterNew(entry, NoPicture());
+       }},
+      {"上書き",
+       [&] {
+         const sessions::ShownExamination shown = first->form.ShowExamination(2);
+         return first->form.Overwrite(EntryOf(shown.record, "手元"), NoPicture());
+       }},
+      {"削除",
+       [&] {
+         (void)first->form.ShowExamination(2);
+         return first->form.Delete(progress);
+       }},
+  };
+  for (Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    SetUp();
+    const std::string before = memory.ReadBytes(store::kDataFile);
+    // The share is gone: its lock file no longer reaches anything.
+    std::filesystem::remove(drive.Root() / ".velunor2.lock");
+    const sessions::FormChange done = c.change();
+    EXPECT_FALSE(done.Silent());
+    EXPECT_EQ(memory.ReadBytes(store::kDataFile), before);
+    EXPECT_TRUE(first->store.DriveUnreachable());
+    EXPECT_TRUE(first->store.ReadOnlySession());
+  }
+}
+
+TEST_F(ExamFormSharingTest, TheRunIsReadOnlyWhileTheDriveIsUnreachable) {
+  const std::filesystem::path lockFile = drive.Root() / ".velunor2.lock";
+  struct Case {
+    const char* name;
+    std::function<void()> drive;  // what happens to the share
+    bool switched;
+    bool readOnly;
+  } cases[] = {
+      {"reachable", [] {}, false, false},
+      {"gone", [&] { std::filesystem::remove(lockFile); }, true, true},
+      {"still gone", [] {}, false, true},
+      {"back", [&] { std::ofstream(lockFile).put('\0'); }, true, false},
+  };
+  for (Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    c.drive();
+    EXPECT_EQ(first->store.FollowDriveReachability(), c.switched);
+    EXPECT_EQ(first->store.ReadOnlySession(), c.readOnly);
+    EXPECT_EQ(first->store.DataFileRefusal(true).starts_with("データドライブに接続できません。"),
+              c.readOnly);
+    EXPECT_TRUE(first->store.DataFileRefusal(false).empty());
+  }
+  // Back on the drive, a change is written and the other workstation sees it.
+  Register(*first, "000801");
+  EXPECT_EQ(Data().size(), 6u);
+  (void)second->store.FollowDriveReachability();
+  EXPECT_TRUE(second->form.Refresh(false).changed);
+  EXPECT_EQ(second->form.RecordCount(), 6);
 }
 
 }  // namespace

@@ -1,0 +1,44 @@
+// The examination list beside other workstations on the same drive: a list
+// whose rows no longer are the data file's records closes rather than
+// showing what is not stored any more.
+
+#include "sessions/exam_list_session.h"
+#include "store/list_pages.h"
+
+namespace sessions {
+
+namespace {
+
+constexpr const char* kListOutdated =
+    "他の端末でデータが変更されたため、一覧を閉じました。もう一度一覧・検索をしてください。";
+
+// A rebuild may write the record numbers anew; the rest is the examination.
+constexpr std::size_t kNumberWidth = store::kExamFields[0].width;
+
+}  // namespace
+
+ListStepOutcome ExamListSession::FollowDrive() {
+  ListStepOutcome out;
+  out.step = ListStep::Stayed;
+  if (store_.WorkFile() == nullptr || store_.LongOperationRunning()) return out;
+  const store::Store::DriveScope held = store_.Reading();
+  if (!held || store_.Reloads() == reloadsSeen_) return out;
+  reloadsSeen_ = store_.Reloads();
+  if (store_.WorkFile() == nullptr) listCount_ = 0;  // reopening found no working copy
+  store::ExamRecord row, stored;
+  for (std::int32_t p = 1; p <= listCount_; ++p) {
+    bool same = store_.WorkFile() != nullptr && store_.WorkFile()->Read(p, row).ok();
+    const std::int32_t key = store::RowKey(row.Raw(store::ExamField::RecordNo));
+    same = same && key >= 1 && key <= store_.RecordCount() &&
+           store_.ReadExamination(key, stored).ok() &&
+           stored.Bytes().substr(kNumberWidth) == row.Bytes().substr(kNumberWidth);
+    if (same) continue;
+    (void)DiscardWorkFile();
+    out.step = ListStep::Ended;
+    out.Say(kListOutdated, platform::kExclamation);
+    return out;
+  }
+  return out;
+}
+
+}  // namespace sessions

@@ -142,6 +142,7 @@ bool DriveLock::Reconnect() {
   if (fd < 0) return false;
   if (fd_ >= 0) ::close(fd_);
   fd_ = fd;
+  (void)SetLock(fd_, F_RDLCK, false, kPresentAt);
   return Reachable();
 }
 

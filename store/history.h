@@ -1,11 +1,13 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <deque>
 #include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -82,7 +84,6 @@ struct EntryHead {
   ChangeKind kind = ChangeKind::Register;
   std::string_view file;  // held by the History
   std::int32_t record = 0;
-  std::string patientId;
   std::uint64_t target = 0;
 };
 
@@ -125,6 +126,7 @@ class History {
   // patient `patientId`, newest first.
   std::vector<std::size_t> OfRecord(std::string_view file, std::int32_t record) const;
   std::vector<std::size_t> OfPatient(std::string_view patientId) const;
+  std::string_view PatientIdOf(std::size_t position) const;
   [[nodiscard]] platform::Status Read(std::size_t position, ChangeEntry& out);
 
   // How the last Open read the index: entries taken from the index file, and
@@ -165,12 +167,16 @@ class History {
   bool ResolveFileName(std::uint32_t fileId, std::uint64_t offset);
   void Index(const ChangeEntry& entry, std::uint64_t offset, std::uint32_t frameLength,
              std::uint32_t frameCrc, std::string* indexBytes);
-  void AddHead(const EntryHead& head, std::uint32_t fileId);
+  void AddHead(const EntryHead& head, std::uint32_t fileId, std::string_view patientId);
+  void PopHead();
   void WriteIndexFile(std::size_t keep, const std::string& bytes);
   // The number of a file name among those the log names (added when new;
   // UINT32_MAX from KnownFileId when not there).
   std::uint32_t FileId(std::string_view file);
   std::uint32_t KnownFileId(std::string_view file) const;
+  static std::uint64_t RecordKey(std::uint32_t fileId, std::int32_t record) {
+    return (std::uint64_t{fileId} << 32) | static_cast<std::uint32_t>(record);
+  }
 
   platform::FileSystem& fs_;
   std::string folder_, path_, indexPath_;
@@ -180,7 +186,11 @@ class History {
   std::uint64_t length_ = 0;  // length of the log file
   std::vector<EntryHead> heads_;
   std::deque<std::string> files_;
-  std::vector<std::uint32_t> fileIds_;  // of each entry in heads_
+  // Of each entry in heads_: its file id and record (RecordKey), and its
+  // patient ID (length, then the ID; kLongId: in longIds_).
+  std::vector<std::uint64_t> recordKeys_;
+  std::vector<std::array<char, 11>> patientIds_;
+  std::unordered_map<std::size_t, std::string> longIds_;
   std::size_t fromIndexFile_ = 0;
   std::unique_ptr<platform::RandomFile> index_;
   std::uint64_t indexLength_ = 0;  // of the index file, as written

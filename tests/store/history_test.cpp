@@ -255,17 +255,22 @@ TEST_F(HistoryTest, TheChecksumIsTheStandardCrc32) {
 
 }  // namespace
 
+namespace {
+
 // What an open history knows of each entry, to compare two opens by.
 std::vector<std::string> HeadsOf(const History& h) {
   std::vector<std::string> out;
-  for (const store::EntryHead& e : h.Heads()) {
+  for (std::size_t i = 0; i < h.Heads().size(); ++i) {
+    const store::EntryHead& e = h.Heads()[i];
     out.push_back(std::to_string(e.number) + "@" + std::to_string(e.offset) + " " +
                   std::to_string(e.time) + " " + std::string(store::ChangeKindText(e.kind)) + " " +
-                  std::string(e.file) + " " + std::to_string(e.record) + " " + e.patientId + " ->" +
-                  std::to_string(e.target));
+                  std::string(e.file) + " " + std::to_string(e.record) + " " +
+                  std::string(h.PatientIdOf(i)) + " ->" + std::to_string(e.target));
   }
   return out;
 }
+
+}  // namespace
 
 TEST_F(HistoryTest, TheIndexFileAgreesWithTheLogWhateverBecameOfIt) {
   struct Case {

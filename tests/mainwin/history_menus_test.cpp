@@ -100,8 +100,10 @@ class HistoryMenusTest : public QObject {
     Fixture::Settle();
     HistoryWindow* window = WindowOf(f);
     QVERIFY(window != nullptr && window->isVisible());
+    // The registration over the stored patient, and the patient before it.
     QCOMPARE(window->Versions()->rowCount(), 2);
-    QCOMPARE(window->Versions()->item(0, 2)->text(), QStringLiteral("上書き"));
+    QCOMPARE(window->Versions()->item(0, 2)->text(), QStringLiteral("患者登録"));
+    QCOMPARE(window->Versions()->item(1, 2)->text(), QStringLiteral("変更前"));
   }
 
   void ctrlShiftZAsksNamingTheChangeAndUndoesOnYes() {

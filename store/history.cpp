@@ -364,7 +364,7 @@ Status History::Open() {
     Close();
     return s;
   }
-  WriteIndexFile(fromIndexFile_, indexBytes);
+  if (index_) WriteIndexFile(fromIndexFile_, indexBytes);
   return Status::Ok();
 }
 
@@ -461,7 +461,10 @@ std::uint64_t History::LoadIndexFile() {
   std::string read;
   std::unique_ptr<platform::MappedBytes> mapped;
   std::string_view bytes;
-  if (fs_.OpenRandom(indexPath_, index_).ok() && index_->Length(indexLength_).ok()) {
+  // A missing index file is made by the next change, not by reading: a
+  // look at the history leaves the drive as it was.
+  if (fs_.Exists(indexPath_) && fs_.OpenRandom(indexPath_, index_).ok() &&
+      index_->Length(indexLength_).ok()) {
     mapped = index_->Map(indexLength_);
     if (mapped) {
       bytes = std::string_view(mapped->Bytes().data(), mapped->Bytes().size());

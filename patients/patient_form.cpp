@@ -148,11 +148,14 @@ void Form10::BuildControls() {
   Command4->setObjectName(QStringLiteral("Command4"));
   Command3 = new QPushButton(QStringLiteral("削除(&X)"), panel);
   Command3->setObjectName(QStringLiteral("Command3"));
+  Command9 = new QPushButton(QStringLiteral("変更履歴(&H)"), panel);
+  Command9->setObjectName(QStringLiteral("Command9"));
+  Command9->setEnabled(false);
   Command2 = new QPushButton(QStringLiteral("閉じる(&E)"), panel);
   widgets::EscapeClicks(this, Command2);
   Command2->setObjectName(QStringLiteral("Command2"));
   auto* buttons = new QHBoxLayout();
-  for (QPushButton* b : {Command1, Command4, Command3, Command2}) {
+  for (QPushButton* b : {Command1, Command4, Command3, Command9, Command2}) {
     b->setMinimumSize(digit * 12, fontMetrics().height() * 2);
     b->setAutoDefault(false);
     buttons->addWidget(b);
@@ -186,7 +189,7 @@ void Form10::BuildControls() {
 
   const std::vector<QWidget*> order = {Text1,    Text2,    Text3,    Combo1,   Text4,
                                        Combo2,   Text5,    Command1, Command4, Command3,
-                                       Command2, Command6, Slider1,  Command5};
+                                       Command9, Command2, Command6, Slider1,  Command5};
   for (std::size_t i = 0; i + 1 < order.size(); ++i) setTabOrder(order[i], order[i + 1]);
   enter_ = new widgets::EnterMovesOn(this);
   for (QWidget* w :
@@ -213,6 +216,13 @@ void Form10::BuildControls() {
   guarded(Command4, &QPushButton::clicked, &Form10::Command4_Click);
   guarded(Command5, &QPushButton::clicked, &Form10::Command5_Click);
   guarded(Command6, &QPushButton::clicked, &Form10::Command6_Click);
+  connect(Text1, &QLineEdit::textChanged, Command9,
+          [this](const QString& id) { Command9->setEnabled(!id.isEmpty()); });
+  connect(Command9, &QPushButton::clicked, this, widgets::Guarded(store, [this] {
+            if (showHistory && !Text1->text().isEmpty()) {
+              showHistory(S(store::FormatPatientId(Text1->text())));
+            }
+          }));
   guarded(Command7, &QPushButton::clicked, &Form10::Command7_Click);
   guarded(Command8, &QPushButton::clicked, &Form10::Command8_Click);
   guarded(M_TOUROKU, &QAction::triggered, &Form10::Command1_Click);

@@ -2,6 +2,8 @@
 
 #include <QMainWindow>
 #include <QString>
+#include <functional>
+#include <string>
 
 #include "forms/patient_form.h"
 #include "patients/patient_window_host.h"
@@ -42,6 +44,10 @@ class Form10 : public QMainWindow, public store::PatientForm {
   // form counts as a new patient.
   void FollowMaster();
 
+  // 変更履歴: told the ID in the ID box, to show that patient's history (the
+  // button is disabled while the box is empty).
+  std::function<void(const std::string& patientId)> showHistory;
+
   QLabel* Label1 = nullptr;         // 患者登録
   QPushButton* Command1 = nullptr;  // 登録(&S)
   QPushButton* Command2 = nullptr;  // 閉じる(&E)
@@ -51,6 +57,7 @@ class Form10 : public QMainWindow, public store::PatientForm {
   QPushButton* Command6 = nullptr;  // previous record
   QPushButton* Command7 = nullptr;  // (&B)
   QPushButton* Command8 = nullptr;  // (&N)
+  QPushButton* Command9 = nullptr;  // 変更履歴(&H)
   QMenu* M_DATA = nullptr;          // データ(&D)
   QAction* M_TOUROKU = nullptr;     // 登録
   QAction* M_CLEAR = nullptr;       // クリア

@@ -22,7 +22,12 @@ Dialog3* PatientWindows::SearchIfAny() const { return dialog3_; }
 Form12* PatientWindows::BulkIfAny() const { return form12_; }
 
 Form10& PatientWindows::Registration() {
-  if (!form10_) form10_ = new Form10(session_, *this, owner_);
+  if (!form10_) {
+    form10_ = new Form10(session_, *this, owner_);
+    form10_->showHistory = [this](const std::string& patientId) {
+      if (showPatientHistory) showPatientHistory(patientId);
+    };
+  }
   return *form10_;
 }
 

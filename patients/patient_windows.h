@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QPointer>
 #include <functional>
+#include <string>
 
 #include "patients/patient_window_host.h"
 #include "platform/progress.h"
@@ -41,6 +42,9 @@ class PatientWindows : public QObject, public PatientWindowHost {
   // Shows a window above the main window (the main window lowered first).
   // Unset, the window is shown and activated.
   std::function<void(QWidget* window)> showWindow;
+  // Shows the history of the patient with that ID (the registration
+  // window's 変更履歴).
+  std::function<void(const std::string& patientId)> showPatientHistory;
 
   Form10& Registration();
   Form11& List();

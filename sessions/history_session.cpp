@@ -1,6 +1,7 @@
 #include "sessions/history_session.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <ctime>
 #include <set>
@@ -425,9 +426,38 @@ HistoryChange HistorySession::RestoreVersion(const VersionRow& version) {
   // A deleted record comes back at the end: the records after it have
   // other numbers now.
   if (entry.after.empty()) return Append(entry, bytes, ChangeKind::Restore);
-  // The pictures an overwrite kept are those before it, not the version's.
-  entry.kept.clear();
+  entry.kept = VersionPicture(version, entry, bytes);
   return WriteBack(entry, bytes, ChangeKind::Restore);
+}
+
+std::vector<store::KeptFile> HistorySession::VersionPicture(const VersionRow& version,
+                                                            const ChangeEntry& entry,
+                                                            const std::string& bytes) {
+  store::ExamRecord record;
+  std::copy(bytes.begin(), bytes.end(), record.data());
+  const std::string name = record.Get(store::ExamField::ImageName);
+  if (name.empty()) return {};
+  const std::string path = store::ImagePath(name);
+  auto samePath = [&path](const std::string& live) {
+    return std::ranges::equal(live, path, [](char a, char b) {
+      return std::tolower(static_cast<unsigned char>(a)) ==
+             std::tolower(static_cast<unsigned char>(b));
+    });
+  };
+  // The picture as the version left it is what the first change after it
+  // kept when it replaced that picture; the state before a change is what
+  // that change itself kept.
+  store::History& history = store_.Changes();
+  const std::vector<std::size_t> newestFirst = history.OfRecord(entry.file, entry.record);
+  for (auto it = newestFirst.rbegin(); it != newestFirst.rend(); ++it) {
+    if (*it < version.position || (*it == version.position && !version.beforeChange)) continue;
+    ChangeEntry later;
+    if (!history.Read(*it, later).ok()) return {};
+    for (const store::KeptFile& k : later.kept) {
+      if (samePath(k.live)) return {k};
+    }
+  }
+  return {};
 }
 
 HistoryChange HistorySession::RestorePatient(const ChangeEntry& from, const std::string& bytes) {

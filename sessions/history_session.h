@@ -103,6 +103,11 @@ class HistorySession {
   HistoryChange UndoLastChange();
   // Copies the pictures `entry` kept back to where they were.
   void PutBackPictures(const store::ChangeEntry& entry);
+  // The picture of a version of an examination as a later change kept it
+  // (none: the picture on the drive is still the version's).
+  std::vector<store::KeptFile> VersionPicture(const VersionRow& version,
+                                              const store::ChangeEntry& entry,
+                                              const std::string& bytes);
 
   store::Store& store_;
 };

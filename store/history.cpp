@@ -5,8 +5,10 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 
 #include "store/atomic_replace.h"
@@ -66,10 +68,50 @@ class BodyReader {
   bool ok_ = true;
 };
 
-std::uint32_t LoadU32(const char* p) {
-  std::uint32_t v = 0;
-  for (int i = 0; i < 4; ++i) v |= std::uint32_t{static_cast<unsigned char>(p[i])} << (8 * i);
+// Little-endian loads; on a little-endian host one plain load each.
+template <typename T>
+T LoadLittle(const char* p) {
+  T v = 0;
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(&v, p, sizeof v);
+  } else {
+    for (std::size_t i = 0; i < sizeof v; ++i) v |= T{static_cast<unsigned char>(p[i])} << (8 * i);
+  }
   return v;
+}
+std::uint32_t LoadU32(const char* p) { return LoadLittle<std::uint32_t>(p); }
+std::uint64_t LoadU64(const char* p) { return LoadLittle<std::uint64_t>(p); }
+
+// One entry of the index file, 64 bytes, little-endian: number, offset,
+// time, target (8 each), record, file id, frame length, the frame's own
+// checksum (4 each), kind, the patient ID's length and the patient ID in
+// ten bytes, and the CRC-32 of the 60 bytes before it. An entry whose
+// patient ID is longer than ten bytes does not fit: the index file is used
+// up to it and the log is read from there.
+constexpr std::size_t kIndexEntry = 64;
+constexpr std::size_t kIndexPatientId = 10;
+constexpr unsigned char kLongId = 0xff;
+
+struct IndexedEntry {
+  EntryHead head;
+  std::string_view patientId;
+  std::uint32_t fileId = 0, frameLength = 0, frameCrc = 0;
+};
+
+// The checksum of an index entry: its first 60 bytes as words, each times a
+// constant of its own, summed and mixed. The products are independent, so
+// half a million entries are checked in a few milliseconds (a CRC-32 of the
+// same bytes takes ten times that).
+std::uint32_t EntryChecksum(const char* p) {
+  static constexpr std::uint64_t kFactor[8] = {
+      0x9E3779B97F4A7C15u, 0xC2B2AE3D27D4EB4Fu, 0x165667B19E3779F9u, 0xD6E8FEB86659FD93u,
+      0xA0761D6478BD642Fu, 0xE7037ED1A0B428DBu, 0x8EBC6AF09C88C6E3u, 0x589965CC75374CC3u};
+  std::uint64_t h = 0x243F6A8885A308D3u;
+  for (int i = 0; i < 7; ++i) h += (LoadU64(p + 8 * i) + kFactor[i + 1]) * kFactor[i];
+  h += (LoadU32(p + 56) + kFactor[0]) * kFactor[7];
+  h ^= h >> 31;
+  h *= kFactor[1];
+  return static_cast<std::uint32_t>(h ^ (h >> 32));
 }
 
 // The head fields, in the order a body holds them; `entry` gets them.
@@ -94,6 +136,46 @@ Status ReadAll(platform::RandomFile& file, std::uint64_t offset, std::string& ou
   if (Status s = file.ReadAt(offset, out, got); !s.ok()) return s;
   if (got != out.size()) return Status::Error(platform::kDeviceIoError);
   return Status::Ok();
+}
+
+std::string IndexEntry(const EntryHead& h, std::uint32_t fileId, std::string_view patientId,
+                       std::uint32_t frameLength, std::uint32_t frameCrc) {
+  std::string out;
+  out.reserve(kIndexEntry);
+  PutU64(out, h.number);
+  PutU64(out, h.offset);
+  PutU64(out, static_cast<std::uint64_t>(h.time));
+  PutU64(out, h.target);
+  PutU32(out, static_cast<std::uint32_t>(h.record));
+  PutU32(out, fileId);
+  PutU32(out, frameLength);
+  PutU32(out, frameCrc);
+  out.push_back(static_cast<char>(h.kind));
+  const bool fits = patientId.size() <= kIndexPatientId;
+  out.push_back(static_cast<char>(fits ? patientId.size() : 0xff));
+  std::string id(fits ? patientId : std::string_view());
+  id.resize(kIndexPatientId, '\0');
+  out += id;
+  PutU32(out, EntryChecksum(out.data()));
+  return out;
+}
+
+bool ParseIndexEntry(std::string_view bytes, IndexedEntry& e) {
+  const char* p = bytes.data();
+  if (LoadU32(p + kIndexEntry - 4) != EntryChecksum(p)) return false;
+  const auto idLength = static_cast<unsigned char>(p[49]);
+  if (idLength > kIndexPatientId) return false;
+  e.head.number = LoadU64(p);
+  e.head.offset = LoadU64(p + 8);
+  e.head.time = static_cast<std::int64_t>(LoadU64(p + 16));
+  e.head.target = LoadU64(p + 24);
+  e.head.record = static_cast<std::int32_t>(LoadU32(p + 32));
+  e.fileId = LoadU32(p + 36);
+  e.frameLength = LoadU32(p + 40);
+  e.frameCrc = LoadU32(p + 44);
+  e.head.kind = static_cast<ChangeKind>(p[48]);
+  e.patientId = bytes.substr(50, idLength);
+  return e.frameLength >= kFrameHead + kFrameTail;
 }
 
 }  // namespace
@@ -237,17 +319,24 @@ bool History::ParseBody(std::string_view body, ChangeEntry& out) {
 }
 
 History::History(platform::FileSystem& fs, std::string folder)
-    : fs_(fs), folder_(std::move(folder)), path_(folder_ + "CHANGES.LOG"), stamp_(StampNow) {}
+    : fs_(fs),
+      folder_(std::move(folder)),
+      path_(folder_ + "CHANGES.LOG"),
+      indexPath_(folder_ + "CHANGES.IDX"),
+      stamp_(StampNow) {}
 
 History::~History() = default;
 
 void History::Close() {
   file_.reset();
-  heads_.clear();
-  byRecord_.clear();
-  byPatient_.clear();
+  index_.reset();
+  heads_ = {};
+  recordKeys_ = {};
+  patientIds_ = {};
+  longIds_.clear();
   files_.clear();
-  end_ = length_ = 0;
+  end_ = length_ = indexLength_ = 0;
+  fromIndexFile_ = 0;
 }
 
 Status History::Open() {
@@ -266,10 +355,16 @@ Status History::Open() {
       return s;
     }
   }
-  if (Status s = Scan(); !s.ok()) {
+  Status s = file_->Length(length_);
+  const std::uint64_t from = s.ok() ? LoadIndexFile() : 0;
+  fromIndexFile_ = heads_.size();
+  std::string indexBytes;
+  if (s.ok()) s = Scan(from, indexBytes);
+  if (!s.ok()) {
     Close();
     return s;
   }
+  if (index_) WriteIndexFile(fromIndexFile_, indexBytes);
   return Status::Ok();
 }
 
@@ -286,20 +381,163 @@ std::uint32_t History::FileId(std::string_view file) {
   return static_cast<std::uint32_t>(files_.size() - 1);
 }
 
-void History::Index(const ChangeEntry& e, std::uint64_t offset) {
-  const std::size_t position = heads_.size();
-  const std::uint32_t fileId = FileId(e.file);
-  heads_.push_back(
-      {e.number, offset, e.stamp.time, e.kind, files_[fileId], e.record, e.patientId, e.target});
-  if (e.record > 0) byRecord_[RecordKey(fileId, e.record)].push_back(position);
-  if (!e.patientId.empty()) byPatient_[e.patientId].push_back(position);
+void History::AddHead(const EntryHead& head, std::uint32_t fileId, std::string_view patientId) {
+  std::array<char, 11> id{};
+  if (patientId.size() < id.size()) {
+    id[0] = static_cast<char>(patientId.size());
+    std::copy(patientId.begin(), patientId.end(), id.begin() + 1);
+  } else {
+    id[0] = static_cast<char>(kLongId);
+    longIds_.emplace(heads_.size(), patientId);
+  }
+  heads_.push_back(head);
+  recordKeys_.push_back(RecordKey(fileId, head.record));
+  patientIds_.push_back(id);
 }
 
-Status History::Scan() {
-  if (Status s = file_->Length(length_); !s.ok()) return s;
+void History::PopHead() {
+  longIds_.erase(heads_.size() - 1);
+  heads_.pop_back();
+  recordKeys_.pop_back();
+  patientIds_.pop_back();
+}
+
+std::string_view History::PatientIdOf(std::size_t position) const {
+  const std::array<char, 11>& id = patientIds_[position];
+  const auto length = static_cast<unsigned char>(id[0]);
+  if (length == kLongId) return longIds_.at(position);
+  return std::string_view(id.data() + 1, length);
+}
+
+void History::Index(const ChangeEntry& e, std::uint64_t offset, std::uint32_t frameLength,
+                    std::uint32_t frameCrc, std::string* indexBytes) {
+  const std::uint32_t fileId = FileId(e.file);
+  AddHead({e.number, offset, e.stamp.time, e.kind, files_[fileId], e.record, e.target}, fileId,
+          e.patientId);
+  if (indexBytes != nullptr) {
+    *indexBytes += IndexEntry(heads_.back(), fileId, e.patientId, frameLength, frameCrc);
+  }
+}
+
+void History::WriteIndexFile(std::size_t keep, const std::string& bytes) {
+  // Best effort and never synced: whatever is missing or wrong in it is
+  // read again from the log on the next open.
+  if (!index_ && !fs_.OpenRandom(indexPath_, index_).ok()) return;
+  const std::uint64_t at = keep * kIndexEntry;
+  bool ok = true;
+  if (indexLength_ != at) ok = index_->Truncate(at).ok();
+  if (ok && !bytes.empty()) ok = index_->WriteAt(at, bytes).ok();
+  if (!ok) {
+    // The next open finds the gap and reads the log beyond it.
+    index_.reset();
+    indexLength_ = UINT64_MAX;
+    return;
+  }
+  indexLength_ = at + bytes.size();
+}
+
+bool History::ResolveFileName(std::uint32_t fileId, std::uint64_t offset) {
+  // File ids are given in the order the log first names a file, so the
+  // first entry of each id names it.
+  if (fileId != files_.size()) return false;
+  std::string frame(kFrameHead, '\0');
+  if (!ReadAll(*file_, offset, frame).ok()) return false;
+  frame.resize(kFrameHead + std::min<std::uint32_t>(LoadU32(frame.data() + 4), 4096));
+  if (!ReadAll(*file_, offset, frame).ok()) return false;
+  BodyReader in(std::string_view(frame).substr(kFrameHead));
+  ChangeEntry entry;
+  if (!ReadHead(in, entry)) {
+    // A head longer than the piece read: the whole frame then.
+    frame.resize(kFrameHead + LoadU32(frame.data() + 4));
+    if (!ReadAll(*file_, offset, frame).ok()) return false;
+    BodyReader whole(std::string_view(frame).substr(kFrameHead));
+    if (!ReadHead(whole, entry)) return false;
+  }
+  files_.push_back(entry.file);
+  return true;
+}
+
+std::uint64_t History::LoadIndexFile() {
+  std::string read;
+  std::unique_ptr<platform::MappedBytes> mapped;
+  std::string_view bytes;
+  // A missing index file is made by the next change, not by reading: a
+  // look at the history leaves the drive as it was.
+  if (fs_.Exists(indexPath_) && fs_.OpenRandom(indexPath_, index_).ok() &&
+      index_->Length(indexLength_).ok()) {
+    mapped = index_->Map(indexLength_);
+    if (mapped) {
+      bytes = std::string_view(mapped->Bytes().data(), mapped->Bytes().size());
+    } else {
+      read.resize(indexLength_);
+      std::size_t got = 0;
+      if (!index_->ReadAt(0, read, got).ok()) got = 0;
+      read.resize(got);
+      bytes = read;
+    }
+  } else {
+    index_.reset();
+    indexLength_ = 0;
+  }
+  auto entryAt = [&](std::size_t i, IndexedEntry& e) {
+    return ParseIndexEntry(bytes.substr(i * kIndexEntry, kIndexEntry), e);
+  };
+  auto giveUp = [&] {
+    heads_.clear();
+    recordKeys_.clear();
+    patientIds_.clear();
+    longIds_.clear();
+    files_.clear();
+    return std::uint64_t{0};
+  };
+  // The entries that are whole, follow each other in the log without a gap
+  // and lie inside it.
+  const std::size_t count = bytes.size() / kIndexEntry;
+  heads_.reserve(count + 64);
+  recordKeys_.reserve(count + 64);
+  patientIds_.reserve(count + 64);
+  std::uint64_t covered = 0;
+  IndexedEntry e;
+  for (std::size_t i = 0; i < count; ++i) {
+    if (!entryAt(i, e) || e.head.offset != covered || covered + e.frameLength > length_) break;
+    if (e.fileId >= files_.size() && !ResolveFileName(e.fileId, e.head.offset)) return giveUp();
+    covered += e.frameLength;
+    e.head.file = files_[e.fileId];
+    AddHead(e.head, e.fileId, e.patientId);
+  }
+  // The first and the last of them must be the log's own frames: an index
+  // file left from a log since replaced or cut back is not used. The last
+  // is checked whole, as a crash tears the log's last frame.
+  auto matches = [&](std::size_t i, bool whole) {
+    IndexedEntry m;
+    (void)entryAt(i, m);
+    std::string head(kFrameHead, '\0'), tail(kFrameTail, '\0');
+    if (!ReadAll(*file_, m.head.offset, head).ok() ||
+        !ReadAll(*file_, m.head.offset + m.frameLength - kFrameTail, tail).ok() ||
+        head.substr(0, 4) != kMagic ||
+        kFrameHead + LoadU32(head.data() + 4) + kFrameTail != m.frameLength ||
+        LoadU32(tail.data()) != m.frameCrc) {
+      return false;
+    }
+    if (!whole) return true;
+    std::string frame(m.frameLength - kFrameTail, '\0');
+    return ReadAll(*file_, m.head.offset, frame).ok() && Crc32(frame) == m.frameCrc;
+  };
+  // A torn or damaged last frame costs only the entries from it on.
+  bool lastMatches = false;
+  for (int tries = 0; tries < 8 && !heads_.empty() && !lastMatches; ++tries) {
+    lastMatches = matches(heads_.size() - 1, true);
+    if (!lastMatches) PopHead();
+  }
+  if (!lastMatches || !matches(0, false)) return giveUp();
+  (void)entryAt(heads_.size() - 1, e);
+  return e.head.offset + e.frameLength;
+}
+
+Status History::Scan(std::uint64_t from, std::string& indexBytes) {
   std::string chunk;
   std::uint64_t chunkAt = 0;
-  std::uint64_t at = 0;
+  std::uint64_t at = from;
   // The bytes [offset, offset + n) of the log, read ahead in large pieces.
   auto bytes = [&](std::uint64_t offset, std::size_t n, std::string_view& out) -> Status {
     if (offset < chunkAt || offset + n > chunkAt + chunk.size()) {
@@ -322,10 +560,11 @@ Status History::Scan() {
     std::string_view frame;
     if (Status s = bytes(at, kFrameHead + bodyLength + kFrameTail, frame); !s.ok()) return s;
     const std::string_view covered = frame.substr(0, kFrameHead + bodyLength);
+    const std::uint32_t crc = LoadU32(frame.data() + covered.size());
     ChangeEntry entry;
     BodyReader in(covered.substr(kFrameHead));
-    if (LoadU32(frame.data() + covered.size()) != Crc32(covered) || !ReadHead(in, entry)) break;
-    Index(entry, at);
+    if (crc != Crc32(covered) || !ReadHead(in, entry)) break;
+    Index(entry, at, static_cast<std::uint32_t>(frame.size()), crc, &indexBytes);
     at += frame.size();
   }
   end_ = at;
@@ -346,7 +585,10 @@ Status History::Append(ChangeEntry& entry) {
     if (file_->Truncate(end_).ok()) length_ = end_;
     return s;
   }
-  Index(entry, end_);
+  std::string indexBytes;
+  Index(entry, end_, static_cast<std::uint32_t>(frame.size()),
+        LoadU32(frame.data() + frame.size() - kFrameTail), &indexBytes);
+  WriteIndexFile(heads_.size() - 1, indexBytes);
   end_ += frame.size();
   length_ = end_;
   return Status::Ok();
@@ -362,32 +604,33 @@ Status History::TakeBackLast() {
   for (const KeptFile& k : last.kept) {
     if (fs_.Exists(KeptPath(k.name))) (void)fs_.Delete(KeptPath(k.name));
   }
-  const std::size_t position = heads_.size() - 1;
-  const EntryHead& head = heads_.back();
-  if (auto it = byRecord_.find(RecordKey(KnownFileId(head.file), head.record));
-      it != byRecord_.end()) {
-    std::erase(it->second, position);
-  }
-  if (auto it = byPatient_.find(head.patientId); it != byPatient_.end()) {
-    std::erase(it->second, position);
-  }
-  heads_.pop_back();
+  PopHead();
+  fromIndexFile_ = std::min(fromIndexFile_, heads_.size());
+  WriteIndexFile(heads_.size(), {});
   end_ = length_ = offset;
   return Status::Ok();
 }
 
 std::vector<std::size_t> History::OfRecord(std::string_view file, std::int32_t record) const {
+  // A pass over the heads in memory takes about a millisecond for half a
+  // million entries, and needs no map to be built when the history opens.
   const std::uint32_t fileId = KnownFileId(file);
-  if (fileId == UINT32_MAX) return {};
-  auto it = byRecord_.find(RecordKey(fileId, record));
-  if (it == byRecord_.end()) return {};
-  return {it->second.rbegin(), it->second.rend()};
+  std::vector<std::size_t> found;
+  if (fileId == UINT32_MAX || record <= 0) return found;
+  const std::uint64_t key = RecordKey(fileId, record);
+  for (std::size_t i = recordKeys_.size(); i-- > 0;) {
+    if (recordKeys_[i] == key) found.push_back(i);
+  }
+  return found;
 }
 
 std::vector<std::size_t> History::OfPatient(std::string_view patientId) const {
-  auto it = byPatient_.find(patientId);
-  if (it == byPatient_.end()) return {};
-  return {it->second.rbegin(), it->second.rend()};
+  std::vector<std::size_t> found;
+  if (patientId.empty()) return found;
+  for (std::size_t i = patientIds_.size(); i-- > 0;) {
+    if (PatientIdOf(i) == patientId) found.push_back(i);
+  }
+  return found;
 }
 
 Status History::Read(std::size_t position, ChangeEntry& out) {
@@ -464,6 +707,7 @@ Status History::Archive(std::int64_t before, std::string_view today, std::size_t
   file_.reset();
   const ReplaceOutcome replaced = ReplaceAtomically(fs_, staging, path_, folder_);
   Close();
+  if (replaced.renamed) (void)fs_.Delete(indexPath_);
   if (Status reopened = Open(); replaced.status.ok())
     s = reopened;
   else

@@ -1,9 +1,9 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <deque>
 #include <functional>
-#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -21,6 +21,9 @@ namespace store {
 // each under the name of the entry that keeps it.
 inline constexpr const char* kHistoryDir = "C:\\VLN2\\HISTORY\\";
 inline constexpr const char* kHistoryFile = "C:\\VLN2\\HISTORY\\CHANGES.LOG";
+// Beside the log, what the index knows of each entry, so that opening the
+// history reads this small file and only the log's entries it does not cover.
+inline constexpr const char* kHistoryIndexFile = "C:\\VLN2\\HISTORY\\CHANGES.IDX";
 
 enum class ChangeKind : std::uint8_t {
   Register = 1,      // 登録: a new examination appended
@@ -81,7 +84,6 @@ struct EntryHead {
   ChangeKind kind = ChangeKind::Register;
   std::string_view file;  // held by the History
   std::int32_t record = 0;
-  std::string patientId;
   std::uint64_t target = 0;
 };
 
@@ -101,13 +103,18 @@ class History {
   void SetStamp(std::function<ChangeStamp()> stamp) { stamp_ = std::move(stamp); }
 
   // Creates the folder and the log when missing and reads the index of every
-  // readable entry. Opening an open history does nothing.
+  // readable entry: from the index file as far as it agrees with the log,
+  // then from the log's entries beyond it (which the index file then gets).
+  // An index file that is damaged, torn or does not match the log is
+  // rebuilt from the log. Opening an open history does nothing.
   [[nodiscard]] platform::Status Open();
   bool IsOpen() const { return file_ != nullptr; }
   void Close();
 
   // Appends `entry` (its number and stamp are given here) and forces it to
-  // the disk with one sync. On failure nothing of it is readable.
+  // the disk with one sync. On failure nothing of it is readable. The index
+  // file gets the entry unsynced: a lost index entry is found again in the
+  // log on the next open.
   [[nodiscard]] platform::Status Append(ChangeEntry& entry);
   // Takes back the last entry, whose change was not made after all; the
   // files it kept are deleted.
@@ -119,7 +126,13 @@ class History {
   // patient `patientId`, newest first.
   std::vector<std::size_t> OfRecord(std::string_view file, std::int32_t record) const;
   std::vector<std::size_t> OfPatient(std::string_view patientId) const;
+  std::string_view PatientIdOf(std::size_t position) const;
   [[nodiscard]] platform::Status Read(std::size_t position, ChangeEntry& out);
+
+  // How the last Open read the index: entries taken from the index file, and
+  // entries read from the log (all of them when the index file was rebuilt).
+  std::size_t EntriesFromIndexFile() const { return fromIndexFile_; }
+  std::size_t EntriesFromLog() const { return heads_.size() - fromIndexFile_; }
 
   // Bytes after the readable log (a torn last entry); 0 normally.
   std::uint64_t TornBytes() const { return length_ - end_; }
@@ -145,8 +158,18 @@ class History {
   static std::uint32_t Crc32(std::string_view bytes, std::uint32_t crc = 0);
 
  private:
-  platform::Status Scan();
-  void Index(const ChangeEntry& entry, std::uint64_t offset);
+  // Indexes the entries of the log from `from` to the end of the readable
+  // log; each frame indexed is also added to `indexBytes`.
+  platform::Status Scan(std::uint64_t from, std::string& indexBytes);
+  // Takes the index file's entries that agree with the log; answers where
+  // the log is to be scanned from.
+  std::uint64_t LoadIndexFile();
+  bool ResolveFileName(std::uint32_t fileId, std::uint64_t offset);
+  void Index(const ChangeEntry& entry, std::uint64_t offset, std::uint32_t frameLength,
+             std::uint32_t frameCrc, std::string* indexBytes);
+  void AddHead(const EntryHead& head, std::uint32_t fileId, std::string_view patientId);
+  void PopHead();
+  void WriteIndexFile(std::size_t keep, const std::string& bytes);
   // The number of a file name among those the log names (added when new;
   // UINT32_MAX from KnownFileId when not there).
   std::uint32_t FileId(std::string_view file);
@@ -156,15 +179,21 @@ class History {
   }
 
   platform::FileSystem& fs_;
-  std::string folder_, path_;
+  std::string folder_, path_, indexPath_;
   std::function<ChangeStamp()> stamp_;
   std::unique_ptr<platform::RandomFile> file_;
   std::uint64_t end_ = 0;     // end of the last readable frame
   std::uint64_t length_ = 0;  // length of the log file
   std::vector<EntryHead> heads_;
   std::deque<std::string> files_;
-  std::unordered_map<std::uint64_t, std::vector<std::size_t>> byRecord_;
-  std::map<std::string, std::vector<std::size_t>, std::less<>> byPatient_;
+  // Of each entry in heads_: its file id and record (RecordKey), and its
+  // patient ID (length, then the ID; kLongId: in longIds_).
+  std::vector<std::uint64_t> recordKeys_;
+  std::vector<std::array<char, 11>> patientIds_;
+  std::unordered_map<std::size_t, std::string> longIds_;
+  std::size_t fromIndexFile_ = 0;
+  std::unique_ptr<platform::RandomFile> index_;
+  std::uint64_t indexLength_ = 0;  // of the index file, as written
 };
 
 }  // namespace store

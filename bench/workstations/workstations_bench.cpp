@@ -27,8 +27,8 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr int kSeeded = 1000;        // examinations on the drive at the start
-constexpr int kRegistrations = 400;  // per run, shared among the writers
-constexpr int kRuns = 3;
+int kRegistrations = 400;  // per run, shared among the writers (--tiny: 40)
+int kRuns = 3;
 
 store::ExamRecord Examination(int id) {
   store::ExamRecord r;
@@ -110,9 +110,15 @@ double Run(const fs::path& parent, int writers, bool locked) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc > 1 && std::strcmp(argv[1], "--tiny") == 0) {
+    kRegistrations = 40;
+    kRuns = 1;
+    --argc;
+    ++argv;
+  }
   if (argc > 1 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
     std::printf(
-        "usage: workstations_bench [FOLDER]\n"
+        "usage: workstations_bench [--tiny] [FOLDER]\n"
         "Registers %d examinations on a drive of %d, by one writer without the drive's\n"
         "lock and by 1, 2 and 4 writer processes with it, in a fresh folder under FOLDER\n"
         "(default: the temporary folder). Prints registrations per second (min and median\n"

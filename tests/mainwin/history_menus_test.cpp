@@ -10,6 +10,8 @@
 
 #include "history/history_window.h"
 #include "mainwin/main_window.h"
+#include "patients/patient_form.h"
+#include "patients/patient_windows.h"
 #include "tests/mainwin/fixture.h"
 
 using mainwin_test::Fixture;
@@ -78,6 +80,30 @@ class HistoryMenusTest : public QObject {
     QCOMPARE(NameOf(*fx, 2), std::string("患者2"));
     QCOMPARE(f.Text1[2]->text(), QStringLiteral("患者2"));
     QCOMPARE(window->Versions()->item(0, 2)->text(), QStringLiteral("復元"));
+  }
+
+  void theRegistrationWindowsButtonShowsThePatientOnScreen() {
+    fx->WriteMaster({mainwin_test::Patient("000045", "山田 太郎", "M", "1950/01/02", "内科"),
+                     mainwin_test::Patient("000046", "鈴木 花子", "F", "1960/03/04", "外科")});
+    Form1& f = fx->Start();
+    auto* patients = f.findChild<PatientWindows*>(QStringLiteral("PatientWindows"));
+    QVERIFY(patients != nullptr);
+    (void)patients->Session().Register(
+        mainwin_test::Patient("000045", "山田 一郎", "M", "1950/01/02", "内科"));
+    f.M_touroku->trigger();
+    Fixture::Settle();
+    Form10& form = patients->Registration();
+    QVERIFY(!form.Command9->isEnabled());
+    form.Text1->setText(QStringLiteral("45"));
+    QVERIFY(form.Command9->isEnabled());
+    form.Command9->click();
+    Fixture::Settle();
+    HistoryWindow* window = WindowOf(f);
+    QVERIFY(window != nullptr && window->isVisible());
+    // The registration over the stored patient, and the patient before it.
+    QCOMPARE(window->Versions()->rowCount(), 2);
+    QCOMPARE(window->Versions()->item(0, 2)->text(), QStringLiteral("患者登録"));
+    QCOMPARE(window->Versions()->item(1, 2)->text(), QStringLiteral("変更前"));
   }
 
   void ctrlShiftZAsksNamingTheChangeAndUndoesOnYes() {

@@ -358,6 +358,41 @@ TEST_F(HistorySessionTest, TheVersionsOfAnExaminationShowWhatEachChangeSetAndOne
   EXPECT_EQ(d.history.OfExamination(2).rows[0].operation, "復元");
 }
 
+TEST_F(HistorySessionTest, ARestoredVersionGetsBackThePictureItHad) {
+  struct Case {
+    const char* what;
+    std::vector<int> restores;  // rows of the versions list, in turn
+    std::string picture;        // IMG2 afterwards
+  } cases[] = {
+      {"the version before the new picture", {2}, "JPEG2"},
+      {"the version that loaded it (still on the drive)", {1}, "JPEG:BMP"},
+      {"the newest version", {0}, "JPEG:BMP"},
+      // The restore is a change of its own: it kept the new picture.
+      {"back and forth", {2, 2}, "JPEG:BMP"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    drive.reset();
+    memory = testing_support::MemoryFileSystem();
+    Seed();
+    memory.WriteBytes(kSource, "BMP");
+    Drive& d = Start();
+    Operations()[1].run(d, memory);  // a new picture loaded over examination 2's
+    ASSERT_TRUE(d.form.ShowExamination(2).read);
+    ExamEntry second = Entry("000777", "IMG2");
+    second.record =
+        Exam(99).With(ExamField::PatientId, "000777").With(ExamField::Name, "山田 次郎");
+    (void)d.form.Overwrite(second, Pictures(memory));
+    ASSERT_EQ(memory.ReadBytes(Picture(2)), "JPEG:BMP");
+    for (int row : c.restores) {
+      const sessions::Versions versions = d.history.OfExamination(2);
+      ASSERT_LT(static_cast<std::size_t>(row), versions.rows.size());
+      ASSERT_TRUE(d.history.Restore(versions.rows[static_cast<std::size_t>(row)]).changed);
+    }
+    EXPECT_EQ(memory.ReadBytes(Picture(2)), c.picture);
+  }
+}
+
 TEST_F(HistorySessionTest, ADeletedExaminationIsRestoredAtTheEndWithItsPicture) {
   Seed();
   Drive& d = Start();

@@ -1,5 +1,5 @@
 // The history log on its own: entries read back as written, a damaged tail
-// ignored and written over, the index, the archive.
+// ignored and written over, the index and its file, the archive.
 
 #include "store/history.h"
 
@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -252,3 +254,117 @@ TEST_F(HistoryTest, TheChecksumIsTheStandardCrc32) {
 }
 
 }  // namespace
+
+namespace {
+
+// What an open history knows of each entry, to compare two opens by.
+std::vector<std::string> HeadsOf(const History& h) {
+  std::vector<std::string> out;
+  for (std::size_t i = 0; i < h.Heads().size(); ++i) {
+    const store::EntryHead& e = h.Heads()[i];
+    out.push_back(std::to_string(e.number) + "@" + std::to_string(e.offset) + " " +
+                  std::to_string(e.time) + " " + std::string(store::ChangeKindText(e.kind)) + " " +
+                  std::string(e.file) + " " + std::to_string(e.record) + " " +
+                  std::string(h.PatientIdOf(i)) + " ->" + std::to_string(e.target));
+  }
+  return out;
+}
+
+}  // namespace
+
+TEST_F(HistoryTest, TheIndexFileAgreesWithTheLogWhateverBecameOfIt) {
+  struct Case {
+    const char* what;
+    // Changes the index file (given the log) after the last append.
+    std::function<void(testing_support::MemoryFileSystem&, const std::string& index)> damage;
+    std::size_t fromIndexFile;  // of the 40 entries, when the history opens again
+  } cases[] = {
+      {"left as written", [](auto&, const std::string&) {}, 40},
+      {"deleted",
+       [](auto& m, const std::string&) { ASSERT_TRUE(m.Delete(store::kHistoryIndexFile).ok()); },
+       0},
+      {"a torn last entry",
+       [](auto& m, const std::string& i) {
+         m.WriteBytes(store::kHistoryIndexFile, i.substr(0, i.size() - 9));
+       },
+       39},
+      {"a flipped byte in entry 30",
+       [](auto& m, const std::string& i) {
+         std::string d = i;
+         d[29 * 64 + 20] ^= 0x01;
+         m.WriteBytes(store::kHistoryIndexFile, d);
+       },
+       29},
+      {"older than the log (25 entries)",
+       [](auto& m, const std::string& i) {
+         m.WriteBytes(store::kHistoryIndexFile, i.substr(0, 25 * 64));
+       },
+       25},
+      {"garbage after its entries",
+       [](auto& m, const std::string& i) {
+         m.WriteBytes(store::kHistoryIndexFile, i + std::string(200, 'x'));
+       },
+       40},
+      {"from another log (entries shifted by one)",
+       [](auto& m, const std::string& i) {
+         // Right checksums, wrong offsets: the first entry no longer starts
+         // the log.
+         m.WriteBytes(store::kHistoryIndexFile, i.substr(64));
+       },
+       0},
+      {"newer than the log (its last frame since taken back)",
+       [](auto& m, const std::string&) {
+         std::string log = m.ReadBytes(store::kHistoryFile);
+         History other(m);
+         ASSERT_TRUE(other.Open().ok());
+         const std::uint64_t last = other.Heads().back().offset;
+         m.WriteBytes(store::kHistoryFile, log.substr(0, last));
+       },
+       39},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    memory.WriteBytes(store::kHistoryFile, "");
+    memory.WriteBytes(store::kHistoryIndexFile, "");
+    Fresh();
+    // Random appends, some with kept files and long bytes, some taken back.
+    std::mt19937 random(5);
+    while (log->Heads().size() < 40) {
+      ChangeEntry e = Entry(static_cast<ChangeKind>(1 + random() % 12), 1 + random() % 9,
+                            std::to_string(100000 + random() % 5), std::string(random() % 900, 'b'),
+                            std::string(random() % 900, 'a'));
+      if (random() % 4 == 0) e.file = store::kMasterFile;
+      if (random() % 5 == 0) e.kept = {{History::KeptName(log->NextNumber(), ".JPG"), "C:\\X.jpg"}};
+      Append(e);
+      if (random() % 7 == 0) {
+        ASSERT_TRUE(log->TakeBackLast().ok());
+      }
+    }
+    const std::vector<std::string> written = HeadsOf(*log);
+    const std::string index = memory.ReadBytes(store::kHistoryIndexFile);
+    ASSERT_EQ(index.size(), 40u * 64);
+    c.damage(memory, index);
+    ASSERT_TRUE(Fresh().Open().ok());
+    EXPECT_EQ(log->EntriesFromIndexFile(), c.fromIndexFile);
+    // What it knows equals a rebuild from the log alone, and the index file
+    // was brought up to date as such a rebuild writes it.
+    const std::vector<std::string> opened = HeadsOf(*log);
+    // A look at the history does not make a missing index file.
+    const bool indexFile = memory.Exists(store::kHistoryIndexFile);
+    EXPECT_EQ(indexFile, std::string(c.what) != "deleted");
+    const std::string repaired = memory.ReadBytes(store::kHistoryIndexFile);
+    memory.WriteBytes(store::kHistoryIndexFile, "");
+    History rebuilt(files);
+    ASSERT_TRUE(rebuilt.Open().ok());
+    EXPECT_EQ(rebuilt.EntriesFromIndexFile(), 0u);
+    EXPECT_EQ(opened, HeadsOf(rebuilt));
+    if (indexFile) {
+      EXPECT_EQ(repaired, memory.ReadBytes(store::kHistoryIndexFile));
+    }
+    EXPECT_EQ(log->OfRecord(store::kDataFile, 3), rebuilt.OfRecord(store::kDataFile, 3));
+    EXPECT_EQ(log->OfPatient("100002"), rebuilt.OfPatient("100002"));
+    if (c.fromIndexFile == 40) {
+      EXPECT_EQ(opened, written);
+    }
+  }
+}

@@ -18,21 +18,21 @@ Options Refused(Options options, const std::string& japanese, const std::string&
 
 // Reads a tool's values after argv[i]; false when one is missing.
 bool TakeTool(Options& options, std::string_view arg, int argc, const char* const* argv, int& i) {
-  struct Spec {
+  struct ToolOption {
     std::string_view name;
     Options::Tool tool;
     int values;
   };
-  static constexpr Spec kTools[] = {{"--backup", Options::Tool::kBackup, 1},
+  static constexpr ToolOption kTools[] = {{"--backup", Options::Tool::kBackup, 1},
                                     {"--restore", Options::Tool::kRestore, 1},
                                     {"--export-csv", Options::Tool::kExportCsv, 2},
                                     {"--check", Options::Tool::kCheck, 0}};
-  for (const Spec& spec : kTools) {
-    if (arg != spec.name) continue;
-    if (i + spec.values >= argc) return false;
-    options.tool = spec.tool;
-    if (spec.values == 2) options.csvKind = argv[++i];
-    if (spec.values >= 1) options.file = argv[++i];
+  for (const ToolOption& tool : kTools) {
+    if (arg != tool.name) continue;
+    if (i + tool.values >= argc) return false;
+    options.tool = tool.tool;
+    if (tool.values == 2) options.csvKind = argv[++i];
+    if (tool.values >= 1) options.file = argv[++i];
     return true;
   }
   return false;

@@ -88,6 +88,10 @@ Store::DriveScope Store::Changing(bool rebuild) {
   driveHold_ = kExclusiveHold;
   if (rebuild) driveLock_->MarkRebuild(true);
   CatchUpWithDrive();
+  // Raised at the start as well as at the end: a program that dies in the
+  // middle of a change (after a rename, say) still tells the others to look
+  // at the files again.
+  seenGeneration_ = driveLock_->RaiseGeneration();
   return DriveScope(this, before, Status::Ok());
 }
 

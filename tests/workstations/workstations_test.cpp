@@ -7,6 +7,7 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -101,7 +102,10 @@ std::vector<ExamRecord> FileRecords(const fs::path& root) {
   if (lock.Acquire(root) != platform::LockOutcome::kHeld) ::_exit(2);
   store::Store store(files);
   store.SetDriveLock(&lock);
-  if (!store.StartUp().ok()) ::_exit(3);
+  if (platform::Status s = store.StartUp(); !s.ok()) {
+    std::fprintf(stderr, "DIAG startup %d: %s\n", s.error, store.StartUpMessage().c_str());
+    ::_exit(3);
+  }
   sessions::ExamFormSession form(store);
   Log log(root / ("log" + std::to_string(index)));
   std::mt19937 random(seed * 7919u + static_cast<unsigned>(index));
@@ -165,7 +169,11 @@ std::vector<ExamRecord> FileRecords(const fs::path& root) {
   ExamRecord seen;
   for (std::int32_t n = 1; n <= form.RecordCount(); ++n) {
     if (!store.ReadExamination(n, seen).ok() || seen.Bytes() != file[n - 1].Bytes()) {
-      std::fprintf(stderr, "DIAG program %d record %d of %d seen gen %llu now %llu\n[%s]\n[%s]\n", index, n, form.RecordCount(), (unsigned long long)store.SeenGeneration(), (unsigned long long)lock.Generation(), std::string(seen.Bytes().substr(0,120)).c_str(), std::string(file[n-1].Bytes().substr(0,120)).c_str());
+      std::fprintf(stderr, "DIAG program %d record %d of %d seen gen %llu now %llu\n[%s]\n[%s]\n",
+                   index, n, form.RecordCount(), (unsigned long long)store.SeenGeneration(),
+                   (unsigned long long)lock.Generation(),
+                   std::string(seen.Bytes().substr(0, 120)).c_str(),
+                   std::string(file[n - 1].Bytes().substr(0, 120)).c_str());
       ::_exit(8);
     }
   }
@@ -257,19 +265,35 @@ void RunAndCheck(const Run& run) {
   for (int i = 0; i < run.programs; ++i) {
     if (i != killed) working.insert(i);
   }
+  std::map<int, int> endedEarly;  // program → wait status
   while (!working.empty()) {
-    char d = 0;
-    if (::read(done[0], &d, 1) != 1) break;
-    working.erase(d - '0');
+    pollfd ready{done[0], POLLIN, 0};
+    if (::poll(&ready, 1, 100) == 1) {
+      char d = 0;
+      if (::read(done[0], &d, 1) == 1) working.erase(d - '0');
+      continue;
+    }
+    for (auto i = working.begin(); i != working.end();) {
+      int status = 0;
+      if (::waitpid(pids[*i], &status, WNOHANG) == pids[*i]) {
+        endedEarly[*i] = status;
+        i = working.erase(i);
+      } else {
+        ++i;
+      }
+    }
   }
-  EXPECT_TRUE(working.empty()) << "a program ended before it was done (seed " << seed << ")";
+  for (const auto& [i, status] : endedEarly) {
+    ADD_FAILURE() << "program " << i << " (seed " << seed << ") ended before it was done with "
+                  << status;
+  }
   std::signal(SIGPIPE, SIG_IGN);  // a program that ended early is seen below
   for (int i = 0; i < run.programs; ++i) {
     if (i != killed) (void)!::write(go[i], "g", 1);
     ::close(go[i]);
   }
   for (int i = 0; i < run.programs; ++i) {
-    if (i == killed) continue;
+    if (i == killed || endedEarly.count(i) != 0) continue;
     int status = 0;
     ::waitpid(pids[i], &status, 0);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)

@@ -379,16 +379,22 @@ FormChange ExamFormSession::Sort(platform::Ui& ui, platform::Progress& progress,
   FormChange done;
   store::LongOperation operation(store_);
   if (!operation) return done;
-  const store::Store::DriveScope held = store_.Changing(true);
-  if (!Held(held, done)) return done;
   if (std::string refusal = store_.DataFileRefusal(true); !refusal.empty()) {
     done.Say(std::move(refusal));
     return done;
   }
+  // Asked before the drive is locked: the other workstations wait for the
+  // sort, not for the answer.
+  store::SortKey key = order == SortOrder::ById ? store::kExamsById : store::kExamsByDate;
+  if (store_.RecordCount() >= 2) {
+    if (ui.MsgBox(key.question, platform::kYesNo) != platform::kAnswerYes) return done;
+    key.question = {};
+  }
+  const store::Store::DriveScope held = store_.Changing(true);
+  if (!Held(held, done)) return done;
   ui.SetStayOnTop(true);
   ui.SetBusyCursor(true);
   if (platform::Status s = store_.RemoveWorkFile(); !s.ok()) ui.ShowErrorNumber(s.error);
-  const store::SortKey& key = order == SortOrder::ById ? store::kExamsById : store::kExamsByDate;
   store::ChangeEntry change =
       ExamChange(store::ChangeKind::Sort, 0, store_.RecordCount(), nullptr, nullptr);
   if (platform::Status s = store::RecordChange(store_, change, {store::kDataFile}); !s.ok()) {

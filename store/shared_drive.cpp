@@ -30,7 +30,8 @@ bool Store::DriveChanged() const {
 }
 
 bool Store::DriveBeingRebuilt() const {
-  return driveLock_ != nullptr && driveLock_->RebuildMarked();
+  // This program's own rebuild is no other workstation's.
+  return driveLock_ != nullptr && driveHold_ != kExclusiveHold && driveLock_->RebuildMarked();
 }
 
 void Store::CatchUpWithDrive() {

@@ -13,9 +13,11 @@
 #include "sessions/exam_form_session.h"
 #include "store/store.h"
 #include "store/text_format.h"
+#include "tests/support/fake_ui.h"
 #include "tests/support/memory_file_system.h"
 #include "tests/support/recording_progress.h"
 #include "tests/support/records.h"
+#include "tests/support/scripted_sort.h"
 #include "tests/support/temp_drive.h"
 
 namespace {
@@ -277,6 +279,30 @@ TEST_F(ExamFormSharingTest, TheRunIsReadOnlyWhileTheDriveIsUnreachable) {
   (void)second->store.FollowDriveReachability();
   EXPECT_TRUE(second->form.Refresh(false).changed);
   EXPECT_EQ(second->form.RecordCount(), 6);
+}
+
+// The sort's question is answered before the drive is locked: no other
+// workstation waits for a person to read it.
+TEST_F(ExamFormSharingTest, TheSortQuestionLeavesTheDriveToTheOthers) {
+  struct Asking : testing_support::FakeUi {
+    platform::DriveLock* other = nullptr;
+    bool othersCouldChange = false;
+    int MsgBox(std::string_view prompt, int style, std::string_view title) override {
+      if (prompt == "データを検査日順に並べ替えます。") {
+        othersCouldChange =
+            other->LockExclusive([](platform::DriveLock::Waiting) { return false; }).ok();
+        other->Unlock();
+      }
+      return FakeUi::MsgBox(prompt, style, title);
+    }
+  } ui;
+  ui.other = &second->lock;
+  testing_support::ScriptedSort sort;
+  ui.Expect("データを検査日順に並べ替えます。", platform::kAnswerYes);
+  ui.Expect("終了。");
+  (void)first->form.Sort(ui, progress, ExamFormSession::SortOrder::ByDate, sort.Factory());
+  EXPECT_TRUE(ui.othersCouldChange);
+  EXPECT_TRUE(ui.AllAnswered());
 }
 
 }  // namespace

@@ -103,7 +103,8 @@ std::vector<ExamRecord> FileRecords(const fs::path& root) {
   store::Store store(files);
   store.SetDriveLock(&lock);
   if (platform::Status s = store.StartUp(); !s.ok()) {
-    std::fprintf(stderr, "DIAG startup %d: %s\n", s.error, store.StartUpMessage().c_str());
+    std::fprintf(stderr, "program %d could not start (%d): %s\n", index, s.error,
+                 store.StartUpMessage().c_str());
     ::_exit(3);
   }
   sessions::ExamFormSession form(store);
@@ -169,9 +170,12 @@ std::vector<ExamRecord> FileRecords(const fs::path& root) {
   ExamRecord seen;
   for (std::int32_t n = 1; n <= form.RecordCount(); ++n) {
     if (!store.ReadExamination(n, seen).ok() || seen.Bytes() != file[n - 1].Bytes()) {
-      std::fprintf(stderr, "DIAG program %d record %d of %d seen gen %llu now %llu\n[%s]\n[%s]\n",
-                   index, n, form.RecordCount(), (unsigned long long)store.SeenGeneration(),
-                   (unsigned long long)lock.Generation(),
+      std::fprintf(stderr,
+                   "program %d sees record %d of %d (generation %llu, drive %llu) as\n[%s]\n"
+                   "but the file holds\n[%s]\n",
+                   index, n, form.RecordCount(),
+                   static_cast<unsigned long long>(store.SeenGeneration()),
+                   static_cast<unsigned long long>(lock.Generation()),
                    std::string(seen.Bytes().substr(0, 120)).c_str(),
                    std::string(file[n - 1].Bytes().substr(0, 120)).c_str());
       ::_exit(8);

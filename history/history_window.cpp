@@ -161,6 +161,13 @@ void HistoryWindow::ShowExamination(int record) {
   Reload();
 }
 
+void HistoryWindow::ShowLastChanged() {
+  record_ = kLastChanged;
+  patientId_.clear();
+  title_->setText(QStringLiteral("最後に変更した検査の変更履歴"));
+  Reload();
+}
+
 void HistoryWindow::ShowPatient(const std::string& patientId) {
   record_ = 0;
   patientId_ = patientId;
@@ -169,8 +176,9 @@ void HistoryWindow::ShowPatient(const std::string& patientId) {
 }
 
 void HistoryWindow::Reload() {
-  const sessions::Versions versions =
-      patientId_.empty() ? session_.OfExamination(record_) : session_.OfPatient(patientId_);
+  const sessions::Versions versions = !patientId_.empty()       ? session_.OfPatient(patientId_)
+                                      : record_ == kLastChanged ? session_.OfLastChanged()
+                                                                : session_.OfExamination(record_);
   sessions::Show(ui_, versions);
   rows_ = versions.rows;
   versions_->setRowCount(0);

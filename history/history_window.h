@@ -30,6 +30,8 @@ class HistoryWindow : public QWidget, private store::MainForm {
 
   // The versions of examination `record` / of the patient `patientId`.
   void ShowExamination(int record);
+  // The examination changed last, deleted or not.
+  void ShowLastChanged();
   void ShowPatient(const std::string& patientId);
 
   // Told after a version was made current: the examination to show (0: the
@@ -59,7 +61,8 @@ class HistoryWindow : public QWidget, private store::MainForm {
 
   sessions::HistorySession& session_;
   platform::Ui& ui_;
-  int record_ = 0;
+  int record_ = 0;  // kLastChanged: the examination changed last
+  static constexpr int kLastChanged = -1;
   std::string patientId_;
   std::vector<sessions::VersionRow> rows_;
 

@@ -29,9 +29,11 @@ void Form1::ConnectHistoryMenus() {
             HistoryWindow& shown = window();
             shown.restored = [this](int record) { ShowAfterHistoryChange(record); };
             // A new examination has no history yet: the one changed last is shown.
-            const int last = history->Session().LastChangedExamination();
-            shown.ShowExamination(
-                session_.EditingNewExamination() && last > 0 ? last : ShownRecordNumber());
+            if (session_.EditingNewExamination()) {
+              shown.ShowLastChanged();
+            } else {
+              shown.ShowExamination(ShownRecordNumber());
+            }
             ShowSecondaryWindow(&shown);
           }));
   if (auto* patients = findChild<PatientWindows*>(QStringLiteral("PatientWindows"),

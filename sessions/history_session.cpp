@@ -13,12 +13,14 @@
 #include "store/master_file.h"
 #include "store/patients.h"
 #include "store/rebuilds.h"
+#include "store/text_format.h"
 
 namespace sessions {
 
 using platform::Status;
 using store::ChangeEntry;
 using store::ChangeKind;
+using store::ExamField;
 
 namespace {
 
@@ -95,6 +97,20 @@ std::string FolderOf(const std::string& path) {
   return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
+// What tells one examination from another whatever its number: its ID, date
+// and picture name.
+struct ExamIdentity {
+  std::string id, date, picture;
+  friend bool operator==(const ExamIdentity&, const ExamIdentity&) = default;
+};
+
+ExamIdentity IdentityOf(const std::string& bytes) {
+  store::ExamRecord record;
+  std::copy_n(bytes.begin(), std::min(bytes.size(), store::kExamRecordLength), record.data());
+  auto field = [&record](ExamField f) { return std::string(store::TrimBlanks(record.Raw(f))); };
+  return {field(ExamField::PatientId), field(ExamField::ExamDate), field(ExamField::ImageName)};
+}
+
 // The entry of a change that goes back to (or restores) what `from` recorded.
 ChangeEntry Following(const ChangeEntry& from, ChangeKind kind) {
   ChangeEntry change = from;
@@ -150,7 +166,48 @@ Versions HistorySession::OfExamination(int record) {
     failed.SayError(s);
     return failed;
   }
-  return Rows(store_.Changes().OfRecord(store::kDataFile, record));
+  listedRecord_ = 0;
+  listedBytes_.clear();
+  listedChain_.clear();
+  store::RecordFile* file = store_.DataFile();
+  std::string now(store::kExamRecordLength, ' ');
+  if (file != nullptr && record >= 1 && record <= file->Count() &&
+      file->Read(record, std::span<char>(now)).ok()) {
+    listedRecord_ = record;
+    listedBytes_ = now;
+    listedChain_ = ExaminationChain(now);
+  } else if (record >= 1) {
+    // No such record any more: the entries of the record number as a last
+    // resort (a deleted examination's last entry is its delete).
+    listedChain_ = store_.Changes().OfRecord(store::kDataFile, record);
+  }
+  return Rows(listedChain_);
+}
+
+std::vector<std::size_t> HistorySession::ExaminationChain(const std::string& now) {
+  store::History& history = store_.Changes();
+  const std::vector<store::EntryHead>& heads = history.Heads();
+  ExamIdentity wanted = IdentityOf(now);
+  std::set<std::string> ids = {wanted.id};
+  std::vector<std::size_t> chain;
+  for (std::size_t i = heads.size(); i-- > 0;) {
+    if (!IsExam(heads[i].file) || heads[i].record <= 0 ||
+        ids.count(std::string(store::TrimBlanks(history.PatientIdOf(i)))) == 0) {
+      continue;
+    }
+    ChangeEntry e;
+    if (!history.Read(i, e).ok()) break;
+    const std::string& stands = e.after.empty() ? e.before : e.after;
+    if (stands.empty() || !(IdentityOf(stands) == wanted)) continue;
+    chain.push_back(i);
+    if (!e.before.empty()) {
+      wanted = IdentityOf(e.before);
+      ids.insert(wanted.id);
+    } else if (e.kind == ChangeKind::Register) {
+      break;  // where it began
+    }
+  }
+  return chain;
 }
 
 Versions HistorySession::OfPatient(const std::string& patientId) {
@@ -166,13 +223,27 @@ Versions HistorySession::OfPatient(const std::string& patientId) {
   return Rows(positions);
 }
 
-int HistorySession::LastChangedExamination() {
-  if (!store::OpenChanges(store_).ok()) return 0;
-  const std::vector<store::EntryHead>& heads = store_.Changes().Heads();
-  for (auto it = heads.rbegin(); it != heads.rend(); ++it) {
-    if (IsExam(it->file) && it->record > 0) return it->record;
+Versions HistorySession::OfLastChanged() {
+  listedRecord_ = 0;
+  listedBytes_.clear();
+  listedChain_.clear();
+  if (Status s = store::OpenChanges(store_); !s.ok()) {
+    Versions failed;
+    failed.SayError(s);
+    return failed;
   }
-  return 0;
+  store::History& history = store_.Changes();
+  const std::vector<store::EntryHead>& heads = history.Heads();
+  for (std::size_t i = heads.size(); i-- > 0;) {
+    if (!IsExam(heads[i].file)) continue;
+    ChangeEntry last;
+    // After a change of the whole file no number names what it was.
+    if (heads[i].record <= 0 || !history.Read(i, last).ok()) break;
+    if (!last.after.empty()) return OfExamination(last.record);
+    listedChain_ = ExaminationChain(last.before);
+    break;
+  }
+  return Rows(listedChain_);
 }
 
 bool HistorySession::VersionBytes(const VersionRow& version, ChangeEntry& entry,
@@ -423,12 +494,22 @@ HistoryChange HistorySession::RestoreVersion(const VersionRow& version) {
   // A deleted record comes back at the end: the records after it have
   // other numbers now.
   if (entry.after.empty()) return Append(entry, bytes, ChangeKind::Restore);
-  entry.kept = VersionPicture(version, entry, bytes);
+  // Written where the examination stands now, and only while it is still
+  // what the versions were listed for.
+  std::string now(store::kExamRecordLength, ' ');
+  store::RecordFile* file = store_.DataFile();
+  if (listedRecord_ == 0 || file == nullptr || listedRecord_ > file->Count() ||
+      !file->Read(listedRecord_, std::span<char>(now)).ok() || now != listedBytes_) {
+    HistoryChange refused;
+    refused.Say(kCannotUndo);
+    return refused;
+  }
+  entry.record = listedRecord_;
+  entry.kept = VersionPicture(version, bytes);
   return WriteBack(entry, bytes, ChangeKind::Restore);
 }
 
 std::vector<store::KeptFile> HistorySession::VersionPicture(const VersionRow& version,
-                                                            const ChangeEntry& entry,
                                                             const std::string& bytes) {
   store::ExamRecord record;
   std::copy(bytes.begin(), bytes.end(), record.data());
@@ -445,7 +526,7 @@ std::vector<store::KeptFile> HistorySession::VersionPicture(const VersionRow& ve
   // kept when it replaced that picture; the state before a change is what
   // that change itself kept.
   store::History& history = store_.Changes();
-  const std::vector<std::size_t> newestFirst = history.OfRecord(entry.file, entry.record);
+  const std::vector<std::size_t>& newestFirst = listedChain_;
   for (auto it = newestFirst.rbegin(); it != newestFirst.rend(); ++it) {
     if (*it < version.position || (*it == version.position && !version.beforeChange)) continue;
     ChangeEntry later;

@@ -51,16 +51,21 @@ class HistorySession {
  public:
   explicit HistorySession(store::Store& store);
 
-  // The versions of examination `record` / of the patient `patientId`.
+  // The versions of examination `record` / of the patient `patientId`. An
+  // examination is followed by what it is (its ID, date and picture name,
+  // through every overwrite), not by its number, which deletes and sorts
+  // change.
   Versions OfExamination(int record);
   Versions OfPatient(const std::string& patientId);
   ShownVersion Show(const VersionRow& version);
-  // The examination the newest change of a single examination was made to
-  // (0: none), for a form that shows a new examination.
-  int LastChangedExamination();
+  // The versions of the examination the newest change of a single
+  // examination was made to, deleted or not, for a form that shows a new
+  // examination (none after a change of the whole file).
+  Versions OfLastChanged();
 
-  // Makes `version` current again: an examination is written back at its
-  // number, a deleted one appended at the end (with its picture when it was
+  // Makes `version` current again: an examination is written back where it
+  // is now (refused when it has changed since its versions were listed), a
+  // deleted one appended at the end (with its picture when it was
   // kept); a patient is written back at its place. Itself a change.
   HistoryChange Restore(const VersionRow& version);
 
@@ -105,11 +110,17 @@ class HistorySession {
   void PutBackPictures(const store::ChangeEntry& entry);
   // The picture of a version of an examination as a later change kept it
   // (none: the picture on the drive is still the version's).
-  std::vector<store::KeptFile> VersionPicture(const VersionRow& version,
-                                              const store::ChangeEntry& entry,
-                                              const std::string& bytes);
+  std::vector<store::KeptFile> VersionPicture(const VersionRow& version, const std::string& bytes);
+
+  // The entries of the examination whose bytes are `now`, newest first.
+  std::vector<std::size_t> ExaminationChain(const std::string& now);
 
   store::Store& store_;
+  // The examination OfExamination listed: its number and bytes then, and
+  // its entries newest first.
+  int listedRecord_ = 0;
+  std::string listedBytes_;
+  std::vector<std::size_t> listedChain_;
 };
 
 // The audit trail as CSV (RFC 4180, UTF-8 with a byte-order mark): a header,

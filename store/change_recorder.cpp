@@ -75,6 +75,15 @@ Status OpenChanges(Store& store) {
 
 Status RecordChange(Store& store, ChangeEntry& entry, const std::vector<std::string>& keep) {
   if (Status s = OpenChanges(store); !s.ok()) return s;
+  // A change of one examination is filed under the patient it leaves the
+  // record with (or took away): an undo or restore names the one it writes.
+  const std::string& stands = entry.after.empty() ? entry.before : entry.after;
+  if (entry.file == kDataFile && entry.record > 0 && stands.size() == kExamRecordLength) {
+    ExamRecord record;
+    std::copy(stands.begin(), stands.end(), record.data());
+    entry.patientId = record.Get(ExamField::PatientId);
+    entry.name = record.Get(ExamField::Name);
+  }
   History& history = store.Changes();
   platform::FileSystem& fs = store.Files();
   const std::uint64_t number = history.NextNumber();

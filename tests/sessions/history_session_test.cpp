@@ -393,14 +393,62 @@ TEST_F(HistorySessionTest, ARestoredVersionGetsBackThePictureItHad) {
   }
 }
 
+// The versions follow the examination, not its number: after a delete
+// before it and a sort, its history is still its own, and a version is made
+// current where the examination stands now.
+TEST_F(HistorySessionTest, TheVersionsFollowTheExaminationThroughDeletesAndSorts) {
+  Seed();
+  Drive& d = Start();
+  ASSERT_TRUE(d.form.ShowExamination(2).read);
+  (void)d.form.Overwrite(Entry("000999", "IMG2"), Pictures(memory));
+  testing_support::RecordingProgress progress;
+  ASSERT_TRUE(d.form.ShowExamination(1).read);
+  (void)d.form.Delete(progress);   // the overwritten one is number 1 now
+  Operations()[4].run(d, memory);  // sorted by ID: it is number 3
+  auto numberOf = [this](const std::string& id) {
+    const std::vector<ExamRecord> data =
+        testing_support::ExamsOf(memory.ReadBytes(store::kDataFile));
+    for (std::size_t i = 0; i < data.size(); ++i) {
+      if (data[i].Get(ExamField::PatientId) == id) return static_cast<int>(i + 1);
+    }
+    return 0;
+  };
+  const int n = numberOf("000999");
+  ASSERT_EQ(n, 3);
+  EXPECT_TRUE(d.history.OfExamination(1).rows.empty());  // never changed
+  const sessions::Versions versions = d.history.OfExamination(n);
+  ASSERT_EQ(versions.rows.size(), 2u);
+  EXPECT_EQ(versions.rows[0].operation, "上書き");
+  EXPECT_EQ(versions.rows[1].operation, "変更前");
+
+  const std::string others = memory.ReadBytes(store::kDataFile);
+  ASSERT_TRUE(d.history.Restore(versions.rows[1]).changed);
+  const std::vector<ExamRecord> data = testing_support::ExamsOf(memory.ReadBytes(store::kDataFile));
+  ASSERT_EQ(data.size(), 3u);
+  EXPECT_EQ(data[2].Get(ExamField::PatientId), "000907");  // examination 2 as it was
+  EXPECT_EQ(data[2].Get(ExamField::RecordNo), "000003");
+  const std::vector<ExamRecord> was = testing_support::ExamsOf(others);
+  EXPECT_EQ(data[0], was[0]);
+  EXPECT_EQ(data[1], was[1]);
+
+  // Changed again since it was listed: its listed versions are not written.
+  const sessions::Versions listed = d.history.OfExamination(n);
+  Operations()[1].run(d, memory);  // number 2 overwritten (another one)
+  ASSERT_TRUE(d.form.ShowExamination(n).read);
+  ExamEntry again = Entry("000907", "IMG2");
+  (void)d.form.Overwrite(again, Pictures(memory));
+  EXPECT_FALSE(d.history.Restore(listed.rows.back()).changed);
+}
+
 TEST_F(HistorySessionTest, ADeletedExaminationIsRestoredAtTheEndWithItsPicture) {
   Seed();
   Drive& d = Start();
   Operations()[2].run(d, memory);  // examination 2 deleted
   ASSERT_FALSE(memory.Exists(Picture(2)));
-  const sessions::Versions versions = d.history.OfExamination(2);
+  const sessions::Versions versions = d.history.OfLastChanged();
   ASSERT_EQ(versions.rows.size(), 1u);
   EXPECT_TRUE(d.history.Show(versions.rows[0]).deleted);
+  EXPECT_TRUE(d.history.OfExamination(2).rows.empty());  // number 2 is another one now
 
   const sessions::HistoryChange restored = d.history.Restore(versions.rows[0]);
   EXPECT_EQ(restored.record, 4);

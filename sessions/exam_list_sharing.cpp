@@ -2,15 +2,13 @@
 // whose rows no longer are the data file's records closes rather than
 // showing what is not stored any more.
 
+#include "sessions/drive_follow.h"
 #include "sessions/exam_list_session.h"
 #include "store/list_pages.h"
 
 namespace sessions {
 
 namespace {
-
-constexpr const char* kListOutdated =
-    "他の端末でデータが変更されたため、一覧を閉じました。もう一度一覧・検索をしてください。";
 
 // A rebuild may write the record numbers anew; the rest is the examination.
 constexpr std::size_t kNumberWidth = store::kExamFields[0].width;

@@ -36,6 +36,18 @@ ListStepOutcome ExamListSession::FollowDrive() {
     out.Say(kListOutdated, platform::kExclamation);
     return out;
   }
+  if (allRecords_ && store_.WorkFile() != nullptr && store_.RecordCount() > listCount_) {
+    for (std::int32_t p = listCount_ + 1; p <= store_.RecordCount(); ++p) {
+      platform::Status s = store_.ReadExamination(p, row);
+      if (s.ok()) s = store_.WorkFile()->Write(p, row);
+      if (!s.ok()) {
+        out.SayError(s);
+        break;
+      }
+    }
+    listCount_ = store_.WorkRecordCount();
+    out.step = ListStep::Moved;
+  }
   return out;
 }
 

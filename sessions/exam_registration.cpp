@@ -374,21 +374,34 @@ FormChange ExamFormSession::DeleteAll() {
 
 // --- 並べ替え --------------------------------------------------------------
 
+int ExamFormSession::SortCount() {
+  const store::Store::DriveScope held = store_.Reading();
+  return store_.RecordCount();
+}
+
 FormChange ExamFormSession::Sort(platform::Ui& ui, platform::Progress& progress, SortOrder order,
                                  const store::SortJobFactory& createJob) {
   FormChange done;
   store::LongOperation operation(store_);
   if (!operation) return done;
-  const store::Store::DriveScope held = store_.Changing(true);
-  if (!Held(held, done)) return done;
   if (std::string refusal = store_.DataFileRefusal(true); !refusal.empty()) {
     done.Say(std::move(refusal));
     return done;
   }
+  // The question and the closing message come outside the drive's lock:
+  // the other workstations do not wait for the user's answer.
+  const store::SortKey& chosen = order == SortOrder::ById ? store::kExamsById : store::kExamsByDate;
+  store::SortKey key = chosen;
+  if (SortCount() >= 2) {
+    if (ui.MsgBox(key.question, platform::kYesNo) != platform::kAnswerYes) return done;
+    key.question = {};
+  }
+  key.finished = {};
+  const store::Store::DriveScope held = store_.Changing(true);
+  if (!Held(held, done)) return done;
   ui.SetStayOnTop(true);
   ui.SetBusyCursor(true);
   if (platform::Status s = store_.RemoveWorkFile(); !s.ok()) ui.ShowErrorNumber(s.error);
-  const store::SortKey& key = order == SortOrder::ById ? store::kExamsById : store::kExamsByDate;
   store::ChangeEntry change =
       ExamChange(store::ChangeKind::Sort, 0, store_.RecordCount(), nullptr, nullptr);
   if (platform::Status s = store::RecordChange(store_, change, {store::kDataFile}); !s.ok()) {
@@ -403,6 +416,8 @@ FormChange ExamFormSession::Sort(platform::Ui& ui, platform::Progress& progress,
   }
   ui.SetBusyCursor(false);
   if (sorted == store::SortOutcome::Refused) return done;
+  if (sorted == store::SortOutcome::Sorted)
+    done.Say(std::string(chosen.finished), platform::kOkOnly);
   // The stored record at the number on screen may be another one now (also
   // after a failure that came once the file had been replaced): the form is
   // reloaded from it, so that registering can never write one record's

@@ -30,7 +30,7 @@ bool Store::DriveChanged() const {
 }
 
 bool Store::DriveBeingRebuilt() const {
-  return driveLock_ != nullptr && driveLock_->RebuildMarked();
+  return driveLock_ != nullptr && driveHold_ != kExclusiveHold && driveLock_->RebuildMarked();
 }
 
 void Store::CatchUpWithDrive() {

@@ -13,9 +13,11 @@
 #include "sessions/exam_form_session.h"
 #include "store/store.h"
 #include "store/text_format.h"
+#include "tests/support/fake_ui.h"
 #include "tests/support/memory_file_system.h"
 #include "tests/support/recording_progress.h"
 #include "tests/support/records.h"
+#include "tests/support/scripted_sort.h"
 #include "tests/support/temp_drive.h"
 
 namespace {
@@ -277,6 +279,38 @@ TEST_F(ExamFormSharingTest, TheRunIsReadOnlyWhileTheDriveIsUnreachable) {
   (void)second->store.FollowDriveReachability();
   EXPECT_TRUE(second->form.Refresh(false).changed);
   EXPECT_EQ(second->form.RecordCount(), 6);
+}
+
+// A sort asks and says it ended while the other workstations can read:
+// none of them waits for the user's answer.
+TEST_F(ExamFormSharingTest, ASortHoldsTheDriveOnlyWhileItWorks) {
+  // Each box notes whether the other workstation could read the drive then.
+  struct LookingUi : testing_support::FakeUi {
+    explicit LookingUi(platform::DriveLock& other) : other(other) {}
+    int MsgBox(std::string_view prompt, int style, std::string_view title) override {
+      free.push_back(other.TryLockShared());
+      if (free.back()) other.Unlock();
+      return FakeUi::MsgBox(prompt, style, title);
+    }
+    platform::DriveLock& other;
+    std::vector<bool> free;
+  } ui(second->lock);
+  testing_support::ScriptedSort sort;
+  ASSERT_TRUE(first->form.ShowExamination(1).read);
+  ui.Expect("データをＩＤ順に並べ替えます。", platform::kAnswerYes);
+  const sessions::FormChange done =
+      first->form.Sort(ui, progress, ExamFormSession::SortOrder::ById, sort.Factory());
+  EXPECT_TRUE(ui.AllAnswered());
+  EXPECT_EQ(ui.free, std::vector<bool>{true});
+  ASSERT_EQ(done.messages.size(), 1u);
+  EXPECT_EQ(done.messages[0].text, "終了。");
+}
+
+TEST_F(ExamFormSharingTest, OnlyTheOtherWorkstationsSayAFileIsBeingRebuilt) {
+  const store::Store::DriveScope rebuilding = first->store.Changing(true);
+  ASSERT_TRUE(rebuilding);
+  EXPECT_FALSE(first->store.DriveBeingRebuilt());
+  EXPECT_TRUE(second->store.DriveBeingRebuilt());
 }
 
 }  // namespace

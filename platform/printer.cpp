@@ -21,4 +21,30 @@ void ShowPdfFile(Ui& ui, const JobResult& result) {
   if (pressed == 1) ui.OpenWithDesktop(result.outputFile);
 }
 
+bool PrintLandscapePage(Ui& ui, Printer& printer, const std::string& printerName,
+                        std::string_view title, const std::function<void(Printer&)>& paint) {
+  switch (ui.MsgBox("プリンターを　「Ａ４横向き」　にセットしましたか。", kYesNoCancel,
+                    "プリンター設定確認")) {
+    case kAnswerYes:
+      break;
+    case kAnswerNo:
+      if (!printer.ShowProperties(printerName)) return false;
+      break;
+    default:
+      return false;
+  }
+  if (ui.MsgBox("印刷します", kYesNo) != kAnswerYes) return false;
+  ui.SetBusyCursor(true);
+  (void)printer.SetCurrentPrinter(printerName);
+  printer.PageOrientation = Printer::Orientation::Landscape;
+  printer.BeginJob(title);
+  paint(printer);
+  (void)printer.EndDoc();
+  const JobResult result = printer.EndJob();
+  printer.PageOrientation = Printer::Orientation::AsSet;
+  ui.SetBusyCursor(false);
+  ShowPdfFile(ui, result);
+  return true;
+}
+
 }  // namespace platform

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -130,5 +131,12 @@ class Printer {
 // is ("PDFファイルに保存しました。", the folder, the file name), or that it
 // could not be saved and why. Nothing for a real printer.
 void ShowPdfFile(Ui& ui, const JobResult& result);
+
+// A one-page picture print on A4 landscape: asks whether the printer is set
+// so (いいえ opens its settings; cancelling them cancels the print) and
+// whether to print, then prints the page `paint` draws as job `title` on
+// `printerName` and says where a PDF went. False when the user cancelled.
+bool PrintLandscapePage(Ui& ui, Printer& printer, const std::string& printerName,
+                        std::string_view title, const std::function<void(Printer&)>& paint);
 
 }  // namespace platform

@@ -95,6 +95,26 @@ std::string FolderOf(const std::string& path) {
   return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
+// The entry of a change that goes back to (or restores) what `from` recorded.
+ChangeEntry Following(const ChangeEntry& from, ChangeKind kind) {
+  ChangeEntry change = from;
+  change.kind = kind;
+  change.target = from.number;
+  return change;
+}
+
+// Records `change`, then writes record `n`; a write that fails settles the
+// entry by what the file holds now.
+Status RecordAndWrite(store::Store& store, store::RecordFile& file, int n, const std::string& bytes,
+                      ChangeEntry& change, const std::vector<std::string>& pictures = {}) {
+  if (Status s = store::RecordChange(store, change, pictures); !s.ok()) return s;
+  if (Status s = file.Write(n, std::span<const char>(bytes)); !s.ok()) {
+    store::SettleChange(store, change);
+    return s;
+  }
+  return Status::Ok();
+}
+
 }  // namespace
 
 HistorySession::HistorySession(store::Store& store) : store_(store) {}
@@ -190,9 +210,7 @@ HistoryChange HistorySession::WriteBack(const ChangeEntry& from, std::string byt
     done.Say(kCannotUndo);
     return done;
   }
-  ChangeEntry change = from;
-  change.kind = kind;
-  change.target = from.number;
+  ChangeEntry change = Following(from, kind);
   change.before.assign(file->RecordLength(), ' ');
   if (Status s = file->Read(from.record, std::span<char>(change.before)); !s.ok()) {
     done.SayError(s);
@@ -209,12 +227,7 @@ HistoryChange HistorySession::WriteBack(const ChangeEntry& from, std::string byt
   change.countBefore = file->Count();
   std::vector<std::string> pictures;
   for (const store::KeptFile& k : from.kept) pictures.push_back(k.live);
-  if (Status s = store::RecordChange(store_, change, pictures); !s.ok()) {
-    done.SayError(s);
-    return done;
-  }
-  if (Status s = file->Write(from.record, std::span<const char>(bytes)); !s.ok()) {
-    store::SettleChange(store_, change);
+  if (Status s = RecordAndWrite(store_, *file, from.record, bytes, change, pictures); !s.ok()) {
     done.SayError(s);
     return done;
   }
@@ -234,19 +247,12 @@ HistoryChange HistorySession::Append(const ChangeEntry& from, std::string bytes,
   }
   const int n = file->Count() + 1;
   Renumber(from.file, bytes, n);
-  ChangeEntry change = from;
-  change.kind = kind;
-  change.target = from.number;
+  ChangeEntry change = Following(from, kind);
   change.record = n;
   change.countBefore = n - 1;
   change.before.clear();
   change.after = bytes;
-  if (Status s = store::RecordChange(store_, change); !s.ok()) {
-    done.SayError(s);
-    return done;
-  }
-  if (Status s = file->Write(n, std::span<const char>(bytes)); !s.ok()) {
-    store::SettleChange(store_, change);
+  if (Status s = RecordAndWrite(store_, *file, n, bytes, change); !s.ok()) {
     done.SayError(s);
     return done;
   }
@@ -268,9 +274,7 @@ HistoryChange HistorySession::Remove(const ChangeEntry& from) {
   }
   store::LongOperation operation(store_);
   if (!operation) return done;
-  ChangeEntry change = from;
-  change.kind = ChangeKind::Undo;
-  change.target = from.number;
+  ChangeEntry change = Following(from, ChangeKind::Undo);
   change.countBefore = file->Count();
   change.before = now;
   change.after.clear();
@@ -314,20 +318,13 @@ HistoryChange HistorySession::Insert(const ChangeEntry& from) {
   if (!operation) return done;
   const int count = file->Count();
   const std::string bytes = from.before;
-  ChangeEntry change = from;
-  change.kind = ChangeKind::Undo;
-  change.target = from.number;
+  ChangeEntry change = Following(from, ChangeKind::Undo);
   change.countBefore = count;
   change.before.clear();
   change.after = bytes;
-  if (Status s = store::RecordChange(store_, change); !s.ok()) {
-    done.SayError(s);
-    return done;
-  }
   // At the end first, then moved to its old place: the records after it
   // take their old numbers again.
-  if (Status s = file->Write(count + 1, std::span<const char>(bytes)); !s.ok()) {
-    store::SettleChange(store_, change);
+  if (Status s = RecordAndWrite(store_, *file, count + 1, bytes, change); !s.ok()) {
     done.SayError(s);
     return done;
   }

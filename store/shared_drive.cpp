@@ -30,6 +30,7 @@ bool Store::DriveChanged() const {
 }
 
 bool Store::DriveBeingRebuilt() const {
+  // This program's own rebuild is no other workstation's.
   return driveLock_ != nullptr && driveHold_ != kExclusiveHold && driveLock_->RebuildMarked();
 }
 

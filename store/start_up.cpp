@@ -113,12 +113,15 @@ Status Store::OpenStoreFile(const char* path, std::size_t length,
 void Store::CheckFolder(const char* path, bool create) {
   if (fs_.IsDirectory(path)) return;
   const bool shown = std::string_view(path) != kKariDir;  // nothing is kept there
+  Status s = Status::Error(platform::kPathNotFound);
   if (fs_.Probe(path).kind != PathState::kMissing) {
-    if (shown) Diagnose(path, true, platform::kPathFileAccessError, false);
-    return;
+    s = Status::Error(platform::kPathFileAccessError);
+  } else if (create) {
+    s = fs_.CreateDirectory(path);
   }
-  Status s = create ? fs_.CreateDirectory(path) : Status::Error(platform::kPathNotFound);
-  if (!s.ok() && shown) Diagnose(path, true, s.error, false);
+  // Another program starting on the same drive may have made it meanwhile.
+  if (s.ok() || fs_.IsDirectory(path)) return;
+  if (shown) Diagnose(path, true, s.error, false);
 }
 
 bool Store::FolderInTrouble(std::string_view path) const {

@@ -32,7 +32,9 @@ Status Store::StartUp() {
     }
     // One that cannot be deleted is reported by the opening below.
     if (fs_.Probe(kScratchFile).kind == platform::PathState::kFile) (void)fs_.Delete(kScratchFile);
-    RemoveLeftTemporaries();
+    // With another program on the drive, what looks left over may be its
+    // work in progress.
+    if (driveLock_ == nullptr || !driveLock_->OthersPresent()) RemoveLeftTemporaries();
   }
   Status opened = OpenAllFiles();
   (void)examIndex_.Build(DataFileNo.get());

@@ -313,4 +313,29 @@ TEST_F(ExamFormSharingTest, OnlyTheOtherWorkstationsSayAFileIsBeingRebuilt) {
   EXPECT_TRUE(second->store.DriveBeingRebuilt());
 }
 
+// The sort's question is answered before the drive is locked: no other
+// workstation waits for a person to read it.
+TEST_F(ExamFormSharingTest, TheSortQuestionLeavesTheDriveToTheOthers) {
+  struct Asking : testing_support::FakeUi {
+    platform::DriveLock* other = nullptr;
+    bool othersCouldChange = false;
+    int MsgBox(std::string_view prompt, int style, std::string_view title) override {
+      if (prompt == "データを検査日順に並べ替えます。") {
+        othersCouldChange =
+            other->LockExclusive([](platform::DriveLock::Waiting) { return false; }).ok();
+        other->Unlock();
+      }
+      return FakeUi::MsgBox(prompt, style, title);
+    }
+  } ui;
+  ui.other = &second->lock;
+  testing_support::ScriptedSort sort;
+  ui.Expect("データを検査日順に並べ替えます。", platform::kAnswerYes);
+  const sessions::FormChange done =
+      first->form.Sort(ui, progress, ExamFormSession::SortOrder::ByDate, sort.Factory());
+  EXPECT_EQ(done.messages.size(), 1u);
+  EXPECT_TRUE(ui.othersCouldChange);
+  EXPECT_TRUE(ui.AllAnswered());
+}
+
 }  // namespace

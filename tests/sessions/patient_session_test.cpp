@@ -510,7 +510,8 @@ TEST_F(PatientSessionTest, BulkRowsAreAppendedAndTheMasterSortedWhenWanted) {
       EXPECT_EQ(session.CheckBulkId("5", {}).outcome, BulkIdCheck::InUse);
     }
   }
-  files.FailNthWrite(2);  // the first write is the change's entry in the history
+  files.CountOnlyWritesTo(store::kMasterFile);  // not the history's
+  files.FailNthWrite(1);
   const sessions::CommandOutcome failed =
       session.RegisterBulk(std::vector{PatientRecord(Patient(7))});
   files.Heal();
@@ -649,8 +650,8 @@ TEST_F(PatientSessionTest, AnOverwriteThatFailsPartWaySaysWhatIsOnDisk) {
     store.CloseAllFiles();
     Open({10, 20, 30});
     const std::string before = Master();
-    // The first write is the change's entry in the history.
-    files.FailNthWriteShort(2, 20, platform::kDiskFull, c.failures);
+    files.CountOnlyWritesTo(store::kMasterFile);  // not the history's
+    files.FailNthWriteShort(1, 20, platform::kDiskFull, c.failures);
     const sessions::CommandOutcome failed = session.Register(changed);
     files.Heal();
     EXPECT_EQ(failed.result, Done::Failed);

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "platform/drive_lock.h"
 #include "store/store.h"
 #include "store/text_format.h"
 #include "tests/support/faulty_file_system.h"
@@ -52,6 +53,44 @@ TEST_F(StoreTest, FirstStartOnAnEmptyDriveCreatesEveryFileEmpty) {
   ExamRecord read1;
   ASSERT_TRUE(s.ReadExamination(1, read1).ok());
   EXPECT_EQ(read1, ExamRecord());
+}
+
+// Another program starting on the same drive makes each folder just before
+// this one tries to: its start goes on without a complaint.
+TEST(StoreStartUp, FoldersMadeMeanwhileByAnotherProgramAreNoTrouble) {
+  class Racing : public testing_support::WrappingFileSystem {
+   public:
+    using WrappingFileSystem::WrappingFileSystem;
+    Status CreateDirectory(std::string_view path) override {
+      (void)Inner().CreateDirectory(path);
+      return Status::Error(platform::kPathFileAccessError);
+    }
+  };
+  TempDrive t;
+  platform::PosixFileSystem disk(t.Drive());
+  Racing files(disk);
+  Store s(files);
+  EXPECT_TRUE(s.StartUp().ok()) << s.StartUpMessage();
+  for (const char* dir : {kImageDir, kKariDir, kMasterDir}) EXPECT_TRUE(files.IsDirectory(dir));
+}
+
+// What a program that died left is cleared at the next start, but not while
+// another program is on the drive: then it may be that one's work.
+TEST(StoreStartUp, LeftoversStayWhileAnotherProgramIsOnTheDrive) {
+  for (const bool otherPresent : {true, false}) {
+    TempDrive t;
+    t.WriteBytes("C:\\VLN2\\TESTOUT.TXT", "list in progress");
+    platform::DriveLock other, mine;
+    if (otherPresent) {
+      ASSERT_EQ(other.Acquire(t.Root()), platform::LockOutcome::kHeld);
+    }
+    ASSERT_EQ(mine.Acquire(t.Root()), platform::LockOutcome::kHeld);
+    platform::PosixFileSystem files(t.Drive());
+    Store s(files);
+    s.SetDriveLock(&mine);
+    ASSERT_TRUE(s.StartUp().ok());
+    EXPECT_EQ(files.Exists("C:\\VLN2\\TESTOUT.TXT"), otherPresent);
+  }
 }
 
 TEST_F(StoreTest, StartUpCountsExistingFilesAndDropsTheOldScratchFile) {

@@ -7,11 +7,12 @@ namespace {
 
 class FaultyFile : public WrappingRandomFile {
  public:
-  FaultyFile(std::unique_ptr<platform::RandomFile> inner, FaultyFileSystem& owner)
-      : WrappingRandomFile(std::move(inner)), owner_(owner) {}
+  FaultyFile(std::unique_ptr<platform::RandomFile> inner, FaultyFileSystem& owner,
+             std::string_view path)
+      : WrappingRandomFile(std::move(inner)), owner_(owner), path_(path) {}
 
   platform::Status WriteAt(std::uint64_t offset, std::span<const char> bytes) override {
-    if (platform::Status s = owner_.BeforeWrite(); !s.ok()) {
+    if (platform::Status s = owner_.BeforeWrite(path_); !s.ok()) {
       if (const std::size_t part = std::min(owner_.TakeShortBytes(), bytes.size()); part > 0) {
         (void)WrappingRandomFile::WriteAt(offset, bytes.first(part));
       }
@@ -26,6 +27,7 @@ class FaultyFile : public WrappingRandomFile {
 
  private:
   FaultyFileSystem& owner_;
+  std::string path_;
 };
 
 }  // namespace
@@ -40,6 +42,7 @@ void FaultyFileSystem::Heal() {
   opens_.Arm(0, 0);
   renameError_ = 0;
   deleteError_ = 0;
+  writesTo_.clear();
 }
 
 platform::Status FaultyFileSystem::OpenRandom(std::string_view path,
@@ -47,7 +50,7 @@ platform::Status FaultyFileSystem::OpenRandom(std::string_view path,
   if (platform::Status s = opens_.Next(); !s.ok()) return s;
   std::unique_ptr<platform::RandomFile> inner;
   if (platform::Status s = Inner().OpenRandom(path, inner); !s.ok()) return s;
-  out = std::make_unique<FaultyFile>(std::move(inner), *this);
+  out = std::make_unique<FaultyFile>(std::move(inner), *this, path);
   return platform::Status::Ok();
 }
 
@@ -56,7 +59,7 @@ platform::Status FaultyFileSystem::OpenRandomReadOnly(std::string_view path,
   if (platform::Status s = opens_.Next(); !s.ok()) return s;
   std::unique_ptr<platform::RandomFile> inner;
   if (platform::Status s = Inner().OpenRandomReadOnly(path, inner); !s.ok()) return s;
-  out = std::make_unique<FaultyFile>(std::move(inner), *this);
+  out = std::make_unique<FaultyFile>(std::move(inner), *this, path);
   return platform::Status::Ok();
 }
 

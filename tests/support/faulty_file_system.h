@@ -31,6 +31,10 @@ class FaultyFileSystem : public WrappingFileSystem {
     writes_.Arm(n, error, times);
     shortBytes_ = bytes;
   }
+  // From now until Heal, only writes to files whose path ends with `suffix`
+  // are counted and failed (say, the data file, whatever the history writes
+  // first).
+  void CountOnlyWritesTo(std::string suffix) { writesTo_ = std::move(suffix); }
   // The bytes the failing write now about to fail writes first.
   std::size_t TakeShortBytes() { return std::exchange(shortBytes_, 0); }
   // The `n`-th Rename from now fails with `error`, leaving both names as they were.
@@ -60,7 +64,10 @@ class FaultyFileSystem : public WrappingFileSystem {
   platform::Status SyncDirectory(std::string_view dir) override;
 
   // Called by the wrapped files.
-  platform::Status BeforeWrite() { return writes_.Next(); }
+  platform::Status BeforeWrite(std::string_view path) {
+    if (!writesTo_.empty() && !path.ends_with(writesTo_)) return platform::Status::Ok();
+    return writes_.Next();
+  }
   platform::Status BeforeSync() { return syncs_.Next(); }
 
  private:
@@ -89,6 +96,7 @@ class FaultyFileSystem : public WrappingFileSystem {
 
   Trigger writes_, renames_, syncs_, opens_;
   std::size_t shortBytes_ = 0;
+  std::string writesTo_;
   int renameError_ = 0;
   int deleteError_ = 0;
 };

@@ -55,28 +55,8 @@ void CompareWindow::Print_Click() {
   const sessions::CompareView& view = session_.View();
   if (printer_ == nullptr || !view.opened) return;
   const std::string printerName = printerName_ ? printerName_() : printer_->DeviceName();
-  switch (ui_.MsgBox("プリンターを　「Ａ４横向き」　にセットしましたか。", platform::kYesNoCancel,
-                     "プリンター設定確認")) {
-    case platform::kAnswerYes:
-      break;
-    case platform::kAnswerNo:
-      if (!printer_->ShowProperties(printerName)) return;
-      break;
-    default:
-      return;
-  }
-  if (ui_.MsgBox("印刷します", platform::kYesNo) != platform::kAnswerYes) return;
-  ui_.SetBusyCursor(true);
-  platform::Printer& printer = *printer_;
-  (void)printer.SetCurrentPrinter(printerName);
-  printer.PageOrientation = platform::Printer::Orientation::Landscape;
-  printer.BeginJob("心電図比較");
-  PaintPage(printer);
-  (void)printer.EndDoc();
-  const platform::JobResult result = printer.EndJob();
-  printer.PageOrientation = platform::Printer::Orientation::AsSet;
-  ui_.SetBusyCursor(false);
-  platform::ShowPdfFile(ui_, result);
+  (void)platform::PrintLandscapePage(ui_, *printer_, printerName, "心電図比較",
+                                     [this](platform::Printer& printer) { PaintPage(printer); });
 }
 
 void CompareWindow::PaintPage(platform::Printer& printer) {

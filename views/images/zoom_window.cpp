@@ -171,42 +171,24 @@ bool Form2::LoadPicture(const std::string& imageFile, int* error) {
 void Form2::Command1_Click() {
   if (printer_ == nullptr || Image1->Empty()) return;
   const std::string printerName = printerName_ ? printerName_() : printer_->DeviceName();
-  switch (ui_.MsgBox("プリンターを　「Ａ４横向き」　にセットしましたか。", platform::kYesNoCancel,
-                     "プリンター設定確認")) {
-    case platform::kAnswerYes:
-      break;
-    case platform::kAnswerNo:
-      // Cancelling the printer's settings cancels the print.
-      if (!printer_->ShowProperties(printerName)) return;
-      break;
-    default:
-      return;
-  }
-  const int answer = ui_.MsgBox("印刷します", platform::kYesNo);
-  if (answer != platform::kAnswerYes) return;
-
-  ui_.SetBusyCursor(true);
-  // The file the picture came from prints at its full resolution.
-  QImage picture;
-  if (!sourceFile_.empty()) picture = platform::ReadPicture(store_.Files(), sourceFile_);
-  if (picture.isNull()) picture = Image1->Picture().toImage();
-  platform::Printer& printer = *printer_;
-  (void)printer.SetCurrentPrinter(printerName);
-  printer.PageOrientation = platform::Printer::Orientation::Landscape;
-  printer.BeginJob("心電図画像");
-  printer.FontName = "ＭＳ ゴシック";
-  printer.FontSize = 12;
-  printer.FontBold = false;
-  printer.SetPrintPosition(5, 1);
-  (void)printer.Print(S(Label1->text()));
-  printer.SetPrintPosition(5, 2);
-  (void)printer.Print(S(Label2->text()));
-  (void)printer.PaintPicture(platform::PictureFromImage(picture), 5, 5, kZoomPictureColumns, 40);
-  (void)printer.EndDoc();
-  const platform::JobResult result = printer.EndJob();
-  printer.PageOrientation = platform::Printer::Orientation::AsSet;
-  ui_.SetBusyCursor(false);
-  platform::ShowPdfFile(ui_, result);
+  (void)platform::PrintLandscapePage(
+      ui_, *printer_, printerName, "心電図画像", [this](platform::Printer& printer) {
+        // The file the picture came from prints at its full resolution.
+        QImage picture;
+        if (!sourceFile_.empty()) {
+          picture = platform::ReadPicture(store_.Files(), sourceFile_);
+        }
+        if (picture.isNull()) picture = Image1->Picture().toImage();
+        printer.FontName = "ＭＳ ゴシック";
+        printer.FontSize = 12;
+        printer.FontBold = false;
+        printer.SetPrintPosition(5, 1);
+        (void)printer.Print(S(Label1->text()));
+        printer.SetPrintPosition(5, 2);
+        (void)printer.Print(S(Label2->text()));
+        (void)printer.PaintPicture(platform::PictureFromImage(picture), 5, 5, kZoomPictureColumns,
+                                   40);
+      });
 }
 
 void Form2::Command2_Click() {

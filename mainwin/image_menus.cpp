@@ -26,6 +26,8 @@ void Form1::ConnectImageMenus() {
   windows->showWindow = [this](QWidget* window) { ShowSecondaryWindow(window); };
   windows->printerName = [this] { return platform::S(CurrentPrinter()); };
   windows->thumbnails = &platform::ThumbnailCache::Default();
+  connect(this, &Form1::DriveChangedElsewhere, windows,
+          [windows] { windows->FollowOtherWorkstations(); });
 
   // With the picture empty, 拡大 and the click open the image-load dialog
   // (registration.cpp); with a picture, the zoom window shows it.

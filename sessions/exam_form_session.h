@@ -180,7 +180,9 @@ class ExamFormSession {
   // guard. The exchange shows its messages and questions through `ui` as it
   // goes (so does a failure to remove the working file first); the refusal
   // of the data file is in the outcome. After a sort the examination at the
-  // number on screen is shown again (a new one being entered stays).
+  // number on screen is shown again (a new one being entered stays). The
+  // question is asked before the drive is locked for the sort and "終了。"
+  // is in the outcome, so that no other workstation waits for the user.
   enum class SortOrder { ById, ByDate };
   FormChange Sort(platform::Ui& ui, platform::Progress& progress, SortOrder order,
                   const store::SortJobFactory& createJob =
@@ -202,6 +204,8 @@ class ExamFormSession {
   bool StillAsShown(Outcome& refusal, const store::ExamRecord& mine);
   // The examination whose ID, date and image name are those of the one on
   // screen: its number, or 0.
+  // The record count as the drive holds it now.
+  int SortCount();
   int FindShownAgain();
   std::uint64_t reloadsSeen_ = 0;
   // A picture file of `imageName` exists, or an examination other than

@@ -4,6 +4,7 @@
 #include <array>
 #include <utility>
 
+#include "sessions/drive_follow.h"
 #include "sessions/exam_form_session.h"
 #include "store/text_format.h"
 
@@ -13,7 +14,6 @@ using store::ExamField;
 
 namespace {
 
-constexpr const char* kGone = "表示していた検査は他の端末で削除されました。";
 constexpr const char* kKeptAsNew = "入力中の内容は新しい検査として残しています。";
 
 // The fields as the form names them, for showing two versions side by side.
@@ -39,19 +39,6 @@ constexpr std::array<ShownField, 12> kShownFields = {{
 }};
 
 bool IsBlank(const store::ExamRecord& r) { return store::TrimBlanks(r.Bytes()).empty(); }
-
-// Equal apart from the record number (which a delete or sort renumbers).
-bool SameContent(const store::ExamRecord& a, const store::ExamRecord& b) {
-  const std::size_t from = store::kExamFields[0].width;
-  return a.Bytes().substr(from) == b.Bytes().substr(from);
-}
-
-bool SameExamination(const store::ExamRecord& a, const store::ExamRecord& b) {
-  for (ExamField f : {ExamField::PatientId, ExamField::ExamDate, ExamField::ImageName}) {
-    if (store::TrimBlanks(a.Raw(f)) != store::TrimBlanks(b.Raw(f))) return false;
-  }
-  return true;
-}
 
 // One line per field group that differs: the form's version, then the stored.
 std::string BothVersions(const store::ExamRecord& mine, const store::ExamRecord& theirs) {
@@ -96,18 +83,7 @@ bool ExamFormSession::StillAsShown(Outcome& refusal, const store::ExamRecord& mi
 }
 
 int ExamFormSession::FindShownAgain() {
-  store::ExamRecord record;
-  const int count = store_.RecordCount();
-  // Where it was first: most changes leave it there.
-  if (shownRecord_ <= count && store_.ReadExamination(shownRecord_, record).ok() &&
-      SameExamination(record, shownAsStored_)) {
-    return shownRecord_;
-  }
-  for (int n = 1; n <= count; ++n) {
-    if (!store_.ReadExamination(n, record).ok()) return 0;
-    if (SameExamination(record, shownAsStored_)) return n;
-  }
-  return 0;
+  return FindExaminationAgain(store_, shownAsStored_, shownRecord_);
 }
 
 DriveRefresh ExamFormSession::Refresh(bool typedUnregistered) {
@@ -124,7 +100,7 @@ DriveRefresh ExamFormSession::Refresh(bool typedUnregistered) {
   }
   const int n = FindShownAgain();
   if (n == 0) {
-    out.Say(kGone);
+    out.Say(kShownGone);
     if (typedUnregistered) {
       out.messages.back().text += "\n" + std::string(kKeptAsNew);
       shownAsStored_.Clear();

@@ -36,6 +36,7 @@ ListOpeningOutcome ExamListSession::OpenListOfAllRecords(platform::Progress& pro
     copied = store::CopyToStaging(store_, store::Staging::WorkFile, &progress);
     listCount_ = store_.WorkRecordCount();
     if (copied.Changed()) pager_.First();
+    if (copied.Changed()) allRecords_ = copied.status.ok();
     Busy(false);
   }
   if (!copied.status.ok()) {
@@ -60,6 +61,7 @@ ListOpeningOutcome ExamListSession::Search(const store::SearchCriteria& criteria
     return out;
   }
   ListOpeningOutcome out = Opening(ListOpening::Failed);
+  allRecords_ = false;
   if (platform::Status s = store_.RemoveWorkFile(); !s.ok()) {
     out.SayError(s);
     return out;
@@ -232,6 +234,7 @@ platform::Status ExamListSession::ReadListRecord(std::int32_t p, store::ExamReco
 
 platform::Status ExamListSession::DiscardWorkFile() {
   listCount_ = 0;
+  allRecords_ = false;
   return store::DiscardWorkFile(store_);
 }
 

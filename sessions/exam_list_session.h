@@ -136,7 +136,9 @@ class ExamListSession {
   // the list when every row still is, byte for byte apart from its record
   // number, the data file's record its key names; then Stayed and the list stays. Otherwise the
   // working file is discarded and Ended says so. Stayed silently when the drive did not change
-  // since the last look or no list is open.
+  // since the last look or no list is open. The list of every record (一覧)
+  // takes in the records registered since at its end: Moved, the page to be
+  // drawn again.
   ListStepOutcome FollowDrive();
 
   // Runs `work` as a long operation (store::LongOperation); false, without
@@ -169,6 +171,7 @@ class ExamListSession {
   std::int32_t listCount_ = 0;
   store::Pager pager_;
   std::uint64_t reloadsSeen_ = 0;
+  bool allRecords_ = false;  // the working file is a copy of the data file
 };
 
 }  // namespace sessions

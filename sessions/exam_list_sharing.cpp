@@ -2,15 +2,13 @@
 // whose rows no longer are the data file's records closes rather than
 // showing what is not stored any more.
 
+#include "sessions/drive_follow.h"
 #include "sessions/exam_list_session.h"
 #include "store/list_pages.h"
 
 namespace sessions {
 
 namespace {
-
-constexpr const char* kListOutdated =
-    "他の端末でデータが変更されたため、一覧を閉じました。もう一度一覧・検索をしてください。";
 
 // A rebuild may write the record numbers anew; the rest is the examination.
 constexpr std::size_t kNumberWidth = store::kExamFields[0].width;
@@ -37,6 +35,18 @@ ListStepOutcome ExamListSession::FollowDrive() {
     out.step = ListStep::Ended;
     out.Say(kListOutdated, platform::kExclamation);
     return out;
+  }
+  if (allRecords_ && store_.WorkFile() != nullptr && store_.RecordCount() > listCount_) {
+    for (std::int32_t p = listCount_ + 1; p <= store_.RecordCount(); ++p) {
+      platform::Status s = store_.ReadExamination(p, row);
+      if (s.ok()) s = store_.WorkFile()->Write(p, row);
+      if (!s.ok()) {
+        out.SayError(s);
+        break;
+      }
+    }
+    listCount_ = store_.WorkRecordCount();
+    out.step = ListStep::Moved;
   }
   return out;
 }

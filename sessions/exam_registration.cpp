@@ -374,6 +374,11 @@ FormChange ExamFormSession::DeleteAll() {
 
 // --- 並べ替え --------------------------------------------------------------
 
+int ExamFormSession::SortCount() {
+  const store::Store::DriveScope held = store_.Reading();
+  return store_.RecordCount();
+}
+
 FormChange ExamFormSession::Sort(platform::Ui& ui, platform::Progress& progress, SortOrder order,
                                  const store::SortJobFactory& createJob) {
   FormChange done;
@@ -383,13 +388,15 @@ FormChange ExamFormSession::Sort(platform::Ui& ui, platform::Progress& progress,
     done.Say(std::move(refusal));
     return done;
   }
-  // Asked before the drive is locked: the other workstations wait for the
-  // sort, not for the answer.
-  store::SortKey key = order == SortOrder::ById ? store::kExamsById : store::kExamsByDate;
-  if (store_.RecordCount() >= 2) {
+  // The question and the closing message come outside the drive's lock:
+  // the other workstations do not wait for the user's answer.
+  const store::SortKey& chosen = order == SortOrder::ById ? store::kExamsById : store::kExamsByDate;
+  store::SortKey key = chosen;
+  if (SortCount() >= 2) {
     if (ui.MsgBox(key.question, platform::kYesNo) != platform::kAnswerYes) return done;
     key.question = {};
   }
+  key.finished = {};
   const store::Store::DriveScope held = store_.Changing(true);
   if (!Held(held, done)) return done;
   ui.SetStayOnTop(true);
@@ -409,6 +416,8 @@ FormChange ExamFormSession::Sort(platform::Ui& ui, platform::Progress& progress,
   }
   ui.SetBusyCursor(false);
   if (sorted == store::SortOutcome::Refused) return done;
+  if (sorted == store::SortOutcome::Sorted)
+    done.Say(std::string(chosen.finished), platform::kOkOnly);
   // The stored record at the number on screen may be another one now (also
   // after a failure that came once the file had been replaced): the form is
   // reloaded from it, so that registering can never write one record's

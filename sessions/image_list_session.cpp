@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "sessions/drive_follow.h"
 #include "store/text_format.h"
 
 namespace sessions {
@@ -11,10 +12,14 @@ int ImageListSession::SliderMaximum() const { return std::max(store_.RecordCount
 ImagePageOutcome ImageListSession::Walk() {
   ImagePageOutcome out;
   out.draw = true;
+  const store::Store::DriveScope held = store_.Reading();
+  pageFrom_ = searchStart_;
   if (platform::Status s = store::WalkImagePage(store_, searchStart_, out.cells); !s.ok()) {
     out.SayError(s);
   }
   out.searchStart = searchStart_;
+  drawn_ = out.cells;
+  listSeen_ = store_.Reloads();
   return out;
 }
 
@@ -44,7 +49,10 @@ ImagePageOutcome ImageListSession::Slider(int value) {
   return out;
 }
 
-int ImageListSession::CellRecord(int recordNo) const {
+int ImageListSession::CellRecord(int recordNo) {
+  for (const store::ImageCell& cell : drawn_) {
+    if (cell.recordNo == recordNo) return FindExaminationAgain(store_, cell.stored, recordNo);
+  }
   return recordNo >= 1 && recordNo <= store_.RecordCount() ? recordNo : 0;
 }
 
@@ -55,6 +63,9 @@ DetailOutcome ImageListSession::ReadDetail(int n) {
     return out;
   }
   out.read = true;
+  detailRecord_ = n;
+  detailAsStored_ = out.record;
+  detailSeen_ = store_.Reloads();
   out.recordNumber =
       static_cast<int>(store::NumericValue(out.record.Get(store::ExamField::RecordNo)));
   return out;

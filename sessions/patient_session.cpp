@@ -318,10 +318,11 @@ store::BulkIdCheck PatientSession::CheckBulkId(std::string_view text,
   return store::CheckBulkId(store_, text, others);
 }
 
-bool PatientSession::SortMaster() {
+bool PatientSession::SortMaster(bool asked) {
+  store::SortKey key = store::kPatientsById;
+  if (asked) key.question = {};
   ui_.SetBusyCursor(true);
-  const store::SortOutcome outcome =
-      store::SortFile(store_, ui_, progress_, store::kPatientsById, sortJobs_);
+  const store::SortOutcome outcome = store::SortFile(store_, ui_, progress_, key, sortJobs_);
   ui_.SetBusyCursor(false);
   const bool reordered =
       outcome == store::SortOutcome::Sorted || outcome == store::SortOutcome::SortedThenFailed;
@@ -372,6 +373,12 @@ CommandOutcome PatientSession::SortMasterAlone() {
     out.Say("患者マスタは登録されていません。", platform::kOkOnly);
     return out;
   }
+  // Asked before the drive is locked: no other workstation waits for the answer.
+  if (store_.PatientCount() > 1 &&
+      ui_.MsgBox(store::kPatientsById.question, platform::kYesNo) != platform::kAnswerYes) {
+    out.result = Done::Failed;
+    return out;
+  }
   const store::Store::DriveScope held = store_.Changing(true);
   if (!Held(held, out)) {
     out.result = Done::Busy;
@@ -384,7 +391,7 @@ CommandOutcome PatientSession::SortMasterAlone() {
   }
   store::ChangeEntry change = MasterChange(store::ChangeKind::Sort, std::nullopt, nullptr);
   if (!RecordMasterChange(change, out)) return out;
-  if (!SortMaster()) {
+  if (!SortMaster(true)) {
     store::SettleChange(store_, change);
     out.result = Done::Failed;
   }

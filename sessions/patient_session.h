@@ -208,8 +208,9 @@ class PatientSession {
   bool RecordMasterChange(store::ChangeEntry& change, CommandOutcome& out);
 
   void MasterChanged(bool reordered);
-  // The sort with its question, inside the guard; true when reordered.
-  bool SortMaster();
+  // The sort with its question (unless `asked` already), inside the guard;
+  // true when reordered.
+  bool SortMaster(bool asked = false);
   PatientShown Show(std::int32_t n, const store::PatientRecord& record, std::string fileNumber);
   PatientShown Step(std::int32_t n);
   void ListMade(std::int16_t mode);

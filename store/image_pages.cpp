@@ -53,7 +53,7 @@ platform::Status WalkImagePage(Store& store, std::int32_t& searchStart,
     const std::string found = index.Find(record.Get(ExamField::ImageName));
     if (found.empty()) continue;
     cells.push_back(ImageCell{k, ImageFilePath(found), record.Get(ExamField::ExamDate),
-                              record.Get(ExamField::Name)});
+                              record.Get(ExamField::Name), record});
     if (static_cast<int>(cells.size()) == kImageCells) {
       searchStart = k;
       return platform::Status::Ok();

@@ -44,6 +44,7 @@ struct ImageCell {
   std::string imageFile;  // "C:\VLN2\GAZOU\" + the stored file name
   std::string examDate;   // trimmed
   std::string name;       // trimmed
+  ExamRecord stored;      // the record as the walk read it
 };
 
 // The walk of an image page: from record `searchStart` of the data file on,

@@ -324,7 +324,8 @@ class Store {
   void BeforeCommand() {
     if (beforeCommand_) beforeCommand_();
   }
-  // Whether another program is rebuilding a whole file now.
+  // Whether another program is rebuilding a whole file now (never while
+  // this one holds the drive for its own change).
   bool DriveBeingRebuilt() const;
   // How often the files were reopened because another program changed them.
   std::uint64_t Reloads() const { return reloads_; }

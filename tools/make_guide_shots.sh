@@ -27,7 +27,7 @@ mkdir -p "$out"
 SHOTS=(main calendar image_dialog department lead_site finding arrhythmia search list_view1
        list_view2 print_range zoom image_list detail patient_register patient_list
        patient_search patient_bulk guide first_start sort_progress sort_missing compare history
-       backup_dialog check_report)
+       backup_dialog check_report workstations)
 # VELUNOR_SHOTS="main calendar" takes only those.
 [ -n "${VELUNOR_SHOTS:-}" ] && read -r -a SHOTS <<<"$VELUNOR_SHOTS"
 
@@ -487,6 +487,92 @@ shot_check_report() {
   sleep 0.3
 }
 
+# Two workstations on one drive, side by side: a second program (a home and
+# runtime folder of its own, the first one's drive) shows the last page of
+# its list of every record; the first registers an examination with a
+# picture, and the second's list shows it within 2 s, no key pressed. Each
+# program is taken on its own and the two put side by side with a caption.
+shot_workstations() {
+  local drive="$home/.local/share/velunor2/demo" other="$home/ws2"
+  mkdir -p "$other/run" && chmod 700 "$other/run"
+  HOME="$other" XDG_RUNTIME_DIR="$other/run" "$program" --drive-c "$drive" \
+    >>"$home/program.log" 2>&1 &
+  local second=$! id width second_main="" list dialog
+  local deadline=$((SECONDS + 30))
+  while [ -z "$second_main" ] && [ $SECONDS -lt $deadline ]; do
+    sleep 0.5
+    for id in $(xdotool search --onlyvisible --pid "$second" --name '^Velunor2\.0$' 2>/dev/null || true); do
+      width=$(xdotool getwindowgeometry "$id" | awk '/Geometry:/ {split($2, g, "x"); print g[1]}')
+      [ "${width:-0}" -ge 1000 ] && second_main=$id
+    done
+  done
+  [ -n "$second_main" ] || { echo "the second program did not start" >&2; exit 1; }
+  sleep 1
+  # Its notices (boxes with the main window's title) answered.
+  for id in $(xdotool search --onlyvisible --pid "$second" --name '^Velunor2\.0$' 2>/dev/null || true); do
+    [ "$id" = "$second_main" ] && continue
+    focus "$id"
+    xdotool key Return
+  done
+  focus "$second_main"
+  xdotool key F8
+  list=$(window '一覧①')
+  focus "$list"
+  xdotool mousemove 148 736 click 1 key End
+  sleep 0.5
+
+  xdotool windowraise "$main"
+  focus "$main"
+  xdotool key ctrl+n
+  sleep 0.3
+  xdotool type 001573
+  xdotool key Return
+  sleep 0.3
+  xdotool type 72
+  xdotool key Return
+  xdotool type NSR
+  xdotool key F3
+  dialog=$(window '画像読み込み')
+  focus "$dialog"
+  xdotool key Tab Down Down
+  sleep 0.3
+  xdotool key Tab Home Return
+  sleep 0.5
+  focus "$main"
+  xdotool key ctrl+s
+  sleep 0.5
+  # 元の画像を削除しますか？: いいえ, the scan stays.
+  id=$(window 'Velunor2\.0')
+  focus "$id"
+  xdotool key Return
+  sleep 2.5
+  xdotool windowraise "$list"
+  shot ws_second "$list"
+  focus "$main"
+  xdotool key alt+b
+  xdotool windowraise "$main"
+  xdotool mousemove 1360 760
+  shot ws_first "$main"
+  kill "$second" 2>/dev/null || true
+  wait "$second" 2>/dev/null || true
+
+  local font
+  font=$(fc-match -f '%{file}' 'IPAGothic')
+  caption() {
+    convert "$1" -resize 60% -bordercolor '#888' -border 1 \
+      \( -size 822x34 -background white -fill black -font "$font" -pointsize 20 \
+      -gravity west label:" $2" \) +swap -append "$3"
+  }
+  caption "$out/ws_first.png" "端末 1（心電図室）：検査を登録する" "$home/left.png"
+  caption "$out/ws_second.png" "端末 2（診察室）：2 秒以内に一覧に出る" "$home/right.png"
+  convert "$home/left.png" \( -size 16x1 xc:white \) "$home/right.png" +append \
+    -bordercolor white -border 8 +repage -depth 8 -strip "$out/workstations.png"
+  rm -f "$out/ws_first.png" "$out/ws_second.png"
+  taken=("${taken[@]/ws_first/}")
+  taken=("${taken[@]/ws_second/}")
+  taken+=(workstations)
+}
+
 start --demo
 for name in "${SHOTS[@]}"; do
   [ -n "$app" ] || start --demo
@@ -495,6 +581,7 @@ done
 stop
 # 256 colours: a third of the size, no visible difference.
 for name in "${taken[@]}"; do
+  [ -n "$name" ] || continue
   convert "$out/$name.png" -dither None -colors 256 "PNG8:$out/$name.png"
 done
 echo "screenshots in $out"

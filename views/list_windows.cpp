@@ -62,6 +62,9 @@ void ListWindows::DataFileChanged() {
 void ListWindows::FollowOtherWorkstations() {
   const sessions::ListStepOutcome followed = session_.FollowDrive();
   if (followed.step == sessions::ListStep::Ended) DataFileChanged();
+  if (followed.step == sessions::ListStep::Moved && lists_ != nullptr && lists_->ListOpen()) {
+    lists_->Redraw();
+  }
   sessions::Show(ui_, followed);
 }
 

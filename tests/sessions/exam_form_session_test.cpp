@@ -564,9 +564,9 @@ TEST_F(ExamFormSessionTest, ASortReloadsTheNumberOnScreenAndARefusalLeavesTheFor
             FormAfter::Unchanged);
 
   ui.Expect("データをＩＤ順に並べ替えます。", platform::kAnswerYes);
-  ui.Expect("終了。");
   const FormChange done =
       session.Sort(ui, progress, ExamFormSession::SortOrder::ById, sort.Factory());
+  EXPECT_EQ(done.messages, (std::vector<Message>{{"終了。", platform::kOkOnly}}));
   EXPECT_EQ(done.after, FormAfter::Examination);
   EXPECT_EQ(done.record, 1);
   EXPECT_EQ(Data()[0].Get(ExamField::PatientId), "000100");
@@ -575,7 +575,6 @@ TEST_F(ExamFormSessionTest, ASortReloadsTheNumberOnScreenAndARefusalLeavesTheFor
 
   session.StartNewExamination();  // a new one being entered stays as typed
   ui.Expect("データを検査日順に並べ替えます。", platform::kAnswerYes);
-  ui.Expect("終了。");
   EXPECT_EQ(session.Sort(ui, progress, ExamFormSession::SortOrder::ByDate, sort.Factory()).after,
             FormAfter::Unchanged);
   EXPECT_TRUE(ui.AllAnswered());

@@ -281,6 +281,38 @@ TEST_F(ExamFormSharingTest, TheRunIsReadOnlyWhileTheDriveIsUnreachable) {
   EXPECT_EQ(second->form.RecordCount(), 6);
 }
 
+// A sort asks and says it ended while the other workstations can read:
+// none of them waits for the user's answer.
+TEST_F(ExamFormSharingTest, ASortHoldsTheDriveOnlyWhileItWorks) {
+  // Each box notes whether the other workstation could read the drive then.
+  struct LookingUi : testing_support::FakeUi {
+    explicit LookingUi(platform::DriveLock& other) : other(other) {}
+    int MsgBox(std::string_view prompt, int style, std::string_view title) override {
+      free.push_back(other.TryLockShared());
+      if (free.back()) other.Unlock();
+      return FakeUi::MsgBox(prompt, style, title);
+    }
+    platform::DriveLock& other;
+    std::vector<bool> free;
+  } ui(second->lock);
+  testing_support::ScriptedSort sort;
+  ASSERT_TRUE(first->form.ShowExamination(1).read);
+  ui.Expect("データをＩＤ順に並べ替えます。", platform::kAnswerYes);
+  const sessions::FormChange done =
+      first->form.Sort(ui, progress, ExamFormSession::SortOrder::ById, sort.Factory());
+  EXPECT_TRUE(ui.AllAnswered());
+  EXPECT_EQ(ui.free, std::vector<bool>{true});
+  ASSERT_EQ(done.messages.size(), 1u);
+  EXPECT_EQ(done.messages[0].text, "終了。");
+}
+
+TEST_F(ExamFormSharingTest, OnlyTheOtherWorkstationsSayAFileIsBeingRebuilt) {
+  const store::Store::DriveScope rebuilding = first->store.Changing(true);
+  ASSERT_TRUE(rebuilding);
+  EXPECT_FALSE(first->store.DriveBeingRebuilt());
+  EXPECT_TRUE(second->store.DriveBeingRebuilt());
+}
+
 // The sort's question is answered before the drive is locked: no other
 // workstation waits for a person to read it.
 TEST_F(ExamFormSharingTest, TheSortQuestionLeavesTheDriveToTheOthers) {
@@ -299,8 +331,9 @@ TEST_F(ExamFormSharingTest, TheSortQuestionLeavesTheDriveToTheOthers) {
   ui.other = &second->lock;
   testing_support::ScriptedSort sort;
   ui.Expect("データを検査日順に並べ替えます。", platform::kAnswerYes);
-  ui.Expect("終了。");
-  (void)first->form.Sort(ui, progress, ExamFormSession::SortOrder::ByDate, sort.Factory());
+  const sessions::FormChange done =
+      first->form.Sort(ui, progress, ExamFormSession::SortOrder::ByDate, sort.Factory());
+  EXPECT_EQ(done.messages.size(), 1u);
   EXPECT_TRUE(ui.othersCouldChange);
   EXPECT_TRUE(ui.AllAnswered());
 }

@@ -134,15 +134,21 @@ TEST_F(ExamListSharingTest, AListClosesOnlyWhenItsRowsAreNoLongerTheStoredRecord
     const char* name;
     bool search;  // the hits of ID 102 (examination 2) instead of every record
     std::function<void()> other;
-    bool closes;
+    ListStep after;
+    int listCount;  // while it stays
   } cases[] = {
-      {"nothing changed", false, [] {}, false},
-      {"a registration leaves every row as stored", false, [&] { Register(); }, false},
-      {"an overwrite of a row", false, [&] { Rename(3, "別人"); }, true},
-      {"a delete of the last row", false, [&] { Delete(5); }, true},
-      {"a delete renumbers the rows after it", false, [&] { Delete(1); }, true},
-      {"a search's hit untouched by a delete after it", true, [&] { Delete(5); }, false},
-      {"a search's hit renumbered by a delete before it", true, [&] { Delete(1); }, true},
+      {"nothing changed", false, [] {}, ListStep::Stayed, 5},
+      {"a registration joins the list of every record", false, [&] { Register(); }, ListStep::Moved,
+       6},
+      {"a registration leaves a search's hits as they are", true, [&] { Register(); },
+       ListStep::Stayed, 1},
+      {"an overwrite of a row", false, [&] { Rename(3, "別人"); }, ListStep::Ended, 0},
+      {"a delete of the last row", false, [&] { Delete(5); }, ListStep::Ended, 0},
+      {"a delete renumbers the rows after it", false, [&] { Delete(1); }, ListStep::Ended, 0},
+      {"a search's hit untouched by a delete after it", true, [&] { Delete(5); }, ListStep::Stayed,
+       1},
+      {"a search's hit renumbered by a delete before it", true, [&] { Delete(1); }, ListStep::Ended,
+       0},
   };
   for (Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -157,15 +163,18 @@ TEST_F(ExamListSharingTest, AListClosesOnlyWhenItsRowsAreNoLongerTheStoredRecord
     }
     c.other();
     const sessions::ListStepOutcome followed = first->list.FollowDrive();
-    EXPECT_EQ(followed.step, c.closes ? ListStep::Ended : ListStep::Stayed);
-    EXPECT_EQ(first->list.WorkFileOpen(), !c.closes);
-    EXPECT_EQ(followed.Silent(), !c.closes);
-    if (c.closes) {
-      EXPECT_EQ(first->list.ListCount(), 0);
+    const bool closes = c.after == ListStep::Ended;
+    EXPECT_EQ(followed.step, c.after);
+    EXPECT_EQ(first->list.WorkFileOpen(), !closes);
+    EXPECT_EQ(followed.Silent(), !closes);
+    EXPECT_EQ(first->list.ListCount(), c.listCount);
+    if (closes) {
       EXPECT_TRUE(followed.messages[0].text.starts_with("他の端末でデータが変更されたため"));
     } else {
-      // The rows still name the records stored under their keys.
+      // Every row names the record stored under its key, the new ones too.
+      first->list.FirstPage();
       const sessions::ListPageOutcome page = first->list.ReadPage();
+      EXPECT_EQ(static_cast<int>(page.rows.size()), c.listCount);
       for (const auto& row : page.rows) {
         const sessions::ShownExamination stored = second->form.ShowExamination(row.key);
         ASSERT_TRUE(stored.read);

@@ -16,6 +16,7 @@
 #include "tests/support/memory_file_system.h"
 #include "tests/support/recording_progress.h"
 #include "tests/support/records.h"
+#include "tests/support/scripted_sort.h"
 #include "tests/support/temp_drive.h"
 
 namespace {
@@ -73,6 +74,42 @@ TEST(PatientSharingTest, AMasterChangedElsewhereIsShownAsItIsNow) {
     // Once followed, the same change is not told again.
     EXPECT_FALSE(first.patients.FollowDrive());
   }
+}
+
+// The master sort asks while the other workstations can read: none of them
+// waits for the user's answer.
+TEST(PatientSharingTest, TheMasterSortAsksBeforeItHoldsTheDrive) {
+  testing_support::TempDrive drive;
+  testing_support::MemoryFileSystem memory;
+  memory.WriteBytes(store::kMasterFile,
+                    testing_support::FileBytes(
+                        std::vector<store::PatientRecord>{Patient(30), Patient(10), Patient(20)}));
+  Workstation first(memory, drive.Root()), second(memory, drive.Root());
+  struct LookingUi : testing_support::FakeUi {
+    explicit LookingUi(platform::DriveLock& other) : other(other) {}
+    int MsgBox(std::string_view prompt, int style, std::string_view title) override {
+      free.push_back(other.TryLockShared());
+      if (free.back()) other.Unlock();
+      return FakeUi::MsgBox(prompt, style, title);
+    }
+    platform::DriveLock& other;
+    std::vector<bool> free;
+  } ui(second.lock);
+  testing_support::ScriptedSort sort;
+  sessions::PatientSession patients(first.store, ui, first.progress);
+  patients.SetSortJobs(sort.Factory());
+  for (int answer : {platform::kAnswerNo, platform::kAnswerYes}) {
+    SCOPED_TRACE(answer);
+    ui.free.clear();
+    ui.Expect("患者マスタを昇順に並べ替えますか？", answer);
+    const sessions::CommandOutcome sorted = patients.SortMasterAlone();
+    EXPECT_TRUE(ui.AllAnswered());
+    EXPECT_EQ(ui.free, std::vector<bool>{true});
+    EXPECT_EQ(sorted.ok(), answer == platform::kAnswerYes);
+  }
+  EXPECT_EQ(testing_support::PatientsOf(memory.ReadBytes(store::kMasterFile))[0].Get(
+                store::PatientField::PatientId),
+            Patient(10).Record().Get(store::PatientField::PatientId));
 }
 
 }  // namespace

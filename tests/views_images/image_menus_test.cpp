@@ -9,6 +9,9 @@
 #include <QTest>
 
 #include "mainwin/main_window.h"
+#include "platform/drive_lock.h"
+#include "sessions/exam_form_session.h"
+#include "tests/support/recording_progress.h"
 #include "tests/views_images/fixture.h"
 #include "views/image_load_dialog.h"
 #include "views/images/detail_view.h"
@@ -124,6 +127,39 @@ TEST_F(ImageMenusTest, ListViewOnesPictureCellOpensTheZoomWindow) {
   EXPECT_FALSE(zoom->Image1->Empty());
   EXPECT_EQ(zoom->Label1->text(), QStringLiteral("氏名：患者2"));
   EXPECT_EQ(zoom->Label2->text(), QStringLiteral("検査日：2005/03/03"));
+}
+
+TEST_F(ImageMenusTest, TheImageWindowsFollowADeleteOnAnotherWorkstation) {
+  WriteExamsWithPictures(9);
+  platform::DriveLock mine, theirs;
+  ASSERT_EQ(mine.Acquire(t.Root()), platform::LockOutcome::kHeld);
+  ASSERT_EQ(theirs.Acquire(t.Root()), platform::LockOutcome::kHeld);
+  store.SetDriveLock(&mine);
+  Form1& f = Main();
+  f.G_itiran->trigger();
+  Form8* list = Window<Form8>();
+  ASSERT_NE(list, nullptr);
+  QTest::mouseClick(list->Image1[1], Qt::LeftButton);
+  Form9* detail = Window<Form9>();
+  ASSERT_NE(detail, nullptr);
+  ASSERT_EQ(detail->Text1[2]->text(), QStringLiteral("患者2"));
+
+  store::Store other(files);
+  other.SetDriveLock(&theirs);
+  ASSERT_TRUE(other.StartUp().ok());
+  sessions::ExamFormSession elsewhere(other);
+  testing_support::RecordingProgress progress;
+  ASSERT_TRUE(elsewhere.ShowExamination(2).read);
+  (void)elsewhere.Delete(progress);
+
+  // What the idle look at the drive does.
+  ui.Expect("表示していた検査は他の端末で削除されました。");
+  store.BeforeCommand();
+  EXPECT_FALSE(detail->isVisible());
+  EXPECT_TRUE(list->isVisible());
+  EXPECT_EQ(list->Label4[1]->text(), QStringLiteral("患者3"));
+  EXPECT_EQ(list->Slider1->maximum(), 8);
+  EXPECT_EQ(f.Label14->text(), QStringLiteral("8"));
 }
 
 }  // namespace

@@ -131,6 +131,16 @@ bool Form9::Open(int n) {
     sessions::Show(ui_, detail);
     return false;
   }
+  Fill(detail, n);
+  if (showWindow) {
+    showWindow(this);
+  } else {
+    widgets::ShowInFront(this);
+  }
+  return true;
+}
+
+void Form9::Fill(const sessions::DetailOutcome& detail, int n) {
   store::ClearDetailView(*this);
   // Decoded at the size the zoom window shows, which this view hands it on to.
   PictureBox = (QSizeF(Twips(0, 0, 14775, 9255).size()) * devicePixelRatioF()).toSize();
@@ -138,12 +148,18 @@ bool Form9::Open(int n) {
   openedRecord_ = n;
   Command3->setVisible(static_cast<bool>(compare));
   store::ShowDetailRecord(store_.Files(), ui_, *this, detail.record);
-  if (showWindow) {
-    showWindow(this);
-  } else {
-    widgets::ShowInFront(this);
+}
+
+void Form9::FollowDrive(const sessions::ImageFollowOutcome& followed) {
+  if (followed.detail == sessions::ImageFollow::Closed) {
+    hide();
+  } else if (followed.detail == sessions::ImageFollow::Redrawn) {
+    if (followed.shown.read) {
+      Fill(followed.shown, followed.detailRecord);
+    } else {
+      sessions::Show(ui_, followed.shown);
+    }
   }
-  return true;
 }
 
 void Form9::Command1_Click() { hide(); }

@@ -51,6 +51,10 @@ class Form9 : public QWidget, public store::DetailForm {
   // is refilled in place. False, with the error shown and the view as it
   // was, when the record cannot be read.
   bool Open(int n);
+  // After another workstation's change: the examination shown again as it
+  // is stored now (where it lies now), or the view hidden when it is gone
+  // (the message is the caller's to show). The view is not raised.
+  void FollowDrive(const sessions::ImageFollowOutcome& followed);
 
   QGroupBox* Frame1 = nullptr;
   QGroupBox* Frame2 = nullptr;      // 画像情報
@@ -77,6 +81,7 @@ class Form9 : public QWidget, public store::DetailForm {
 
  private:
   void BuildControls(QWidget* client);
+  void Fill(const sessions::DetailOutcome& detail, int n);
   std::optional<std::string> AskPrintSetup(const std::string& current);
 
   store::Store& store_;

@@ -97,14 +97,19 @@ Form8::Form8(store::Store& store, sessions::ImageListSession& session, platform:
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(area_);
 
-  connect(Command1, &QPushButton::clicked, this,
-          widgets::Guarded(store_, [this] { Command1_Click(); }));
-  connect(Command2, &QPushButton::clicked, this,
-          widgets::Guarded(store_, [this] { Command2_Click(); }));
+  // A catch-up with another workstation may close the list before its command runs.
+  connect(Command1, &QPushButton::clicked, this, widgets::Guarded(store_, [this] {
+            if (isVisible()) Command1_Click();
+          }));
+  connect(Command2, &QPushButton::clicked, this, widgets::Guarded(store_, [this] {
+            if (isVisible()) Command2_Click();
+          }));
   connect(Command3, &QPushButton::clicked, this, &Form8::Command3_Click);
   // A position is taken when the slider is let go, or moved by a click, a
   // key or the wheel; not at every step of a drag.
-  auto slid = widgets::Guarded(store_, [this] { Slider1_Click(); });
+  auto slid = widgets::Guarded(store_, [this] {
+    if (isVisible()) Slider1_Click();
+  });
   connect(Slider1, &QSlider::sliderReleased, this, slid, Qt::QueuedConnection);
   connect(Slider1, &QSlider::actionTriggered, this, [this, slid](int action) {
     if (action != QAbstractSlider::SliderMove)
@@ -156,6 +161,15 @@ void Form8::Image1_Click(int k) {
 }
 
 void Form8::Command3_Click() { hide(); }
+
+void Form8::FollowDrive(const sessions::ImageFollowOutcome& followed) {
+  Slider1->setMaximum(followed.sliderMaximum);
+  if (followed.list == sessions::ImageFollow::Closed) {
+    hide();
+  } else if (followed.list == sessions::ImageFollow::Redrawn && DrawPage(followed.page)) {
+    Slider1->setValue(followed.page.searchStart);
+  }
+}
 
 bool Form8::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::MouseButtonRelease &&

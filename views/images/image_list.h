@@ -62,6 +62,11 @@ class Form8 : public QWidget, public store::ImageListForm {
   // 閉じる: the window hidden.
   void Command3_Click();
 
+  // After another workstation's change: the slider's end follows the record
+  // count; the page is drawn again, or the window hidden (the message is the
+  // caller's to show).
+  void FollowDrive(const sessions::ImageFollowOutcome& followed);
+
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;

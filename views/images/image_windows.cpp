@@ -82,3 +82,13 @@ void ImageWindows::ShowZoomOfFile(const std::string& imageFile, const QString& l
 void ImageWindows::OpenImageList() { ImageList().Open(); }
 
 void ImageWindows::OpenDetail(int n) { (void)Detail().Open(n); }
+
+void ImageWindows::FollowOtherWorkstations() {
+  const bool listShown = form8_ != nullptr && form8_->isVisible();
+  const bool detailShown = form9_ != nullptr && form9_->isVisible();
+  if (!listShown && !detailShown) return;
+  const sessions::ImageFollowOutcome followed = session_.FollowDrive(listShown, detailShown);
+  if (listShown) form8_->FollowDrive(followed);
+  if (detailShown) form9_->FollowDrive(followed);
+  sessions::Show(ui_, followed);
+}

@@ -55,6 +55,10 @@ class ImageWindows : public QObject {
   void OpenImageList();
   // The detail view of record n; the image list stays open.
   void OpenDetail(int n);
+  // The image list and the detail view, when shown, brought up to date with
+  // another workstation's change; a window whose examinations are gone
+  // closes, saying so.
+  void FollowOtherWorkstations();
 
  private:
   void Show(QWidget* window);

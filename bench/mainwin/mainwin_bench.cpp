@@ -196,8 +196,7 @@ int main(int argc, char** argv) {
       Clock::time_point t = Clock::now();
       store::ExamRecord record;
       (void)store.ReadExamination(x, record);
-      store::ClearRecordForm(form, store.RecordCount());
-      store::FillLookupLists(store, form);
+      store::ClearRecordFormForInput(store, form, store.RecordCount());
       a.push_back(Ms(Clock::now() - t));
       t = Clock::now();
       store::ShowCurrentRecord(record, form);

@@ -40,12 +40,23 @@ QStringList ReadList(Store& store, LookupList which) {
   return items;
 }
 
-// Replaces a combo's items, keeping the text it shows.
+bool HoldsItems(const QComboBox& combo, const QStringList& items) {
+  if (combo.count() != items.size()) return false;
+  for (qsizetype i = 0; i < items.size(); ++i) {
+    if (combo.itemText(static_cast<int>(i)) != items[i]) return false;
+  }
+  return true;
+}
+
+// Replaces a combo's items, keeping the text it shows. Items that are already
+// the list's stay as they are: rebuilding them costs more than comparing.
 void Refill(QComboBox* combo, const QStringList& items) {
   if (combo == nullptr) return;
   const QString text = combo->currentText();
-  combo->clear();
-  combo->addItems(items);
+  if (!HoldsItems(*combo, items)) {
+    combo->clear();
+    combo->addItems(items);
+  }
   combo->setCurrentIndex(-1);
   combo->setEditText(text);
 }
@@ -54,6 +65,40 @@ void Refill(QComboBox* combo, const QStringList& items) {
 void ClearCombo(QComboBox* combo) {
   combo->clear();
   combo->setEditText(QString());
+}
+
+// Empties a combo's text only; its items are refilled right after.
+void ClearComboText(QComboBox* combo) {
+  combo->setCurrentIndex(-1);
+  combo->setEditText(QString());
+}
+
+void ClearFields(MainForm& form, int recordCount, void (*clearLookup)(QComboBox*)) {
+  for (int i = 0; i < 5; ++i) {
+    form.Text1[i]->clear();
+    form.Label19[i]->clear();
+    clearLookup(form.Combo3[i]);
+    clearLookup(form.Combo4[i]);
+    clearLookup(form.Combo5[i]);
+  }
+  form.Text3->clear();
+  form.Text2->clear();
+  ClearCombo(form.Combo1);
+  form.Combo1->addItems({QStringLiteral("M"), QStringLiteral("F")});
+  form.Combo1->setCurrentIndex(-1);
+  form.Combo1->setEditText(QString());
+  clearLookup(form.Combo2);
+  form.Image1->clear();
+  form.Label14->clear();
+  form.Shown.Forget();
+  form.Text1[0]->setText(DateText(form.Today()));
+  form.MonthView1->hide();
+  if (recordCount > 0) {
+    form.Slider1->setMaximum(recordCount);
+    form.Slider1->setMinimum(1);
+  } else {
+    form.Slider1->setMaximum(1);
+  }
 }
 
 // A one-line field of the form and the control that holds it.
@@ -95,31 +140,12 @@ void RememberShownRecord(const ExamRecord& record, MainForm& form) {
 }  // namespace
 
 void ClearRecordForm(MainForm& form, int recordCount) {
-  for (int i = 0; i < 5; ++i) {
-    form.Text1[i]->clear();
-    form.Label19[i]->clear();
-    ClearCombo(form.Combo3[i]);
-    ClearCombo(form.Combo4[i]);
-    ClearCombo(form.Combo5[i]);
-  }
-  form.Text3->clear();
-  form.Text2->clear();
-  ClearCombo(form.Combo1);
-  form.Combo1->addItems({QStringLiteral("M"), QStringLiteral("F")});
-  form.Combo1->setCurrentIndex(-1);
-  form.Combo1->setEditText(QString());
-  ClearCombo(form.Combo2);
-  form.Image1->clear();
-  form.Label14->clear();
-  form.Shown.Forget();
-  form.Text1[0]->setText(DateText(form.Today()));
-  form.MonthView1->hide();
-  if (recordCount > 0) {
-    form.Slider1->setMaximum(recordCount);
-    form.Slider1->setMinimum(1);
-  } else {
-    form.Slider1->setMaximum(1);
-  }
+  ClearFields(form, recordCount, ClearCombo);
+}
+
+void ClearRecordFormForInput(Store& store, MainForm& form, int recordCount) {
+  ClearFields(form, recordCount, ClearComboText);
+  FillLookupLists(store, form);
 }
 
 void ShowCurrentRecord(const ExamRecord& r, MainForm& form) {

@@ -19,6 +19,11 @@ namespace store {
 // the form for input follow it with FillLookupLists.
 void ClearRecordForm(MainForm& form, int recordCount);
 
+// ClearRecordForm followed by FillLookupLists, as one step: the form ends the
+// same, but a drop-down whose items already are its list's entries keeps them
+// rather than being emptied and refilled.
+void ClearRecordFormForInput(Store& store, MainForm& form, int recordCount);
+
 // `record` -> the form, each field trimmed; the comment's CRLF, CR and LF
 // become line breaks; Text2 = ImageName. The record and the text each control
 // then holds are remembered in form.Shown for StoreFormInRecord. The picture

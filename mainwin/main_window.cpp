@@ -177,8 +177,7 @@ bool Form1::ShowStoredRecord(int n) {
     sessions::Show(ui_, shown);
     return false;
   }
-  store::ClearRecordForm(*this, session_.RecordCount());
-  store::FillLookupLists(store_, *this);
+  store::ClearRecordFormForInput(store_, *this, session_.RecordCount());
   store::ShowCurrentRecord(shown.record, *this);
   sessions::Show(ui_, shown);
   ShowPictureNote(shown.missingPicture);
@@ -197,8 +196,7 @@ bool Form1::ShowStoredRecord(int n) {
 }
 
 void Form1::StartNewExamination() {
-  store::ClearRecordForm(*this, session_.RecordCount());
-  store::FillLookupLists(store_, *this);
+  store::ClearRecordFormForInput(store_, *this, session_.RecordCount());
   Text1[0]->setText(store::DateText(Today()));
   ShowPictureNote({});
   session_.StartNewExamination();

@@ -1,6 +1,7 @@
 #include "platform/pictures.h"
 
 #include "platform/file_system.h"
+#include "platform/jpeg_decoder.h"
 
 #include <QBuffer>
 #include <QByteArray>
@@ -36,8 +37,14 @@ QImage DecodePictureScaled(const std::string& bytes, QSize box, int* error,
   if (box.isValid() && !box.isEmpty()) {
     const QSize full = reader.size();
     if (full.isValid() && (full.width() > box.width() || full.height() > box.height())) {
-      reader.setScaledSize(mode == Qt::KeepAspectRatio ? full.scaled(box, Qt::KeepAspectRatio)
-                                                       : full.boundedTo(box));
+      const QSize scaled =
+          mode == Qt::KeepAspectRatio ? full.scaled(box, Qt::KeepAspectRatio) : full.boundedTo(box);
+      const bool turned =
+          reader.autoTransform() && reader.transformation() != QImageIOHandler::TransformationNone;
+      if (reader.format() == "jpeg" && !turned) {
+        if (QImage picture = DecodeJpegScaled(bytes, scaled); !picture.isNull()) return picture;
+      }
+      reader.setScaledSize(scaled);
     }
   }
   QImage picture = reader.read();

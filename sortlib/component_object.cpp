@@ -302,14 +302,20 @@ class ZuvaSortMemObject final : public _ZUVASORTMEM,
     *put = 0;
     return Run(status, [&] {
       std::int32_t from = 0;
-      for (std::int32_t k = 0; k < count; ++k) {
+      // Data ends as the last line put, as after one PUT per line.
+      auto lastLine = [&](std::string_view line) {
         std::u16string& data = job_.ZUVASORTMEM_DATA;
-        data.resize(static_cast<std::size_t>(ends[k] - from));
-        for (std::int32_t i = from; i < ends[k]; ++i) {
-          data[static_cast<std::size_t>(i - from)] = static_cast<unsigned char>(bytes[i]);
+        data.resize(line.size());
+        for (std::size_t i = 0; i < line.size(); ++i) {
+          data[i] = static_cast<unsigned char>(line[i]);
         }
+      };
+      for (std::int32_t k = 0; k < count; ++k) {
+        const std::string_view line(bytes + from, static_cast<std::size_t>(ends[k] - from));
         from = ends[k];
-        if (const std::int32_t s = job_.ZUVASORTMEM_PUT(); s != kSortOk) return s;
+        const std::int32_t s = job_.PutBytes(line);
+        if (s != kSortOk || k == count - 1) lastLine(line);
+        if (s != kSortOk) return s;
         ++*put;
       }
       return static_cast<std::int32_t>(kSortOk);
@@ -326,13 +332,22 @@ class ZuvaSortMemObject final : public _ZUVASORTMEM,
     *length = 0;
     *pending = 0;
     return Run(status, [&] {
+      // Data ends as the last line taken, as after one GET per line.
+      std::u16string_view data;
+      bool taken = false;
       for (;;) {
-        if (const std::int32_t s = job_.ZUVASORTMEM_GET(); s != kSortOk) return s;
-        const std::u16string& data = job_.ZUVASORTMEM_DATA;
+        std::u16string_view next;
+        if (const std::int32_t s = job_.GetRecord(next); s != kSortOk) {
+          if (taken) AssignText(job_.ZUVASORTMEM_DATA, data);
+          return s;
+        }
+        data = next;
+        taken = true;
         const bool ascii =
             std::all_of(data.begin(), data.end(), [](char16_t c) { return c < 0x80; });
         if (!ascii || static_cast<std::int64_t>(data.size()) + separatorLength >
                           static_cast<std::int64_t>(capacity) - *length) {
+          AssignText(job_.ZUVASORTMEM_DATA, data);
           *pending = 1;
           return static_cast<std::int32_t>(kSortOk);
         }

@@ -48,6 +48,13 @@ class Block {
     size_ += n;
   }
   void Push(T value) { Append(&value, 1); }
+  // Room for `n` more values at the end, which the caller fills.
+  T* Extend(std::size_t n) {
+    if (n > capacity_ - size_) Reserve(std::max({size_ + n, 2 * capacity_, std::size_t{1024}}));
+    T* at = data_ + size_;
+    size_ += n;
+    return at;
+  }
 
  private:
   T* data_ = nullptr;
@@ -64,6 +71,12 @@ class RecordStore {
   void ReserveRecords(std::size_t records);
   void Append(std::u16string_view record) {
     chars_.Append(record.data(), record.size());
+    start_.Push(chars_.size());
+  }
+  // Appends a record given as bytes, each byte one code unit.
+  void AppendBytes(const char* bytes, std::size_t n) {
+    char16_t* to = chars_.Extend(n);
+    for (std::size_t i = 0; i < n; ++i) to[i] = static_cast<unsigned char>(bytes[i]);
     start_.Push(chars_.size());
   }
   std::size_t Count() const { return start_.size() - 1; }

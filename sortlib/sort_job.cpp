@@ -112,7 +112,17 @@ std::int32_t ZuvaSortJob::ZUVASORTMEM_OPEN() {
 
 std::int32_t ZuvaSortJob::ZUVASORTMEM_PUT() {
   try {
-    return Put();
+    return Put(static_cast<std::int64_t>(ZUVASORTMEM_DATA.size()),
+               [this] { RECORDS.Append(ZUVASORTMEM_DATA); });
+  } catch (const std::bad_alloc&) {
+    return SORT_STATUS = kOutOfMemory;
+  }
+}
+
+std::int32_t ZuvaSortJob::PutBytes(std::string_view line) {
+  try {
+    return Put(static_cast<std::int64_t>(line.size()),
+               [&] { RECORDS.AppendBytes(line.data(), line.size()); });
   } catch (const std::bad_alloc&) {
     return SORT_STATUS = kOutOfMemory;
   }
@@ -126,7 +136,8 @@ std::int32_t ZuvaSortJob::ZUVASORTMEM_MAIN() {
   }
 }
 
-std::int32_t ZuvaSortJob::Put() {
+template <class AppendRecord>
+std::int32_t ZuvaSortJob::Put(std::int64_t length, AppendRecord append) {
   if (STOP_FLAG == kStopped) {
     SORT_STATUS = kStopped;
     view_.MsgBox(texts::kStopping, texts::kLibraryTitle);
@@ -136,7 +147,6 @@ std::int32_t ZuvaSortJob::Put() {
   if (!MAIN_MARK.empty()) return Fail(kPutAfterMain, texts::kPutAfterMain, texts::kLibraryTitle);
   if (PUT_MARK.empty()) PUT_MARK = u"PUT";
 
-  const auto length = static_cast<std::int64_t>(ZUVASORTMEM_DATA.size());
   if (length < MAX_KEY_AREA) return SORT_STATUS = kShortRecord;
   if (++RECORD_COUNT > kMaxRecords) {
     ShowCount(RECORD_COUNT);
@@ -158,7 +168,7 @@ std::int32_t ZuvaSortJob::Put() {
     return Fail(kEmptyData, texts::kEmptyData, texts::kPutTitle);
   }
   if (length < keyArea_) return SORT_STATUS = kShortRecord;
-  RECORDS.Append(ZUVASORTMEM_DATA);
+  append();
   return kSortOk;
 }
 
@@ -188,6 +198,13 @@ std::int32_t ZuvaSortJob::Main() {
 }
 
 std::int32_t ZuvaSortJob::ZUVASORTMEM_GET() {
+  std::u16string_view record;
+  const std::int32_t s = GetRecord(record);
+  if (s == kSortOk) AssignText(ZUVASORTMEM_DATA, record);
+  return s;
+}
+
+std::int32_t ZuvaSortJob::GetRecord(std::u16string_view& record) {
   if (SORT_STATUS == 0) {
     if (OPEN_MARK.empty()) return Fail(kGetBeforeOpen, texts::kGetBeforeOpen, texts::kLibraryTitle);
     if (MAIN_MARK.empty()) return Fail(kGetBeforeMain, texts::kGetBeforeMain, texts::kLibraryTitle);
@@ -222,8 +239,7 @@ std::int32_t ZuvaSortJob::ZUVASORTMEM_GET() {
       RECORDS.Prefetch(static_cast<std::size_t>(SORT_INDEX[GET_POSITION + 15]), 1);
       RECORDS.Prefetch(static_cast<std::size_t>(SORT_INDEX[GET_POSITION + 7]), 0);
     }
-    AssignText(ZUVASORTMEM_DATA,
-               RECORDS.Record(static_cast<std::size_t>(SORT_INDEX[GET_POSITION - 1])));
+    record = RECORDS.Record(static_cast<std::size_t>(SORT_INDEX[GET_POSITION - 1]));
     return kSortOk;
   }
   ShowCount(RECORD_COUNT);

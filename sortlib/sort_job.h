@@ -83,8 +83,17 @@ class ZuvaSortJob {
 
   std::size_t OrderingBytes() const { return orderingBytes_; }
 
+  // PUT of `line`, each byte one character, as ZUVASORTMEM_PUT with
+  // ZUVASORTMEM_DATA set to it, but without passing through
+  // ZUVASORTMEM_DATA: the caller sets it to the last line of a batch.
+  std::int32_t PutBytes(std::string_view line);
+  // GET without ZUVASORTMEM_DATA: the record taken is left in `record` (valid
+  // until the next PUT, OPEN or CLOSE) instead.
+  std::int32_t GetRecord(std::u16string_view& record);
+
  private:
-  std::int32_t Put();
+  template <class AppendRecord>
+  std::int32_t Put(std::int64_t length, AppendRecord append);
   std::int32_t Main();
   void ZUVASORTPARAM_SUB();
   std::int32_t Fail(std::int32_t status, std::u16string_view message, std::u16string_view title);

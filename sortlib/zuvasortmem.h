@@ -303,15 +303,24 @@ class SortJob {
       }
       return kSortOk;
     }
+    // Lines that already lie one after another are passed where they are.
+    bool adjacent = true;
+    for (std::size_t k = 1; k < lines.size() && adjacent; ++k) {
+      adjacent = lines[k].data() == lines[k - 1].data() + lines[k - 1].size();
+    }
+    const char* bytes = lines.empty() ? nullptr : lines.front().data();
     batchBytes_.clear();
     batchEnds_.clear();
+    std::size_t end = 0;
     for (std::string_view line : lines) {
-      batchBytes_ += line;
-      batchEnds_.push_back(static_cast<std::int32_t>(batchBytes_.size()));
+      if (!adjacent) batchBytes_ += line;
+      end += line.size();
+      batchEnds_.push_back(static_cast<std::int32_t>(end));
     }
+    if (!adjacent) bytes = batchBytes_.data();
     std::int32_t put = 0;
     std::int32_t status = kAutomationError;
-    const HRESULT hr = batch_->PutLines(batchBytes_.data(), batchEnds_.data(),
+    const HRESULT hr = batch_->PutLines(bytes, batchEnds_.data(),
                                         static_cast<std::int32_t>(lines.size()), &put, &status);
     return platform::com::Succeeded(hr) ? status : FromHr(hr);
   }

@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <cstring>
 #include <span>
+#include <type_traits>
+#include <utility>
 
+#include "platform/cp932.h"
 #include "store/text_format.h"
 
 namespace store {
@@ -12,11 +15,6 @@ namespace {
 
 // Records read at once while building: 2 MiB or so.
 constexpr std::int32_t kBuildChunk = 4096;
-
-std::string FieldOf(const char* record, ExamField field) {
-  const FieldDef& def = ExamRecord::Def(field);
-  return ReadField(record + def.offset, def.width);
-}
 
 std::string_view RawOf(const char* record, ExamField field) {
   const FieldDef& def = ExamRecord::Def(field);
@@ -94,13 +92,41 @@ std::pair<std::uint64_t, std::uint64_t> Head(std::string_view text) {
   return {head, mask};
 }
 
+constexpr std::size_t kIdWidth = 6;
+static_assert(kExamFields[2].width == kIdWidth);
+
+// The trimmed PatientId bytes as one number: the bytes, then their count in
+// the top byte, so that each text has its own number.
+std::uint64_t PackedId(std::string_view trimmed) {
+  std::uint64_t key = 0;
+  std::memcpy(&key, trimmed.data(), trimmed.size());
+  return key | static_cast<std::uint64_t>(trimmed.size()) << 56;
+}
+
+std::string_view UnpackedId(const std::uint64_t& key, std::array<char, 8>& bytes) {
+  std::memcpy(bytes.data(), &key, 8);
+  return {bytes.data(), static_cast<std::size_t>(key >> 56)};
+}
+
+bool IsAscii(std::string_view text) {
+  return std::all_of(text.begin(), text.end(),
+                     [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
 }  // namespace
 
 Status ExamIndex::Build(RecordFile* file) {
   Clear();
   if (!file) return Status::Ok();
   const std::int32_t count = file->Count();
-  keys_.reserve(static_cast<std::size_t>(count));
+  Resize(static_cast<std::size_t>(count));
+  if (std::unique_ptr<platform::MappedBytes> map = file->MapRecords(count)) {
+    const char* records = map->Bytes().data();
+    for (std::size_t i = 0; i < static_cast<std::size_t>(count); ++i) {
+      SetColumns(i, records + i * kExamRecordLength);
+    }
+    return Status::Ok();
+  }
   std::vector<char> chunk;
   for (std::int32_t first = 1; first <= count; first += kBuildChunk) {
     const std::int32_t n = std::min(kBuildChunk, count - first + 1);
@@ -110,19 +136,28 @@ Status ExamIndex::Build(RecordFile* file) {
       return s;
     }
     for (std::int32_t i = 0; i < n; ++i) {
-      const char* record = chunk.data() + static_cast<std::size_t>(i) * kExamRecordLength;
-      keys_.push_back(
-          {FieldOf(record, ExamField::PatientId), FieldOf(record, ExamField::ExamDate)});
-      SetColumns(keys_.size() - 1, record);
-      Link(Records());
+      SetColumns(static_cast<std::size_t>(first - 1 + i),
+                 chunk.data() + static_cast<std::size_t>(i) * kExamRecordLength);
     }
   }
   return Status::Ok();
 }
 
+void ExamIndex::Resize(std::size_t count) {
+  patients_.resize(count);
+  dateTexts_.resize(count);
+  dates_.resize(count);
+  ids_.resize(count);
+  ages_.resize(count);
+  names_.resize(count);
+  sexes_.resize(count);
+  departments_.resize(count);
+  arrhythmias_.resize(count);
+}
+
 void ExamIndex::Clear() {
-  keys_.clear();
-  byPatient_.clear();
+  patients_.clear();
+  dateTexts_.clear();
   dates_.clear();
   ids_.clear();
   ages_.clear();
@@ -135,6 +170,7 @@ void ExamIndex::Clear() {
   arrhythmiaCodes_.Clear();
   byDate_.Clear();
   byId_.Clear();
+  byPatient_.Clear();
 }
 
 template <typename Key>
@@ -161,6 +197,33 @@ void ExamIndex::Postings<Key>::Renumber(std::int32_t removed) {
   }
 }
 
+namespace {
+
+// Sorts (key, record) entries made in record order by key, records of one key
+// in order: a stable pass per 16 bits of the key, least significant first,
+// skipping the bits that every key shares.
+template <typename Key>
+void RadixSort(std::vector<std::pair<Key, std::int32_t>>& entries) {
+  std::vector<std::pair<Key, std::int32_t>> other(entries.size());
+  std::vector<std::size_t> count(65536);
+  for (unsigned shift = 0; shift < 8 * sizeof(Key); shift += 16) {
+    std::fill(count.begin(), count.end(), 0);
+    for (const auto& e : entries) ++count[static_cast<std::size_t>(e.first >> shift) & 0xFFFF];
+    if (!entries.empty() &&
+        count[static_cast<std::size_t>(entries.front().first >> shift) & 0xFFFF] ==
+            entries.size()) {
+      continue;
+    }
+    std::size_t sum = 0;
+    for (std::size_t& c : count) sum += std::exchange(c, sum);
+    for (const auto& e : entries)
+      other[count[static_cast<std::size_t>(e.first >> shift) & 0xFFFF]++] = e;
+    entries.swap(other);
+  }
+}
+
+}  // namespace
+
 template <typename Key>
 void ExamIndex::Postings<Key>::Fill(const std::vector<Key>& column) {
   entries_.clear();
@@ -168,7 +231,11 @@ void ExamIndex::Postings<Key>::Fill(const std::vector<Key>& column) {
   for (std::size_t i = 0; i < column.size(); ++i) {
     entries_.emplace_back(column[i], static_cast<std::int32_t>(i + 1));
   }
-  std::sort(entries_.begin(), entries_.end());
+  if constexpr (std::is_unsigned_v<Key>) {
+    RadixSort(entries_);
+  } else {
+    std::sort(entries_.begin(), entries_.end());
+  }
   made_ = true;
 }
 
@@ -199,15 +266,10 @@ auto ExamIndex::Postings<Key>::From(Key low) const -> Span {
 }
 
 void ExamIndex::SetColumns(std::size_t at, const char* record) {
-  if (at == dates_.size()) {
-    dates_.emplace_back();
-    ids_.emplace_back();
-    ages_.emplace_back();
-    names_.emplace_back();
-    sexes_.emplace_back();
-    departments_.emplace_back();
-    arrhythmias_.emplace_back();
-  }
+  if (at == dates_.size()) Resize(at + 1);
+  patients_[at] = PackedId(TrimBlanks(RawOf(record, ExamField::PatientId)));
+  std::memcpy(dateTexts_[at].data(), record + ExamRecord::Def(ExamField::ExamDate).offset,
+              kDateWidth);
   dates_[at] = DateNumber(RawOf(record, ExamField::ExamDate));
   ids_[at] = NumberOf(RawOf(record, ExamField::PatientId));
   ages_[at] = NumberOf(RawOf(record, ExamField::Age));
@@ -220,16 +282,72 @@ void ExamIndex::SetColumns(std::size_t at, const char* record) {
   }
 }
 
+ExamIndex::Codes::Key ExamIndex::Codes::KeyOf(std::string_view value) {
+  // Copies of fixed sizes, overlapping where the length falls between them.
+  char bytes[24] = {};
+  const char* from = value.data();
+  const std::size_t n = value.size();
+  if (n >= 16) {
+    std::memcpy(bytes, from, 16);
+    std::memcpy(bytes + n - 8, from + n - 8, 8);
+  } else if (n >= 8) {
+    std::memcpy(bytes, from, 8);
+    std::memcpy(bytes + n - 8, from + n - 8, 8);
+  } else if (n >= 4) {
+    std::memcpy(bytes, from, 4);
+    std::memcpy(bytes + n - 4, from + n - 4, 4);
+  } else {
+    for (std::size_t i = 0; i < n; ++i) bytes[i] = from[i];
+  }
+  Key key;
+  std::memcpy(key.words.data(), bytes, sizeof bytes);
+  key.words[2] |= static_cast<std::uint64_t>(n) << 56;
+  return key;
+}
+
+ExamIndex::Codes::Slot& ExamIndex::Codes::Find(const Key& key) {
+  const std::uint64_t mixed = (key.words[0] * 0x9E3779B97F4A7C15ull) ^
+                              (key.words[1] * 0xC2B2AE3D27D4EB4Full) ^
+                              (key.words[2] * 0x165667B19E3779F9ull);
+  const std::size_t mask = slots_.size() - 1;
+  for (std::size_t i = (mixed ^ mixed >> 29) & mask;; i = (i + 1) & mask) {
+    if (slots_[i].code == kMany || slots_[i].key == key) return slots_[i];
+  }
+}
+
+void ExamIndex::Codes::Grow() {
+  std::vector<Slot> old =
+      std::exchange(slots_, std::vector<Slot>(std::max<std::size_t>(64, 2 * slots_.size())));
+  for (const Slot& slot : old) {
+    if (slot.code != kMany) Find(slot.key) = slot;
+  }
+}
+
 std::uint16_t ExamIndex::Codes::Of(std::string_view value) {
-  // Neighbouring records and slots often hold the same value.
-  if (last_ < values_.size() && values_[last_] == value) return last_;
-  auto it = codes_.find(value);
-  if (it != codes_.end()) return last_ = it->second;
+  if (value.size() > kKeyBytes) {
+    for (std::size_t code = 0; code < values_.size(); ++code) {
+      if (values_[code] == value) return static_cast<std::uint16_t>(code);
+    }
+  } else {
+    const Key key = KeyOf(value);
+    // Neighbouring records and slots often hold the same value.
+    if (last_ != kMany && key == lastKey_) return last_;
+    if (2 * (values_.size() + 1) > slots_.size()) Grow();
+    const Slot& slot = Find(key);
+    if (slot.code != kMany) {
+      lastKey_ = key;
+      return last_ = slot.code;
+    }
+  }
   if (values_.size() >= kMany) return kMany;
   const auto code = static_cast<std::uint16_t>(values_.size());
   values_.emplace_back(value);
-  codes_.emplace(values_.back(), code);
-  last_ = code;
+  if (value.size() <= kKeyBytes) {
+    const Key key = KeyOf(value);
+    Find(key) = {key, code};
+    lastKey_ = key;
+    last_ = code;
+  }
   return code;
 }
 
@@ -242,47 +360,30 @@ std::vector<char> ExamIndex::Codes::Passing(
 }
 
 void ExamIndex::Codes::Clear() {
-  codes_.clear();
+  slots_.clear();
   values_.clear();
   last_ = kMany;
 }
 
-void ExamIndex::Link(std::int32_t n) {
-  const std::string& id = keys_[static_cast<std::size_t>(n - 1)].patientId;
-  if (!id.empty()) byPatient_[id].push_back(n);
-}
-
-void ExamIndex::Unlink(std::int32_t n) {
-  const std::string& id = keys_[static_cast<std::size_t>(n - 1)].patientId;
-  auto it = byPatient_.find(id);
-  if (it == byPatient_.end()) return;
-  std::erase(it->second, n);
-  if (it->second.empty()) byPatient_.erase(it);
-}
-
 void ExamIndex::Put(std::int32_t n, const ExamRecord& record) {
   if (n < 1 || n > Records() + 1) return;
-  Keys keys{record.Get(ExamField::PatientId), record.Get(ExamField::ExamDate)};
   const auto at = static_cast<std::size_t>(n - 1);
-  if (n == Records() + 1) {
-    keys_.push_back(std::move(keys));
-  } else {
-    Unlink(n);
-    keys_[at] = std::move(keys);
+  if (n <= Records()) {
     byDate_.Erase(dates_[at], n);
     byId_.Erase(ids_[at], n);
+    byPatient_.Erase(patients_[at], n);
   }
   SetColumns(at, record.data());
   byDate_.Insert(dates_[at], n);
   byId_.Insert(ids_[at], n);
-  Link(n);
+  byPatient_.Insert(patients_[at], n);
 }
 
 void ExamIndex::Remove(std::int32_t n) {
   if (n < 1 || n > Records()) return;
-  Unlink(n);
-  keys_.erase(keys_.begin() + (n - 1));
   auto eraseAt = [n](auto& column) { column.erase(column.begin() + (n - 1)); };
+  eraseAt(patients_);
+  eraseAt(dateTexts_);
   eraseAt(dates_);
   eraseAt(ids_);
   eraseAt(ages_);
@@ -292,19 +393,30 @@ void ExamIndex::Remove(std::int32_t n) {
   eraseAt(arrhythmias_);
   byDate_.Renumber(n);
   byId_.Renumber(n);
-  for (auto& [id, records] : byPatient_) {
-    for (std::int32_t& r : records) {
-      if (r > n) --r;
-    }
-  }
+  byPatient_.Renumber(n);
 }
 
 std::vector<ExamIndex::Entry> ExamIndex::ExamsOf(std::string_view patientId) const {
   std::vector<Entry> exams;
-  auto it = byPatient_.find(std::string(patientId));
-  if (patientId.empty() || it == byPatient_.end()) return exams;
-  for (std::int32_t r : it->second)
-    exams.push_back({r, keys_[static_cast<std::size_t>(r - 1)].date});
+  if (patientId.empty()) return exams;
+  auto add = [&](std::int32_t r) {
+    const std::array<char, kDateWidth>& date = dateTexts_[static_cast<std::size_t>(r - 1)];
+    exams.push_back({r, ReadField(date.data(), date.size())});
+  };
+  if (IsAscii(patientId)) {
+    // Stored bytes that are not ASCII never read as ASCII text.
+    if (patientId.size() > kIdWidth) return exams;
+    if (!byPatient_.Made()) byPatient_.Fill(patients_);
+    for (const auto& entry : byPatient_.Equal(PackedId(patientId))) add(entry.second);
+  } else {
+    std::array<char, 8> bytes;
+    for (std::size_t i = 0; i < patients_.size(); ++i) {
+      const std::string_view stored = UnpackedId(patients_[i], bytes);
+      if (!IsAscii(stored) && platform::FromCp932(stored) == patientId) {
+        add(static_cast<std::int32_t>(i + 1));
+      }
+    }
+  }
   std::sort(exams.begin(), exams.end(), [](const Entry& a, const Entry& b) {
     return a.date != b.date ? a.date < b.date : a.record < b.record;
   });

@@ -7,7 +7,6 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "store/record_file.h"
@@ -19,7 +18,9 @@ namespace store {
 // record numbers holding it, each with its examination date, so that a
 // patient's examinations come out in date order without reading the file.
 //
-// Built in one sequential read of the data file and then kept current by the
+// Built in one sequential pass over the data file (the lookups by patient,
+// date and ID are sorted from their columns when first asked) and then kept
+// current by the
 // commands that change the file: Put after a record is written (appended or
 // overwritten), Remove after a record is deleted and the later ones moved
 // down, Clear after every record went, Build again after a reorder.
@@ -38,8 +39,9 @@ class ExamIndex {
     friend bool operator==(const Entry&, const Entry&) = default;
   };
 
-  // Reads every record of `file` (null: an empty index) in large pieces from
-  // the start. A read failure leaves the index empty and is returned.
+  // Reads every record of `file` (null: an empty index) in one pass from the
+  // start, in place where the file can be mapped, else in large pieces. A read
+  // failure leaves the index empty and is returned.
   [[nodiscard]] Status Build(RecordFile* file);
   void Clear();
 
@@ -50,7 +52,7 @@ class ExamIndex {
   void Remove(std::int32_t n);
 
   // The records the index covers (the data file's count when current).
-  std::int32_t Records() const { return static_cast<std::int32_t>(keys_.size()); }
+  std::int32_t Records() const { return static_cast<std::int32_t>(dates_.size()); }
 
   // The examinations of `patientId` (trimmed, as stored) by date, records of
   // one date by number. An empty ID names no patient: nothing.
@@ -75,13 +77,6 @@ class ExamIndex {
   std::vector<std::int32_t> Candidates(const Query& query) const;
 
  private:
-  struct Keys {
-    std::string patientId;
-    std::string date;
-  };
-  void Link(std::int32_t n);
-  void Unlink(std::int32_t n);
-
   // Distinct field values numbered in the order met; past the last code
   // every further value gets kMany, which no test rules out.
   class Codes {
@@ -93,16 +88,30 @@ class ExamIndex {
     void Clear();
 
    private:
-    struct Hash {
-      using is_transparent = void;
-      std::size_t operator()(std::string_view v) const { return std::hash<std::string_view>()(v); }
+    // A value of up to 23 bytes as three words (its length in the top byte),
+    // compared and hashed without a call; longer values are looked up one by
+    // one (the fields coded are 20 bytes wide).
+    struct Key {
+      std::array<std::uint64_t, 3> words{};
+      friend bool operator==(const Key&, const Key&) = default;
     };
-    std::unordered_map<std::string, std::uint16_t, Hash, std::equal_to<>> codes_;
+    static constexpr std::size_t kKeyBytes = 23;
+    static Key KeyOf(std::string_view value);
+    struct Slot {
+      Key key;
+      std::uint16_t code = kMany;  // kMany: an empty slot
+    };
+    Slot& Find(const Key& key);
+    void Grow();
+
+    std::vector<Slot> slots_;     // open addressing, a power of two long, at most half full
     std::uint16_t last_ = kMany;  // the code given last
+    Key lastKey_;
     std::vector<std::string> values_;
   };
-  // The search columns of one record, appended at the end or put at n.
+  // The columns of one record, appended at the end or put at n.
   void SetColumns(std::size_t at, const char* record);
+  void Resize(std::size_t count);
 
   // The records by one key: (key, record) in order, so that a key or a range
   // of keys is found by halving. Made from the column when first asked (the
@@ -134,11 +143,10 @@ class ExamIndex {
     bool made_ = false;
   };
 
-  std::vector<Keys> keys_;  // record n at n - 1
-  std::unordered_map<std::string, std::vector<std::int32_t>> byPatient_;
-
-  // The search columns, record n at n - 1.
-  std::vector<std::uint32_t> dates_;  // yyyymmdd; kOddDate when not "yyyy/mm/dd"
+  // The columns, record n at n - 1.
+  std::vector<std::uint64_t> patients_;          // the trimmed PatientId bytes, packed
+  std::vector<std::array<char, 10>> dateTexts_;  // ExamDate as stored
+  std::vector<std::uint32_t> dates_;             // yyyymmdd; kOddDate when not "yyyy/mm/dd"
   std::vector<double> ids_, ages_;
   std::vector<std::uint64_t> names_;  // the first 8 bytes
   std::vector<std::uint16_t> sexes_, departments_;
@@ -146,6 +154,7 @@ class ExamIndex {
   Codes sexCodes_, departmentCodes_, arrhythmiaCodes_;
   mutable Postings<std::uint32_t> byDate_;
   mutable Postings<double> byId_;
+  mutable Postings<std::uint64_t> byPatient_;
 };
 
 }  // namespace store

@@ -4,6 +4,7 @@
 #include "store/image_files.h"
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
@@ -121,23 +122,24 @@ RebuildResult ReorderByPositions(Store& store, Staging staging,
       records = copy->data();
     }
     const std::size_t perPiece = std::max<std::size_t>(1, (1024 * 1024) / length);
-    std::vector<char> piece;
-    piece.reserve(perPiece * length);
+    std::vector<char> piece(perPiece * length);
+    const std::size_t width = IsExams(staging) ? 6 : 10;
+    std::size_t filled = 0;
     for (std::int32_t j = 1; j <= count; ++j) {
       const auto n = static_cast<std::size_t>(positions[static_cast<std::size_t>(j - 1)]);
-      const char* from = records + (n - 1) * length;
-      piece.insert(piece.end(), from, from + length);
+      char* record = piece.data() + filled;
+      std::memcpy(record, records + (n - 1) * length, length);
+      filled += length;
       // RecordNo, the first field: the new position, in six digits for an
       // examination, ten for a patient.
-      char* record = piece.data() + piece.size() - length;
-      const std::size_t width = IsExams(staging) ? 6 : 10;
       if (!WriteDigits(record, static_cast<std::uint64_t>(j), width)) {
         const std::string number = IsExams(staging) ? FormatNumber(j, "000000") : MasterRecordNo(j);
         std::copy_n(number.data(), number.size(), record);
       }
-      if (piece.size() >= perPiece * length || j == count) {
-        if (Status s = out->AppendRecords(piece); !s.ok()) return s;
-        piece.clear();
+      if (filled == piece.size() || j == count) {
+        if (Status s = out->AppendRecords(std::span<const char>(piece.data(), filled)); !s.ok())
+          return s;
+        filled = 0;
       }
       phase.Advance(j);
     }

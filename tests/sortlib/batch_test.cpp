@@ -53,6 +53,31 @@ TEST(BatchPath, LinesComeBackAsOneCallPerLineGivesThem) {
   }
 }
 
+// After a batch the Data property holds what one PUT or GET per line leaves
+// there: the last line put, then the last line got.
+TEST(BatchPath, DataHoldsTheLastLineAsOneCallPerLineLeavesIt) {
+  const struct {
+    const char* what;
+    Lines lines;
+    std::string lastPut, lastGot;
+  } cases[] = {
+      {"several lines", {"b2", "a1", "c3"}, "c3", "c3"},
+      {"the last put sorts first", {"b2", "c3", "a1"}, "a1", "c3"},
+      {"one line", {"z9"}, "z9", "z9"},
+  };
+  for (const auto& c : cases) {
+    RecordedJob j;
+    ASSERT_EQ(j.Load("1,1", {}), 0) << c.what;
+    const std::vector<std::string_view> views(c.lines.begin(), c.lines.end());
+    ASSERT_EQ(j.job.PutLines(views), 0) << c.what;
+    EXPECT_EQ(j.job.Data(), c.lastPut) << c.what;
+    ASSERT_EQ(j.job.Main(), 0) << c.what;
+    std::string got;
+    ASSERT_EQ(j.job.GetLines(got, "\n"), zuvasort::kEndOfData) << c.what;
+    EXPECT_EQ(j.job.Data(), c.lastGot) << c.what;
+  }
+}
+
 // PutLines stops at the first line whose PUT fails, with that status; the
 // lines before it are in the job.
 TEST(BatchPath, PutLinesStopsAtTheFirstFailingLine) {

@@ -8,9 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "platform/cp932.h"
+#include "platform/file_system.h"
 #include "store/store.h"
+#include "store/text_format.h"
 #include "tests/support/memory_file_system.h"
 #include "tests/support/records.h"
+#include "tests/support/temp_drive.h"
 
 namespace {
 
@@ -100,6 +104,63 @@ TEST(ExamIndexTest, KeptCurrentThroughRandomChangesItEqualsAFullScan) {
         EXPECT_EQ(kept.ExamsOf(p == 0 ? "" : "00000" + std::to_string(p)), expected[p]) << step;
       }
       EXPECT_EQ(kept.Records(), scanned.Records());
+    }
+  }
+}
+
+// Whatever bytes an ID is stored as, and whether the file is read in pieces
+// or in place, a patient's examinations are those whose trimmed ID reads as
+// the one asked.
+TEST(ExamIndexTest, AnyStoredIdFindsItsExaminationsReadOrMapped) {
+  const struct {
+    const char* what;
+    std::string stored;  // cp932 bytes, as in the file
+  } ids[] = {
+      {"digits", "000042"},
+      {"short, blank-padded", "42"},
+      {"a blank inside", "4 2"},
+      {"half-width kana", platform::ToCp932("ｱｲｳ")},
+      {"kanji", platform::ToCp932("山田")},
+      {"a lone lead byte", "\x81"},
+      {"six letters", "ABCDEF"},
+  };
+  std::vector<ExamRecord> records;
+  for (int round = 0; round < 3; ++round) {
+    for (const auto& id : ids) {
+      ExamRecord r = testing_support::Exam(1).With(ExamField::ExamDate,
+                                                   "2025/01/0" + std::to_string(3 - round));
+      const store::FieldDef& def = ExamRecord::Def(ExamField::PatientId);
+      std::string raw = id.stored;
+      raw.resize(def.width, ' ');
+      std::copy_n(raw.data(), def.width, r.data() + def.offset);
+      records.push_back(r);
+    }
+  }
+  testing_support::MemoryFileSystem memory;
+  memory.WriteBytes(store::kDataFile, testing_support::FileBytes(records));
+  testing_support::TempDrive drive;
+  std::filesystem::create_directories(drive.Host(store::kDataFile).parent_path());
+  drive.WriteBytes(store::kDataFile, testing_support::FileBytes(records));
+  platform::PosixFileSystem disk{drive.Drive()};
+  for (platform::FileSystem* fs :
+       {static_cast<platform::FileSystem*>(&memory), static_cast<platform::FileSystem*>(&disk)}) {
+    std::unique_ptr<store::RecordFile> file;
+    ASSERT_TRUE(
+        store::RecordFile::Open(*fs, store::kDataFile, store::kExamRecordLength, file).ok());
+    ExamIndex index;
+    ASSERT_TRUE(index.Build(file.get()).ok());
+    for (const auto& id : ids) {
+      std::vector<ExamIndex::Entry> expected;
+      const std::string text = platform::FromCp932(store::TrimBlanks(id.stored));
+      // The dates fall as the records go on.
+      for (int r = static_cast<int>(records.size()); r >= 1; --r) {
+        if (records[static_cast<std::size_t>(r - 1)].Get(ExamField::PatientId) == text) {
+          expected.push_back(
+              {r, records[static_cast<std::size_t>(r - 1)].Get(ExamField::ExamDate)});
+        }
+      }
+      EXPECT_EQ(index.ExamsOf(text), expected) << id.what;
+      EXPECT_EQ(expected.size(), 3u) << id.what;
     }
   }
 }

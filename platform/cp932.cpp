@@ -84,8 +84,11 @@ class DecodeTable {
       if (kind_[b] != kLead) continue;
       for (int t = 0; t < 256; ++t) {
         const char two[2] = {static_cast<char>(b), static_cast<char>(t)};
-        if (Decode(conv, std::string_view(two, 2), pair_[(b - 0x80) * 256 + t]) != kChar) {
-          pair_[(b - 0x80) * 256 + t].length = 0;
+        const int at = (b - 0x80) * 256 + t;
+        if (Decode(conv, std::string_view(two, 2), pair_[at]) != kChar) {
+          pair_[at].length = 0;
+        } else {
+          pairs_[at / 64] |= std::uint64_t{1} << (at % 64);
         }
       }
     }
@@ -116,8 +119,13 @@ class DecodeTable {
   bool AsciiAsItself() const { return asciiAsItself_; }
 
   bool Decodable(std::string_view bytes) const {
-    for (std::size_t i = 0; i < bytes.size();) {
-      if (asciiAsItself_ && i + 8 <= bytes.size()) {
+    return FirstUndecodable(bytes, {}) == bytes.size();
+  }
+
+  std::size_t FirstUndecodable(std::string_view bytes, std::span<const bool> pieceStarts) const {
+    const std::size_t size = bytes.size();
+    for (std::size_t i = 0; i < size;) {
+      if (asciiAsItself_ && i + 8 <= size) {
         std::uint64_t word;
         std::memcpy(&word, bytes.data() + i, 8);
         if ((word & 0x8080808080808080ULL) == 0) {
@@ -128,14 +136,15 @@ class DecodeTable {
       const auto b = static_cast<unsigned char>(bytes[i]);
       if (kind_[b] == kChar) {
         ++i;
-      } else if (kind_[b] == kLead && i + 1 < bytes.size() &&
-                 pair_[(b - 0x80) * 256 + static_cast<unsigned char>(bytes[i + 1])].length > 0) {
+      } else if (kind_[b] == kLead && i + 1 < size &&
+                 (pieceStarts.empty() || !pieceStarts[i + 1]) &&
+                 IsPair(b, static_cast<unsigned char>(bytes[i + 1]))) {
         i += 2;
       } else {
-        return false;
+        return i;
       }
     }
-    return true;
+    return size;
   }
 
  private:
@@ -145,6 +154,11 @@ class DecodeTable {
     char bytes[4] = {};
     unsigned char length = 0;
   };
+
+  bool IsPair(unsigned char lead, unsigned char trail) const {
+    const int at = (lead - 0x80) * 256 + trail;
+    return (pairs_[at / 64] >> (at % 64) & 1) != 0;
+  }
 
   // What the converter makes of `in` as one character.
   static Kind Decode(Converter& conv, std::string_view in, Utf8& c) {
@@ -164,6 +178,9 @@ class DecodeTable {
   Kind kind_[256] = {};
   Utf8 single_[256];
   Utf8 pair_[128 * 256];
+  // The double-byte characters as one bit each: the check of a string stays
+  // within a few kilobytes of cache.
+  std::uint64_t pairs_[128 * 256 / 64] = {};
 };
 
 const DecodeTable& Table() {
@@ -195,6 +212,10 @@ void AppendFromCp932(std::string& out, std::string_view bytes) {
 }
 
 bool IsDecodableCp932(std::string_view bytes) { return Table().Decodable(bytes); }
+
+std::size_t FirstUndecodableCp932(std::string_view bytes, std::span<const bool> pieceStarts) {
+  return Table().FirstUndecodable(bytes, pieceStarts);
+}
 
 std::string ToCp932(std::string_view utf8) {
   if (IsAscii(utf8)) return std::string(utf8);

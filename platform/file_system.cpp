@@ -106,6 +106,11 @@ class PosixRandomFile : public RandomFile {
     return Status::Ok();
   }
 
+  void StartWriting(std::uint64_t offset, std::uint64_t length) override {
+    (void)::sync_file_range(fd_, static_cast<off_t>(offset), static_cast<off_t>(length),
+                            SYNC_FILE_RANGE_WRITE);
+  }
+
   Status Truncate(std::uint64_t length) override {
     if (::ftruncate(fd_, static_cast<off_t>(length)) != 0) {
       return Status::Error(ErrorFromErrno(errno));

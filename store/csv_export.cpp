@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "platform/cp932.h"
+#include "store/csv_lines.h"
 #include "store/records.h"
 #include "store/store.h"
 #include "store/text_format.h"
@@ -57,149 +58,6 @@ std::size_t RecordLength(CsvSource source) {
   return source == CsvSource::kPatients ? kPatientRecordLength : kExamRecordLength;
 }
 
-// Eight bytes at a time: the cells are found and copied a machine word at
-// a time, as the records are mostly blanks and short runs of text.
-using Word = std::uint64_t;
-constexpr Word kOnes = 0x0101010101010101ULL;
-constexpr Word kHighBits = 0x8080808080808080ULL;
-constexpr Word kEightBlanks = kOnes * ' ';
-constexpr bool kLittleEndian = std::endian::native == std::endian::little;
-
-Word Load(const char* at) {
-  Word w;
-  std::memcpy(&w, at, sizeof w);
-  return w;
-}
-
-void Store(char* at, Word w) { std::memcpy(at, &w, sizeof w); }
-
-// The place in memory order (0-7) of the last byte of `x` that is not zero;
-// `x` is not zero.
-std::size_t LastNonZeroByte(Word x) {
-  return kLittleEndian ? 7 - std::countl_zero(x) / 8 : 7 - std::countr_zero(x) / 8;
-}
-
-// The first `n` (1-7) bytes of a word in memory order, as a mask.
-Word FirstBytes(std::size_t n) {
-  return kLittleEndian ? (Word{1} << (8 * n)) - 1 : ~Word{0} << (8 * (8 - n));
-}
-
-// Not zero when some byte of `w` is `c`.
-constexpr Word HasByte(Word w, unsigned char c) {
-  const Word v = w ^ (kOnes * c);
-  return (v - kOnes) & ~v & kHighBits;
-}
-
-// Not zero when some byte of `w` makes a cell quoted: a comma, a quote or a
-// line break.
-constexpr Word HasQuotedByte(Word w) {
-  return HasByte(w, ',') | HasByte(w, '"') | HasByte(w, '\r') | HasByte(w, '\n');
-}
-
-struct FormulaStarts {
-  bool starts[256] = {};  // a spreadsheet would run a cell starting so
-  constexpr FormulaStarts() {
-    for (unsigned char c : {'=', '+', '-', '@', '\t'}) starts[c] = true;
-  }
-};
-constexpr FormulaStarts kFormula;
-
-// Where the text of a field of `Width` bytes ends: after its last byte that
-// is not a blank; 0 for a blank field.
-template <std::size_t Width>
-std::size_t TextEnd(const char* field) {
-  if constexpr (Width < 8) {
-    Word w = kEightBlanks;
-    std::memcpy(&w, field, Width);
-    const Word x = w ^ kEightBlanks;
-    return x == 0 ? 0 : LastNonZeroByte(x) + 1;
-  } else {
-    // From the end backwards; the last word read overlaps blanks already
-    // seen.
-    for (std::size_t end = Width;;) {
-      const std::size_t at = end > 8 ? end - 8 : 0;
-      const Word x = Load(field + at) ^ kEightBlanks;
-      if (x != 0) return at + LastNonZeroByte(x) + 1;
-      if (at == 0) return 0;
-      end = at;
-    }
-  }
-}
-
-char* Put(char* out, std::string_view bytes, bool utf8) {
-  if (utf8) return platform::DecodeCp932(bytes, out);
-  std::memcpy(out, bytes.data(), bytes.size());
-  return out + bytes.size();
-}
-
-// A cell with a comma, a quote or a line break: in quotes, its quotes
-// doubled.
-char* PutQuoted(char* out, std::string_view cell, bool formula, bool utf8) {
-  *out++ = '"';
-  if (formula) *out++ = '\'';
-  std::size_t from = 0;
-  for (std::size_t quote; (quote = cell.find('"', from)) != std::string_view::npos;
-       from = quote + 1) {
-    out = Put(out, cell.substr(from, quote - from), utf8);
-    *out++ = '"';
-    *out++ = '"';
-  }
-  out = Put(out, cell.substr(from), utf8);
-  *out++ = '"';
-  return out;
-}
-
-// Writes at `out` the cell CsvCell makes of the text of the field at
-// `field`, working on the field's cp932 bytes: no byte of a double-byte
-// character is a blank, a comma, a quote or a line break, and a cell starts
-// with a formula sign exactly when its first byte is one. `utf8` decodes
-// the bytes on the way. Reads up to 8 bytes past the field and writes up to
-// 8 past the cell.
-template <std::size_t Width>
-char* PutCell(char* out, const char* field, bool utf8) {
-  const std::size_t end = TextEnd<Width>(field);
-  if (end == 0) return out;
-  std::size_t begin = 0;
-  while (field[begin] == ' ') ++begin;
-  const char* text = field + begin;
-  const std::size_t length = end - begin;
-  Word quoted = 0;
-  Word high = 0;
-  for (std::size_t i = 0; i < length; i += 8) {
-    Word w = Load(text + i);
-    if (length - i < 8) {
-      const Word keep = FirstBytes(length - i);
-      w = (w & keep) | (kEightBlanks & ~keep);
-    }
-    quoted |= HasQuotedByte(w);
-    high |= w & kHighBits;
-  }
-  const bool formula = kFormula.starts[static_cast<unsigned char>(text[0])];
-  if (quoted != 0) return PutQuoted(out, {text, length}, formula, utf8);
-  if (formula) *out++ = '\'';
-  if (utf8 && high != 0) return platform::DecodeCp932({text, length}, out);
-  for (std::size_t i = 0; i < length; i += 8) Store(out + i, Load(text + i));
-  return out + length;
-}
-
-template <const auto& Fields, std::size_t... I>
-char* PutCells(char* out, const char* record, bool utf8, std::index_sequence<I...>) {
-  ((out = PutCell<Fields[I].width>(I == 0 ? out : (*out = ',', out + 1), record + Fields[I].offset,
-                                   utf8)),
-   ...);
-  return out;
-}
-
-// One line of `Fields` for the record at `record`, 8 bytes after which can
-// be read.
-template <const auto& Fields>
-char* PutLine(char* out, const char* record, bool utf8) {
-  out = PutCells<Fields>(out, record, utf8, std::make_index_sequence<Fields.size()>());
-  *out++ = '\r';
-  *out++ = '\n';
-  return out;
-}
-
 // The CSV file written as it is made: lines gather in one buffer, handed to
 // the file a large piece at a time.
 class CsvWriter {
@@ -218,13 +76,14 @@ class CsvWriter {
     return Status::Ok();
   }
 
-  // `count` records from `records`, 8 bytes after which can be read.
+  // `count` records from `records`, kCsvReadPast bytes after which can be
+  // read.
   Status PutRecords(const char* records, std::size_t count) {
     const std::size_t length = patients_ ? kPatientRecordLength : kExamRecordLength;
     for (std::size_t r = 0; r < count; ++r, records += length) {
       if (Status s = FlushWhenFull(); !s.ok()) return s;
-      end_ = patients_ ? PutLine<kPatientFields>(end_, records, utf8_)
-                       : PutLine<kExamFields>(end_, records, utf8_);
+      end_ = patients_ ? PutPatientCsvLine(end_, records, utf8_)
+                       : PutExamCsvLine(end_, records, utf8_);
     }
     return Status::Ok();
   }
@@ -241,7 +100,7 @@ class CsvWriter {
 
  private:
   static constexpr std::size_t kPiece = 1 << 20;
-  static constexpr std::size_t kSlack = 16;
+  static constexpr std::size_t kSlack = kCsvWritePast;
 
   Status FlushWhenFull() {
     return end_ - buffer_.get() >= static_cast<std::ptrdiff_t>(kPiece) ? Flush() : Status::Ok();
@@ -263,7 +122,8 @@ class CsvWriter {
 };
 
 // The records as they stand in the file's pages where the file can be
-// mapped (the last one copied, so that 8 bytes can be read past it), else
+// mapped (the last one copied, so that kCsvReadPast bytes can be read past
+// it), else
 // read a piece at a time; `done` receives the number written.
 Status PutAll(platform::RandomFile& source, std::size_t length, int whole, CsvWriter& csv,
               int& done, platform::Progress& progress) {
@@ -277,13 +137,13 @@ Status PutAll(platform::RandomFile& source, std::size_t length, int whole, CsvWr
       done += count;
       progress.Advance(done);
     }
-    std::vector<char> last(length + 8, ' ');
+    std::vector<char> last(length + kCsvReadPast, ' ');
     std::memcpy(last.data(), records + all - length, length);
     if (Status s = csv.PutRecords(last.data(), 1); !s.ok()) return s;
     done = whole;
     return Status::Ok();
   }
-  std::vector<char> piece(kStep * length + 8, ' ');
+  std::vector<char> piece(kStep * length + kCsvReadPast, ' ');
   for (done = 0; done < whole;) {
     const std::size_t count = static_cast<std::size_t>(std::min(kStep, whole - done));
     std::size_t got = 0;

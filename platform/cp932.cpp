@@ -94,29 +94,36 @@ class DecodeTable {
     }
   }
 
-  // Writes the character at `bytes[at]` (or U+FFFD for a byte that starts
-  // none) at `out`; returns how many bytes of `bytes` it took.
-  std::size_t Put(std::string_view bytes, std::size_t at, char*& out) const {
-    const auto b = static_cast<unsigned char>(bytes[at]);
-    const Utf8* c = nullptr;
-    std::size_t used = 1;
-    if (kind_[b] == kChar) {
-      c = &single_[b];
-    } else if (kind_[b] == kLead && at + 1 < bytes.size()) {
-      c = &pair_[(b - 0x80) * 256 + static_cast<unsigned char>(bytes[at + 1])];
-      used = 2;
+  // Every character of `bytes` at `out`, one step a character: ASCII as it
+  // stands, any other through the tables (U+FFFD for a byte that starts
+  // none, taking that byte only).
+  char* Decode(std::string_view bytes, char* out) const {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const auto* const end = p + bytes.size();
+    while (p < end) {
+      const unsigned char b = *p;
+      if (b < 0x80 && asciiAsItself_) {
+        *out++ = static_cast<char>(b);
+        ++p;
+        continue;
+      }
+      const Utf8* c = &single_[b];
+      std::size_t used = 1;
+      if (kind_[b] == kLead) {
+        c = p + 1 < end ? &pair_[(b - 0x80) * 256 + p[1]] : &single_[b];
+        used = 2;
+      }
+      if (c->length == 0) {
+        out = std::copy_n(kReplacement, 3, out);
+        ++p;
+        continue;
+      }
+      std::memcpy(out, c->bytes, sizeof c->bytes);
+      out += c->length;
+      p += used;
     }
-    if (c == nullptr || c->length == 0) {
-      out = std::copy_n(kReplacement, 3, out);
-      return 1;
-    }
-    std::memcpy(out, c->bytes, sizeof c->bytes);
-    out += c->length;
-    return used;
+    return out;
   }
-
-  // True when every byte below 0x80 is the character it is in ASCII.
-  bool AsciiAsItself() const { return asciiAsItself_; }
 
   bool Decodable(std::string_view bytes) const {
     return FirstUndecodable(bytes, {}) == bytes.size();
@@ -190,20 +197,7 @@ const DecodeTable& Table() {
 
 }  // namespace
 
-char* DecodeCp932(std::string_view bytes, char* out) {
-  const DecodeTable& table = Table();
-  const bool ascii = table.AsciiAsItself();
-  std::size_t i = 0;
-  while (i < bytes.size()) {
-    const std::size_t start = i;
-    while (ascii && i < bytes.size() && static_cast<unsigned char>(bytes[i]) < 0x80) ++i;
-    out = std::copy_n(bytes.data() + start, i - start, out);
-    while (i < bytes.size() && (!ascii || static_cast<unsigned char>(bytes[i]) >= 0x80)) {
-      i += table.Put(bytes, i, out);
-    }
-  }
-  return out;
-}
+char* DecodeCp932(std::string_view bytes, char* out) { return Table().Decode(bytes, out); }
 
 void AppendFromCp932(std::string& out, std::string_view bytes) {
   const std::size_t size = out.size();

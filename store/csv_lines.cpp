@@ -92,10 +92,11 @@ struct RecordBits {
   // reading a field's bits 8 bytes at a time.
   unsigned char text[2 * kChunks + 8];
   unsigned char high[2 * kChunks + 8];
+  unsigned char special[2 * kChunks + 8];
   bool quoted;  // some byte of the record makes its cell quoted
 
   VELUNOR_INLINE explicit RecordBits(const char* record) {
-    unsigned special = 0;
+    unsigned any = 0;
     for (std::size_t c = 0; c < kChunks; ++c) {
       Masks m = Scan16(record + 16 * c);
       if (16 * (c + 1) > Length) {
@@ -106,11 +107,14 @@ struct RecordBits {
       text[2 * c + 1] = static_cast<unsigned char>(m.text >> 8);
       high[2 * c] = static_cast<unsigned char>(m.high);
       high[2 * c + 1] = static_cast<unsigned char>(m.high >> 8);
-      special |= m.special;
+      special[2 * c] = static_cast<unsigned char>(m.special);
+      special[2 * c + 1] = static_cast<unsigned char>(m.special >> 8);
+      any |= m.special;
     }
     std::memset(text + 2 * kChunks, 0, 8);
     std::memset(high + 2 * kChunks, 0, 8);
-    quoted = special != 0;
+    std::memset(special + 2 * kChunks, 0, 8);
+    quoted = any != 0;
   }
 };
 
@@ -183,7 +187,7 @@ VELUNOR_INLINE char* PutCell(char* out, const char* record, const RecordBits<Len
   const char* text = record + Offset + span.begin;
   const std::size_t length = span.end - span.begin;
   const bool formula = length != 0 && kFormula.starts[static_cast<unsigned char>(text[0])];
-  if (bits.quoted && std::any_of(text, text + length, IsQuotedByte)) {
+  if (bits.quoted && AnyBit<Offset, Width>(bits.special)) {
     return PutQuoted(out, {text, length}, formula, Utf8);
   }
   *out = '\'';

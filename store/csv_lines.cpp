@@ -85,7 +85,9 @@ VELUNOR_INLINE Masks Scan16(const char* at) {
 #endif
 }
 
-template <std::size_t Length>
+// `Utf8`: the high bytes are told too (a cp932 line copies them as they
+// stand).
+template <std::size_t Length, bool Utf8>
 struct RecordBits {
   static constexpr std::size_t kChunks = (Length + 15) / 16;
   // One bit per byte, 8 to a byte, and 8 bytes of zeros after them for
@@ -105,14 +107,16 @@ struct RecordBits {
       }
       text[2 * c] = static_cast<unsigned char>(m.text);
       text[2 * c + 1] = static_cast<unsigned char>(m.text >> 8);
-      high[2 * c] = static_cast<unsigned char>(m.high);
-      high[2 * c + 1] = static_cast<unsigned char>(m.high >> 8);
+      if constexpr (Utf8) {
+        high[2 * c] = static_cast<unsigned char>(m.high);
+        high[2 * c + 1] = static_cast<unsigned char>(m.high >> 8);
+      }
       special[2 * c] = static_cast<unsigned char>(m.special);
       special[2 * c + 1] = static_cast<unsigned char>(m.special >> 8);
       any |= m.special;
     }
     std::memset(text + 2 * kChunks, 0, 8);
-    std::memset(high + 2 * kChunks, 0, 8);
+    if constexpr (Utf8) std::memset(high + 2 * kChunks, 0, 8);
     std::memset(special + 2 * kChunks, 0, 8);
     quoted = any != 0;
   }
@@ -182,7 +186,7 @@ char* PutQuoted(char* out, std::string_view cell, bool formula, bool utf8) {
 // depends on the text: the first 32 bytes of the field are copied whatever
 // its length, and the end set after the text.
 template <std::size_t Offset, std::size_t Width, bool Utf8, std::size_t Length>
-VELUNOR_INLINE char* PutCell(char* out, const char* record, const RecordBits<Length>& bits) {
+VELUNOR_INLINE char* PutCell(char* out, const char* record, const RecordBits<Length, Utf8>& bits) {
   const Span span = TextSpan<Offset, Width>(bits.text);
   const char* text = record + Offset + span.begin;
   const std::size_t length = span.end - span.begin;
@@ -205,7 +209,7 @@ VELUNOR_INLINE char* PutCell(char* out, const char* record, const RecordBits<Len
 
 template <const auto& Fields, std::size_t Length, bool Utf8, std::size_t... I>
 char* PutLine(char* out, const char* record, std::index_sequence<I...>) {
-  const RecordBits<Length> bits(record);
+  const RecordBits<Length, Utf8> bits(record);
   ((out = PutCell<Fields[I].offset, Fields[I].width, Utf8>(I == 0 ? out : (*out = ',', out + 1),
                                                            record, bits)),
    ...);

@@ -171,7 +171,7 @@ struct Picture {
   std::string name;    // as stored
   bool named = false;  // an examination names it
 };
-using Pictures = std::map<std::string, Picture, std::less<>>;
+using Pictures = std::map<std::string, Picture>;
 
 Pictures ListPictures(platform::FileSystem& fs) {
   std::vector<std::string> names;
@@ -187,12 +187,10 @@ Pictures ListPictures(platform::FileSystem& fs) {
 
 // The picture file of `imageName` (as the field holds it, trimmed), found as
 // FindImageFile finds it; null when there is none.
-Picture* PictureOf(Pictures& pictures, std::string_view imageName, std::string& key) {
+Picture* PictureOf(Pictures& pictures, std::string_view imageName) {
   const std::string name = platform::FromCp932(imageName);
   if (!IsStorableImageName(name)) return nullptr;
-  key = Lower(StoredImageName(name));
-  key += ".jpg";
-  auto it = pictures.find(key);
+  auto it = pictures.find(Lower(StoredImageName(name) + ".jpg"));
   return it == pictures.end() ? nullptr : &it->second;
 }
 
@@ -203,13 +201,12 @@ void CheckExaminations(Pictures& pictures, Checker& c) {
   const std::size_t whole = c.CheckRecords(kDataFile, bytes, kExamRecordLength, kExamFields);
   const FieldDef& no = kExamFields[static_cast<int>(ExamField::RecordNo)];
   const FieldDef& image = kExamFields[static_cast<int>(ExamField::ImageName)];
-  std::string key;
   for (std::size_t i = 0; i < whole; ++i) {
     const std::string_view record = bytes.substr(i * kExamRecordLength, kExamRecordLength);
     c.CheckNumber(kDataFile, record.substr(no.offset, no.width), i);
     const std::string_view name = TrimBlanks(record.substr(image.offset, image.width));
     if (name.empty()) continue;
-    if (Picture* picture = PictureOf(pictures, name, key)) {
+    if (Picture* picture = PictureOf(pictures, name)) {
       picture->named = true;
     } else if (!c.Full(Kind::kMissingPicture, kDataFile)) {
       const std::string text = platform::FromCp932(name);
@@ -245,7 +242,7 @@ void CheckMaster(Checker& c) {
       c.CheckRecords(kMasterFile, bytes, kPatientRecordLength, kPatientFields);
   const FieldDef& no = kPatientFields[static_cast<int>(PatientField::RecordNo)];
   const FieldDef& id = kPatientFields[static_cast<int>(PatientField::PatientId)];
-  std::set<std::string, std::less<>> seen;
+  std::set<std::string> seen;
   std::string previous;
   for (std::size_t i = 0; i < whole; ++i) {
     const std::string_view record = bytes.substr(i * kPatientRecordLength, kPatientRecordLength);

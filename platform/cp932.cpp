@@ -84,40 +84,55 @@ class DecodeTable {
       if (kind_[b] != kLead) continue;
       for (int t = 0; t < 256; ++t) {
         const char two[2] = {static_cast<char>(b), static_cast<char>(t)};
-        if (Decode(conv, std::string_view(two, 2), pair_[(b - 0x80) * 256 + t]) != kChar) {
-          pair_[(b - 0x80) * 256 + t].length = 0;
+        const int at = (b - 0x80) * 256 + t;
+        if (Decode(conv, std::string_view(two, 2), pair_[at]) != kChar) {
+          pair_[at].length = 0;
+        } else {
+          pairs_[at / 64] |= std::uint64_t{1} << (at % 64);
         }
       }
     }
   }
 
-  // Writes the character at `bytes[at]` (or U+FFFD for a byte that starts
-  // none) at `out`; returns how many bytes of `bytes` it took.
-  std::size_t Put(std::string_view bytes, std::size_t at, char*& out) const {
-    const auto b = static_cast<unsigned char>(bytes[at]);
-    const Utf8* c = nullptr;
-    std::size_t used = 1;
-    if (kind_[b] == kChar) {
-      c = &single_[b];
-    } else if (kind_[b] == kLead && at + 1 < bytes.size()) {
-      c = &pair_[(b - 0x80) * 256 + static_cast<unsigned char>(bytes[at + 1])];
-      used = 2;
+  // Every character of `bytes` at `out`, one step a character: ASCII as it
+  // stands, any other through the tables (U+FFFD for a byte that starts
+  // none, taking that byte only).
+  char* Decode(std::string_view bytes, char* out) const {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const auto* const end = p + bytes.size();
+    while (p < end) {
+      const unsigned char b = *p;
+      if (b < 0x80 && asciiAsItself_) {
+        *out++ = static_cast<char>(b);
+        ++p;
+        continue;
+      }
+      const Utf8* c = &single_[b];
+      std::size_t used = 1;
+      if (kind_[b] == kLead) {
+        c = p + 1 < end ? &pair_[(b - 0x80) * 256 + p[1]] : &single_[b];
+        used = 2;
+      }
+      if (c->length == 0) {
+        out = std::copy_n(kReplacement, 3, out);
+        ++p;
+        continue;
+      }
+      std::memcpy(out, c->bytes, sizeof c->bytes);
+      out += c->length;
+      p += used;
     }
-    if (c == nullptr || c->length == 0) {
-      out = std::copy_n(kReplacement, 3, out);
-      return 1;
-    }
-    std::memcpy(out, c->bytes, sizeof c->bytes);
-    out += c->length;
-    return used;
+    return out;
   }
 
-  // True when every byte below 0x80 is the character it is in ASCII.
-  bool AsciiAsItself() const { return asciiAsItself_; }
-
   bool Decodable(std::string_view bytes) const {
-    for (std::size_t i = 0; i < bytes.size();) {
-      if (asciiAsItself_ && i + 8 <= bytes.size()) {
+    return FirstUndecodable(bytes, {}) == bytes.size();
+  }
+
+  std::size_t FirstUndecodable(std::string_view bytes, std::span<const bool> pieceStarts) const {
+    const std::size_t size = bytes.size();
+    for (std::size_t i = 0; i < size;) {
+      if (asciiAsItself_ && i + 8 <= size) {
         std::uint64_t word;
         std::memcpy(&word, bytes.data() + i, 8);
         if ((word & 0x8080808080808080ULL) == 0) {
@@ -128,14 +143,15 @@ class DecodeTable {
       const auto b = static_cast<unsigned char>(bytes[i]);
       if (kind_[b] == kChar) {
         ++i;
-      } else if (kind_[b] == kLead && i + 1 < bytes.size() &&
-                 pair_[(b - 0x80) * 256 + static_cast<unsigned char>(bytes[i + 1])].length > 0) {
+      } else if (kind_[b] == kLead && i + 1 < size &&
+                 (pieceStarts.empty() || !pieceStarts[i + 1]) &&
+                 IsPair(b, static_cast<unsigned char>(bytes[i + 1]))) {
         i += 2;
       } else {
-        return false;
+        return i;
       }
     }
-    return true;
+    return size;
   }
 
  private:
@@ -145,6 +161,11 @@ class DecodeTable {
     char bytes[4] = {};
     unsigned char length = 0;
   };
+
+  bool IsPair(unsigned char lead, unsigned char trail) const {
+    const int at = (lead - 0x80) * 256 + trail;
+    return (pairs_[at / 64] >> (at % 64) & 1) != 0;
+  }
 
   // What the converter makes of `in` as one character.
   static Kind Decode(Converter& conv, std::string_view in, Utf8& c) {
@@ -164,6 +185,9 @@ class DecodeTable {
   Kind kind_[256] = {};
   Utf8 single_[256];
   Utf8 pair_[128 * 256];
+  // The double-byte characters as one bit each: the check of a string stays
+  // within a few kilobytes of cache.
+  std::uint64_t pairs_[128 * 256 / 64] = {};
 };
 
 const DecodeTable& Table() {
@@ -173,20 +197,7 @@ const DecodeTable& Table() {
 
 }  // namespace
 
-char* DecodeCp932(std::string_view bytes, char* out) {
-  const DecodeTable& table = Table();
-  const bool ascii = table.AsciiAsItself();
-  std::size_t i = 0;
-  while (i < bytes.size()) {
-    const std::size_t start = i;
-    while (ascii && i < bytes.size() && static_cast<unsigned char>(bytes[i]) < 0x80) ++i;
-    out = std::copy_n(bytes.data() + start, i - start, out);
-    while (i < bytes.size() && (!ascii || static_cast<unsigned char>(bytes[i]) >= 0x80)) {
-      i += table.Put(bytes, i, out);
-    }
-  }
-  return out;
-}
+char* DecodeCp932(std::string_view bytes, char* out) { return Table().Decode(bytes, out); }
 
 void AppendFromCp932(std::string& out, std::string_view bytes) {
   const std::size_t size = out.size();
@@ -195,6 +206,10 @@ void AppendFromCp932(std::string& out, std::string_view bytes) {
 }
 
 bool IsDecodableCp932(std::string_view bytes) { return Table().Decodable(bytes); }
+
+std::size_t FirstUndecodableCp932(std::string_view bytes, std::span<const bool> pieceStarts) {
+  return Table().FirstUndecodable(bytes, pieceStarts);
+}
 
 std::string ToCp932(std::string_view utf8) {
   if (IsAscii(utf8)) return std::string(utf8);

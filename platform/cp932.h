@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -30,6 +31,12 @@ char* DecodeCp932(std::string_view bytes, char* out);
 // True when every byte of `bytes` belongs to a cp932 character (FromCp932
 // would give no U+FFFD for them), checked byte by byte without decoding.
 bool IsDecodableCp932(std::string_view bytes);
+
+// Where the first byte of `bytes` stands that belongs to no cp932 character,
+// or bytes.size() when every byte does. `pieceStarts` (empty, or one flag
+// per byte) cuts `bytes` into pieces checked each on its own, as the fields
+// of a record are: no double-byte character runs across a piece's start.
+std::size_t FirstUndecodableCp932(std::string_view bytes, std::span<const bool> pieceStarts);
 
 // True for a byte that starts a double-byte character.
 constexpr bool IsCp932LeadByte(unsigned char b) {

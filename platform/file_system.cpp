@@ -6,6 +6,7 @@
 #include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <system_error>
 
@@ -103,6 +104,11 @@ class PosixRandomFile : public RandomFile {
   Status Sync() override {
     if (::fsync(fd_) != 0) return Status::Error(ErrorFromErrno(errno));
     return Status::Ok();
+  }
+
+  void StartWriting(std::uint64_t offset, std::uint64_t length) override {
+    (void)::sync_file_range(fd_, static_cast<off_t>(offset), static_cast<off_t>(length),
+                            SYNC_FILE_RANGE_WRITE);
   }
 
   Status Truncate(std::uint64_t length) override {
@@ -333,24 +339,39 @@ Status PosixFileSystem::ListDirectories(std::string_view dir, std::vector<std::s
 }
 
 Status PosixFileSystem::ReadFile(std::string_view path, std::string& bytes) {
-  bytes.clear();
   const std::string host = HostPath(path).string();
   const int fd = ::open(host.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return Status::Error(ErrorFromErrno(errno));
-  struct stat st;
-  if (::fstat(fd, &st) == 0 && st.st_size > 0) bytes.reserve(static_cast<std::size_t>(st.st_size));
-  char buffer[64 * 1024];
+  if (fd < 0) {
+    bytes.clear();
+    return Status::Error(ErrorFromErrno(errno));
+  }
+  // Read straight into the string's own memory; the file's length is asked
+  // only when that is full, so that a string reused for many small files
+  // costs no call beyond the reads.
+  bytes.resize(std::min(bytes.capacity(), std::max<std::size_t>(bytes.size(), 64 * 1024)));
+  std::size_t got = 0;
+  bool sized = false;
   for (;;) {
-    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (got == bytes.size() && !sized) {
+      sized = true;
+      struct stat st {};
+      if (::fstat(fd, &st) == 0 && static_cast<std::size_t>(st.st_size) + 1 > bytes.size()) {
+        bytes.resize(static_cast<std::size_t>(st.st_size) + 1);
+      }
+    }
+    if (got == bytes.size()) bytes.resize(bytes.size() + 64 * 1024);
+    const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
     if (n < 0) {
       if (errno == EINTR) continue;
       const int saved = errno;
       ::close(fd);
+      bytes.clear();
       return Status::Error(ErrorFromErrno(saved));
     }
     if (n == 0) break;
-    bytes.append(buffer, static_cast<std::size_t>(n));
+    got += static_cast<std::size_t>(n);
   }
+  bytes.resize(got);
   ::close(fd);
   return Status::Ok();
 }

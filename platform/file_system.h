@@ -57,6 +57,10 @@ class RandomFile {
   virtual Status Length(std::uint64_t& length) = 0;
   // Forces the written bytes to the disk.
   virtual Status Sync() = 0;
+  // Lets the operating system start writing `length` bytes at `offset` to
+  // the disk now, without waiting for them, so that a later Sync() of a
+  // file written piece by piece has little left to wait for. A hint only.
+  virtual void StartWriting(std::uint64_t /*offset*/, std::uint64_t /*length*/) {}
   // Cuts the file to `length` bytes (a failed append taken back).
   virtual Status Truncate(std::uint64_t length) = 0;
   // The first `length` bytes in place, without copying them into fresh

@@ -1,12 +1,15 @@
 #include "store/csv_export.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <memory>
 #include <span>
+#include <utility>
 
 #include "platform/cp932.h"
+#include "store/csv_lines.h"
 #include "store/records.h"
 #include "store/store.h"
 #include "store/text_format.h"
@@ -55,76 +58,6 @@ std::size_t RecordLength(CsvSource source) {
   return source == CsvSource::kPatients ? kPatientRecordLength : kExamRecordLength;
 }
 
-// The blanks, eight at a time, that pad a field.
-constexpr std::uint64_t kEightBlanks = 0x2020202020202020ULL;
-
-struct ByteClasses {
-  bool quoted[256] = {};   // a comma, a quote or a line break: the cell is quoted
-  bool formula[256] = {};  // a spreadsheet would run a cell starting so
-  constexpr ByteClasses() {
-    for (unsigned char c : {',', '"', '\r', '\n'}) quoted[c] = true;
-    for (unsigned char c : {'=', '+', '-', '@', '\t'}) formula[c] = true;
-  }
-};
-constexpr ByteClasses kClasses;
-
-// A field without its leading and trailing blanks (ASCII spaces only, as
-// ReadField trims them).
-std::string_view Trim(const char* field, std::size_t width) {
-  std::size_t end = width;
-  while (end >= 8) {
-    std::uint64_t word;
-    std::memcpy(&word, field + end - 8, 8);
-    if (word != kEightBlanks) break;
-    end -= 8;
-  }
-  while (end > 0 && field[end - 1] == ' ') --end;
-  std::size_t begin = 0;
-  while (begin < end && field[begin] == ' ') ++begin;
-  return {field + begin, end - begin};
-}
-
-char* Put(char* out, std::string_view bytes, bool utf8) {
-  if (utf8) return platform::DecodeCp932(bytes, out);
-  std::memcpy(out, bytes.data(), bytes.size());
-  return out + bytes.size();
-}
-
-// Writes at `out` the cell CsvCell makes of the field's text, working on the
-// field's cp932 bytes: no byte of a double-byte character is a blank, a
-// comma, a quote or a line break, and a cell starts with a formula sign
-// exactly when its first byte is one. `utf8` decodes the bytes on the way.
-char* PutCell(char* out, const char* field, std::size_t width, bool utf8) {
-  const std::string_view cell = Trim(field, width);
-  if (cell.empty()) return out;
-  bool quoted = false;
-  for (char c : cell) quoted |= kClasses.quoted[static_cast<unsigned char>(c)];
-  if (quoted) *out++ = '"';
-  if (kClasses.formula[static_cast<unsigned char>(cell.front())]) *out++ = '\'';
-  if (!quoted) return Put(out, cell, utf8);
-  std::size_t from = 0;
-  for (std::size_t quote; (quote = cell.find('"', from)) != std::string_view::npos;
-       from = quote + 1) {
-    out = Put(out, cell.substr(from, quote - from), utf8);
-    *out++ = '"';
-    *out++ = '"';
-  }
-  out = Put(out, cell.substr(from), utf8);
-  *out++ = '"';
-  return out;
-}
-
-template <std::size_t N>
-char* PutLine(char* out, const char* record, const std::array<FieldDef, N>& fields, bool utf8) {
-  for (std::size_t f = 0; f < N; ++f) {
-    if (f > 0) *out++ = ',';
-    out = PutCell(out, record + fields[f].offset, fields[f].width, utf8);
-  }
-  *out++ = '\r';
-  *out++ = '\n';
-  return out;
-}
-
 // The CSV file written as it is made: lines gather in one buffer, handed to
 // the file a large piece at a time.
 class CsvWriter {
@@ -133,7 +66,7 @@ class CsvWriter {
       : file_(file),
         patients_(source == CsvSource::kPatients),
         utf8_(utf8),
-        buffer_(new char[kPiece + std::max(LongestLine(), kPiece)]),
+        buffer_(new char[kPiece + std::max(LongestLine(), kPiece) + kSlack]),
         end_(buffer_.get()) {}
 
   // `bytes` of at most a piece's length, as they stand.
@@ -143,10 +76,15 @@ class CsvWriter {
     return Status::Ok();
   }
 
-  Status PutRecord(const char* record) {
-    if (Status s = FlushWhenFull(); !s.ok()) return s;
-    end_ = patients_ ? PutLine(end_, record, kPatientFields, utf8_)
-                     : PutLine(end_, record, kExamFields, utf8_);
+  // `count` records from `records`, kCsvReadPast bytes after which can be
+  // read.
+  Status PutRecords(const char* records, std::size_t count) {
+    const std::size_t length = patients_ ? kPatientRecordLength : kExamRecordLength;
+    for (std::size_t r = 0; r < count; ++r, records += length) {
+      if (Status s = FlushWhenFull(); !s.ok()) return s;
+      end_ = patients_ ? PutPatientCsvLine(end_, records, utf8_)
+                       : PutExamCsvLine(end_, records, utf8_);
+    }
     return Status::Ok();
   }
 
@@ -154,6 +92,7 @@ class CsvWriter {
     const std::size_t size = static_cast<std::size_t>(end_ - buffer_.get());
     if (size == 0) return Status::Ok();
     Status s = file_.WriteAt(written_, std::span<const char>(buffer_.get(), size));
+    if (s.ok()) file_.StartWriting(written_, size);
     written_ += size;
     end_ = buffer_.get();
     return s;
@@ -161,6 +100,7 @@ class CsvWriter {
 
  private:
   static constexpr std::size_t kPiece = 1 << 20;
+  static constexpr std::size_t kSlack = kCsvWritePast;
 
   Status FlushWhenFull() {
     return end_ - buffer_.get() >= static_cast<std::ptrdiff_t>(kPiece) ? Flush() : Status::Ok();
@@ -181,8 +121,46 @@ class CsvWriter {
   std::uint64_t written_ = 0;
 };
 
-// Reads the records of `source` a piece at a time into `csv`; `rows`
-// receives the number of whole records.
+// The records as they stand in the file's pages where the file can be
+// mapped (the last one copied, so that kCsvReadPast bytes can be read past
+// it), else
+// read a piece at a time; `done` receives the number written.
+Status PutAll(platform::RandomFile& source, std::size_t length, int whole, CsvWriter& csv,
+              int& done, platform::Progress& progress) {
+  constexpr int kStep = 4096;
+  const auto all = static_cast<std::uint64_t>(whole) * length;
+  if (const std::unique_ptr<platform::MappedBytes> mapped = whole > 0 ? source.Map(all) : nullptr) {
+    const char* records = mapped->Bytes().data();
+    for (done = 0; done < whole - 1;) {
+      const int count = std::min(kStep, whole - 1 - done);
+      if (Status s = csv.PutRecords(records + done * length, count); !s.ok()) return s;
+      done += count;
+      progress.Advance(done);
+    }
+    std::vector<char> last(length + kCsvReadPast, ' ');
+    std::memcpy(last.data(), records + all - length, length);
+    if (Status s = csv.PutRecords(last.data(), 1); !s.ok()) return s;
+    done = whole;
+    return Status::Ok();
+  }
+  std::vector<char> piece(kStep * length + kCsvReadPast, ' ');
+  for (done = 0; done < whole;) {
+    const std::size_t count = static_cast<std::size_t>(std::min(kStep, whole - done));
+    std::size_t got = 0;
+    const std::uint64_t at = static_cast<std::uint64_t>(done) * length;
+    if (Status s = source.ReadAt(at, std::span<char>(piece.data(), count * length), got); !s.ok()) {
+      return s;
+    }
+    if (Status s = csv.PutRecords(piece.data(), got / length); !s.ok()) return s;
+    done += static_cast<int>(got / length);
+    if (got < count * length) break;
+    progress.Advance(done);
+  }
+  return Status::Ok();
+}
+
+// Writes the records of `source` into `csv`; `rows` receives the number of
+// whole records.
 Status WriteRows(platform::RandomFile& source, CsvSource kind, CsvWriter& csv, int& rows,
                  platform::Progress& progress) {
   const std::size_t length = RecordLength(kind);
@@ -190,19 +168,7 @@ Status WriteRows(platform::RandomFile& source, CsvSource kind, CsvWriter& csv, i
   if (Status s = source.Length(size); !s.ok()) return s;
   const int whole = static_cast<int>(size / length);
   progress.BeginPhase("CSV を書き出しています", whole);
-  std::vector<char> piece(128 * 1024 / length * length);
-  int done = 0;
-  while (done < whole) {
-    std::size_t got = 0;
-    const std::uint64_t at = static_cast<std::uint64_t>(done) * length;
-    if (Status s = source.ReadAt(at, piece, got); !s.ok()) return s;
-    if (got < length) break;
-    for (std::size_t r = 0; r + length <= got && done < whole; r += length, ++done) {
-      if (Status s = csv.PutRecord(piece.data() + r); !s.ok()) return s;
-      if (done % 1024 == 0) progress.Advance(done);
-    }
-  }
-  rows = done;
+  if (Status s = PutAll(source, length, whole, csv, rows, progress); !s.ok()) return s;
   progress.Advance(rows);
   return Status::Ok();
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <map>
+#include <memory>
 #include <set>
 #include <string_view>
 
@@ -11,6 +12,7 @@
 #include "store/image_files.h"
 #include "store/records.h"
 #include "store/store.h"
+#include "store/text_format.h"
 
 namespace store {
 namespace {
@@ -25,18 +27,46 @@ std::string Lower(std::string_view s) {
   return out;
 }
 
-bool Undecodable(std::string_view bytes) { return !platform::IsDecodableCp932(bytes); }
-
-long Number(const std::string& text) {
-  if (text.empty() || !std::all_of(text.begin(), text.end(), ::isdigit)) return -1;
-  return std::stol(text);
+// The value of a field of ASCII digits only (at most 18 of them), else -1.
+long long Number(std::string_view text) {
+  if (text.empty() || text.size() > 18) return -1;
+  long long value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return -1;
+    value = value * 10 + (c - '0');
+  }
+  return value;
 }
 
 bool IdLess(const std::string& a, const std::string& b) {
-  const long x = Number(a);
-  const long y = Number(b);
+  const long long x = Number(a);
+  const long long y = Number(b);
   return x >= 0 && y >= 0 ? x < y : a < b;
 }
+
+// A whole file's bytes: mapped in place where the file system can, else read
+// into memory.
+class FileBytes {
+ public:
+  platform::Status Load(platform::FileSystem& fs, const char* path) {
+    std::unique_ptr<platform::RandomFile> file;
+    std::uint64_t length = 0;
+    if (fs.OpenRandomReadOnly(path, file).ok() && file->Length(length).ok() && length > 0) {
+      mapped_ = file->Map(length);
+      if (mapped_ != nullptr) return platform::Status::Ok();
+    }
+    return fs.ReadFile(path, read_);
+  }
+
+  std::string_view View() const {
+    if (mapped_ == nullptr) return read_;
+    return {mapped_->Bytes().data(), mapped_->Bytes().size()};
+  }
+
+ private:
+  std::unique_ptr<platform::MappedBytes> mapped_;
+  std::string read_;
+};
 
 class Checker {
  public:
@@ -45,11 +75,12 @@ class Checker {
 
   std::vector<Finding> findings;
 
-  // The file's bytes, or nothing (reported) when it cannot be read. A missing
-  // file is no finding: the program makes it at start-up.
-  bool Read(const char* path, std::string& bytes) {
+  // The file's bytes, in place where the file system can map them, or
+  // nothing (reported) when it cannot be read. A missing file is no finding:
+  // the program makes it at start-up.
+  bool Read(const char* path, FileBytes& bytes) {
     if (!fs_.Exists(path)) return false;
-    if (platform::Status s = fs_.ReadFile(path, bytes); !s.ok()) {
+    if (platform::Status s = bytes.Load(fs_, path); !s.ok()) {
       Add(Kind::kUnreadable, path, 0, "読み込めません（" + std::to_string(s.error) + "）。",
           "起動時に知らせます。ファイルの権限とドライブを確かめてください。");
       return false;
@@ -57,16 +88,25 @@ class Checker {
     return true;
   }
 
-  void Add(Kind kind, const std::string& file, int record, std::string what, std::string action) {
-    int& count = counts_[{static_cast<int>(kind), file}];
-    if (++count > kMostPerKindAndFile) return;
-    findings.push_back({kind, file, record, std::move(what), std::move(action)});
+  // True when no more findings of `kind` in `file` are kept: the caller need
+  // not put the words of one together.
+  bool Full(Kind kind, std::string_view file) const {
+    auto it = counts_.find(Key{static_cast<int>(kind), file});
+    return it != counts_.end() && it->second >= kMostPerKindAndFile;
+  }
+
+  void Add(Kind kind, std::string_view file, int record, std::string what, std::string action) {
+    auto it = counts_.find(Key{static_cast<int>(kind), file});
+    if (it == counts_.end())
+      it = counts_.emplace(KindInFile{static_cast<int>(kind), std::string(file)}, 0).first;
+    if (++it->second > kMostPerKindAndFile) return;
+    findings.push_back({kind, std::string(file), record, std::move(what), std::move(action)});
   }
 
   // Length, part record and undecodable fields of a record file; returns the
   // number of whole records.
   template <std::size_t N>
-  std::size_t CheckRecords(const char* path, const std::string& bytes, std::size_t length,
+  std::size_t CheckRecords(const char* path, std::string_view bytes, std::size_t length,
                            const std::array<FieldDef, N>& fields) {
     const std::size_t whole = bytes.size() / length;
     if (bytes.size() % length != 0) {
@@ -75,23 +115,28 @@ class Checker {
               " バイト）。",
           "この部分は読みません。次の並べ替え・削除で取り除きます。");
     }
-    for (std::size_t i = 0; i < whole; ++i) {
-      for (const FieldDef& f : fields) {
-        if (Undecodable(std::string_view(bytes).substr(i * length + f.offset, f.width))) {
-          Add(Kind::kUndecodable, path, static_cast<int>(i) + 1,
-              std::string(f.name) + " に Shift_JIS として読めないバイトがあります。",
-              "読めない文字は「\xEF\xBF\xBD」と表示します。データはそのまま残します。");
-          break;
-        }
-      }
+    const std::unique_ptr<bool[]> starts(new bool[length]());
+    for (const FieldDef& f : fields) starts[f.offset] = true;
+    for (std::size_t i = 0; i < whole && !Full(Kind::kUndecodable, path); ++i) {
+      const std::size_t at = platform::FirstUndecodableCp932(
+          bytes.substr(i * length, length), std::span<const bool>(starts.get(), length));
+      if (at == length) continue;
+      const FieldDef& f = *std::find_if(fields.rbegin(), fields.rend(),
+                                        [at](const FieldDef& d) { return d.offset <= at; });
+      Add(Kind::kUndecodable, path, static_cast<int>(i) + 1,
+          std::string(f.name) + " に Shift_JIS として読めないバイトがあります。",
+          "読めない文字は「\xEF\xBF\xBD」と表示します。データはそのまま残します。");
     }
     return whole;
   }
 
-  void CheckNumber(const char* path, const std::string& field, std::size_t index) {
-    if (Number(field) != static_cast<long>(index + 1)) {
+  // `field`: the number's bytes as they stand in the record.
+  void CheckNumber(const char* path, std::string_view field, std::size_t index) {
+    const std::string_view digits = TrimBlanks(field);
+    if (Number(digits) != static_cast<long long>(index + 1) && !Full(Kind::kRecordNumber, path)) {
       Add(Kind::kRecordNumber, path, static_cast<int>(index) + 1,
-          "番号「" + field + "」が順番（" + std::to_string(index + 1) + "）と合いません。",
+          "番号「" + platform::FromCp932(digits) + "」が順番（" + std::to_string(index + 1) +
+              "）と合いません。",
           "次の削除・並べ替えで番号を付け直します。");
     }
   }
@@ -99,75 +144,100 @@ class Checker {
  private:
   platform::FileSystem& fs_;
   bool workingCopyIsLeftover_;
-  std::map<std::pair<int, std::string>, int> counts_;
+  using Key = std::pair<int, std::string_view>;
+  struct KindInFile {
+    int kind;
+    std::string file;
+  };
+  // Looks a key up without making a string of its file.
+  struct KindInFileLess {
+    using is_transparent = void;
+    static Key Of(const KindInFile& k) { return {k.kind, k.file}; }
+    static Key Of(const Key& k) { return k; }
+    template <typename A, typename B>
+    bool operator()(const A& a, const B& b) const {
+      return Of(a) < Of(b);
+    }
+  };
+  std::map<KindInFile, int, KindInFileLess> counts_;
 
  public:
   bool WorkingCopyIsLeftover() const { return workingCopyIsLeftover_; }
 };
 
-// The picture files by their names in lower case: listed once, as looking
-// each examination's picture up in the folder would read it every time.
-using Pictures = std::map<std::string, std::string>;
+// The picture files by their names in lower case, listed once: looking each
+// examination's picture up in the folder would read the folder every time.
+struct Picture {
+  std::string name;    // as stored
+  bool named = false;  // an examination names it
+};
+using Pictures = std::map<std::string, Picture>;
 
 Pictures ListPictures(platform::FileSystem& fs) {
   std::vector<std::string> names;
   Pictures pictures;
   if (fs.ListFiles(kImageDir, names).ok()) {
-    for (const std::string& name : names) pictures.emplace(Lower(name), name);
+    for (std::string& name : names) {
+      std::string lower = Lower(name);
+      pictures.emplace(std::move(lower), Picture{std::move(name)});
+    }
   }
   return pictures;
 }
 
-// The stored name of the picture file of `imageName`, found as
-// FindImageFile finds it; empty when there is none.
-std::string PictureOf(const Pictures& pictures, const std::string& imageName) {
-  if (!IsStorableImageName(imageName)) return {};
-  auto it = pictures.find(Lower(StoredImageName(imageName) + ".jpg"));
-  return it == pictures.end() ? std::string() : it->second;
+// The picture file of `imageName` (as the field holds it, trimmed), found as
+// FindImageFile finds it; null when there is none.
+Picture* PictureOf(Pictures& pictures, std::string_view imageName) {
+  const std::string name = platform::FromCp932(imageName);
+  if (!IsStorableImageName(name)) return nullptr;
+  auto it = pictures.find(Lower(StoredImageName(name) + ".jpg"));
+  return it == pictures.end() ? nullptr : &it->second;
 }
 
-void CheckExaminations(const Pictures& pictures, Checker& c, std::set<std::string>& named) {
-  std::string bytes;
-  if (!c.Read(kDataFile, bytes)) return;
+void CheckExaminations(Pictures& pictures, Checker& c) {
+  FileBytes file;
+  if (!c.Read(kDataFile, file)) return;
+  const std::string_view bytes = file.View();
   const std::size_t whole = c.CheckRecords(kDataFile, bytes, kExamRecordLength, kExamFields);
   const FieldDef& no = kExamFields[static_cast<int>(ExamField::RecordNo)];
   const FieldDef& image = kExamFields[static_cast<int>(ExamField::ImageName)];
   for (std::size_t i = 0; i < whole; ++i) {
-    const char* record = bytes.data() + i * kExamRecordLength;
-    c.CheckNumber(kDataFile, ReadField(record + no.offset, no.width), i);
-    const std::string name = ReadField(record + image.offset, image.width);
+    const std::string_view record = bytes.substr(i * kExamRecordLength, kExamRecordLength);
+    c.CheckNumber(kDataFile, record.substr(no.offset, no.width), i);
+    const std::string_view name = TrimBlanks(record.substr(image.offset, image.width));
     if (name.empty()) continue;
-    const std::string file = PictureOf(pictures, name);
-    if (file.empty()) {
+    if (Picture* picture = PictureOf(pictures, name)) {
+      picture->named = true;
+    } else if (!c.Full(Kind::kMissingPicture, kDataFile)) {
+      const std::string text = platform::FromCp932(name);
       c.Add(Kind::kMissingPicture, kDataFile, static_cast<int>(i) + 1,
-            "画像「" + name + "」のファイル " + ImagePath(name) + " がありません。",
+            "画像「" + text + "」のファイル " + ImagePath(text) + " がありません。",
             "画像は表示されません。画像を取り込み直してください。");
-    } else {
-      named.insert(Lower(file));
     }
   }
 }
 
-void CheckPictures(platform::FileSystem& fs, const Pictures& pictures, Checker& c,
-                   const std::set<std::string>& named) {
-  for (const auto& [lower, name] : pictures) {
-    std::string bytes;
-    if (platform::Status s = fs.ReadFile(ImageFilePath(name), bytes); !s.ok()) {
-      c.Add(Kind::kUnreadable, ImageFilePath(name), 0,
+// Reads every picture through one buffer.
+void CheckPictures(platform::FileSystem& fs, const Pictures& pictures, Checker& c) {
+  std::string bytes;
+  for (const auto& [lower, picture] : pictures) {
+    if (platform::Status s = fs.ReadFile(ImageFilePath(picture.name), bytes); !s.ok()) {
+      c.Add(Kind::kUnreadable, ImageFilePath(picture.name), 0,
             "読み込めません（" + std::to_string(s.error) + "）。",
             "画像は表示されません。ファイルの権限とドライブを確かめてください。");
     }
-    if (named.count(lower)) continue;
-    const bool picture = lower.ends_with(".jpg");
-    c.Add(picture ? Kind::kOrphanPicture : Kind::kLeftover, ImageFilePath(name), 0,
-          picture ? "どの検査からも使われていない画像です。" : "画像フォルダの作業ファイルです。",
-          picture ? "そのまま残します。不要なら削除してください。" : "次の起動時に削除します。");
+    if (picture.named) continue;
+    const bool jpeg = lower.ends_with(".jpg");
+    c.Add(jpeg ? Kind::kOrphanPicture : Kind::kLeftover, ImageFilePath(picture.name), 0,
+          jpeg ? "どの検査からも使われていない画像です。" : "画像フォルダの作業ファイルです。",
+          jpeg ? "そのまま残します。不要なら削除してください。" : "次の起動時に削除します。");
   }
 }
 
 void CheckMaster(Checker& c) {
-  std::string bytes;
-  if (!c.Read(kMasterFile, bytes)) return;
+  FileBytes file;
+  if (!c.Read(kMasterFile, file)) return;
+  const std::string_view bytes = file.View();
   const std::size_t whole =
       c.CheckRecords(kMasterFile, bytes, kPatientRecordLength, kPatientFields);
   const FieldDef& no = kPatientFields[static_cast<int>(PatientField::RecordNo)];
@@ -175,9 +245,9 @@ void CheckMaster(Checker& c) {
   std::set<std::string> seen;
   std::string previous;
   for (std::size_t i = 0; i < whole; ++i) {
-    const char* record = bytes.data() + i * kPatientRecordLength;
-    c.CheckNumber(kMasterFile, ReadField(record + no.offset, no.width), i);
-    const std::string patientId = ReadField(record + id.offset, id.width);
+    const std::string_view record = bytes.substr(i * kPatientRecordLength, kPatientRecordLength);
+    c.CheckNumber(kMasterFile, record.substr(no.offset, no.width), i);
+    const std::string patientId = ReadField(record.data() + id.offset, id.width);
     if (!seen.insert(patientId).second) {
       c.Add(Kind::kDuplicateId, kMasterFile, static_cast<int>(i) + 1,
             "ID「" + patientId + "」が重複しています。",
@@ -194,10 +264,10 @@ void CheckMaster(Checker& c) {
 void CheckLists(Checker& c) {
   for (LookupList list : {LookupList::Department, LookupList::LeadSite, LookupList::Finding,
                           LookupList::Arrhythmia}) {
-    std::string bytes;
+    FileBytes file;
     const char* path = Store::ListPath(list);
-    if (c.Read(path, bytes)) {
-      c.CheckRecords(path, bytes, kListEntryRecordLength, kListEntryFields);
+    if (c.Read(path, file)) {
+      c.CheckRecords(path, file.View(), kListEntryRecordLength, kListEntryFields);
     }
   }
 }
@@ -231,12 +301,11 @@ void CheckLeftovers(platform::FileSystem& fs, Checker& c, const std::filesystem:
 std::vector<Finding> CheckDrive(platform::FileSystem& fs, const std::filesystem::path& driveRoot,
                                 bool workingCopyIsLeftover, platform::Progress& progress) {
   Checker c(fs, workingCopyIsLeftover);
-  std::set<std::string> named;
   progress.BeginPhase("データを点検しています", 5);
-  const Pictures pictures = ListPictures(fs);
-  CheckExaminations(pictures, c, named);
+  Pictures pictures = ListPictures(fs);
+  CheckExaminations(pictures, c);
   progress.Advance(1);
-  CheckPictures(fs, pictures, c, named);
+  CheckPictures(fs, pictures, c);
   progress.Advance(2);
   CheckMaster(c);
   progress.Advance(3);

@@ -4,7 +4,9 @@
 #include <iconv.h>
 
 #include <cerrno>
+#include <memory>
 #include <random>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -80,6 +82,70 @@ TEST(Cp932, DecodesAsTheSystemConverterDoes) {
                 expected.find("\xEF\xBF\xBD") == std::string::npos)
           << testing::PrintToString(text);
     }
+  }
+}
+
+// Where a walk through `piece` alone stops: the end of its longest
+// decodable beginning (a byte that starts no character, or a lead byte
+// without its trail, stands right after it).
+std::size_t StopInPiece(std::string_view piece) {
+  if (platform::IsDecodableCp932(piece)) return piece.size();
+  std::size_t stop = 0;
+  for (std::size_t k = 1; k < piece.size(); ++k) {
+    if (platform::IsDecodableCp932(piece.substr(0, k))) stop = k;
+  }
+  return stop;
+}
+
+TEST(Cp932, FirstUndecodableTakesEachPieceOnItsOwn) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+    std::vector<std::size_t> cuts;  // where pieces start, besides 0
+    std::size_t expected;
+  };
+  const std::string record =
+      "\x82\xA0"
+      "ab   \x88\x9F\x82\xA2        xyz";
+  const Case cases[] = {
+      {"one piece, a lead byte with a wrong trail", "\x82\xA0 a\x82\x20", {}, 4},
+      {"a pair across a cut",
+       "ab\x82\xA0"
+       "cd",
+       {3},
+       2},
+      {"a pair right after a cut",
+       "ab\x82\xA0"
+       "cd",
+       {2},
+       6},
+      {"a lead byte ending the text", "abcdefghij\x82", {5}, 10},
+      {"a lead byte with no trail, after blanks", "        \x82\x20", {8}, 8},
+      {"a record with no fault", record, {4, 9, 11}, record.size()},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::unique_ptr<bool[]> starts(new bool[c.bytes.size()]());
+    for (std::size_t cut : c.cuts) starts[cut] = true;
+    const std::span<const bool> pieces(starts.get(), c.cuts.empty() ? 0 : c.bytes.size());
+    EXPECT_EQ(platform::FirstUndecodableCp932(c.bytes, pieces), c.expected);
+  }
+  // Random texts cut at random places, against a walk through each piece.
+  std::mt19937 random(25);
+  for (const std::string& text : RandomTexts()) {
+    const std::string padded = text + std::string(random() % 10, ' ') + text;
+    std::unique_ptr<bool[]> starts(new bool[padded.size() + 1]());
+    std::size_t expected = padded.size();
+    std::size_t from = 0;
+    for (std::size_t at = 1; at <= padded.size(); ++at) {
+      if (at < padded.size() && random() % 4 != 0) continue;
+      starts[at] = at < padded.size();
+      const std::size_t stop = StopInPiece(std::string_view(padded).substr(from, at - from));
+      if (expected == padded.size() && stop < at - from) expected = from + stop;
+      from = at;
+    }
+    ASSERT_EQ(platform::FirstUndecodableCp932(padded, {starts.get(), padded.size()}), expected)
+        << testing::PrintToString(padded);
   }
 }
 

@@ -74,6 +74,27 @@ TEST_P(FileSystemContract, FilesAreCreatedReadAndWritten) {
   EXPECT_FALSE(file->WriteAt(0, std::span<const char>("q", 1)).ok());
 }
 
+TEST_P(FileSystemContract, OneStringReadsFileAfterFileWhole) {
+  struct Case {
+    const char* name;
+    std::size_t length;
+  };
+  // Longer and shorter than what the string held before, and than a piece
+  // of a read.
+  const Case cases[] = {{"long", 200000},   {"short", 3},       {"empty", 0},
+                        {"longer", 300001}, {"a piece", 65536}, {"short again", 5}};
+  std::string bytes = "held before";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::string content(c.length, '\0');
+    for (std::size_t i = 0; i < c.length; ++i) content[i] = static_cast<char>('a' + i % 23);
+    const std::string path = std::string("C:\\VLN2\\") + c.name;
+    Write(path, content);
+    ASSERT_TRUE(fs->ReadFile(path, bytes).ok());
+    EXPECT_TRUE(bytes == content) << bytes.size() << " bytes read, " << c.length << " written";
+  }
+}
+
 TEST_P(FileSystemContract, NamesAreFoundIgnoringCase) {
   Write("C:\\VLN2\\GAZOU\\Abc.JPG", "p");
   EXPECT_EQ(fs->Dir("C:\\VLN2\\GAZOU\\abc.jpg"), "Abc.JPG");

@@ -12,6 +12,7 @@
 #include "tests/support/faulty_file_system.h"
 #include "tests/support/memory_file_system.h"
 #include "tests/support/records.h"
+#include "tests/support/temp_drive.h"
 
 namespace {
 
@@ -171,7 +172,8 @@ std::string CellByCell(const std::string& fileBytes, CsvSource source, CsvEncodi
 }
 
 // Records whose every field holds a random mix of what cells can start
-// with, contain and end with; `raw` adds bytes no character is made of.
+// with, contain and end with, one field in four filled to its last byte;
+// `raw` adds bytes no character is made of.
 template <typename Record, std::size_t N>
 std::string MixedRecords(const std::array<FieldDef, N>& fields, int count, bool raw) {
   const std::vector<std::string> pieces = {"ｱｲｳｴｵ", "ｶﾞｯｺｳ", "漢字", "～①㈱", "表", "ソ", " ",
@@ -185,7 +187,9 @@ std::string MixedRecords(const std::array<FieldDef, N>& fields, int count, bool 
     Record record;
     for (std::size_t f = 0; f < N; ++f) {
       std::string text;
-      for (int k = static_cast<int>(random() % 5); k > 0; --k) {
+      const bool full = random() % 4 == 0;
+      for (int k = static_cast<int>(random() % 5); k > 0 || (full && text.size() < fields[f].width);
+           --k) {
         text += pieces[random() % pieces.size()];
       }
       record.Set(static_cast<typename Record::FieldType>(f), text);
@@ -205,22 +209,41 @@ TEST_F(CsvExportTest, WholeFileIsWhatItsCellsMake) {
     const char* name;
     CsvSource source;
     CsvEncoding encoding;
-    bool raw;  // bytes that decode to U+FFFD: their cp932 cells could not match
+    bool raw;   // bytes that decode to U+FFFD: their cp932 cells could not match
+    bool disk;  // the records read in place from the disk's pages
+    int records;
   };
   const Case cases[] = {
-      {"examinations cp932", CsvSource::kExaminations, CsvEncoding::kCp932, false},
-      {"examinations utf-8", CsvSource::kExaminations, CsvEncoding::kUtf8Bom, true},
-      {"patients cp932", CsvSource::kPatients, CsvEncoding::kCp932, false},
-      {"patients utf-8", CsvSource::kPatients, CsvEncoding::kUtf8Bom, true},
+      {"examinations cp932", CsvSource::kExaminations, CsvEncoding::kCp932, false, false, 3000},
+      {"examinations utf-8", CsvSource::kExaminations, CsvEncoding::kUtf8Bom, true, false, 3000},
+      {"patients cp932", CsvSource::kPatients, CsvEncoding::kCp932, false, false, 3000},
+      {"patients utf-8", CsvSource::kPatients, CsvEncoding::kUtf8Bom, true, false, 3000},
+      {"examinations cp932 on disk", CsvSource::kExaminations, CsvEncoding::kCp932, false, true,
+       5000},
+      {"examinations utf-8 on disk", CsvSource::kExaminations, CsvEncoding::kUtf8Bom, true, true,
+       5000},
+      {"patients utf-8 on disk", CsvSource::kPatients, CsvEncoding::kUtf8Bom, true, true, 5000},
+      {"one examination on disk", CsvSource::kExaminations, CsvEncoding::kUtf8Bom, true, true, 1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     const bool patients = c.source == CsvSource::kPatients;
-    const std::string bytes = patients ? MixedRecords<PatientRecord>(kPatientFields, 3000, c.raw)
-                                       : MixedRecords<ExamRecord>(kExamFields, 3000, c.raw);
-    memory.WriteBytes(patients ? kMasterFile : kDataFile, bytes + "torn");
-    ASSERT_TRUE(ExportCsv(memory, c.source, "/out/m.csv", c.encoding, progress).ok());
-    const std::string written = memory.ReadBytes("/out/m.csv");
+    const std::string bytes = patients
+                                  ? MixedRecords<PatientRecord>(kPatientFields, c.records, c.raw)
+                                  : MixedRecords<ExamRecord>(kExamFields, c.records, c.raw);
+    const char* file = patients ? kMasterFile : kDataFile;
+    testing_support::TempDrive drive;
+    platform::PosixFileSystem disk(drive.Drive());
+    platform::FileSystem& fs = c.disk ? static_cast<platform::FileSystem&>(disk) : memory;
+    const std::filesystem::path target = c.disk ? drive.Root() / "m.csv" : "/out/m.csv";
+    if (c.disk) {
+      drive.WriteBytes(file, bytes + "torn");
+    } else {
+      memory.WriteBytes(file, bytes + "torn");
+    }
+    ASSERT_TRUE(ExportCsv(fs, c.source, target, c.encoding, progress).ok());
+    const std::string written =
+        c.disk ? drive.ReadBytes(target.string()) : memory.ReadBytes(target.string());
     const std::string expected = CellByCell(bytes, c.source, c.encoding);
     ASSERT_EQ(written.size(), expected.size());
     for (std::size_t at = 0; at < written.size(); at += 4096) {

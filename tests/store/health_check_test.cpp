@@ -71,6 +71,14 @@ TEST(HealthCheck, FindsEachKindOfPlantedDamage) {
          m.WriteBytes(kDataFile, bytes);
        },
        Kind::kUndecodable, kDataFile, 2},
+      {"a double-byte character across two fields",
+       [&](MemoryFileSystem& m) {
+         std::string bytes = exams;
+         bytes[kExamRecordLength + 41] = '\x82';  // the last byte of the name
+         bytes[kExamRecordLength + 42] = '\xA0';  // the sex
+         m.WriteBytes(kDataFile, bytes);
+       },
+       Kind::kUndecodable, kDataFile, 2},
       {"examination number out of sequence",
        [](MemoryFileSystem& m) {
          m.WriteBytes(kDataFile, FileBytes({Exam(1), Exam(5).With(ExamField::ImageName, "IMG2"),
@@ -118,6 +126,41 @@ TEST(HealthCheck, FindsEachKindOfPlantedDamage) {
     EXPECT_TRUE(platform::EqualsIgnoringAsciiCase(found[0].file, c.file)) << found[0].file;
     EXPECT_EQ(found[0].record, c.record);
     EXPECT_FALSE(found[0].action.empty());
+  }
+}
+
+TEST(HealthCheck, TellsEachKindAHundredTimesAFileAtMost) {
+  struct Case {
+    const char* name;
+    std::function<std::string(int n)> examination;  // the bytes of examination n
+    Kind kind;
+  };
+  const Case cases[] = {
+      {"pictures missing", [](int n) { return Exam(n).Bytes(); }, Kind::kMissingPicture},
+      {"numbers out of sequence",
+       [](int n) { return Exam(n + 1).With(ExamField::ImageName, "").Bytes(); },
+       Kind::kRecordNumber},
+      {"bytes cp932 cannot decode",
+       [](int n) {
+         std::string bytes = Exam(n).With(ExamField::ImageName, "").Bytes();
+         bytes[100] = '\xFF';
+         return bytes;
+       },
+       Kind::kUndecodable},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    MemoryFileSystem m;
+    std::string bytes;
+    for (int n = 1; n <= 150; ++n) bytes += c.examination(n);
+    m.WriteBytes(kDataFile, bytes);
+    platform::NoProgress progress;
+    const std::vector<Finding> found = CheckDrive(m, m.Drive().Root(), true, progress);
+    ASSERT_EQ(found.size(), 100u);
+    for (int i = 0; i < 100; ++i) {
+      EXPECT_EQ(found[i].kind, c.kind);
+      EXPECT_EQ(found[i].record, i + 1);
+    }
   }
 }
 

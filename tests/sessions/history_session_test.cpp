@@ -22,6 +22,7 @@
 #include "store/history.h"
 #include "store/image_files.h"
 #include "store/text_format.h"
+#include "tests/support/csv_reader.h"
 #include "tests/support/fake_ui.h"
 #include "tests/support/memory_file_system.h"
 #include "tests/support/power_cut_file_system.h"
@@ -459,36 +460,7 @@ TEST_F(HistorySessionTest, ADeletedExaminationIsRestoredAtTheEndWithItsPicture) 
   EXPECT_EQ(memory.ReadBytes(Picture(2)), "JPEG2");
 }
 
-// RFC 4180 read back: quoted cells, doubled quotes, CRLF rows.
-std::vector<std::vector<std::string>> ParseCsv(std::string_view text) {
-  std::vector<std::vector<std::string>> rows(1, std::vector<std::string>(1));
-  bool quoted = false;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    std::string& cell = rows.back().back();
-    if (quoted) {
-      if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
-        cell += '"';
-        ++i;
-      } else if (c == '"') {
-        quoted = false;
-      } else {
-        cell += c;
-      }
-    } else if (c == '"') {
-      quoted = true;
-    } else if (c == ',') {
-      rows.back().emplace_back();
-    } else if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
-      rows.emplace_back(1);
-      ++i;
-    } else {
-      cell += c;
-    }
-  }
-  rows.pop_back();  // after the last CRLF
-  return rows;
-}
+testing_support::CsvRows ParseCsv(std::string_view text) { return testing_support::ReadCsv(text); }
 
 TEST_F(HistorySessionTest, TheAuditTrailReadsBackAsCsvWithinItsDates) {
   Seed();

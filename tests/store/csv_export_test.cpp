@@ -9,6 +9,7 @@
 
 #include "platform/cp932.h"
 #include "store/store.h"
+#include "tests/support/csv_reader.h"
 #include "tests/support/faulty_file_system.h"
 #include "tests/support/memory_file_system.h"
 #include "tests/support/records.h"
@@ -22,41 +23,13 @@ using testing_support::FaultyFileSystem;
 using testing_support::FileBytes;
 using testing_support::MemoryFileSystem;
 using testing_support::Patient;
-using Rows = std::vector<std::vector<std::string>>;
+using Rows = testing_support::CsvRows;
 
-// An RFC 4180 reader, as a spreadsheet reads the file: quoted cells may hold
-// commas, doubled quotes and line breaks; lines end in CR LF.
+// The file as a spreadsheet reads it; every line ends in CR LF.
 Rows ParseCsv(const std::string& text) {
-  Rows rows(1);
-  std::string cell;
-  bool quoted = false;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (quoted) {
-      if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
-        cell += '"';
-        ++i;
-      } else if (c == '"') {
-        quoted = false;
-      } else {
-        cell += c;
-      }
-    } else if (c == '"') {
-      quoted = true;
-    } else if (c == ',') {
-      rows.back().push_back(std::move(cell));
-      cell.clear();
-    } else if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
-      rows.back().push_back(std::move(cell));
-      cell.clear();
-      rows.emplace_back();
-      ++i;
-    } else {
-      cell += c;
-    }
-  }
-  EXPECT_TRUE(rows.back().empty() && cell.empty()) << "the last line does not end in CR LF";
-  rows.pop_back();
+  bool whole = false;
+  Rows rows = testing_support::ReadCsv(text, &whole);
+  EXPECT_TRUE(whole) << "the last line does not end in CR LF";
   return rows;
 }
 

@@ -170,8 +170,10 @@ void ShowCurrentRecord(const ExamRecord& r, MainForm& form) {
 
 namespace {
 
+// The pixels the label stretches its picture over (inside its frame): a
+// picture decoded to exactly that size is painted without another scaling.
 QSize ShownSize(const QLabel& label) {
-  return (QSizeF(label.size()) * label.devicePixelRatioF()).toSize();
+  return (QSizeF(label.contentsRect().size()) * label.devicePixelRatioF()).toSize();
 }
 
 bool ScaledPictureShown(const MainForm& form) {

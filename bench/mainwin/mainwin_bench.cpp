@@ -165,7 +165,8 @@ int main(int argc, char** argv) {
   }
   // Floor at the size shown: the same, the picture decoded at the size of
   // the picture box by the decoder the window uses.
-  const QSize box = (QSizeF(form.Image1->size()) * form.Image1->devicePixelRatioF()).toSize();
+  const QSize box =
+      (QSizeF(form.Image1->contentsRect().size()) * form.Image1->devicePixelRatioF()).toSize();
   std::vector<double> shownFloors;
   bench::Runs shownRuns;
   for (int round = 0; round < options.runs; ++round) {

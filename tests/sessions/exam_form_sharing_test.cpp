@@ -284,17 +284,7 @@ TEST_F(ExamFormSharingTest, TheRunIsReadOnlyWhileTheDriveIsUnreachable) {
 // A sort asks and says it ended while the other workstations can read:
 // none of them waits for the user's answer.
 TEST_F(ExamFormSharingTest, ASortHoldsTheDriveOnlyWhileItWorks) {
-  // Each box notes whether the other workstation could read the drive then.
-  struct LookingUi : testing_support::FakeUi {
-    explicit LookingUi(platform::DriveLock& other) : other(other) {}
-    int MsgBox(std::string_view prompt, int style, std::string_view title) override {
-      free.push_back(other.TryLockShared());
-      if (free.back()) other.Unlock();
-      return FakeUi::MsgBox(prompt, style, title);
-    }
-    platform::DriveLock& other;
-    std::vector<bool> free;
-  } ui(second->lock);
+  testing_support::DriveWatchingUi ui(second->lock);
   testing_support::ScriptedSort sort;
   ASSERT_TRUE(first->form.ShowExamination(1).read);
   ui.Expect("データをＩＤ順に並べ替えます。", platform::kAnswerYes);
@@ -311,31 +301,6 @@ TEST_F(ExamFormSharingTest, OnlyTheOtherWorkstationsSayAFileIsBeingRebuilt) {
   ASSERT_TRUE(rebuilding);
   EXPECT_FALSE(first->store.DriveBeingRebuilt());
   EXPECT_TRUE(second->store.DriveBeingRebuilt());
-}
-
-// The sort's question is answered before the drive is locked: no other
-// workstation waits for a person to read it.
-TEST_F(ExamFormSharingTest, TheSortQuestionLeavesTheDriveToTheOthers) {
-  struct Asking : testing_support::FakeUi {
-    platform::DriveLock* other = nullptr;
-    bool othersCouldChange = false;
-    int MsgBox(std::string_view prompt, int style, std::string_view title) override {
-      if (prompt == "データを検査日順に並べ替えます。") {
-        othersCouldChange =
-            other->LockExclusive([](platform::DriveLock::Waiting) { return false; }).ok();
-        other->Unlock();
-      }
-      return FakeUi::MsgBox(prompt, style, title);
-    }
-  } ui;
-  ui.other = &second->lock;
-  testing_support::ScriptedSort sort;
-  ui.Expect("データを検査日順に並べ替えます。", platform::kAnswerYes);
-  const sessions::FormChange done =
-      first->form.Sort(ui, progress, ExamFormSession::SortOrder::ByDate, sort.Factory());
-  EXPECT_EQ(done.messages.size(), 1u);
-  EXPECT_TRUE(ui.othersCouldChange);
-  EXPECT_TRUE(ui.AllAnswered());
 }
 
 }  // namespace

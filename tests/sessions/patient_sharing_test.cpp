@@ -85,16 +85,7 @@ TEST(PatientSharingTest, TheMasterSortAsksBeforeItHoldsTheDrive) {
                     testing_support::FileBytes(
                         std::vector<store::PatientRecord>{Patient(30), Patient(10), Patient(20)}));
   Workstation first(memory, drive.Root()), second(memory, drive.Root());
-  struct LookingUi : testing_support::FakeUi {
-    explicit LookingUi(platform::DriveLock& other) : other(other) {}
-    int MsgBox(std::string_view prompt, int style, std::string_view title) override {
-      free.push_back(other.TryLockShared());
-      if (free.back()) other.Unlock();
-      return FakeUi::MsgBox(prompt, style, title);
-    }
-    platform::DriveLock& other;
-    std::vector<bool> free;
-  } ui(second.lock);
+  testing_support::DriveWatchingUi ui(second.lock);
   testing_support::ScriptedSort sort;
   sessions::PatientSession patients(first.store, ui, first.progress);
   patients.SetSortJobs(sort.Factory());

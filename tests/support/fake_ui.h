@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/drive_lock.h"
 #include "platform/ui.h"
 
 namespace testing_support {
@@ -67,6 +68,20 @@ class FakeUi : public platform::Ui {
     int answer;
   };
   std::deque<Answer> queue;
+};
+
+// A FakeUi that notes at each box whether another program could read the
+// drive then: a box shown under the drive's lock keeps every other
+// workstation waiting for a person.
+struct DriveWatchingUi : FakeUi {
+  explicit DriveWatchingUi(platform::DriveLock& other) : other(other) {}
+  int MsgBox(std::string_view prompt, int style, std::string_view title) override {
+    free.push_back(other.TryLockShared());
+    if (free.back()) other.Unlock();
+    return FakeUi::MsgBox(prompt, style, title);
+  }
+  platform::DriveLock& other;
+  std::vector<bool> free;  // one per box
 };
 
 }  // namespace testing_support

@@ -28,6 +28,7 @@
 
 #include "bench/generator/generator.h"
 #include "bench/support/floors.h"
+#include "bench/support/search_mix.h"
 #include "platform/cp932.h"
 #include "platform/progress.h"
 #include "store/search.h"
@@ -96,34 +97,6 @@ Times Measure(
   }
   std::sort(t.begin(), t.end());
   return {t.front(), t[t.size() / 2]};
-}
-
-// The searched fields reshaped to a mix worth searching: dates over 25
-// years, a fifth of the names beginning with 山, ages 0-99, two thirds of
-// the records with an atrial arrhythmia in one of the five slots.
-void Reshape(std::vector<char>& bytes) {
-  std::mt19937 random(4);
-  const char* yama[] = {"山田　太郎", "山本　花子", "山口　一郎", "山　さくら"};
-  const char* others[] = {"小山　太郎", "岡山　花子", "田中　誠",  "佐藤　直子",
-                          "鈴木　翔",   "高橋　恵子", "髙山　健太"};
-  const char* atrial[] = {"心房細動", "心房粗動"};
-  const char* rest[] = {"洞性頻脈", "心室性期外収縮", "Ⅰ度房室ブロック", "WPW症候群"};
-  const std::size_t n = bytes.size() / store::kExamRecordLength;
-  for (std::size_t i = 0; i < n; ++i) {
-    ExamRecord r;
-    char* at = bytes.data() + i * store::kExamRecordLength;
-    std::copy_n(at, store::kExamRecordLength, r.data());
-    const int year = 1990 + static_cast<int>(i * 25 / n);
-    r.Set(ExamField::ExamDate, store::FormatDate(year, 1 + static_cast<int>(random() % 12),
-                                                 1 + static_cast<int>(random() % 28)));
-    r.Set(ExamField::Name,
-          random() % 5 == 0 ? yama[random() % 4] : others[random() % std::size(others)]);
-    r.Set(ExamField::Age, std::to_string(random() % 100));
-    for (int a = 0; a < 5; ++a) r.Set(store::ArrhythmiaField(a), "");
-    r.Set(store::ArrhythmiaField(static_cast<int>(random() % 5)),
-          random() % 3 != 0 ? atrial[random() % 2] : rest[random() % std::size(rest)]);
-    std::copy_n(r.data(), store::kExamRecordLength, at);
-  }
 }
 
 std::vector<char> ReadAll(const fs::path& path) {
@@ -306,7 +279,7 @@ int main(int argc, char** argv) {
   platform::PosixFileSystem files{platform::DataDrive(root)};
   const fs::path dataFile = files.HostPath(store::kDataFile);
   std::vector<char> bytes = ReadAll(dataFile);
-  Reshape(bytes);
+  bench::ReshapeForSearch(bytes, true);
   WriteAll(dataFile, bytes);
   std::printf("== %d examinations (%.1f MB data file), %d runs each, load %s\n", options.exams,
               static_cast<double>(bytes.size()) / 1e6, options.runs, [] {

@@ -13,6 +13,7 @@
 #include "sessions/exam_form_session.h"
 #include "store/store.h"
 #include "store/text_format.h"
+#include "tests/support/exam_entries.h"
 #include "tests/support/fake_ui.h"
 #include "tests/support/memory_file_system.h"
 #include "tests/support/recording_progress.h"
@@ -57,15 +58,9 @@ class ExamFormSharingTest : public ::testing::Test {
 
   // The form as it was filled from examination n, with `name` typed in.
   static ExamEntry EntryOf(const ExamRecord& shown, const std::string& name) {
-    ExamEntry entry;
-    entry.record = shown;
-    entry.record.Set(ExamField::Name, name);
-    entry.examDate = shown.Get(ExamField::ExamDate);
-    entry.patientId = shown.Get(ExamField::PatientId);
-    entry.name = name;
-    entry.sex = shown.Get(ExamField::Sex);
-    entry.imageName = entry.imageNameTrimmed = shown.Get(ExamField::ImageName);
-    return entry;
+    ExamRecord named = shown;
+    named.Set(ExamField::Name, name);
+    return testing_support::EntryOf(named);
   }
   static sessions::PictureConversion NoPicture() { return {}; }
 

@@ -14,6 +14,7 @@
 #include "sessions/exam_form_session.h"
 #include "sessions/image_list_session.h"
 #include "store/store.h"
+#include "tests/support/exam_entries.h"
 #include "tests/support/memory_file_system.h"
 #include "tests/support/recording_progress.h"
 #include "tests/support/records.h"
@@ -58,14 +59,7 @@ class ImageListSharingTest : public ::testing::Test {
   }
 
   static ExamEntry EntryOf(const store::ExamRecord& shown) {
-    ExamEntry entry;
-    entry.record = shown;
-    entry.examDate = shown.Get(ExamField::ExamDate);
-    entry.patientId = shown.Get(ExamField::PatientId);
-    entry.name = shown.Get(ExamField::Name);
-    entry.sex = shown.Get(ExamField::Sex);
-    entry.imageName = entry.imageNameTrimmed = shown.Get(ExamField::ImageName);
-    return entry;
+    return testing_support::EntryOf(shown);
   }
   void Delete(int n) {
     ASSERT_TRUE(second->form.ShowExamination(n).read);

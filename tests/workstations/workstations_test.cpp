@@ -32,6 +32,7 @@
 #include "store/rebuilds.h"
 #include "store/store.h"
 #include "store/text_format.h"
+#include "tests/support/exam_entries.h"
 #include "tests/support/records.h"
 #include "tests/support/temp_drive.h"
 
@@ -71,16 +72,7 @@ std::string SixDigits(int n) {
   return text;
 }
 
-sessions::ExamEntry EntryOf(const ExamRecord& record) {
-  sessions::ExamEntry entry;
-  entry.record = record;
-  entry.examDate = record.Get(ExamField::ExamDate);
-  entry.patientId = record.Get(ExamField::PatientId);
-  entry.name = record.Get(ExamField::Name);
-  entry.sex = record.Get(ExamField::Sex);
-  entry.imageName = entry.imageNameTrimmed = record.Get(ExamField::ImageName);
-  return entry;
-}
+using testing_support::EntryOf;
 
 std::vector<ExamRecord> FileRecords(const fs::path& root) {
   std::ifstream in(root / "VLN2" / "VLN2.ekg", std::ios::binary);

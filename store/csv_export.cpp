@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "platform/cp932.h"
+#include "platform/helper_thread.h"
 #include "store/csv_lines.h"
 #include "store/records.h"
 #include "store/store.h"
@@ -65,6 +66,7 @@ class CsvWriter {
   CsvWriter(platform::RandomFile& file, CsvSource source, bool utf8)
       : file_(file),
         patients_(source == CsvSource::kPatients),
+        length_(patients_ ? kPatientRecordLength : kExamRecordLength),
         utf8_(utf8),
         buffer_(new char[kPiece + std::max(LongestLine(), kPiece) + kSlack]),
         end_(buffer_.get()) {}
@@ -79,28 +81,56 @@ class CsvWriter {
   // `count` records from `records`, kCsvReadPast bytes after which can be
   // read.
   Status PutRecords(const char* records, std::size_t count) {
-    const std::size_t length = patients_ ? kPatientRecordLength : kExamRecordLength;
-    for (std::size_t r = 0; r < count; ++r, records += length) {
+    for (std::size_t r = 0; r < count; ++r) {
       if (Status s = FlushWhenFull(); !s.ok()) return s;
-      end_ = patients_ ? PutPatientCsvLine(end_, records, utf8_)
-                       : PutExamCsvLine(end_, records, utf8_);
+      end_ = Lines(end_, records + r * length_, 1, count - r - 1);
     }
     return Status::Ok();
   }
 
+  // The lines of `count` records written at `out`, which has room for
+  // Room(count) bytes; `after` more records follow them in memory. Returns
+  // the end of the lines.
+  char* Lines(char* out, const char* records, std::size_t count, std::size_t after) const {
+    for (std::size_t r = 0; r < count; ++r, records += length_) {
+      // The records' pages are not in the processor's caches: the next
+      // records are asked for while this one is written.
+      if (r + kAhead < count + after) {
+        for (std::size_t at = 0; at < length_; at += 64) {
+          __builtin_prefetch(records + kAhead * length_ + at);
+        }
+      }
+      out = patients_ ? PutPatientCsvLine(out, records, utf8_) : PutExamCsvLine(out, records, utf8_);
+    }
+    return out;
+  }
+
+  std::size_t Room(std::size_t count) const { return count * LongestLine() + kSlack; }
+
+  // Lines made by Lines, written after what has gathered.
+  Status Write(const char* begin, const char* end) {
+    if (Status s = Flush(); !s.ok()) return s;
+    return WriteOut(begin, static_cast<std::size_t>(end - begin));
+  }
+
   Status Flush() {
     const std::size_t size = static_cast<std::size_t>(end_ - buffer_.get());
-    if (size == 0) return Status::Ok();
-    Status s = file_.WriteAt(written_, std::span<const char>(buffer_.get(), size));
-    if (s.ok()) file_.StartWriting(written_, size);
-    written_ += size;
     end_ = buffer_.get();
-    return s;
+    return WriteOut(buffer_.get(), size);
   }
 
  private:
   static constexpr std::size_t kPiece = 1 << 20;
+  static constexpr std::size_t kAhead = 16;
   static constexpr std::size_t kSlack = kCsvWritePast;
+
+  Status WriteOut(const char* bytes, std::size_t size) {
+    if (size == 0) return Status::Ok();
+    Status s = file_.WriteAt(written_, std::span<const char>(bytes, size));
+    if (s.ok()) file_.StartWriting(written_, size);
+    written_ += size;
+    return s;
+  }
 
   Status FlushWhenFull() {
     return end_ - buffer_.get() >= static_cast<std::ptrdiff_t>(kPiece) ? Flush() : Status::Ok();
@@ -115,28 +145,77 @@ class CsvWriter {
 
   platform::RandomFile& file_;
   bool patients_;
+  std::size_t length_;
   bool utf8_;
   std::unique_ptr<char[]> buffer_;
   char* end_;
   std::uint64_t written_ = 0;
 };
 
+// The lines of `count` mapped records, kCsvReadPast bytes after which can
+// be read. Making the lines is most of an export's work: where a second
+// processor is free, runs of records are made into lines by two threads in
+// turn, a run of the helper's made while the one before it is written.
+Status PutMapped(const char* records, std::size_t length, int count, CsvWriter& csv, int& done,
+                 platform::Progress& progress) {
+  constexpr int kRun = 2048;
+  if (!platform::HelperThread::Pays() || count < 4 * kRun) {
+    for (done = 0; done < count;) {
+      const int run = std::min(kRun, count - done);
+      if (Status s = csv.PutRecords(records + done * length, run); !s.ok()) return s;
+      done += run;
+      progress.Advance(done);
+    }
+    return Status::Ok();
+  }
+  const std::size_t room = csv.Room(kRun);
+  const std::unique_ptr<char[]> mine(new char[room]);
+  const std::unique_ptr<char[]> helpers[2] = {std::unique_ptr<char[]>(new char[room]),
+                                              std::unique_ptr<char[]>(new char[room])};
+  const char* helperEnd[2] = {nullptr, nullptr};
+  platform::HelperThread helper;
+  // The helper makes the runs at odd places, the first of them into its
+  // first buffer.
+  auto hand = [&](int first, int which) {
+    const int run = std::min(kRun, count - first);
+    if (run <= 0) return false;
+    helper.Start([&, first, which, run] {
+      helperEnd[which] = csv.Lines(helpers[which].get(), records + first * length,
+                                   static_cast<std::size_t>(run),
+                                   static_cast<std::size_t>(count - first - run));
+    });
+    return true;
+  };
+  bool handed = hand(kRun, 0);
+  Status s = Status::Ok();
+  for (int pair = 0; (done = 2 * pair * kRun) < count; ++pair) {
+    const int run = std::min(kRun, count - done);
+    const char* end = csv.Lines(mine.get(), records + done * length, static_cast<std::size_t>(run),
+                                static_cast<std::size_t>(count - done - run));
+    const int which = pair % 2;
+    const bool theirs = handed;
+    if (handed) helper.Wait();
+    handed = hand(done + 2 * kRun + kRun, 1 - which);
+    if (s.ok()) s = csv.Write(mine.get(), end);
+    if (s.ok() && theirs) s = csv.Write(helpers[which].get(), helperEnd[which]);
+    if (!s.ok()) break;
+    progress.Advance(std::min(count, done + 2 * kRun));
+  }
+  helper.Wait();
+  if (s.ok()) done = count;
+  return s;
+}
+
 // The records as they stand in the file's pages where the file can be
 // mapped (the last one copied, so that kCsvReadPast bytes can be read past
-// it), else
-// read a piece at a time; `done` receives the number written.
+// it), else read a piece at a time; `done` receives the number written.
 Status PutAll(platform::RandomFile& source, std::size_t length, int whole, CsvWriter& csv,
               int& done, platform::Progress& progress) {
   constexpr int kStep = 4096;
   const auto all = static_cast<std::uint64_t>(whole) * length;
   if (const std::unique_ptr<platform::MappedBytes> mapped = whole > 0 ? source.Map(all) : nullptr) {
     const char* records = mapped->Bytes().data();
-    for (done = 0; done < whole - 1;) {
-      const int count = std::min(kStep, whole - 1 - done);
-      if (Status s = csv.PutRecords(records + done * length, count); !s.ok()) return s;
-      done += count;
-      progress.Advance(done);
-    }
+    if (Status s = PutMapped(records, length, whole - 1, csv, done, progress); !s.ok()) return s;
     std::vector<char> last(length + kCsvReadPast, ' ');
     std::memcpy(last.data(), records + all - length, length);
     if (Status s = csv.PutRecords(last.data(), 1); !s.ok()) return s;

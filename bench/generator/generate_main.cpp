@@ -1,14 +1,20 @@
 // velunor_generate DIR [EXAMS [PATIENTS]]: writes a data drive under DIR.
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <exception>
 
 #include "bench/generator/generator.h"
 
 int main(int argc, char** argv) {
-  if (argc < 2) {
-    std::fprintf(stderr, "usage: %s DRIVE_ROOT [EXAMS [PATIENTS]]\n", argv[0]);
-    return 2;
+  const bool help = argc >= 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0);
+  if (argc < 2 || help || argv[1][0] == '-') {
+    std::fprintf(help ? stdout : stderr,
+                 "usage: %s DRIVE_ROOT [EXAMS [PATIENTS]]\n"
+                 "Writes a data drive of EXAMS examinations (default 1000) and PATIENTS\n"
+                 "patients (default EXAMS) under DRIVE_ROOT.\n",
+                 argv[0]);
+    return help ? 0 : 2;
   }
   bench::DriveSize size;
   if (argc > 2) size.exams = std::atoi(argv[2]);

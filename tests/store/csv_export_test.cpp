@@ -135,6 +135,20 @@ TEST_F(CsvExportTest, FailedExportLeavesNoFile) {
     EXPECT_FALSE(memory.Exists("/out/e.csv"));
     EXPECT_FALSE(memory.Exists("/out/e.csv.part"));
   }
+  // A write failing among those of the lines two threads make of a large
+  // file read in place.
+  testing_support::TempDrive drive;
+  platform::PosixFileSystem disk(drive.Drive());
+  FaultyFileSystem faultyDisk(disk);
+  std::string many;
+  for (int i = 0; i < 12000; ++i) many += Exam(i).Record().Bytes();
+  drive.WriteBytes(kDataFile, many);
+  faultyDisk.FailNthWrite(4, platform::kDiskFull);
+  const std::filesystem::path target = drive.Root() / "e.csv";
+  EXPECT_FALSE(
+      ExportCsv(faultyDisk, CsvSource::kExaminations, target, CsvEncoding::kCp932, progress).ok());
+  EXPECT_FALSE(std::filesystem::exists(target));
+  EXPECT_FALSE(std::filesystem::exists(target.string() + ".part"));
 }
 
 // The file as the cells of CsvRows make it, one CsvLine at a time.
@@ -186,16 +200,20 @@ TEST_F(CsvExportTest, WholeFileIsWhatItsCellsMake) {
     bool disk;  // the records read in place from the disk's pages
     int records;
   };
+  // Enough records on disk for the lines to be made by two threads in turn,
+  // the last run of them a short one.
+  constexpr int kTwoHands = 11000;
   const Case cases[] = {
       {"examinations cp932", CsvSource::kExaminations, CsvEncoding::kCp932, false, false, 3000},
       {"examinations utf-8", CsvSource::kExaminations, CsvEncoding::kUtf8Bom, true, false, 3000},
       {"patients cp932", CsvSource::kPatients, CsvEncoding::kCp932, false, false, 3000},
       {"patients utf-8", CsvSource::kPatients, CsvEncoding::kUtf8Bom, true, false, 3000},
       {"examinations cp932 on disk", CsvSource::kExaminations, CsvEncoding::kCp932, false, true,
-       5000},
+       kTwoHands},
       {"examinations utf-8 on disk", CsvSource::kExaminations, CsvEncoding::kUtf8Bom, true, true,
-       5000},
-      {"patients utf-8 on disk", CsvSource::kPatients, CsvEncoding::kUtf8Bom, true, true, 5000},
+       kTwoHands},
+      {"patients utf-8 on disk", CsvSource::kPatients, CsvEncoding::kUtf8Bom, true, true,
+       kTwoHands},
       {"one examination on disk", CsvSource::kExaminations, CsvEncoding::kUtf8Bom, true, true, 1},
   };
   for (const Case& c : cases) {

@@ -78,6 +78,9 @@ class WrappingRandomFile : public platform::RandomFile {
   platform::Status Length(std::uint64_t& length) override { return inner_->Length(length); }
   platform::Status Sync() override { return inner_->Sync(); }
   platform::Status Truncate(std::uint64_t length) override { return inner_->Truncate(length); }
+  std::unique_ptr<platform::MappedBytes> Map(std::uint64_t length) override {
+    return inner_->Map(length);
+  }
 
  private:
   std::unique_ptr<platform::RandomFile> inner_;

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <system_error>
+#include <thread>
 
 namespace platform {
 
@@ -48,6 +49,28 @@ int WindowsAttributes(bool isDirectory, bool ownerWritable, std::string_view nam
 }
 
 namespace {
+
+// A file removed or renamed over is freed when its last descriptor closes; freeing the
+// pages and blocks of a large one takes the kernel milliseconds (about 2.5
+// for 13 MB here, 30 for 580 MB). A large file is held open across the
+// unlink or rename, and that last close left to a thread of its own.
+constexpr off_t kFreedLater = 1 << 20;
+
+int HoldLargeFile(const std::filesystem::path& path) {
+  struct stat facts {};
+  if (::stat(path.c_str(), &facts) != 0 || !S_ISREG(facts.st_mode) || facts.st_size < kFreedLater) {
+    return -1;
+  }
+  return ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+}
+
+void CloseInBackground(int fd) {
+  try {
+    std::thread([fd] { ::close(fd); }).detach();
+  } catch (const std::system_error&) {
+    ::close(fd);
+  }
+}
 
 class PosixMappedBytes final : public MappedBytes {
  public:
@@ -285,7 +308,17 @@ Status PosixFileSystem::CreateDirectory(std::string_view path) {
 
 Status PosixFileSystem::Delete(std::string_view path) {
   std::filesystem::path host = HostPath(path);
-  if (::unlink(host.c_str()) != 0) return Status::Error(ErrorFromErrno(errno));
+  const int held = HoldLargeFile(host);
+  if (::unlink(host.c_str()) != 0) {
+    const int failed = errno;
+    if (held >= 0) ::close(held);
+    // A share that will not remove an open file: once more without it.
+    if (held < 0 || ::unlink(host.c_str()) != 0) {
+      return Status::Error(ErrorFromErrno(held < 0 ? failed : errno));
+    }
+    return Status::Ok();
+  }
+  if (held >= 0) CloseInBackground(held);
   return Status::Ok();
 }
 
@@ -301,6 +334,15 @@ Status PosixFileSystem::Copy(std::string_view from, std::string_view to) {
 Status PosixFileSystem::Rename(std::string_view from, std::string_view to) {
   std::filesystem::path source = HostPath(from);
   std::filesystem::path target = HostPath(to);
+  const int held = HoldLargeFile(target);
+  if (::rename(source.c_str(), target.c_str()) == 0) {
+    if (held >= 0) CloseInBackground(held);
+    return Status::Ok();
+  }
+  const int failed = errno;
+  if (held < 0) return Status::Error(ErrorFromErrno(failed));
+  // A share that will not rename over an open file: once more without it.
+  ::close(held);
   if (::rename(source.c_str(), target.c_str()) != 0) return Status::Error(ErrorFromErrno(errno));
   return Status::Ok();
 }

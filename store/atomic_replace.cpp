@@ -17,6 +17,12 @@ ReplaceOutcome ReplaceAtomically(platform::FileSystem& fs, std::string_view stag
       std::unique_ptr<platform::RandomFile> file;
       if (Status s = fs.OpenRandom(staging, file); !s.ok()) return s;
       if (Status s = file->Sync(); !s.ok()) return s;
+    } else if (fs.Exists(live)) {
+      // A file renamed over another has the disk write it out at once (a
+      // guard of the file system for files replaced so); a working copy,
+      // which a crash may lose, stays in memory when the old one goes
+      // first.
+      if (Status s = fs.Delete(live); !s.ok()) return s;
     }
     return fs.Rename(staging, live);
   };

@@ -20,10 +20,12 @@ struct ReplaceOutcome {
 // The one way a file of the store is replaced as a whole: the staging file
 // (closed by the caller, every byte written) is forced to the disk, renamed
 // over `live` in one atomic step, and the rename made durable by syncing
-// `folder`; a working copy skips both syncs. The live file is always either
-// the old one or the new one. When a step before the rename fails, the
-// staging file is removed and the live file left as it was; when only the
-// folder sync fails, `renamed` is true and the failure is returned with it.
+// `folder`. The live file is always either the old one or the new one. When
+// a step before the rename fails, the staging file is removed and the live
+// file left as it was; when only the folder sync fails, `renamed` is true
+// and the failure is returned with it.
+// A working copy skips both syncs, and its old copy is removed before the
+// rename: should the rename then fail, there is no working copy.
 ReplaceOutcome ReplaceAtomically(platform::FileSystem& fs, std::string_view staging,
                                  std::string_view live, std::string_view folder,
                                  Durability durability = Durability::Durable);

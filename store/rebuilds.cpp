@@ -95,12 +95,12 @@ RebuildResult ReorderByPositions(Store& store, Staging staging,
   if (static_cast<std::int64_t>(positions.size()) != count) {
     return RebuildResult::Unchanged(BadRecordNumber());
   }
-  std::vector<bool> seen(static_cast<std::size_t>(count) + 1, false);
+  std::vector<std::uint8_t> seen(static_cast<std::size_t>(count) + 1, 0);
   for (std::int32_t p : positions) {
-    if (p < 1 || p > count || seen[static_cast<std::size_t>(p)]) {
+    if (p < 1 || p > count || seen[static_cast<std::size_t>(p)] != 0) {
       return RebuildResult::Unchanged(BadRecordNumber());
     }
-    seen[static_cast<std::size_t>(p)] = true;
+    seen[static_cast<std::size_t>(p)] = 1;
   }
 
   Phase phase(progress, kWritingCaption, count);

@@ -2,10 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <optional>
 #include <span>
 #include <vector>
 
 #include "platform/cp932.h"
+#include "platform/helper_thread.h"
 #include "sortlib/zuvasortmem.h"
 #include "store/digits.h"
 #include "store/entry_rules.h"
@@ -73,22 +76,23 @@ double PositionOf(std::string_view digits) {
 }
 
 // The positions of the sorted lines, each taken from the last `digits`
-// characters of its line. Every record must come back exactly once.
+// characters of its line, each a record number. That every record comes
+// back exactly once is for the reorder to see.
 Status PositionsOf(std::string_view exchange, std::int32_t count, std::size_t digits,
                    std::vector<std::int32_t>& out) {
   out.clear();
-  std::vector<bool> seen(static_cast<std::size_t>(count) + 1, false);
-  while (!exchange.empty()) {
-    std::size_t end = exchange.find('\n');
-    std::string_view line = exchange.substr(0, end);
-    exchange.remove_prefix(end == std::string_view::npos ? exchange.size() : end + 1);
+  out.reserve(static_cast<std::size_t>(count));
+  const char* at = exchange.data();
+  const char* const end = at + exchange.size();
+  while (at != end) {
+    const auto* newline = static_cast<const char*>(std::memchr(at, '\n', end - at));
+    const char* next = newline != nullptr ? newline + 1 : end;
+    std::string_view line(at, static_cast<std::size_t>((newline != nullptr ? newline : end) - at));
+    at = next;
     if (line.ends_with('\r')) line.remove_suffix(1);
     if (line.size() < digits) return Status::Error(platform::kBadRecordNumber);
     const double n = PositionOf(line.substr(line.size() - digits));
-    if (n < 1 || n > count || n != std::floor(n) || seen[static_cast<std::size_t>(n)]) {
-      return Status::Error(platform::kBadRecordNumber);
-    }
-    seen[static_cast<std::size_t>(n)] = true;
+    if (n < 1 || n > count || n != std::floor(n)) return Status::Error(platform::kBadRecordNumber);
     out.push_back(static_cast<std::int32_t>(n));
   }
   if (static_cast<std::int64_t>(out.size()) != count) {
@@ -180,30 +184,66 @@ Status MasterRecords(Store& store, std::int32_t count, std::unique_ptr<platform:
   return Status::Ok();
 }
 
+// The sort lines of patients first .. last (1-based) of `records` in `batch`.
+void PatientLines(std::string_view records, PatientField field, std::int32_t first,
+                  std::int32_t last, LineBatch& batch) {
+  for (std::int32_t i = first; i <= last; ++i) {
+    const std::string_view record = records.substr(
+        static_cast<std::size_t>(i - 1) * kPatientRecordLength, kPatientRecordLength);
+    AppendPatientLine(record, field, i, batch.Text());
+    batch.EndLine();
+  }
+}
+
+// The read phase of the master: while one batch of lines goes to the job, a
+// second thread makes the next.
+std::int32_t PutPatientLines(std::string_view records, PatientField field, std::int32_t count,
+                             SortJob& job, platform::Progress& progress) {
+  constexpr auto kBatch = static_cast<std::int32_t>(LineBatch::kLines);
+  LineBatch batches[2];
+  std::optional<platform::HelperThread> helper;
+  if (platform::HelperThread::Pays() && count > 2 * kBatch) helper.emplace();
+  PatientLines(records, field, 1, std::min(count, kBatch), batches[0]);
+  std::int32_t s = zuvasort::kSortOk;
+  for (std::int32_t first = 1, b = 0; first <= count && s == zuvasort::kSortOk;
+       first += kBatch, b = 1 - b) {
+    const std::int32_t next = first + kBatch;
+    const std::int32_t nextLast = std::min(count, next + kBatch - 1);
+    LineBatch& following = batches[1 - b];
+    auto makeNext = [&, next, nextLast] { PatientLines(records, field, next, nextLast, following); };
+    if (next <= count && helper) helper->Start(makeNext);
+    s = batches[b].HandTo(job);
+    progress.Advance(std::min(count, next - 1));
+    if (next > count) break;
+    if (helper) {
+      helper->Wait();
+    } else {
+      makeNext();
+    }
+  }
+  if (helper) helper->Wait();
+  return s;
+}
+
 // The read phase: every record's sort line handed to the job. The status of
 // the PUT that failed, else 0; a record that could not be read leaves its
 // error in `read`.
 std::int32_t PutSortLines(Store& store, const SortKey& key, std::int32_t count, SortJob& job,
                           platform::Progress& progress, Status& read) {
-  std::unique_ptr<platform::MappedBytes> map;
-  std::vector<char> copy;
-  std::string_view records;
-  const auto* examField = std::get_if<ExamField>(&key.field);
-  if (examField == nullptr) {
+  if (const auto* patientField = std::get_if<PatientField>(&key.field)) {
+    std::unique_ptr<platform::MappedBytes> map;
+    std::vector<char> copy;
+    std::string_view records;
     read = MasterRecords(store, count, map, copy, records);
     if (!read.ok()) return 0;
+    return PutPatientLines(records, *patientField, count, job, progress);
   }
+  const ExamField field = std::get<ExamField>(key.field);
   LineBatch batch;
   ExamRecord exam;
   for (std::int32_t i = 1; i <= count; ++i) {
-    if (examField != nullptr) {
-      if (read = store.ReadExamination(i, exam); !read.ok()) return 0;
-      AppendExamLine(exam, *examField, i, batch.Text());
-    } else {
-      const std::string_view record = records.substr(
-          static_cast<std::size_t>(i - 1) * kPatientRecordLength, kPatientRecordLength);
-      AppendPatientLine(record, std::get<PatientField>(key.field), i, batch.Text());
-    }
+    if (read = store.ReadExamination(i, exam); !read.ok()) return 0;
+    AppendExamLine(exam, field, i, batch.Text());
     batch.EndLine();
     if (batch.Full() || i == count) {
       if (const std::int32_t s = batch.HandTo(job); s != zuvasort::kSortOk) return s;

@@ -183,6 +183,13 @@ inline void PrintRatio(const char* what, const Runs& measured, const Runs& floor
       "%zu runs; goal %s)\n",
       what, measured.Min() * 1e3, measured.Median() * 1e3, floor.Min() * 1e3, floor.Median() * 1e3,
       ratios.Min(), ratios.Median(), ratios.Count(), goal);
+  // VELUNOR_BENCH_EACH=1: every run's pair too, in the order they ran.
+  if (const char* each = std::getenv("VELUNOR_BENCH_EACH"); each != nullptr && *each == '1') {
+    for (std::size_t i = 0; i < ratios.Count(); ++i) {
+      std::printf("    run %zu: %.2f ms, floor %.2f ms, ratio %.2f\n", i + 1,
+                  measured.All()[i] * 1e3, floor.All()[i] * 1e3, ratios.All()[i]);
+    }
+  }
 }
 
 // One line of a time without a floor (min / median, ms).

@@ -143,6 +143,18 @@ TEST_P(FileSystemContract, DeleteCopyAndRename) {
   ASSERT_TRUE(held->ReadAt(0, std::span<char>(out, 3), got).ok());
   EXPECT_EQ(std::string(out, got), "old");
   EXPECT_EQ(fs->Rename("C:\\VLN2\\TEMP.DATA", "C:\\VLN2\\X").error, platform::kFileNotFound);
+  held.reset();
+
+  // A large file renamed over (the disk frees it after the rename returns).
+  for (const char fill : {'a', 'b'}) {
+    const std::string large(3 << 20, fill);
+    Write("C:\\VLN2\\TEMP.DATA", large);
+    ASSERT_TRUE(fs->Rename("C:\\VLN2\\TEMP.DATA", "C:\\VLN2\\VLN2.ekg").ok());
+    EXPECT_EQ(Files("C:\\VLN2"), std::vector<std::string>{"VLN2.ekg"});
+    EXPECT_TRUE(Read("C:\\VLN2\\VLN2.ekg") == large) << fill;
+  }
+  Write("C:\\VLN2\\TEMP.DATA", "new");
+  ASSERT_TRUE(fs->Rename("C:\\VLN2\\TEMP.DATA", "C:\\VLN2\\VLN2.ekg").ok());
 
   ASSERT_TRUE(fs->Copy("C:\\VLN2\\VLN2.ekg", "C:\\VLN2\\TEMP.DATA").ok());
   Write("C:\\VLN2\\TEMP.DATA", "N");

@@ -88,7 +88,9 @@ inline constexpr const char* kNoCriterionMessage = "検索条件を入力して�
 class SearchFilter {
  public:
   explicit SearchFilter(const SearchCriteria& criteria);
-  bool Matches(const ExamRecord& record) const;
+  bool Matches(const ExamRecord& record) const { return Matches(record.data()); }
+  // The same for a record's bytes where they stand.
+  bool Matches(const char* record) const;
   // The same tests as the examination index asks them.
   ExamIndex::Query IndexQuery() const;
 

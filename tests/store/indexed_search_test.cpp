@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_system.h"
 #include "platform/progress.h"
 #include "store/exam_index.h"
 #include "store/search.h"
@@ -17,6 +18,7 @@
 #include "tests/support/faulty_file_system.h"
 #include "tests/support/memory_file_system.h"
 #include "tests/support/records.h"
+#include "tests/support/temp_drive.h"
 
 namespace {
 
@@ -259,6 +261,47 @@ TEST(ExamIndexColumnsTest, KeptCurrentThroughChangesItAnswersAsABuildOfTheFile) 
       }
     }
   }
+}
+
+// On the disk, where the records are tested in the file's pages by two
+// threads a run at a time: the same hits, in order, as testing every
+// record, and a failed write of hits leaves no working file.
+TEST(IndexedSearchOnDisk, RecordsTestedInPlaceFindWhatTestingEveryRecordFinds) {
+  testing_support::TempDrive drive;
+  platform::PosixFileSystem disk(drive.Drive());
+  testing_support::FaultyFileSystem files(disk);
+  store::Store s(files);
+  std::mt19937 random(25);
+  std::vector<ExamRecord> records;
+  for (int i = 0; i < 20000; ++i) records.push_back(RandomExam(random));
+  drive.WriteBytes(store::kDataFile, testing_support::FileBytes(records));
+  ASSERT_TRUE(s.StartUp().ok());
+  std::vector<SearchCriteria> criteria = {
+      {.sex = "F"}, {.arrhythmia = "房"}, {.department = "内科"}, {.ageFrom = "0", .ageTo = "99"}};
+  for (int q = 0; q < 40; ++q) criteria.push_back(RandomCriteria(random));
+  platform::NoProgress none;
+  for (const SearchCriteria& c : criteria) {
+    ASSERT_TRUE(s.RemoveWorkFile().ok());
+    std::int32_t hits = -1;
+    ASSERT_TRUE(store::SearchRecords(s, c, none, hits).ok()) << Describe(c);
+    const std::vector<std::int32_t> expected = Scanned(records, c);
+    ASSERT_EQ(hits, static_cast<std::int32_t>(expected.size())) << Describe(c);
+    ASSERT_EQ(s.WorkRecordCount(), hits);
+    for (std::int32_t k = 1; k <= hits; ++k) {
+      ExamRecord r;
+      ASSERT_TRUE(s.WorkFile()->Read(k, r).ok());
+      const std::int32_t n = expected[static_cast<std::size_t>(k - 1)];
+      ASSERT_EQ(store::NumericValue(r.Raw(ExamField::RecordNo)), n) << Describe(c);
+      ASSERT_EQ(r.Raw(ExamField::Name), records[static_cast<std::size_t>(n - 1)].Raw(ExamField::Name));
+    }
+  }
+  ASSERT_TRUE(s.RemoveWorkFile().ok());
+  files.FailNthWrite(3);
+  std::int32_t hits = -1;
+  EXPECT_EQ(store::SearchRecords(s, {.arrhythmia = "房"}, none, hits).error, platform::kDiskFull);
+  EXPECT_EQ(hits, 0);
+  EXPECT_FALSE(disk.Exists(store::kWorkFile));
+  s.CloseAllFiles();
 }
 
 }  // namespace

@@ -128,7 +128,17 @@ void QtJobView::MsgBox(std::u16string_view prompt, std::u16string_view title) {
                platform::Utf8FromUtf16(prompt).c_str());
 }
 
+void QtJobView::Changed() {
+  changed_ = true;
+  const auto now = std::chrono::steady_clock::now();
+  if (!form_ || now - lastShown_ < std::chrono::milliseconds(20)) return;
+  lastShown_ = now;
+  changed_ = false;
+  form_->update();
+}
+
 void QtJobView::DoEvents() {
+  if (changed_) Changed();
   if (QCoreApplication::instance() != nullptr &&
       QCoreApplication::instance()->thread() == QThread::currentThread()) {
     QCoreApplication::processEvents();
@@ -144,10 +154,10 @@ std::int32_t QtJobView::OpenWindow() {
   form_->Cls();
   form_->PrintLine(kTextLeft, Px(kIdTop), QString::fromLatin1("ID=") + QString::number(id));
   form_->PrintLine(kTextLeft, static_cast<int>(0.4 * form_->OuterHeight()), Q16(texts::kPhasePut));
+  form_->BarOutline();
   form_->show();
   form_->repaint();
-  form_->BarOutline();
-  form_->repaint();
+  lastShown_ = std::chrono::steady_clock::now();
   return id;
 }
 
@@ -156,19 +166,19 @@ void QtJobView::CloseWindow() { form_.reset(); }
 void QtJobView::ShowCount(std::u16string_view text) {
   if (!form_) return;
   form_->PrintLine(kTextLeft, static_cast<int>(0.2 * form_->OuterHeight()), Q16(text));
-  form_->repaint();
+  Changed();
 }
 
 void QtJobView::ShowPhase(std::u16string_view text) {
   if (!form_) return;
   form_->PrintLine(kTextLeft, static_cast<int>(0.4 * form_->OuterHeight()), Q16(text));
-  form_->repaint();
+  Changed();
 }
 
 void QtJobView::FillBar(double fraction) {
   if (!form_) return;
   form_->BarFill(fraction);
-  form_->repaint();
+  Changed();
 }
 
 }  // namespace zuvasort

@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QPushButton>
 #include <QWidget>
+#include <chrono>
 #include <functional>
 #include <memory>
 
@@ -75,6 +76,12 @@ class QtJobView final : public JobView {
   MessageSink sink_ = nullptr;
   void* context_ = nullptr;
   std::unique_ptr<ZUVASORTMEMFORM> form_;
+  // What the job prints is drawn on the window's surface at once; the
+  // window is repainted with it at most every 20 ms (by the events of a
+  // later DoEvents when it came sooner).
+  void Changed();
+  bool changed_ = false;
+  std::chrono::steady_clock::time_point lastShown_{};
 };
 
 }  // namespace zuvasort

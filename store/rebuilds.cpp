@@ -137,7 +137,8 @@ RebuildResult ReorderByPositions(Store& store, Staging staging,
         std::copy_n(number.data(), number.size(), record);
       }
       if (filled == piece.size() || j == count) {
-        if (Status s = out->AppendRecords(std::span<const char>(piece.data(), filled)); !s.ok())
+        if (Status s = out->AppendRecords(std::span<const char>(piece.data(), filled), true);
+            !s.ok())
           return s;
         filled = 0;
       }

@@ -126,7 +126,7 @@ std::unique_ptr<platform::MappedBytes> RecordFile::MapRecords(std::int32_t count
   return file_->Map(static_cast<std::uint64_t>(count) * recordLength_);
 }
 
-Status RecordFile::AppendRecords(std::span<const char> records) {
+Status RecordFile::AppendRecords(std::span<const char> records, bool toDisk) {
   if (records.size() % recordLength_ != 0) return Status::Error(platform::kBadRecordNumber);
   if (Status s = DrainPending(); !s.ok()) return s;
   const std::uint64_t offset = static_cast<std::uint64_t>(Count()) * recordLength_;
@@ -134,6 +134,7 @@ Status RecordFile::AppendRecords(std::span<const char> records) {
     TakeBack(offset, {}, {});
     return s;
   }
+  if (toDisk) file_->StartWriting(offset, records.size());
   length_ = std::max<std::uint64_t>(length_, offset + records.size());
   cacheFirst_ = 0;
   return Status::Ok();

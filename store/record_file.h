@@ -69,7 +69,9 @@ class RecordFile {
   // Appends whole records (a multiple of RecordLength() bytes) at Count() + 1
   // in one write; all of them or, after a failure, none (the file is cut back
   // to its old length; LastWriteLeft() says whether that worked).
-  [[nodiscard]] Status AppendRecords(std::span<const char> records);
+  // `toDisk`: the disk starts writing them at once, so that a file that will
+  // be forced to the disk as a whole has less left to wait for then.
+  [[nodiscard]] Status AppendRecords(std::span<const char> records, bool toDisk = false);
 
   // Forces every written byte to the disk.
   [[nodiscard]] Status Flush();

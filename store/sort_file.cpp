@@ -129,8 +129,16 @@ void AppendPatientLine(std::string_view record, PatientField field, std::int32_t
   const std::size_t from = out.size();
   if (!raw.empty() && raw.size() <= 6 &&
       std::all_of(raw.begin(), raw.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-    out.append(6 - raw.size(), '0');  // the digits as "000000" formats them
-    out += raw;
+    // The digits as "000000" formats them, then the number: the common
+    // line written in place.
+    out.resize(from + 16);
+    char* line = out.data() + from;
+    std::memset(line, '0', 6 - raw.size());
+    std::memcpy(line + 6 - raw.size(), raw.data(), raw.size());
+    if (WriteDigits(line + 6, static_cast<std::uint64_t>(i), 10)) return;
+    out.resize(from + 6);
+    AppendDigits(out, static_cast<std::uint64_t>(i), 10);
+    return;
   } else {
     PatientRecord patient;
     std::copy_n(record.data(), kPatientRecordLength, patient.data());

@@ -180,15 +180,17 @@ Status RecordFile::Flush() {
   return file_->Sync();
 }
 
-Status RecordFile::SetWriteBehind(bool on) {
+Status RecordFile::SetWriteBehind(bool on, bool toDisk) {
   Status s = DrainPending();
   writeBehind_ = on;
+  toDisk_ = on && toDisk;
   return s;
 }
 
 Status RecordFile::DrainPending() {
   if (pending_.empty()) return Status::Ok();
   Status s = file_->WriteAt(pendingOffset_, pending_);
+  if (s.ok() && toDisk_) file_->StartWriting(pendingOffset_, pending_.size());
   pending_.clear();
   if (!s.ok()) {
     std::uint64_t actual = 0;

@@ -84,7 +84,9 @@ class RecordFile {
   // in large writes, at the latest by Flush(). A read, an overwrite or
   // switching it off hands them over first; a failure of that hand-over is
   // returned there, and the count is what the file really holds.
-  [[nodiscard]] Status SetWriteBehind(bool on);
+  // `toDisk`: each gathered piece goes to the disk as it is written (see
+  // AppendRecords).
+  [[nodiscard]] Status SetWriteBehind(bool on, bool toDisk = false);
 
   ~RecordFile();
 
@@ -118,6 +120,7 @@ class RecordFile {
   // Appended records not yet handed to the operating system.
   [[nodiscard]] Status DrainPending();
   bool writeBehind_ = false;
+  bool toDisk_ = false;
   std::vector<char> pending_;
   std::uint64_t pendingOffset_ = 0;
 };

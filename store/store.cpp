@@ -161,7 +161,7 @@ RebuildResult Store::Rebuild(Staging staging, const std::function<Status()>& pro
   }
   if (!stagingFile()) return unchanged(Status::Error(platform::kBadFileNameOrNumber));
 
-  if (Status s = stagingFile()->SetWriteBehind(true); !s.ok()) return unchanged(s);
+  if (Status s = stagingFile()->SetWriteBehind(true, true); !s.ok()) return unchanged(s);
   Status produced = produce();
   if (produced.ok()) produced = stagingFile()->WriteOut();
   if (!produced.ok()) return unchanged(produced);

@@ -25,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/support/program_drive.h"
 #include "bench/generator/generator.h"
 #include "bench/support/floors.h"
 #include "platform/file_system.h"
@@ -93,7 +94,7 @@ int main(int argc, char** argv) {
   std::printf("%d examinations, %d pictures of %zu bytes, %d runs\n", exams, pictures, pictureBytes,
               o.runs);
 
-  platform::PosixFileSystem fs{platform::DataDrive(root)};
+  platform::PosixFileSystem fs{bench::ProgramDrive(root)};
   platform::NoProgress progress;
   const fsys::path archive = work / "b.tar.gz";
   const fsys::path tarred = work / "t.tar.gz";

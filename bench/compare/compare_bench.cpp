@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/support/program_drive.h"
 #include "bench/ecg/ecg_picture.h"
 #include "bench/generator/generator.h"
 #include "bench/support/floors.h"
@@ -98,7 +99,7 @@ int main(int argc, char** argv) {
   const fs::path gazou = root / "VLN2" / "GAZOU";
   fs::create_directories(gazou);
 
-  platform::PosixFileSystem files{platform::DataDrive(root)};
+  platform::PosixFileSystem files{bench::ProgramDrive(root)};
   std::vector<int> records;  // the patient's, spread over the file
   {
     store::Store store(files);

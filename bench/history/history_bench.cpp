@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/support/program_drive.h"
 #include "bench/support/floors.h"
 #include "store/history.h"
 #include "store/records.h"
@@ -46,7 +47,7 @@ store::ChangeEntry Overwrite(int record, std::mt19937& random) {
 
 void BenchAppend(const fs::path& root, int runs) {
   fs::create_directories(root / "VLN2");
-  platform::PosixFileSystem files{platform::DataDrive(root)};
+  platform::PosixFileSystem files{bench::ProgramDrive(root)};
   store::History history(files);
   Check(history.Open().ok(), "open");
   std::mt19937 random(7);
@@ -108,7 +109,7 @@ void BenchOpen(const fs::path& root, int exams, int entries, int runs) {
   const fs::path index = log.parent_path() / "CHANGES.IDX";
   std::printf("\n== %d examinations, %d entries (%.1f MB log)\n", exams, entries,
               static_cast<double>(fs::file_size(log)) / 1e6);
-  platform::PosixFileSystem files{platform::DataDrive(root)};
+  platform::PosixFileSystem files{bench::ProgramDrive(root)};
   const auto count = static_cast<std::size_t>(entries);
 
   bench::Runs rebuilds, rebuildFloors;

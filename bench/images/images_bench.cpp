@@ -29,6 +29,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/support/program_drive.h"
 #include "bench/ecg/ecg_picture.h"
 #include "bench/generator/generator.h"
 #include "bench/support/floors.h"
@@ -162,7 +163,7 @@ int main(int argc, char** argv) {
   }
   const double floor = Median(floors);
 
-  platform::PosixFileSystem files{platform::DataDrive(root)};
+  platform::PosixFileSystem files{bench::ProgramDrive(root)};
   // One picture decoded at a cell's size, as a cell draws it.
   std::vector<double> scaled;
   for (int round = 0; round < 12; ++round) {

@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/support/program_drive.h"
 #include "bench/generator/generator.h"
 #include "bench/support/floors.h"
 #include "bench/support/search_mix.h"
@@ -99,7 +100,7 @@ int main(int argc, char** argv) {
   const fs::path root = bench::FreshFolder(options.parent, "velunor-lists-bench");
   const int kExams = options.Records(100000);
   bench::GenerateDrive(root / "search", {kExams, 1000, 2006u});
-  platform::PosixFileSystem files{platform::DataDrive(root / "search")};
+  platform::PosixFileSystem files{bench::ProgramDrive(root / "search")};
   const fs::path dataFile = files.HostPath(store::kDataFile);
   Reshape(dataFile);
   std::printf("== %d examinations (%.1f MB data file)\n", kExams,
@@ -151,7 +152,7 @@ int main(int argc, char** argv) {
   {
     const int big = options.Records(999999);
     bench::GenerateDrive(root / "list", {big, 1000, 2007u});
-    platform::PosixFileSystem bigFiles{platform::DataDrive(root / "list")};
+    platform::PosixFileSystem bigFiles{bench::ProgramDrive(root / "list")};
     const fs::path bigData = bigFiles.HostPath(store::kDataFile);
     store::Store bigStore(bigFiles);
     Check(bigStore.StartUp().ok(), "start-up");

@@ -18,6 +18,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "bench/support/program_drive.h"
 #include "bench/ecg/ecg_picture.h"
 #include "bench/generator/generator.h"
 #include "bench/support/floors.h"
@@ -60,7 +61,7 @@ class CountingUi : public platform::Ui {
 // start, form cleared and filled, last record and its picture shown) and the
 // window exposed on the screen.
 double StartUpMs(const std::filesystem::path& root, CountingUi& ui) {
-  platform::PosixFileSystem fs{platform::DataDrive(root)};
+  platform::PosixFileSystem fs{bench::ProgramDrive(root)};
   store::Store store(fs);
   const Clock::time_point start = Clock::now();
   sessions::ExamFormSession session(store);
@@ -126,7 +127,7 @@ int main(int argc, char** argv) {
               fullMs / emptyMs, fullMs - emptyMs);
 
   // One next-record step over the last examinations.
-  platform::PosixFileSystem fs{platform::DataDrive(fullRoot)};
+  platform::PosixFileSystem fs{bench::ProgramDrive(fullRoot)};
   store::Store store(fs);
   sessions::ExamFormSession session(store);
   Form1 form(store, session, ui);

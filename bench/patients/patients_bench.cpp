@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/support/program_drive.h"
 #include "bench/generator/generator.h"
 #include "bench/support/floors.h"
 #include "platform/file_system.h"
@@ -73,7 +74,7 @@ int main(int argc, char** argv) {
   const int runs = options.runs;
   bench::PrintLoad();
   bench::GenerateDrive(root, {1000, patients, 2024u});
-  platform::PosixFileSystem files{platform::DataDrive(root)};
+  platform::PosixFileSystem files{bench::ProgramDrive(root)};
   const fs::path master = files.HostPath(store::kMasterFile);
   std::printf("== %d patients (%.1f MB master)\n", patients,
               static_cast<double>(fs::file_size(master)) / 1e6);

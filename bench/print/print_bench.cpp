@@ -25,6 +25,7 @@
 #include <filesystem>
 #include <string>
 
+#include "bench/support/program_drive.h"
 #include "bench/ecg/ecg_picture.h"
 #include "bench/generator/generator.h"
 #include "bench/support/floors.h"
@@ -64,7 +65,7 @@ constexpr const char* kAbout =
 
 // The record list, positions 1 ... records, through Dialog4's routine.
 int ListChild(const fs::path& root, int records) {
-  platform::PosixFileSystem files{platform::DataDrive(root)};
+  platform::PosixFileSystem files{bench::ProgramDrive(root)};
   store::Store store(files);
   if (!store.StartUp().ok() || !store.OpenWorkFile().ok()) return 1;
   sessions::ExamListSession list(store);
@@ -88,7 +89,7 @@ int ListChild(const fs::path& root, int records) {
 // The floor: the same lines read and drawn straight onto a QPdfWriter, one
 // page each 25 records, no seam, no checks.
 int FloorChild(const fs::path& root, int records) {
-  platform::PosixFileSystem files{platform::DataDrive(root)};
+  platform::PosixFileSystem files{bench::ProgramDrive(root)};
   store::Store store(files);
   if (!store.StartUp().ok() || !store.OpenWorkFile().ok()) return 1;
   const fs::path out = root / "floor.pdf";
@@ -139,7 +140,7 @@ int FloorChild(const fs::path& root, int records) {
 // One examination with the picture file `jpeg`, as 印刷 prints it: the
 // picture on screen handed over, the page laid out, the PDF finished.
 int ExamChild(const fs::path& root, const fs::path& jpeg) {
-  platform::PosixFileSystem files{platform::DataDrive(root)};
+  platform::PosixFileSystem files{bench::ProgramDrive(root)};
   store::Store store(files);
   if (!store.StartUp().ok()) return 1;
 

@@ -26,6 +26,7 @@
 #include <string_view>
 #include <vector>
 
+#include "bench/support/program_drive.h"
 #include "bench/generator/generator.h"
 #include "bench/support/floors.h"
 #include "bench/support/search_mix.h"
@@ -276,7 +277,7 @@ int main(int argc, char** argv) {
   const Options options = Parse(argc, argv);
   const fs::path root = bench::FreshFolder(options.parent, "velunor-search-bench");
   bench::GenerateDrive(root, {options.exams, std::max(100, options.exams / 100), 2006u});
-  platform::PosixFileSystem files{platform::DataDrive(root)};
+  platform::PosixFileSystem files{bench::ProgramDrive(root)};
   const fs::path dataFile = files.HostPath(store::kDataFile);
   std::vector<char> bytes = ReadAll(dataFile);
   bench::ReshapeForSearch(bytes, true);

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/support/program_drive.h"
 #include "bench/generator/generator.h"
 #include "bench/support/floors.h"
 #include "platform/ui.h"
@@ -87,7 +88,7 @@ int Round(const fs::path& root, int round) {
   char name[] = "sort_data_file_bench";
   char* argv[] = {name, nullptr};
   QApplication app(argc, argv);
-  platform::PosixFileSystem files{platform::DataDrive(root)};
+  platform::PosixFileSystem files{bench::ProgramDrive(root)};
   const fs::path dataFile = files.HostPath(store::kDataFile);
   const fs::path masterFile = files.HostPath(store::kMasterFile);
   UnsortMaster(masterFile);

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/support/program_drive.h"
 #include "bench/generator/generator.h"
 #include "bench/support/floors.h"
 #include "store/rebuilds.h"
@@ -44,7 +45,7 @@ constexpr const char* kAbout =
 
 void BenchDrive(int exams, const fs::path& root, const bench::Options& options) {
   bench::GenerateDrive(root, {exams, exams, 2006u + static_cast<unsigned>(exams)});
-  platform::PosixFileSystem files{platform::DataDrive(root)};
+  platform::PosixFileSystem files{bench::ProgramDrive(root)};
   const fs::path dataFile = files.HostPath(store::kDataFile);
   const int runs = options.tiny ? options.runs : exams >= 100000 ? options.runs : 4 * options.runs;
   const bool large = exams >= 100000 || options.tiny;

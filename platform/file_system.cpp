@@ -380,16 +380,13 @@ Status PosixFileSystem::ListDirectories(std::string_view dir, std::vector<std::s
   return FromErrorCode(ec);
 }
 
-Status PosixFileSystem::ReadFile(std::string_view path, std::string& bytes) {
-  const std::string host = HostPath(path).string();
-  const int fd = ::open(host.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    bytes.clear();
-    return Status::Error(ErrorFromErrno(errno));
-  }
-  // Read straight into the string's own memory; the file's length is asked
-  // only when that is full, so that a string reused for many small files
-  // costs no call beyond the reads.
+namespace {
+
+// The whole content of the open file `fd` into `bytes`, read straight into
+// the string's own memory; the file's length is asked only when that is
+// full, so that a string reused for many small files costs no call beyond
+// the reads. Closes `fd`.
+Status ReadWhole(int fd, std::string& bytes) {
   bytes.resize(std::min(bytes.capacity(), std::max<std::size_t>(bytes.size(), 64 * 1024)));
   std::size_t got = 0;
   bool sized = false;
@@ -416,6 +413,39 @@ Status PosixFileSystem::ReadFile(std::string_view path, std::string& bytes) {
   bytes.resize(got);
   ::close(fd);
   return Status::Ok();
+}
+
+}  // namespace
+
+Status PosixFileSystem::ReadFile(std::string_view path, std::string& bytes) {
+  const std::string host = HostPath(path).string();
+  const int fd = ::open(host.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    bytes.clear();
+    return Status::Error(ErrorFromErrno(errno));
+  }
+  return ReadWhole(fd, bytes);
+}
+
+void PosixFileSystem::ReadEachFile(std::string_view dir, const std::vector<std::string>& names,
+                                   std::string& bytes,
+                                   const std::function<void(std::size_t, Status)>& each) {
+  const std::string host = HostPath(dir).string();
+  const int folder = ::open(host.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folder < 0) {
+    FileSystem::ReadEachFile(dir, names, bytes, each);
+    return;
+  }
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    const int fd = ::openat(folder, names[i].c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+      bytes.clear();
+      each(i, Status::Error(ErrorFromErrno(errno)));
+      continue;
+    }
+    each(i, ReadWhole(fd, bytes));
+  }
+  ::close(folder);
 }
 
 }  // namespace platform

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <ctime>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -129,6 +130,16 @@ class FileSystem {
   // The whole content of an existing file, opened for reading only (a
   // read-only file can be read); a missing file is "file not found".
   virtual Status ReadFile(std::string_view path, std::string& bytes) = 0;
+  // ReadFile of each of `names` (as ListFiles gives them) in folder `dir`
+  // (ending in a separator), one after another into `bytes`; `each`
+  // receives the index of the name and the status of its read.
+  virtual void ReadEachFile(std::string_view dir, const std::vector<std::string>& names,
+                            std::string& bytes,
+                            const std::function<void(std::size_t, Status)>& each) {
+    for (std::size_t i = 0; i < names.size(); ++i) {
+      each(i, ReadFile(std::string(dir) + names[i], bytes));
+    }
+  }
 };
 
 class PosixFileSystem : public FileSystem {
@@ -151,6 +162,10 @@ class PosixFileSystem : public FileSystem {
   Status ListFiles(std::string_view dir, std::vector<std::string>& names) override;
   Status ListDirectories(std::string_view dir, std::vector<std::string>& names) override;
   Status ReadFile(std::string_view path, std::string& bytes) override;
+  // The folder found once; each file opened by its name in it.
+  void ReadEachFile(std::string_view dir, const std::vector<std::string>& names,
+                    std::string& bytes,
+                    const std::function<void(std::size_t, Status)>& each) override;
 
  private:
   DataDrive drive_;

@@ -219,9 +219,16 @@ void CheckExaminations(Pictures& pictures, Checker& c) {
 
 // Reads every picture through one buffer.
 void CheckPictures(platform::FileSystem& fs, const Pictures& pictures, Checker& c) {
+  std::vector<std::string> names;
+  names.reserve(pictures.size());
+  for (const auto& [lower, picture] : pictures) names.push_back(picture.name);
+  std::vector<platform::Status> read(names.size());
   std::string bytes;
+  fs.ReadEachFile(kImageDir, names, bytes,
+                  [&read](std::size_t i, platform::Status s) { read[i] = s; });
+  std::size_t i = 0;
   for (const auto& [lower, picture] : pictures) {
-    if (platform::Status s = fs.ReadFile(ImageFilePath(picture.name), bytes); !s.ok()) {
+    if (const platform::Status& s = read[i++]; !s.ok()) {
       c.Add(Kind::kUnreadable, ImageFilePath(picture.name), 0,
             "読み込めません（" + std::to_string(s.error) + "）。",
             "画像は表示されません。ファイルの権限とドライブを確かめてください。");

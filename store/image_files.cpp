@@ -1,6 +1,8 @@
 #include "store/image_files.h"
 
+#include <algorithm>
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
 #include "platform/cp932.h"
@@ -48,6 +50,18 @@ bool IsDeviceName(std::string_view name) {
   return false;
 }
 
+// The bytes the ImageName field keeps of `typed` when it is plain ASCII,
+// as FieldOf would leave them (cut to the field's width, blanks trimmed);
+// nullopt for any other text, whose bytes only the conversion tells.
+std::optional<std::string_view> PlainFieldBytes(std::string_view typed) {
+  if (!std::all_of(typed.begin(), typed.end(),
+                   [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+    return std::nullopt;
+  }
+  const std::size_t width = kExamFields[static_cast<std::size_t>(ExamField::ImageName)].width;
+  return TrimBlanks(TrimBlanks(typed).substr(0, width));
+}
+
 }  // namespace
 
 std::string ImageFilePath(std::string_view fileName) {
@@ -59,12 +73,21 @@ std::string ImagePath(std::string_view imageName) {
 }
 
 std::string StoredImageName(std::string_view typed) {
+  if (const std::optional<std::string_view> plain = PlainFieldBytes(typed)) {
+    return std::string(*plain);
+  }
   return FieldOf(typed).Get(ExamField::ImageName);
 }
 
 bool IsStorableImageName(std::string_view typed) {
-  const ExamRecord field = FieldOf(typed);
-  const std::string_view bytes = TrimBlanks(field.Raw(ExamField::ImageName));
+  std::optional<ExamRecord> field;
+  std::string_view bytes;
+  if (const std::optional<std::string_view> plain = PlainFieldBytes(typed)) {
+    bytes = *plain;
+  } else {
+    field = FieldOf(typed);
+    bytes = TrimBlanks(field->Raw(ExamField::ImageName));
+  }
   if (bytes.empty() || !CharactersAllowed(bytes)) return false;
   if (bytes.front() == '.' || bytes.back() == '.') return false;
   if (bytes.starts_with(kFullWidthBlank)) return false;

@@ -93,6 +93,22 @@ TEST_P(FileSystemContract, OneStringReadsFileAfterFileWhole) {
     ASSERT_TRUE(fs->ReadFile(path, bytes).ok());
     EXPECT_TRUE(bytes == content) << bytes.size() << " bytes read, " << c.length << " written";
   }
+  // The same files read one after another from their folder, a missing one
+  // among them.
+  std::vector<std::string> names;
+  for (const Case& c : cases) names.emplace_back(c.name);
+  names.insert(names.begin() + 2, "missing");
+  std::vector<std::size_t> seen;
+  fs->ReadEachFile("C:\\VLN2\\", names, bytes, [&](std::size_t i, Status s) {
+    seen.push_back(i);
+    if (names[i] == "missing") {
+      EXPECT_EQ(s.error, platform::kFileNotFound);
+      return;
+    }
+    ASSERT_TRUE(s.ok()) << names[i];
+    EXPECT_TRUE(bytes == Read("C:\\VLN2\\" + names[i])) << names[i];
+  });
+  EXPECT_EQ(seen.size(), names.size());
 }
 
 TEST_P(FileSystemContract, NamesAreFoundIgnoringCase) {

@@ -2,7 +2,10 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
+#include <QSpacerItem>
 #include <QPushButton>
 #include <QUrl>
 #include <QWindow>
@@ -20,6 +23,17 @@ QWidget* BoxOwner(QWidget* mainWindow) {
     return active;
   }
   return mainWindow != nullptr ? mainWindow->window() : nullptr;
+}
+
+// A box of a short message ("終了。") is narrower than its title: the
+// title bar would show only "…". The box is made as wide as its title
+// needs, with room for the title bar's buttons.
+void KeepTitleVisible(QMessageBox& box) {
+  auto* grid = qobject_cast<QGridLayout*>(box.layout());
+  if (grid == nullptr || box.windowTitle().isEmpty()) return;
+  const int width = QFontMetrics(box.font()).horizontalAdvance(box.windowTitle()) + 120;
+  grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Expanding),
+                grid->rowCount(), 0, 1, grid->columnCount());
 }
 
 }  // namespace
@@ -80,6 +94,7 @@ int QtUi::MsgBox(std::string_view prompt, int style, std::string_view title) {
   // Esc: Cancel where there is one, else No, else (an OK box) OK.
   QAbstractButton* escape = answers.back().first;
   box.setEscapeButton(escape);
+  KeepTitleVisible(box);
   box.exec();
   // The window that asked is in front and active again once its box is
   // gone, as on Windows.

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -19,6 +20,7 @@ struct Seen {
   QString text;
   QStringList buttons;
   QString defaultButton;
+  bool titleFits = false;  // the box is wider than its title
 };
 
 // Shows a box and, once it is up, records what it shows and presses `key`.
@@ -32,6 +34,8 @@ int Answer(int style, Qt::Key key, Seen& seen, std::string_view title = kAppTitl
     for (QAbstractButton* b : box->buttons()) seen.buttons << b->text();
     seen.buttons.sort();
     if (box->defaultButton()) seen.defaultButton = box->defaultButton()->text();
+    seen.titleFits =
+        box->width() > QFontMetrics(box->font()).horizontalAdvance(box->windowTitle()) + 100;
     QTest::keyClick(box, key);
   });
   QtUi ui;
@@ -67,6 +71,10 @@ TEST(QtUi, EscapeAnswersCancelOrNo) {
   EXPECT_EQ(Answer(kYesNo, Qt::Key_Escape, seen), kAnswerNo);
   EXPECT_EQ(Answer(kOkCancel, Qt::Key_Escape, seen), kAnswerCancel);
   EXPECT_EQ(Answer(kOkOnly + kCritical, Qt::Key_Escape, seen), kAnswerOk);
+  // A short message under a long title: the title bar shows the whole title.
+  EXPECT_EQ(Answer(kOkOnly, Qt::Key_Return, seen, "画像ファイルの取り込みと変換の結果について"),
+            kAnswerOk);
+  EXPECT_TRUE(seen.titleFits);
   EXPECT_EQ(seen.buttons, QStringList{QStringLiteral("OK")});
 }
 

@@ -144,8 +144,14 @@ void HistoryWindow::BuildLowerPart(QWidget* client, QWidget* record) {
   buttons->addStretch();
   buttons->addWidget(close);
 
+  none_ = new QLabel(client);
+  none_->setObjectName(QStringLiteral("NoVersions"));
+  none_->hide();
+  auto* listed = new QVBoxLayout();
+  listed->addWidget(none_);
+  listed->addWidget(versions_, 1);
   auto* lower = new QHBoxLayout();
-  lower->addWidget(versions_, 1);
+  lower->addLayout(listed, 1);
   lower->addLayout(buttons);
   auto* layout = new QVBoxLayout(client);
   layout->addWidget(title_);
@@ -181,6 +187,8 @@ void HistoryWindow::Reload() {
                                                                 : session_.OfExamination(record_);
   sessions::Show(ui_, versions);
   rows_ = versions.rows;
+  none_->setText(Q(versions.none));
+  none_->setVisible(rows_.empty() && versions.Silent() && !versions.none.empty());
   versions_->setRowCount(0);
   versions_->setRowCount(static_cast<int>(rows_.size()));
   for (int i = 0; i < versions_->rowCount(); ++i) {

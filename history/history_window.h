@@ -72,6 +72,7 @@ class HistoryWindow : public QWidget, private store::MainForm {
   QWidget* patientFields_ = nullptr;
   std::vector<QLineEdit*> patientEdits_;
   QLabel* deleted_ = nullptr;
+  QLabel* none_ = nullptr;  // no versions to list
   QPushButton* restore_ = nullptr;
   QLabel* size_ = nullptr;
   QDateEdit* archiveBefore_ = nullptr;

@@ -181,7 +181,9 @@ Versions HistorySession::OfExamination(int record) {
     // resort (a deleted examination's last entry is its delete).
     listedChain_ = store_.Changes().OfRecord(store::kDataFile, record);
   }
-  return Rows(listedChain_);
+  Versions versions = Rows(listedChain_);
+  versions.none = "この検査の変更履歴はありません。";
+  return versions;
 }
 
 std::vector<std::size_t> HistorySession::ExaminationChain(const std::string& now) {
@@ -220,7 +222,9 @@ Versions HistorySession::OfPatient(const std::string& patientId) {
   for (std::size_t p : store_.Changes().OfPatient(patientId)) {
     if (IsPatient(store_.Changes().Heads()[p].file)) positions.push_back(p);
   }
-  return Rows(positions);
+  Versions versions = Rows(positions);
+  versions.none = "この患者の変更履歴はありません。";
+  return versions;
 }
 
 Versions HistorySession::OfLastChanged() {
@@ -243,7 +247,9 @@ Versions HistorySession::OfLastChanged() {
     listedChain_ = ExaminationChain(last.before);
     break;
   }
-  return Rows(listedChain_);
+  Versions versions = Rows(listedChain_);
+  versions.none = "検査の変更履歴はまだありません。";
+  return versions;
 }
 
 bool HistorySession::VersionBytes(const VersionRow& version, ChangeEntry& entry,

@@ -25,6 +25,7 @@ struct VersionRow {
 
 struct Versions : Outcome {
   std::vector<VersionRow> rows;  // newest first
+  std::string none;              // what the window says when there are no rows
 };
 
 // A version as the window shows it: the record it held (a deleted one as it

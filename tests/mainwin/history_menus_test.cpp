@@ -82,6 +82,20 @@ class HistoryMenusTest : public QObject {
     QCOMPARE(window->Versions()->item(0, 2)->text(), QStringLiteral("復元"));
   }
 
+  void anExaminationWithoutChangesSaysSo() {
+    fx->WriteExams(2);
+    Form1& f = fx->Start();
+    QVERIFY(f.ShowExamination(1));
+    QTest::keyClick(f.Text1[2], Qt::Key_F9);
+    Fixture::Settle();
+    HistoryWindow* window = WindowOf(f);
+    QVERIFY(window != nullptr && window->isVisible());
+    QCOMPARE(window->Versions()->rowCount(), 0);
+    auto* none = window->findChild<QLabel*>(QStringLiteral("NoVersions"));
+    QVERIFY(none != nullptr && none->isVisible());
+    QCOMPARE(none->text(), QStringLiteral("この検査の変更履歴はありません。"));
+  }
+
   void theRegistrationWindowsButtonShowsThePatientOnScreen() {
     fx->WriteMaster({mainwin_test::Patient("000045", "山田 太郎", "M", "1950/01/02", "内科"),
                      mainwin_test::Patient("000046", "鈴木 花子", "F", "1960/03/04", "外科")});

@@ -333,6 +333,11 @@ bool PatientSession::SortMaster(bool asked) {
 CommandOutcome PatientSession::RegisterBulk(std::span<const store::PatientRecord> patients) {
   CommandOutcome out;
   if (RefusedForWriting(out)) return out;
+  // Asked before the drive is locked: no other workstation waits for the
+  // answer. The registration and the sort are then one change.
+  const bool sort =
+      static_cast<std::size_t>(store_.PatientCount()) + patients.size() > 1 &&
+      ui_.MsgBox(store::kPatientsById.question, platform::kYesNo) == platform::kAnswerYes;
   const store::Store::DriveScope held = store_.Changing(true);
   if (!Held(held, out)) {
     out.result = Done::Busy;
@@ -359,7 +364,7 @@ CommandOutcome PatientSession::RegisterBulk(std::span<const store::PatientRecord
       return out;
     }
     MasterChanged(false);
-    if (store_.PatientCount() > 1) (void)SortMaster();
+    if (sort && store_.PatientCount() > 1) (void)SortMaster(true);
   }
   out.Say("登録終了。", platform::kOkOnly);
   return out;

@@ -512,6 +512,7 @@ TEST_F(PatientSessionTest, BulkRowsAreAppendedAndTheMasterSortedWhenWanted) {
   }
   files.CountOnlyWritesTo(store::kMasterFile);  // not the history's
   files.FailNthWrite(1);
+  ui.Expect("患者マスタを昇順に並べ替えますか？", platform::kAnswerYes);  // asked first
   const sessions::CommandOutcome failed =
       session.RegisterBulk(std::vector{PatientRecord(Patient(7))});
   files.Heal();

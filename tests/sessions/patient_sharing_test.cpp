@@ -101,6 +101,24 @@ TEST(PatientSharingTest, TheMasterSortAsksBeforeItHoldsTheDrive) {
   EXPECT_EQ(testing_support::PatientsOf(memory.ReadBytes(store::kMasterFile))[0].Get(
                 store::PatientField::PatientId),
             Patient(10).Record().Get(store::PatientField::PatientId));
+
+  // The bulk registration asks the same before it registers.
+  const std::vector<store::PatientRecord> added = {Patient(5).Record(), Patient(40).Record()};
+  for (int answer : {platform::kAnswerNo, platform::kAnswerYes}) {
+    SCOPED_TRACE(answer);
+    ui.free.clear();
+    ui.Expect("患者マスタを昇順に並べ替えますか？", answer);
+    ui.Expect("登録終了。");
+    const sessions::CommandOutcome registered = patients.RegisterBulk(added);
+    sessions::Show(ui, registered);
+    EXPECT_TRUE(ui.AllAnswered());
+    EXPECT_EQ(ui.free, (std::vector<bool>{true, true}));
+  }
+  const std::vector<store::PatientRecord> master =
+      testing_support::PatientsOf(memory.ReadBytes(store::kMasterFile));
+  ASSERT_EQ(master.size(), 7u);
+  EXPECT_EQ(master.front().Get(store::PatientField::PatientId),
+            Patient(5).Record().Get(store::PatientField::PatientId));
 }
 
 }  // namespace

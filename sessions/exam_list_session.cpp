@@ -37,6 +37,7 @@ ListOpeningOutcome ExamListSession::OpenListOfAllRecords(platform::Progress& pro
     listCount_ = store_.WorkRecordCount();
     if (copied.Changed()) pager_.First();
     if (copied.Changed()) allRecords_ = copied.status.ok();
+    if (copied.Changed()) search_.reset();
     Busy(false);
   }
   if (!copied.status.ok()) {
@@ -62,6 +63,7 @@ ListOpeningOutcome ExamListSession::Search(const store::SearchCriteria& criteria
   }
   ListOpeningOutcome out = Opening(ListOpening::Failed);
   allRecords_ = false;
+  search_.reset();
   if (platform::Status s = store_.RemoveWorkFile(); !s.ok()) {
     out.SayError(s);
     return out;
@@ -72,6 +74,7 @@ ListOpeningOutcome ExamListSession::Search(const store::SearchCriteria& criteria
     if (!operation) return Opening(ListOpening::Busy);
     Busy(true);
     searched = store::SearchRecords(store_, criteria, progress, out.hits);
+    searchedThrough_ = store_.RecordCount();
     Busy(false);
   }
   listCount_ = store_.WorkRecordCount();
@@ -80,6 +83,7 @@ ListOpeningOutcome ExamListSession::Search(const store::SearchCriteria& criteria
     return out;
   }
   if (listCount_ > 0) {
+    search_.emplace(criteria);
     out.opening = ListOpening::Opened;
     return out;
   }
@@ -235,6 +239,7 @@ platform::Status ExamListSession::ReadListRecord(std::int32_t p, store::ExamReco
 platform::Status ExamListSession::DiscardWorkFile() {
   listCount_ = 0;
   allRecords_ = false;
+  search_.reset();
   return store::DiscardWorkFile(store_);
 }
 

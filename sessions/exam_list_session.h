@@ -172,6 +172,10 @@ class ExamListSession {
   store::Pager pager_;
   std::uint64_t reloadsSeen_ = 0;
   bool allRecords_ = false;  // the working file is a copy of the data file
+  // The working file holds the hits of this search among the first
+  // searchedThrough_ records of the data file.
+  std::optional<store::SearchFilter> search_;
+  std::int32_t searchedThrough_ = 0;
 };
 
 }  // namespace sessions

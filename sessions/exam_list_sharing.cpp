@@ -2,6 +2,8 @@
 // whose rows no longer are the data file's records closes rather than
 // showing what is not stored any more.
 
+#include <algorithm>
+
 #include "sessions/drive_follow.h"
 #include "sessions/exam_list_session.h"
 #include "store/list_pages.h"
@@ -47,6 +49,24 @@ ListStepOutcome ExamListSession::FollowDrive() {
     }
     listCount_ = store_.WorkRecordCount();
     out.step = ListStep::Moved;
+  } else if (search_ && store_.WorkFile() != nullptr) {
+    // Examinations registered elsewhere that meet the search join its hits.
+    searchedThrough_ = std::min(searchedThrough_, store_.RecordCount());
+    for (std::int32_t p = searchedThrough_ + 1; p <= store_.RecordCount(); ++p) {
+      platform::Status s = store_.ReadExamination(p, row);
+      if (s.ok() && !search_->Matches(row)) continue;
+      if (s.ok()) {
+        store::MarkHit(row.data(), p);
+        s = store_.WorkFile()->Write(listCount_ + 1, row);
+      }
+      if (!s.ok()) {
+        out.SayError(s);
+        break;
+      }
+      listCount_ = store_.WorkRecordCount();
+      out.step = ListStep::Moved;
+    }
+    searchedThrough_ = store_.RecordCount();
   }
   return out;
 }

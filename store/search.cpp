@@ -173,10 +173,8 @@ ExamIndex::Query SearchFilter::IndexQuery() const {
   return q;
 }
 
-namespace {
-
 // ExamRecordNo(n) into the record's RecordNo field, padded with blanks.
-void PutHitRecordNo(char* record, std::int32_t n) {
+void MarkHit(char* record, std::int32_t n) {
   char digits[16];
   const auto end = std::to_chars(digits, digits + sizeof digits, n).ptr;
   const auto length = static_cast<std::size_t>(end - digits);
@@ -191,6 +189,8 @@ void PutHitRecordNo(char* record, std::int32_t n) {
   }
 }
 
+namespace {
+
 // Candidates closer than this many records are read in one run with those
 // between; a run holds at most kLongestRun records.
 constexpr std::int32_t kMergedGap = 16;
@@ -203,7 +203,7 @@ class HitWriter {
       : store_(store), filter_(filter), hits_(hits) {}
   Status Test(std::int32_t n, ExamRecord& record) {
     if (!filter_.Matches(record)) return Status::Ok();
-    PutHitRecordNo(record.data(), n);
+    MarkHit(record.data(), n);
     if (Status s = store_.WorkFile()->Write(hits_ + 1, record); !s.ok()) return s;
     ++hits_;
     return Status::Ok();
@@ -264,7 +264,7 @@ char* HitsOf(const SearchFilter& filter, const char* records, const std::int32_t
     const char* record = records + static_cast<std::size_t>(n - 1) * kExamRecordLength;
     if (!filter.Matches(record)) continue;
     std::memcpy(out, record, kExamRecordLength);
-    PutHitRecordNo(out, n);
+    MarkHit(out, n);
     out += kExamRecordLength;
   }
   return out;

@@ -107,6 +107,10 @@ class SearchFilter {
   double ageFrom_ = 0, ageTo_ = 0;
 };
 
+// Number `n` of the data file written into the RecordNo field of a hit, as
+// the working file of a search holds it.
+void MarkHit(char* record, std::int32_t n);
+
 // SearchRecords: the records 1 ... RecordCount of the data file that meet the
 // filter, in record order. When the examination index covers the file and
 // leaves few candidates, only those are read (in large runs); otherwise every

@@ -111,12 +111,12 @@ class ExamListSharingTest : public ::testing::Test {
     entry.imageName = entry.imageNameTrimmed = shown.record.Get(ExamField::ImageName);
     EXPECT_TRUE(second->form.Overwrite(entry, {}).Silent());
   }
-  void Register() {
+  void Register(const std::string& id = "000900") {
     second->form.StartNewExamination();
     ExamEntry entry;
-    entry.record = Exam(9).With(ExamField::PatientId, "000900").With(ExamField::ImageName, "N9");
+    entry.record = Exam(9).With(ExamField::PatientId, id).With(ExamField::ImageName, "N9");
     entry.examDate = entry.record.Get(ExamField::ExamDate);
-    entry.patientId = "000900";
+    entry.patientId = id;
     entry.name = entry.record.Get(ExamField::Name);
     entry.sex = entry.record.Get(ExamField::Sex);
     entry.imageName = entry.imageNameTrimmed = "N9";
@@ -142,6 +142,8 @@ TEST_F(ExamListSharingTest, AListClosesOnlyWhenItsRowsAreNoLongerTheStoredRecord
        6},
       {"a registration leaves a search's hits as they are", true, [&] { Register(); },
        ListStep::Stayed, 1},
+      {"a registration that meets the search joins its hits", true, [&] { Register("000102"); },
+       ListStep::Moved, 2},
       {"an overwrite of a row", false, [&] { Rename(3, "別人"); }, ListStep::Ended, 0},
       {"a delete of the last row", false, [&] { Delete(5); }, ListStep::Ended, 0},
       {"a delete renumbers the rows after it", false, [&] { Delete(1); }, ListStep::Ended, 0},

@@ -1,5 +1,8 @@
 #include "history/history_window.h"
 
+#include <optional>
+#include <utility>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
@@ -208,6 +211,29 @@ void HistoryWindow::Reload() {
   }
 }
 
+void HistoryWindow::FollowDrive() {
+  if (patientId_.empty() && record_ != kLastChanged) {
+    const int now = session_.ListedExaminationNow();
+    if (now == 0) return;  // gone: its versions stay as they were listed
+    record_ = now;
+  }
+  const int row = versions_->currentRow();
+  const std::optional<std::pair<std::size_t, bool>> chosen =
+      row >= 0 && row < static_cast<int>(rows_.size())
+          ? std::optional(std::pair(rows_[static_cast<std::size_t>(row)].position,
+                                    rows_[static_cast<std::size_t>(row)].beforeChange))
+          : std::nullopt;
+  Reload();
+  if (!chosen) return;
+  for (std::size_t i = 0; i < rows_.size(); ++i) {
+    if (rows_[i].position == chosen->first && rows_[i].beforeChange == chosen->second) {
+      versions_->setCurrentCell(static_cast<int>(i), 0);
+      ShowVersion(static_cast<int>(i));
+      return;
+    }
+  }
+}
+
 QWidget* HistoryWindow::FieldControl(int field) const {
   using store::ExamField;
   const auto f = static_cast<ExamField>(field);
@@ -334,6 +360,10 @@ void HistoryWindow::ExportCsv() {
 HistoryWindows::HistoryWindows(store::Store& store, platform::Ui& ui, QWidget* owner)
     : QObject(owner), session_(store), ui_(ui), owner_(owner) {
   setObjectName(QStringLiteral("HistoryWindows"));
+}
+
+void HistoryWindows::FollowDrive() {
+  if (window_ != nullptr && window_->isVisible()) window_->FollowDrive();
 }
 
 HistoryWindow& HistoryWindows::Window() {

@@ -33,6 +33,10 @@ class HistoryWindow : public QWidget, private store::MainForm {
   // The examination changed last, deleted or not.
   void ShowLastChanged();
   void ShowPatient(const std::string& patientId);
+  // Lists again what is shown, after another workstation changed the
+  // drive: the examination where it stands now, the version chosen kept
+  // chosen.
+  void FollowDrive();
 
   // Told after a version was made current: the examination to show (0: the
   // form stays as it is).
@@ -89,6 +93,8 @@ class HistoryWindows : public QObject {
 
   sessions::HistorySession& Session() { return session_; }
   HistoryWindow& Window();
+  // The window, when it is open, after another workstation changed the drive.
+  void FollowDrive();
 
  private:
   sessions::HistorySession session_;

@@ -19,6 +19,8 @@ void Form1::ConnectCompareMenus() {
   // A command of the form may have renumbered the examinations the window
   // shows: it closes, as the lists do.
   connect(this, &Form1::CommandApplied, opener, [opener] { opener->Close(); });
+  // Another workstation's change: the same examinations found again.
+  connect(this, &Form1::DriveChangedElsewhere, opener, [opener] { opener->FollowDrive(); });
   G_hikaku->setEnabled(true);
   connect(G_hikaku, &QAction::triggered, opener, widgets::Guarded(store_, [this, opener] {
             if (DataFileRefused(false)) return;

@@ -23,6 +23,7 @@ void Form1::ConnectHistoryMenus() {
     };
     return window;
   };
+  connect(this, &Form1::DriveChangedElsewhere, history, [history] { history->FollowDrive(); });
   D_rireki->setEnabled(true);
   connect(D_rireki, &QAction::triggered, history, widgets::Guarded(store_, [this, history, window] {
             RunPendingLeaveCheck();

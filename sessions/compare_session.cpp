@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "sessions/drive_follow.h"
 #include "store/image_files.h"
 
 namespace sessions {
@@ -111,6 +112,55 @@ CompareView CompareSession::Select(int pane, int position) {
   if (!ReadPane(pane, position, shown)) return shown;
   view_ = shown;
   Compare();
+  return view_;
+}
+
+namespace {
+
+// Whether `a` and `b` show the same: the strip and both panes.
+bool SameView(const CompareView& a, const CompareView& b) {
+  if (a.strip.size() != b.strip.size()) return false;
+  for (std::size_t i = 0; i < a.strip.size(); ++i) {
+    if (a.strip[i].record != b.strip[i].record || a.strip[i].date != b.strip[i].date) return false;
+  }
+  for (int pane : {CompareSession::kLeft, CompareSession::kRight}) {
+    const ComparePane& x = a.panes[pane];
+    const ComparePane& y = b.panes[pane];
+    if (x.record != y.record || x.position != y.position || !(x.exam == y.exam) ||
+        x.picturePath != y.picturePath) {
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+std::optional<CompareView> CompareSession::FollowDrive() {
+  if (!view_.opened) return std::nullopt;
+  const CompareView before = view_;
+  const ComparePane& right = before.panes[kRight];
+  const int rightNow = FindExaminationAgain(store_, right.exam, right.record);
+  if (rightNow == 0) {
+    view_ = CompareView{};
+    view_.Say(kShownGone, platform::kExclamation);
+    return view_;
+  }
+  (void)Open(rightNow);
+  if (!view_.opened) return view_;
+  if (const ComparePane& left = before.panes[kLeft]; left.record > 0) {
+    const int leftNow = FindExaminationAgain(store_, left.exam, left.record);
+    const auto at = std::find_if(view_.strip.begin(), view_.strip.end(),
+                                 [leftNow](const store::ExamIndex::Entry& e) {
+                                   return leftNow > 0 && e.record == leftNow;
+                                 });
+    if (at != view_.strip.end()) {
+      const auto messages = view_.messages;
+      (void)Select(kLeft, static_cast<int>(at - view_.strip.begin()));
+      view_.messages = messages;
+    }
+  }
+  if (SameView(before, view_)) return std::nullopt;
   return view_;
 }
 

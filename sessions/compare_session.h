@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -54,6 +55,11 @@ class CompareSession {
   // (kept within it) or the one at `position`.
   CompareView Step(int pane, int delta);
   CompareView Select(int pane, int position);
+  // After another workstation changed the drive: the patient's strip anew,
+  // each pane on its examination where it stands now (a delete or sort
+  // renumbers them); nullopt when nothing shown changed. The examination
+  // the view was opened on gone: not opened, and said.
+  std::optional<CompareView> FollowDrive();
   const CompareView& View() const { return view_; }
   // The picture file of the examination at `position` of the strip; empty
   // when it has none (or it cannot be read).

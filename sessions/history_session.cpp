@@ -6,6 +6,7 @@
 #include <ctime>
 #include <set>
 
+#include "sessions/drive_follow.h"
 #include "store/atomic_replace.h"
 #include "store/change_recorder.h"
 #include "store/image_files.h"
@@ -184,6 +185,13 @@ Versions HistorySession::OfExamination(int record) {
   Versions versions = Rows(listedChain_);
   versions.none = "この検査の変更履歴はありません。";
   return versions;
+}
+
+int HistorySession::ListedExaminationNow() {
+  if (listedRecord_ <= 0 || listedBytes_.size() != store::kExamRecordLength) return 0;
+  store::ExamRecord asListed;
+  std::copy(listedBytes_.begin(), listedBytes_.end(), asListed.data());
+  return FindExaminationAgain(store_, asListed, listedRecord_);
 }
 
 std::vector<std::size_t> HistorySession::ExaminationChain(const std::string& now) {

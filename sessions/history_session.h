@@ -63,6 +63,10 @@ class HistorySession {
   // examination was made to, deleted or not, for a form that shows a new
   // examination (none after a change of the whole file).
   Versions OfLastChanged();
+  // Where the examination OfExamination listed stands now that another
+  // workstation changed the drive (a delete or sort renumbers it): its
+  // record, or 0 when none was listed or it is gone.
+  int ListedExaminationNow();
 
   // Makes `version` current again: an examination is written back where it
   // is now (refused when it has changed since its versions were listed), a

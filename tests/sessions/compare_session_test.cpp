@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -140,6 +141,32 @@ TEST_F(CompareSessionTest, TheStripFollowsRegisterOverwriteDeleteAndSort) {
   (void)form.Sort(ui, progress, sessions::ExamFormSession::SortOrder::ByDate, sort.Factory());
   // By date: 000008 2024/01/01, 2024/05/01, 2025/03/01 (x2), 2025/12/01, 2026/01/01.
   EXPECT_EQ(Strip(compare.Open(6)), (std::vector<int>{2, 3, 5, 6}));
+}
+
+// An open comparison after changes of the drive (by another workstation):
+// the same two examinations found again, and a view that closes when the
+// one it was opened on is gone.
+TEST_F(CompareSessionTest, TheOpenViewFollowsItsExaminationsThroughChangesOfTheDrive) {
+  ASSERT_TRUE(compare.Open(4).opened);                     // strip 3 1 6 4
+  ASSERT_EQ(compare.Select(kLeft, 1).panes[kLeft].record, 1);
+  EXPECT_FALSE(compare.FollowDrive().has_value());         // nothing changed
+
+  ASSERT_TRUE(form.ShowExamination(2).read);
+  (void)form.Delete(progress);  // another patient's, before them: all move down
+  const std::optional<CompareView> moved = compare.FollowDrive();
+  ASSERT_TRUE(moved.has_value());
+  EXPECT_EQ(Strip(*moved), (std::vector<int>{2, 1, 5, 3}));
+  EXPECT_EQ(moved->panes[kLeft].record, 1);
+  EXPECT_EQ(moved->panes[kRight].record, 3);
+  EXPECT_EQ(moved->panes[kRight].exam.Get(ExamField::ExamDate), "2025/03/01");
+
+  ASSERT_TRUE(form.ShowExamination(3).read);
+  (void)form.Delete(progress);  // the one it was opened on
+  const std::optional<CompareView> gone = compare.FollowDrive();
+  ASSERT_TRUE(gone.has_value());
+  EXPECT_FALSE(gone->opened);
+  EXPECT_EQ(gone->messages.at(0).text, "表示していた検査は他の端末で削除されました。");
+  EXPECT_FALSE(compare.FollowDrive().has_value());
 }
 
 TEST_F(CompareSessionTest, DifferingFieldsAreMarkedAndEntriesCountAsSets) {

@@ -402,6 +402,7 @@ TEST_F(HistorySessionTest, TheVersionsFollowTheExaminationThroughDeletesAndSorts
   Drive& d = Start();
   ASSERT_TRUE(d.form.ShowExamination(2).read);
   (void)d.form.Overwrite(Entry("000999", "IMG2"), Pictures(memory));
+  EXPECT_EQ(d.history.OfExamination(2).rows.size(), 2u);  // the window open on it
   testing_support::RecordingProgress progress;
   ASSERT_TRUE(d.form.ShowExamination(1).read);
   (void)d.form.Delete(progress);   // the overwritten one is number 1 now
@@ -416,6 +417,7 @@ TEST_F(HistorySessionTest, TheVersionsFollowTheExaminationThroughDeletesAndSorts
   };
   const int n = numberOf("000999");
   ASSERT_EQ(n, 3);
+  EXPECT_EQ(d.history.ListedExaminationNow(), n);  // where the open window finds it again
   EXPECT_TRUE(d.history.OfExamination(1).rows.empty());  // never changed
   const sessions::Versions versions = d.history.OfExamination(n);
   ASSERT_EQ(versions.rows.size(), 2u);

@@ -29,3 +29,7 @@ void CompareOpener::Open(int record) {
 void CompareOpener::Close() {
   if (window_ != nullptr) window_->hide();
 }
+
+void CompareOpener::FollowDrive() {
+  if (window_ != nullptr) window_->FollowDrive();
+}

@@ -32,6 +32,8 @@ class CompareOpener : public QObject {
   CompareWindow* Window() const { return window_; }
   // The window hidden (the data file changed under it).
   void Close();
+  // The window, when it is open, after another workstation changed the drive.
+  void FollowDrive();
 
  private:
   store::Store& store_;

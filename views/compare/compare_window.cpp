@@ -1,5 +1,7 @@
 #include "views/compare/compare_window.h"
 
+#include <optional>
+
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -187,6 +189,23 @@ bool CompareWindow::Open(int record) {
     sessions::Show(ui_, view);
     return false;
   }
+  Present(view);
+  return true;
+}
+
+void CompareWindow::FollowDrive() {
+  if (!isVisible()) return;
+  const std::optional<sessions::CompareView> view = session_.FollowDrive();
+  if (!view) return;
+  if (!view->opened) {
+    hide();
+    sessions::Show(ui_, *view);
+    return;
+  }
+  Present(*view);
+}
+
+void CompareWindow::Present(const sessions::CompareView& view) {
   thumbnails_.assign(view.strip.size(), QIcon());
   thumbnailsTried_ = 0;
   for (Pane& p : panes) {
@@ -210,7 +229,6 @@ bool CompareWindow::Open(int record) {
     loader->deleteLater();
   });
   loader->start(0);
-  return true;
 }
 
 void CompareWindow::Step(int pane, int delta) { Show(session_.Step(pane, delta)); }

@@ -37,6 +37,10 @@ class CompareWindow : public QWidget {
   // The examination n beside the patient's examination before it; false,
   // with the reason shown, when nothing can be shown.
   bool Open(int record);
+  // The same examinations again after another workstation changed the
+  // drive; the window closes, saying so, when the one it was opened on is
+  // gone.
+  void FollowDrive();
 
   // One pane's controls.
   struct Pane {
@@ -79,6 +83,9 @@ class CompareWindow : public QWidget {
   void LoadPicture(int pane, const std::string& file, const std::string& missing);
   // An enlarged or grown picture decoded again at the size it is shown at.
   void Sharpen(int pane);
+  // Shows a view with a strip of its own (the strip's pictures filled in
+  // afterwards).
+  void Present(const sessions::CompareView& view);
   void Step(int pane, int delta);
   void ViewChanged(int pane, const PictureView& view);
   void ZoomBoth(double factor);

@@ -153,59 +153,29 @@ class CsvWriter {
 };
 
 // The lines of `count` mapped records, kCsvReadPast bytes after which can
-// be read. Making the lines is most of an export's work: where a second
-// processor is free, runs of records are made into lines by two threads in
-// turn, a run of the helper's made while the one before it is written.
+// be read. Making the lines is most of an export's work: runs of records are
+// made into lines by two threads in turn (MakeInTurns).
 Status PutMapped(const char* records, std::size_t length, int count, CsvWriter& csv, int& done,
                  platform::Progress& progress) {
-  constexpr int kRun = 2048;
-  if (!platform::HelperThread::Pays() || count < 4 * kRun) {
-    for (done = 0; done < count;) {
-      const int run = std::min(kRun, count - done);
-      if (Status s = csv.PutRecords(records + done * length, run); !s.ok()) return s;
-      done += run;
-      progress.Advance(done);
-    }
-    return Status::Ok();
-  }
-  // The first thread also writes both runs of a pair: it makes the shorter
-  // one, so that the two come out even.
-  constexpr int kMine = kRun * 3 / 4;
-  constexpr int kTheirs = 2 * kRun - kMine;
-  const std::unique_ptr<char[]> mine(new char[csv.Room(kMine)]);
-  const std::unique_ptr<char[]> helpers[2] = {std::unique_ptr<char[]>(new char[csv.Room(kTheirs)]),
+  constexpr int kMine = 1536;
+  constexpr int kTheirs = 2560;
+  const std::unique_ptr<char[]> buffers[3] = {std::unique_ptr<char[]>(new char[csv.Room(kMine)]),
+                                              std::unique_ptr<char[]>(new char[csv.Room(kTheirs)]),
                                               std::unique_ptr<char[]>(new char[csv.Room(kTheirs)])};
-  const char* helperEnd[2] = {nullptr, nullptr};
-  platform::HelperThread helper;
-  // The helper makes the second run of each pair, into its two buffers in
-  // turn.
-  auto hand = [&](int first, int which) {
-    const int run = std::min(kTheirs, count - first);
-    if (run <= 0) return false;
-    helper.Start([&, first, which, run] {
-      helperEnd[which] = csv.Lines(helpers[which].get(), records + first * length,
-                                   static_cast<std::size_t>(run),
-                                   static_cast<std::size_t>(count - first - run));
-    });
-    return true;
-  };
-  bool handed = hand(kMine, 0);
+  const char* ends[3] = {};
   Status s = Status::Ok();
-  for (int pair = 0; (done = pair * 2 * kRun) < count; ++pair) {
-    const int run = std::min(kMine, count - done);
-    const char* end = csv.Lines(mine.get(), records + done * length, static_cast<std::size_t>(run),
-                                static_cast<std::size_t>(count - done - run));
-    const int which = pair % 2;
-    const bool theirs = handed;
-    if (handed) helper.Wait();
-    handed = hand(done + 2 * kRun + kMine, 1 - which);
-    if (s.ok()) s = csv.Write(mine.get(), end);
-    if (s.ok() && theirs) s = csv.Write(helpers[which].get(), helperEnd[which]);
-    if (!s.ok()) break;
-    progress.Advance(std::min(count, done + 2 * kRun));
-  }
-  helper.Wait();
-  if (s.ok()) done = count;
+  done = 0;
+  platform::MakeInTurns(
+      count, kMine, kTheirs,
+      [&](int slot, int first, int n) {
+        ends[slot] = csv.Lines(buffers[slot].get(), records + first * length,
+                               static_cast<std::size_t>(n), static_cast<std::size_t>(count - first - n));
+      },
+      [&](int slot) { return (s = csv.Write(buffers[slot].get(), ends[slot])).ok(); },
+      [&](int used) {
+        done = used;
+        progress.Advance(used);
+      });
   return s;
 }
 

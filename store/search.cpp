@@ -5,7 +5,6 @@
 #include <charconv>
 #include <cstring>
 #include <memory>
-#include <optional>
 
 #include "platform/cp932.h"
 #include "platform/helper_thread.h"
@@ -271,9 +270,9 @@ char* HitsOf(const SearchFilter& filter, const char* records, const std::int32_t
 }
 
 // The records (those of `candidates`, or every one) tested where they stand
-// in the file's pages, the hits appended to the working file a run at a
-// time. Where a second processor is free, the runs are tested by two
-// threads in turn. False when the file cannot be mapped.
+// in the file's pages by two threads in turn (MakeInTurns), the hits
+// appended to the working file a run at a time. False when the file cannot
+// be mapped.
 bool ScanMapped(Store& store, const SearchFilter& filter,
                 const std::vector<std::int32_t>* candidates, std::int32_t& hits,
                 platform::Progress& progress, Status& status) {
@@ -284,48 +283,31 @@ bool ScanMapped(Store& store, const SearchFilter& filter,
   const char* records = mapped->Bytes().data();
   const auto total =
       candidates != nullptr ? static_cast<std::int32_t>(candidates->size()) : count;
-  constexpr std::int32_t kRun = 2048;
+  constexpr std::int32_t kMine = 1536;
+  constexpr std::int32_t kTheirs = 2560;
   std::vector<char> buffers[3];
-  for (std::vector<char>& b : buffers) b.resize(static_cast<std::size_t>(kRun) * kExamRecordLength);
-  // Run `k` (0-based) into buffer `b`; returns the end of its hits.
-  auto run = [&](std::int32_t k, int b) {
-    const std::int32_t from = k * kRun;
-    const std::int32_t n = std::min(kRun, total - from);
-    return HitsOf(filter, records, candidates != nullptr ? candidates->data() + from : nullptr,
-                  from + 1, n, buffers[b].data());
-  };
-  const std::int32_t runs = (total + kRun - 1) / kRun;
-  std::optional<platform::HelperThread> helper;
-  if (platform::HelperThread::Pays() && runs >= 4) helper.emplace();
-  // The helper tests the odd runs, into buffers 1 and 2 in turn.
-  const char* helperEnd = nullptr;
-  auto hand = [&](std::int32_t k) {
-    if (!helper || k >= runs) return;
-    const int b = 1 + (k / 2) % 2;
-    helper->Start([&, k, b] { helperEnd = run(k, b); });
-  };
-  auto append = [&](int b, const char* end) {
-    const auto bytes = static_cast<std::size_t>(end - buffers[b].data());
-    if (bytes == 0) return Status::Ok();
-    hits += static_cast<std::int32_t>(bytes / kExamRecordLength);
-    return store.WorkFile()->AppendRecords(std::span<const char>(buffers[b].data(), bytes));
-  };
-  hand(1);
-  status = Status::Ok();
-  for (std::int32_t k = 0; k < runs && status.ok(); k += helper ? 2 : 1) {
-    const char* mine = run(k, 0);
-    const char* theirs = nullptr;
-    if (helper && k + 1 < runs) {
-      helper->Wait();
-      theirs = helperEnd;
-      hand(k + 3);
-    }
-    status = append(0, mine);
-    if (status.ok() && theirs != nullptr) status = append(1 + ((k + 1) / 2) % 2, theirs);
-    const std::int32_t done = std::min(total, (k + (helper ? 2 : 1)) * kRun);
-    progress.Advance(candidates != nullptr && done > 0 ? (*candidates)[done - 1] : done);
+  const char* ends[3] = {};
+  for (int b = 0; b < 3; ++b) {
+    buffers[b].resize(static_cast<std::size_t>(b == 0 ? kMine : kTheirs) * kExamRecordLength);
   }
-  if (helper) helper->Wait();
+  status = Status::Ok();
+  platform::MakeInTurns(
+      total, kMine, kTheirs,
+      [&](int slot, int first, int n) {
+        ends[slot] =
+            HitsOf(filter, records, candidates != nullptr ? candidates->data() + first : nullptr,
+                   first + 1, n, buffers[slot].data());
+      },
+      [&](int slot) {
+        const auto bytes = static_cast<std::size_t>(ends[slot] - buffers[slot].data());
+        if (bytes == 0) return true;
+        hits += static_cast<std::int32_t>(bytes / kExamRecordLength);
+        status = store.WorkFile()->AppendRecords(std::span<const char>(buffers[slot].data(), bytes));
+        return status.ok();
+      },
+      [&](int done) {
+        progress.Advance(candidates != nullptr && done > 0 ? (*candidates)[done - 1] : done);
+      });
   return true;
 }
 
